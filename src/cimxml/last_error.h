@@ -1,0 +1,15 @@
+// last_error.h - the calling thread's last error.
+#pragma once
+
+#include <cimobj/cimobj.h>
+
+// Stores a copy of error as the calling thread's last error, replacing (and
+// freeing) the one before; the copy is also entered in xmlErrorList. NULL
+// does nothing. The caller keeps error. A failed copy logs
+// "cimxml_setlasterror - failed to store passed in error!" and leaves the
+// slot empty.
+void cimxml_setlasterror(const ReturnCode *error);
+
+// New copy of the calling thread's last error, which the caller frees; NULL
+// when the thread has none. The stored error stays.
+ReturnCode *cimxml_getlasterror();

@@ -1,0 +1,28 @@
+// module_lifecycle.h - process-wide state made when the module is loaded.
+#pragma once
+
+#include <pthread.h>
+
+#include <cimobj/cimobj.h>
+#include <zellib/zelstats.h>
+
+// Thread-local slot that holds each thread's last error (a ReturnCode).
+extern pthread_key_t lastErrorSlot;
+// Every ReturnCode currently held by some thread's slot; may be NULL.
+extern CIMList *xmlErrorList;
+// Statistics context of the request handler.
+extern ZelStatsContext *cimxmlStats;
+
+// Statistics names: index 0 "CIMXML Unknown", index 1 "CIMXML Handle".
+enum { CIMXML_STATS_UNKNOWN = 0, CIMXML_STATS_HANDLE = 1, CIMXML_STATS_NAME_COUNT = 2 };
+extern const wchar_t *const cimxmlStatsNames[CIMXML_STATS_NAME_COUNT];
+
+// Run when the library is loaded and unloaded. Attach makes the slot, the
+// error list (failure logs "Unable to create XML error list") and the
+// statistics context, and lets threads register with the collector; detach
+// dumps and ends the statistics and frees the slot. Both are idempotent, so
+// a program that links the module statically may call them itself.
+void cimxml_process_attach();
+void cimxml_process_detach();
+// 1 between attach and detach.
+int cimxml_is_attached();

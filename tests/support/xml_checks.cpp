@@ -1,0 +1,73 @@
+// xml_checks.cpp - well-formedness and DTD checks of produced CIM-XML.
+#include "support/xml_checks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include <expat.h>
+
+namespace testsupport {
+
+std::string wellFormednessError(const std::string &text) {
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    std::string error;
+    if (XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_ERROR) {
+        error = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
+                std::to_string(XML_GetCurrentLineNumber(parser));
+    }
+    XML_ParserFree(parser);
+    return error;
+}
+
+std::string conformanceDir() {
+    const char *overridden = std::getenv("CIMXML_CONFORMANCE_DIR");
+    std::filesystem::path dir = overridden ? overridden
+                                           : std::filesystem::path(CIMXML_SOURCE_DIR) / ".." / "shared" / "conformance";
+    std::error_code ec;
+    if (std::filesystem::is_directory(dir, ec)) return std::filesystem::canonical(dir, ec).string();
+    return {};
+}
+
+std::string ownOutputDtd() {
+    std::string dir = conformanceDir();
+    if (dir.empty()) return {};
+    std::filesystem::path dtd = std::filesystem::path(dir) / "dtd" / "DSP0203_2.4.0-reftype.dtd";
+    return std::filesystem::exists(dtd) ? dtd.string() : std::string();
+}
+
+bool haveXmllint() {
+    return std::system("command -v xmllint >/dev/null 2>&1") == 0;
+}
+
+std::string dtdValidationError(const std::string &document, const std::string &dtdPath) {
+    char docName[] = "/tmp/cimxml-dtd-XXXXXX";
+    int fd = mkstemp(docName);
+    if (fd < 0) return "cannot create a temporary file";
+    close(fd);
+    std::string outName = std::string(docName) + ".out";
+    {
+        std::ofstream out(docName, std::ios::binary);
+        out << document;
+    }
+    std::string command = "xmllint --noout --dtdvalid '" + dtdPath + "' '" + docName + "' >'" + outName + "' 2>&1";
+    int status = std::system(command.c_str());
+    std::string report;
+    if (status != 0) {
+        std::ifstream in(outName);
+        report.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (report.empty()) report = "xmllint failed";
+    }
+    std::remove(docName);
+    std::remove(outName.c_str());
+    return report;
+}
+
+std::string bodyAfterHeader(const std::string &text) {
+    auto at = text.find("\r\n\r\n");
+    return at == std::string::npos ? text : text.substr(at + 4);
+}
+
+}  // namespace testsupport
