@@ -1,0 +1,276 @@
+// request_handlers.cpp - MESSAGE, the call elements, their parameters, and
+// the values and instances given as parameters.
+#include "cimop_request/request_handlers.h"
+
+#include <cstring>
+
+#include "cimxml/embedded_objects.h"
+#include "cimxml/error_reporting.h"
+#include "cimxml_common/cim_types.h"
+#include "cimxml_common/memory.h"
+#include "cimxml_schema/value_encoding.h"
+#include "common_handlers/attributes.h"
+#include "common_handlers/value_handlers.h"
+
+namespace {
+
+bool is_parameter_item(const StackItem *entry) {
+    return item_is(entry, item::ParamType) || item_is(entry, item::ParamValue);
+}
+
+// Value of one VALUE text for a parameter whose (element) type is type:
+// an embedded object when the parameter carries one, else the converted text.
+CIMValue *parameter_value(MessageData *msgData, CIMProperty *parameter, int type, const char *text) {
+    if (propertyIsEmbeddedObject(parameter))
+        return getEmbeddedObjectValue(msgData->objectPath, isObjectType(type) ? type : CIM_OBJECT, text);
+    return value_from_text(type, text);
+}
+
+// Sets value on the parameter; a failure is reported and the value freed.
+void set_parameter_value(CIMProperty *parameter, CIMValue *value) {
+    if (!value) return;
+    if (!STATUS_OK(propertyAddValue(parameter, value))) freeCIMValue(value);
+}
+
+}  // namespace
+
+void reqmsg_message_element(MessageData *msgData, const ExpatElement *element) {
+    char *messageId = getAttribute("ID", attributes_of(element));
+    if (!messageId) {
+        REPORT_DECODING_TEXT("No message id.");
+        return;
+    }
+    cimxml_free(msgData->messageId, CIMXML_ATOMIC);
+    msgData->messageId = messageId;
+    char *protocolVersion = getAttribute("PROTOCOLVERSION", attributes_of(element));
+    if (!protocolVersion) {
+        REPORT_DECODING_TEXT("No protocol version.");
+        return;
+    }
+    cimxml_free(protocolVersion, CIMXML_ATOMIC);
+}
+
+void reqmsg_methodcall_element(MessageData *msgData, const ExpatElement *element) {
+    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    if (!name) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    if (!msgData->method) {
+        CIMMethod *method = newMethod(name, nullptr, 0, nullptr, CIM_NULL, nullptr);
+        if (!method) {
+            freeCIMString(name);
+            REPORT_DECODING_ERROR();
+            return;
+        }
+        msgData->method = method;
+    } else {
+        // A later call element in the same document keeps the first method.
+        freeCIMString(name);
+    }
+    if (element->name && std::strcmp(element->name, "METHODCALL") == 0) msgData->isMethodCall = 1;
+}
+
+void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element) {
+    if (!msgData->method) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    CIMPropertyList *parameters = method_parameters(msgData->method);
+    if (!parameters) {
+        REPORT_ALLOCATION_ERROR();
+        return;
+    }
+    const char *const *attributes = attributes_of(element);
+    CIMString *name = getAttributeCIMString("NAME", attributes);
+    CIMString *paramType = getAttributeCIMString("PARAMTYPE", attributes);
+    int type = paramType ? typeFromName(paramType) : paramTypeFromName(name);
+    if (char *embedded = getAttribute("EmbeddedObject", attributes)) {
+        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
+        cimxml_free(embedded, CIMXML_ATOMIC);
+        freeCIMString(paramType);
+        paramType = typeNameOf(type);
+    }
+
+    CIMValue *value = newCIMValueNULL(type);
+    CIMProperty *parameter = value ? newProperty(name, nullptr, value, type, nullptr, 0) : nullptr;
+    if (!parameter) {
+        freeCIMValue(value);
+        freeCIMString(name);
+        REPORT_ALLOCATION_ERROR();
+    } else if (!STATUS_OK(appendToCIMPropertyList(parameters, parameter))) {
+        freeCIMProperty(parameter);
+    }
+
+    if (element->name && local_strcasecmp(element->name, "PARAMVALUE") == 0) {
+        push_new_item(&msgData->objectStack, item::ParamType, destroy_string, paramType);
+    } else {
+        freeCIMString(paramType);
+        push_new_item(&msgData->objectStack, item::ParamValue, nullptr, nullptr);
+    }
+}
+
+void reqmsg_paramvalue_endhandler(MessageData *msgData) {
+    // Whatever a parameter left unfinished is discarded with it.
+    clear_object_stack(msgData);
+}
+
+void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
+    Stack *stack = &msgData->objectStack;
+    const char *text = element ? element->text : nullptr;
+    StackItem *top = stack_pop(stack);
+    if (!top) return;
+    if (!top->description) {
+        freeStackItem(top);
+        return;
+    }
+
+    if (is_parameter_item(top)) {
+        if (!msgData->method) {
+            push_back(stack, top);
+            REPORT_DECODING_ERROR();
+            return;
+        }
+        CIMProperty *parameter = current_parameter(msgData);
+        if (parameter) {
+            int type = propertyGetType(parameter);
+            set_parameter_value(parameter, parameter_value(msgData, parameter, type, text));
+        }
+        push_back(stack, top);
+        return;
+    }
+
+    if (item_is(top, item::ValueArray)) {
+        auto *list = static_cast<CIMValueList *>(top->data);
+        StackItem *owner = stack_pop(stack);
+        if (!owner) {
+            push_back(stack, top);
+            return;
+        }
+        if (is_parameter_item(owner)) {
+            if (!msgData->method) {
+                push_back(stack, owner);
+                push_back(stack, top);
+                REPORT_DECODING_ERROR();
+                return;
+            }
+            if (getMethodParameters(msgData->method)) {
+                CIMProperty *parameter = current_parameter(msgData);
+                if (parameter) {
+                    int type = propertyGetType(parameter);
+                    int elementType = isArrayType(type) ? scalarTypeOf(type) : type;
+                    CIMValue *value = parameter_value(msgData, parameter, elementType, text);
+                    if (value && !STATUS_OK(appendToCIMValueList(list, value))) freeCIMValue(value);
+                }
+            }
+            push_back(stack, owner);
+            push_back(stack, top);
+            return;
+        }
+        if (item_is(owner, item::QualifierType) || item_is(owner, item::PropertyType) ||
+            item_is(owner, item::QualifierDeclaration)) {
+            CIMValue *value = nullptr;
+            if (item_is(owner, item::QualifierDeclaration)) {
+                int type = getQualifierTypeValueType(static_cast<CIMQualifierType *>(owner->data));
+                if (isArrayType(type)) type = scalarTypeOf(type);
+                value = value_from_text(type, text);
+            } else {
+                int type = typeFromName(static_cast<CIMString *>(owner->data));
+                if (item_is(owner, item::PropertyType) && isObjectType(type))
+                    value = getEmbeddedObjectValue(msgData->objectPath, type, text);
+                else
+                    value = value_from_text(type, text);
+            }
+            if (value && !STATUS_OK(appendToCIMValueList(list, value))) freeCIMValue(value);
+            push_back(stack, owner);
+            push_back(stack, top);
+            return;
+        }
+        push_back(stack, owner);
+        push_back(stack, top);
+        common_value_pcdata(msgData, element);
+        return;
+    }
+
+    push_back(stack, top);
+    common_value_pcdata(msgData, element);
+}
+
+void reqmsg_value_array_endhandler(MessageData *msgData) {
+    Stack *stack = &msgData->objectStack;
+    StackItem *top = stack_pop(stack);
+    if (!top) return;
+    if (!top->description) {
+        freeStackItem(top);
+        return;
+    }
+    if (!item_is(top, item::ValueArray)) {
+        push_back(stack, top);
+        common_value_array_endhandler(msgData);
+        return;
+    }
+    StackItem *owner = stack_pop(stack);
+    if (!owner) {
+        freeStackItem(top);
+        return;
+    }
+    if (!is_parameter_item(owner)) {
+        push_back(stack, owner);
+        push_back(stack, top);
+        common_value_array_endhandler(msgData);
+        return;
+    }
+    if (!msgData->method) {
+        freeStackItem(top);
+        push_back(stack, owner);
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    CIMProperty *parameter = current_parameter(msgData);
+    if (parameter) {
+        int type = propertyGetType(parameter);
+        int arrayType = isArrayType(type) ? type : arrayTypeOf(type);
+        CIMValueList *list = copyCIMValueList(static_cast<CIMValueList *>(top->data));
+        CIMValue *value = newCIMValue(arrayType, list);
+        if (!value) {
+            freeCIMValueList(list);
+            REPORT_ALLOCATION_ERROR();
+        } else {
+            set_parameter_value(parameter, value);
+        }
+    }
+    freeStackItem(top);
+    push_back(stack, owner);
+}
+
+void reqmsg_instance_endhandler(MessageData *msgData) {
+    Stack *stack = &msgData->objectStack;
+    bool placeable = !stack_isEmpty(stack) && msgData->method && getMethodParameters(msgData->method);
+    if (!placeable) cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed!");
+    StackItem *top = stack_pop(stack);
+    if (!top) {
+        cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Stack item is null!");
+        return;
+    }
+    if (!top->description) {
+        cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Description is null!");
+        freeStackItem(top);
+        return;
+    }
+    if (!item_is(top, item::Instance)) {
+        push_back(stack, top);
+        return;
+    }
+    CIMProperty *parameter = placeable ? current_parameter(msgData) : nullptr;
+    if (parameter) {
+        CIMInstance *copy = copyCIMInstance(static_cast<CIMInstance *>(top->data));
+        CIMValue *value = newCIMValue(CIM_OBJECT, copy);
+        if (!value) {
+            freeCIMInstance(copy);
+            REPORT_ALLOCATION_ERROR();
+        } else {
+            set_parameter_value(parameter, value);
+        }
+    }
+    freeStackItem(top);
+}

@@ -1,0 +1,32 @@
+// request_handlers.h - the handlers of the request set (operation and
+// export requests) for the message, the call and its parameters. They fill
+// MessageData: messageId, method (name and parameters), isMethodCall. A
+// handler that meets a missing attribute or an unexpected stack records a
+// decoding error (the thread's last error) and returns; the parse goes on.
+#pragma once
+
+#include "common_handlers/handler_support.h"
+
+// MESSAGE start (also used by the response set): messageId = ID; a missing
+// ID records "No message id.", a missing PROTOCOLVERSION "No protocol version.".
+void reqmsg_message_element(MessageData *msgData, const ExpatElement *element);
+
+// IMETHODCALL, METHODCALL, EXPMETHODCALL start: the first call element makes
+// method (named NAME, return type 17); METHODCALL sets isMethodCall.
+void reqmsg_methodcall_element(MessageData *msgData, const ExpatElement *element);
+
+// IPARAMVALUE, PARAMVALUE, EXPPARAMVALUE start: appends a parameter with a
+// null value, typed by PARAMTYPE, else by its name; EmbeddedObject makes it a
+// class (16, "object") or an instance (15). Pushes "PARAMTYPE" (PARAMVALUE,
+// carrying the PARAMTYPE text) or "PARAMVALUE".
+void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element);
+// End of the three parameter elements: clears the object stack.
+void reqmsg_paramvalue_endhandler(MessageData *msgData);
+
+// VALUE (at its end, with the trimmed text): the value of the current
+// parameter, an element of a VALUE.ARRAY, or a schema element's value.
+void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element);
+// VALUE.ARRAY end: the array value of the current parameter, or of a schema element.
+void reqmsg_value_array_endhandler(MessageData *msgData);
+// INSTANCE end: the finished instance becomes the current parameter's value (15).
+void reqmsg_instance_endhandler(MessageData *msgData);

@@ -1,0 +1,98 @@
+// request_routing.cpp - the routing tables of the request handler set.
+#include "cimop_request/request_routing.h"
+
+#include <iterator>
+
+#include "cimop_request/request_handlers.h"
+#include "cimop_request/request_path_handlers.h"
+#include "common_handlers/method_handlers.h"
+#include "common_handlers/named_instance_handlers.h"
+#include "common_handlers/parse_driver.h"
+#include "common_handlers/qualifier_handlers.h"
+#include "common_handlers/schema_handlers.h"
+#include "common_handlers/value_handlers.h"
+
+namespace {
+
+// VALUE, KEYVALUE and HOST do their work at the end tag, with their text.
+void reqmsg_value_endhandler(MessageData *msgData) { run_text_endhandler(msgData, true, reqmsg_value_pcdata); }
+void reqmsg_keyvalue_endhandler(MessageData *msgData) {
+    run_text_endhandler(msgData, true, reqmsg_keyvalue_pcdata);
+}
+void reqmsg_host_endhandler(MessageData *msgData) { run_text_endhandler(msgData, true, reqmsg_host_pcdata); }
+
+// Start tags, tested in this order; a row without handler only lets the element pass.
+constexpr StartRoute kRequestStartRoutes[] = {
+    {"MESSAGE", reqmsg_message_element},
+    {"IMETHODCALL", reqmsg_methodcall_element},
+    {"METHODCALL", reqmsg_methodcall_element},
+    {"EXPMETHODCALL", reqmsg_methodcall_element},
+    {"EXPPARAMVALUE", reqmsg_paramvalue_element},
+    {"NAMESPACE", reqmsg_namespace_element},
+    {"LOCALCLASSPATH", nullptr},
+    {"CLASSNAME", reqmsg_classname_element},
+    {"LOCALINSTANCEPATH", nullptr},
+    {"INSTANCENAME", reqmsg_instancename_element},
+    {"KEYBINDING", reqmsg_keybinding_element},
+    {"KEYVALUE", nullptr},
+    {"VALUE.REFERENCE", common_value_reference_element},
+    {"CLASSPATH", nullptr},
+    {"NAMESPACEPATH", nullptr},
+    {"HOST", nullptr},
+    {"INSTANCEPATH", nullptr},
+    {"IPARAMVALUE", reqmsg_paramvalue_element},
+    {"PARAMVALUE", reqmsg_paramvalue_element},
+    {"VALUE.ARRAY", common_value_array_element},
+    {"VALUE.REFARRAY", common_value_refarray_element},
+    {"QUALIFIER.DECLARATION", common_qualifier_declaration_element},
+    {"SCOPE", common_scope_element},
+    {"CLASS", common_class_element},
+    {"QUALIFIER", common_qualifier_element},
+    {"PROPERTY", common_property_element},
+    {"PROPERTY.ARRAY", common_property_array_element},
+    {"PROPERTY.REFERENCE", common_property_ref_element},
+    {"METHOD", common_method_element},
+    {"PARAMETER", common_parameter_element},
+    {"PARAMETER.REFERENCE", common_parameter_ref_element},
+    {"PARAMETER.ARRAY", common_parameter_array_element},
+    {"PARAMETER.REFARRAY", common_parameter_refarray_element},
+    {"INSTANCE", common_instance_element},
+    {"VALUE.NAMEDINSTANCE", common_namedinstance_element},
+};
+
+// End tags, tested in this order.
+constexpr EndRoute kRequestEndRoutes[] = {
+    {"INSTANCENAME", reqmsg_instancename_endhandler},
+    {"VALUE.REFERENCE", reqmsg_value_reference_endhandler},
+    {"IPARAMVALUE", reqmsg_paramvalue_endhandler},
+    {"PARAMVALUE", reqmsg_paramvalue_endhandler},
+    {"EXPPARAMVALUE", reqmsg_paramvalue_endhandler},
+    {"VALUE.ARRAY", reqmsg_value_array_endhandler},
+    {"VALUE.REFARRAY", common_value_refarray_endhandler},
+    {"VALUE.NAMEDINSTANCE", common_namedinstance_endhandler},
+    {"QUALIFIER.DECLARATION", common_qualifier_declaration_endhandler},
+    {"CLASS", common_class_endhandler},
+    {"INSTANCE", reqmsg_instance_endhandler},
+    {"QUALIFIER", common_qualifier_endhandler},
+    {"PROPERTY", common_property_endhandler},
+    {"PARAMETER", common_parameter_endhandler},
+    {"METHOD", common_method_endhandler},
+    {"VALUE", reqmsg_value_endhandler},
+    {"KEYVALUE", reqmsg_keyvalue_endhandler},
+    {"HOST", reqmsg_host_endhandler},
+    {"PARAMETER.REFERENCE", common_parameter_endhandler},
+    {"PARAMETER.REFARRAY", common_parameter_endhandler},
+    {"PARAMETER.ARRAY", common_parameter_endhandler},
+    {"PROPERTY.ARRAY", common_property_endhandler},
+    {"PROPERTY.REFERENCE", common_property_endhandler},
+};
+
+}  // namespace
+
+void reqmsg_start_element(MessageData *msgData, const char *name, const char **attributes) {
+    run_start_routes(msgData, name, attributes, kRequestStartRoutes, std::size(kRequestStartRoutes));
+}
+
+void reqmsg_end_element(MessageData *msgData, const char *name) {
+    run_end_routes(msgData, name, kRequestEndRoutes, std::size(kRequestEndRoutes));
+}

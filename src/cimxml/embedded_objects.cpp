@@ -1,0 +1,241 @@
+// embedded_objects.cpp - decoding of instances and classes carried as text.
+#include "cimxml/embedded_objects.h"
+
+#include <cstring>
+
+#include "cimxml/error_reporting.h"
+#include "cimxml/last_error.h"
+#include "cimxml_common/memory.h"
+#include "cimxml_schema/xml_primitives.h"
+#include "common_handlers/parse_driver.h"
+
+namespace {
+
+// Synthetic messages being decoded on this thread, one inside the other.
+thread_local int tEmbeddedDepth = 0;
+
+struct DepthGuard {
+    DepthGuard() { ++tEmbeddedDepth; }
+    ~DepthGuard() { --tEmbeddedDepth; }
+    DepthGuard(const DepthGuard &) = delete;
+    DepthGuard &operator=(const DepthGuard &) = delete;
+};
+
+// Texts the object parsers log, each with the source file and line.
+struct ParseTexts {
+    const wchar_t *nullParameter;
+    const wchar_t *parseFailed;
+    const wchar_t *failed;
+};
+
+// The content of the value of the first parameter named name (caseless),
+// lent, when the value has the expected type; NULL otherwise. The type check
+// keeps a parameter that decoded to another kind of object from being taken
+// for the one asked for.
+void *parameter_content(const CIMPropertyList *parameters, const wchar_t *name, int expectedType) {
+    CIMProperty *parameter = findCIMProperty(parameters, name);
+    if (!parameter) return nullptr;
+    void *content = nullptr;
+    int type = CIM_NULL;
+    ReturnCode *rc = getCIMValue(propertyGetValue(parameter), &content, &type);
+    bool ok = rc && rc->rc == 0;
+    freeReturnCode(rc);
+    return ok && type == expectedType ? content : nullptr;
+}
+
+// The common path of the three object parsers: decode text as the parameter
+// parameterName and return a copy of its content.
+template <typename Object>
+Object *parse_embedded(const char *text, const char *parameterName, const wchar_t *wideName, int expectedType,
+                       Object *(*copy)(const Object *), const ParseTexts &texts) {
+    if (!text) {
+        cimPrintMessage(CIM_LOG_ERROR, texts.nullParameter, __FILE_NAME__, __LINE__);
+        return nullptr;
+    }
+    MessageData *msgData = cimxmlParseObject(text, parameterName);
+    if (!msgData) {
+        if (ReturnCode *error = cimxml_getlasterror()) {
+            cimPrintRetCode(CIM_LOG_ERROR, error);
+            freeReturnCode(error);
+        } else {
+            cimPrintMessage(CIM_LOG_ERROR, texts.parseFailed, __FILE_NAME__, __LINE__);
+        }
+        return nullptr;
+    }
+    CIMPropertyList *parameters = msgData->method ? getMethodParameters(msgData->method) : nullptr;
+    CIMPropertyList *copied = parameters ? copyCIMPropertyList(parameters) : nullptr;
+    auto *content = static_cast<Object *>(copied ? parameter_content(copied, wideName, expectedType) : nullptr);
+    Object *result = content ? copy(content) : nullptr;
+    if (!result) cimPrintMessage(CIM_LOG_ERROR, texts.failed, __FILE_NAME__, __LINE__);
+    freeCIMPropertyList(copied);
+    freeMessageData(msgData);
+    return result;
+}
+
+// Appends length bytes of piece at *cursor and moves the cursor on.
+void put(char **cursor, const char *piece, std::size_t length) {
+    std::memcpy(*cursor, piece, length);
+    *cursor += length;
+}
+
+}  // namespace
+
+int embeddedObjectDepth() { return tEmbeddedDepth; }
+
+int isEmbeddedObjectText(const char *text) {
+    if (!text) return 0;
+    static const char *const markers[] = {"<INSTANCE", "</INSTANCE>", "<CLASS", "</CLASS>"};
+    for (const char *marker : markers)
+        if (std::strstr(text, marker)) return 1;
+    return 0;
+}
+
+char *unescapeQuotes(const char *text) {
+    if (!text) return nullptr;
+    std::size_t length = std::strlen(text);
+    auto *result = static_cast<char *>(CIMXML_MALLOC(length + 1, 1, CIMXML_ATOMIC));
+    if (!result) return nullptr;
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (text[i] == '\\' && text[i + 1] == '"') continue;
+        result[n++] = text[i];
+    }
+    result[n] = '\0';
+    return result;
+}
+
+MessageData *cimxmlParseObject(const char *text, const char *parameterName) {
+    if (!text || !parameterName) {
+        reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseObject failed - Null parameter(s).", 1);
+        return nullptr;
+    }
+    if (!isEmbeddedObjectText(text)) {
+        cimPrintMessage(CIM_LOG_ERROR,
+                        L"cimxmlParseObject failed - This format is not supported for embedded objects, %s, %d.",
+                        __FILE_NAME__, __LINE__);
+        return nullptr;
+    }
+    char *object = unescapeQuotes(text);
+    if (!object) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cimxmlParseObject failed - Insufficient memory while formatting quotes");
+        return nullptr;
+    }
+    char *head = message_head_toxml(nullptr);
+    char *tail = message_tail_toxml();
+    if (!head || !tail) {
+        cimxml_free(object, CIMXML_ATOMIC);
+        cimxml_free(head, CIMXML_ATOMIC);
+        cimxml_free(tail, CIMXML_ATOMIC);
+        reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseObject failed - Could not build the message.", 1);
+        return nullptr;
+    }
+
+    static const char opening[] =
+        "<SIMPLEREQ>\n"
+        "<IMETHODCALL NAME=\"Null\">\n"
+        "<LOCALNAMESPACEPATH>\n"
+        "<NAMESPACE NAME=\"Null\" />\n"
+        "</LOCALNAMESPACEPATH>\n"
+        "<IPARAMVALUE NAME=\"";
+    static const char afterName[] = "\">\n";
+    static const char closing[] =
+        "</IPARAMVALUE>\n"
+        "</IMETHODCALL>\n"
+        "</SIMPLEREQ>\n";
+    const std::size_t headLength = std::strlen(head);
+    const std::size_t nameLength = std::strlen(parameterName);
+    const std::size_t objectLength = std::strlen(object);
+    const std::size_t tailLength = std::strlen(tail);
+    const std::size_t total = headLength + sizeof opening - 1 + nameLength + sizeof afterName - 1 + objectLength +
+                              sizeof closing - 1 + tailLength;
+    auto *message = static_cast<char *>(CIMXML_MALLOC(total + 1, 1, CIMXML_ATOMIC));
+    if (message) {
+        char *cursor = message;
+        put(&cursor, head, headLength);
+        put(&cursor, opening, sizeof opening - 1);
+        put(&cursor, parameterName, nameLength);
+        put(&cursor, afterName, sizeof afterName - 1);
+        put(&cursor, object, objectLength);
+        put(&cursor, closing, sizeof closing - 1);
+        put(&cursor, tail, tailLength);
+        *cursor = '\0';
+    }
+    cimxml_free(object, CIMXML_ATOMIC);
+    cimxml_free(head, CIMXML_ATOMIC);
+    cimxml_free(tail, CIMXML_ATOMIC);
+    if (!message) {
+        reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseObject failed - Could not allocate message.", 1);
+        return nullptr;
+    }
+
+    cimPrintMessage(CIM_LOG_TRACE, L"%s", message);
+    MessageData *msgData;
+    {
+        DepthGuard depth;
+        msgData = cimxmlParseMessage(message);
+    }
+    cimxml_free(message, CIMXML_ATOMIC);
+    return msgData;
+}
+
+CIMInstance *cimxmlParseInstance(const char *text) {
+    static const ParseTexts texts = {L"cimxmlParseInstance failed - Null parameter(s), %s, %d.",
+                                     L"cimxmlParseInstance: cimxmlParaseObject failed, %s, %d.",
+                                     L"cimxmlParseInstance failed - %s, %d."};
+    return parse_embedded<CIMInstance>(text, "NewInstance", L"NewInstance", CIM_OBJECT, copyCIMInstance, texts);
+}
+
+CIMClass *cimxmlParseClass(const char *text) {
+    static const ParseTexts texts = {L"cimxmlParseClass failed - Null parameter(s), %s, %d.",
+                                     L"cimxmlParseClass: cimxmlParaseObject failed, %s, %d.",
+                                     L"cimxmlParseClass failed - %s, %d."};
+    return parse_embedded<CIMClass>(text, "NewClass", L"NewClass", CIM_CLASS, copyCIMClass, texts);
+}
+
+CIMObjectPath *cimxmlParseObjectPath(const char *text) {
+    static const ParseTexts texts = {L"cimxmlParseObjectPath failed - Null parameter(s), %s, %d.",
+                                     L"cimxmlParseObjectPath: cimxmlParaseObject failed, %s, %d.",
+                                     L"cimxmlParseObjectPath failed - %s, %d."};
+    return parse_embedded<CIMObjectPath>(text, "ObjectName", L"ObjectName", CIM_REFERENCE, copyObjectPath, texts);
+}
+
+CIMValue *getEmbeddedObjectValue(const CIMObjectPath *contextPath, int type, const char *text) {
+    const CIMString *nameSpace = getObjectPathNameSpace(contextPath);
+    if (!isEmbeddedObjectText(text)) {
+        cimPrintMessage(CIM_LOG_ERROR, L"getEmbeddedObjectValue - Embedded object string is of wrong format.");
+        return nullptr;
+    }
+    if (type != CIM_OBJECT && type != CIM_CLASS) return nullptr;
+    if (embeddedObjectDepth() >= kMaxEmbeddedObjectDepth) {
+        REPORT_DECODING_TEXT("getEmbeddedObjectValue - Embedded objects nested deeper than 32 levels.");
+        return nullptr;
+    }
+
+    if (type == CIM_OBJECT) {
+        CIMInstance *instance = cimxmlParseInstance(text);
+        if (!instance) {
+            cimPrintMessage(CIM_LOG_ERROR, L"getEmbeddedObjectValue - Could not parse embedded object string.");
+            return nullptr;
+        }
+        if (isEmptyCIMString(getInstanceNameSpace(instance)) && nameSpace) {
+            CIMString *copy = copyCIMString(nameSpace);
+            if (copy && !setInstanceNameSpace(instance, copy)) freeCIMString(copy);
+        }
+        CIMValue *value = newCIMValue(CIM_OBJECT, instance);
+        if (!value) freeCIMInstance(instance);
+        return value;
+    }
+
+    CIMClass *cls = cimxmlParseClass(text);
+    if (!cls) {
+        cimPrintMessage(CIM_LOG_ERROR, L"getEmbeddedObjectValue - Could not parse embedded object string.");
+        return nullptr;
+    }
+    if (isEmptyCIMString(getClassNameSpace(cls)) && nameSpace) {
+        CIMString *copy = copyCIMString(nameSpace);
+        if (copy && !setClassNameSpace(cls, copy)) freeCIMString(copy);
+    }
+    CIMValue *value = newCIMValue(CIM_CLASS, cls);
+    if (!value) freeCIMClass(cls);
+    return value;
+}

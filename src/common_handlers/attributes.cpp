@@ -1,0 +1,118 @@
+// attributes.cpp - attribute lookup, entity decoding and line-break trimming.
+#include "common_handlers/attributes.h"
+
+#include <cstring>
+
+#include "cimxml_common/memory.h"
+
+namespace {
+
+bool starts_with(const char *text, const char *prefix, std::size_t prefixLength) {
+    return std::strncmp(text, prefix, prefixLength) == 0;
+}
+
+// Writes the decoded form of text into out (which has room for strlen(text)
+// + 1 bytes: decoding never lengthens a text) and returns its length.
+//
+// The five sequential passes interact in one way only: the "&amp;" pass
+// writes an ampersand that the later "&lt;", "&gt;" and "&apos;" passes can
+// pick up together with the text behind it (the "&quot;" pass has already
+// run, and no pass writes a character another pass started with). So an
+// "&amp;" is looked at together with what follows it; every other reference
+// is replaced where it stands.
+std::size_t decode_into(const char *text, char *out) {
+    std::size_t n = 0;
+    const char *p = text;
+    while (*p) {
+        if (*p != '&') {
+            out[n++] = *p++;
+            continue;
+        }
+        if (starts_with(p, "&quot;", 6)) {
+            out[n++] = '"';
+            p += 6;
+        } else if (starts_with(p, "&amp;", 5)) {
+            p += 5;
+            if (starts_with(p, "lt;", 3)) {
+                out[n++] = '<';
+                p += 3;
+            } else if (starts_with(p, "gt;", 3)) {
+                out[n++] = '>';
+                p += 3;
+            } else if (starts_with(p, "apos;", 5)) {
+                out[n++] = '\'';
+                p += 5;
+            } else {
+                out[n++] = '&';
+            }
+        } else if (starts_with(p, "&lt;", 4)) {
+            out[n++] = '<';
+            p += 4;
+        } else if (starts_with(p, "&gt;", 4)) {
+            out[n++] = '>';
+            p += 4;
+        } else if (starts_with(p, "&apos;", 6)) {
+            out[n++] = '\'';
+            p += 6;
+        } else {
+            out[n++] = *p++;
+        }
+    }
+    out[n] = '\0';
+    return n;
+}
+
+}  // namespace
+
+char *decodeEntityReferences(const char *text) {
+    if (!text) return nullptr;
+    std::size_t length = std::strlen(text);
+    auto *out = static_cast<char *>(CIMXML_MALLOC(length + 1, 1, CIMXML_ATOMIC));
+    if (!out) return nullptr;
+    decode_into(text, out);
+    return out;
+}
+
+std::size_t trimLineBreaksInPlace(char *text, std::size_t length) {
+    if (!text) return 0;
+    std::size_t start = 0;
+    while (start < length && (text[start] == '\r' || text[start] == '\n')) ++start;
+    std::size_t kept = length - start;
+    while (kept >= 2 && text[start + kept - 2] == '\r') kept -= 2;
+    if (start) std::memmove(text, text + start, kept);
+    text[kept] = '\0';
+    return kept;
+}
+
+char *trimLineBreaks(const char *text) {
+    if (!text) return nullptr;
+    std::size_t length = std::strlen(text);
+    auto *copy = static_cast<char *>(CIMXML_MALLOC(length + 1, 1, CIMXML_ATOMIC));
+    if (!copy) return nullptr;
+    std::memcpy(copy, text, length + 1);
+    trimLineBreaksInPlace(copy, length);
+    return copy;
+}
+
+char *getAttribute(const char *name, const char *const *attributes) {
+    if (!name || !attributes) return nullptr;
+    for (const char *const *slot = attributes; slot[0]; slot += 2) {
+        if (!slot[1]) break;  // a malformed array: a name without a value
+        if (std::strcmp(slot[0], name) != 0) continue;
+        std::size_t length = std::strlen(slot[1]);
+        auto *value = static_cast<char *>(CIMXML_MALLOC(length + 1, 1, CIMXML_ATOMIC));
+        if (!value) return nullptr;
+        std::size_t decoded = decode_into(slot[1], value);
+        trimLineBreaksInPlace(value, decoded);
+        return value;
+    }
+    return nullptr;
+}
+
+CIMString *getAttributeCIMString(const char *name, const char *const *attributes) {
+    char *value = getAttribute(name, attributes);
+    if (!value) return nullptr;
+    CIMString *result = createCIMStringFromChar(value);
+    cimxml_free(value, CIMXML_ATOMIC);
+    return result;
+}

@@ -1,0 +1,32 @@
+// attributes.h - attribute lookup and the two text clean-ups applied to
+// attribute values.
+#pragma once
+
+#include <cimobj/cimobj.h>
+
+// Value of the first attribute named exactly name in Expat's array (name,
+// value, ..., NULL), entity-decoded and with its line breaks trimmed, as a
+// new text (kind 2) the caller frees. NULL when name or attributes is NULL,
+// no attribute matches, or memory is exhausted.
+char *getAttribute(const char *name, const char *const *attributes);
+
+// getAttribute as a new CIMString the caller frees; NULL when the attribute
+// is absent.
+CIMString *getAttributeCIMString(const char *name, const char *const *attributes);
+
+// New copy of text (kind 2) in which the five predefined references are
+// replaced as five passes one after the other would replace them: "&quot;",
+// then "&amp;", "&lt;", "&gt;" and "&apos;", each pass scanning left to right
+// and going on behind the character it wrote. So an escaped reference that
+// Expat already expanded once ("&amp;lt;" in the document, "&lt;" here)
+// becomes its character, while "&amp;quot;" only loses its "amp;". Done in
+// one pass over the text. NULL for NULL or when memory is exhausted.
+char *decodeEntityReferences(const char *text);
+
+// New copy of text (kind 2) without its leading run of CR and LF characters,
+// and with trailing two-character pairs cut while the last-but-one character
+// is a CR. NULL for NULL or when memory is exhausted.
+char *trimLineBreaks(const char *text);
+
+// The same trim done in place on a text of the given length; returns the new length.
+std::size_t trimLineBreaksInPlace(char *text, std::size_t length);

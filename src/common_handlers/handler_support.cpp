@@ -1,0 +1,217 @@
+// handler_support.cpp - helpers shared by the element handlers.
+#include "common_handlers/handler_support.h"
+
+#include <cstring>
+#include <cwchar>
+
+#include "cimxml/error_reporting.h"
+#include "cimxml_common/cim_types.h"
+#include "cimxml_common/memory.h"
+#include "common_handlers/attributes.h"
+
+void destroy_string(void *data) { freeCIMString(static_cast<CIMString *>(data)); }
+void destroy_objectpath(void *data) { freeCIMObjectPath(static_cast<CIMObjectPath *>(data)); }
+void destroy_valuelist(void *data) { freeCIMValueList(static_cast<CIMValueList *>(data)); }
+void destroy_class(void *data) { freeCIMClass(static_cast<CIMClass *>(data)); }
+void destroy_instance(void *data) { freeCIMInstance(static_cast<CIMInstance *>(data)); }
+void destroy_qualifiertype(void *data) { freeQualifierType(static_cast<CIMQualifierType *>(data)); }
+void destroy_expat_element(void *data) { freeExpatElement(static_cast<ExpatElement *>(data)); }
+
+bool item_has_description(const StackItem *item) { return item && item->description; }
+
+bool item_is(const StackItem *item, const char *description) {
+    return item_has_description(item) && std::strcmp(item->description, description) == 0;
+}
+
+void push_back(Stack *stack, StackItem *item) {
+    if (!item) return;
+    if (!stack_push(stack, item)) {
+        freeStackItem(item);
+        REPORT_ALLOCATION_ERROR();
+    }
+}
+
+int push_new_item(Stack *stack, const char *description, StackItemDestructor destructor, void *data) {
+    StackItem *entry = newStackItem(description, destructor, data);
+    if (!entry) {
+        if (data && destructor) destructor(data);
+        REPORT_ALLOCATION_ERROR();
+        return 0;
+    }
+    if (!stack_push(stack, entry)) {
+        freeStackItem(entry);
+        REPORT_ALLOCATION_ERROR();
+        return 0;
+    }
+    return 1;
+}
+
+void clear_object_stack(MessageData *msgData) {
+    while (StackItem *entry = stack_pop(&msgData->objectStack)) freeStackItem(entry);
+}
+
+int status_ok(ReturnCode *rc, const char *file, int line) {
+    if (!rc) {
+        reportDecodingError(CIMXML_ALLOCATION_ERROR_TEXT, file, line);
+        return 0;
+    }
+    int ok = rc->rc == 0;
+    if (!ok) reportReturnCode(rc);
+    freeReturnCode(rc);
+    return ok;
+}
+
+int status_ok_quiet(ReturnCode *rc, ReturnCode **keep) {
+    int ok = rc && rc->rc == 0;
+    if (keep)
+        *keep = rc;
+    else
+        freeReturnCode(rc);
+    return ok;
+}
+
+CIMProperty *last_property(const CIMPropertyList *list) {
+    return list ? getCurrentCIMProperty(getLastCIMProperty(list)) : nullptr;
+}
+
+CIMQualifier *last_qualifier(const CIMQualifierList *list) {
+    return list ? getCurrentCIMQualifier(getLastCIMQualifier(list)) : nullptr;
+}
+
+CIMMethod *last_method(const CIMMethodList *list) {
+    return list ? getCurrentCIMMethod(getLastCIMMethod(list)) : nullptr;
+}
+
+CIMProperty *current_parameter(const MessageData *msgData) {
+    if (!msgData || !msgData->method) return nullptr;
+    return last_property(getMethodParameters(msgData->method));
+}
+
+CIMPropertyList *class_properties(CIMClass *cls) {
+    if (!cls) return nullptr;
+    if (CIMPropertyList *list = getClassProperties(cls)) return list;
+    CIMPropertyList *list = newCIMPropertyList();
+    if (list && !setClassProperties(cls, list)) {
+        freeCIMPropertyList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+CIMPropertyList *instance_properties(CIMInstance *instance) {
+    if (!instance) return nullptr;
+    if (CIMPropertyList *list = getInstanceProperties(instance)) return list;
+    CIMPropertyList *list = newCIMPropertyList();
+    if (list && !setInstanceProperties(instance, list)) {
+        freeCIMPropertyList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+CIMQualifierList *class_qualifiers(CIMClass *cls) {
+    if (!cls) return nullptr;
+    if (CIMQualifierList *list = getClassQualifiers(cls)) return list;
+    CIMQualifierList *list = newCIMQualifierList();
+    if (list && !setClassQualifiers(cls, list)) {
+        freeCIMQualifierList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+CIMMethodList *class_methods(CIMClass *cls) {
+    if (!cls) return nullptr;
+    if (CIMMethodList *list = getClassMethods(cls)) return list;
+    CIMMethodList *list = newCIMMethodList();
+    if (list && !setClassMethods(cls, list)) {
+        freeCIMMethodList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+CIMQualifierList *method_qualifiers(CIMMethod *method) {
+    if (!method) return nullptr;
+    if (CIMQualifierList *list = getMethodQualifiers(method)) return list;
+    CIMQualifierList *list = newCIMQualifierList();
+    if (list && !setMethodQualifiers(method, list)) {
+        freeCIMQualifierList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+CIMPropertyList *method_parameters(CIMMethod *method) {
+    if (!method) return nullptr;
+    if (CIMPropertyList *list = getMethodParameters(method)) return list;
+    CIMPropertyList *list = newCIMPropertyList();
+    if (list && !setMethodParameters(method, list)) {
+        freeCIMPropertyList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+CIMPropertyList *path_keys(CIMObjectPath *path) {
+    if (!path) return nullptr;
+    if (CIMPropertyList *list = getObjectPathKeys(path)) return list;
+    CIMPropertyList *list = newCIMPropertyList();
+    if (list && !setObjectPathKeys(path, list)) {
+        freeCIMPropertyList(list);
+        return nullptr;
+    }
+    return list;
+}
+
+CIMValue *value_from_text(int type, const char *text) {
+    void *data = textToValue(type, text);
+    CIMValue *value = newCIMValue(type, data);
+    if (type == CIM_STRING) {
+        // The value takes the string; without a value it is still ours.
+        if (!value) freeCIMString(static_cast<CIMString *>(data));
+    } else {
+        freeValueData(type, data);
+    }
+    return value;
+}
+
+CIMObjectPath *new_placeholder_path() {
+    CIMString *name = createCIMStringFromChar("Container");
+    if (!name) return nullptr;
+    CIMObjectPath *path = newObjectPathWithName(name);
+    if (!path) freeCIMString(name);
+    return path;
+}
+
+bool has_placeholder_name(const CIMObjectPath *path) {
+    const wchar_t *name = getCIMStringBuffer(getObjectPathName(path));
+    return name && std::wcscmp(name, L"Container") == 0;
+}
+
+void set_name_if_placeholder(CIMObjectPath *path, CIMString *name) {
+    if (path && name && has_placeholder_name(path) && setObjectPathName(path, name)) return;
+    freeCIMString(name);
+}
+
+CIMString *append_namespace(CIMString *nameSpace, const CIMString *name) {
+    if (!nameSpace) return copyCIMString(name);
+    CIMString *separator = createCIMStringFromChar("/");
+    if (separator) {
+        cimStringCat(nameSpace, separator);
+        freeCIMString(separator);
+    }
+    if (name) cimStringCat(nameSpace, name);
+    return nameSpace;
+}
+
+bool attribute_is_true(const ExpatElement *element, const char *name) {
+    char *value = getAttribute(name, attributes_of(element));
+    bool result = value && local_strcasecmp(value, "true") == 0;
+    cimxml_free(value, CIMXML_ATOMIC);
+    return result;
+}
+
+const char *const *attributes_of(const ExpatElement *element) {
+    return element ? element->attributes : nullptr;
+}

@@ -1,0 +1,124 @@
+// handler_support.h - what the element handlers of both handler sets share:
+// handler types, the descriptions of object-stack items, item destructors,
+// and small helpers for stacks, status records, lists and values.
+#pragma once
+
+#include <cimobj/cimobj.h>
+
+#include "common_handlers/element_stack.h"
+#include "common_handlers/message_data.h"
+
+// A start handler gets the element's record; a text handler gets a record
+// carrying the element's text; an end handler only the message.
+using ElementHandler = void (*)(MessageData *msgData, const ExpatElement *element);
+using EndHandler = void (*)(MessageData *msgData);
+
+// One row of a routing table: the first row whose name equals the element
+// name exactly decides; a row without handler only lets the element pass.
+struct StartRoute {
+    const char *name;
+    ElementHandler handler;
+};
+struct EndRoute {
+    const char *name;
+    EndHandler handler;
+};
+
+// Descriptions of the items on the two stacks.
+namespace item {
+inline constexpr const char *ExpatElementItem = "expatElement";
+inline constexpr const char *ValueReference = "VALUE.REFERENCE";
+inline constexpr const char *ValueArray = "VALUE.ARRAY";
+inline constexpr const char *ValueRefArray = "VALUE.REFARRAY";
+inline constexpr const char *QualifierDeclaration = "QUALIFIER.DECLARATION";
+inline constexpr const char *QualifierType = "QUALIFIER_TYPE";
+inline constexpr const char *Class = "CLASS";
+inline constexpr const char *PropertyType = "PROPERTY_TYPE";
+inline constexpr const char *Method = "METHOD";
+inline constexpr const char *Parameter = "PARAMETER";
+inline constexpr const char *ParameterRefArray = "PARAMETER.REFARRAY";
+inline constexpr const char *ParameterReference = "PARAMETER.REFERENCE";
+inline constexpr const char *ParameterArray = "PARAMETER.ARRAY";
+inline constexpr const char *Instance = "INSTANCE";
+inline constexpr const char *ObjectPath = "OBJECTPATH";
+inline constexpr const char *InstanceName = "INSTANCENAME";
+inline constexpr const char *ParamType = "PARAMTYPE";
+inline constexpr const char *ParamValue = "PARAMVALUE";
+inline constexpr const char *ReturnValue = "RETURNVALUE";
+}  // namespace item
+
+// Destructors of the data items carry.
+void destroy_string(void *data);
+void destroy_objectpath(void *data);
+void destroy_valuelist(void *data);
+void destroy_class(void *data);
+void destroy_instance(void *data);
+void destroy_qualifiertype(void *data);
+void destroy_expat_element(void *data);
+
+// 1 when item is present, has a description and it equals description.
+bool item_is(const StackItem *item, const char *description);
+// 1 when item is present and has a description.
+bool item_has_description(const StackItem *item);
+
+// Puts a popped item back. NULL does nothing. When no node can be made the
+// item is freed and the allocation failure reported, so nothing leaks.
+void push_back(Stack *stack, StackItem *item);
+
+// Pushes a new item. On failure data is freed with destructor, the failure
+// is reported and 0 is returned.
+int push_new_item(Stack *stack, const char *description, StackItemDestructor destructor, void *data);
+
+// Pops and frees every item of the object stack.
+void clear_object_stack(MessageData *msgData);
+
+// Takes a status record from the object library: a status other than 0 is
+// reported (reportReturnCode); NULL counts as exhausted memory and is
+// reported as such. The record is freed. Returns 1 for status 0.
+int status_ok(ReturnCode *rc, const char *file, int line);
+#define STATUS_OK(rc) status_ok((rc), __FILE_NAME__, __LINE__)
+// The same without any report (the caller logs or reports in its own words);
+// rc is freed unless keep is given, which then receives it.
+int status_ok_quiet(ReturnCode *rc, ReturnCode **keep = nullptr);
+
+// The last element of a list (the one being decoded), lent; NULL when the
+// list is NULL or empty.
+CIMProperty *last_property(const CIMPropertyList *list);
+CIMQualifier *last_qualifier(const CIMQualifierList *list);
+CIMMethod *last_method(const CIMMethodList *list);
+
+// The current parameter of the called method: the last property of its
+// parameter list; NULL when there is no method, list or parameter.
+CIMProperty *current_parameter(const MessageData *msgData);
+
+// Lists of an object, created and attached when absent. NULL for a NULL
+// owner or when the list cannot be made.
+CIMPropertyList *class_properties(CIMClass *cls);
+CIMPropertyList *instance_properties(CIMInstance *instance);
+CIMQualifierList *class_qualifiers(CIMClass *cls);
+CIMMethodList *class_methods(CIMClass *cls);
+CIMQualifierList *method_qualifiers(CIMMethod *method);
+CIMPropertyList *method_parameters(CIMMethod *method);
+CIMPropertyList *path_keys(CIMObjectPath *path);
+
+// newCIMValue(type, textToValue(type, text)), with the intermediate data
+// released. NULL only when memory is exhausted.
+CIMValue *value_from_text(int type, const char *text);
+
+// A new path whose class name is the placeholder "Container"; NULL when
+// memory is exhausted.
+CIMObjectPath *new_placeholder_path();
+// 1 when the class name of path is still the placeholder "Container".
+bool has_placeholder_name(const CIMObjectPath *path);
+// Gives path the class name when its class name is the placeholder. The
+// path takes name when it is set; otherwise name is freed.
+void set_name_if_placeholder(CIMObjectPath *path, CIMString *name);
+
+// Appends "/" and name to a namespace text in place; the namespace is set to
+// a copy of name when it is NULL. Returns the namespace (new or the same).
+CIMString *append_namespace(CIMString *nameSpace, const CIMString *name);
+
+// 1 when the attribute is present and equals "true" without regard to case.
+bool attribute_is_true(const ExpatElement *element, const char *name);
+// The attributes of a record, or NULL for a NULL record.
+const char *const *attributes_of(const ExpatElement *element);

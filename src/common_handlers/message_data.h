@@ -1,0 +1,48 @@
+// message_data.h - the record one parsed CIM-XML document is decoded into.
+#pragma once
+
+#include <cimobj/cimobj.h>
+
+#include "common_handlers/element_stack.h"
+
+// Message kinds: what classifyMessageKind finds and which handler set runs.
+enum {
+    CIMXML_KIND_NONE = 0,
+    CIMXML_KIND_OPERATION_REQUEST = 1,
+    CIMXML_KIND_OPERATION_RESPONSE = 2,
+    CIMXML_KIND_EXPORT_REQUEST = 3,
+    CIMXML_KIND_EXPORT_RESPONSE = 4
+};
+
+// One decoded document. A collected block (kind 0): the texts and stacks it
+// points to are collected blocks too; the CIM objects are the object
+// library's and freed by freeMessageData.
+struct MessageData {
+    int kind;                               // 1..4, see above
+    char *messageId;                        // MESSAGE ID
+    char **extraStrings;                    // never filled by the decoder
+    CIMObjectPathList *instancePaths;       // paths of VALUE.NAMEDINSTANCE elements
+    Stack objectStack;                      // partial objects under construction
+    Stack elementStack;                     // one "expatElement" item per open element
+    CIMMethod *method;                      // the called operation and its parameters
+    int isMethodCall;                       // 1 for METHODCALL
+    CIMQualifierType *qualifierType;        // a declaration given as a parameter
+    CIMObjectPath *objectPath;              // the target namespace, class and keys
+    CIMString *responseMethodName;          // METHODRESPONSE NAME
+    ReturnCode *error;                      // ERROR of a response
+    CIMValueList *returnValues;             // returned values and objects
+    CIMQualifierTypeList *qualifierTypes;   // returned declarations
+    CIMPropertyList *outParameters;         // output parameters of a method response
+};
+
+// New record with every field zero. On failure logs "Insf. Memory, file: %s,
+// Line: %d" and returns NULL.
+MessageData *newMessageData();
+
+// Frees every field that is present, both stacks and the record. NULL does nothing.
+void freeMessageData(MessageData *msgData);
+
+// Kind of a document by plain substring search: "METHODCALL" 1;
+// "METHODRESPONSE" 4 with "CIMEXPORT:", else 2; "MethodRequest" 3; else 0
+// (also for NULL).
+int classifyMessageKind(const char *document);

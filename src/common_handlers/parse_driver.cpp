@@ -1,0 +1,184 @@
+// parse_driver.cpp - the Expat driver: parser set-up, the three callbacks and
+// the frames that route elements to handlers.
+#include "common_handlers/parse_driver.h"
+
+#include <climits>
+#include <cstring>
+
+#include <expat.h>
+
+#include "cimop_request/request_routing.h"
+#include "cimop_response/response_routing.h"
+#include "cimxml/error_reporting.h"
+#include "cimxml_common/memory.h"
+#include "common_handlers/attributes.h"
+
+namespace {
+
+bool is_request_kind(int kind) {
+    return kind == CIMXML_KIND_OPERATION_REQUEST || kind == CIMXML_KIND_EXPORT_REQUEST;
+}
+
+bool is_response_kind(int kind) {
+    return kind == CIMXML_KIND_OPERATION_RESPONSE || kind == CIMXML_KIND_EXPORT_RESPONSE;
+}
+
+// Feeds the document to Expat. Texts beyond Expat's int length go in chunks;
+// the last call carries the final flag.
+XML_Status parse_whole(XML_Parser parser, const char *document) {
+    std::size_t remaining = std::strlen(document);
+    const std::size_t chunk = INT_MAX / 2;
+    while (remaining > chunk) {
+        if (XML_Parse(parser, document, static_cast<int>(chunk), 0) != XML_STATUS_OK) return XML_STATUS_ERROR;
+        document += chunk;
+        remaining -= chunk;
+    }
+    return XML_Parse(parser, document, static_cast<int>(remaining), 1);
+}
+
+// The record of the innermost open element (the top of the element stack),
+// lent; NULL when no element is open. Character data arrives piece by piece,
+// so the callback looks at the top in place instead of popping and pushing.
+StackItem *top_element_item(MessageData *msgData) {
+    return stack_isEmpty(&msgData->elementStack) ? nullptr : msgData->elementStack->item;
+}
+
+}  // namespace
+
+MessageData *cimxmlParseMessage(const char *document) {
+    if (!document) {
+        reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - Xmldocument is null.", 1);
+        return nullptr;
+    }
+    cimEnsureCollectorThread();
+    XML_Parser parser = XML_ParserCreate_MM(nullptr, &cimxml_expat_memory_suite, nullptr);
+    if (!parser) {
+        reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - Could not create the XML parser.", 1);
+        return nullptr;
+    }
+    MessageData *msgData = newMessageData();
+    if (!msgData) {
+        reportOperationFailure(CIM_LOG_ERROR,
+                               "cimxmlParseMessage failed - Could not allocate message data object.", 1);
+        XML_ParserFree(parser);
+        return nullptr;
+    }
+    int kind = classifyMessageKind(document);
+    if (kind == CIMXML_KIND_NONE) {
+        reportOperationFailure(CIM_LOG_ERROR,
+                               "cimxmlParseMessage failed - Message does not contain operation type.", 1);
+        XML_ParserFree(parser);
+        freeMessageData(msgData);
+        return nullptr;
+    }
+    msgData->kind = kind;
+    XML_SetElementHandler(parser, cimxml_start_element, cimxml_end_element);
+    XML_SetCharacterDataHandler(parser, cimxml_character_data);
+    XML_SetUserData(parser, msgData);
+    if (parse_whole(parser, document) != XML_STATUS_OK) {
+        cimPrintMessage(CIM_LOG_ERROR, L"Parse error at line %d: %s",
+                        static_cast<int>(XML_GetCurrentLineNumber(parser)),
+                        XML_ErrorString(XML_GetErrorCode(parser)));
+        XML_ParserFree(parser);
+        freeMessageData(msgData);
+        return nullptr;
+    }
+    XML_ParserFree(parser);
+    return msgData;
+}
+
+void run_start_routes(MessageData *msgData, const char *name, const char **attributes,
+                      const StartRoute *table, std::size_t count) {
+    if (!msgData) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    // The record on the element stack is the one the start handler reads; it
+    // stays there until the element's end tag.
+    ExpatElement *element = newExpatElement(name, nullptr, attributes);
+    if (!element) REPORT_ALLOCATION_ERROR();
+    StackItem *entry = newStackItem(item::ExpatElementItem, destroy_expat_element, element);
+    if (!entry) {
+        freeExpatElement(element);
+        REPORT_ALLOCATION_ERROR();
+        return;
+    }
+    if (!stack_push(&msgData->elementStack, entry)) {
+        freeStackItem(entry);
+        REPORT_ALLOCATION_ERROR();
+        return;
+    }
+    if (!element || !name) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::strcmp(table[i].name, name) != 0) continue;
+        if (table[i].handler) table[i].handler(msgData, element);
+        return;
+    }
+}
+
+void run_end_routes(MessageData *msgData, const char *name, const EndRoute *table, std::size_t count) {
+    if (!msgData || !name) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (std::strcmp(table[i].name, name) != 0) continue;
+        if (table[i].handler) table[i].handler(msgData);
+        return;
+    }
+}
+
+void run_text_endhandler(MessageData *msgData, bool trim, ElementHandler handler) {
+    StackItem *entry = top_element_item(msgData);
+    auto *element = entry ? static_cast<ExpatElement *>(entry->data) : nullptr;
+    if (!element) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    if (trim && element->text) {
+        element->textLength = trimLineBreaksInPlace(element->text, element->textLength);
+    }
+    // The record stays on the element stack while the handler runs, so the
+    // handler may read it as it stands.
+    handler(msgData, element);
+}
+
+void cimxml_start_element(void *userData, const char *name, const char **attributes) {
+    auto *msgData = static_cast<MessageData *>(userData);
+    if (!msgData) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    if (is_request_kind(msgData->kind))
+        reqmsg_start_element(msgData, name, attributes);
+    else if (is_response_kind(msgData->kind))
+        rspmsg_start_element(msgData, name, attributes);
+}
+
+void cimxml_character_data(void *userData, const char *text, int length) {
+    auto *msgData = static_cast<MessageData *>(userData);
+    if (!msgData) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    if (!is_request_kind(msgData->kind) && !is_response_kind(msgData->kind)) return;
+    StackItem *entry = top_element_item(msgData);
+    if (!entry) return;
+    auto *element = static_cast<ExpatElement *>(entry->data);
+    if (!element) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    if (length < 0) return;
+    if (!appendExpatElementText(element, text, static_cast<std::size_t>(length))) REPORT_ALLOCATION_ERROR();
+}
+
+void cimxml_end_element(void *userData, const char *name) {
+    auto *msgData = static_cast<MessageData *>(userData);
+    if (!msgData) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    if (is_request_kind(msgData->kind))
+        reqmsg_end_element(msgData, name);
+    else if (is_response_kind(msgData->kind))
+        rspmsg_end_element(msgData, name);
+    freeStackItem(stack_pop(&msgData->elementStack));
+}

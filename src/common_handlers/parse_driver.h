@@ -1,0 +1,36 @@
+// parse_driver.h - runs Expat over one CIM-XML document and routes its
+// elements to the handler set of the document's kind.
+#pragma once
+
+#include <cstddef>
+
+#include "common_handlers/handler_support.h"
+#include "common_handlers/message_data.h"
+
+// Decodes a whole NUL-terminated CIM-XML document. Returns a new MessageData
+// that the caller frees with freeMessageData, or NULL: for a NULL document,
+// a document of no known kind or exhausted memory (each recorded as the last
+// error with status 1), and for a document that is not well formed (logged
+// as "Parse error at line %d: %s", the last error left alone). Errors met by
+// the element handlers do not stop the parse; they stand as the thread's
+// last error and the MessageData is returned.
+MessageData *cimxmlParseMessage(const char *document);
+
+// Expat's callbacks; userData is the MessageData.
+void cimxml_start_element(void *userData, const char *name, const char **attributes);
+void cimxml_end_element(void *userData, const char *name);
+void cimxml_character_data(void *userData, const char *text, int length);
+
+// The frame both handler sets run for a start tag: the element's record goes
+// on the element stack, then the first route of table whose name equals the
+// element's name runs its handler with the record.
+void run_start_routes(MessageData *msgData, const char *name, const char **attributes,
+                      const StartRoute *table, std::size_t count);
+// Runs the end handler of the first matching route (the element's record is
+// still on top of the element stack); the driver pops the record afterwards.
+void run_end_routes(MessageData *msgData, const char *name, const EndRoute *table, std::size_t count);
+
+// End handling of the text-bearing elements (VALUE, KEYVALUE, HOST): the
+// element's gathered text, with line breaks trimmed when trim is set, goes to
+// handler. A missing record is a decoding error.
+void run_text_endhandler(MessageData *msgData, bool trim, ElementHandler handler);
