@@ -2,6 +2,8 @@
 // attribute values.
 #pragma once
 
+#include <cstddef>
+
 #include <cimobj/cimobj.h>
 
 // Value of the first attribute named exactly name in Expat's array (name,
