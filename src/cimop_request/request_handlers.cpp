@@ -230,7 +230,7 @@ void reqmsg_value_array_endhandler(MessageData *msgData) {
     if (parameter) {
         int type = propertyGetType(parameter);
         int arrayType = isArrayType(type) ? type : arrayTypeOf(type);
-        CIMValueList *list = copyCIMValueList(static_cast<CIMValueList *>(top->data));
+        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
         CIMValue *value = newCIMValue(arrayType, list);
         if (!value) {
             freeCIMValueList(list);
@@ -263,7 +263,7 @@ void reqmsg_instance_endhandler(MessageData *msgData) {
     }
     CIMProperty *parameter = placeable ? current_parameter(msgData) : nullptr;
     if (parameter) {
-        CIMInstance *copy = copyCIMInstance(static_cast<CIMInstance *>(top->data));
+        CIMInstance *copy = static_cast<CIMInstance *>(take_data(top));
         CIMValue *value = newCIMValue(CIM_OBJECT, copy);
         if (!value) {
             freeCIMInstance(copy);

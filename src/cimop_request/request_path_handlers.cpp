@@ -210,7 +210,7 @@ void reqmsg_instancename_endhandler(MessageData *msgData) {
         push_back(stack, top);
         return;
     }
-    CIMObjectPath *copy = copyObjectPath(static_cast<CIMObjectPath *>(top->data));
+    CIMObjectPath *copy = static_cast<CIMObjectPath *>(take_data(top));
     freeStackItem(top);
     CIMProperty *parameter = current_parameter(msgData);
     if (!parameter) {

@@ -1,8 +1,6 @@
 // request_routing.cpp - the routing tables of the request handler set.
 #include "cimop_request/request_routing.h"
 
-#include <iterator>
-
 #include "cimop_request/request_handlers.h"
 #include "cimop_request/request_path_handlers.h"
 #include "common_handlers/method_handlers.h"
@@ -87,12 +85,22 @@ constexpr EndRoute kRequestEndRoutes[] = {
     {"PROPERTY.REFERENCE", common_property_endhandler},
 };
 
+// Built on first use, so that a parse during static initialisation finds them.
+const RouteIndex<StartRoute> &request_starts() {
+    static const RouteIndex<StartRoute> index(kRequestStartRoutes);
+    return index;
+}
+const RouteIndex<EndRoute> &request_ends() {
+    static const RouteIndex<EndRoute> index(kRequestEndRoutes);
+    return index;
+}
+
 }  // namespace
 
 void reqmsg_start_element(MessageData *msgData, const char *name, const char **attributes) {
-    run_start_routes(msgData, name, attributes, kRequestStartRoutes, std::size(kRequestStartRoutes));
+    run_start_route(msgData, name, attributes, request_starts().find(name));
 }
 
 void reqmsg_end_element(MessageData *msgData, const char *name) {
-    run_end_routes(msgData, name, kRequestEndRoutes, std::size(kRequestEndRoutes));
+    run_end_route(msgData, request_ends().find(name));
 }

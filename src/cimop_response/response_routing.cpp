@@ -5,12 +5,12 @@
 
 // No response element has a handler yet: every element only passes through
 // the element stack. The response handlers come with their own routing
-// tables, tested in the set's order, when responses are decoded.
+// tables (RouteIndex over rows in the set's order) when responses are decoded.
 
 void rspmsg_start_element(MessageData *msgData, const char *name, const char **attributes) {
-    run_start_routes(msgData, name, attributes, nullptr, 0);
+    run_start_route(msgData, name, attributes, nullptr);
 }
 
-void rspmsg_end_element(MessageData *msgData, const char *name) {
-    run_end_routes(msgData, name, nullptr, 0);
+void rspmsg_end_element(MessageData *msgData, const char *) {
+    run_end_route(msgData, nullptr);
 }

@@ -6,7 +6,6 @@
 #include <cimobj/cimobj.h>
 
 #include "cimxml_common/memory.h"
-#include "cimxml_common/text_utils.h"
 
 namespace {
 
@@ -21,6 +20,40 @@ char *copy_text(const char *text, std::size_t length) {
 
 // First capacity of a text buffer; small texts (key values, names) fit at once.
 constexpr std::size_t kFirstTextCapacity = 64;
+
+// Copy of Expat's attribute array in two blocks: the pointer array (scanned)
+// and one atomic block holding every text one after the other. The first
+// slot points at the start of the text block, which keeps it alive. Every
+// element start copies its attributes, so one allocation instead of one per
+// text matters. NULL when memory is exhausted.
+char **copy_attributes(const char *const *attributes) {
+    std::size_t count = 0;
+    std::size_t bytes = 0;
+    while (attributes[count]) bytes += std::strlen(attributes[count++]) + 1;
+    auto **copy = static_cast<char **>(CIMXML_MALLOC(count + 1, sizeof(char *), CIMXML_SCANNED));
+    if (!copy) return nullptr;
+    copy[count] = nullptr;
+    if (count == 0) return copy;
+    auto *texts = static_cast<char *>(CIMXML_MALLOC(bytes, 1, CIMXML_ATOMIC));
+    if (!texts) {
+        cimxml_free(copy, CIMXML_SCANNED);
+        return nullptr;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t length = std::strlen(attributes[i]) + 1;
+        std::memcpy(texts, attributes[i], length);
+        copy[i] = texts;
+        texts += length;
+    }
+    return copy;
+}
+
+void free_attributes(char **attributes) {
+    if (!attributes) return;
+    cimxml_free(attributes[0], CIMXML_ATOMIC);
+    attributes[0] = nullptr;
+    cimxml_free(attributes, CIMXML_SCANNED);
+}
 
 }  // namespace
 
@@ -45,7 +78,7 @@ ExpatElement *newExpatElement(const char *name, const char *text, const char *co
         element->textLength = length;
         element->textCapacity = length + 1;
     }
-    if (attributes && !(element->attributes = copyStringArray(attributes))) {
+    if (attributes && !(element->attributes = copy_attributes(attributes))) {
         freeExpatElement(element);
         return nullptr;
     }
@@ -61,7 +94,7 @@ void freeExpatElement(ExpatElement *element) {
     if (!element) return;
     cimxml_free(element->name, CIMXML_ATOMIC);
     cimxml_free(element->text, CIMXML_ATOMIC);
-    freeStringArray(element->attributes);
+    free_attributes(element->attributes);
     element->name = nullptr;
     element->text = nullptr;
     element->attributes = nullptr;

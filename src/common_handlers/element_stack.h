@@ -21,11 +21,13 @@ struct ExpatElement {
 };
 
 // New record with copies of name, text and attributes (a NULL input gives a
-// NULL field). NULL when memory is exhausted; nothing is left allocated then.
+// NULL field; the attribute copy has one slot more than it has texts, for the
+// terminating NULL). NULL when memory is exhausted; nothing is left
+// allocated then.
 ExpatElement *newExpatElement(const char *name, const char *text, const char *const *attributes);
 // Deep copy of a record; NULL in, NULL out (also when memory is exhausted).
 ExpatElement *copyExpatElement(const ExpatElement *element);
-// Frees name, text, every attribute string, the array and the record. NULL does nothing.
+// Frees name, text, the attribute texts, the array and the record. NULL does nothing.
 void freeExpatElement(ExpatElement *element);
 
 // Appends length bytes to the record's text, growing its buffer

@@ -31,6 +31,13 @@ void push_back(Stack *stack, StackItem *item) {
     }
 }
 
+void *take_data(StackItem *item) {
+    if (!item) return nullptr;
+    void *data = item->data;
+    item->data = nullptr;
+    return data;
+}
+
 int push_new_item(Stack *stack, const char *description, StackItemDestructor destructor, void *data) {
     StackItem *entry = newStackItem(description, destructor, data);
     if (!entry) {

@@ -3,6 +3,10 @@
 // and small helpers for stacks, status records, lists and values.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+#include <unordered_map>
+
 #include <cimobj/cimobj.h>
 
 #include "common_handlers/element_stack.h"
@@ -22,6 +26,26 @@ struct StartRoute {
 struct EndRoute {
     const char *name;
     EndHandler handler;
+};
+
+// Name lookup over a routing table: the first row of a name wins, as a
+// scan of the table in its order would find it. Built once per table.
+template <typename Route>
+class RouteIndex {
+public:
+    template <std::size_t N>
+    explicit RouteIndex(const Route (&table)[N]) {
+        for (const Route &row : table) rows_.try_emplace(row.name, &row);
+    }
+    // The row for name, or NULL when the table has none.
+    const Route *find(const char *name) const {
+        if (!name) return nullptr;
+        auto it = rows_.find(name);
+        return it == rows_.end() ? nullptr : it->second;
+    }
+
+private:
+    std::unordered_map<std::string_view, const Route *> rows_;
 };
 
 // Descriptions of the items on the two stacks.
@@ -64,6 +88,11 @@ bool item_has_description(const StackItem *item);
 // Puts a popped item back. NULL does nothing. When no node can be made the
 // item is freed and the allocation failure reported, so nothing leaks.
 void push_back(Stack *stack, StackItem *item);
+
+// Takes the data out of an item that is about to be freed: the caller owns
+// the data, the item no longer does. (Equivalent to copying the data and
+// freeing the item, without the copy.)
+void *take_data(StackItem *item);
 
 // Pushes a new item. On failure data is freed with destructor, the failure
 // is reported and 0 is returned.

@@ -16,7 +16,7 @@ void common_namedinstance_endhandler(MessageData *msgData) {
     StackItem *top = stack_pop(&msgData->objectStack);
     if (!top) return;
     if (item_is(top, item::ObjectPath)) {
-        CIMObjectPath *copy = copyObjectPath(static_cast<CIMObjectPath *>(top->data));
+        CIMObjectPath *copy = static_cast<CIMObjectPath *>(take_data(top));
         if (copy && !msgData->instancePaths) msgData->instancePaths = newCIMObjectPathList();
         if (copy && msgData->instancePaths) {
             if (!STATUS_OK(appendToCIMObjectPathList(msgData->instancePaths, copy))) freeCIMObjectPath(copy);

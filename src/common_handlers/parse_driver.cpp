@@ -87,8 +87,7 @@ MessageData *cimxmlParseMessage(const char *document) {
     return msgData;
 }
 
-void run_start_routes(MessageData *msgData, const char *name, const char **attributes,
-                      const StartRoute *table, std::size_t count) {
+void run_start_route(MessageData *msgData, const char *name, const char **attributes, const StartRoute *route) {
     if (!msgData) {
         REPORT_DECODING_ERROR();
         return;
@@ -108,21 +107,11 @@ void run_start_routes(MessageData *msgData, const char *name, const char **attri
         REPORT_ALLOCATION_ERROR();
         return;
     }
-    if (!element || !name) return;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (std::strcmp(table[i].name, name) != 0) continue;
-        if (table[i].handler) table[i].handler(msgData, element);
-        return;
-    }
+    if (element && route && route->handler) route->handler(msgData, element);
 }
 
-void run_end_routes(MessageData *msgData, const char *name, const EndRoute *table, std::size_t count) {
-    if (!msgData || !name) return;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (std::strcmp(table[i].name, name) != 0) continue;
-        if (table[i].handler) table[i].handler(msgData);
-        return;
-    }
+void run_end_route(MessageData *msgData, const EndRoute *route) {
+    if (msgData && route && route->handler) route->handler(msgData);
 }
 
 void run_text_endhandler(MessageData *msgData, bool trim, ElementHandler handler) {

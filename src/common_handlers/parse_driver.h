@@ -22,13 +22,12 @@ void cimxml_end_element(void *userData, const char *name);
 void cimxml_character_data(void *userData, const char *text, int length);
 
 // The frame both handler sets run for a start tag: the element's record goes
-// on the element stack, then the first route of table whose name equals the
-// element's name runs its handler with the record.
-void run_start_routes(MessageData *msgData, const char *name, const char **attributes,
-                      const StartRoute *table, std::size_t count);
-// Runs the end handler of the first matching route (the element's record is
-// still on top of the element stack); the driver pops the record afterwards.
-void run_end_routes(MessageData *msgData, const char *name, const EndRoute *table, std::size_t count);
+// on the element stack, then the handler of route (the element's row of the
+// set's table, NULL when it has none) runs with the record.
+void run_start_route(MessageData *msgData, const char *name, const char **attributes, const StartRoute *route);
+// Runs the end handler of route (the element's record is still on top of
+// the element stack); the driver pops the record afterwards.
+void run_end_route(MessageData *msgData, const EndRoute *route);
 
 // End handling of the text-bearing elements (VALUE, KEYVALUE, HOST): the
 // element's gathered text, with line breaks trimmed when trim is set, goes to

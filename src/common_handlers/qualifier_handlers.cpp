@@ -246,7 +246,7 @@ void common_qualifier_declaration_endhandler(MessageData *msgData) {
         push_back(stack, top);
         return;
     }
-    CIMQualifierType *declaration = copyQualifierType(static_cast<CIMQualifierType *>(top->data));
+    CIMQualifierType *declaration = static_cast<CIMQualifierType *>(take_data(top));
     StackItem *owner = stack_pop(stack);
     if (!owner) {
         freeStackItem(top);

@@ -134,7 +134,7 @@ void common_class_endhandler(MessageData *msgData) {
         push_back(stack, top);
         return;
     }
-    CIMClass *copy = copyCIMClass(static_cast<CIMClass *>(top->data));
+    CIMClass *copy = static_cast<CIMClass *>(take_data(top));
     CIMValue *value = newCIMValue(CIM_CLASS, copy);
     if (!value) freeCIMClass(copy);
     StackItem *owner = stack_pop(stack);

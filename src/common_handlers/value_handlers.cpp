@@ -242,7 +242,7 @@ void common_value_array_endhandler(MessageData *msgData) {
         push_back(stack, top);
         return;
     }
-    CIMValueList *list = copyCIMValueList(static_cast<CIMValueList *>(top->data));
+    CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
     freeStackItem(top);
     StackItem *owner = stack_pop(stack);
     if (!owner) {
@@ -334,7 +334,7 @@ void common_value_reference_endhandler(MessageData *msgData) {
         REPORT_DECODING_TEXT(invalidObject);
         return;
     }
-    CIMObjectPath *reference = copyObjectPath(static_cast<CIMObjectPath *>(top->data));
+    CIMObjectPath *reference = static_cast<CIMObjectPath *>(take_data(top));
     StackItem *owner = stack_pop(stack);
     if (!item_has_description(owner)) {
         freeStackItem(top);
@@ -464,7 +464,7 @@ void common_value_refarray_endhandler(MessageData *msgData) {
         if (parameter) {
             int type = propertyGetType(parameter);
             int arrayType = isArrayType(type) ? type : CIM_REFERENCE + CIM_ARRAY;
-            CIMValueList *list = copyCIMValueList(static_cast<CIMValueList *>(top->data));
+            CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
             CIMValue *value = newCIMValue(arrayType, list);
             if (!value) {
                 freeCIMValueList(list);
@@ -497,7 +497,7 @@ void common_value_refarray_endhandler(MessageData *msgData) {
         }
         int type = propertyGetType(parameter);
         int arrayType = isArrayType(type) ? type : arrayTypeOf(type);
-        CIMValueList *list = copyCIMValueList(static_cast<CIMValueList *>(top->data));
+        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
         CIMValue *value = newCIMValue(arrayType, list);
         if (!value) {
             freeCIMValueList(list);
