@@ -3,11 +3,14 @@
 // MessageData with the last error telling what went wrong.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
 #include "decoding/decoding_support.h"
 #include "support/log_capture.h"
+#include "support/xml_checks.h"
 
 using namespace decoding;
 
@@ -60,13 +63,25 @@ TEST_F(BadInput, TheRichRequestItselfDecodesCleanly) {
     EXPECT_EQ(last_error(), "unchanged");
 }
 
-TEST_F(BadInput, TruncationAtAnyOffsetGivesNull) {
-    const std::string document = rich_request();
-    // The last well-formed prefix ends with the CIM end tag.
+// Every prefix shorter than the whole document (sampled past the first 400
+// bytes) is refused.
+void expect_prefixes_refused(const std::string &document) {
     const std::size_t complete = document.rfind("</CIM>") + 6;
     for (std::size_t length = 0; length < complete; length += (length < 400 ? 1 : 3)) {
         Message md = parse(document.substr(0, length));
         EXPECT_FALSE(md) << "prefix of " << length << " bytes";
+    }
+}
+
+TEST_F(BadInput, TruncationAtAnyOffsetGivesNull) {
+    expect_prefixes_refused(rich_request());
+    // A request written by an independent client, when the shared data is there.
+    std::string dir = testsupport::conformanceDir();
+    std::ifstream in(dir + "/vectors/embeddedinstances.EmbeddedInstanceCDATA4.request.xml", std::ios::binary);
+    std::string document((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!document.empty()) {
+        ASSERT_TRUE(parse(document));
+        expect_prefixes_refused(document);
     }
 }
 
