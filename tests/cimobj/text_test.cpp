@@ -17,6 +17,8 @@ struct RoundTrip {
     std::wstring wide;
 };
 
+void PrintTo(const RoundTrip &c, std::ostream *os) { *os << c.label; }
+
 class Utf8RoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(Utf8RoundTrip, ConvertsBothWaysUnchanged) {
