@@ -90,7 +90,8 @@ int pool_append(PoolString *pool, const char *text, int /*reserved*/, int handov
 // Sets the pool up with an empty text. A record that already carries its
 // magic keeps its buffer (emptied, grown when initialCapacity asks for more);
 // any other record is treated as garbage and gets a fresh buffer. Returns 1,
-// or 0 for a NULL pool or no memory (the record then holds no text).
+// or 0 for a NULL pool or no memory (a fresh record then holds no text, a
+// reused one its emptied buffer).
 int init_PoolString(PoolString *pool, int flag1, int flag2, int flag3,
                     size_t initialCapacity, const char *label) {
     if (pool == nullptr) return 0;
@@ -98,6 +99,9 @@ int init_PoolString(PoolString *pool, int flag1, int flag2, int flag3,
     if (wanted < pool_minimum_capacity) wanted = pool_minimum_capacity;
 
     if (is_initialised(pool)) {
+        // Whatever the pool held is discarded, also when it cannot grow.
+        pool->text[0] = '\0';
+        pool->length = 0;
         if (!ensure_capacity(pool, wanted)) return 0;
     } else {
         char *buffer = static_cast<char *>(std::malloc(wanted));
