@@ -99,9 +99,8 @@ char *pcdata_encodeformat(const CIMValue *value) {
         text = createCharFromWide(wide);
     } else if (type == CIM_STRING) {
         const CIMString *string = static_cast<const CIMString *>(cim_value_content(value));
-        const wchar_t *wide = getCIMStringBuffer(string);
-        if (wide == nullptr) return nullptr;
-        text = createCharFromWide(wide);
+        if (getCIMStringBuffer(string) == nullptr) return nullptr;
+        text = createCharFromCIMString(string);
     } else if (type == CIM_EMPTY) {
         return nullptr;
     } else if (isNumericType(type)) {
@@ -116,5 +115,5 @@ char *pcdata_encodeformat(const CIMValue *value) {
 char *escaped_cimstring_text(const CIMString *text) {
     const wchar_t *wide = getCIMStringBuffer(text);
     if (wide == nullptr) return nullptr;
-    return escape_owned_text(createCharFromWide(wide));
+    return escape_owned_text(createCharFromCIMString(text));
 }
