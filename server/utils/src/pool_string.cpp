@@ -1,0 +1,154 @@
+// pool_string.cpp - PoolString: a growable text buffer that doubles when full.
+#include "utils/pool_string.h"
+
+#include <gc/gc.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Marks a record as initialised. Mixed with the record's address so that a
+// stale record left on the stack by another frame, or a byte copy of a
+// record, is never taken for a live one (its buffer may be gone).
+constexpr unsigned long long pool_magic_base = 0x506f6f6c53747221ULL;
+
+// Smallest buffer a pool holds, so that a pool of capacity 0 still has room
+// for the terminating NUL and a few appends before its first growth.
+constexpr size_t pool_minimum_capacity = 64;
+
+// Largest reservation resize_PoolString makes in one call; it is a hint, and
+// an item count from a huge list must not claim memory nobody will fill.
+constexpr size_t pool_reservation_cap = size_t{16} << 20;
+
+unsigned long long magic_of(const PoolString *pool) {
+    return pool_magic_base ^ static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(pool));
+}
+
+bool is_initialised(const PoolString *pool) {
+    return pool != nullptr && pool->magic == magic_of(pool) && pool->text != nullptr;
+}
+
+// Makes room for at least `needed` bytes (NUL included), growing the buffer
+// at least by half again so that a run of appends costs linear time overall.
+// On failure the buffer is left as it was and false is returned.
+bool ensure_capacity(PoolString *pool, size_t needed) {
+    if (needed <= pool->capacity) return true;
+    size_t grown = pool->capacity + pool->capacity / 2;
+    if (grown < pool->capacity) grown = SIZE_MAX;  // overflow
+    size_t target = needed > grown ? needed : grown;
+    char *bigger = static_cast<char *>(std::realloc(pool->text, target));
+    if (bigger == nullptr && target > needed) {
+        target = needed;  // the geometric step may be what does not fit
+        bigger = static_cast<char *>(std::realloc(pool->text, target));
+    }
+    if (bigger == nullptr) return false;
+    pool->text = bigger;
+    pool->capacity = target;
+    return true;
+}
+
+// Releases a handed-over text; it is a block of the collected heap.
+void release_handed_over(const char *text, int handover) {
+    if (handover == 1 && text != nullptr) GC_free(const_cast<char *>(text));
+}
+
+// The pool's append operation. Returns 1 on success, 0 on failure; the
+// pool's text is unchanged on failure and a handed-over text is released
+// either way.
+int pool_append(PoolString *pool, const char *text, int /*reserved*/, int handover) {
+    if (!is_initialised(pool) || text == nullptr) {
+        release_handed_over(text, handover);
+        return 0;
+    }
+    size_t pieceLength = std::strlen(text);
+    if (pieceLength == 0) {
+        release_handed_over(text, handover);
+        return 1;
+    }
+    // The piece may lie inside the pool's own buffer, which growth can move.
+    const char *oldBuffer = pool->text;
+    bool inside = text >= oldBuffer && text < oldBuffer + pool->capacity;
+    size_t insideOffset = inside ? static_cast<size_t>(text - oldBuffer) : 0;
+
+    size_t needed = pool->length + pieceLength + 1;
+    if (needed <= pool->length || !ensure_capacity(pool, needed)) {
+        release_handed_over(text, handover);
+        return 0;
+    }
+    const char *source = inside ? pool->text + insideOffset : text;
+    std::memmove(pool->text + pool->length, source, pieceLength);
+    pool->length += pieceLength;
+    pool->text[pool->length] = '\0';
+    release_handed_over(text, handover);
+    return 1;
+}
+
+}  // namespace
+
+// Sets the pool up with an empty text. A record that already carries its
+// magic keeps its buffer (emptied, grown when initialCapacity asks for more);
+// any other record is treated as garbage and gets a fresh buffer. Returns 1,
+// or 0 for a NULL pool or no memory (a fresh record then holds no text, a
+// reused one its emptied buffer).
+int init_PoolString(PoolString *pool, int flag1, int flag2, int flag3,
+                    size_t initialCapacity, const char *label) {
+    if (pool == nullptr) return 0;
+    size_t wanted = initialCapacity < SIZE_MAX ? initialCapacity + 1 : initialCapacity;
+    if (wanted < pool_minimum_capacity) wanted = pool_minimum_capacity;
+
+    if (is_initialised(pool)) {
+        // Whatever the pool held is discarded, also when it cannot grow.
+        pool->text[0] = '\0';
+        pool->length = 0;
+        if (!ensure_capacity(pool, wanted)) return 0;
+    } else {
+        char *buffer = static_cast<char *>(std::malloc(wanted));
+        if (buffer == nullptr) {
+            pool->text = nullptr;
+            pool->length = 0;
+            pool->capacity = 0;
+            pool->magic = 0;
+            pool->append = pool_append;
+            return 0;
+        }
+        pool->text = buffer;
+        pool->capacity = wanted;
+    }
+    pool->text[0] = '\0';
+    pool->length = 0;
+    pool->append = pool_append;
+    pool->magic = magic_of(pool);
+    pool->flags[0] = flag1;
+    pool->flags[1] = flag2;
+    pool->flags[2] = flag3;
+    const char *name = label != nullptr ? label : "unknown";
+    std::strncpy(pool->label, name, sizeof pool->label - 1);
+    pool->label[sizeof pool->label - 1] = '\0';
+    return 1;
+}
+
+// Grows the buffer ahead of itemCount appends of about bytesPerItem bytes
+// (at most pool_reservation_cap bytes at once). Returns 1, or 0 for a pool
+// that is not initialised or no memory (the pool is then unchanged).
+int resize_PoolString(PoolString *pool, size_t itemCount, size_t bytesPerItem) {
+    if (!is_initialised(pool)) return 0;
+    size_t extra = 0;
+    if (__builtin_mul_overflow(itemCount, bytesPerItem, &extra) || extra > pool_reservation_cap)
+        extra = pool_reservation_cap;
+    size_t needed = pool->length + 1 + extra;
+    return ensure_capacity(pool, needed) ? 1 : 0;
+}
+
+// Frees the text buffer of an initialised record; a record that was never
+// initialised (or already released) is left alone. Afterwards the record
+// holds no text and counts as not initialised.
+void release_PoolStringBuffer(PoolString *pool) {
+    if (!is_initialised(pool)) return;
+    std::free(pool->text);
+    pool->text = nullptr;
+    pool->length = 0;
+    pool->capacity = 0;
+    pool->magic = 0;
+}

@@ -1,0 +1,249 @@
+// cim_types.cpp - CIM type codes, their CIM-XML names and the text of values.
+#include "cimxml_common/cim_types.h"
+
+#include <cctype>
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "cimxml_common/memory.h"
+#include "cimxml_common/text_utils.h"
+
+namespace {
+
+struct TypeName {
+    int code;
+    const char *name;
+    const wchar_t *wideName;
+};
+
+#define TYPE_NAME(code, name) {code, name, L"" name}
+
+// In lookup order: scalars, arrays, then the special codes. Note the
+// irregular pair "cimclass" / "class_array".
+constexpr TypeName type_names[] = {
+    TYPE_NAME(CIM_UINT8, "uint8"),
+    TYPE_NAME(CIM_SINT8, "sint8"),
+    TYPE_NAME(CIM_UINT16, "uint16"),
+    TYPE_NAME(CIM_SINT16, "sint16"),
+    TYPE_NAME(CIM_UINT32, "uint32"),
+    TYPE_NAME(CIM_SINT32, "sint32"),
+    TYPE_NAME(CIM_UINT64, "uint64"),
+    TYPE_NAME(CIM_SINT64, "sint64"),
+    TYPE_NAME(CIM_STRING, "string"),
+    TYPE_NAME(CIM_BOOLEAN, "boolean"),
+    TYPE_NAME(CIM_REAL32, "real32"),
+    TYPE_NAME(CIM_REAL64, "real64"),
+    TYPE_NAME(CIM_DATETIME, "datetime"),
+    TYPE_NAME(CIM_CHAR16, "char16"),
+    TYPE_NAME(CIM_ARRAY + CIM_UINT8, "uint8_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_SINT8, "sint8_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_UINT16, "uint16_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_SINT16, "sint16_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_UINT32, "uint32_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_SINT32, "sint32_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_UINT64, "uint64_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_SINT64, "sint64_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_STRING, "string_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_BOOLEAN, "boolean_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_REAL32, "real32_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_REAL64, "real64_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_DATETIME, "datetime_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_CHAR16, "char16_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_REFERENCE, "reference_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_OBJECT, "object_array"),
+    TYPE_NAME(CIM_ARRAY + CIM_CLASS, "class_array"),
+    TYPE_NAME(CIM_REFERENCE, "reference"),
+    TYPE_NAME(CIM_OBJECT, "object"),
+    TYPE_NAME(CIM_CLASS, "cimclass"),
+    TYPE_NAME(CIM_NULL, "cimnull"),
+    TYPE_NAME(CIM_EMPTY, "empty"),
+    TYPE_NAME(CIM_SIZE_UNLIMITED, "size_unlimited"),
+    TYPE_NAME(CIM_SIZE_SINGLE, "size_single"),
+};
+
+#undef TYPE_NAME
+
+const TypeName *entry_of(int type) {
+    for (const TypeName &entry : type_names)
+        if (entry.code == type) return &entry;
+    return nullptr;
+}
+
+struct ParamType {
+    const wchar_t *name;
+    int type;
+};
+
+// Types of the intrinsic methods' parameters; every other name is a string.
+constexpr ParamType param_types[] = {
+    {L"InstanceName", CIM_REFERENCE},
+    {L"ObjectName", CIM_REFERENCE},
+    {L"AssocClass", CIM_STRING},
+    {L"ClassName", CIM_STRING},
+    {L"ResultClass", CIM_STRING},
+    {L"Role", CIM_STRING},
+    {L"ResultRole", CIM_STRING},
+    {L"PropertyName", CIM_STRING},
+    {L"QualifierName", CIM_STRING},
+    {L"QueryLanguage", CIM_STRING},
+    {L"Query", CIM_STRING},
+    {L"localOnly", CIM_BOOLEAN},
+    {L"IncludeQualifiers", CIM_BOOLEAN},
+    {L"IncludeClassOrigin", CIM_BOOLEAN},
+    {L"DeepInheritance", CIM_BOOLEAN},
+    {L"PropertyList", CIM_ARRAY + CIM_STRING},
+    {L"NewClass", CIM_CLASS},
+    {L"ModifiedClass", CIM_CLASS},
+    {L"NewInstance", CIM_OBJECT},
+    {L"NewIndication", CIM_OBJECT},
+    {L"ModifiedInstance", CIM_OBJECT},
+};
+
+// Reads a number with format and stores it, narrowed to Stored, at the start
+// of an 8-byte block.
+// A text that holds no number leaves the block zero.
+template <typename Parsed, typename Stored = Parsed>
+void scan_number(const char *text, const char *format, void *block) {
+    Parsed parsed{};
+    if (std::sscanf(text, format, &parsed) == 1) {
+        Stored stored = static_cast<Stored>(parsed);
+        std::memcpy(block, &stored, sizeof stored);
+    }
+}
+
+// New 8-byte atomic block holding the number of a numeric type; NULL for
+// char16 (it has no number text) or no memory.
+void *number_from_text(int type, const char *text) {
+    if (type == CIM_CHAR16) return nullptr;
+    void *block = CIMXML_MALLOC(1, 8, CIMXML_ATOMIC);
+    if (block == nullptr) return nullptr;
+    std::memset(block, 0, 8);
+    switch (type) {
+    case CIM_UINT8: scan_number<unsigned int, uint8_t>(text, "%u", block); break;
+    case CIM_SINT8: scan_number<int, int8_t>(text, "%d", block); break;
+    case CIM_UINT16: scan_number<unsigned short, uint16_t>(text, "%hu", block); break;
+    case CIM_SINT16: scan_number<short, int16_t>(text, "%hd", block); break;
+    case CIM_UINT32: scan_number<uint32_t>(text, "%" SCNu32, block); break;
+    case CIM_SINT32: scan_number<int32_t>(text, "%" SCNd32, block); break;
+    case CIM_UINT64: scan_number<uint64_t>(text, "%" SCNu64, block); break;
+    case CIM_SINT64: scan_number<int64_t>(text, "%" SCNd64, block); break;
+    case CIM_REAL32: scan_number<float>(text, "%f", block); break;
+    case CIM_REAL64: scan_number<double>(text, "%lf", block); break;
+    default: break;
+    }
+    return block;
+}
+
+void *boolean_from_text(const char *text) {
+    int value;
+    if (local_strcasecmp(text, "true") == 0)
+        value = 1;
+    else if (local_strcasecmp(text, "false") == 0)
+        value = 0;
+    else
+        return nullptr;
+    auto *block = static_cast<int *>(CIMXML_MALLOC(1, sizeof(int), CIMXML_ATOMIC));
+    if (block != nullptr) *block = value;
+    return block;
+}
+
+// A datetime may come quoted; only the quoted part is the value.
+void *datetime_from_text(const char *text) {
+    char *quoted = textInQuotes(text);
+    wchar_t *wide = createWideFromChar(quoted != nullptr ? quoted : text);
+    cimxml_free(quoted, CIMXML_ATOMIC);
+    return wide;
+}
+
+void *string_from_text(const char *text) {
+    wchar_t *wide = createWideFromChar(text);
+    if (wide == nullptr) return nullptr;
+    CIMString *string = newCIMString(wide);
+    cimxml_free(wide, CIMXML_ATOMIC);
+    return string;
+}
+
+}  // namespace
+
+// Code of a type name, compared without regard to case; NULL, a null
+// string and unknown names give string.
+int typeFromName(const CIMString *name) {
+    const wchar_t *text = getCIMStringBuffer(name);
+    if (text == nullptr) return CIM_STRING;
+    for (const TypeName &entry : type_names)
+        if (local_wcscasecmp(text, entry.wideName) == 0) return entry.code;
+    return CIM_STRING;
+}
+
+// New string the caller frees with freeCIMString; NULL only when memory is
+// exhausted.
+CIMString *typeNameOf(int type) {
+    const TypeName *entry = entry_of(type);
+    return newCIMString(entry != nullptr ? entry->wideName : L"string");
+}
+
+const char *typeNameText(int type) {
+    const TypeName *entry = entry_of(type);
+    return entry != nullptr ? entry->name : "string";
+}
+
+int scalarTypeOf(int type) {
+    return isArrayType(type) ? type - CIM_ARRAY : CIM_STRING;
+}
+
+int arrayTypeOf(int type) {
+    return type >= CIM_UINT8 && type <= CIM_CLASS ? type + CIM_ARRAY : CIM_ARRAY + CIM_STRING;
+}
+
+int isArrayType(int type) {
+    return type >= CIM_ARRAY + CIM_UINT8 && type <= CIM_ARRAY + CIM_CLASS;
+}
+
+int isObjectType(int type) {
+    return type == CIM_OBJECT || type == CIM_CLASS || type == CIM_ARRAY + CIM_OBJECT ||
+           type == CIM_ARRAY + CIM_CLASS;
+}
+
+int isNumericType(int type) {
+    return (type >= CIM_UINT8 && type <= CIM_SINT64) || type == CIM_REAL32 || type == CIM_REAL64 ||
+           type == CIM_CHAR16;
+}
+
+// Native data for newCIMValue (see the header). The caller passes it to
+// newCIMValue and then releases it with freeValueData.
+void *textToValue(int type, const char *text) {
+    if (text == nullptr) return nullptr;
+    if (isNumericType(type)) return number_from_text(type, text);
+    switch (type) {
+    case CIM_BOOLEAN: return boolean_from_text(text);
+    case CIM_DATETIME: return datetime_from_text(text);
+    case CIM_STRING: return string_from_text(text);
+    default: return nullptr;
+    }
+}
+
+// Numbers, booleans and datetime texts are copied by newCIMValue and are
+// released here; a string is taken by the value and is left alone.
+void freeValueData(int type, void *data) {
+    if (data == nullptr) return;
+    if ((type >= CIM_UINT8 && type <= CIM_SINT64) || (type >= CIM_BOOLEAN && type <= CIM_CHAR16))
+        cimxml_free(data, CIMXML_ATOMIC);
+}
+
+int paramTypeFromName(const CIMString *name) {
+    const wchar_t *text = getCIMStringBuffer(name);
+    if (text == nullptr) return CIM_NULL;
+    for (const ParamType &entry : param_types)
+        if (local_wcscasecmp(text, entry.name) == 0) return entry.type;
+    return CIM_STRING;
+}
+
+int isBlankText(const char *text, std::size_t length) {
+    if (text == nullptr || length == 0) return 1;
+    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    if (length == 1) return blank(text[0]) ? 1 : 0;
+    if (length == 2) return blank(text[0]) && blank(text[1]) ? 1 : 0;
+    return 0;
+}

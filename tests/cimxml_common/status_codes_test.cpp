@@ -1,0 +1,52 @@
+// Tests of the status table and its lookups.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <string>
+
+#include "cimxml_common/status_codes.h"
+
+namespace {
+
+const char *const status_names[] = {
+    "CIM_ERR_FAILED",           "CIM_ERR_ACCESS_DENIED",        "CIM_ERR_INVALID_NAMESPACE",
+    "CIM_ERR_INVALID_PARAMETER", "CIM_ERR_INVALID_CLASS",       "CIM_ERR_NOT_FOUND",
+    "CIM_ERR_NOT_SUPPORTED",    "CIM_ERR_CLASS_HAS_CHILDREN",   "CIM_ERR_CLASS_HAS_INSTANCES",
+    "CIM_ERR_INVALID_SUPERCLASS", "CIM_ERR_ALREADY_EXISTS",     "CIM_ERR_NO_SUCH_PROPERTY",
+    "CIM_ERR_TYPE_MISMATCH",    "CIM_ERR_QUERY_LANGUAGE_NOT_SUPPORTED", "CIM_ERR_INVALID_QUERY",
+    "CIM_ERR_METHOD_NOT_AVAILABLE", "CIM_ERR_METHOD_NOT_FOUND",
+};
+
+std::wstring code_text(int code) {
+    std::unique_ptr<CIMString, void (*)(CIMString *)> text(statusCodeText(code), freeCIMString);
+    const wchar_t *buffer = getCIMStringBuffer(text.get());
+    return buffer != nullptr ? buffer : L"(null)";
+}
+
+TEST(StatusCodes, NamesGiveTheirCodesInAnyCase) {
+    for (int code = 1; code <= 17; ++code) {
+        std::string name = status_names[code - 1];
+        EXPECT_EQ(statusCodeFromName(name.c_str()), code) << name;
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        EXPECT_EQ(statusCodeFromName(name.c_str()), code) << name;
+    }
+}
+
+TEST(StatusCodes, AnythingElseIsFailed) {
+    for (const char *name : {"6", "", "CIM_ERR_NOT_FOUND ", "CIM_ERR", "CIM_ERR_NOT_FOUNDX", "SUCCESS"})
+        EXPECT_EQ(statusCodeFromName(name), 1) << name;
+    EXPECT_EQ(statusCodeFromName(nullptr), 1);
+}
+
+TEST(StatusCodes, TextIsTheDecimalCodeOrOne) {
+    for (int code = 1; code <= 17; ++code) EXPECT_EQ(code_text(code), std::to_wstring(code));
+    for (int code : {0, -1, 18, 100, -2147483647 - 1}) EXPECT_EQ(code_text(code), L"1") << code;
+}
+
+TEST(StatusCodes, ValidCodesAreOneToSeventeen) {
+    for (int code = -2; code <= 20; ++code) EXPECT_EQ(isValidStatusCode(code), code >= 1 && code <= 17 ? 1 : 0) << code;
+}
+
+}  // namespace
