@@ -17,7 +17,7 @@ namespace {
 
 // The only state the library shares between threads.
 std::atomic<int> threshold{CIM_LOG_ERROR};
-std::mutex outputLock;
+std::recursive_mutex outputLock;  // a sink may log from inside
 CIMLogSink sink = nullptr;       // guarded by outputLock
 void *sinkContext = nullptr;     // guarded by outputLock
 thread_local bool insideSink = false;
@@ -61,7 +61,7 @@ void writeAll(int fd, const char *data, size_t size) {
 // Hands the message to the sink, or writes it as one line. A sink that logs
 // itself is not called again from inside: that message goes to stderr.
 void emit(int level, const std::string &message) {
-    std::lock_guard<std::mutex> lock(outputLock);
+    std::lock_guard<std::recursive_mutex> lock(outputLock);
     if (sink && !insideSink) {
         struct SinkGuard {
             SinkGuard() { insideSink = true; }
@@ -108,7 +108,7 @@ int cimGetLogLevel(void) { return threshold.load(std::memory_order_relaxed); }
 
 /* Once this returns, the previous sink is no longer called. */
 void cimSetLogSink(CIMLogSink newSink, void *context) {
-    std::lock_guard<std::mutex> lock(outputLock);
+    std::lock_guard<std::recursive_mutex> lock(outputLock);
     sink = newSink;
     sinkContext = newSink ? context : nullptr;
 }

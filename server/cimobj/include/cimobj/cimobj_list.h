@@ -4,7 +4,10 @@
  * index access (the ...At getters and getElementAt) is O(1). A list owns its
  * items (frees and copies them by its list type), except a CIMLIST_POINTER
  * list, whose items are borrowed. Nodes stay valid until their item is removed
- * or the list is freed. */
+ * or the list is freed. A list is not locked: threads that share one (such
+ * as a process-wide list of borrowed records) serialise their calls.
+ * Lists live in ordinary memory, which the collector does not scan: never
+ * keep the only pointer to a collected block in a list. */
 #ifndef CIMOBJ_LIST_H
 #define CIMOBJ_LIST_H
 
@@ -19,7 +22,8 @@ extern "C" {
 /* New empty list of a CIMLIST_ type; NULL for an unknown type or no memory. */
 CIMList *newList(int listType);
 /* Appends item (on success the list takes it, unless the list type is
- * CIMLIST_POINTER). Status 0, or 4 for a NULL list or item (nothing taken). */
+ * CIMLIST_POINTER). Status 0, or 4 for a NULL list or item, 1 when memory is
+ * exhausted (in both failure cases nothing is taken). */
 ReturnCode *appendToList(CIMList *list, void *item);
 /* Removes the first node holding item, without freeing the item.
  * Returns 1 when a node was removed, else 0. O(length). */
@@ -54,7 +58,11 @@ void *getNodeItem(const CIMListNode *node);
  *   void        freeCIMXList(CIMXList *list);                frees the items too
  * with X = String, Value, Property, Qualifier, QualifierType, Method, Class,
  * Instance, ObjectPath (items CIMString, CIMValue, CIMProperty, CIMQualifier,
- * CIMQualifierType, CIMMethod, CIMClass, CIMInstance, CIMObjectPath). */
+ * CIMQualifierType, CIMMethod, CIMClass, CIMInstance, CIMObjectPath).
+ * A typed call on a list holding another kind of item (a qualifier list and
+ * a qualifier declaration list hold the same kind) finds nothing: the ...At,
+ * getFirst and getLast forms give NULL and the append gives status 4 without
+ * taking the item. A CIMLIST_POINTER list answers every typed form. */
 #define CIMOBJ_DECLARE_TYPED_LIST(X, Item)                                    \
     CIM##X##List *newCIM##X##List(void);                                      \
     ReturnCode *appendToCIM##X##List(CIM##X##List *list, Item *item);         \

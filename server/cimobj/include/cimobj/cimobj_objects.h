@@ -6,7 +6,8 @@
  * caller still owns what it passed. Getters lend; copies are deep; a free
  * releases everything the object holds. NULL arguments are accepted
  * everywhere: getters give NULL/0, frees do nothing, adders and setters fail
- * (status 4, or 0). */
+ * (status 4, or 0) for a NULL object or item. A setter given a NULL member
+ * (name, namespace, host, list, path) clears that member and succeeds. */
 #ifndef CIMOBJ_OBJECTS_H
 #define CIMOBJ_OBJECTS_H
 
@@ -130,7 +131,7 @@ CIMInstance *newInstance(CIMString *className, CIMString *nameSpace,
                          CIMPropertyList *properties);
 CIMInstance *copyCIMInstance(const CIMInstance *i);
 void freeCIMInstance(CIMInstance *i);
-/* The class name. */
+/* The class name: the instance's own, else its path's. */
 CIMString *getInstanceName(const CIMInstance *i);
 /* The namespace: the instance's own, else its path's; NULL when neither. */
 CIMString *getInstanceNameSpace(const CIMInstance *i);
@@ -150,8 +151,9 @@ ReturnCode *instanceAddProperty(CIMInstance *i, CIMProperty *p);
 /* A path with that class name (taken, may be NULL) and no other part. */
 CIMObjectPath *newObjectPathWithName(CIMString *className);
 /* The path of an instance: its class name and namespace, its own path's host,
- * and copies of its key properties as keys (when it has none, copies of its
- * own path's keys). NULL for NULL. */
+ * and copies of its key properties as keys (key-flagged, or carrying the
+ * boolean qualifier "Key"; when it has none, copies of its own path's keys).
+ * NULL for NULL. */
 CIMObjectPath *newObjectPathFromInst(const CIMInstance *i);
 CIMObjectPath *copyObjectPath(const CIMObjectPath *p);
 void freeCIMObjectPath(CIMObjectPath *p);
@@ -167,8 +169,9 @@ int setObjectPathKeys(CIMObjectPath *p, CIMPropertyList *keys);
 /* Appends a key property, creating the key list when absent. */
 ReturnCode *objectPathAddKey(CIMObjectPath *p, CIMProperty *key);
 /* 1 when both name the same object: class names equal without regard to case,
- * and the same keys (names caseless, in any order) with equal values. Host
- * and namespace are not compared. */
+ * and the same keys (names caseless, in any order) with equal values
+ * (isEqualCIMValue: same type and content). Host and namespace are not
+ * compared. Two NULL paths are equal. */
 int isEqualObjectPath(const CIMObjectPath *a, const CIMObjectPath *b);
 
 #ifdef __cplusplus
