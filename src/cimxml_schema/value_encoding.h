@@ -7,3 +7,45 @@
 // 1 when the property carries an embedded object: its qualifiers enable the
 // boolean qualifier "EmbeddedObject", or its type is 16, 15 or 115.
 int propertyIsEmbeddedObject(const CIMProperty *property);
+
+// 1 when the property's qualifiers enable "EmbeddedObject" or "EmbeddedInstance".
+int propertyHasEmbeddedQualifier(const CIMProperty *property);
+
+// Adds the boolean qualifier "EmbeddedObject" = true (flavor 2, not
+// propagated) to the property, which takes it. Returns 1 on success; on
+// failure logs "propertyAddQualifier failed." at level 2, frees the new
+// qualifier and returns 0.
+int propertyAddEmbeddedObjectQualifier(CIMProperty *property);
+
+// Every encoder below returns a new fragment (kind 2) owned by the receiver,
+// or NULL; the value stays the caller's.
+
+// "<VALUE>text</VALUE>\n" with the value's character data text. NULL when
+// the value has no text (NULL, null and empty values, unknown types).
+char *cim_value_toxml(const CIMValue *value);
+
+// VALUE.ARRAY with one VALUE per element that has a text (the CDATA form
+// around the embedded object for object and class arrays). NULL for a
+// non-array value, a value without elements, or when no element gives text.
+char *cim_valuearray_toxml(const CIMValue *value);
+
+// VALUE.REFERENCE around the path the value holds, written as INSTANCEPATH,
+// CLASSPATH, LOCALINSTANCEPATH, LOCALCLASSPATH, INSTANCENAME or CLASSNAME by
+// which of host, namespace and keys it has. NULL (with a level 2 message)
+// when there is no path or its element cannot be made.
+char *cim_valuereference_toxml(const CIMValue *value);
+
+// VALUE.REFARRAY with one VALUE.REFERENCE per element that can be written;
+// NULL for a non-array value or when nothing can be written.
+char *cim_valuerefarray_toxml(const CIMValue *value);
+
+// "<KEYVALUE VALUETYPE=\"...\" TYPE=\"...\">text</KEYVALUE>\n". NULL for a
+// NULL value; NULL with "cim_keyvalue_toxml - pcdata_encodeformat failed"
+// (level 2) when the value has no text.
+char *cim_keyvalue_toxml(const CIMValue *value);
+
+// The INSTANCE (type object) or CLASS (type cimclass) element of the object
+// the value holds, without VALUE around it. NULL for any other type, for a
+// string still holding unparsed text, or when the value holds nothing; a
+// NULL value logs "embeddedobject_toxml failed, %s, %d." at level 0.
+char *embeddedobject_toxml(const CIMValue *value);

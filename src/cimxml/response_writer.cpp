@@ -1,0 +1,49 @@
+// response_writer.cpp - the steps that open and close every response, and
+// the complete error response.
+#include "cimxml/response_writer.h"
+
+#include "cimxml/error_reporting.h"
+#include "cimxml_common/http_headers.h"
+#include "cimxml_common/memory.h"
+#include "cimxml_schema/response_body.h"
+#include "cimxml_schema/xml_primitives.h"
+
+int cimxml_begin_response(PoolString *pool, const char *messageId, const char *label) {
+    if (pool == nullptr || init_PoolString(pool, 1, 1, 1, 2048, label ? label : "unknown") == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"Unable to initialize string pool");
+        return 0;
+    }
+    int written = build_cimResponse_header(messageId, pool);
+    if (written == 0) cimPrintMessage(CIM_LOG_ERROR, L"Unable to prepend header to pool");
+    return written;
+}
+
+int cimxml_end_response(PoolString *pool) {
+    char *tail = message_tail_toxml();
+    if (tail == nullptr) return 0;
+    if (pool == nullptr || pool->append == nullptr) {
+        cimxml_free(tail, CIMXML_ATOMIC);
+        cimPrintMessage(CIM_LOG_ERROR, L"Unable to append end tag to pool");
+        return 0;
+    }
+    int appended = pool->append(pool, tail, 0, 1);
+    if (appended != 1) cimPrintMessage(CIM_LOG_ERROR, L"Unable to append end tag to pool");
+    return appended;
+}
+
+void cimxml_encode_ErrorResponse(PoolString *pool, const char *messageId, const CIMString *methodName,
+                                 const ReturnCode *error, int intrinsic) {
+    if (methodName == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"cimxml_encode_ErrorResponse - failed");
+    // A request whose id is not known yet still gets a whole document.
+    char *freshId = messageId ? nullptr : get_message_id();
+    if (cimxml_begin_response(pool, messageId ? messageId : freshId, "cimxml_encode_ErrorResponse") == 0)
+        reportOperationFailure(CIM_LOG_ERROR, "cimxml_encode_ErrorResponse: failed to append to pool", 1);
+    cimxml_free(freshId, CIMXML_ATOMIC);
+    if (cim_simplersp_toxml(methodName, nullptr, nullptr, nullptr, error, intrinsic, pool) != 0) {
+        if (cimxml_end_response(pool) != 1)
+            reportOperationFailure(CIM_LOG_ERROR,
+                                   "cimxml_encode_ErrorResponse - could not append eng tags to pool.", 1);
+    } else {
+        reportOperationFailure(CIM_LOG_ERROR, "cimxml_encode_ErrorResponse: cim_simplersp_to_xml_failed", 1);
+    }
+}

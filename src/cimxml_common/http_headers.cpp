@@ -1,0 +1,178 @@
+// http_headers.cpp - header lines of responses and requests, message ids,
+// dates and the split of received messages.
+#include "cimxml_common/http_headers.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include <cimobj/cimobj.h>
+#include <utils/system_ip.h>
+
+#include "cimxml_common/memory.h"
+#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_schema/xml_primitives.h"
+
+namespace {
+
+constexpr const char *request_line = "POST /CIMOM2 HTTP/1.1\r\n";
+constexpr const char *connection_line = "Connection: Keep-Alive\r\n";
+constexpr const char *user_agent_line = "User-Agent: ZEL_CLIENT_ADAPTER\r\n";
+constexpr const char *protocol_line = "CIMProtocolVersion: 1.2\r\n";
+constexpr const char *content_type_line = "Content-Type: text/xml;charset=UTF-8\r\n";
+constexpr const char *accept_line = "Accept: text/xml, application/xml\r\n";
+
+// Variable lines are cut at 100 bytes, as the fixed line buffers hold.
+constexpr std::size_t line_buffer_size = 100;
+
+// Formats the local time with format into a buffer of size bytes and copies
+// it out; NULL when the time cannot be read.
+char *local_time_text(const char *format, std::size_t size) {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) return nullptr;
+    char buffer[64];
+    if (size > sizeof buffer) size = sizeof buffer;
+    if (std::strftime(buffer, size, format, &local) == 0) return nullptr;
+    return real_dupChar(buffer, __FILE_NAME__, __LINE__);
+}
+
+// "Host: <address>\r\n" into line, or an empty line when the address is unknown.
+void format_host_line(char (&line)[line_buffer_size]) {
+    line[0] = '\0';
+    char *address = get_system_ip();
+    if (address != nullptr) {
+        std::snprintf(line, sizeof line, "Host: %s\r\n", address);
+        cimxml_free(address, CIMXML_ATOMIC);
+    }
+}
+
+}  // namespace
+
+int build_cimResponse_header(const char *messageId, PoolString *pool) {
+    if (pool == nullptr || pool->append == nullptr) return 0;
+    if (pool->append(pool, "CIMOperation: MethodResponse\r\n", 0, 0) != 1) return 0;
+    if (pool->append(pool, protocol_line, 0, 0) != 1) return 0;
+    if (pool->append(pool, "\r\n", 0, 0) == 0)
+        cimPrintMessage(CIM_LOG_ERROR, L"Unable to append body sep to pool");
+    if (messageId == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"No Message ID!");
+        return 0;
+    }
+    char *head = message_head_toxml(messageId);
+    if (head == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"unable to get open tag!");
+        return 0;
+    }
+    return pool->append(pool, head, 0, 1);
+}
+
+char *build_cimRequest_header(const char *methodName, const char *objectText, std::size_t bodyLength,
+                              int batch) {
+    if (methodName == nullptr) return nullptr;
+    char lengthLine[line_buffer_size];
+    std::snprintf(lengthLine, sizeof lengthLine, "Content-Length: %zu\r\n", bodyLength);
+    char hostLine[line_buffer_size];
+    format_host_line(hostLine);
+
+    fragment_builder header;
+    header.add(request_line);
+    header.add(lengthLine);
+    if (batch) {
+        header.add("CIMBatch: \r\n");
+    } else if (objectText != nullptr) {
+        header.add("CIMObject: ");
+        header.add(objectText);
+        header.add("\r\n");
+    }
+    header.add(connection_line);
+    header.add(hostLine);
+    header.add(user_agent_line);
+    header.add("CIMOperation: MethodCall\r\n");
+    header.add(protocol_line);
+    header.add("CIMMethod: ");
+    header.add(methodName);
+    header.add("\r\n");
+    header.add(content_type_line);
+    header.add(accept_line);
+    return header.finish();
+}
+
+char *build_cimexpRequest_header(const char *exportMethodName, std::size_t bodyLength, int batch) {
+    if (exportMethodName == nullptr) return nullptr;
+    char lengthLine[line_buffer_size];
+    std::snprintf(lengthLine, sizeof lengthLine, "Content-Length: %zu\r\n", bodyLength);
+    char hostLine[line_buffer_size];
+    format_host_line(hostLine);
+    char dateLine[line_buffer_size] = "";
+    char *date = get_date_text();
+    if (date != nullptr) {
+        std::snprintf(dateLine, sizeof dateLine, "Date: %s\r\n", date);
+        cimxml_free(date, CIMXML_ATOMIC);
+    }
+
+    fragment_builder header;
+    header.add(request_line);
+    header.add(lengthLine);
+    if (batch) header.add("CIMExportBatch: \r\n");
+    header.add(connection_line);
+    header.add(hostLine);
+    header.add(user_agent_line);
+    header.add("CIMExport: MethodRequest\r\n");
+    header.add(protocol_line);
+    header.add("CIMExportMethod: ");
+    header.add(exportMethodName);
+    header.add("\r\n");
+    header.add(content_type_line);
+    header.add(dateLine);
+    header.add(accept_line);
+    return header.finish();
+}
+
+char *join_header_and_message(const char *header, const char *fragment, const char *messageId) {
+    if (fragment == nullptr) return nullptr;
+    char *head = message_head_toxml(messageId);
+    if (head == nullptr) return nullptr;
+    char *tail = message_tail_toxml();
+    if (tail == nullptr) {
+        cimxml_free(head, CIMXML_ATOMIC);
+        return nullptr;
+    }
+    fragment_builder message;
+    if (header != nullptr) {
+        message.add(header);
+        message.add("\r\n");
+    }
+    message.take(head);
+    message.add(fragment);
+    message.take(tail);
+    return message.finish();
+}
+
+char *get_date_text() { return local_time_text("%a %b %d %H:%M:%S %Y", 60); }
+
+char *get_message_id() { return local_time_text("%Y:%m:%d:%H:%M:%S:%U%m%d%S", 40); }
+
+std::size_t message_envelope_length(std::size_t idLength) {
+    // Declaration, CIM start tag, MESSAGE start tag without its id, and the tail.
+    static const std::size_t fixed = std::strlen("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
+                                     std::strlen("<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n") +
+                                     std::strlen("<MESSAGE ID=\"\" PROTOCOLVERSION=\"1.0\">\n") +
+                                     std::strlen("</MESSAGE>\n</CIM>\n");
+    return fixed + idLength;
+}
+
+int split_received_message(const char *message, received_message_parts *parts) {
+    if (parts == nullptr) return 0;
+    *parts = received_message_parts{nullptr, 0, nullptr};
+    if (message == nullptr) return 0;
+    const char *separator = std::strstr(message, "\r\n\r\n");
+    if (separator == nullptr) {
+        parts->body = message;
+        return 0;
+    }
+    parts->header = message;
+    parts->headerLength = static_cast<std::size_t>(separator - message);
+    parts->body = separator + 4;
+    return 1;
+}

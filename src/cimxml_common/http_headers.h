@@ -1,0 +1,68 @@
+// http_headers.h - the HTTP header lines of responses, operation requests and
+// export requests, the join of a header with a CIM-XML message, the two
+// time-based texts messages carry, and the split of a received message.
+#pragma once
+
+#include <cstddef>
+
+#include <utils/pool_string.h>
+
+// Appends the response header to the pool: "CIMOperation: MethodResponse",
+// "CIMProtocolVersion: 1.2" (each with CR LF), the empty line, then the
+// message head for messageId. Returns 1 on success. Returns 0 when one of
+// the two lines cannot be appended, when messageId is NULL (logs "No Message
+// ID!"; the two lines and the empty line stay in the pool) or when the head
+// cannot be made (logs "unable to get open tag!") or appended. A failed
+// empty line logs "Unable to append body sep to pool" and goes on.
+int build_cimResponse_header(const char *messageId, PoolString *pool);
+
+// The header of an operation request: request line, Content-Length,
+// CIMObject (objectText given, batch clear) or "CIMBatch: " (batch set),
+// Connection, Host (when the system address is known), User-Agent,
+// CIMOperation, CIMProtocolVersion, CIMMethod, Content-Type and Accept, each
+// ending in CR LF, without the empty line that ends the header. A new text
+// (kind 2) that the caller frees; NULL for a NULL method name or when memory
+// is exhausted.
+char *build_cimRequest_header(const char *methodName, const char *objectText, std::size_t bodyLength,
+                              int batch);
+
+// The header of an export request: request line, Content-Length,
+// "CIMExportBatch: " (batch set), Connection, Host, User-Agent, CIMExport,
+// CIMProtocolVersion, CIMExportMethod, Content-Type, Date (when the date is
+// known) and Accept. A new text that the caller frees; NULL for a NULL name
+// or when memory is exhausted.
+char *build_cimexpRequest_header(const char *exportMethodName, std::size_t bodyLength, int batch);
+
+// The whole request: the header and the empty line (when header is not
+// NULL), the message head for messageId (a fresh id when NULL), the body
+// fragment and the message tail, in one new text (kind 2) that the caller
+// frees. header and fragment stay the caller's. NULL for a NULL fragment or
+// when memory is exhausted.
+char *join_header_and_message(const char *header, const char *fragment, const char *messageId);
+
+// Local time as "%a %b %d %H:%M:%S %Y", a new text (real_dupChar); NULL when
+// the time cannot be read or memory is exhausted.
+char *get_date_text();
+
+// A fresh message id from the local time, "%Y:%m:%d:%H:%M:%S:%U%m%d%S", a new
+// text (real_dupChar); NULL when the time cannot be read or memory is out.
+char *get_message_id();
+
+// Length of the envelope join_header_and_message puts around a body for a
+// message id of idLength characters (head plus tail), so that a request's
+// Content-Length can be known before the join. A fresh id has
+// message_id_length characters.
+std::size_t message_envelope_length(std::size_t idLength);
+constexpr std::size_t message_id_length = 28;
+
+// A received HTTP message, split at its first empty line ("\r\n\r\n").
+// Both parts are lent views into the message.
+struct received_message_parts {
+    const char *header;        // start of the header, NULL when there is none
+    std::size_t headerLength;  // bytes before the empty line
+    const char *body;          // text after the empty line (the whole text when no header)
+};
+// Returns 1 when the message holds an empty line: header is the text before
+// it, body the text after it. Returns 0 when it holds none (header NULL,
+// body the whole message) or the message is NULL (all NULL).
+int split_received_message(const char *message, received_message_parts *parts);

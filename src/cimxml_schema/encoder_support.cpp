@@ -1,0 +1,66 @@
+// encoder_support.cpp - helpers shared by the element encoders.
+#include "cimxml_schema/encoder_support.h"
+
+#include <cstdio>
+
+#include "cimxml_common/memory.h"
+#include "cimxml_schema/xml_escaping.h"
+
+bool add_string_attribute(fragment_builder &builder, const char *name, const CIMString *text) {
+    char *escaped = escaped_cimstring_text(text);
+    if (escaped == nullptr) return false;
+    builder.add(" ");
+    builder.add(name);
+    builder.add("=\"");
+    builder.take(escaped);
+    builder.add("\"");
+    return true;
+}
+
+void add_fixed_attribute(fragment_builder &builder, const char *name, const char *value) {
+    builder.add(" ");
+    builder.add(name);
+    builder.add("=\"");
+    builder.add(value);
+    builder.add("\"");
+}
+
+void add_boolean_attribute(fragment_builder &builder, const char *name, int flag) {
+    add_fixed_attribute(builder, name, flag ? "true" : "false");
+}
+
+bool add_count_attribute(fragment_builder &builder, const char *name, unsigned count) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%u", count);
+    char *text = concat_fragment({digits});
+    if (text == nullptr) return false;
+    builder.add(" ");
+    builder.add(name);
+    builder.add("=\"");
+    builder.take(text);
+    builder.add("\"");
+    return true;
+}
+
+int pool_append(PoolString *pool, char *text, int handover) {
+    if (pool == nullptr || pool->append == nullptr) {
+        if (handover) cimxml_free(text, CIMXML_ATOMIC);
+        return 0;
+    }
+    return pool->append(pool, text, 0, handover);
+}
+
+int pool_append_text(PoolString *pool, const char *text) {
+    return pool_append(pool, const_cast<char *>(text), 0);
+}
+
+void *cim_value_content(const CIMValue *value) {
+    if (value == nullptr) return nullptr;
+    void *data = nullptr;
+    freeReturnCode(getCIMValue(value, &data, nullptr));
+    return data;
+}
+
+int has_text(const CIMString *text) { return text != nullptr && !isEmptyCIMString(text); }
+
+int has_items(const CIMList *list) { return list != nullptr && getLength(list) > 0; }

@@ -1,0 +1,37 @@
+// encoder_support.h - small helpers every element encoder shares: the
+// exhaustion message, attribute pieces written straight into a builder, and
+// appends to a response pool.
+#pragma once
+
+#include <cimobj/cimobj.h>
+#include <utils/pool_string.h>
+
+#include "cimxml_schema/fragment_builder.h"
+
+// "Insf. Memory: %s %d" at level 0 with this source file and line.
+#define CIMXML_LOG_NO_MEMORY() cimPrintMessage(CIM_LOG_ERROR, L"Insf. Memory: %s %d", __FILE_NAME__, __LINE__)
+
+// Adds ` name="text"` with the escaped text of a string. Returns false and
+// adds nothing when the string or its text is absent (or memory is out).
+bool add_string_attribute(fragment_builder &builder, const char *name, const CIMString *text);
+// Adds ` name="value"` with a fixed value that needs no escaping.
+void add_fixed_attribute(fragment_builder &builder, const char *name, const char *value);
+// Adds ` name="true"` or ` name="false"`.
+void add_boolean_attribute(fragment_builder &builder, const char *name, int flag);
+// Adds ` name="N"` with N in decimal. Returns false when memory is out.
+bool add_count_attribute(fragment_builder &builder, const char *name, unsigned count);
+
+// Appends text to the pool with the pool's append operation. handover 1
+// passes a fragment to the pool (released by the pool even on failure);
+// 0 keeps it the caller's. Returns the append's result, or 0 (after
+// releasing a handed-over text) when the pool is NULL or not set up.
+int pool_append(PoolString *pool, char *text, int handover);
+int pool_append_text(PoolString *pool, const char *text);
+
+// Content of a value as getCIMValue lends it (the status record is freed at
+// once); NULL for a NULL or null value.
+void *cim_value_content(const CIMValue *value);
+// 1 when the string exists and is not empty.
+int has_text(const CIMString *text);
+// 1 when the list exists and holds an item.
+int has_items(const CIMList *list);

@@ -1,0 +1,37 @@
+// property_encoding.h - PROPERTY, PROPERTY.ARRAY, PROPERTY.REFERENCE and
+// property lists.
+//
+// Each encoder returns a new fragment (kind 2) owned by the receiver, or
+// NULL; the property stays the caller's.
+#pragma once
+
+#include <cimobj/cimobj.h>
+
+#include "cimxml_schema/fragment_builder.h"
+
+// PROPERTY with NAME, EmbeddedObject (embedded objects), TYPE ("string" for
+// embedded objects), CLASSORIGIN (when present) and PROPAGATED, holding the
+// qualifiers and VALUE (the CDATA form around an embedded object). An
+// embedded property without the EmbeddedObject or EmbeddedInstance qualifier
+// gains the EmbeddedObject qualifier first, so the property is changed.
+// NULL when the property or its name is missing.
+char *cim_property_toxml(CIMProperty *property);
+
+// PROPERTY.ARRAY with NAME, EmbeddedObject, TYPE (element type, "string"
+// for embedded objects), ARRAYSIZE (when the value has elements),
+// CLASSORIGIN and PROPAGATED, holding the qualifiers and VALUE.ARRAY.
+char *cim_propertyarray_toxml(const CIMProperty *property);
+
+// PROPERTY.REFERENCE with NAME, TYPE "reference", REFERENCECLASS (when
+// known), CLASSORIGIN and PROPAGATED, holding the qualifiers and
+// VALUE.REFERENCE.
+char *cim_propertyreference_toxml(const CIMProperty *property);
+
+// Every property that can be written, in list order, each by its kind
+// (reference, array, scalar), joined. NULL for a NULL list ("propertylist_toxml
+// - Property list is null.", level 2) or when nothing is written
+// ("propertylist_toxml - Property list is empty.", level 1).
+char *propertylist_toxml(const CIMPropertyList *properties);
+// Adds the same elements straight to an element under construction;
+// returns how many were added, with the same messages.
+int add_property_elements(fragment_builder &builder, const CIMPropertyList *properties);

@@ -1,0 +1,131 @@
+// qualifier_encoding.cpp - qualifiers and qualifier declarations.
+#include "cimxml_schema/qualifier_encoding.h"
+
+#include <cstdlib>
+
+#include "cimxml_common/cim_types.h"
+#include "cimxml_common/memory.h"
+#include "cimxml_schema/encoder_support.h"
+#include "cimxml_schema/value_encoding.h"
+#include "cimxml_schema/xml_primitives.h"
+
+namespace {
+
+// Name written in a TYPE attribute: the element type's name for arrays.
+const char *written_type_name(int type) { return typeNameText(isArrayType(type) ? scalarTypeOf(type) : type); }
+
+// VALUE.ARRAY for array types, VALUE otherwise; NULL when there is nothing to write.
+char *qualifier_value_toxml(const CIMValue *value, int type) {
+    if (value == nullptr) return nullptr;
+    return isArrayType(type) ? cim_valuearray_toxml(value) : cim_value_toxml(value);
+}
+
+}  // namespace
+
+char *cim_qualifier_toxml(const CIMQualifier *qualifier) {
+    if (qualifier == nullptr) return nullptr;
+    int type = getQualifierValueType(qualifier);
+    fragment_builder element;
+    element.add("<QUALIFIER");
+    if (!add_string_attribute(element, "NAME", getQualifierName(qualifier))) return nullptr;
+    add_fixed_attribute(element, "TYPE", written_type_name(type));
+    add_boolean_attribute(element, "PROPAGATED", isQualifierPropagated(qualifier));
+    // The flavor list starts with its own blank: two blanks before it.
+    element.add(" ");
+    if (!element.take(flavor_attributes(getQualifierFlavors(qualifier)))) {
+        CIMXML_LOG_NO_MEMORY();
+        return nullptr;
+    }
+    element.add(">\n");
+    element.take(qualifier_value_toxml(getQualifierValue(qualifier), type));
+    element.add("</QUALIFIER>\n");
+    char *result = element.finish();
+    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
+    return result;
+}
+
+int isArrayQualifierName(const CIMString *name) {
+    static const wchar_t *const names[] = {L"ValueMap", L"Values", L"Modelcorrespondence"};
+    if (name == nullptr) return 0;
+    for (const wchar_t *candidate : names) {
+        CIMString *text = newCIMString(candidate);
+        int equal = text != nullptr && cimStringCaseCmp(name, text) == 0;
+        freeCIMString(text);
+        if (equal) return 1;
+    }
+    return 0;
+}
+
+char *scope_attributes(int bits) {
+    static const struct {
+        const char *name;
+        int bit;
+    } scopes[] = {{"CLASS", CIM_SCOPE_CLASS},         {"ASSOCIATION", CIM_SCOPE_ASSOCIATION},
+                  {"REFERENCE", CIM_SCOPE_REFERENCE}, {"PROPERTY", CIM_SCOPE_PROPERTY},
+                  {"METHOD", CIM_SCOPE_METHOD},       {"PARAMETER", CIM_SCOPE_PARAMETER},
+                  {"INDICATION", CIM_SCOPE_INDICATION}};
+    fragment_builder list;
+    for (const auto &scope : scopes) {
+        // Each attribute carries a blank of its own and is joined with one more.
+        list.add("  ");
+        list.add(scope.name);
+        list.add((bits & scope.bit) ? "=\"true\"" : "=\"false\"");
+    }
+    return list.finish();
+}
+
+char *scope_encodeformat(const CIMValue *scope) {
+    if (scope == nullptr) return nullptr;
+    char *text = getCharFromCIMValue(scope);
+    int bits = text ? static_cast<int>(std::strtol(text, nullptr, 10)) : 0;
+    cimxml_free(text, CIMXML_ATOMIC);
+    return scope_attributes(bits);
+}
+
+char *cim_qualifierdeclaration_toxml(const CIMQualifierType *declaration) {
+    if (declaration == nullptr) return nullptr;
+    const CIMString *name = getQualifierTypeName(declaration);
+    int declared = getQualifierTypeValueType(declaration);
+    bool array = isArrayType(declared) || isArrayQualifierName(name);
+    const CIMValue *value = getQualifierTypeValue(declaration);
+
+    fragment_builder element;
+    element.add("<QUALIFIER.DECLARATION");
+    if (!add_string_attribute(element, "NAME", name)) return nullptr;
+    add_fixed_attribute(element, "TYPE", written_type_name(declared));
+    add_boolean_attribute(element, "ISARRAY", array);
+    int size = getCIMValueNumElements(value);
+    if (isArrayType(declared) && value != nullptr && size > 0)
+        add_count_attribute(element, "ARRAYSIZE", static_cast<unsigned>(size));
+    element.add(" ");
+    bool made = element.take(flavor_attributes(getQualifierTypeFlavors(declaration)));
+    element.add(">\n<SCOPE ");
+    made = made && element.take(scope_attributes(getQualifierTypeScope(declaration)));
+    if (!made) {
+        CIMXML_LOG_NO_MEMORY();
+        return nullptr;
+    }
+    element.add("/>\n");
+    element.take(qualifier_value_toxml(value, declared));
+    element.add("</QUALIFIER.DECLARATION>\n");
+    char *result = element.finish();
+    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
+    return result;
+}
+
+int add_qualifier_elements(fragment_builder &builder, const CIMQualifierList *qualifiers) {
+    if (qualifiers == nullptr) return 0;
+    int added = 0;
+    int count = getCIMQualifierListLength(qualifiers);
+    for (int i = 0; i < count; ++i) {
+        if (builder.take(cim_qualifier_toxml(getCIMQualifierAt(qualifiers, i)))) ++added;
+    }
+    if (added == 0) cimPrintMessage(CIM_LOG_ERROR, L"qualifierlist_toxml - Qualifier list encoding failed.");
+    return added;
+}
+
+char *qualifierlist_toxml(const CIMQualifierList *qualifiers) {
+    fragment_builder list;
+    if (add_qualifier_elements(list, qualifiers) == 0) return nullptr;
+    return list.finish();
+}

@@ -1,0 +1,437 @@
+// response_body.cpp - response bodies, written into the response pool.
+#include "cimxml_schema/response_body.h"
+
+#include <cstring>
+
+#include "cimxml_common/cim_types.h"
+#include "cimxml_common/memory.h"
+#include "cimxml_common/status_codes.h"
+#include "cimxml_schema/class_encoding.h"
+#include "cimxml_schema/encoder_support.h"
+#include "cimxml_schema/object_wrappers.h"
+#include "cimxml_schema/path_encoding.h"
+#include "cimxml_schema/qualifier_encoding.h"
+#include "cimxml_schema/request_body.h"
+#include "cimxml_schema/value_encoding.h"
+#include "cimxml_schema/xml_primitives.h"
+
+namespace {
+
+// The record written for a failure: a status 0 stands for a failure without
+// a code of its own. *replacement receives a record the caller frees.
+const ReturnCode *written_error(const ReturnCode *error, ReturnCode **replacement) {
+    *replacement = nullptr;
+    if (error == nullptr || error->rc != 0) return error;
+    *replacement = newReturnCode(CIM_ERR_FAILED, L"Requested operation failed.");
+    return *replacement;
+}
+
+// Messages of a response element whose NAME start tag cannot be made.
+struct response_texts {
+    const wchar_t *nameMissing;
+    const wchar_t *valueFailed;
+    const wchar_t *attributeFailed;
+    const wchar_t *startTagFailed;
+};
+
+// Start tag of a response element with NAME from a copy of the method name,
+// or NULL after logging the matching text.
+char *named_start_tag(const char *element, const CIMString *methodName, const response_texts &texts) {
+    // Texts of the export response carry "%s, %d": every text gets the place.
+    if (methodName == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, texts.nameMissing, __FILE_NAME__, __LINE__);
+        return nullptr;
+    }
+    CIMString *copy = copyCIMString(methodName);
+    CIMValue *name = copy ? newCIMValue(CIM_STRING, copy) : nullptr;
+    if (name == nullptr) {
+        freeCIMString(copy);
+        cimPrintMessage(CIM_LOG_ERROR, texts.valueFailed, __FILE_NAME__, __LINE__);
+        return nullptr;
+    }
+    char *attribute = cimname_encodeformat(name);
+    freeCIMValue(name);
+    if (attribute == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, texts.attributeFailed, __FILE_NAME__, __LINE__);
+        return nullptr;
+    }
+    char *tag = otag_with_attribute(element, attribute);
+    cimxml_free(attribute, CIMXML_ATOMIC);
+    if (tag == nullptr) cimPrintMessage(CIM_LOG_ERROR, texts.startTagFailed, __FILE_NAME__, __LINE__);
+    return tag;
+}
+
+// How the entries of a result list are written, by the operation's name.
+enum class entry_form {
+    classes,              // CLASS
+    instance_names,       // INSTANCENAME
+    objects_with_path,    // VALUE.OBJECTWITHPATH
+    object_paths,         // OBJECTPATH
+    class_names,          // CLASSNAME
+    property_instances,   // INSTANCE of the instance a property's value holds
+    named_instances,      // VALUE.NAMEDINSTANCE
+    value_objects,        // VALUE.OBJECT
+    property_values       // VALUE.REFERENCE, VALUE.ARRAY or VALUE of a property
+};
+
+entry_form form_of(const char *method) {
+    static const struct {
+        const char *name;
+        entry_form form;
+    } forms[] = {{"GetClass", entry_form::classes},
+                 {"EnumerateClasses", entry_form::classes},
+                 {"CreateInstance", entry_form::instance_names},
+                 {"EnumerateInstanceNames", entry_form::instance_names},
+                 {"Associators", entry_form::objects_with_path},
+                 {"References", entry_form::objects_with_path},
+                 {"AssociatorNames", entry_form::object_paths},
+                 {"ReferenceNames", entry_form::object_paths},
+                 {"EnumerateClassNames", entry_form::class_names},
+                 {"GetInstance", entry_form::property_instances},
+                 {"EnumerateInstances", entry_form::named_instances},
+                 {"ExecQuery", entry_form::value_objects}};
+    for (const auto &entry : forms) {
+        if (std::strcmp(method, entry.name) == 0) return entry.form;
+    }
+    return entry_form::property_values;
+}
+
+// The list type whose items the form reads; a borrowed-items list is taken
+// at its word. Any other list is not what the form expects, and its
+// entries cannot be encoded.
+bool list_fits(entry_form form, int listType) {
+    if (listType == CIMLIST_POINTER) return true;
+    switch (form) {
+    case entry_form::classes: return listType == CIMLIST_CLASS;
+    case entry_form::instance_names:
+    case entry_form::object_paths:
+    case entry_form::class_names: return listType == CIMLIST_OBJECTPATH;
+    case entry_form::objects_with_path:
+    case entry_form::value_objects: return listType == CIMLIST_CLASS || listType == CIMLIST_INSTANCE;
+    case entry_form::named_instances: return listType == CIMLIST_INSTANCE;
+    case entry_form::property_instances:
+    case entry_form::property_values: return listType == CIMLIST_PROPERTY;
+    }
+    return false;
+}
+
+char *property_value_toxml(const CIMProperty *property) {
+    const CIMValue *value = propertyGetValue(property);
+    int type = propertyGetType(property);
+    if (type == CIM_REFERENCE) return cim_valuereference_toxml(value);
+    if (isArrayType(type)) return cim_valuearray_toxml(value);
+    return cim_value_toxml(value);
+}
+
+char *entry_toxml(entry_form form, const void *entry, bool classes) {
+    switch (form) {
+    case entry_form::classes: return cim_class_toxml(static_cast<const CIMClass *>(entry));
+    case entry_form::instance_names: return cim_instancename_toxml(static_cast<const CIMObjectPath *>(entry));
+    case entry_form::objects_with_path: return cim_objectwithpath_toxml(entry, classes);
+    case entry_form::object_paths: return cim_objectpath_toxml(static_cast<const CIMObjectPath *>(entry));
+    case entry_form::class_names:
+        return cim_classname_toxml(getObjectPathName(static_cast<const CIMObjectPath *>(entry)));
+    case entry_form::property_instances: {
+        const CIMValue *value = propertyGetValue(static_cast<const CIMProperty *>(entry));
+        if (getCIMValueType(value) != CIM_OBJECT) return nullptr;
+        return cim_instance_toxml(static_cast<const CIMInstance *>(cim_value_content(value)));
+    }
+    case entry_form::named_instances: return cim_namedinstance_toxml(static_cast<const CIMInstance *>(entry));
+    case entry_form::value_objects: return cim_valueobject_toxml(entry, classes);
+    case entry_form::property_values: return property_value_toxml(static_cast<const CIMProperty *>(entry));
+    }
+    return nullptr;
+}
+
+// Appends one fragment per entry that can be written, in list order.
+void append_results(const char *method, const CIMList *results, PoolString *pool) {
+    entry_form form = form_of(method);
+    int listType = getListType(results);
+    if (!list_fits(form, listType)) return;
+    bool classes = listType == CIMLIST_CLASS;
+    int count = getLength(results);
+    for (int i = 0; i < count; ++i) {
+        const void *entry = getElementAt(results, i);
+        if (entry == nullptr) continue;
+        char *fragment = entry_toxml(form, entry, classes);
+        if (fragment != nullptr) pool_append(pool, fragment, 1);
+    }
+}
+
+void append_declarations(const char *method, const CIMQualifierTypeList *declarations, PoolString *pool) {
+    if (std::strcmp(method, "EnumerateQualifiers") != 0 && std::strcmp(method, "GetQualifier") != 0) return;
+    int listType = getListType(declarations);
+    if (listType != CIMLIST_QUALIFIERTYPE && listType != CIMLIST_POINTER) return;
+    int count = getLength(declarations);
+    for (int i = 0; i < count; ++i) {
+        const CIMQualifierType *declaration = static_cast<const CIMQualifierType *>(getElementAt(declarations, i));
+        char *fragment = declaration ? cim_qualifierdeclaration_toxml(declaration) : nullptr;
+        if (fragment != nullptr) pool_append(pool, fragment, 1);
+    }
+}
+
+}  // namespace
+
+char *cim_error_toxml(const ReturnCode *error) {
+    if (error == nullptr) return nullptr;
+    fragment_builder element;
+    element.add("<ERROR");
+    CIMString *code = statusCodeText(error->rc);
+    if (!add_string_attribute(element, "CODE", code)) element.add(" ");
+    freeCIMString(code);
+    // The blank between the two attributes stays when the description is missing.
+    element.add(" ");
+    char *description = escaped_cimstring_text(error->description);
+    if (description != nullptr) {
+        element.add("DESCRIPTION=\"");
+        element.take(description);
+        element.add("\"");
+    }
+    element.add("/>\n");
+    char *result = element.finish();
+    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
+    return result;
+}
+
+char *cim_returnvalue_toxml(const CIMProperty *returnValue) {
+    if (returnValue == nullptr) return nullptr;
+    int type = propertyGetType(returnValue);
+    bool embedded = propertyIsEmbeddedObject(returnValue);
+    fragment_builder element;
+    element.add("<RETURNVALUE");
+    if (embedded) {
+        add_fixed_attribute(element, "EmbeddedObject", type == CIM_CLASS ? "object" : "instance");
+        add_fixed_attribute(element, "PARAMTYPE", "string");
+    } else {
+        add_fixed_attribute(element, "PARAMTYPE", typeNameText(isArrayType(type) ? scalarTypeOf(type) : type));
+    }
+    element.add(">\n");
+    const CIMValue *value = propertyGetValue(returnValue);
+    if (!isArrayType(type)) {
+        if (propertyIsRefType(returnValue)) {
+            element.take(cim_valuereference_toxml(value));
+        } else if (embedded) {
+            char *object = value ? embeddedobject_toxml(value) : nullptr;
+            if (object != nullptr) {
+                element.take(cdata_section_encodeformat(object));
+                cimxml_free(object, CIMXML_ATOMIC);
+            }
+        } else {
+            element.take(cim_value_toxml(value));
+        }
+    }
+    element.add("</RETURNVALUE>\n");
+    char *result = element.finish();
+    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
+    return result;
+}
+
+int cim_ireturnvalue_toxml(const CIMString *methodName, const CIMList *results,
+                           const CIMQualifierTypeList *qualifierDeclarations, PoolString *pool) {
+    int count = results ? getLength(results) : qualifierDeclarations ? getLength(qualifierDeclarations) : 0;
+    if (pool == nullptr || resize_PoolString(pool, static_cast<std::size_t>(count), 2048) == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - failed; unable to allocate memory for return");
+        return 0;
+    }
+    char *method = createCharFromCIMString(methodName);
+    if (method == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - failed; methodname is NULL");
+        return 0;
+    }
+    int result = 0;
+    char *start = start_tag("IRETURNVALUE");
+    char *end = nullptr;
+    if (start == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - start_tag failed");
+    } else if (pool_append(pool, start, 1) != 1) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - failed to put start tag in pool");
+    } else if ((end = end_tag("IRETURNVALUE")) == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - end_tag failed");
+    } else {
+        if (qualifierDeclarations == nullptr && results != nullptr)
+            append_results(method, results, pool);
+        else if (qualifierDeclarations != nullptr)
+            append_declarations(method, qualifierDeclarations, pool);
+        if (pool->text == nullptr || pool->text[0] == '\0') {
+            cimPrintMessage(CIM_LOG_ERROR, L"Something really bad happened, we shouldn't be here: %s %d",
+                            __FILE_NAME__, __LINE__);
+            cimxml_free(end, CIMXML_ATOMIC);
+        } else if (pool_append(pool, end, 1) != 1) {
+            cimPrintMessage(CIM_LOG_ERROR, L"Could not add end tag to pool: %s %d", __FILE_NAME__, __LINE__);
+        } else {
+            result = 1;
+        }
+    }
+    cimxml_free(method, CIMXML_ATOMIC);
+    return result;
+}
+
+int cim_imethodresponse_toxml(const CIMString *methodName, const CIMList *results,
+                              const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                              PoolString *pool) {
+    static const response_texts texts{L"cim_imethodresponse_toxml - failed, method name is NULL!!",
+                                      L"cim_imethodresponse_toxml - newCIMValue failed!!",
+                                      L"cim_imethodresponse_toxml - cimname_encodeformat failed!!",
+                                      L"cim_imethodresponse_toxml - otag_with_attribute failed!!"};
+    char *start = named_start_tag("IMETHODRESPONSE", methodName, texts);
+    if (start == nullptr) return 0;
+    if (pool_append(pool, start, 1) != 1) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_imethodresponse_toxml - failed to put start tag in pool");
+        return 0;
+    }
+    char *end = end_tag("IMETHODRESPONSE");
+    if (end == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_imethodresponse_toxml - end_tag failed!!");
+        return 0;
+    }
+    if (error != nullptr) {
+        ReturnCode *replacement;
+        char *element = cim_error_toxml(written_error(error, &replacement));
+        freeReturnCode(replacement);
+        if (element == nullptr) {
+            cimPrintMessage(CIM_LOG_ERROR, L"cim_imethodresponse_toxml - cim_error_toxml failed!!");
+            cimxml_free(end, CIMXML_ATOMIC);
+            return 0;
+        }
+        pool_append(pool, element, 1);
+    } else {
+        cim_ireturnvalue_toxml(methodName, results, qualifierDeclarations, pool);
+    }
+    int appended = pool_append(pool, end, 1);
+    if (appended != 1) cimPrintMessage(CIM_LOG_ERROR, L"cim_imethodresponse_toxml - failed to put end tag in pool!");
+    return appended;
+}
+
+int cim_methodresponse_toxml(const CIMString *methodName, const CIMProperty *returnValue,
+                             const CIMPropertyList *outputParameters, const ReturnCode *error, PoolString *pool) {
+    static const response_texts texts{L"cim_methodresponse_toxml - failed, method name is NULL!",
+                                      L"cim_methodresponse_toxml - newCIMValue failed!",
+                                      L"cim_methodresponse_toxml - cimname_encodeformat failed!",
+                                      L"cim_methodresponse_toxml - otag_with_attribute failed!"};
+    char *start = named_start_tag("METHODRESPONSE", methodName, texts);
+    if (start == nullptr) return 0;
+    if (pool_append(pool, start, 1) != 1) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_methodresponse_toxml - Could not put start_tag in pool!");
+        return 0;
+    }
+    char *end = end_tag("METHODRESPONSE");
+    if (end == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_methodresponse_toxml - end_tag failed!");
+        return 0;
+    }
+    if (error != nullptr) {
+        ReturnCode *replacement;
+        char *element = cim_error_toxml(written_error(error, &replacement));
+        freeReturnCode(replacement);
+        if (element == nullptr) {
+            cimxml_free(end, CIMXML_ATOMIC);
+            return 0;
+        }
+        pool_append(pool, element, 1);
+    } else {
+        if (returnValue != nullptr) {
+            char *element = cim_returnvalue_toxml(returnValue);
+            if (element != nullptr) pool_append(pool, element, 1);
+        }
+        if (has_items(outputParameters)) {
+            char *parameters = paramvaluelist_toxml(outputParameters);
+            if (parameters != nullptr) pool_append(pool, parameters, 1);
+        }
+    }
+    int appended = pool_append(pool, end, 1);
+    if (appended != 1) cimPrintMessage(CIM_LOG_ERROR, L"cim_methodresponse_toxml - failed to put end_tag in pool!");
+    return appended;
+}
+
+int cim_simplersp_toxml(const CIMString *methodName, const CIMProperty *returnValue, const CIMList *results,
+                        const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                        int intrinsic, PoolString *pool) {
+    char *start = start_tag("SIMPLERSP");
+    if (start == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_simplersp_toxml: start_tag failed - %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    if (pool_append(pool, start, 1) != 1) return 0;
+    int body = intrinsic ? cim_imethodresponse_toxml(methodName, results, qualifierDeclarations, error, pool)
+                         : cim_methodresponse_toxml(methodName, returnValue, results, error, pool);
+    if (body == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_simplersp_toxml: failed - %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    char *end = end_tag("SIMPLERSP");
+    if (end == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_simplersp_toxml: end_tag failed - %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    if (pool_append(pool, end, 1) != 1) {
+        cimPrintMessage(CIM_LOG_ERROR, L"Could not put end tag in pool: %s %d", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    return 1;
+}
+
+int cim_expmethodresponse_toxml(const CIMString *methodName, const CIMList *results,
+                                const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                                PoolString *pool) {
+    static const response_texts texts{L"cim_expmethodresponse_toxml - failed, method name is NULL!!",
+                                      L"cim_expmethodresponse_toxml - failed: %s, %d",
+                                      L"cim_expmethodresponse_toxml - failed: %s, %d",
+                                      L"cim_expmethodresponse_toxml - failed: %s, %d"};
+    char *start = named_start_tag("EXPMETHODRESPONSE", methodName, texts);
+    if (start == nullptr) return 0;
+    if (pool_append(pool, start, 1) != 1) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml - failed to add tag to pool: %s, %d",
+                        __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    char *end = end_tag("EXPMETHODRESPONSE");
+    if (end == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml - failed: %s, %d", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    if (error != nullptr) {
+        ReturnCode *replacement;
+        char *element = cim_error_toxml(written_error(error, &replacement));
+        freeReturnCode(replacement);
+        if (element == nullptr) {
+            cimxml_free(end, CIMXML_ATOMIC);
+            return 0;
+        }
+        pool_append(pool, element, 1);
+    } else if (cim_ireturnvalue_toxml(methodName, results, qualifierDeclarations, pool) == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml-cim_ireturnvalue_toxml failed: %s, %d",
+                        __FILE_NAME__, __LINE__);
+    }
+    int appended = pool_append(pool, end, 1);
+    if (appended != 1) cimPrintMessage(CIM_LOG_ERROR, L"failed to put end tag in pool: %s %d", __FILE_NAME__, __LINE__);
+    return appended;
+}
+
+int cim_simpleexprsp_toxml(const CIMString *methodName, const CIMList *results,
+                           const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                           const void *unused, PoolString *pool) {
+    (void)unused;
+    char *start = start_tag("SIMPLEEXPRSP");
+    if (start == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_simpleexprsp_toxml: start failed - %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    if (pool_append(pool, start, 1) != 1) {
+        cimPrintMessage(CIM_LOG_ERROR, L"Unable to add start tag to pool - %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    if (cim_expmethodresponse_toxml(methodName, results, qualifierDeclarations, error, pool) == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml: failed -  %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    char *end = end_tag("SIMPLEEXPRSP");
+    if (end == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_simpleexprsp_toxml: failed -  %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    if (pool_append(pool, end, 1) != 1) {
+        cimPrintMessage(CIM_LOG_ERROR, L"Unable to add end tag to pool - %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,57 @@
+// response_body.h - SIMPLERSP, IMETHODRESPONSE, METHODRESPONSE, ERROR,
+// IRETURNVALUE, RETURNVALUE, SIMPLEEXPRSP and EXPMETHODRESPONSE.
+//
+// The message encoders write straight into the response pool with its
+// append operation and return 1 on success, 0 on failure (what was appended
+// before the failure stays in the pool). All arguments stay the caller's.
+#pragma once
+
+#include <cimobj/cimobj.h>
+#include <utils/pool_string.h>
+
+// SIMPLERSP holding IMETHODRESPONSE (intrinsic nonzero; results and
+// qualifierDeclarations passed on) or METHODRESPONSE (returnValue, and
+// results as the output parameter list).
+int cim_simplersp_toxml(const CIMString *methodName, const CIMProperty *returnValue, const CIMList *results,
+                        const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                        int intrinsic, PoolString *pool);
+
+// IMETHODRESPONSE NAME=method holding the ERROR of error (status 0 is
+// written as 1 "Requested operation failed.") or, without error, the
+// IRETURNVALUE of the results.
+int cim_imethodresponse_toxml(const CIMString *methodName, const CIMList *results,
+                              const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                              PoolString *pool);
+
+// METHODRESPONSE NAME=method holding the ERROR or, without error, the
+// RETURNVALUE (when there is one) and the output parameters as PARAMVALUE.
+int cim_methodresponse_toxml(const CIMString *methodName, const CIMProperty *returnValue,
+                             const CIMPropertyList *outputParameters, const ReturnCode *error, PoolString *pool);
+
+// SIMPLEEXPRSP holding EXPMETHODRESPONSE. unused is not looked at.
+int cim_simpleexprsp_toxml(const CIMString *methodName, const CIMList *results,
+                           const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                           const void *unused, PoolString *pool);
+
+// EXPMETHODRESPONSE NAME=method holding the ERROR or the IRETURNVALUE.
+int cim_expmethodresponse_toxml(const CIMString *methodName, const CIMList *results,
+                                const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                                PoolString *pool);
+
+// IRETURNVALUE with one element per result entry, chosen by the method name
+// (entries that are absent or cannot be encoded are skipped), or per
+// qualifier declaration for "EnumerateQualifiers" and "GetQualifier". The
+// pool is first asked to grow for the number of entries. Each entry is
+// handed to the pool as soon as it is written.
+int cim_ireturnvalue_toxml(const CIMString *methodName, const CIMList *results,
+                           const CIMQualifierTypeList *qualifierDeclarations, PoolString *pool);
+
+// "<ERROR CODE=\"n\" DESCRIPTION=\"text\"/>\n" (code 1 for codes outside
+// 1..17; without description the blank before "/>" stays). A new fragment,
+// or NULL for a NULL record or no memory.
+char *cim_error_toxml(const ReturnCode *error);
+
+// RETURNVALUE with EmbeddedObject (embedded objects) and PARAMTYPE, holding
+// VALUE.REFERENCE, the CDATA form of VALUE or VALUE (nothing for arrays). A
+// new fragment, or NULL for a NULL return value or no memory.
+char *cim_returnvalue_toxml(const CIMProperty *returnValue);

@@ -1,0 +1,161 @@
+// xml_primitives.cpp - tags, attributes, flavors, CDATA sections and the
+// message envelope.
+#include "cimxml_schema/xml_primitives.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "cimxml_common/cim_types.h"
+#include "cimxml_common/http_headers.h"
+#include "cimxml_common/memory.h"
+#include "cimxml_schema/encoder_support.h"
+#include "cimxml_schema/fragment_builder.h"
+
+namespace {
+
+// Copies a formatted local buffer into a fragment.
+char *copy_buffer(const char *buffer) { return concat_fragment({buffer}); }
+
+}  // namespace
+
+// ---- Tags ----
+
+char *start_tag(const char *name) {
+    if (name == nullptr) return nullptr;
+    char buffer[60];
+    std::snprintf(buffer, sizeof buffer, "<%s>\n", name);
+    return copy_buffer(buffer);
+}
+
+char *end_tag(const char *name) {
+    if (name == nullptr) return nullptr;
+    char buffer[60];
+    std::snprintf(buffer, sizeof buffer, "</%s>\n", name);
+    return copy_buffer(buffer);
+}
+
+char *otag_with_attribute(const char *name, const char *attributes) {
+    if (name == nullptr || attributes == nullptr) return nullptr;
+    return concat_fragment({"<", name, " ", attributes, ">\n"});
+}
+
+char *emptytag_with_attribute(const char *name, const char *attributes) {
+    if (name == nullptr || attributes == nullptr) return nullptr;
+    return concat_fragment({"<", name, " ", attributes, "/>\n"});
+}
+
+// ---- Attributes ----
+
+char *attribute_encodeformat(const char *attributeName, const CIMValue *value) {
+    if (attributeName == nullptr || value == nullptr) return nullptr;
+    char *text = pcdata_encodeformat(value);
+    if (text == nullptr) return nullptr;
+    char *result = concat_fragment({attributeName, "=\"", text, "\""});
+    cimxml_free(text, CIMXML_ATOMIC);
+    return result;
+}
+
+char *fragment_append(char *first, char *second, int blank) {
+    if (second == nullptr) return nullptr;
+    char *result = concat_fragment({first ? first : "", blank == 1 ? " " : "", second});
+    if (first != nullptr) cimxml_free(first, CIMXML_ATOMIC);
+    cimxml_free(second, CIMXML_ATOMIC);
+    return result;
+}
+
+char *cimname_encodeformat(const CIMValue *value) { return attribute_encodeformat("NAME", value); }
+char *type_encodeformat(const CIMValue *value) { return attribute_encodeformat("TYPE", value); }
+char *paramtype_encodeformat(const CIMValue *value) { return attribute_encodeformat("PARAMTYPE", value); }
+char *classorigin_encodeformat(const CIMValue *value) { return attribute_encodeformat("CLASSORIGIN", value); }
+char *propagated_encodeformat(const CIMValue *value) { return attribute_encodeformat("PROPAGATED", value); }
+char *embeddedobject_encodeformat(const CIMValue *value) {
+    return attribute_encodeformat("EmbeddedObject", value);
+}
+char *arraysize_encodeformat(const CIMValue *value) { return attribute_encodeformat("ARRAYSIZE", value); }
+char *isarray_encodeformat(const CIMValue *value) { return attribute_encodeformat("ISARRAY", value); }
+char *superclass_encodeformat(const CIMValue *value) { return attribute_encodeformat("SUPERCLASS", value); }
+char *classname_encodeformat(const CIMValue *value) { return attribute_encodeformat("CLASSNAME", value); }
+char *referenceclass_encodeformat(const CIMValue *value) {
+    return attribute_encodeformat("REFERENCECLASS", value);
+}
+
+char *valuetype_encodeformat(int type) {
+    const char *word = "string";
+    if (type == CIM_BOOLEAN)
+        word = "boolean";
+    else if (isNumericType(type))
+        word = "numeric";
+    char buffer[20];
+    std::snprintf(buffer, sizeof buffer, "\"%s\"", word);
+    return copy_buffer(buffer);
+}
+
+char *cdata_section_encodeformat(const char *text) {
+    char *result = text ? concat_fragment({"<VALUE><![CDATA[", text, "]]></VALUE>\n"}) : nullptr;
+    if (result == nullptr)
+        cimPrintMessage(CIM_LOG_ERROR, L"cdata_section_encodeformat failed, %s, %d.", __FILE_NAME__, __LINE__);
+    return result;
+}
+
+char *flavor_attributes(int bits) {
+    char overridable[30] = "";
+    char tosubclass[30] = "";
+    char translatable[30];
+    // When both bits of a pair are set, the enabling one wins.
+    if (bits & CIM_FLAVOR_ENABLEOVERRIDE)
+        std::snprintf(overridable, sizeof overridable, " OVERRIDABLE=\"true\"");
+    else if (bits & CIM_FLAVOR_DISABLEOVERRIDE)
+        std::snprintf(overridable, sizeof overridable, " OVERRIDABLE=\"false\"");
+    if (bits & CIM_FLAVOR_TOSUBCLASS)
+        std::snprintf(tosubclass, sizeof tosubclass, " TOSUBCLASS=\"true\"");
+    else if (bits & CIM_FLAVOR_RESTRICTED)
+        std::snprintf(tosubclass, sizeof tosubclass, " TOSUBCLASS=\"false\"");
+    std::snprintf(translatable, sizeof translatable, " TRANSLATABLE=\"%s\"",
+                  (bits & CIM_FLAVOR_TRANSLATABLE) ? "true" : "false");
+    return concat_fragment({overridable, tosubclass, translatable});
+}
+
+char *flavor_encodeformat(const CIMValue *flavor) {
+    if (flavor == nullptr) return nullptr;
+    char *text = getCharFromCIMValue(flavor);
+    int bits = text ? static_cast<int>(std::strtol(text, nullptr, 10)) : 0;
+    cimxml_free(text, CIMXML_ATOMIC);
+    return flavor_attributes(bits);
+}
+
+// ---- Envelope ----
+
+char *xmldecl_toxml() {
+    char buffer[45];
+    std::snprintf(buffer, sizeof buffer, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    return copy_buffer(buffer);
+}
+
+char *cimstart_toxml() {
+    char buffer[45];
+    std::snprintf(buffer, sizeof buffer, "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n");
+    return copy_buffer(buffer);
+}
+
+char *messagestart_toxml(const char *messageId) {
+    if (messageId == nullptr) return nullptr;
+    return concat_fragment({"<MESSAGE ID=\"", messageId, "\" PROTOCOLVERSION=\"1.0\">\n"});
+}
+
+char *message_head_toxml(const char *messageId) {
+    char *freshId = nullptr;
+    if (messageId == nullptr) {
+        freshId = get_message_id();
+        if (freshId == nullptr) return nullptr;
+        messageId = freshId;
+    }
+    fragment_builder head;
+    bool complete = head.take(xmldecl_toxml()) && head.take(cimstart_toxml()) &&
+                    head.take(messagestart_toxml(messageId));
+    cimxml_free(freshId, CIMXML_ATOMIC);
+    if (!complete) return nullptr;  // the builder releases the pieces made
+    return head.finish();
+}
+
+char *message_tail_toxml() { return concat_fragment({"</MESSAGE>\n</CIM>\n"}); }

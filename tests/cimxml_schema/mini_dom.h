@@ -1,0 +1,28 @@
+// mini_dom.h - a small tree read back from written CIM-XML with Expat, so
+// tests can compare what a reader sees with what was encoded.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fixtures {
+
+struct Node {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;  // in document order
+    std::string text;                                              // character data, CDATA included
+    std::vector<std::unique_ptr<Node>> children;
+
+    // Value of an attribute, or "(absent)".
+    std::string attribute(const std::string &attributeName) const;
+    // First child of that name, or nullptr.
+    const Node *child(const std::string &childName) const;
+};
+
+// The document's root element, or nullptr when the text is not well formed
+// (error then holds Expat's complaint).
+std::unique_ptr<Node> parse_document(const std::string &text, std::string *error = nullptr);
+
+}  // namespace fixtures
