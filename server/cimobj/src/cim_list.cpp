@@ -190,3 +190,22 @@ CIMListNode *getNextNode(const CIMListNode *node) { return node ? node->next : n
 void *getNodeItem(const CIMListNode *node) { return node ? node->item : nullptr; }
 
 }  // extern "C"
+
+namespace cimobj {
+
+ReturnCode *appendCreating(CIMList **list, int listType, void *item) {
+    bool made = false;
+    if (!*list) {
+        *list = newList(listType);
+        if (!*list) return statusWithText(1, "out of memory");
+        made = true;
+    }
+    ReturnCode *rc = appendToList(*list, item);
+    if (made && (!rc || rc->rc != 0)) {
+        freeList(*list);
+        *list = nullptr;
+    }
+    return rc;
+}
+
+}  // namespace cimobj

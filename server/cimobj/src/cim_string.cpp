@@ -73,9 +73,13 @@ CIMString *newCIMString(const wchar_t *text) {
 /* New string decoded from UTF-8; NULL text gives a null string. */
 CIMString *createCIMStringFromChar(const char *text) {
     if (!text) return cimobj::allocRecord<CIMString>();
-    std::wstring wide;
-    cimobj::decodeUtf8(text, std::strlen(text), wide);
-    return makeString(wide.data(), wide.size());
+    try {
+        std::wstring wide;
+        cimobj::decodeUtf8(text, std::strlen(text), wide);
+        return makeString(wide.data(), wide.size());
+    } catch (...) {
+        return nullptr;  // exhausted memory
+    }
 }
 
 /* Deep copy; a null string copies to a null string. NULL in, NULL out. */

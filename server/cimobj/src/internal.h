@@ -51,14 +51,10 @@ int formatNumber(char *buffer, size_t size, const char *format, ...)
 // share one kind. -1 for an unknown list type.
 int listItemKind(int listType);
 
-}  // namespace cimobj
-
-#pragma GCC visibility pop
-
-#pragma GCC visibility push(hidden)
-namespace cimobj {
 // Appends item to *list, making the list (of listType) when absent. On
 // failure nothing is taken and a list made here is released again.
 ReturnCode *appendCreating(CIMList **list, int listType, void *item);
+
 }  // namespace cimobj
+
 #pragma GCC visibility pop

@@ -26,7 +26,7 @@ int readNumber(const wchar_t *&p) {
     return n < maxField ? n : maxField;
 }
 
-struct Spec {
+struct Conversion {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -34,36 +34,36 @@ struct Spec {
 };
 
 // "%<flags><width>.<precision>" followed by tail.
-std::string narrowSpec(const Spec &spec, const char *tail) {
-    std::string s = "%" + spec.flags;
-    if (spec.width >= 0) s += std::to_string(spec.width);
-    if (spec.precision >= 0) s += "." + std::to_string(spec.precision);
+std::string narrowFormat(const Conversion &conv, const char *tail) {
+    std::string s = "%" + conv.flags;
+    if (conv.width >= 0) s += std::to_string(conv.width);
+    if (conv.precision >= 0) s += "." + std::to_string(conv.precision);
     s += tail;
     return s;
 }
 
 template <class... Args>
-void appendFormatted(std::string &out, const std::string &spec, Args... args) {
+void appendFormatted(std::string &out, const std::string &format, Args... args) {
     char small[128];
-    int n = formatNumber(small, sizeof small, spec.c_str(), args...);
+    int n = formatNumber(small, sizeof small, format.c_str(), args...);
     if (n < 0) return;
     if (static_cast<size_t>(n) < sizeof small) {
         out.append(small, static_cast<size_t>(n));
         return;
     }
     std::string big(static_cast<size_t>(n) + 1, '\0');
-    formatNumber(big.data(), big.size(), spec.c_str(), args...);
+    formatNumber(big.data(), big.size(), format.c_str(), args...);
     out.append(big.data(), static_cast<size_t>(n));
 }
 
 // Pads (by the width, in characters) and cuts (by the precision) a wide text.
-void appendText(std::string &out, const Spec &spec, const wchar_t *text, size_t count) {
-    if (spec.precision >= 0 && count > static_cast<size_t>(spec.precision))
-        count = static_cast<size_t>(spec.precision);
-    size_t pad = (spec.width > 0 && static_cast<size_t>(spec.width) > count)
-                     ? static_cast<size_t>(spec.width) - count
+void appendText(std::string &out, const Conversion &conv, const wchar_t *text, size_t count) {
+    if (conv.precision >= 0 && count > static_cast<size_t>(conv.precision))
+        count = static_cast<size_t>(conv.precision);
+    size_t pad = (conv.width > 0 && static_cast<size_t>(conv.width) > count)
+                     ? static_cast<size_t>(conv.width) - count
                      : 0;
-    bool left = spec.flags.find('-') != std::string::npos;
+    bool left = conv.flags.find('-') != std::string::npos;
     if (!left) out.append(pad, ' ');
     appendUtf8(out, text, count);
     if (left) out.append(pad, ' ');
@@ -85,30 +85,30 @@ std::string formatMessage(const wchar_t *format, va_list args) {
             ++p;
             continue;
         }
-        Spec spec;
-        while (*p && std::wcschr(L"-+ #0", *p)) spec.flags.push_back(static_cast<char>(*p++));
+        Conversion conv;
+        while (*p && std::wcschr(L"-+ #0", *p)) conv.flags.push_back(static_cast<char>(*p++));
         if (*p == L'*') {
             ++p;
             int w = va_arg(args, int);
             if (w < 0) {
-                spec.flags.push_back('-');
+                conv.flags.push_back('-');
                 w = (w == INT32_MIN) ? maxField : -w;
             }
-            spec.width = w < maxField ? w : maxField;
+            conv.width = w < maxField ? w : maxField;
         } else if (*p >= L'0' && *p <= L'9') {
-            spec.width = readNumber(p);
+            conv.width = readNumber(p);
         }
         if (*p == L'.') {
             ++p;
             if (*p == L'*') {
                 ++p;
                 int prec = va_arg(args, int);
-                spec.precision = prec < 0 ? -1 : (prec < maxField ? prec : maxField);
+                conv.precision = prec < 0 ? -1 : (prec < maxField ? prec : maxField);
             } else {
-                spec.precision = readNumber(p);
+                conv.precision = readNumber(p);
             }
         }
-        while (*p && std::wcschr(L"hlLjztq", *p)) spec.length.push_back(static_cast<char>(*p++));
+        while (*p && std::wcschr(L"hlLjztq", *p)) conv.length.push_back(static_cast<char>(*p++));
         wchar_t conversion = *p;
         if (conversion == L'\0') {
             // A format that ends inside a conversion is written as it stands.
@@ -116,7 +116,7 @@ std::string formatMessage(const wchar_t *format, va_list args) {
             break;
         }
         ++p;
-        const std::string &len = spec.length;
+        const std::string &len = conv.length;
         switch (conversion) {
         case L'd':
         case L'i': {
@@ -129,7 +129,7 @@ std::string formatMessage(const wchar_t *format, va_list args) {
             else if (len == "z") v = va_arg(args, ssize_t);
             else if (len == "t") v = va_arg(args, ptrdiff_t);
             else v = va_arg(args, int);
-            appendFormatted(out, narrowSpec(spec, "lld"), v);
+            appendFormatted(out, narrowFormat(conv, "lld"), v);
             break;
         }
         case L'u':
@@ -146,7 +146,7 @@ std::string formatMessage(const wchar_t *format, va_list args) {
             else if (len == "t") v = static_cast<unsigned long long>(va_arg(args, ptrdiff_t));
             else v = va_arg(args, unsigned int);
             char tail[4] = {'l', 'l', static_cast<char>(conversion), '\0'};
-            appendFormatted(out, narrowSpec(spec, tail), v);
+            appendFormatted(out, narrowFormat(conv, tail), v);
             break;
         }
         case L'f':
@@ -160,17 +160,17 @@ std::string formatMessage(const wchar_t *format, va_list args) {
             if (len == "L") {
                 long double v = va_arg(args, long double);
                 char tail[3] = {'L', static_cast<char>(conversion), '\0'};
-                appendFormatted(out, narrowSpec(spec, tail), v);
+                appendFormatted(out, narrowFormat(conv, tail), v);
             } else {
                 double v = va_arg(args, double);
                 char tail[2] = {static_cast<char>(conversion), '\0'};
-                appendFormatted(out, narrowSpec(spec, tail), v);
+                appendFormatted(out, narrowFormat(conv, tail), v);
             }
             break;
         }
         case L'p': {
             void *v = va_arg(args, void *);
-            appendFormatted(out, narrowSpec(spec, "p"), v);
+            appendFormatted(out, narrowFormat(conv, "p"), v);
             break;
         }
         case L'c':
@@ -178,13 +178,13 @@ std::string formatMessage(const wchar_t *format, va_list args) {
             wchar_t c;
             if (len == "l" || conversion == L'C') {
                 c = static_cast<wchar_t>(va_arg(args, wint_t));
-                appendText(out, spec, &c, 1);
+                appendText(out, conv, &c, 1);
             } else {
                 // A narrow character is one byte; bytes above 0x7F keep their value.
                 std::wstring one;
                 char b = static_cast<char>(va_arg(args, int));
                 decodeUtf8(&b, 1, one);
-                appendText(out, spec, one.data(), one.size());
+                appendText(out, conv, one.data(), one.size());
             }
             break;
         }
@@ -194,17 +194,17 @@ std::string formatMessage(const wchar_t *format, va_list args) {
                 const wchar_t *s = va_arg(args, const wchar_t *);
                 if (!s) s = L"(null)";
                 size_t count = std::wcslen(s);
-                if (spec.precision >= 0) count = ::wcsnlen(s, static_cast<size_t>(spec.precision));
-                appendText(out, spec, s, count);
+                if (conv.precision >= 0) count = ::wcsnlen(s, static_cast<size_t>(conv.precision));
+                appendText(out, conv, s, count);
             } else {
                 const char *s = va_arg(args, const char *);
                 if (!s) s = "(null)";
-                if (spec.width < 0 && spec.precision < 0) {
+                if (conv.width < 0 && conv.precision < 0) {
                     out.append(s);  // the common case: bytes unchanged
                 } else {
                     std::wstring wide;
                     decodeUtf8(s, std::strlen(s), wide);
-                    appendText(out, spec, wide.data(), wide.size());
+                    appendText(out, conv, wide.data(), wide.size());
                 }
             }
             break;

@@ -1,6 +1,5 @@
 // narrow_text.cpp - narrow (UTF-8) texts handed to the caller from the
 // collected heap, and the narrow and wide comparisons.
-#include <clocale>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -29,9 +28,13 @@ int compareCaseless(const char *a, const char *b, size_t limit) {
 }
 
 char *wideToCollected(const wchar_t *text, size_t length) {
-    std::string narrow;
-    cimobj::appendUtf8(narrow, text, length);
-    return cimobj::collectedText(narrow.data(), narrow.size());
+    try {
+        std::string narrow;
+        cimobj::appendUtf8(narrow, text, length);
+        return cimobj::collectedText(narrow.data(), narrow.size());
+    } catch (...) {
+        return nullptr;  // exhausted memory
+    }
 }
 
 // The "C" locale, made once and never changed, so that number texts do not
@@ -77,7 +80,11 @@ char *createCharFromWide(const wchar_t *text) {
 wchar_t *createWideFromChar(const char *text) {
     if (!text) return nullptr;
     std::wstring wide;
-    cimobj::decodeUtf8(text, std::strlen(text), wide);
+    try {
+        cimobj::decodeUtf8(text, std::strlen(text), wide);
+    } catch (...) {
+        return nullptr;  // exhausted memory
+    }
     cimEnsureCollectorThread();
     auto *block = static_cast<wchar_t *>(GC_malloc_atomic((wide.size() + 1) * sizeof(wchar_t)));
     if (!block) return nullptr;

@@ -1,27 +1,6 @@
 // property.cpp - CIMProperty: properties, method parameters and key bindings.
 #include "internal.h"
 
-namespace cimobj {
-
-// Appends item to *list, making the list (of listType) when absent. On
-// failure nothing is taken and a list made here is released again.
-ReturnCode *appendCreating(CIMList **list, int listType, void *item) {
-    bool made = false;
-    if (!*list) {
-        *list = newList(listType);
-        if (!*list) return statusWithText(1, "out of memory");
-        made = true;
-    }
-    ReturnCode *rc = appendToList(*list, item);
-    if (made && (!rc || rc->rc != 0)) {
-        freeList(*list);
-        *list = nullptr;
-    }
-    return rc;
-}
-
-}  // namespace cimobj
-
 extern "C" {
 
 /* New property; on success it takes name, classOrigin, value and qualifiers

@@ -22,7 +22,8 @@ extern "C" {
 /* New empty list of a CIMLIST_ type; NULL for an unknown type or no memory. */
 CIMList *newList(int listType);
 /* Appends item (on success the list takes it, unless the list type is
- * CIMLIST_POINTER). Status 0, or 4 for a NULL list or item (nothing taken). */
+ * CIMLIST_POINTER). Status 0, or 4 for a NULL list or item, 1 when memory is
+ * exhausted (in both failure cases nothing is taken). */
 ReturnCode *appendToList(CIMList *list, void *item);
 /* Removes the first node holding item, without freeing the item.
  * Returns 1 when a node was removed, else 0. O(length). */

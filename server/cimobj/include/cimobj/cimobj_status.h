@@ -29,7 +29,8 @@ enum { CIM_LOG_ERROR = 0, CIM_LOG_WARNING = 1, CIM_LOG_TRACE = 2 };
  * those of printf. Messages above the threshold are dropped before any
  * formatting. */
 void cimPrintMessage(int level, const wchar_t *format, ...);
-/* Logs a status record ("status %d: description") at the given level. */
+/* Logs a status record at the given level: "status <code>: <description>",
+ * "status <code>" without description, "status record missing" for NULL. */
 void cimPrintRetCode(int level, const ReturnCode *rc);
 /* Logs a status record at level 0. */
 void logReturnCode(const ReturnCode *rc);
@@ -40,7 +41,9 @@ int cimGetLogLevel(void);
 
 /* A sink receives every message that passes the threshold (level and the
  * formatted text, without timestamp or line feed) instead of stderr.
- * NULL restores stderr. Meant for hosts that route logs and for tests. */
+ * NULL restores stderr; once cimSetLogSink returns, the previous sink is no
+ * longer called. Calls are serialised. A message the sink logs itself goes
+ * to stderr. Meant for hosts that route logs and for tests. */
 typedef void (*CIMLogSink)(int level, const char *message, void *context);
 void cimSetLogSink(CIMLogSink sink, void *context);
 

@@ -20,8 +20,9 @@ extern "C" {
  *    cimclass: a CIMClass, taken.
  *  - array types: a CIMValueList of element values, taken.
  *  - cimnull, empty: ignored.
- * NULL data gives a null value of the type. Returns NULL only when memory
- * is exhausted; the caller then still owns data. */
+ * NULL data gives a null value of the type; so does a code outside the
+ * table (the code is kept). Returns NULL only when memory is exhausted; the
+ * caller then still owns data. */
 CIMValue *newCIMValue(int type, void *data);
 /* A null value of the type. */
 CIMValue *newCIMValueNULL(int type);
@@ -38,7 +39,7 @@ void freeCIMValue(CIMValue *v);
 ReturnCode *getCIMValue(const CIMValue *v, void **data, int *type);
 /* The type code; CIM_NULL for NULL. */
 int getCIMValueType(const CIMValue *v);
-/* 1 when the value is NULL or holds no data. */
+/* 1 when the value is NULL, a null value, or of type cimnull or empty. */
 int isCIMValueNull(const CIMValue *v);
 /* Number of elements of an array value; 0 otherwise. */
 int getCIMValueNumElements(const CIMValue *v);
