@@ -2,7 +2,7 @@
 function(cimxml_glob_sources out_var)
   set(result)
   foreach(dir IN LISTS ARGN)
-    file(GLOB found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.c")
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.c")
     list(APPEND result ${found})
   endforeach()
   set(${out_var} ${result} PARENT_SCOPE)
