@@ -1,0 +1,54 @@
+// dispatch_table.cpp - which operation function answers which request.
+#include "cimxml/dispatch_table.h"
+
+#include "cimxml/operations.h"
+
+// The order matters: an extrinsic method named like one of the first twenty
+// intrinsic operations is answered as that operation.
+const DispatchEntry cimxml_dispatch_table[] = {
+    {L"CreateInstance", CIMOMhdle_createInstance, L"CIMOMhdle_createInstance - failed.", L"CreateInstance", 1},
+    {L"ExportIndication", CIMOMhdle_exportIndication, L"CIMOMhdle_exportIndication - failed.", L"ExportIndication",
+     0},
+    {L"EnumerateQualifiers", CIMOMhdle_enumerateQualifiers, L"CIMOMhdle_enumerateQualifiers - failed.",
+     L"EnumerateQualifiers", 1},
+    {L"EnumerateClasses", CIMOMhdle_enumerateClasses, L"CIMOMhdle_enumerateClasses - failed.", L"EnumerateClasses",
+     1},
+    {L"EnumerateClassNames", CIMOMhdle_enumerateClassNames, L"CIMOMhdle_enumerateClassNames - failed.",
+     L"EnumerateClassNames", 1},
+    {L"DeleteQualifier", CIMOMhdle_deleteQualifier, L"CIMOMhdle_deleteQualifier - failed.", L"DeleteQualifier", 1},
+    {L"GetQualifier", CIMOMhdle_getQualifier, L"CIMOMhdle_getQualifier - failed.", L"GetQualifier", 1},
+    {L"SetQualifier", CIMOMhdle_setQualifier, L"CIMOMhdle_setQualifier - failed.", L"SetQualifier", 1},
+    {L"CreateClass", CIMOMhdle_createClass, L"CIMOMhdle_createClass - failed.", L"CreateClass", 1},
+    {L"DeleteClass", CIMOMhdle_deleteClass, L"CIMOMhdle_deleteClass - failed.", L"DeleteClass", 1},
+    {L"GetClass", CIMOMhdle_getClass, L"CIMOMhdle_getClass - failed.", L"GetClass", 1},
+    {L"ModifyClass", CIMOMhdle_modifyClass, L"CIMOMhdle_modifyClass - failed.", L"ModifyClass", 1},
+    {L"GetProperty", CIMOMhdle_getProperty, L"CIMOMhdle_getProperty - failed.", L"GetProperty", 1},
+    {L"SetProperty", CIMOMhdle_setProperty, L"CIMOMhdle_setProperty - failed.", L"SetProperty", 1},
+    {L"ModifyInstance", CIMOMhdle_modifyInstance, L"CIMOMhdle_modifyInstance - failed.", L"ModifyInstance", 1},
+    {L"DeleteInstance", CIMOMhdle_deleteInstance, L"CIMOMhdle_deleteInstance - failed.", L"DeleteInstance", 1},
+    {L"EnumerateInstances", CIMOMhdle_enumerateInstances, L"CIMOMhdle_enumerateInstances - failed.",
+     L"EnumerateInstances", 1},
+    {L"EnumerateInstanceNames", CIMOMhdle_enumerateInstanceNames, L"CIMOMhdle_enumerateInstanceNames - failed.",
+     L"EnumerateInstanceNames", 1},
+    {L"GetInstance", CIMOMhdle_getInstance, L"CIMOMhdle_getInstance - failed.", L"GetInstance", 1},
+    {L"ExecQuery", CIMOMhdle_execQuery, L"CIMOMhdle_execQuery - failed.", L"ExecQuery", 1},
+    {nullptr, CIMOMhdle_invokeMethod, L"CIMOMhdle_invokeMethod - failed.", L"InvokeMethod", 1},
+    {L"Associators", CIMOMhdle_associators, L"CIMOMhdle_associators - failed.", L"Associators", 1},
+    {L"AssociatorNames", CIMOMhdle_associatorNames, L"CIMOMhdle_associatorNames - failed.", L"AssociatorNames", 1},
+    {L"References", CIMOMhdle_references, L"CIMOMhdle_references - failed.", L"References", 1},
+    {L"ReferenceNames", CIMOMhdle_referenceNames, L"CIMOMhdle_referenceNames - failed.", L"ReferenceNames", 1},
+};
+
+const int cimxml_dispatch_table_size = sizeof cimxml_dispatch_table / sizeof cimxml_dispatch_table[0];
+
+const DispatchEntry *find_dispatch_entry(const wchar_t *operationName, int isMethodCall) {
+    if (operationName == nullptr) return nullptr;
+    for (const DispatchEntry &entry : cimxml_dispatch_table) {
+        if (entry.operationName == nullptr) {
+            if (isMethodCall == 1) return &entry;
+        } else if (local_wcscmp(operationName, entry.operationName) == 0) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}

@@ -1,0 +1,145 @@
+// request_handler.cpp - the module's face towards the host: one call per
+// request, answered with a complete response record, and the two calls that
+// read and release that record.
+#include "cimxml/request_handler.h"
+
+#include <cstring>
+
+#include <cimxml/cimxml.h>
+
+#include "cimxml/dispatch_table.h"
+#include "cimxml/last_error.h"
+#include "cimxml/module_lifecycle.h"
+#include "cimxml/response_writer.h"
+#include "cimxml_common/memory.h"
+#include "cimxml_common/status_codes.h"
+#include "common_handlers/parse_driver.h"
+
+namespace {
+
+// Makes sure the module is set up and the calling thread is known to the
+// collector before anything is allocated. Attaching first lets the thread's
+// registration succeed in a host that loaded the module without running its
+// load routine.
+void enter_module() {
+    if (!cimxml_is_attached()) cimxml_process_attach();
+    cimEnsureCollectorThread();
+}
+
+// Writes the error response named name for error into the pool (which is
+// started afresh). name and error stay the caller's.
+void write_error(PoolString *pool, const wchar_t *name, const ReturnCode *error, const char *messageId,
+                 int intrinsic) {
+    CIMString *methodName = newCIMString(name);
+    cimxml_encode_ErrorResponse(pool, messageId, methodName, error, intrinsic);
+    freeCIMString(methodName);
+}
+
+// The same for a status and description of the handler's own.
+void write_error(PoolString *pool, const wchar_t *name, int status, const wchar_t *description,
+                 const char *messageId) {
+    ReturnCode *error = newReturnCode(status, description);
+    write_error(pool, name, error, messageId, 1);
+    freeReturnCode(error);
+}
+
+// The same for the thread's last error (status 1 without description when
+// the thread has none).
+void write_last_error(PoolString *pool, const wchar_t *name, const char *messageId, int intrinsic) {
+    ReturnCode *error = cimxml_getlasterror();
+    if (error == nullptr) error = newReturnCode(CIM_ERR_FAILED, nullptr);
+    write_error(pool, name, error, messageId, intrinsic);
+    freeReturnCode(error);
+}
+
+// Hands the decoded request to its operation function, or answers it with
+// status 7 when no function serves it.
+void dispatch(PoolString *pool, MessageData *msgData, CIMOMHandle *handle, const wchar_t *operationName) {
+    const DispatchEntry *entry = find_dispatch_entry(operationName, msgData->isMethodCall);
+    if (entry == nullptr) {
+        write_error(pool, L"MethodResponse", CIM_ERR_NOT_SUPPORTED, nullptr, msgData->messageId);
+        cimPrintMessage(CIM_LOG_ERROR, L"%ls method not supported", operationName);
+        return;
+    }
+    if (entry->function(pool, msgData, handle) == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"%ls", entry->failureText);
+        write_last_error(pool, entry->errorResponseName, msgData->messageId, entry->intrinsic);
+    }
+}
+
+// Checks, parses and answers one request; the pool receives the response.
+void answer(PoolString *pool, const char *request, CIMOMHandle *handle) {
+    if (request == nullptr || request[0] != '<') {
+        cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - Message body is empty");
+        write_error(pool, L"Unknown", CIM_ERR_INVALID_PARAMETER, L"Invalid message!", nullptr);
+        return;
+    }
+    int kind = classifyMessageKind(request);
+    if (kind != CIMXML_KIND_OPERATION_REQUEST && kind != CIMXML_KIND_EXPORT_REQUEST) {
+        cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - Message does not contain the operation type!");
+        write_error(pool, L"Unknown", CIM_ERR_FAILED, L"Message does not contain the operation type!", nullptr);
+        return;
+    }
+    if (isMultiRequest(request)) {
+        cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - Multiple requests are not supported!");
+        write_error(pool, L"Unknown", CIM_ERR_NOT_SUPPORTED, L"Multiple requests are not supported!!", nullptr);
+        return;
+    }
+    if (handle == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - The CIMOM Handle is NULL!");
+        write_error(pool, L"Unknown", CIM_ERR_FAILED, L"The CIMOM Handle is NULL!", nullptr);
+        return;
+    }
+    // The parser has logged its own failure.
+    MessageData *msgData = cimxmlParseMessage(request);
+    if (msgData == nullptr) {
+        write_last_error(pool, L"Unknown", nullptr, 1);
+        return;
+    }
+    const wchar_t *operationName = getCIMStringBuffer(getMethodName(msgData->method));
+    if (operationName == nullptr) {
+        write_last_error(pool, L"Unknown", msgData->messageId, 1);
+    } else {
+        cimPrintMessage(CIM_LOG_TRACE, L"Forwarding %ls request to object manager", operationName);
+        dispatch(pool, msgData, handle, operationName);
+    }
+    freeMessageData(msgData);
+}
+
+}  // namespace
+
+int isMultiRequest(const char *text) {
+    if (text == nullptr) return 0;
+    return std::strstr(text, "MULTIREQ") != nullptr || std::strstr(text, "MULTIEXPREQ") != nullptr ? 1 : 0;
+}
+
+// Returns the response record (a collected PoolString that the host keeps
+// until it releases it) holding the complete response; NULL only when the
+// record cannot be allocated.
+MessageHandler *CIMXML_RequestMessage_Handler(const char *request, void *reserved, CIMOMHandle *handle) {
+    (void)reserved;
+    enter_module();
+    zelStatsStart(cimxmlStats, CIMXML_STATS_HANDLE);
+    auto *pool = static_cast<PoolString *>(CIMXML_MALLOC(1, sizeof(PoolString), CIMXML_SCANNED));
+    if (pool == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - Failed to allocate PoolString");
+        zelStatsEnd(cimxmlStats, CIMXML_STATS_HANDLE);
+        return nullptr;
+    }
+    answer(pool, request, handle);
+    zelStatsEnd(cimxmlStats, CIMXML_STATS_HANDLE);
+    return pool;
+}
+
+// The record's text, lent.
+char *CIMXML_getResponseFromMessageHandler(MessageHandler *handler) {
+    return handler ? handler->text : nullptr;
+}
+
+// Gives the text buffer back to utils, then the record to the collector.
+void CIMXML_releaseMessageHandler(MessageHandler *handler) {
+    if (handler == nullptr) return;
+    enter_module();
+    release_PoolStringBuffer(handler);
+    cimxml_free(handler, CIMXML_SCANNED);
+}
