@@ -143,7 +143,7 @@ std::string responseBody(const std::string &response) {
 
 std::string responseHead(const std::string &id) {
     return "CIMOperation: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n\r\n"
-           "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
            "<MESSAGE ID=\"" + id + "\" PROTOCOLVERSION=\"1.0\">\n";
 }
 
