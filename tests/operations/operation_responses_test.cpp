@@ -7,6 +7,7 @@
 
 #include "operations/operation_test_support.h"
 #include "support/cimom_double.h"
+#include "support/log_capture.h"
 
 namespace {
 
@@ -330,6 +331,7 @@ class OperationResponses : public testing::TestWithParam<ResponseCase> {};
 
 TEST_P(OperationResponses, AreWrittenWhole) {
     const ResponseCase &c = GetParam();
+    testsupport::LogCapture quiet(0);
     CimomDouble cimom;
     c.setup(cimom);
     CIMOMHandle table = *cimom.handle();

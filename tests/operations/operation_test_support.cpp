@@ -95,16 +95,19 @@ std::string handle(const char *text, CIMOMHandle *cimom) {
     return result;
 }
 
-Outcome run(OperationFunction function, const std::string &document, CIMOMHandle *cimom) {
+Outcome run(OperationFunction function, const std::string &document, CIMOMHandle *cimom,
+            const std::function<void(MessageData *)> &change) {
     MessageData *msgData = cimxmlParseMessage(document.c_str());
-    if (!msgData) return {-1, "(document did not parse)"};
+    if (!msgData) return {-1, "(document did not parse)", ""};
+    if (change) change(msgData);
     // The pool lives on the stack, as a host keeps its record.
     PoolString pool{};
     int result = function(&pool, msgData, cimom);
     std::string response = pool.text ? pool.text : "";
+    std::string label = pool.text ? pool.label : "";
     release_PoolStringBuffer(&pool);
     freeMessageData(msgData);
-    return {result, response};
+    return {result, response, label};
 }
 
 void markLastError() {

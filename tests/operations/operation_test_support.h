@@ -2,6 +2,7 @@
 // operation and handler tests.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <cimxml/cimxml.h>
@@ -39,10 +40,13 @@ inline std::string handle(const std::string &text, CIMOMHandle *cimom) { return 
 struct Outcome {
     int result;            // what the function returned
     std::string response;  // the pool's text ("" when it has none)
+    std::string label;     // the owner the pool was set up for
 };
 using OperationFunction = int (*)(PoolString *, MessageData *, CIMOMHandle *);
-// Parses document and runs function on it with handle (the parse must work).
-Outcome run(OperationFunction function, const std::string &document, CIMOMHandle *handle);
+// Parses document, lets change alter the decoded message (when given) and
+// runs function on it with handle. result -1: the document did not parse.
+Outcome run(OperationFunction function, const std::string &document, CIMOMHandle *handle,
+            const std::function<void(MessageData *)> &change = nullptr);
 
 // Sets a marker as the thread's last error so that a test sees whether
 // something was recorded afterwards.
