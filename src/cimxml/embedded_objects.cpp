@@ -5,6 +5,7 @@
 
 #include "cimxml/error_reporting.h"
 #include "cimxml/last_error.h"
+#include "cimxml/operation_parameters.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/xml_primitives.h"
 #include "common_handlers/parse_driver.h"
@@ -33,14 +34,8 @@ struct ParseTexts {
 // keeps a parameter that decoded to another kind of object from being taken
 // for the one asked for.
 void *parameter_content(const CIMPropertyList *parameters, const wchar_t *name, int expectedType) {
-    CIMProperty *parameter = findCIMProperty(parameters, name);
-    if (!parameter) return nullptr;
-    void *content = nullptr;
-    int type = CIM_NULL;
-    ReturnCode *rc = getCIMValue(propertyGetValue(parameter), &content, &type);
-    bool ok = rc && rc->rc == 0;
-    freeReturnCode(rc);
-    return ok && type == expectedType ? content : nullptr;
+    if (getCIMValueType(getParamCIMValue(parameters, name)) != expectedType) return nullptr;
+    return getParamValue(parameters, name);
 }
 
 // The common path of the three object parsers: decode text as the parameter
