@@ -133,6 +133,7 @@ MessageHandler *CIMXML_RequestMessage_Handler(const char *request, void *reserve
 
 // The record's text, lent.
 char *CIMXML_getResponseFromMessageHandler(MessageHandler *handler) {
+    enter_module();
     return handler ? handler->text : nullptr;
 }
 
