@@ -1,6 +1,6 @@
 // cimom_double.cpp - the stand-in object manager: slot functions, call
 // records, readable argument texts and builders of typical results.
-#include "support/cimom_double.h"
+#include "cimom_double.h"
 
 #include <array>
 #include <atomic>

@@ -1,0 +1,202 @@
+// handler_bench.cpp - whole request round trips through the handler, with
+// the test object manager behind the CIMOM handle.
+//
+// Each case reports requests/s, the response size, the rate the response is
+// written at (out_MB/s, measured around the handler calls only) and, for
+// scale, Expat's rate of parsing the same response text in the same run
+// (expat_MB/s, ratio = out_MB/s / expat_MB/s). The EnumerateInstances cases
+// also report ns per instance and a linear fit over the sizes.
+//
+// Peak memory: peak_RSS_MB is the process's peak (getrusage ru_maxrss), so
+// measure a case in a process of its own:
+//     handler_bench --benchmark_filter='EnumerateInstances/100000$'
+// rss_before_MB is the resident size just before the last handler call (the
+// object manager's result list already built).
+//
+// MixedRequestsThreads is the thread test at a larger size: 8 threads send
+// 200,000 mixed requests while the collector is forced every 2 ms; it
+// reports requests/s and the number of answers that differed.
+#include <benchmark/benchmark.h>
+#include <expat.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+// The benchmark shares the tests' object manager and request mix; they are
+// compiled in here so that the benchmark needs no test library.
+#include "../tests/module/request_mix.h"
+#include "../tests/support/cimom_double.cpp"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+// Failure lines the module logs (an error path per request in the mixed
+// case) are counted, not written: a terminal would set the pace otherwise.
+std::atomic<long> log_lines{0};
+void count_line(int, const char *, void *) { ++log_lines; }
+struct QuietLog {
+    QuietLog() { cimSetLogSink(&count_line, nullptr); }
+    ~QuietLog() { cimSetLogSink(nullptr, nullptr); }
+};
+
+const std::string get_class_request = requestmix::intrinsic("42", "GetClass", requestmix::class_name("CIM_Foo"));
+const std::string enumerate_instances_request =
+    requestmix::intrinsic("43", "EnumerateInstances", requestmix::class_name("CIM_Foo"));
+
+double peak_rss_mb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+double current_rss_mb() {
+    long pages = 0, resident = 0;
+    FILE *statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr) return 0;
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6;
+}
+
+// Expat's rate, in MB/s, of parsing text (no handlers), repeated for at least
+// a fifth of a second.
+double expat_mb_per_s(const std::string &text) {
+    int repetitions = 0;
+    auto started = clock_type::now();
+    double seconds = 0;
+    do {
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        if (XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_ERROR) {
+            XML_ParserFree(parser);
+            return 0;
+        }
+        XML_ParserFree(parser);
+        ++repetitions;
+        seconds = std::chrono::duration<double>(clock_type::now() - started).count();
+    } while (seconds < 0.2);
+    return static_cast<double>(text.size()) * repetitions / 1e6 / seconds;
+}
+
+// The CIM-XML document after the header lines and their empty line.
+std::string body_of(const std::string &response) {
+    auto at = response.find("\r\n\r\n");
+    return at == std::string::npos ? response : response.substr(at + 4);
+}
+
+// Sends request once, timing only the handler call; returns the response.
+std::string timed_send(const std::string &request, CIMOMHandle *handle, double &seconds) {
+    auto started = clock_type::now();
+    MessageHandler *handler = CIMXML_RequestMessage_Handler(request.c_str(), nullptr, handle);
+    seconds += std::chrono::duration<double>(clock_type::now() - started).count();
+    std::string text = handler != nullptr ? CIMXML_getResponseFromMessageHandler(handler) : "";
+    CIMXML_releaseMessageHandler(handler);
+    return text;
+}
+
+void report_rates(benchmark::State &state, const std::string &response, double handlerSeconds) {
+    auto requests = static_cast<double>(state.iterations());
+    double bytes = static_cast<double>(response.size());
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(static_cast<int64_t>(bytes * requests));
+    double outRate = handlerSeconds > 0 ? bytes * requests / 1e6 / handlerSeconds : 0;
+    double expatRate = expat_mb_per_s(body_of(response));
+    state.counters["response_bytes"] = bytes;
+    state.counters["out_MB/s"] = outRate;
+    state.counters["expat_MB/s"] = expatRate;
+    state.counters["ratio_to_expat"] = expatRate > 0 ? outRate / expatRate : 0;
+    state.counters["peak_RSS_MB"] = peak_rss_mb();
+}
+
+void BM_GetClass(benchmark::State &state) {
+    QuietLog quiet;
+    cimxml_process_attach();
+    testsupport::CimomDouble cimom;
+    cimom.answerEverySlot();
+    cimom.setRecording(false);
+    std::string response;
+    double handlerSeconds = 0;
+    for (auto _ : state) response = timed_send(get_class_request, cimom.handle(), handlerSeconds);
+    if (response.find("<CLASS NAME=\"CIM_Foo\"") == std::string::npos) state.SkipWithError("unexpected response");
+    report_rates(state, response, handlerSeconds);
+}
+BENCHMARK(BM_GetClass)->UseRealTime();
+
+void BM_EnumerateInstances(benchmark::State &state) {
+    QuietLog quiet;
+    cimxml_process_attach();
+    const int count = static_cast<int>(state.range(0));
+    testsupport::CimomDouble cimom;
+    cimom.setRecording(false);
+    // The object manager's work is not the module's: each list is built with
+    // the clock stopped and handed over when the slot is called.
+    CIMInstanceList *pending = nullptr;
+    cimom.setResult("pfn_enumerateInstances", [&pending] {
+        void *list = pending;
+        pending = nullptr;
+        return list;
+    });
+    std::string response;
+    double handlerSeconds = 0;
+    double rssBefore = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        pending = testsupport::makeInstanceList(L"CIM_Foo", count);
+        rssBefore = current_rss_mb();
+        state.ResumeTiming();
+        response = timed_send(enumerate_instances_request, cimom.handle(), handlerSeconds);
+    }
+    freeCIMInstanceList(pending);
+    std::size_t written = 0;
+    for (std::size_t at = response.find("<VALUE.NAMEDINSTANCE>"); at != std::string::npos;
+         at = response.find("<VALUE.NAMEDINSTANCE>", at + 1)) {
+        ++written;
+    }
+    if (written != static_cast<std::size_t>(count)) state.SkipWithError("not every instance was written");
+    report_rates(state, response, handlerSeconds);
+    state.counters["rss_before_MB"] = rssBefore;
+    state.counters["ns_per_instance"] = handlerSeconds * 1e9 / static_cast<double>(state.iterations()) / count;
+    state.SetComplexityN(count);
+}
+BENCHMARK(BM_EnumerateInstances)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Complexity(benchmark::oN);
+
+void BM_MixedRequestsThreads(benchmark::State &state) {
+    QuietLog quiet;
+    cimxml_process_attach();
+    constexpr int threads = 8;
+    const int perThread = static_cast<int>(state.range(0)) / threads;
+    testsupport::CimomDouble cimom;
+    cimom.answerEverySlot();
+    testsupport::CimomDouble failing;
+    failing.setStatus("pfn_getClass", 6, requestmix::not_found_text);
+    requestmix::Handles handles{cimom.handle(), failing.handle()};
+    const auto kinds = requestmix::request_mix();
+    const auto expected = requestmix::answers_alone(kinds, handles);
+    cimom.setRecording(false);
+    failing.setRecording(false);
+    requestmix::StressResult result;
+    for (auto _ : state) {
+        result = requestmix::run_stress(kinds, expected, handles, threads, perThread, std::chrono::milliseconds(2));
+        state.SetIterationTime(result.seconds);
+    }
+    state.counters["requests/s"] = static_cast<double>(threads) * perThread / result.seconds;
+    state.counters["collections"] = result.collections;
+    state.counters["differing"] = result.failures;
+    state.counters["log_lines"] = static_cast<double>(log_lines.load());
+    if (result.failures != 0) state.SkipWithError(result.firstFailures.front().c_str());
+}
+BENCHMARK(BM_MixedRequestsThreads)->Arg(200000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
