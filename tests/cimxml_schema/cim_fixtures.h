@@ -36,18 +36,20 @@ using Owned = std::unique_ptr<T, Free>;
 template <typename T>
 Owned<T> own(T *object) { return Owned<T>(object); }
 
+// Encodes object (taken and freed afterwards) and returns the fragment's text.
+template <typename Encoder, typename T>
+std::string encoded(Encoder encoder, T *object) {
+    Owned<T> owner(object);
+    return take(encoder(object));
+}
+
 CIMString *str(const wchar_t *text);
 
 // Values (the value takes what it is given).
 CIMValue *string_value(const wchar_t *text);
 CIMValue *narrow_string_value(const std::string &text);
 CIMValue *uint32_value(uint32_t number);
-CIMValue *uint8_value(uint8_t number);
-CIMValue *sint64_value(int64_t number);
-CIMValue *real32_value(float number);
 CIMValue *boolean_value(int flag);
-CIMValue *char16_value(uint16_t character);
-CIMValue *datetime_value(const wchar_t *text);
 CIMValue *reference_value(CIMObjectPath *path);
 CIMValue *instance_value(CIMInstance *instance);
 CIMValue *class_value(CIMClass *cimClass);
@@ -64,11 +66,22 @@ CIMQualifier *boolean_qualifier(const wchar_t *name, int flag, int flavor = 0);
 CIMObjectPath *path(const wchar_t *className, const wchar_t *nameSpace = nullptr,
                     const wchar_t *host = nullptr);
 void add_key(CIMObjectPath *path, const wchar_t *name, CIMValue *value);
+// A path of CIM_Foo with the key Id=id.
+CIMObjectPath *keyed_path(uint32_t id, const wchar_t *nameSpace = nullptr, const wchar_t *host = nullptr);
 
 // An instance of className with the properties (taken), and optionally its
 // own path (taken).
 CIMInstance *instance(const wchar_t *className, std::initializer_list<CIMProperty *> properties,
                       CIMObjectPath *ownPath = nullptr);
+// An instance of CIM_Foo with the property Id=id and its own keyed path in "root".
+CIMInstance *keyed_instance(uint32_t id);
+// The texts of keyed_instance(id) as INSTANCE and of keyed_path(id) as INSTANCENAME.
+std::string keyed_instance_text(uint32_t id);
+std::string keyed_name_text(uint32_t id);
+
+// A class CIM_Sample (superclass CIM_Base, namespace root/cimv2) with a
+// qualifier, a property of each kind and a method with a parameter of each kind.
+CIMClass *sample_class();
 
 // Lists (each takes its items).
 CIMList *list_of(int listType, std::initializer_list<void *> items);
@@ -84,8 +97,5 @@ struct Pool {
     ~Pool();
     std::string text() const { return pool.text ? pool.text : ""; }
 };
-
-// "<?xml ...?>", CIM and MESSAGE start tags for id, body, then the tail.
-std::string message_around(const std::string &body, const std::string &id = "1001");
 
 }  // namespace fixtures

@@ -30,26 +30,11 @@ CIMInstance *sample_instance(uint32_t id) {
     add_key(target, L"Name", string_value(L"x"));
     return instance(L"CIM_Sample",
                     {key, property(L"Caption", string_value(L"<\"quoted\" & 'single'>")),
-                     property(L"Enabled", boolean_value(1)), property(L"When", datetime_value(L"20240101000000.000000+000")),
+                     property(L"Enabled", boolean_value(1)), property(L"When", newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240101000000.000000+000"))),
                      property(L"Names", array_value(108, {string_value(L"a"), nullptr, string_value(L"c")})),
                      property(L"Empty", newCIMValueNULL(CIM_UINT32)), property(L"Other", reference_value(target)),
                      property(L"Inner", instance_value(instance(L"CIM_Inner", {property(L"v", uint32_value(1))})))},
                     ownPath);
-}
-
-CIMClass *sample_class() {
-    CIMClass *c = newCIMClass(str(L"CIM_Sample"), str(L"CIM_Base"));
-    setClassNameSpace(c, str(L"root/cimv2"));
-    setClassQualifiers(c, list_of(CIMLIST_QUALIFIER, {boolean_qualifier(L"Abstract", 1, 0)}));
-    CIMProperty *key = newProperty(str(L"Id"), str(L"CIM_Sample"), nullptr, CIM_UINT32, nullptr, 0);
-    add_qualifier(key, boolean_qualifier(L"Key", 1, 2 | 8));
-    setClassProperties(c, property_list({key, typed_property(L"Codes", 104, array_value(104, {uint32_value(1)})),
-                                         typed_property(L"Link", CIM_REFERENCE, nullptr)}));
-    CIMPropertyList *parameters =
-        property_list({typed_property(L"Count", CIM_UINT16, nullptr), typed_property(L"Target", CIM_REFERENCE, nullptr),
-                       typed_property(L"Names", 108, nullptr), typed_property(L"Targets", 114, nullptr)});
-    setClassMethods(c, list_of(CIMLIST_METHOD, {newMethod(str(L"Run"), nullptr, 0, nullptr, CIM_UINT32, parameters)}));
-    return c;
 }
 
 struct Document {
