@@ -40,13 +40,7 @@ TEST(Property, FailedAddersTakeNothing) {
     freeCIMProperty(p);
 }
 
-TEST(Lookups, IgnoreCaseAndBooleanQualifiersCountOnlyWhenTrue) {
-    CIMPropertyList *properties = newCIMPropertyList();
-    isSuccessfulFree(appendToCIMPropertyList(properties, newProperty(str(L"Name"), nullptr, stringValue(L"1"), CIM_STRING, nullptr, 0)));
-    isSuccessfulFree(appendToCIMPropertyList(properties, newProperty(str(L"name"), nullptr, stringValue(L"2"), CIM_STRING, nullptr, 0)));
-    EXPECT_EQ(wide(propertyGetValue(findCIMProperty(properties, L"NAME"))->data.string), L"1") << "the first match wins";
-    EXPECT_EQ(findCIMProperty(properties, L"Nam"), nullptr);
-    freeCIMPropertyList(properties);
+TEST(Qualifiers, BooleanQualifierIsEnabledOnlyWhenTrueWhateverTheNamesCase) {
 
     CIMQualifierList *list = newCIMQualifierList();
     isSuccessfulFree(appendToCIMQualifierList(list, newQualifier(str(L"EMBEDDEDOBJECT"), 2, boolValue(1), CIM_BOOLEAN, 0)));

@@ -77,24 +77,18 @@ TEST(CIMStringText, NullStaysNullThroughConversionsAndCopiesAndCountsAsEmpty) {
     for (CIMString *s : {nullString, nullCopy, empty, text}) freeCIMString(s);
 }
 
-TEST(CIMStringText, ComparesWithAndWithoutCaseFoldingAsciiOnly) {
-    CIMString *a = str(L"CIM_Namespace");
-    CIMString *b = str(L"cim_namespace");
+// Caseless comparisons are exercised through the type, status and qualifier
+// name lookups of the module; here what those do not reach.
+TEST(CIMStringText, ComparisonsFoldAsciiOnlyAndOrderNullFirst) {
     CIMString *umlaut = str(L"\u00DC");
     CIMString *umlautLower = str(L"\u00FC");
     CIMString *nullString = newCIMString(nullptr);
-    EXPECT_NE(cimStringCmp(a, b), 0);
-    EXPECT_EQ(cimStringCaseCmp(a, b), 0);
     EXPECT_NE(cimStringCaseCmp(umlaut, umlautLower), 0);
     EXPECT_EQ(cimStringCmp(nullptr, nullString), 0);
-    EXPECT_LT(cimStringCmp(nullString, a), 0);
-    EXPECT_GT(cimStringCaseCmp(a, nullptr), 0);
-    for (CIMString *s : {a, b, umlaut, umlautLower, nullString}) freeCIMString(s);
-    EXPECT_EQ(local_strcasecmp("CIM_ERR_NOT_FOUND", "cim_err_not_found"), 0);
+    EXPECT_LT(cimStringCmp(nullString, umlaut), 0);
     EXPECT_LT(local_strcasecmp(nullptr, ""), 0);
     EXPECT_EQ(local_strncasecmp("TRUEish", "true", 4), 0);
-    EXPECT_EQ(local_wcscasecmp(L"InstanceName", L"INSTANCENAME"), 0);
-    EXPECT_NE(local_wcscmp(L"InstanceName", L"INSTANCENAME"), 0);
+    for (CIMString *s : {umlaut, umlautLower, nullString}) freeCIMString(s);
 }
 
 TEST(CIMStringText, CatAppendsInPlaceAndGrowsAlsoFromItself) {
@@ -108,15 +102,6 @@ TEST(CIMStringText, CatAppendsInPlaceAndGrowsAlsoFromItself) {
     EXPECT_EQ(cimStringCat(nullptr, piece), nullptr);
     freeCIMString(dst);
     freeCIMString(piece);
-}
-
-TEST(NarrowText, DupCopiesIntoTheCollectedHeap) {
-    char source[] = "x\xC3\xBCy";
-    char *copy = real_dupChar(source, __FILE__, __LINE__);
-    ASSERT_NE(copy, source);
-    EXPECT_NE(GC_base(copy), nullptr);
-    EXPECT_STREQ(copy, source);
-    GC_free(copy);
 }
 
 }  // namespace

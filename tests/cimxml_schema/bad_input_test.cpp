@@ -24,9 +24,8 @@ using namespace fixtures;
 
 namespace {
 
-const int every_type[] = {0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,  15,  16,
-                          17,  18,  -1,  -2,  100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111,
-                          112, 113, 114, 115, 116, 99,  200, -7};
+const int every_type[] = {0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,  15,  16,  17,  18,  -1,  -2,
+                          100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 99,  200, -7};
 
 template <typename T>
 void expect_null_for_null(const char *argument, std::initializer_list<char *(*)(const T *)> encoders) {
@@ -57,19 +56,14 @@ TEST(NullArguments, EveryFragmentEncoderGivesNull) {
     expect_null_for_null<CIMMethod>("CIMMethod", {cim_method_toxml});
     expect_null_for_null<ReturnCode>("ReturnCode", {cim_error_toxml});
     const std::function<char *()> others[] = {
-        [] { return otag_with_attribute("CLASS", nullptr); },
-        [] { return emptytag_with_attribute(nullptr, "NAME=\"A\""); },
-        [] { return attribute_encodeformat("NAME", nullptr); },
-        [] { return cim_property_toxml(nullptr); },
-        [] { return iparamvaluelist_toxml(nullptr, nullptr); },
-        [] { return cim_iparamvalue_toxml(nullptr, nullptr); },
-        [] { return cim_valueobject_toxml(nullptr, 0); },
-        [] { return cim_objectwithpath_toxml(nullptr, 1); },
+        [] { return otag_with_attribute("CLASS", nullptr); }, [] { return emptytag_with_attribute(nullptr, "N=\"A\""); },
+        [] { return attribute_encodeformat("NAME", nullptr); }, [] { return cim_property_toxml(nullptr); },
+        [] { return iparamvaluelist_toxml(nullptr, nullptr); }, [] { return cim_iparamvalue_toxml(nullptr, nullptr); },
+        [] { return cim_valueobject_toxml(nullptr, 0); }, [] { return cim_objectwithpath_toxml(nullptr, 1); },
         [] { return cim_simplereq_toxml(nullptr, nullptr, nullptr, nullptr, 1); },
         [] { return cim_imethodcall_toxml(nullptr, nullptr, nullptr, nullptr); },
         [] { return cim_methodcall_toxml(nullptr, nullptr, nullptr); },
-        [] { return cim_simpleexpreq_toxml(nullptr, nullptr); },
-        [] { return cim_expmethodcall_toxml(nullptr, nullptr); },
+        [] { return cim_simpleexpreq_toxml(nullptr, nullptr); }, [] { return cim_expmethodcall_toxml(nullptr, nullptr); },
     };
     for (const auto &encoder : others) EXPECT_EQ(take(encoder()), null_text);
 }

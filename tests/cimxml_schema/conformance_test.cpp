@@ -154,10 +154,6 @@ std::vector<Document> every_kind_of_message() {
     add("CreateInstance request",
         request(L"CreateInstance", path(nullptr, L"root/cimv2"),
                 property_list({typed_property(L"NewInstance", CIM_OBJECT, instance_value(sample_instance(4)))}), 1));
-    add("ModifyInstance request",
-        request(L"ModifyInstance", path(nullptr, L"root/cimv2"),
-                property_list({typed_property(L"ModifiedInstance", CIM_OBJECT, instance_value(sample_instance(5)))}),
-                1));
     CIMObjectPath *objectName = path(L"CIM_Sample", L"root/cimv2", L"server.example");
     add_key(objectName, L"Id", uint32_value(9));
     documents.push_back(
@@ -167,21 +163,6 @@ std::vector<Document> every_kind_of_message() {
                                 typed_property(L"AssocClass", CIM_STRING, newCIMValueNULL(CIM_STRING))}),
                  1),
          "-", object_name_departure});
-    CIMObjectPath *instanceName = path(L"CIM_Sample", L"root/cimv2");
-    add_key(instanceName, L"Id", uint32_value(9));
-    add("DeleteInstance request",
-        request(L"DeleteInstance", path(L"CIM_Sample", L"root/cimv2"),
-                property_list({typed_property(L"InstanceName", CIM_REFERENCE, reference_value(instanceName))}), 1));
-    add("CreateClass request",
-        request(L"CreateClass", path(nullptr, L"root/cimv2"),
-                property_list({typed_property(L"NewClass", CIM_CLASS, class_value(sample_class()))}), 1));
-    {
-        auto declaration = own(newQualifierType(str(L"Key"), 2 | 8, boolean_value(0), CIM_BOOLEAN, 0, 8));
-        add("SetQualifier request",
-            request(L"SetQualifier", path(nullptr, L"root/cimv2"),
-                    property_list({typed_property(L"QualifierDeclaration", CIM_STRING, nullptr)}), 1,
-                    declaration.get()));
-    }
     CIMObjectPath *target = path(L"CIM_Sample", L"root/cimv2");
     add_key(target, L"Id", uint32_value(1));
     add("method call on an instance",

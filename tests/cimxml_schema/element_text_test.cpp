@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "cimxml_common/memory.h"
 #include "cimxml_schema/cim_fixtures.h"
 #include "cimxml_schema/class_encoding.h"
+#include "cimxml_schema/mini_dom.h"
 #include "cimxml_schema/path_encoding.h"
 #include "cimxml_schema/property_encoding.h"
 #include "cimxml_schema/qualifier_encoding.h"
@@ -31,24 +31,13 @@ TEST(Escaping, ReplacesTheFiveCharactersAndPassesOtherBytesThrough) {
     EXPECT_STREQ(xml_entity_strings[2], "&lt;");
 }
 
-TEST(FragmentAppend, JoinsWithOrWithoutBlankAndKeepsTheFirstWhenTheSecondIsMissing) {
-    auto fragment = [](const char *text) { return real_dupChar(text, __FILE_NAME__, __LINE__); };
-    EXPECT_EQ(take(fragment_append(fragment("a"), fragment("b"), 0)), "ab");
-    EXPECT_EQ(take(fragment_append(nullptr, fragment("b"), 1)), " b");
-    char *first = fragment("kept");
-    EXPECT_EQ(take(fragment_append(first, nullptr, 1)), null_text);
-    EXPECT_EQ(take(first), "kept");
-}
-
 TEST(Qualifier, KeyExampleWithTwoBlanksBeforeFlavorsAndEachFlavorBit) {
     EXPECT_EQ(encoded(cim_qualifier_toxml, boolean_qualifier(L"Key", 1, 2 | 8)),
               "<QUALIFIER NAME=\"Key\" TYPE=\"boolean\" PROPAGATED=\"false\"  OVERRIDABLE=\"false\" "
               "TOSUBCLASS=\"true\" TRANSLATABLE=\"false\">\n<VALUE>true</VALUE>\n</QUALIFIER>\n");
     const std::pair<int, const char *> flavors[] = {
-        {0, " TRANSLATABLE=\"false\""},
-        {1 | 2, " OVERRIDABLE=\"true\" TRANSLATABLE=\"false\""},
-        {4, " TOSUBCLASS=\"false\" TRANSLATABLE=\"false\""},
-        {4 | 8, " TOSUBCLASS=\"true\" TRANSLATABLE=\"false\""},
+        {0, " TRANSLATABLE=\"false\""}, {1 | 2, " OVERRIDABLE=\"true\" TRANSLATABLE=\"false\""},
+        {4, " TOSUBCLASS=\"false\" TRANSLATABLE=\"false\""}, {4 | 8, " TOSUBCLASS=\"true\" TRANSLATABLE=\"false\""},
         {31, " OVERRIDABLE=\"true\" TOSUBCLASS=\"true\" TRANSLATABLE=\"true\""},
     };
     for (auto [bits, expected] : flavors) EXPECT_EQ(take(flavor_attributes(bits)), expected) << bits;
@@ -87,14 +76,9 @@ TEST(InstanceName, CimNamespaceExample) {
 }
 
 TEST(KeyValue, ValueTypeByTypeGroup) {
-    const std::pair<CIMValue *, const char *> cases[] = {
-        {boolean_value(1), "<KEYVALUE VALUETYPE=\"boolean\" TYPE=\"boolean\">true</KEYVALUE>\n"},
-        {[] { uint16_t c = 'x'; return newCIMValue(CIM_CHAR16, &c); }(),
-         "<KEYVALUE VALUETYPE=\"numeric\" TYPE=\"char16\">x</KEYVALUE>\n"},
-        {newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240101000000.000000+000")),
-         "<KEYVALUE VALUETYPE=\"string\" TYPE=\"datetime\">20240101000000.000000+000</KEYVALUE>\n"},
-    };
-    for (auto [value, expected] : cases) EXPECT_EQ(encoded(cim_keyvalue_toxml, value), expected);
+    EXPECT_EQ(encoded(cim_keyvalue_toxml, boolean_value(1)), "<KEYVALUE VALUETYPE=\"boolean\" TYPE=\"boolean\">true</KEYVALUE>\n");
+    EXPECT_EQ(encoded(cim_keyvalue_toxml, newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240101000000.000000+000"))),
+              "<KEYVALUE VALUETYPE=\"string\" TYPE=\"datetime\">20240101000000.000000+000</KEYVALUE>\n");
 }
 
 TEST(ValueReference, ChildChosenByHostNamespaceAndKeys) {
@@ -111,9 +95,7 @@ TEST(ValueReference, ChildChosenByHostNamespaceAndKeys) {
     for (const auto &c : cases) {
         CIMObjectPath *p = path(L"A", c.nameSpace, c.host);
         if (c.keys) add_key(p, L"k", uint32_value(1));
-        std::string text = encoded(cim_valuereference_toxml, reference_value(p));
-        EXPECT_EQ(text.rfind("<VALUE.REFERENCE>\n<" + c.child, 0), 0u) << text;
-        EXPECT_EQ(text.substr(text.size() - 19), "</VALUE.REFERENCE>\n");
+        EXPECT_EQ(child_names(encoded(cim_valuereference_toxml, reference_value(p)), {}), c.child);
     }
 }
 
