@@ -13,7 +13,8 @@ namespace {
 // The list's texts by node walk, then the same by index, so that both must agree.
 std::vector<std::wstring> walk_and_index(const CIMStringList *list) {
     std::vector<std::wstring> seen;
-    for (CIMListNode *n = getFirstCIMString(list); n; n = getNextCIMString(n)) seen.push_back(wide(getCurrentCIMString(n)));
+    for (CIMListNode *n = getFirstCIMString(list); n; n = getNextCIMString(n))
+        seen.push_back(wide(getCurrentCIMString(n)));
     for (int i = 0; i < getCIMStringListLength(list); ++i) EXPECT_EQ(wide(getCIMStringAt(list, i)), seen.at(i));
     EXPECT_EQ(wide(getCurrentCIMString(getLastCIMString(list))), seen.back());
     return seen;
@@ -72,7 +73,9 @@ CIMList *filled_list(int type) {
         case CIMLIST_INSTANCE: item = newInstance(str(L"C"), str(L"ns"), nullptr); break;
         case CIMLIST_OBJECTPATH: item = twoKeyPath(L"C", L"n", static_cast<uint32_t>(i)); break;
         case CIMLIST_QUALIFIER: item = newQualifier(str(L"Key"), 0, boolValue(1), CIM_BOOLEAN, 0); break;
-        case CIMLIST_QUALIFIERTYPE: item = newQualifierType(str(L"Q"), 1, nullptr, CIM_STRING, -1, CIM_SCOPE_ANY); break;
+        case CIMLIST_QUALIFIERTYPE:
+            item = newQualifierType(str(L"Q"), 1, nullptr, CIM_STRING, -1, CIM_SCOPE_ANY);
+            break;
         case CIMLIST_METHOD: item = newMethod(str(L"M"), nullptr, 0, nullptr, CIM_UINT32, nullptr); break;
         case CIMLIST_VALUE: item = stringValue(L"v"); break;
         case CIMLIST_STRING: item = str(L"s"); break;

@@ -18,7 +18,8 @@ TEST(Property, AddValueReplacesValueAndRetypes) {
     EXPECT_EQ(wide(propertyGetValue(key)->data.string), L"disk0");
     freeCIMProperty(key);
     // A reference-typed parameter that received a class name as a string.
-    CIMProperty *param = newProperty(str(L"ObjectName"), nullptr, newCIMValueNULL(CIM_REFERENCE), CIM_REFERENCE, nullptr, 0);
+    CIMProperty *param =
+        newProperty(str(L"ObjectName"), nullptr, newCIMValueNULL(CIM_REFERENCE), CIM_REFERENCE, nullptr, 0);
     EXPECT_EQ(propertyIsRefType(param), 1);
     EXPECT_EQ(isSuccessfulFree(propertyAddValue(param, stringValue(L"CIM_Foo"))), 1);
     EXPECT_EQ(propertyIsRefType(param), 0);
@@ -41,12 +42,14 @@ TEST(Property, FailedAddersTakeNothing) {
 }
 
 TEST(Qualifiers, BooleanQualifierIsEnabledOnlyWhenTrueWhateverTheNamesCase) {
-
     CIMQualifierList *list = newCIMQualifierList();
-    isSuccessfulFree(appendToCIMQualifierList(list, newQualifier(str(L"EMBEDDEDOBJECT"), 2, boolValue(1), CIM_BOOLEAN, 0)));
+    isSuccessfulFree(
+        appendToCIMQualifierList(list, newQualifier(str(L"EMBEDDEDOBJECT"), 2, boolValue(1), CIM_BOOLEAN, 0)));
     isSuccessfulFree(appendToCIMQualifierList(list, newQualifier(str(L"Key"), 0, boolValue(0), CIM_BOOLEAN, 0)));
-    isSuccessfulFree(appendToCIMQualifierList(list, newQualifier(str(L"Description"), 0, stringValue(L"true"), CIM_STRING, 0)));
-    isSuccessfulFree(appendToCIMQualifierList(list, newQualifier(str(L"Abstract"), 0, newCIMValueNULL(CIM_BOOLEAN), CIM_BOOLEAN, 0)));
+    isSuccessfulFree(
+        appendToCIMQualifierList(list, newQualifier(str(L"Description"), 0, stringValue(L"true"), CIM_STRING, 0)));
+    isSuccessfulFree(appendToCIMQualifierList(
+        list, newQualifier(str(L"Abstract"), 0, newCIMValueNULL(CIM_BOOLEAN), CIM_BOOLEAN, 0)));
     EXPECT_EQ(isBoolQualEnabledInList(list, L"EmbeddedObject"), 1);
     for (const wchar_t *name : {L"Key", L"Description", L"Abstract", L"EmbeddedInstance"})
         EXPECT_EQ(isBoolQualEnabledInList(list, name), 0) << name;
@@ -77,13 +80,17 @@ TEST(Copies, AreDeepForEveryRecordKind) {
     CIMClass *c = newCIMClass(str(L"CIM_Disk"), str(L"CIM_Device"));
     setClassNameSpace(c, str(L"root/cimv2"));
     CIMPropertyList *params = newCIMPropertyList();
-    isSuccessfulFree(appendToCIMPropertyList(params, newProperty(str(L"In"), nullptr, nullptr, CIM_UINT32, nullptr, 0)));
-    isSuccessfulFree(appendToCIMPropertyList(params, newProperty(str(L"Out"), nullptr, nullptr, CIM_REFERENCE, nullptr, 0)));
+    isSuccessfulFree(
+        appendToCIMPropertyList(params, newProperty(str(L"In"), nullptr, nullptr, CIM_UINT32, nullptr, 0)));
+    isSuccessfulFree(
+        appendToCIMPropertyList(params, newProperty(str(L"Out"), nullptr, nullptr, CIM_REFERENCE, nullptr, 0)));
     CIMMethodList *methods = newCIMMethodList();
-    isSuccessfulFree(appendToCIMMethodList(methods, newMethod(str(L"Reset"), str(L"CIM_Device"), 1, nullptr, CIM_UINT32, params)));
+    isSuccessfulFree(
+        appendToCIMMethodList(methods, newMethod(str(L"Reset"), str(L"CIM_Device"), 1, nullptr, CIM_UINT32, params)));
     setClassMethods(c, methods);
     setClassQualifiers(c, newCIMQualifierList());
-    isSuccessfulFree(appendToCIMQualifierList(getClassQualifiers(c), newQualifier(str(L"Abstract"), 0, boolValue(1), CIM_BOOLEAN, 0)));
+    isSuccessfulFree(appendToCIMQualifierList(getClassQualifiers(c),
+                                              newQualifier(str(L"Abstract"), 0, boolValue(1), CIM_BOOLEAN, 0)));
     CIMClass *copy = copyCIMClass(c);
     freeCIMClass(c);
     EXPECT_EQ(wide(getClassName(copy)), L"CIM_Disk");

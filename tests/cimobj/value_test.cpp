@@ -115,8 +115,8 @@ CIMValue *sampleOf(int kind) {
     case 4: {
         CIMClass *c = newCIMClass(str(L"CIM_Foo"), str(L"CIM_Base"));
         setClassProperties(c, newCIMPropertyList());
-        isSuccessfulFree(appendToCIMPropertyList(getClassProperties(c),
-                                                 newProperty(str(L"Q"), nullptr, stringValue(L"d"), CIM_STRING, nullptr, 0)));
+        isSuccessfulFree(appendToCIMPropertyList(
+            getClassProperties(c), newProperty(str(L"Q"), nullptr, stringValue(L"d"), CIM_STRING, nullptr, 0)));
         return newCIMValue(CIM_CLASS, c);
     }
     default: {

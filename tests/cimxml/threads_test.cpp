@@ -91,7 +91,8 @@ TEST(ModuleUnderThreads, ErrorsAndBlocksSurviveCollections) {
     ASSERT_EQ(getLength(xmlErrorList), before + worker_count);
     std::set<std::wstring> finals;
     for (int i = before; i < before + worker_count; ++i) {
-        const wchar_t *text = getCIMStringBuffer(getReturnCodeDescription(static_cast<ReturnCode *>(getElementAt(xmlErrorList, i))));
+        const wchar_t *text =
+            getCIMStringBuffer(getReturnCodeDescription(static_cast<ReturnCode *>(getElementAt(xmlErrorList, i))));
         finals.insert(text != nullptr ? text : L"(none)");
     }
     for (int w = 0; w < worker_count; ++w)

@@ -86,7 +86,8 @@ inline CIMQualifier *boolean_qualifier(const wchar_t *name, int flag, int flavor
 }
 
 // A path with class name, namespace and host (each may be NULL).
-inline CIMObjectPath *path(const wchar_t *className, const wchar_t *nameSpace = nullptr, const wchar_t *host = nullptr) {
+inline CIMObjectPath *path(const wchar_t *className, const wchar_t *nameSpace = nullptr,
+                           const wchar_t *host = nullptr) {
     CIMObjectPath *p = newObjectPathWithName(className ? str(className) : nullptr);
     if (nameSpace) setObjectPathNameSpace(p, str(nameSpace));
     if (host) setObjectPathHost(p, str(host));

@@ -71,17 +71,20 @@ TEST(ExportHeader, LinesInTheirOrderWithDateAndBatchLine) {
                            "Date: [A-Z][a-z]{2} [A-Z][a-z]{2} \\d{2} \\d{2}:\\d{2}:\\d{2} \\d{4}\r\n"
                            "Accept: text/xml, application/xml\r\n")))
         << header;
-    EXPECT_NE(take(build_cimexpRequest_header("ExportIndication", 5, 1)).find("Content-Length: 5\r\nCIMExportBatch: \r\nConnection"),
+    EXPECT_NE(take(build_cimexpRequest_header("ExportIndication", 5, 1))
+                  .find("Content-Length: 5\r\nCIMExportBatch: \r\nConnection"),
               std::string::npos);
 }
 
 TEST(Join, HeaderOneEmptyLineThenTheMessageWithAGivenOrFreshId) {
-    EXPECT_EQ(take(join_header_and_message("H: 1\r\n", "<SIMPLEREQ/>\n", "1001")), "H: 1\r\n\r\n" + head_1001 + "<SIMPLEREQ/>\n" + tail);
+    EXPECT_EQ(take(join_header_and_message("H: 1\r\n", "<SIMPLEREQ/>\n", "1001")),
+              "H: 1\r\n\r\n" + head_1001 + "<SIMPLEREQ/>\n" + tail);
     EXPECT_EQ(take(join_header_and_message(nullptr, "<SIMPLEREQ/>\n", "1001")), head_1001 + "<SIMPLEREQ/>\n" + tail);
     EXPECT_EQ(take(join_header_and_message("H\r\n", nullptr, "1")), null_text);
     std::string joined = take(join_header_and_message(nullptr, "<B/>\n", nullptr));
     std::smatch id;
-    ASSERT_TRUE(std::regex_search(joined, id, std::regex("<MESSAGE ID=\"([^\"]*)\" PROTOCOLVERSION=\"1.0\">\n<B/>\n" + tail)));
+    ASSERT_TRUE(
+        std::regex_search(joined, id, std::regex("<MESSAGE ID=\"([^\"]*)\" PROTOCOLVERSION=\"1.0\">\n<B/>\n" + tail)));
     EXPECT_TRUE(std::regex_match(id[1].str(), fresh_id)) << joined;
 }
 
@@ -142,7 +145,8 @@ TEST(ErrorResponse, MissingNameOrPoolIsLoggedAndRecordedNotFatal) {
     auto last = own(cimxml_getlasterror());
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last->rc, 1);
-    EXPECT_EQ(take(createCharFromCIMString(last->description)), "cimxml_encode_ErrorResponse: cim_simplersp_to_xml_failed");
+    EXPECT_EQ(take(createCharFromCIMString(last->description)),
+              "cimxml_encode_ErrorResponse: cim_simplersp_to_xml_failed");
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ TEST(RoundTrip, TextsComeBackUnchangedFromCharacterDataAndAttributes) {
         {encoded(cim_classname_toxml, str(tricky_wide)), {"@NAME"}},
         {encoded(cim_instancename_toxml, name), {"@CLASSNAME", "KEYBINDING@NAME", "KEYBINDING/KEYVALUE"}},
         {take(cim_namespace_toxml(tricky.c_str())), {"@NAME"}},
-        {encoded(cim_property_toxml, newProperty(str(tricky_wide), str(tricky_wide), uint32_value(2), CIM_UINT32, nullptr, 0)),
+        {encoded(cim_property_toxml,
+                 newProperty(str(tricky_wide), str(tricky_wide), uint32_value(2), CIM_UINT32, nullptr, 0)),
          {"@NAME", "@CLASSORIGIN"}},
         {encoded(cim_error_toxml, newReturnCode(5, tricky_wide)), {"@DESCRIPTION"}},
     };
@@ -56,7 +57,9 @@ TEST(RoundTrip, TextsComeBackUnchangedFromCharacterDataAndAttributes) {
         for (const std::string &spec : c.specs) EXPECT_EQ(read(root.get(), spec), tricky) << spec << "\n" << c.fragment;
     }
     // An embedded instance reads back as the same instance.
-    auto outer = parse_document(encoded(cim_property_toxml, property(L"E", instance_value(instance(L"I", {property(L"T", string_value(tricky_wide))})))));
+    auto outer = parse_document(
+        encoded(cim_property_toxml,
+                property(L"E", instance_value(instance(L"I", {property(L"T", string_value(tricky_wide))})))));
     ASSERT_NE(outer, nullptr);
     auto inner = parse_document(read(outer.get(), "VALUE"));
     ASSERT_NE(inner, nullptr);
@@ -65,7 +68,8 @@ TEST(RoundTrip, TextsComeBackUnchangedFromCharacterDataAndAttributes) {
 }
 
 TEST(RoundTrip, ArrayElementsComeBackInOrder) {
-    auto root = parse_document(encoded(cim_valuearray_toxml, array_value(108, {string_value(L"<1>"), string_value(L"&2"), string_value(L"'3'")})));
+    auto root = parse_document(encoded(
+        cim_valuearray_toxml, array_value(108, {string_value(L"<1>"), string_value(L"&2"), string_value(L"'3'")})));
     ASSERT_NE(root, nullptr);
     ASSERT_EQ(root->children.size(), 3u);
     EXPECT_EQ(root->children[0]->text, "<1>");

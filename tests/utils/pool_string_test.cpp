@@ -56,7 +56,8 @@ TEST(PoolString, AppendsPiecesInOrderGrowingGeometricallyAlsoFromItsOwnText) {
     EXPECT_LE(growths, 40u);
     EXPECT_EQ(pool.append(&pool, nullptr, 0, 0), 0);
     EXPECT_EQ(std::string(pool.text), expected);
-    for (int i = 0; i < 3; ++i, expected += expected) ASSERT_EQ(pool.append(&pool, pool.text, 0, 0), 1);  // moves as it grows
+    for (int i = 0; i < 3; ++i, expected += expected)
+        ASSERT_EQ(pool.append(&pool, pool.text, 0, 0), 1);  // moves as it grows
     EXPECT_EQ(std::string(pool.text), expected);
     release_PoolStringBuffer(&pool);
 }
