@@ -13,6 +13,7 @@ TEST(Property, AddValueReplacesValueAndRetypes) {
     // A key binding starts without a type and takes its value's.
     CIMProperty *key = newPropertyKey(str(L"Name"), nullptr, newCIMValueEmpty());
     EXPECT_EQ(propertyGetType(key), CIM_EMPTY);
+    EXPECT_EQ(propertyIsKey(key), 1);
     EXPECT_EQ(isSuccessfulFree(propertyAddValue(key, stringValue(L"disk0"))), 1);
     EXPECT_EQ(propertyGetType(key), CIM_STRING);
     EXPECT_EQ(wide(propertyGetValue(key)->data.string), L"disk0");
@@ -59,6 +60,7 @@ TEST(Qualifiers, BooleanQualifierIsEnabledOnlyWhenTrueWhateverTheNamesCase) {
 
 TEST(Copies, AreDeepForEveryRecordKind) {
     CIMProperty *p = newProperty(str(L"Size"), str(L"CIM_Disk"), u32Value(512), CIM_UINT32, nullptr, 1);
+    EXPECT_EQ(propertySetQualifiers(p, newCIMQualifierList()), 1);
     isSuccessfulFree(propertyAddQualifier(p, newQualifier(str(L"Units"), 8, stringValue(L"bytes"), CIM_STRING, 0)));
     CIMProperty *property = copyCIMProperty(p);
     freeCIMProperty(p);
@@ -68,7 +70,8 @@ TEST(Copies, AreDeepForEveryRecordKind) {
     freeCIMProperty(property);
 
     CIMQualifierType *d = newQualifierType(str(L"ValueMap"), CIM_FLAVOR_TOSUBCLASS, nullptr, CIM_STRING,
-                                           CIM_SIZE_UNLIMITED, CIM_SCOPE_PROPERTY | CIM_SCOPE_METHOD);
+                                           CIM_SIZE_UNLIMITED, CIM_SCOPE_ANY);
+    EXPECT_EQ(setQualifierTypeScope(d, CIM_SCOPE_PROPERTY | CIM_SCOPE_METHOD), 1);
     EXPECT_EQ(isSuccessfulFree(setQualifierValue(d, newCIMValue(CIM_ARRAY + CIM_STRING, newCIMValueList()))), 1);
     CIMQualifierType *declaration = copyQualifierType(d);
     freeQualifierType(d);
@@ -77,7 +80,8 @@ TEST(Copies, AreDeepForEveryRecordKind) {
     EXPECT_EQ(getQualifierTypeArraySize(declaration), CIM_SIZE_UNLIMITED);
     freeQualifierType(declaration);
 
-    CIMClass *c = newCIMClass(str(L"CIM_Disk"), str(L"CIM_Device"));
+    CIMClass *c = newCIMClassEmpty();
+    EXPECT_EQ(setClassName(c, str(L"CIM_Disk")) + setClassSuperName(c, str(L"CIM_Device")), 2);
     setClassNameSpace(c, str(L"root/cimv2"));
     CIMPropertyList *params = newCIMPropertyList();
     isSuccessfulFree(
@@ -85,8 +89,9 @@ TEST(Copies, AreDeepForEveryRecordKind) {
     isSuccessfulFree(
         appendToCIMPropertyList(params, newProperty(str(L"Out"), nullptr, nullptr, CIM_REFERENCE, nullptr, 0)));
     CIMMethodList *methods = newCIMMethodList();
-    isSuccessfulFree(
-        appendToCIMMethodList(methods, newMethod(str(L"Reset"), str(L"CIM_Device"), 1, nullptr, CIM_UINT32, params)));
+    CIMMethod *m = newMethod(str(L"Reset"), str(L"CIM_Device"), 1, nullptr, CIM_UINT32, nullptr);
+    EXPECT_EQ(setMethodParameters(m, params), 1);
+    isSuccessfulFree(appendToCIMMethodList(methods, m));
     setClassMethods(c, methods);
     setClassQualifiers(c, newCIMQualifierList());
     isSuccessfulFree(appendToCIMQualifierList(getClassQualifiers(c),
@@ -112,7 +117,8 @@ TEST(Copies, AreDeepForEveryRecordKind) {
 }
 
 TEST(ObjectPath, FromInstanceTakesKeysHostAndNames) {
-    CIMInstance *i = newInstance(str(L"CIM_Disk"), str(L"root/cimv2"), nullptr);
+    CIMInstance *i = newInstanceEmpty();
+    EXPECT_EQ(setInstanceName(i, str(L"CIM_Disk")) + setInstanceNameSpace(i, str(L"root/cimv2")), 2);
     CIMObjectPath *own = twoKeyPath(L"CIM_Disk", L"old", 7);
     setObjectPathHost(own, str(L"server1"));
     setInstancePath(i, own);

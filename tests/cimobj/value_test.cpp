@@ -89,6 +89,7 @@ TEST(ValueContent, CopiesNativeDataTakesObjectsAndLendsBoth) {
     EXPECT_EQ(statusOf(getCIMValue(nullptr, &data, &type)), 4);
     EXPECT_EQ(data, nullptr);
     CIMValue *reference = newCIMValueNULL(CIM_REFERENCE);
+    EXPECT_EQ(isCIMValueNull(reference), 1);
     EXPECT_EQ(setCIMValueReferenceType(reference, str(L"CIM_System")), 1);
     EXPECT_EQ(setCIMValueReferenceType(reference, str(L"CIM_ComputerSystem")), 1);  // replaces
     CIMValue *copy = copyCIMValue(reference);

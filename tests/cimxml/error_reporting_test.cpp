@@ -74,7 +74,8 @@ TEST(ReportDecodingError, FillsInPlaceholdersOrKeepsTheTextAsItIs) {
         {CIMXML_ALLOCATION_ERROR_TEXT, "handlers.cpp", "1: Memory allocation failed in handlers.cpp at line 7."},
         {CIMXML_DECODING_ERROR_TEXT, nullptr, "1: CIMXML decoding error in unknown at line 7."},
         {CIMXML_DECODING_ERROR_TEXT, longFile.c_str(), "1: CIMXML decoding error in " + longFile + " at line 7."},
-        {"a %s \xc2\xbbthat\xc2\xab looks like a format %d", "x.cpp", "1: a %s \xc2\xbbthat\xc2\xab looks like a format %d"},
+        {"a %s \xc2\xbbthat\xc2\xab looks like a format %d", "x.cpp",
+         "1: a %s \xc2\xbbthat\xc2\xab looks like a format %d"},
         {nullptr, "x.cpp", "1: CIMXML operation failed."},
     };
     for (const auto &c : cases) {

@@ -81,12 +81,14 @@ TEST(TextToValue, EachTypeReadsItsText) {
         {10, "-0.25", "-0.25"}, {11, "-2.125e10", "-21250000000"}, {4, " 42", "42"}, {5, "12abc", "12"},
         {5, "abc", "0"},  // no number: the block stays zero
         {9, "TRUE", "true"}, {9, "False", "false"}, {9, "yes", "(no data)"}, {9, " true", "(no data)"},
-        {12, "\"20240131120000.000000+060\"", "20240131120000.000000+060"}, {12, "00000001000000.000000:000", "00000001000000.000000:000"},
+        {12, "\"20240131120000.000000+060\"", "20240131120000.000000+060"},
+        {12, "00000001000000.000000:000", "00000001000000.000000:000"},
         {8, "Gr\xc3\xbc\xc3\x9f" "e & <more>", "Gr\xc3\xbc\xc3\x9f" "e & <more>"}, {8, "", ""},
         {13, "5", "(no data)"}, {14, "5", "(no data)"}, {108, "5", "(no data)"}, {0, nullptr, "(no data)"},
         {8, nullptr, "(no data)"},
     };
-    for (const auto &c : cases) EXPECT_EQ(value_text(c.type, c.text), c.expected) << c.type << " " << (c.text ? c.text : "(null)");
+    for (const auto &c : cases)
+        EXPECT_EQ(value_text(c.type, c.text), c.expected) << c.type << " " << (c.text ? c.text : "(null)");
 }
 
 TEST(TextToValue, StringDataIsACIMStringThatFreeValueDataLeaves) {
@@ -105,9 +107,10 @@ TEST(ParamType, IntrinsicParameterNames) {
     } cases[] = {
         {L"InstanceName", 14}, {L"objectname", 14}, {L"AssocClass", 8}, {L"ClassName", 8}, {L"ResultClass", 8},
         {L"Role", 8}, {L"ResultRole", 8}, {L"PropertyName", 8}, {L"QualifierName", 8}, {L"QueryLanguage", 8},
-        {L"Query", 8}, {L"LOCALONLY", 9}, {L"IncludeQualifiers", 9}, {L"IncludeClassOrigin", 9}, {L"DeepInheritance", 9},
-        {L"PropertyList", 108}, {L"NewClass", 16}, {L"ModifiedClass", 16}, {L"NewInstance", 15}, {L"NewIndication", 15},
-        {L"ModifiedInstance", 15}, {L"NewValue", 8}, {L"", 8}, {nullptr, 17},
+        {L"Query", 8}, {L"LOCALONLY", 9}, {L"IncludeQualifiers", 9}, {L"IncludeClassOrigin", 9},
+        {L"DeepInheritance", 9}, {L"PropertyList", 108}, {L"NewClass", 16}, {L"ModifiedClass", 16},
+        {L"NewInstance", 15}, {L"NewIndication", 15}, {L"ModifiedInstance", 15}, {L"NewValue", 8}, {L"", 8},
+        {nullptr, 17},
     };
     for (const auto &c : cases) EXPECT_EQ(paramTypeFromName(wide(c.name).get()), c.type) << c.type;
     EXPECT_EQ(paramTypeFromName(nullptr), 17);
@@ -119,9 +122,11 @@ TEST(BlankText, OnlyOneOrTwoBlanksCount) {
         std::size_t length;
         int blank;
     } cases[] = {
-        {nullptr, 5, 1}, {"abc", 0, 1}, {" ", 1, 1}, {"\n", 1, 1}, {"a", 1, 0}, {"\r\n", 2, 1}, {" a", 2, 0}, {"   ", 3, 0},
+        {nullptr, 5, 1}, {"abc", 0, 1}, {" ", 1, 1}, {"\n", 1, 1},
+        {"a", 1, 0}, {"\r\n", 2, 1}, {" a", 2, 0}, {"   ", 3, 0},
     };
-    for (const auto &c : cases) EXPECT_EQ(isBlankText(c.text, c.length), c.blank) << (c.text ? c.text : "(null)") << c.length;
+    for (const auto &c : cases)
+        EXPECT_EQ(isBlankText(c.text, c.length), c.blank) << (c.text ? c.text : "(null)") << c.length;
 }
 
 }  // namespace

@@ -24,8 +24,9 @@ using namespace fixtures;
 
 namespace {
 
-const int every_type[] = {0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,  15,  16,  17,  18,  -1,  -2,
-                          100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 99,  200, -7};
+const int every_type[] = {0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,
+                          14,  15,  16,  17,  18,  -1,  -2,  100, 101, 102, 103, 104, 105, 106,
+                          107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 99,  200, -7};
 
 template <typename T>
 void expect_null_for_null(const char *argument, std::initializer_list<char *(*)(const T *)> encoders) {
@@ -35,35 +36,39 @@ void expect_null_for_null(const char *argument, std::initializer_list<char *(*)(
 
 TEST(NullArguments, EveryFragmentEncoderGivesNull) {
     testsupport::LogCapture quiet;
-    expect_null_for_null<char>("char", {start_tag, end_tag, cdata_section_encodeformat, messagestart_toxml, cim_host_toxml,
-                                cim_namespace_toxml});
-    expect_null_for_null<CIMValue>("CIMValue", {cim_value_toxml, cim_valuearray_toxml, cim_valuereference_toxml, cim_valuerefarray_toxml,
-                                    cim_keyvalue_toxml, embeddedobject_toxml, flavor_encodeformat, scope_encodeformat});
+    expect_null_for_null<char>("char", {start_tag, end_tag, cdata_section_encodeformat, messagestart_toxml,
+                                        cim_host_toxml, cim_namespace_toxml});
+    expect_null_for_null<CIMValue>("CIMValue", {cim_value_toxml, cim_valuearray_toxml, cim_valuereference_toxml,
+                                                cim_valuerefarray_toxml, cim_keyvalue_toxml, embeddedobject_toxml,
+                                                flavor_encodeformat, scope_encodeformat});
     expect_null_for_null<CIMString>("CIMString", {cim_localnamespacepath_toxml, cim_classname_toxml});
-    expect_null_for_null<CIMObjectPath>("CIMObjectPath", {cim_namespacepath_toxml, cim_classpath_toxml, cim_localclasspath_toxml,
+    expect_null_for_null<CIMObjectPath>("CIMObjectPath",
+                                        {cim_namespacepath_toxml, cim_classpath_toxml, cim_localclasspath_toxml,
                                          cim_instancepath_toxml, cim_localinstancepath_toxml, cim_instancename_toxml,
                                          cim_objectpath_toxml});
-    expect_null_for_null<CIMProperty>("CIMProperty", {cim_keybinding_toxml, cim_propertyarray_toxml, cim_propertyreference_toxml,
+    expect_null_for_null<CIMProperty>("CIMProperty",
+                                      {cim_keybinding_toxml, cim_propertyarray_toxml, cim_propertyreference_toxml,
                                        cim_parameter_toxml, cim_parameterreference_toxml, cim_parameterarray_toxml,
                                        cim_parameterrefarray_toxml, cim_paramvalue_toxml, cim_expparamvalue_toxml,
                                        cim_returnvalue_toxml});
-    expect_null_for_null<CIMList>("CIMList", {qualifierlist_toxml, propertylist_toxml, methodlist_toxml, parameterlist_toxml,
-                                   paramvaluelist_toxml, expparamvaluelist_toxml});
-    expect_null_for_null<CIMInstance>("CIMInstance", {cim_instance_toxml, cim_namedinstance_toxml, get_instance_instancename,
-                                       get_instance_instancepath});
+    expect_null_for_null<CIMList>("CIMList", {qualifierlist_toxml, propertylist_toxml, methodlist_toxml,
+                                              parameterlist_toxml, paramvaluelist_toxml, expparamvaluelist_toxml});
+    expect_null_for_null<CIMInstance>("CIMInstance", {cim_instance_toxml, cim_namedinstance_toxml,
+                                                      get_instance_instancename, get_instance_instancepath});
     expect_null_for_null<CIMClass>("CIMClass", {cim_class_toxml, get_class_classpath});
     expect_null_for_null<CIMQualifier>("CIMQualifier", {cim_qualifier_toxml, cim_qualifierdeclaration_toxml});
     expect_null_for_null<CIMMethod>("CIMMethod", {cim_method_toxml});
     expect_null_for_null<ReturnCode>("ReturnCode", {cim_error_toxml});
     const std::function<char *()> others[] = {
-        [] { return otag_with_attribute("CLASS", nullptr); }, [] { return emptytag_with_attribute(nullptr, "N=\"A\""); },
+        [] { return otag_with_attribute("CLASS", nullptr); }, [] { return emptytag_with_attribute(nullptr, "N"); },
         [] { return attribute_encodeformat("NAME", nullptr); }, [] { return cim_property_toxml(nullptr); },
         [] { return iparamvaluelist_toxml(nullptr, nullptr); }, [] { return cim_iparamvalue_toxml(nullptr, nullptr); },
         [] { return cim_valueobject_toxml(nullptr, 0); }, [] { return cim_objectwithpath_toxml(nullptr, 1); },
         [] { return cim_simplereq_toxml(nullptr, nullptr, nullptr, nullptr, 1); },
         [] { return cim_imethodcall_toxml(nullptr, nullptr, nullptr, nullptr); },
         [] { return cim_methodcall_toxml(nullptr, nullptr, nullptr); },
-        [] { return cim_simpleexpreq_toxml(nullptr, nullptr); }, [] { return cim_expmethodcall_toxml(nullptr, nullptr); },
+        [] { return cim_simpleexpreq_toxml(nullptr, nullptr); },
+        [] { return cim_expmethodcall_toxml(nullptr, nullptr); },
     };
     for (const auto &encoder : others) EXPECT_EQ(take(encoder()), null_text);
 }
@@ -107,6 +112,44 @@ TEST(NullValues, EveryTypeInEveryPositionGivesNullOrAnElementWithoutValue) {
         EXPECT_EQ(cim_simplersp_toxml(name.get(), nullptr, results.get(), nullptr, nullptr, 1, &pool.pool), 1);
         EXPECT_EQ(testsupport::wellFormednessError(pool.text()), "");
     }
+}
+
+TEST(MissingPieces, NamelessObjectsAndPathsWithoutNamespaceAreNotWritten) {
+    testsupport::LogCapture log;
+    auto hostOnly = own(path(L"A", nullptr, L"h"));
+    add_key(hostOnly.get(), L"k", uint32_value(1));
+    for (auto encoder : {cim_namespacepath_toxml, cim_classpath_toxml, cim_localclasspath_toxml,
+                         cim_instancepath_toxml, cim_localinstancepath_toxml, cim_objectpath_toxml})
+        EXPECT_EQ(take(encoder(hostOnly.get())), null_text);
+    EXPECT_EQ(encoded(cim_instancename_toxml, path(nullptr)), null_text);
+    EXPECT_EQ(encoded(cim_valuereference_toxml, reference_value(path(nullptr))), null_text);
+    EXPECT_EQ(encoded(cim_keybinding_toxml, newPropertyKey(nullptr, nullptr, uint32_value(1))), null_text);
+    EXPECT_EQ(encoded(cim_class_toxml, newCIMClassEmpty()), null_text);
+    EXPECT_EQ(encoded(get_class_classpath, newCIMClassEmpty()), null_text);
+    EXPECT_EQ(encoded([](CIMClass *c) { return cim_objectwithpath_toxml(c, 1); }, newCIMClass(str(L"C"), nullptr)),
+              null_text);  // a class without namespace has no path
+    EXPECT_EQ(encoded(cim_instance_toxml, newInstanceEmpty()), null_text);
+    EXPECT_TRUE(log.contains("cim_class_toxml failed: Could not encode classname", 0));
+}
+
+TEST(MissingPieces, ListEntriesThatCannotBeWrittenAreSkipped) {
+    testsupport::LogCapture log;
+    CIMObjectPath *p = path(L"A");
+    add_key(p, L"bad", newCIMValueNULL(CIM_STRING));
+    add_key(p, L"good", uint32_value(7));
+    EXPECT_EQ(encoded(cim_instancename_toxml, p),
+              "<INSTANCENAME CLASSNAME=\"A\">\n<KEYBINDING NAME=\"good\">\n"
+              "<KEYVALUE VALUETYPE=\"numeric\" TYPE=\"uint32\">7</KEYVALUE>\n</KEYBINDING>\n</INSTANCENAME>\n");
+    auto methods = own(list_of(CIMLIST_METHOD, {newMethod(nullptr, nullptr, 0, nullptr, CIM_UINT32, nullptr),
+                                                newMethod(str(L"Ok"), nullptr, 0, nullptr, CIM_UINT32, nullptr)}));
+    EXPECT_EQ(take(methodlist_toxml(methods.get())),
+              "<METHOD NAME=\"Ok\" TYPE=\"uint32\" PROPAGATED=\"false\">\n</METHOD>\n");
+    EXPECT_TRUE(log.contains("methodlist_toxml - Method list encoding failed.", 1));
+    auto parameters = own(property_list({typed_property(nullptr, CIM_UINT32, uint32_value(1)),
+                                         typed_property(L"B", CIM_UINT32, uint32_value(2))}));
+    EXPECT_EQ(take(iparamvaluelist_toxml(parameters.get(), nullptr)),
+              "<IPARAMVALUE NAME=\"B\">\n<VALUE>2</VALUE>\n</IPARAMVALUE>\n");
+    EXPECT_EQ(take(parameterlist_toxml(parameters.get())), "<PARAMETER NAME=\"B\" TYPE=\"uint32\">\n</PARAMETER>\n");
 }
 
 TEST(HugeTexts, SeveralMegabytesWithSpecialsAndHighBytesAndLongNames) {

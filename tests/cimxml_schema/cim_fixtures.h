@@ -151,7 +151,7 @@ inline CIMClass *sample_class() {
         property_list({typed_property(L"Count", CIM_UINT16, nullptr),
                        typed_property(L"Target", CIM_REFERENCE, reference_value(path(L"CIM_T"))),
                        typed_property(L"Names", 108, array_value(108, {string_value(L"a"), string_value(L"b")})),
-                       typed_property(L"Targets", 114, nullptr)});
+                       typed_property(L"Targets", 114, array_value(114, {reference_value(path(L"CIM_A"))}))});
     setClassMethods(c, list_of(CIMLIST_METHOD, {newMethod(str(L"Run"), nullptr, 0, nullptr, CIM_UINT32, parameters)}));
     return c;
 }

@@ -29,13 +29,14 @@ CIMInstance *sample_instance(uint32_t id) {
     add_qualifier(key, boolean_qualifier(L"Key", 1, 2 | 8));
     CIMObjectPath *target = path(L"CIM_Other", L"root/cimv2");
     add_key(target, L"Name", string_value(L"x"));
-    return instance(L"CIM_Sample",
-                    {key, property(L"Caption", string_value(L"<\"quoted\" & 'single'>")),
-                     property(L"Enabled", boolean_value(1)), property(L"When", newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240101000000.000000+000"))),
-                     property(L"Names", array_value(108, {string_value(L"a"), nullptr, string_value(L"c")})),
-                     property(L"Empty", newCIMValueNULL(CIM_UINT32)), property(L"Other", reference_value(target)),
-                     property(L"Inner", instance_value(instance(L"CIM_Inner", {property(L"v", uint32_value(1))})))},
-                    ownPath);
+    return instance(
+        L"CIM_Sample",
+        {key, property(L"Caption", string_value(L"<\"quoted\" & 'single'>")), property(L"Enabled", boolean_value(1)),
+         property(L"When", newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240101000000.000000+000"))),
+         property(L"Names", array_value(108, {string_value(L"a"), nullptr, string_value(L"c")})),
+         property(L"Empty", newCIMValueNULL(CIM_UINT32)), property(L"Other", reference_value(target)),
+         property(L"Inner", instance_value(instance(L"CIM_Inner", {property(L"v", uint32_value(1))})))},
+        ownPath);
 }
 
 struct Document {
@@ -98,7 +99,8 @@ std::vector<Document> every_kind_of_message() {
     respond(L"EnumerateClassNames", paths.get(), "CLASSNAME CLASSNAME");
     for (const wchar_t *method : {L"CreateInstance", L"EnumerateInstanceNames"})
         respond(method, paths.get(), "INSTANCENAME INSTANCENAME");
-    for (const wchar_t *method : {L"AssociatorNames", L"ReferenceNames"}) respond(method, paths.get(), "OBJECTPATH OBJECTPATH");
+    for (const wchar_t *method : {L"AssociatorNames", L"ReferenceNames"})
+        respond(method, paths.get(), "OBJECTPATH OBJECTPATH");
     auto single = own(property_list({property(L"instance", instance_value(sample_instance(3)))}));
     respond(L"GetInstance", single.get(), "INSTANCE");
     auto declarations = own(list_of(
@@ -180,8 +182,8 @@ std::vector<Document> every_kind_of_message() {
     {
         auto name = own(str(L"ExportIndication"));
         auto parameters = own(property_list(
-            {typed_property(L"NewIndication", CIM_OBJECT, instance_value(instance(L"CIM_Alert", {property(
-                                                                                       L"Message", string_value(L"m"))})))}));
+            {typed_property(L"NewIndication", CIM_OBJECT,
+                            instance_value(instance(L"CIM_Alert", {property(L"Message", string_value(L"m"))})))}));
         char *body = cim_simpleexpreq_toxml(name.get(), parameters.get());
         add("export request", take(join_header_and_message(nullptr, body, "43")));
         take(body);
@@ -193,7 +195,8 @@ TEST(Conformance, EveryMessageKindIsWellFormedAndResponsesHoldTheEntriesOfTheirM
     for (const Document &document : every_kind_of_message()) {
         EXPECT_EQ(testsupport::wellFormednessError(document.text), "") << document.label << "\n" << document.text;
         if (document.entries == "-") continue;
-        EXPECT_EQ(child_names(document.text, {"MESSAGE", "SIMPLERSP", "IMETHODRESPONSE", "IRETURNVALUE"}), document.entries)
+        EXPECT_EQ(child_names(document.text, {"MESSAGE", "SIMPLERSP", "IMETHODRESPONSE", "IRETURNVALUE"}),
+                  document.entries)
             << document.label;
     }
 }

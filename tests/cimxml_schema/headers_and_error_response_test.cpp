@@ -41,6 +41,7 @@ TEST(ResponseHeader, PoolForMessage1001HoldsLinesEmptyLineAndHeadWithoutIdOnlyTh
     EXPECT_TRUE(log.contains("No Message ID!", 0));
     EXPECT_TRUE(log.contains("Unable to prepend header to pool", 0));
     EXPECT_EQ(build_cimResponse_header("1", nullptr), 0);
+    EXPECT_EQ(cimxml_end_response(nullptr), 0);
 }
 
 TEST(RequestHeader, LinesInTheirOrderWithObjectOrBatchLine) {
@@ -86,6 +87,7 @@ TEST(Join, HeaderOneEmptyLineThenTheMessageWithAGivenOrFreshId) {
     ASSERT_TRUE(
         std::regex_search(joined, id, std::regex("<MESSAGE ID=\"([^\"]*)\" PROTOCOLVERSION=\"1.0\">\n<B/>\n" + tail)));
     EXPECT_TRUE(std::regex_match(id[1].str(), fresh_id)) << joined;
+    EXPECT_EQ(joined.size(), message_envelope_length(message_id_length) + 5);
 }
 
 TEST(ReceivedMessage, SplitsAtTheFirstEmptyLineOrIsAllBody) {

@@ -57,19 +57,25 @@ std::string entry_names(const std::string &body) { return child_names(body, {"IM
 // of the conformance test; here the other names and the entries left out.
 TEST(SimpleResponse, EntriesInListOrderByPropertyTypeOrSkipped) {
     testsupport::LogCapture quiet;
-    auto named = [](uint32_t n) { return "<VALUE.NAMEDINSTANCE>\n" + keyed_name_text(n) + keyed_instance_text(n) + "</VALUE.NAMEDINSTANCE>\n"; };
-    EXPECT_EQ(intrinsic_body(L"EnumerateInstances",
-                             list_of(CIMLIST_INSTANCE, {keyed_instance(1), instance(L"CIM_Foo", {}), keyed_instance(2)})),
-              wrapped("EnumerateInstances", named(1) + named(2)));  // the instance without a path of its own is skipped
-    EXPECT_EQ(entry_names(intrinsic_body(L"GetProperty", property_list({property(L"s", string_value(L"text")),
-                                                                         property(L"r", reference_value(path(L"CIM_R"))),
-                                                                         property(L"a", array_value(104, {uint32_value(1)})),
-                                                                         property(L"n", newCIMValueNULL(CIM_STRING))}))),
-              "VALUE VALUE.REFERENCE VALUE.ARRAY");  // by property type under a name the table does not list
-    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances", property_list({property(L"s", string_value(L"x"))}))), "");
+    auto named = [](uint32_t n) {
+        return "<VALUE.NAMEDINSTANCE>\n" + keyed_name_text(n) + keyed_instance_text(n) + "</VALUE.NAMEDINSTANCE>\n";
+    };
+    EXPECT_EQ(
+        intrinsic_body(L"EnumerateInstances",
+                       list_of(CIMLIST_INSTANCE, {keyed_instance(1), instance(L"CIM_Foo", {}), keyed_instance(2)})),
+        wrapped("EnumerateInstances", named(1) + named(2)));  // the instance without a path of its own is skipped
+    EXPECT_EQ(
+        entry_names(intrinsic_body(L"GetProperty", property_list({property(L"s", string_value(L"text")),
+                                                                  property(L"r", reference_value(path(L"CIM_R"))),
+                                                                  property(L"a", array_value(104, {uint32_value(1)})),
+                                                                  property(L"n", newCIMValueNULL(CIM_STRING))}))),
+        "VALUE VALUE.REFERENCE VALUE.ARRAY");  // by property type under a name the table does not list
+    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances", property_list({property(L"s", string_value(L"x"))}))),
+              "");
     EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances", newList(CIMLIST_INSTANCE))), "");
-    EXPECT_EQ(entry_names(intrinsic_body(L"GetClass", list_of(CIMLIST_CLASS, {newCIMClass(str(L"A"), nullptr)}),
-                                         list_of(CIMLIST_QUALIFIERTYPE, {newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8)}))),
+    EXPECT_EQ(entry_names(intrinsic_body(
+                  L"GetClass", list_of(CIMLIST_CLASS, {newCIMClass(str(L"A"), nullptr)}),
+                  list_of(CIMLIST_QUALIFIERTYPE, {newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8)}))),
               "");  // declarations, when given, decide alone
 }
 
@@ -113,6 +119,10 @@ TEST(ResponseFailures, MissingNamesAndPoolsAreLoggedAndNotFatal) {
     EXPECT_TRUE(log.contains("cim_methodresponse_toxml - failed, method name is NULL!", 0));
     EXPECT_EQ(cim_simpleexprsp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
     EXPECT_TRUE(log.containsFragment("cim_expmethodresponse_toxml: failed -  "));
+    auto nameless = own(str(nullptr));
+    EXPECT_EQ(cim_imethodresponse_toxml(nameless.get(), nullptr, nullptr, nullptr, &pool.pool), 0);
+    EXPECT_TRUE(log.contains("cim_imethodresponse_toxml - cimname_encodeformat failed!!", 0));
+    EXPECT_EQ(cim_ireturnvalue_toxml(nullptr, nullptr, nullptr, &pool.pool), 0);
     auto name = own(str(L"GetClass"));
     EXPECT_EQ(cim_ireturnvalue_toxml(name.get(), nullptr, nullptr, nullptr), 0);
     EXPECT_TRUE(log.contains("cim_ireturnvalue_toxml - failed; unable to allocate memory for return", 0));
@@ -124,9 +134,10 @@ const std::string root_cimv2 =
 TEST(IntrinsicRequest, GetClassWithItsParameters) {
     auto target = own(path(L"CIM_Foo", L"root/cimv2"));
     auto method = own(str(L"GetClass"));
-    auto parameters = own(property_list({typed_property(L"ClassName", CIM_STRING, string_value(L"CIM_Foo")),
-                                         typed_property(L"LocalOnly", CIM_BOOLEAN, boolean_value(0)),
-                                         typed_property(L"PropertyList", 108, array_value(108, {string_value(L"A")}))}));
+    auto parameters =
+        own(property_list({typed_property(L"ClassName", CIM_STRING, string_value(L"CIM_Foo")),
+                           typed_property(L"LocalOnly", CIM_BOOLEAN, boolean_value(0)),
+                           typed_property(L"PropertyList", 108, array_value(108, {string_value(L"A")}))}));
     EXPECT_EQ(take(cim_simplereq_toxml(method.get(), target.get(), parameters.get(), nullptr, 1)),
               "<SIMPLEREQ>\n<IMETHODCALL NAME=\"GetClass\">\n" + root_cimv2 +
                   "<IPARAMVALUE NAME=\"ClassName\">\n<VALUE>CIM_Foo</VALUE>\n</IPARAMVALUE>\n"
@@ -165,12 +176,14 @@ TEST(IParamValue, ChildByKindAndName) {
         testsupport::LogCapture quiet;
         auto parameter = own(typed_property(c.name, c.type, c.value()));
         std::string text = take(cim_iparamvalue_toxml(parameter.get(), nullptr));
-        EXPECT_EQ(text.rfind("<IPARAMVALUE NAME=\"" + take(createCharFromCIMString(propertyGetName(parameter.get()))) + "\">\n", 0), 0u);
+        std::string name = take(createCharFromCIMString(propertyGetName(parameter.get())));
+        EXPECT_EQ(text.rfind("<IPARAMVALUE NAME=\"" + name + "\">\n", 0), 0u);
         EXPECT_EQ(child_names(text, {}), c.child) << c.name;
     }
     auto declaration = own(newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8));
     auto parameter = own(typed_property(L"QualifierDeclaration", CIM_STRING, nullptr));
-    EXPECT_EQ(child_names(take(cim_iparamvalue_toxml(parameter.get(), declaration.get())), {}), "QUALIFIER.DECLARATION");
+    EXPECT_EQ(child_names(take(cim_iparamvalue_toxml(parameter.get(), declaration.get())), {}),
+              "QUALIFIER.DECLARATION");
 }
 
 TEST(ExtrinsicRequest, KeysChooseLocalInstancePathAndParameterValuesFollowTheirKind) {
@@ -184,7 +197,9 @@ TEST(ExtrinsicRequest, KeysChooseLocalInstancePathAndParameterValuesFollowTheirK
                   "</LOCALINSTANCEPATH>\n<PARAMVALUE NAME=\"Force\" PARAMTYPE=\"boolean\">\n<VALUE>true</VALUE>\n"
                   "</PARAMVALUE>\n</METHODCALL>\n</SIMPLEREQ>\n");
     auto classTarget = own(path(L"CIM_Foo", L"root"));
-    EXPECT_EQ(take(cim_methodcall_toxml(method.get(), classTarget.get(), parameters.get())).find("<METHODCALL NAME=\"Reset\">\n<LOCALCLASSPATH>\n"), 0u);
+    EXPECT_EQ(take(cim_methodcall_toxml(method.get(), classTarget.get(), parameters.get()))
+                  .find("<METHODCALL NAME=\"Reset\">\n<LOCALCLASSPATH>\n"),
+              0u);
 
     const std::pair<CIMProperty *, std::string> values[] = {
         {typed_property(L"R", 114, array_value(114, {reference_value(path(L"CIM_R"))})), "VALUE.REFARRAY"},
@@ -192,14 +207,15 @@ TEST(ExtrinsicRequest, KeysChooseLocalInstancePathAndParameterValuesFollowTheirK
         {typed_property(L"E", CIM_CLASS, class_value(newCIMClass(str(L"K"), nullptr))), "VALUE"},
         {typed_property(L"N", CIM_UINT32, nullptr), ""},
     };
-    for (const auto &[parameter, child] : values) EXPECT_EQ(child_names(encoded(cim_paramvalue_toxml, parameter), {}), child);
+    for (const auto &[parameter, child] : values)
+        EXPECT_EQ(child_names(encoded(cim_paramvalue_toxml, parameter), {}), child);
 }
 
 TEST(ExportRequest, ExportIndicationWithItsInstanceAndLoggedFailures) {
     auto method = own(str(L"ExportIndication"));
-    auto parameters = own(property_list(
-        {typed_property(L"NewIndication", CIM_OBJECT,
-                        instance_value(instance(L"CIM_Alert", {property(L"Message", string_value(L"disk <full>"))})))}));
+    auto parameters = own(property_list({typed_property(
+        L"NewIndication", CIM_OBJECT,
+        instance_value(instance(L"CIM_Alert", {property(L"Message", string_value(L"disk <full>"))})))}));
     EXPECT_EQ(take(cim_simpleexpreq_toxml(method.get(), parameters.get())),
               "<SIMPLEEXPREQ>\n<EXPMETHODCALL NAME=\"ExportIndication\">\n<EXPPARAMVALUE NAME=\"NewIndication\">\n"
               "<INSTANCE CLASSNAME=\"CIM_Alert\">\n<PROPERTY NAME=\"Message\" TYPE=\"string\" PROPAGATED=\"false\">\n"

@@ -55,6 +55,7 @@ TEST(PoolString, AppendsPiecesInOrderGrowingGeometricallyAlsoFromItsOwnText) {
     }
     EXPECT_LE(growths, 40u);
     EXPECT_EQ(pool.append(&pool, nullptr, 0, 0), 0);
+    EXPECT_EQ(pool.append(&pool, "", 0, 0), 1);
     EXPECT_EQ(std::string(pool.text), expected);
     for (int i = 0; i < 3; ++i, expected += expected)
         ASSERT_EQ(pool.append(&pool, pool.text, 0, 0), 1);  // moves as it grows
