@@ -2,8 +2,6 @@
 #include <gc/gc.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "test_helpers.h"
 
 using namespace cimobjtest;

@@ -1,5 +1,4 @@
 // Typed values: construction, lent content, text of every scalar type, copies.
-#include <gc/gc.h>
 #include <gtest/gtest.h>
 
 #include <cfloat>

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "cimxml/error_reporting.h"
 #include "cimxml/last_error.h"

@@ -1,5 +1,6 @@
-// Complete messages of every kind the module writes: each is well formed,
-// and each validates against the DMTF DTD (the variant that declares TYPE on
+// Complete messages of every kind the module writes: each is well formed, each
+// intrinsic response holds the entries its method calls for, and each
+// validates against the DMTF DTD (the variant that declares TYPE on
 // PROPERTY.REFERENCE) when the shared conformance data is present.
 #include <gtest/gtest.h>
 

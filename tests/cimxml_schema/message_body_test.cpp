@@ -1,6 +1,6 @@
-// Tests of the message bodies: SIMPLERSP with every IRETURNVALUE branch,
-// METHODRESPONSE, ERROR and the export response; SIMPLEREQ with IPARAMVALUE
-// and PARAMVALUE by kind and name, and the export request.
+// Tests of the message bodies: the worked SIMPLERSP examples, entries that are
+// left out, METHODRESPONSE, ERROR and the export response; SIMPLEREQ with
+// IPARAMVALUE and PARAMVALUE by kind and name, and the export request.
 #include <gtest/gtest.h>
 
 #include <functional>
