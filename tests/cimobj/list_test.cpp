@@ -50,6 +50,8 @@ TEST(List, EmptyNullAndRefusedAppendsTakeNothing) {
     EXPECT_EQ(getFirstCIMProperty(properties), nullptr);
     EXPECT_EQ(getCIMPropertyListLength(nullptr), 0);
     EXPECT_EQ(copyCIMPropertyList(nullptr), nullptr);
+    EXPECT_EQ(newList(10), nullptr);
+    EXPECT_EQ(getListType(nullptr), -1);
     EXPECT_EQ(statusOf(appendToCIMPropertyList(properties, nullptr)), 4);
     EXPECT_EQ(statusOf(appendToList(nullptr, nullptr)), 4);
     CIMValueList *values = newCIMValueList();
