@@ -20,17 +20,17 @@ namespace {
 const std::string tricky = "a\"b&c'd<e>f \xc3\xa9 \xe6\x97\xa5";
 const wchar_t *const tricky_wide = L"a\"b&c'd<e>f \u00e9 \u65e5";
 
-// What a reader sees at spec: "CHILD/CHILD@ATTRIBUTE", "@ATTRIBUTE", or a path alone for the text.
-std::string read(const Node *node, const std::string &spec) {
-    size_t at = spec.find('@');
-    std::string rest = spec.substr(0, at);
+// What a reader sees at place: "CHILD/CHILD@ATTRIBUTE", "@ATTRIBUTE", or a path alone for the text.
+std::string read(const Node *node, const std::string &place) {
+    size_t at = place.find('@');
+    std::string rest = place.substr(0, at);
     while (node != nullptr && !rest.empty()) {
         size_t slash = rest.find('/');
         node = node->child(rest.substr(0, slash));
         rest = slash == std::string::npos ? "" : rest.substr(slash + 1);
     }
-    if (node == nullptr) return "(no element at " + spec + ")";
-    return at == std::string::npos ? node->text : node->attribute(spec.substr(at + 1));
+    if (node == nullptr) return "(no element at " + place + ")";
+    return at == std::string::npos ? node->text : node->attribute(place.substr(at + 1));
 }
 
 TEST(RoundTrip, TextsComeBackUnchangedFromCharacterDataAndAttributes) {
@@ -38,7 +38,7 @@ TEST(RoundTrip, TextsComeBackUnchangedFromCharacterDataAndAttributes) {
     add_key(name, tricky_wide, string_value(tricky_wide));
     const struct {
         std::string fragment;
-        std::vector<std::string> specs;
+        std::vector<std::string> places;
     } cases[] = {
         {encoded(cim_value_toxml, string_value(tricky_wide)), {""}},
         {take(cim_host_toxml(tricky.c_str())), {""}},
@@ -54,7 +54,7 @@ TEST(RoundTrip, TextsComeBackUnchangedFromCharacterDataAndAttributes) {
         std::string error;
         auto root = parse_document(c.fragment, &error);
         ASSERT_NE(root, nullptr) << error << "\n" << c.fragment;
-        for (const std::string &spec : c.specs) EXPECT_EQ(read(root.get(), spec), tricky) << spec << "\n" << c.fragment;
+        for (const std::string &place : c.places) EXPECT_EQ(read(root.get(), place), tricky) << place << "\n" << c.fragment;
     }
     // An embedded instance reads back as the same instance.
     auto outer = parse_document(
