@@ -17,6 +17,13 @@ inline std::wstring wide(const CIMString *s) {
 // Takes a collected text (left to the collector) into a std::string.
 inline std::string narrow(const char *text) { return text ? std::string(text) : "<null>"; }
 
+// The status code of a returned record, which is freed.
+inline int statusOf(ReturnCode *rc) {
+    int code = getErrorFromRetCode(rc);
+    freeReturnCode(rc);
+    return code;
+}
+
 inline CIMValue *u32Value(uint32_t n) { return newCIMValue(CIM_UINT32, &n); }
 inline CIMValue *boolValue(int b) { return newCIMValue(CIM_BOOLEAN, &b); }
 inline CIMValue *stringValue(const wchar_t *text) { return newCIMValue(CIM_STRING, str(text)); }

@@ -1,8 +1,8 @@
-// Tests of the per-thread last error and the shared error list.
+// Tests of the per-thread last error, the shared error list and the module's
+// attach and detach.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <set>
 #include <string>
 #include <thread>
 
@@ -11,14 +11,13 @@
 
 namespace {
 
-struct ReturnCodeDeleter {
-    void operator()(ReturnCode *rc) const { freeReturnCode(rc); }
-};
-using ReturnCodePtr = std::unique_ptr<ReturnCode, ReturnCodeDeleter>;
+using ReturnCodePtr = std::unique_ptr<ReturnCode, void (*)(ReturnCode *)>;
 
 ReturnCodePtr make_error(int code, const wchar_t *description) {
-    return ReturnCodePtr(newReturnCode(code, description));
+    return ReturnCodePtr(newReturnCode(code, description), freeReturnCode);
 }
+
+ReturnCodePtr last_error() { return ReturnCodePtr(cimxml_getlasterror(), freeReturnCode); }
 
 std::wstring description_of(const ReturnCode *rc) {
     const wchar_t *text = getCIMStringBuffer(getReturnCodeDescription(rc));
@@ -31,86 +30,39 @@ void on_fresh_thread(Body body) {
     std::thread(body).join();
 }
 
-TEST(LastError, ModuleIsAttachedWhenLoaded) {
-    EXPECT_EQ(cimxml_is_attached(), 1);
-    EXPECT_NE(xmlErrorList, nullptr);
-    EXPECT_EQ(getListType(xmlErrorList), CIMLIST_POINTER);
-    EXPECT_NE(cimxmlStats, nullptr);
-    EXPECT_STREQ(cimxmlStatsNames[CIMXML_STATS_UNKNOWN], L"CIMXML Unknown");
-    EXPECT_STREQ(cimxmlStatsNames[CIMXML_STATS_HANDLE], L"CIMXML Handle");
-}
-
-TEST(LastError, ThreadWithoutErrorReadsNull) {
-    on_fresh_thread([] { EXPECT_EQ(cimxml_getlasterror(), nullptr); });
-}
-
-TEST(LastError, ReadsGiveSeparateEqualCopies) {
-    on_fresh_thread([] {
-        ReturnCodePtr error = make_error(6, L"Instance not found");
-        cimxml_setlasterror(error.get());
-        ReturnCodePtr first(cimxml_getlasterror());
-        ReturnCodePtr second(cimxml_getlasterror());
-        ASSERT_NE(first, nullptr);
-        ASSERT_NE(second, nullptr);
-        EXPECT_NE(first.get(), second.get());
-        EXPECT_NE(first.get(), error.get());
-        EXPECT_NE(getReturnCodeDescription(first.get()), getReturnCodeDescription(second.get()));
-        for (const ReturnCode *copy : {first.get(), second.get()}) {
-            EXPECT_EQ(getErrorFromRetCode(copy), 6);
-            EXPECT_EQ(description_of(copy), L"Instance not found");
-        }
-        // The caller's record stays its own and intact.
-        EXPECT_EQ(description_of(error.get()), L"Instance not found");
-        error.reset();
-        ReturnCodePtr third(cimxml_getlasterror());
-        EXPECT_EQ(description_of(third.get()), L"Instance not found");
-    });
-}
-
-TEST(LastError, SecondStoreReplacesTheFirstInSlotAndList) {
+TEST(LastError, ReadsGiveSeparateCopiesUntilTheNextStoreReplacesIt) {
     int before = getLength(xmlErrorList);
     on_fresh_thread([before] {
-        cimxml_setlasterror(make_error(4, L"first").get());
+        EXPECT_EQ(cimxml_getlasterror(), nullptr);
+        ReturnCodePtr error = make_error(6, L"Instance not found");
+        cimxml_setlasterror(error.get());
+        error.reset();  // the slot holds its own copy
+        ReturnCodePtr first = last_error(), second = last_error();
+        ASSERT_NE(first, nullptr);
+        EXPECT_NE(getReturnCodeDescription(first.get()), getReturnCodeDescription(second.get()));
+        EXPECT_EQ(getErrorFromRetCode(second.get()), 6);
         EXPECT_EQ(getLength(xmlErrorList), before + 1);
+        cimxml_setlasterror(nullptr);  // stores nothing
+        EXPECT_EQ(description_of(last_error().get()), L"Instance not found");
         cimxml_setlasterror(make_error(7, nullptr).get());
         EXPECT_EQ(getLength(xmlErrorList), before + 1);
-        ReturnCodePtr stored(cimxml_getlasterror());
-        ASSERT_NE(stored, nullptr);
-        EXPECT_EQ(getErrorFromRetCode(stored.get()), 7);
-        EXPECT_EQ(getReturnCodeDescription(stored.get()), nullptr);
-        // The list holds the stored record itself, not another copy.
+        // The list holds the stored record itself.
         auto *entry = static_cast<ReturnCode *>(getElementAt(xmlErrorList, before));
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(getErrorFromRetCode(entry), 7);
+        EXPECT_EQ(getReturnCodeDescription(last_error().get()), nullptr);
+        on_fresh_thread([] { EXPECT_EQ(cimxml_getlasterror(), nullptr); });  // each thread has its own
     });
     // The error outlives its thread, in the list too.
     EXPECT_EQ(getLength(xmlErrorList), before + 1);
 }
 
-TEST(LastError, NullStoresNothing) {
-    on_fresh_thread([] {
-        cimxml_setlasterror(make_error(2, L"kept").get());
-        int length = getLength(xmlErrorList);
-        cimxml_setlasterror(nullptr);
-        EXPECT_EQ(getLength(xmlErrorList), length);
-        ReturnCodePtr stored(cimxml_getlasterror());
-        EXPECT_EQ(description_of(stored.get()), L"kept");
-    });
-}
-
-TEST(LastError, EachThreadReadsItsOwn) {
-    on_fresh_thread([] {
-        cimxml_setlasterror(make_error(3, L"outer").get());
-        on_fresh_thread([] {
-            EXPECT_EQ(cimxml_getlasterror(), nullptr);
-            cimxml_setlasterror(make_error(5, L"inner").get());
-        });
-        ReturnCodePtr stored(cimxml_getlasterror());
-        EXPECT_EQ(description_of(stored.get()), L"outer");
-    });
-}
-
-TEST(ModuleLifecycle, AttachAndDetachAreIdempotent) {
+TEST(ModuleLifecycle, LoadingAttachesAndAttachAndDetachAreIdempotent) {
+    EXPECT_EQ(cimxml_is_attached(), 1);
+    ASSERT_NE(xmlErrorList, nullptr);
+    EXPECT_EQ(getListType(xmlErrorList), CIMLIST_POINTER);
+    EXPECT_STREQ(cimxmlStatsNames[CIMXML_STATS_UNKNOWN], L"CIMXML Unknown");
+    EXPECT_STREQ(cimxmlStatsNames[CIMXML_STATS_HANDLE], L"CIMXML Handle");
     CIMList *list = xmlErrorList;
     cimxml_process_attach();
     EXPECT_EQ(xmlErrorList, list);
@@ -124,13 +76,11 @@ TEST(ModuleLifecycle, AttachAndDetachAreIdempotent) {
         cimxml_process_attach();
         cimxml_process_attach();
     });
-    EXPECT_EQ(cimxml_is_attached(), 1);
     EXPECT_EQ(xmlErrorList, list);  // kept across the detach
     EXPECT_NE(cimxmlStats, nullptr);
     on_fresh_thread([] {
         cimxml_setlasterror(make_error(9, L"after").get());
-        ReturnCodePtr stored(cimxml_getlasterror());
-        EXPECT_EQ(description_of(stored.get()), L"after");
+        EXPECT_EQ(description_of(last_error().get()), L"after");
     });
 }
 

@@ -1,5 +1,5 @@
 // cim_fixtures.h - short ways to build CIM objects and read fragments in the
-// encoder tests.
+// encoder tests. Every builder takes what it is given.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,9 @@
 
 #include <cimobj/cimobj.h>
 #include <utils/pool_string.h>
+#include <utils/system_ip.h>
+
+#include "cimxml_common/memory.h"
 
 namespace fixtures {
 
@@ -16,7 +19,12 @@ namespace fixtures {
 inline const std::string null_text = "(null)";
 
 // The fragment's text (null_text for NULL); the fragment is released.
-std::string take(char *fragment);
+inline std::string take(char *fragment) {
+    if (fragment == nullptr) return null_text;
+    std::string text(fragment);
+    cimxml_free(fragment, CIMXML_ATOMIC);
+    return text;
+}
 
 // Owners that free library objects at the end of a test.
 struct Free {
@@ -36,56 +44,132 @@ using Owned = std::unique_ptr<T, Free>;
 template <typename T>
 Owned<T> own(T *object) { return Owned<T>(object); }
 
-CIMString *str(const wchar_t *text);
+// Encodes object (freed afterwards) and returns the fragment's text.
+template <typename Encoder, typename T>
+std::string encoded(Encoder encoder, T *object) {
+    Owned<T> owner(object);
+    return take(encoder(object));
+}
 
-// Values (the value takes what it is given).
-CIMValue *string_value(const wchar_t *text);
-CIMValue *narrow_string_value(const std::string &text);
-CIMValue *uint32_value(uint32_t number);
-CIMValue *uint8_value(uint8_t number);
-CIMValue *sint64_value(int64_t number);
-CIMValue *real32_value(float number);
-CIMValue *boolean_value(int flag);
-CIMValue *char16_value(uint16_t character);
-CIMValue *datetime_value(const wchar_t *text);
-CIMValue *reference_value(CIMObjectPath *path);
-CIMValue *instance_value(CIMInstance *instance);
-CIMValue *class_value(CIMClass *cimClass);
+inline CIMString *str(const wchar_t *text) { return newCIMString(text); }
+
+inline CIMValue *string_value(const wchar_t *text) { return newCIMValue(CIM_STRING, str(text)); }
+inline CIMValue *narrow_string_value(const std::string &text) {
+    return newCIMValue(CIM_STRING, createCIMStringFromChar(text.c_str()));
+}
+inline CIMValue *uint32_value(uint32_t number) { return newCIMValue(CIM_UINT32, &number); }
+inline CIMValue *boolean_value(int flag) { return newCIMValue(CIM_BOOLEAN, &flag); }
+inline CIMValue *reference_value(CIMObjectPath *path) { return newCIMValue(CIM_REFERENCE, path); }
+inline CIMValue *instance_value(CIMInstance *instance) { return newCIMValue(CIM_OBJECT, instance); }
+inline CIMValue *class_value(CIMClass *cimClass) { return newCIMValue(CIM_CLASS, cimClass); }
+
 // An array value of arrayType holding the elements (NULL elements allowed).
-CIMValue *array_value(int arrayType, std::initializer_list<CIMValue *> elements);
+inline CIMValue *array_value(int arrayType, std::initializer_list<CIMValue *> elements) {
+    CIMValueList *list = newCIMValueList();
+    for (CIMValue *element : elements)
+        freeReturnCode(appendToCIMValueList(list, element ? element : newCIMValueNULL(arrayType - CIM_ARRAY)));
+    return newCIMValue(arrayType, list);
+}
 
-// A property with the value's type (or type, when given), no qualifiers.
-CIMProperty *property(const wchar_t *name, CIMValue *value);
-CIMProperty *typed_property(const wchar_t *name, int type, CIMValue *value);
-void add_qualifier(CIMProperty *property, CIMQualifier *qualifier);
-CIMQualifier *boolean_qualifier(const wchar_t *name, int flag, int flavor = 0);
+// A property of the given type, or of the value's type, without qualifiers.
+inline CIMProperty *typed_property(const wchar_t *name, int type, CIMValue *value) {
+    return newProperty(str(name), nullptr, value, type, nullptr, 0);
+}
+inline CIMProperty *property(const wchar_t *name, CIMValue *value) {
+    return typed_property(name, getCIMValueType(value), value);
+}
+inline void add_qualifier(CIMProperty *property, CIMQualifier *qualifier) {
+    freeReturnCode(propertyAddQualifier(property, qualifier));
+}
+inline CIMQualifier *boolean_qualifier(const wchar_t *name, int flag, int flavor = 0) {
+    return newQualifier(str(name), flavor, boolean_value(flag), CIM_BOOLEAN, 0);
+}
 
 // A path with class name, namespace and host (each may be NULL).
-CIMObjectPath *path(const wchar_t *className, const wchar_t *nameSpace = nullptr,
-                    const wchar_t *host = nullptr);
-void add_key(CIMObjectPath *path, const wchar_t *name, CIMValue *value);
+inline CIMObjectPath *path(const wchar_t *className, const wchar_t *nameSpace = nullptr,
+                           const wchar_t *host = nullptr) {
+    CIMObjectPath *p = newObjectPathWithName(className ? str(className) : nullptr);
+    if (nameSpace) setObjectPathNameSpace(p, str(nameSpace));
+    if (host) setObjectPathHost(p, str(host));
+    return p;
+}
+inline void add_key(CIMObjectPath *path, const wchar_t *name, CIMValue *value) {
+    freeReturnCode(objectPathAddKey(path, newPropertyKey(str(name), nullptr, value)));
+}
+// A path of CIM_Foo with the key Id=id.
+inline CIMObjectPath *keyed_path(uint32_t id, const wchar_t *nameSpace = nullptr, const wchar_t *host = nullptr) {
+    CIMObjectPath *p = path(L"CIM_Foo", nameSpace, host);
+    add_key(p, L"Id", uint32_value(id));
+    return p;
+}
 
-// An instance of className with the properties (taken), and optionally its
-// own path (taken).
-CIMInstance *instance(const wchar_t *className, std::initializer_list<CIMProperty *> properties,
-                      CIMObjectPath *ownPath = nullptr);
+// An instance of className with the properties, and optionally its own path.
+inline CIMInstance *instance(const wchar_t *className, std::initializer_list<CIMProperty *> properties,
+                             CIMObjectPath *ownPath = nullptr) {
+    CIMInstance *i = newInstance(str(className), nullptr, nullptr);
+    for (CIMProperty *p : properties) freeReturnCode(instanceAddProperty(i, p));
+    if (ownPath) setInstancePath(i, ownPath);
+    return i;
+}
+// An instance of CIM_Foo with the property Id=id and its own keyed path in "root".
+inline CIMInstance *keyed_instance(uint32_t id) {
+    return instance(L"CIM_Foo", {property(L"Id", uint32_value(id))}, keyed_path(id, L"root"));
+}
+// The texts of keyed_instance(id) as INSTANCE and of keyed_path(id) as INSTANCENAME.
+inline std::string keyed_instance_text(uint32_t id) {
+    return "<INSTANCE CLASSNAME=\"CIM_Foo\">\n<PROPERTY NAME=\"Id\" TYPE=\"uint32\" PROPAGATED=\"false\">\n<VALUE>" +
+           std::to_string(id) + "</VALUE>\n</PROPERTY>\n</INSTANCE>\n";
+}
+inline std::string keyed_name_text(uint32_t id) {
+    return "<INSTANCENAME CLASSNAME=\"CIM_Foo\">\n<KEYBINDING NAME=\"Id\">\n<KEYVALUE VALUETYPE=\"numeric\" "
+           "TYPE=\"uint32\">" + std::to_string(id) + "</KEYVALUE>\n</KEYBINDING>\n</INSTANCENAME>\n";
+}
 
 // Lists (each takes its items).
-CIMList *list_of(int listType, std::initializer_list<void *> items);
-CIMPropertyList *property_list(std::initializer_list<CIMProperty *> properties);
+inline CIMList *list_of(int listType, std::initializer_list<void *> items) {
+    CIMList *list = newList(listType);
+    for (void *item : items) freeReturnCode(appendToList(list, item));
+    return list;
+}
+inline CIMPropertyList *property_list(std::initializer_list<CIMProperty *> properties) {
+    CIMPropertyList *list = newCIMPropertyList();
+    for (CIMProperty *p : properties) freeReturnCode(appendToCIMPropertyList(list, p));
+    return list;
+}
+
+// A class CIM_Sample (superclass CIM_Base, namespace root/cimv2) with a
+// qualifier, a property of each kind and a method with a parameter of each kind.
+inline CIMClass *sample_class() {
+    CIMClass *c = newCIMClass(str(L"CIM_Sample"), str(L"CIM_Base"));
+    setClassNameSpace(c, str(L"root/cimv2"));
+    setClassQualifiers(c, list_of(CIMLIST_QUALIFIER, {boolean_qualifier(L"Abstract", 1, 0)}));
+    CIMProperty *key = newProperty(str(L"Id"), str(L"CIM_Sample"), nullptr, CIM_UINT32, nullptr, 0);
+    add_qualifier(key, boolean_qualifier(L"Key", 1, 2 | 8));
+    setClassProperties(c, property_list({key, typed_property(L"Codes", 104, array_value(104, {uint32_value(1)})),
+                                         typed_property(L"Link", CIM_REFERENCE, nullptr)}));
+    CIMPropertyList *parameters =
+        property_list({typed_property(L"Count", CIM_UINT16, nullptr),
+                       typed_property(L"Target", CIM_REFERENCE, reference_value(path(L"CIM_T"))),
+                       typed_property(L"Names", 108, array_value(108, {string_value(L"a"), string_value(L"b")})),
+                       typed_property(L"Targets", 114, array_value(114, {reference_value(path(L"CIM_A"))}))});
+    setClassMethods(c, list_of(CIMLIST_METHOD, {newMethod(str(L"Run"), nullptr, 0, nullptr, CIM_UINT32, parameters)}));
+    return c;
+}
 
 // The host a path without host of its own is written with.
-std::string system_host();
+inline std::string system_host() {
+    char *address = get_system_ip();
+    std::string host = address ? address : "localhost";
+    cimxml_free(address, CIMXML_ATOMIC);
+    return host;
+}
 
 // A response pool set up as the response writers set it up.
 struct Pool {
     PoolString pool{};
-    Pool();
-    ~Pool();
+    Pool() { init_PoolString(&pool, 1, 1, 1, 2048, "test"); }
+    ~Pool() { release_PoolStringBuffer(&pool); }
     std::string text() const { return pool.text ? pool.text : ""; }
 };
-
-// "<?xml ...?>", CIM and MESSAGE start tags for id, body, then the tail.
-std::string message_around(const std::string &body, const std::string &id = "1001");
 
 }  // namespace fixtures

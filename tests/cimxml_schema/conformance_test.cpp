@@ -1,15 +1,17 @@
-// Complete messages of every kind the module writes: each is well formed,
-// and each validates against the DMTF DTD (the variant that declares TYPE on
+// Complete messages of every kind the module writes: each is well formed, each
+// intrinsic response holds the entries its method calls for, and each
+// validates against the DMTF DTD (the variant that declares TYPE on
 // PROPERTY.REFERENCE) when the shared conformance data is present.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "cimxml/response_writer.h"
 #include "cimxml_common/http_headers.h"
 #include "cimxml_schema/cim_fixtures.h"
+#include "cimxml_schema/mini_dom.h"
 #include "cimxml_schema/request_body.h"
 #include "cimxml_schema/response_body.h"
 #include "support/log_capture.h"
@@ -28,33 +30,21 @@ CIMInstance *sample_instance(uint32_t id) {
     add_qualifier(key, boolean_qualifier(L"Key", 1, 2 | 8));
     CIMObjectPath *target = path(L"CIM_Other", L"root/cimv2");
     add_key(target, L"Name", string_value(L"x"));
-    return instance(L"CIM_Sample",
-                    {key, property(L"Caption", string_value(L"<\"quoted\" & 'single'>")),
-                     property(L"Enabled", boolean_value(1)), property(L"When", datetime_value(L"20240101000000.000000+000")),
-                     property(L"Names", array_value(108, {string_value(L"a"), nullptr, string_value(L"c")})),
-                     property(L"Empty", newCIMValueNULL(CIM_UINT32)), property(L"Other", reference_value(target)),
-                     property(L"Inner", instance_value(instance(L"CIM_Inner", {property(L"v", uint32_value(1))})))},
-                    ownPath);
-}
-
-CIMClass *sample_class() {
-    CIMClass *c = newCIMClass(str(L"CIM_Sample"), str(L"CIM_Base"));
-    setClassNameSpace(c, str(L"root/cimv2"));
-    setClassQualifiers(c, list_of(CIMLIST_QUALIFIER, {boolean_qualifier(L"Abstract", 1, 0)}));
-    CIMProperty *key = newProperty(str(L"Id"), str(L"CIM_Sample"), nullptr, CIM_UINT32, nullptr, 0);
-    add_qualifier(key, boolean_qualifier(L"Key", 1, 2 | 8));
-    setClassProperties(c, property_list({key, typed_property(L"Codes", 104, array_value(104, {uint32_value(1)})),
-                                         typed_property(L"Link", CIM_REFERENCE, nullptr)}));
-    CIMPropertyList *parameters =
-        property_list({typed_property(L"Count", CIM_UINT16, nullptr), typed_property(L"Target", CIM_REFERENCE, nullptr),
-                       typed_property(L"Names", 108, nullptr), typed_property(L"Targets", 114, nullptr)});
-    setClassMethods(c, list_of(CIMLIST_METHOD, {newMethod(str(L"Run"), nullptr, 0, nullptr, CIM_UINT32, parameters)}));
-    return c;
+    return instance(
+        L"CIM_Sample",
+        {key, property(L"Caption", string_value(L"<\"quoted\" & 'single'>")), property(L"Enabled", boolean_value(1)),
+         property(L"When", newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240101000000.000000+000"))),
+         property(L"Names", array_value(108, {string_value(L"a"), nullptr, string_value(L"c")})),
+         property(L"Empty", newCIMValueNULL(CIM_UINT32)), property(L"Other", reference_value(target)),
+         property(L"Inner", instance_value(instance(L"CIM_Inner", {property(L"v", uint32_value(1))})))},
+        ownPath);
 }
 
 struct Document {
     std::string label;
     std::string text;  // the CIM-XML message, without HTTP header
+    // The names of the entries of an intrinsic response, "-" for other messages.
+    std::string entries = "-";
     // The one known departure from the DTD that this message carries, or empty.
     std::string knownDeparture = {};
 };
@@ -91,30 +81,38 @@ std::vector<Document> every_kind_of_message() {
     std::vector<Document> documents;
     auto add = [&](std::string label, std::string text) { documents.push_back({std::move(label), std::move(text)}); };
 
-    auto names = own(list_of(CIMLIST_OBJECTPATH, {path(L"CIM_A", L"root"), path(L"CIM_B", L"root")}));
-    add("EnumerateClassNames", intrinsic_response(L"EnumerateClassNames", names.get()));
+    auto respond = [&](const wchar_t *method, const CIMList *results, std::string entries,
+                       const CIMList *declarations = nullptr) {
+        documents.push_back({std::string(method, method + wcslen(method)),
+                             intrinsic_response(method, results, declarations), std::move(entries)});
+    };
     auto classes = own(list_of(CIMLIST_CLASS, {sample_class()}));
-    add("GetClass", intrinsic_response(L"GetClass", classes.get()));
-    add("References of classes", intrinsic_response(L"References", classes.get()));
-    add("ExecQuery of classes", intrinsic_response(L"ExecQuery", classes.get()));
+    for (const wchar_t *method : {L"GetClass", L"EnumerateClasses"}) respond(method, classes.get(), "CLASS");
+    respond(L"References", classes.get(), "VALUE.OBJECTWITHPATH");
+    respond(L"ExecQuery", classes.get(), "VALUE.OBJECT");
     auto instances = own(list_of(CIMLIST_INSTANCE, {sample_instance(1), sample_instance(2)}));
-    add("EnumerateInstances", intrinsic_response(L"EnumerateInstances", instances.get()));
-    add("Associators of instances", intrinsic_response(L"Associators", instances.get()));
-    add("ExecQuery of instances", intrinsic_response(L"ExecQuery", instances.get()));
+    respond(L"EnumerateInstances", instances.get(), "VALUE.NAMEDINSTANCE VALUE.NAMEDINSTANCE");
+    respond(L"Associators", instances.get(), "VALUE.OBJECTWITHPATH VALUE.OBJECTWITHPATH");
+    respond(L"ExecQuery", instances.get(), "VALUE.OBJECT VALUE.OBJECT");
     CIMObjectPath *keyed = path(L"CIM_Sample", L"root/cimv2", L"server.example");
     add_key(keyed, L"Id", uint32_value(1));
     auto paths = own(list_of(CIMLIST_OBJECTPATH, {keyed, path(L"CIM_Class", L"root", L"server.example")}));
-    add("EnumerateInstanceNames", intrinsic_response(L"EnumerateInstanceNames", paths.get()));
-    add("AssociatorNames", intrinsic_response(L"AssociatorNames", paths.get()));
+    respond(L"EnumerateClassNames", paths.get(), "CLASSNAME CLASSNAME");
+    for (const wchar_t *method : {L"CreateInstance", L"EnumerateInstanceNames"})
+        respond(method, paths.get(), "INSTANCENAME INSTANCENAME");
+    for (const wchar_t *method : {L"AssociatorNames", L"ReferenceNames"})
+        respond(method, paths.get(), "OBJECTPATH OBJECTPATH");
     auto single = own(property_list({property(L"instance", instance_value(sample_instance(3)))}));
-    add("GetInstance", intrinsic_response(L"GetInstance", single.get()));
+    respond(L"GetInstance", single.get(), "INSTANCE");
     auto declarations = own(list_of(
         CIMLIST_QUALIFIERTYPE, {newQualifierType(str(L"Key"), 2 | 8, boolean_value(0), CIM_BOOLEAN, 0, 8 | 16),
                                 newQualifierType(str(L"ValueMap"), 16, nullptr, 108, 0, 8 | 32 | 64)}));
-    add("EnumerateQualifiers", intrinsic_response(L"EnumerateQualifiers", nullptr, declarations.get()));
+    for (const wchar_t *method : {L"EnumerateQualifiers", L"GetQualifier"})
+        respond(method, nullptr, "QUALIFIER.DECLARATION QUALIFIER.DECLARATION", declarations.get());
+    respond(L"SetQualifier", nullptr, "", declarations.get());  // declarations only for their operations
     auto value = own(property_list({property(L"p", string_value(L"v"))}));
-    add("GetProperty", intrinsic_response(L"GetProperty", value.get()));
-    add("DeleteInstance", intrinsic_response(L"DeleteInstance", nullptr));
+    respond(L"GetProperty", value.get(), "VALUE");
+    respond(L"DeleteInstance", nullptr, "");
 
     {
         Pool pool;
@@ -159,10 +157,6 @@ std::vector<Document> every_kind_of_message() {
     add("CreateInstance request",
         request(L"CreateInstance", path(nullptr, L"root/cimv2"),
                 property_list({typed_property(L"NewInstance", CIM_OBJECT, instance_value(sample_instance(4)))}), 1));
-    add("ModifyInstance request",
-        request(L"ModifyInstance", path(nullptr, L"root/cimv2"),
-                property_list({typed_property(L"ModifiedInstance", CIM_OBJECT, instance_value(sample_instance(5)))}),
-                1));
     CIMObjectPath *objectName = path(L"CIM_Sample", L"root/cimv2", L"server.example");
     add_key(objectName, L"Id", uint32_value(9));
     documents.push_back(
@@ -171,22 +165,7 @@ std::vector<Document> every_kind_of_message() {
                  property_list({typed_property(L"ObjectName", CIM_REFERENCE, reference_value(objectName)),
                                 typed_property(L"AssocClass", CIM_STRING, newCIMValueNULL(CIM_STRING))}),
                  1),
-         object_name_departure});
-    CIMObjectPath *instanceName = path(L"CIM_Sample", L"root/cimv2");
-    add_key(instanceName, L"Id", uint32_value(9));
-    add("DeleteInstance request",
-        request(L"DeleteInstance", path(L"CIM_Sample", L"root/cimv2"),
-                property_list({typed_property(L"InstanceName", CIM_REFERENCE, reference_value(instanceName))}), 1));
-    add("CreateClass request",
-        request(L"CreateClass", path(nullptr, L"root/cimv2"),
-                property_list({typed_property(L"NewClass", CIM_CLASS, class_value(sample_class()))}), 1));
-    {
-        auto declaration = own(newQualifierType(str(L"Key"), 2 | 8, boolean_value(0), CIM_BOOLEAN, 0, 8));
-        add("SetQualifier request",
-            request(L"SetQualifier", path(nullptr, L"root/cimv2"),
-                    property_list({typed_property(L"QualifierDeclaration", CIM_STRING, nullptr)}), 1,
-                    declaration.get()));
-    }
+         "-", object_name_departure});
     CIMObjectPath *target = path(L"CIM_Sample", L"root/cimv2");
     add_key(target, L"Id", uint32_value(1));
     add("method call on an instance",
@@ -204,8 +183,8 @@ std::vector<Document> every_kind_of_message() {
     {
         auto name = own(str(L"ExportIndication"));
         auto parameters = own(property_list(
-            {typed_property(L"NewIndication", CIM_OBJECT, instance_value(instance(L"CIM_Alert", {property(
-                                                                                       L"Message", string_value(L"m"))})))}));
+            {typed_property(L"NewIndication", CIM_OBJECT,
+                            instance_value(instance(L"CIM_Alert", {property(L"Message", string_value(L"m"))})))}));
         char *body = cim_simpleexpreq_toxml(name.get(), parameters.get());
         add("export request", take(join_header_and_message(nullptr, body, "43")));
         take(body);
@@ -213,9 +192,13 @@ std::vector<Document> every_kind_of_message() {
     return documents;
 }
 
-TEST(Conformance, EveryMessageKindIsWellFormed) {
+TEST(Conformance, EveryMessageKindIsWellFormedAndResponsesHoldTheEntriesOfTheirMethod) {
     for (const Document &document : every_kind_of_message()) {
         EXPECT_EQ(testsupport::wellFormednessError(document.text), "") << document.label << "\n" << document.text;
+        if (document.entries == "-") continue;
+        EXPECT_EQ(child_names(document.text, {"MESSAGE", "SIMPLERSP", "IMETHODRESPONSE", "IRETURNVALUE"}),
+                  document.entries)
+            << document.label;
     }
 }
 

@@ -58,4 +58,14 @@ std::unique_ptr<Node> parse_document(const std::string &text, std::string *error
     return ok ? std::move(builder.root) : nullptr;
 }
 
+std::string child_names(const std::string &document, std::initializer_list<const char *> path) {
+    auto root = parse_document(document);
+    const Node *node = root.get();
+    for (const char *step : path) node = node ? node->child(step) : nullptr;
+    if (node == nullptr) return "(no such element)";
+    std::string names;
+    for (const auto &child : node->children) names += (names.empty() ? "" : " ") + child->name;
+    return names;
+}
+
 }  // namespace fixtures

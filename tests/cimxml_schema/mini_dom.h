@@ -2,6 +2,7 @@
 // tests can compare what a reader sees with what was encoded.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -24,5 +25,9 @@ struct Node {
 // The document's root element, or nullptr when the text is not well formed
 // (error then holds Expat's complaint).
 std::unique_ptr<Node> parse_document(const std::string &text, std::string *error = nullptr);
+
+// The names of the elements inside the element reached from the document's
+// root by path, joined by blanks.
+std::string child_names(const std::string &document, std::initializer_list<const char *> path);
 
 }  // namespace fixtures
