@@ -261,6 +261,26 @@ std::string declarationText(const CIMQualifierType *declaration) {
 
 std::string listText(const CIMList *list) { return list == nullptr ? "(null)" : items(list); }
 
+namespace {
+
+CIMProperty *property(const wchar_t *name, int type, CIMValue *value) {
+    return newProperty(newCIMString(name), nullptr, value, type, nullptr, 0);
+}
+
+CIMValue *string_value(const std::wstring &text) { return newCIMValue(CIM_STRING, newCIMString(text.c_str())); }
+
+void add(CIMPropertyList *list, CIMProperty *p) { freeReturnCode(appendToCIMPropertyList(list, p)); }
+
+// A new list of listType with count items made by make(index).
+template <typename Make>
+CIMList *list_of(int listType, int count, Make make) {
+    CIMList *list = newList(listType);
+    for (int i = 0; i < count; ++i) freeReturnCode(appendToList(list, make(i)));
+    return list;
+}
+
+}  // namespace
+
 // ---- The double ----
 
 CimomDouble::CimomDouble() : setup_(slot_count) {
@@ -293,49 +313,32 @@ void CimomDouble::setInvokeOutput(OutputFiller filler) {
 }
 
 void CimomDouble::answerEverySlot() {
-    auto list_of = [](CIMList *list, auto make, int count) {
-        for (int i = 0; i < count; ++i) freeReturnCode(appendToList(list, make(i)));
-        return static_cast<void *>(list);
-    };
-    setResult("pfn_enumerateClassNames", [=] {
-        return list_of(newCIMObjectPathList(), [](int i) {
-            CIMObjectPath *path = newObjectPathWithName(newCIMString((L"CIM_Class" + std::to_wstring(i)).c_str()));
-            setObjectPathNameSpace(path, newCIMString(L"root/cimv2"));
-            return static_cast<void *>(path);
-        }, 2);
+    setResult("pfn_enumerateClassNames", [] { return makePathList(L"CIM_Foo", 2); });
+    setResult("pfn_enumerateClasses", [] {
+        return list_of(CIMLIST_CLASS, 2, [](int i) { return makeClass((L"CIM_Class" + std::to_wstring(i)).c_str()); });
     });
-    setResult("pfn_enumerateClasses", [=] {
-        return list_of(newCIMClassList(), [](int i) {
-            return static_cast<void *>(makeClass((L"CIM_Class" + std::to_wstring(i)).c_str()));
-        }, 2);
+    setResult("pfn_getQualifier", [] { return makeQualifierDeclaration(L"Key"); });
+    setResult("pfn_enumerateQualifiers", [] {
+        return list_of(CIMLIST_QUALIFIERTYPE, 2, [](int i) {
+            return makeQualifierDeclaration((L"Qualifier" + std::to_wstring(i)).c_str());
+        });
     });
-    setResult("pfn_getQualifier", [] { return static_cast<void *>(makeQualifierDeclaration(L"Key")); });
-    setResult("pfn_enumerateQualifiers", [=] {
-        return list_of(newCIMQualifierTypeList(), [](int i) {
-            return static_cast<void *>(makeQualifierDeclaration((L"Qualifier" + std::to_wstring(i)).c_str()));
-        }, 2);
-    });
-    setResult("pfn_getClass", [] { return static_cast<void *>(makeClass(L"CIM_Foo")); });
-    setResult("pfn_getProperty",
-              [] { return static_cast<void *>(newCIMValue(CIM_STRING, newCIMString(L"property value"))); });
-    setResult("pfn_createInstance", [] { return static_cast<void *>(makeInstancePath(L"CIM_Foo", 1)); });
-    setResult("pfn_enumerateInstances", [] { return static_cast<void *>(makeInstanceList(L"CIM_Foo", 3)); });
-    setResult("pfn_enumerateInstanceNames", [] { return static_cast<void *>(makePathList(L"CIM_Foo", 3)); });
-    setResult("pfn_getInstance", [] { return static_cast<void *>(makeInstance(L"CIM_Foo", 1)); });
-    setResult("pfn_execQuery", [] { return static_cast<void *>(makeInstanceList(L"CIM_Foo", 2)); });
+    setResult("pfn_getClass", [] { return makeClass(L"CIM_Foo"); });
+    setResult("pfn_getProperty", [] { return newCIMValue(CIM_STRING, newCIMString(L"property value")); });
+    setResult("pfn_createInstance", [] { return makeInstancePath(L"CIM_Foo", 1); });
+    setResult("pfn_enumerateInstances", [] { return makeInstanceList(L"CIM_Foo", 3); });
+    setResult("pfn_enumerateInstanceNames", [] { return makePathList(L"CIM_Foo", 3); });
+    setResult("pfn_getInstance", [] { return makeInstance(L"CIM_Foo", 1); });
+    setResult("pfn_execQuery", [] { return makeInstanceList(L"CIM_Foo", 2); });
     setResult("pfn_invokeMethod", [] {
         uint32_t zero = 0;
-        return static_cast<void *>(newCIMValue(CIM_UINT32, &zero));
+        return newCIMValue(CIM_UINT32, &zero);
     });
-    setInvokeOutput([](CIMPropertyList *out) {
-        freeReturnCode(appendToCIMPropertyList(
-            out, newProperty(newCIMString(L"Result"), nullptr, newCIMValue(CIM_STRING, newCIMString(L"done")),
-                             CIM_STRING, nullptr, 0)));
-    });
-    setResult("pfn_associators", [] { return static_cast<void *>(makeInstanceList(L"CIM_Bar", 2)); });
-    setResult("pfn_associatorNames", [] { return static_cast<void *>(makePathList(L"CIM_Bar", 2)); });
-    setResult("pfn_references", [] { return static_cast<void *>(makeInstanceList(L"CIM_FooBar", 2)); });
-    setResult("pfn_referenceNames", [] { return static_cast<void *>(makePathList(L"CIM_FooBar", 2)); });
+    setInvokeOutput([](CIMPropertyList *out) { add(out, property(L"Result", CIM_STRING, string_value(L"done"))); });
+    setResult("pfn_associators", [] { return makeInstanceList(L"CIM_Bar", 2); });
+    setResult("pfn_associatorNames", [] { return makePathList(L"CIM_Bar", 2); });
+    setResult("pfn_references", [] { return makeInstanceList(L"CIM_FooBar", 2); });
+    setResult("pfn_referenceNames", [] { return makePathList(L"CIM_FooBar", 2); });
 }
 
 std::string CimomDouble::callsText() const {
@@ -381,19 +384,6 @@ std::pair<ReturnCode *, void *> CimomDouble::answer(int slot, CallArgs &&args, C
     return {status, result};
 }
 
-// ---- Builders ----
-
-namespace {
-
-CIMProperty *property(const wchar_t *name, int type, CIMValue *value) {
-    return newProperty(newCIMString(name), nullptr, value, type, nullptr, 0);
-}
-
-CIMValue *string_value(const std::wstring &text) { return newCIMValue(CIM_STRING, newCIMString(text.c_str())); }
-
-void add(CIMPropertyList *list, CIMProperty *p) { freeReturnCode(appendToCIMPropertyList(list, p)); }
-
-}  // namespace
 
 CIMClass *makeClass(const wchar_t *className, const wchar_t *nameSpace) {
     CIMClass *cimClass = newCIMClass(newCIMString(className), nullptr);
@@ -401,8 +391,9 @@ CIMClass *makeClass(const wchar_t *className, const wchar_t *nameSpace) {
     CIMPropertyList *properties = newCIMPropertyList();
     CIMProperty *name = property(L"Name", CIM_STRING, nullptr);
     int yes = 1, no = 0;
-    freeReturnCode(propertyAddQualifier(name, newQualifier(newCIMString(L"Key"), CIM_FLAVOR_DISABLEOVERRIDE | CIM_FLAVOR_TOSUBCLASS,
-                                                           newCIMValue(CIM_BOOLEAN, &yes), CIM_BOOLEAN, 0)));
+    freeReturnCode(propertyAddQualifier(name, newQualifier(newCIMString(L"Key"), CIM_FLAVOR_DISABLEOVERRIDE |
+                                                           CIM_FLAVOR_TOSUBCLASS, newCIMValue(CIM_BOOLEAN, &yes),
+                                                           CIM_BOOLEAN, 0)));
     add(properties, name);
     add(properties, property(L"Caption", CIM_STRING, string_value(L"A thing")));
     add(properties, property(L"Count", CIM_UINT32, nullptr));
@@ -436,9 +427,7 @@ CIMInstance *makeInstance(const wchar_t *className, int index, const wchar_t *na
 }
 
 CIMInstanceList *makeInstanceList(const wchar_t *className, int count, const wchar_t *nameSpace) {
-    CIMInstanceList *list = newCIMInstanceList();
-    for (int i = 0; i < count; ++i) freeReturnCode(appendToCIMInstanceList(list, makeInstance(className, i, nameSpace)));
-    return list;
+    return list_of(CIMLIST_INSTANCE, count, [=](int i) { return makeInstance(className, i, nameSpace); });
 }
 
 CIMObjectPath *makeInstancePath(const wchar_t *className, int index, const wchar_t *nameSpace) {
@@ -451,9 +440,7 @@ CIMObjectPath *makeInstancePath(const wchar_t *className, int index, const wchar
 }
 
 CIMObjectPathList *makePathList(const wchar_t *className, int count) {
-    CIMObjectPathList *list = newCIMObjectPathList();
-    for (int i = 0; i < count; ++i) freeReturnCode(appendToCIMObjectPathList(list, makeInstancePath(className, i)));
-    return list;
+    return list_of(CIMLIST_OBJECTPATH, count, [=](int i) { return makeInstancePath(className, i); });
 }
 
 CIMQualifierType *makeQualifierDeclaration(const wchar_t *name) {
