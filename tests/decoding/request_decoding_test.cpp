@@ -26,8 +26,8 @@ std::string new_instance(const std::string &element) {
 }
 const std::string reference =
     "<VALUE.REFERENCE><INSTANCEPATH><NAMESPACEPATH><HOST>h.example</HOST><LOCALNAMESPACEPATH><NAMESPACE NAME=\"root\"/>"
-    "<NAMESPACE NAME=\"x\"/></LOCALNAMESPACEPATH></NAMESPACEPATH><INSTANCENAME CLASSNAME=\"Ref\"><KEYBINDING NAME=\"K\">"
-    "<KEYVALUE>1</KEYVALUE></KEYBINDING></INSTANCENAME></INSTANCEPATH></VALUE.REFERENCE>";
+    "<NAMESPACE NAME=\"x\"/></LOCALNAMESPACEPATH></NAMESPACEPATH><INSTANCENAME CLASSNAME=\"Ref\">"
+    "<KEYBINDING NAME=\"K\"><KEYVALUE>1</KEYVALUE></KEYBINDING></INSTANCENAME></INSTANCEPATH></VALUE.REFERENCE>";
 
 const Case cases[] = {
     // The two worked examples.
@@ -48,7 +48,8 @@ const Case cases[] = {
                "<PROPERTY NAME=\"Count\" TYPE=\"uint32\" CLASSORIGIN=\"Base\" PROPAGATED=\"true\"><VALUE>7</VALUE>"
                "<VALUE>8</VALUE></PROPERTY>\n</CLASS>\n"),
      "1 1001 CreateClass intrinsic root/cimv2:Container\n"
-     "NewClass:class={(null):C:Base [Abstract:boolean=true flavor=0]{P:string=\"hello\" [Description:string=\"a p\" flavor=16],Count:uint32=7 origin=Base propagated}}\n"},
+     "NewClass:class={(null):C:Base [Abstract:boolean=true flavor=0]{P:string=\"hello\" [Description:string=\"a p\" "
+     "flavor=16],Count:uint32=7 origin=Base propagated}}\n"},
     {"IntrinsicParametersTypedByName",
      intrinsic("EnumerateClasses", "root",
                valueParam("DeepInheritance", "true") + valueParam("INCLUDEQUALIFIERS", "TRUE") +
@@ -59,8 +60,9 @@ const Case cases[] = {
                    valueParam("Query", "a&amp;b&#65;c&lt;d<![CDATA[<raw> &amp;]]>tail") +
                    valueParam("QueryLanguage", "\n  select *\r\n  from A  &#13;\n") +
                    iparam("ClassName", "<CLASSNAME NAME=\"CIM_Foo\"/>") +
-                   iparam("PropertyList", "<VALUE.ARRAY><VALUE>Name</VALUE><VALUE>Size</VALUE><VALUE></VALUE>"
-                                          "</VALUE.ARRAY>")),
+                   iparam("PropertyList",
+                          "<VALUE.ARRAY><VALUE>Name</VALUE><VALUE>Size</VALUE><VALUE></VALUE>"
+                          "</VALUE.ARRAY>")),
      "1 1001 EnumerateClasses intrinsic root:Container\n"
      "DeepInheritance:boolean=true\n"
      "INCLUDEQUALIFIERS:boolean=true\n"
@@ -98,13 +100,13 @@ const Case cases[] = {
      "D:string=\"plain\" key\n"
      "E:sint64=-9000000000 key\n"},
     {"ReferencesAsKeysParametersAndArrays",
-     extrinsic("Link", "root",
-               "<INSTANCENAME CLASSNAME=\"Assoc\"><KEYBINDING NAME=\"Left\">" + reference +
-                   "</KEYBINDING></INSTANCENAME>",
-               "<PARAMVALUE NAME=\"One\" PARAMTYPE=\"reference\">" + reference +
-                   "</PARAMVALUE><PARAMVALUE NAME=\"Many\" PARAMTYPE=\"reference\"><VALUE.REFARRAY>" + reference +
-                   reference + "</VALUE.REFARRAY></PARAMVALUE><PARAMVALUE NAME=\"Refs\"><VALUE.REFARRAY>"
-                   "<VALUE.REFERENCE><CLASSNAME NAME=\"A\"/></VALUE.REFERENCE></VALUE.REFARRAY></PARAMVALUE>"),
+     extrinsic(
+         "Link", "root",
+         "<INSTANCENAME CLASSNAME=\"Assoc\"><KEYBINDING NAME=\"Left\">" + reference + "</KEYBINDING></INSTANCENAME>",
+         "<PARAMVALUE NAME=\"One\" PARAMTYPE=\"reference\">" + reference +
+             "</PARAMVALUE><PARAMVALUE NAME=\"Many\" PARAMTYPE=\"reference\"><VALUE.REFARRAY>" + reference + reference +
+             "</VALUE.REFARRAY></PARAMVALUE><PARAMVALUE NAME=\"Refs\"><VALUE.REFARRAY>"
+             "<VALUE.REFERENCE><CLASSNAME NAME=\"A\"/></VALUE.REFERENCE></VALUE.REFARRAY></PARAMVALUE>"),
      "1 1001 Link extrinsic root:Assoc.Left={//h.example/root/x:Ref.K=\"1\"}\n"
      "Left:reference={//h.example/root/x:Ref.K=\"1\"} key refclass=Ref\n"
      "One:reference={//h.example/root/x:Ref.K=\"1\"} refclass=Ref\n"
@@ -117,11 +119,12 @@ const Case cases[] = {
      "NewIndication:object={(null):CIM_Alert{Severity:uint16=3}}\n"},
     {"ModifiedInstanceGivesItsPath",
      intrinsic("ModifyInstance", "root/cimv2",
-               iparam("ModifiedInstance", "<VALUE.NAMEDINSTANCE><INSTANCENAME CLASSNAME=\"P\"><KEYBINDING NAME=\"Id\">"
-                                          "<KEYVALUE VALUETYPE=\"numeric\" TYPE=\"uint32\">7</KEYVALUE></KEYBINDING>"
-                                          "</INSTANCENAME><INSTANCE CLASSNAME=\"P\"><PROPERTY NAME=\"Id\" "
-                                          "TYPE=\"uint32\"><VALUE>7</VALUE></PROPERTY></INSTANCE>"
-                                          "</VALUE.NAMEDINSTANCE>")),
+               iparam("ModifiedInstance",
+                      "<VALUE.NAMEDINSTANCE><INSTANCENAME CLASSNAME=\"P\"><KEYBINDING NAME=\"Id\">"
+                      "<KEYVALUE VALUETYPE=\"numeric\" TYPE=\"uint32\">7</KEYVALUE></KEYBINDING>"
+                      "</INSTANCENAME><INSTANCE CLASSNAME=\"P\"><PROPERTY NAME=\"Id\" "
+                      "TYPE=\"uint32\"><VALUE>7</VALUE></PROPERTY></INSTANCE>"
+                      "</VALUE.NAMEDINSTANCE>")),
      "1 1001 ModifyInstance intrinsic root/cimv2:Container\n"
      "ModifiedInstance:object={(null):P{Id:uint32=7}}\n"
      "path (null):P.Id=7\n"},
@@ -138,10 +141,10 @@ const Case cases[] = {
              "NAME=\"b\"/><NAMESPACE NAME=\"c\"/></LOCALNAMESPACEPATH><CLASSNAME NAME=\"First\"/><CLASSNAME "
              "NAME=\"Second\"/></IMETHODCALL></SIMPLEREQ>"),
      "1 1001 DeleteInstance intrinsic a/b/c:First\n"},
-    {"NoMessageId", "<CIM><MESSAGE><SIMPLEREQ><IMETHODCALL NAME=\"X\"></IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>", "1 (no id) X intrinsic (null)\n",
-     "1: No message id."},
-    {"NoProtocolVersion", "<CIM><MESSAGE ID=\"7\"><SIMPLEREQ><IMETHODCALL NAME=\"X\"/></SIMPLEREQ></MESSAGE></CIM>", "1 7 X intrinsic (null)\n",
-     "1: No protocol version."},
+    {"NoMessageId", "<CIM><MESSAGE><SIMPLEREQ><IMETHODCALL NAME=\"X\"></IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>",
+     "1 (no id) X intrinsic (null)\n", "1: No message id."},
+    {"NoProtocolVersion", "<CIM><MESSAGE ID=\"7\"><SIMPLEREQ><IMETHODCALL NAME=\"X\"/></SIMPLEREQ></MESSAGE></CIM>",
+     "1 7 X intrinsic (null)\n", "1: No protocol version."},
     {"EmbeddedObjectsInProperties",
      new_class("<CLASS NAME=\"C\"><QUALIFIER NAME=\"Version\" TYPE=\"string\"><VALUE>1</VALUE></QUALIFIER>"
                "<PROPERTY NAME=\"A\" TYPE=\"string\" EmbeddedObject=\"object\"/>"
@@ -152,7 +155,9 @@ const Case cases[] = {
                "</PROPERTY><PROPERTY NAME=\"E\" TYPE=\"string\"><QUALIFIER NAME=\"Units\" TYPE=\"string\" "
                "OVERRIDABLE=\"false\" TOSUBCLASS=\"true\"><VALUE>m</VALUE></QUALIFIER></PROPERTY></CLASS>"),
      "1 1001 CreateClass intrinsic root/cimv2:Container\n"
-     "NewClass:class={(null):C [Version:string=\"1\" flavor=0]{A:class=(null),B:class=(null),C:object=(null),D:class={root/cimv2:Inner{}} [EmbeddedObject:boolean=true flavor=0],E:string=(null) [Units:string=\"m\" flavor=10]}}\n"},
+     "NewClass:class={(null):C [Version:string=\"1\" "
+     "flavor=0]{A:class=(null),B:class=(null),C:object=(null),D:class={root/cimv2:Inner{}} "
+     "[EmbeddedObject:boolean=true flavor=0],E:string=(null) [Units:string=\"m\" flavor=10]}}\n"},
     {"InstanceWithArraysAndReferences",
      new_instance("<INSTANCE CLASSNAME=\"I\"><PROPERTY.ARRAY NAME=\"Nums\" TYPE=\"sint32\"><VALUE.ARRAY>"
                   "<VALUE>-1</VALUE><VALUE>2</VALUE></VALUE.ARRAY></PROPERTY.ARRAY><PROPERTY.ARRAY NAME=\"Empty\" "
@@ -165,7 +170,9 @@ const Case cases[] = {
                   "true</VALUE></QUALIFIER><VALUE>&lt;INSTANCE CLASSNAME=&quot;Inner&quot;/&gt;</VALUE></PROPERTY>"
                   "</INSTANCE>"),
      "1 1001 CreateInstance intrinsic root/cimv2:Container\n"
-     "NewInstance:object={(null):I{Nums:sint32[]=[-1,2],Empty:uint64[]=(null),Owner:reference={(null):CIM_Owner.Id=\"9\"} key refclass=CIM_Owner,Unset:reference=(null) key,After:boolean=false,E:object={root/cimv2:Inner{}} [EmbeddedObject:boolean=true flavor=0]}}\n"},
+     "NewInstance:object={(null):I{Nums:sint32[]=[-1,2],Empty:uint64[]=(null),Owner:reference={(null):CIM_Owner.Id="
+     "\"9\"} key refclass=CIM_Owner,Unset:reference=(null) key,After:boolean=false,E:object={root/cimv2:Inner{}} "
+     "[EmbeddedObject:boolean=true flavor=0]}}\n"},
 };
 
 class RequestDecoding : public testing::TestWithParam<Case> {};
@@ -196,11 +203,14 @@ TEST(RequestDecoding, QualifierDeclarationsGoToTheirOwnField) {
         {" ISARRAY=\"TRUE\">", "Q:string=(null) scope=507 flavor=9"},
     };
     for (const auto &[declaration, text] : cases) {
-        Message md = parse(intrinsic("SetQualifier", "root",
-                                     iparam("QualifierDeclaration", "<QUALIFIER.DECLARATION NAME=\"Q\" TYPE=\"string\"" +
-                                                                        declaration + "</QUALIFIER.DECLARATION>")));
-        EXPECT_EQ(decoded(md.get()), "1 1001 SetQualifier intrinsic root:Container\nQualifierDeclaration:string=(null)\n"
-                                     "declaration " + text + "\n");
+        Message md =
+            parse(intrinsic("SetQualifier", "root",
+                            iparam("QualifierDeclaration", "<QUALIFIER.DECLARATION NAME=\"Q\" TYPE=\"string\"" +
+                                                               declaration + "</QUALIFIER.DECLARATION>")));
+        EXPECT_EQ(decoded(md.get()),
+                  "1 1001 SetQualifier intrinsic root:Container\nQualifierDeclaration:string=(null)\n"
+                  "declaration " +
+                      text + "\n");
     }
 }
 

@@ -68,8 +68,10 @@ CIMInstance *small_instance(const char *className) {
 // embedded objects and a null value.
 CIMPropertyList *every_kind_of_property() {
     CIMPropertyList *list = newCIMPropertyList();
-    for (int type = CIM_UINT8; type <= CIM_CHAR16; ++type) add(list, (std::string("p_") + typeNameText(type)).c_str(), scalar(type, 1));
-    for (int type = CIM_UINT8; type <= CIM_CHAR16; ++type) add(list, (std::string("a_") + typeNameText(type)).c_str(), array_of(type));
+    for (int type = CIM_UINT8; type <= CIM_CHAR16; ++type)
+        add(list, (std::string("p_") + typeNameText(type)).c_str(), scalar(type, 1));
+    for (int type = CIM_UINT8; type <= CIM_CHAR16; ++type)
+        add(list, (std::string("a_") + typeNameText(type)).c_str(), array_of(type));
     add(list, "inherited", scalar(CIM_UINT32, 0), "RT_Base", 1);
     freeReturnCode(propertyAddQualifier(last(list), qualifier("Units", text("bytes"), 8 | 16)));
     freeReturnCode(propertyAddQualifier(last(list), qualifier("Key", boolean(1), 2 | 8, 1)));
@@ -101,7 +103,8 @@ CIMClass *everything_class() {
     CIMQualifierList *methodQualifiers = newCIMQualifierList();
     freeReturnCode(appendToCIMQualifierList(methodQualifiers, qualifier("Static", boolean(1), 1)));
     CIMMethodList *methods = newCIMMethodList();
-    freeReturnCode(appendToCIMMethodList(methods, newMethod(S("Run"), S("RT_Everything"), 1, methodQualifiers, CIM_UINT32, parameters)));
+    freeReturnCode(appendToCIMMethodList(
+        methods, newMethod(S("Run"), S("RT_Everything"), 1, methodQualifiers, CIM_UINT32, parameters)));
     freeReturnCode(appendToCIMMethodList(methods, newMethod(S("Stop"), nullptr, 0, nullptr, CIM_BOOLEAN, nullptr)));
 
     CIMClass *cls = newCIMClass(S("RT_Everything"), S("RT_Base"));
@@ -221,7 +224,8 @@ TEST_F(RoundTrip, QualifierDeclarations) {
         CIMQualifierType *declaration;
         const char *decoded;
     } cases[] = {
-        {newQualifierType(S("RT_Units"), 1 | 8 | 16, text("m"), CIM_STRING, 0, 1 | 8), "RT_Units:string=\"m\" scope=9 flavor=25"},
+        {newQualifierType(S("RT_Units"), 1 | 8 | 16, text("m"), CIM_STRING, 0, 1 | 8),
+         "RT_Units:string=\"m\" scope=9 flavor=25"},
         {newQualifierType(S("RT_Map"), 2 | 4, array_of(CIM_UINT32), CIM_UINT32 + CIM_ARRAY, 0, 32 | 64),
          "RT_Map:uint32[]=[4000000000,4000000001,4000000002] scope=96 flavor=6"},
         {newQualifierType(S("RT_None"), 0, nullptr, CIM_BOOLEAN, 0, 4), "RT_None:boolean=(null) scope=4 flavor=9"},
@@ -268,8 +272,10 @@ TEST_F(RoundTrip, IntrinsicParametersByName) {
 
 TEST_F(RoundTrip, ExtrinsicParametersOfEveryKind) {
     path_ = target_path("RT_Service", "svc");
-    for (int type = CIM_UINT8; type <= CIM_CHAR16; ++type) add(parameters_, (std::string("p_") + typeNameText(type)).c_str(), scalar(type, 1));
-    for (int type = CIM_UINT8; type <= CIM_CHAR16; ++type) add(parameters_, (std::string("a_") + typeNameText(type)).c_str(), array_of(type));
+    for (int type = CIM_UINT8; type <= CIM_CHAR16; ++type)
+        add(parameters_, (std::string("p_") + typeNameText(type)).c_str(), scalar(type, 1));
+    for (int type = CIM_UINT8; type <= CIM_CHAR16; ++type)
+        add(parameters_, (std::string("a_") + typeNameText(type)).c_str(), array_of(type));
     add(parameters_, "ref", newCIMValue(CIM_REFERENCE, target_path("CIM_R", "r")));
     CIMValueList *references = newCIMValueList();
     freeReturnCode(appendToCIMValueList(references, newCIMValue(CIM_REFERENCE, target_path("CIM_R", "r1"))));
@@ -283,19 +289,6 @@ TEST_F(RoundTrip, ExtrinsicParametersOfEveryKind) {
               "1 1001 Reconfigure extrinsic root/cimv2:RT_Service.Name=\"svc\",Num=4000000000");
     EXPECT_EQ(changed(listText(getMethodParameters(md->method)), {}),
               changed(listText(parameters_), by_design));
-}
-
-TEST_F(RoundTrip, ExportIndication) {
-    add(parameters_, "NewIndication", newCIMValue(CIM_OBJECT, small_instance("CIM_Alert")));
-    CIMString *name = S("ExportIndication");
-    char *body = cim_simpleexpreq_toxml(name, parameters_);
-    char *message = body ? join_header_and_message(nullptr, body, "77") : nullptr;
-    Message md = parse(message ? message : "");
-    cimxml_free(body, CIMXML_ATOMIC);
-    cimxml_free(message, CIMXML_ATOMIC);
-    freeCIMString(name);
-    EXPECT_EQ(decoded(md.get()),
-              "1 77 ExportIndication intrinsic (null)\nNewIndication:object={(null):CIM_Alert{Inner:string=\"x & y\"}}\n");
 }
 
 }  // namespace

@@ -106,9 +106,10 @@ TEST(ConformanceRequests, EveryServedOperationIsAnsweredWithAValidResponse) {
     // One xmllint run validates every answer; it names each file it rejects.
     const std::string dtd = testsupport::ownOutputDtd();
     if (!dtd.empty() && testsupport::haveXmllint()) {
-        std::ofstream(folder / "self-check.xml") << "<?xml version=\"1.0\"?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\"/>";
-        std::string complaints =
-            output_of("cd '" + folder.string() + "' && xmllint --noout --dtdvalid '" + dtd + "'" + files + " self-check.xml");
+        std::ofstream(folder / "self-check.xml")
+            << "<?xml version=\"1.0\"?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\"/>";
+        std::string complaints = output_of("cd '" + folder.string() + "' && xmllint --noout --dtdvalid '" + dtd + "'" +
+                                           files + " self-check.xml");
         std::smatch match_of_line;
         std::set<std::string> rejected;
         static const std::regex named("^(Document )?([^ :]+)\\.xml[: ]");

@@ -1,10 +1,8 @@
-// How the operation functions fail: requests that lack what they need or
-// give it with the wrong type are answered with the function's own text
+// How the operation functions fail early: requests that lack what they need
+// or give it with the wrong type are answered with the function's own text
 // before the object manager is called; a missing message or handle is
-// refused; what the object manager's failures leave as the last error.
+// refused.
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "cimxml/operations.h"
 #include "common_handlers/parse_driver.h"
@@ -31,59 +29,66 @@ std::string escaped(const std::string &text) {
 
 struct EarlyFailure {
     std::string request;
-    const char *text;
+    const char *text;  // after "CIMOMhdle_"
 };
 
-void PrintTo(const EarlyFailure &f, std::ostream *os) { *os << f.text; }
+void PrintTo(const EarlyFailure &f, std::ostream *os) { *os << "CIMOMhdle_" << f.text; }
 
 const EarlyFailure earlyFailures[] = {
-    {intrinsic("CreateInstance", ns), "CIMOMhdle_createInstance - msgData->method is null!"},
-    {intrinsic("CreateInstance", ns, iparam("NewInstance", "<CLASS NAME=\"CIM_Foo\"/>")), "CIMOMhdle_createInstance - copyCIMInstance failed."},
-    {intrinsic("DeleteInstance", ns), "CIMOMhdle_deleteInstance - copyCIMPropertyList failed!"},
-    {intrinsic("DeleteInstance", ns, instanceNameAsString), "CIMOMhdle_deleteInstance failed - InstanceName parameter is NULL!"},
-    {intrinsic("EnumerateInstanceNames", ns), "CIMOMhdle_enumerateInstanceNames - copyCIMPropertyList failed."},
-    {intrinsic("EnumerateInstanceNames", ns, classNameAsInstance), "CIMOMhdle_enumerateInstanceNames: failed - ClassName is null!"},
-    {intrinsic("EnumerateInstances", ns), "CIMOMhdle_enumerateInstances - CIMPropertyList is NULL!."},
-    {intrinsic("EnumerateInstances", ns, unrelated), "CIMOMhdle_enumerateInstances failed - ClassName parameter is null."},
-    {intrinsic("ExecQuery", ns), "CIMOMhdle_execQuery: failed - Null parameter list."},
-    {intrinsic("ExecQuery", ns, valueParam("Query", "q")), "CIMOMhdle_execQuery failed - QueryLanguage parameter is null."},
-    {intrinsic("ExecQuery", ns, valueParam("QueryLanguage", "WQL")), "CIMOMhdle_execQuery failed - Query parameter is null."},
-    {intrinsic("GetInstance", ns), "CIMOMhdle_getInstance - copyCIMPropertyList failed."},
-    {intrinsic("GetInstance", ns, unrelated), "CIMOMhdle_getInstance failed - InstanceName parameter is null."},
-    {intrinsic("ModifyInstance", ns), "CIMOMhdle_modifyInstance - null parameter list."},
-    {intrinsic("ModifyInstance", ns, unrelated), "CIMOMhdle_modifyInstance failed - modifiedInstance parameter is null"},
-    {intrinsic("Associators", ns), "CIMOMhdle_associators - null parameter list."},
-    {intrinsic("Associators", ns, unrelated), "CIMOMhdle_associators failed - ObjectName parameter type is null."},
-    {intrinsic("Associators", ns, iparam("ObjectName", "<INSTANCENAME CLASSNAME=\"CIM_Foo\"/>")), "CIMOMhdle_associators failed - Could not get ObjectName parameter."},
-    {intrinsic("AssociatorNames", ns), "CIMOMhdle_associatorNames - null parameter list."},
-    {intrinsic("AssociatorNames", ns, iparam("ObjectName", instanceXml("CIM_Foo", "Name", "a"))), "CIMOMhdle_associatorNames failed - ObjectName parameter is null."},
-    {intrinsic("References", ns), "CIMOMhdle_references - copyCIMPropertyList failed."},
-    {intrinsic("References", ns, unrelated), "CIMOMhdle_references failed - ObjectName parameter type is null."},
-    {intrinsic("ReferenceNames", ns), "CIMOMhdle_referenceNames - parameter list is null."},
-    {intrinsic("ReferenceNames", ns, unrelated), "CIMOMhdle_referenceNames failed - ObjectName parameter type is null."},
+    {intrinsic("CreateInstance", ns), "createInstance - msgData->method is null!"},
+    {intrinsic("CreateInstance", ns, iparam("NewInstance", "<CLASS NAME=\"CIM_Foo\"/>")),
+     "createInstance - copyCIMInstance failed."},
+    {intrinsic("DeleteInstance", ns), "deleteInstance - copyCIMPropertyList failed!"},
+    {intrinsic("DeleteInstance", ns, instanceNameAsString), "deleteInstance failed - InstanceName parameter is NULL!"},
+    {intrinsic("EnumerateInstanceNames", ns), "enumerateInstanceNames - copyCIMPropertyList failed."},
+    {intrinsic("EnumerateInstanceNames", ns, classNameAsInstance),
+     "enumerateInstanceNames: failed - ClassName is null!"},
+    {intrinsic("EnumerateInstances", ns), "enumerateInstances - CIMPropertyList is NULL!."},
+    {intrinsic("EnumerateInstances", ns, unrelated), "enumerateInstances failed - ClassName parameter is null."},
+    {intrinsic("ExecQuery", ns), "execQuery: failed - Null parameter list."},
+    {intrinsic("ExecQuery", ns, valueParam("Query", "q")), "execQuery failed - QueryLanguage parameter is null."},
+    {intrinsic("ExecQuery", ns, valueParam("QueryLanguage", "WQL")), "execQuery failed - Query parameter is null."},
+    {intrinsic("GetInstance", ns), "getInstance - copyCIMPropertyList failed."},
+    {intrinsic("GetInstance", ns, unrelated), "getInstance failed - InstanceName parameter is null."},
+    {intrinsic("ModifyInstance", ns), "modifyInstance - null parameter list."},
+    {intrinsic("ModifyInstance", ns, unrelated), "modifyInstance failed - modifiedInstance parameter is null"},
+    {intrinsic("Associators", ns), "associators - null parameter list."},
+    {intrinsic("Associators", ns, unrelated), "associators failed - ObjectName parameter type is null."},
+    {intrinsic("Associators", ns, iparam("ObjectName", "<INSTANCENAME CLASSNAME=\"CIM_Foo\"/>")),
+     "associators failed - Could not get ObjectName parameter."},
+    {intrinsic("AssociatorNames", ns), "associatorNames - null parameter list."},
+    {intrinsic("AssociatorNames", ns, iparam("ObjectName", instanceXml("CIM_Foo", "Name", "a"))),
+     "associatorNames failed - ObjectName parameter is null."},
+    {intrinsic("References", ns), "references - copyCIMPropertyList failed."},
+    {intrinsic("References", ns, unrelated), "references failed - ObjectName parameter type is null."},
+    {intrinsic("ReferenceNames", ns), "referenceNames - parameter list is null."},
+    {intrinsic("ReferenceNames", ns, unrelated), "referenceNames failed - ObjectName parameter type is null."},
     // A failed method call is answered in the intrinsic form.
-    {request("<SIMPLEREQ>\n<METHODCALL NAME=\"Reset\">\n</METHODCALL>\n</SIMPLEREQ>\n"), "CIMOMhdle_invokeMethod: failed - Null parameter(s)."},
-    {exportRequest(""), "CIMOMhdle_exportIndication: failed - Null parameter list."},
-    {exportRequest("<EXPPARAMVALUE NAME=\"Other\"><VALUE>x</VALUE></EXPPARAMVALUE>\n"), "CIMOMhdle_exportIndication failed - NewIndication parameter is null!"},
-    {intrinsic("DeleteClass", ns), "CIMOMhdle_deleteClass - failed; Null parameter list."},
-    {intrinsic("DeleteClass", ns, unrelated), "CIMOMhdle_deleteClass failed - ClassName parameter is null."},
-    {intrinsic("DeleteQualifier", ns), "CIMOMhdle_deleteQualifier: failed - Null parameter list."},
-    {intrinsic("DeleteQualifier", ns, unrelated), "CIMOMhdle_deleteQualifier failed - QualifierName parameter is null."},
-    {intrinsic("GetQualifier", ns), "CIMOMhdle_getQualifier: failed - Null parameter list."},
-    {intrinsic("GetClass", ns), "CIMOMhdle_getClass: copyCIMPropertyList failed."},
-    {intrinsic("GetClass", ns, classNameAsInstance), "CIMOMhdle_getClass - failed; ClassName parameter is null."},
-    {intrinsic("GetClass", ns, valueParam("LocalOnly", "true")), "CIMOMhdle_getClass - failed; ClassName parameter is null."},
-    {intrinsic("GetClass", "", classNameParam("CIM_Foo")), "CIMOMhdle_getClass: failed - Null parameter(s)."},
-    {intrinsic("ModifyClass", ns), "CIMOMhdle_modifyClass: failed - Null parameter list."},
-    {intrinsic("ModifyClass", ns, iparam("ModifiedClass", instanceXml("CIM_Foo", "Name", "a"))), "CIMOMhdle_modifyClass - failed; Null parameter."},
-    {intrinsic("CreateClass", ns), "CIMOMhdle_createClass failed - Null parameter list."},
-    {intrinsic("CreateClass", ns, unrelated), "CIMOMhdle_createClass failed - NewClass parameter is null."},
-    {intrinsic("GetProperty", ns), "CIMOMhdle_getProperty: failed - Null parameter list."},
-    {intrinsic("GetProperty", ns, caption), "CIMOMhdle_getProperty - No InstanceName parameter."},
-    {intrinsic("GetProperty", ns, fooKey), "CIMOMhdle_getProperty failed - PropertyName parameter is null!"},
-    {intrinsic("SetProperty", ns), "CIMOMhdle_setProperty - failed; Null parameter list."},
-    {intrinsic("SetProperty", ns, instanceNameAsString + caption), "CIMOMhdle_setProperty - No InstanceName parameter."},
-    {intrinsic("SetProperty", ns, fooKey), "CIMOMhdle_setProperty failed - PropertyName parameter is null!"},
+    {request("<SIMPLEREQ>\n<METHODCALL NAME=\"Reset\">\n</METHODCALL>\n</SIMPLEREQ>\n"),
+     "invokeMethod: failed - Null parameter(s)."},
+    {exportRequest(""), "exportIndication: failed - Null parameter list."},
+    {exportRequest("<EXPPARAMVALUE NAME=\"Other\"><VALUE>x</VALUE></EXPPARAMVALUE>\n"),
+     "exportIndication failed - NewIndication parameter is null!"},
+    {intrinsic("DeleteClass", ns), "deleteClass - failed; Null parameter list."},
+    {intrinsic("DeleteClass", ns, unrelated), "deleteClass failed - ClassName parameter is null."},
+    {intrinsic("DeleteQualifier", ns), "deleteQualifier: failed - Null parameter list."},
+    {intrinsic("DeleteQualifier", ns, unrelated), "deleteQualifier failed - QualifierName parameter is null."},
+    {intrinsic("GetQualifier", ns), "getQualifier: failed - Null parameter list."},
+    {intrinsic("GetClass", ns), "getClass: copyCIMPropertyList failed."},
+    {intrinsic("GetClass", ns, classNameAsInstance), "getClass - failed; ClassName parameter is null."},
+    {intrinsic("GetClass", ns, valueParam("LocalOnly", "true")), "getClass - failed; ClassName parameter is null."},
+    {intrinsic("GetClass", "", classNameParam("CIM_Foo")), "getClass: failed - Null parameter(s)."},
+    {intrinsic("ModifyClass", ns), "modifyClass: failed - Null parameter list."},
+    {intrinsic("ModifyClass", ns, iparam("ModifiedClass", instanceXml("CIM_Foo", "Name", "a"))),
+     "modifyClass - failed; Null parameter."},
+    {intrinsic("CreateClass", ns), "createClass failed - Null parameter list."},
+    {intrinsic("CreateClass", ns, unrelated), "createClass failed - NewClass parameter is null."},
+    {intrinsic("GetProperty", ns), "getProperty: failed - Null parameter list."},
+    {intrinsic("GetProperty", ns, caption), "getProperty - No InstanceName parameter."},
+    {intrinsic("GetProperty", ns, fooKey), "getProperty failed - PropertyName parameter is null!"},
+    {intrinsic("SetProperty", ns), "setProperty - failed; Null parameter list."},
+    {intrinsic("SetProperty", ns, instanceNameAsString + caption), "setProperty - No InstanceName parameter."},
+    {intrinsic("SetProperty", ns, fooKey), "setProperty failed - PropertyName parameter is null!"},
 };
 
 class EarlyFailures : public testing::TestWithParam<EarlyFailure> {};
@@ -94,13 +99,12 @@ TEST_P(EarlyFailures, AreAnsweredWithTheirTextAndCallNoSlot) {
     cimom.answerEverySlot();
     LogCapture log(0);
     // Answered as the operation named in the text, an export in the method form.
-    std::string name = f.text + 10;
-    name = name.substr(0, name.find_first_of(" :"));
+    std::string text = "CIMOMhdle_" + std::string(f.text), name = text.substr(10, text.find_first_of(" :") - 10);
     name[0] = static_cast<char>(name[0] - 'a' + 'A');
     EXPECT_EQ(requestmix::respond(f.request, cimom.handle()),
               simpleResponse(name == "ExportIndication" ? "METHODRESPONSE" : "IMETHODRESPONSE", name,
-                             "<ERROR CODE=\"1\" DESCRIPTION=\"" + escaped(f.text) + "\"/>\n"));
-    EXPECT_TRUE(log.contains(f.text, 0));
+                             "<ERROR CODE=\"1\" DESCRIPTION=\"" + escaped(text) + "\"/>\n"));
+    EXPECT_TRUE(log.contains(text, 0));
     EXPECT_EQ(cimom.callsText(), "");
 }
 
@@ -143,55 +147,5 @@ TEST(EarlyFailures, NullMessageOrHandle) {
     }
     EXPECT_EQ(cimom.callsText(), "");
 }
-
-struct LeftError {
-    const char *name;
-    OperationFunction function;
-    std::string request;
-    std::function<void(CimomDouble &, CIMOMHandle &)> setup;
-    std::string lastError;
-    const char *logged;  // a line logged on the way, or NULL
-};
-
-void PrintTo(const LeftError &e, std::ostream *os) { *os << e.name; }
-
-const std::string alert = exportRequest("<EXPPARAMVALUE NAME=\"NewIndication\">" +
-                                        instanceXml("CIM_Alert", "Message", "m") + "</EXPPARAMVALUE>\n");
-
-const LeftError leftErrors[] = {
-    {"AStatusOfTheObjectManager", CIMOMhdle_getInstance, intrinsic("GetInstance", ns, fooKey),
-     [](CimomDouble &cimom, CIMOMHandle &) { cimom.setStatus("pfn_getInstance", 6, "not found"); }, "6: not found",
-     nullptr},
-    {"AFailedDeletion", CIMOMhdle_deleteInstance, intrinsic("DeleteInstance", ns, fooKey),
-     [](CimomDouble &cimom, CIMOMHandle &) { cimom.setStatus("pfn_deleteInstance", 6, "gone"); }, "6: gone",
-     "CIMOMhdle_deleteInstance - failed!"},
-    {"NoInstanceList", CIMOMhdle_enumerateInstances, intrinsic("EnumerateInstances", ns, classNameParam("CIM_Foo")),
-     [](CimomDouble &, CIMOMHandle &) {}, "1: CIMOMhdle_enumerateInstances - pfn_enumerateInstances failed!",
-     "CIMOMhdle_enumerateInstances - pfn_enumerateInstances failed!"},
-    {"NoDeliverySlot", CIMOMhdle_exportIndication, alert,
-     [](CimomDouble &, CIMOMHandle &table) { table.pfn_deliverIndication = nullptr; }, unchanged, nullptr},
-    {"NothingButAWarningWithoutClassName", CIMOMhdle_enumerateClassNames, intrinsic("EnumerateClassNames", ns),
-     [](CimomDouble &cimom, CIMOMHandle &) { cimom.answerEverySlot(); }, unchanged,
-     "CIMOMhdle_enumerateClassNames - ClassName parameter is null."},
-};
-
-class ObjectManagerFailures : public testing::TestWithParam<LeftError> {};
-
-TEST_P(ObjectManagerFailures, LeaveTheirLastErrorAndAreStillAnswered) {
-    const LeftError &e = GetParam();
-    CimomDouble cimom;
-    CIMOMHandle table = *cimom.handle();
-    e.setup(cimom, table);
-    LogCapture log(1);
-    markLastError();
-    EXPECT_EQ(run(e.function, e.request, &table), 1);
-    EXPECT_EQ(lastError(), e.lastError);
-    if (e.logged) {
-        EXPECT_TRUE(log.contains(e.logged)) << e.logged;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Operations, ObjectManagerFailures, testing::ValuesIn(leftErrors),
-                         [](const testing::TestParamInfo<LeftError> &info) { return info.param.name; });
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Whole responses, byte for byte, to one success and one failure of every
-// operation, and to the object manager's odd answers, each sent through the
-// exported request handler.
+// One success and one failure of every operation through the exported
+// request handler: the call the object manager gets (with the defaults of
+// the operation's parameters) and the whole response, byte for byte; then
+// the object manager's odd answers.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -77,69 +78,90 @@ std::string with_body(const std::string &response, const std::string &body) {
 struct Operation {
     const char *name;
     std::string request;
-    const char *slot;
     void *(*result)();   // what the object manager hands over (NULL: nothing)
     std::string answer;  // the whole response when it succeeds
+    std::string calls;   // what the object manager is called with
+    std::string slot() const { return calls.substr(0, calls.find('(')); }
 };
 
 void PrintTo(const Operation &o, std::ostream *os) { *os << o.name; }
 
 const Operation operations[] = {
     {"CreateInstance", intrinsic("CreateInstance", ns, iparam("NewInstance", instanceXml("CIM_Foo", "Name", "a"))),
-     "pfn_createInstance", []() -> void * { return foo_path(); }, ok("CreateInstance", fooName)},
-    {"ExportIndication", exportRequest(alert), "pfn_deliverIndication", nullptr, exportAnswer},
-    {"EnumerateQualifiers", intrinsic("EnumerateQualifiers", ns), "pfn_enumerateQualifiers",
+     []() -> void * { return foo_path(); }, ok("CreateInstance", fooName),
+     "pfn_createInstance(path=root/cimv2:CIM_Foo, instance=root/cimv2:CIM_Foo{Name:string=\"a\"})\n"},
+    {"ExportIndication", exportRequest(alert), nullptr, exportAnswer,
+     "pfn_deliverIndication(path=(null), indication=(null):CIM_Alert{Message:string=\"disk full\"})\n"},
+    {"EnumerateQualifiers", intrinsic("EnumerateQualifiers", ns),
      [] { return list_of(newCIMQualifierTypeList(), makeQualifierDeclaration(L"Abstract")); },
-     ok("EnumerateQualifiers", abstractDeclaration)},
-    {"EnumerateClasses", intrinsic("EnumerateClasses", ns), "pfn_enumerateClasses",
+     ok("EnumerateQualifiers", abstractDeclaration), "pfn_enumerateQualifiers(path=root/cimv2:Container)\n"},
+    {"EnumerateClasses", intrinsic("EnumerateClasses", ns),
      [] { return list_of(newCIMClassList(), newCIMClass(newCIMString(L"CIM_Foo"), nullptr)); },
-     ok("EnumerateClasses", "<CLASS NAME=\"CIM_Foo\">\n</CLASS>\n")},
-    {"EnumerateClassNames", intrinsic("EnumerateClassNames", ns), "pfn_enumerateClassNames",
+     ok("EnumerateClasses", "<CLASS NAME=\"CIM_Foo\">\n</CLASS>\n"),
+     "pfn_enumerateClasses(path=root/cimv2:(none), deepInheritance=0, localOnly=1, includeQualifiers=1, "
+     "includeClassOrigin=0)\n"},
+    {"EnumerateClassNames", intrinsic("EnumerateClassNames", ns),
      [] { return list_of(newCIMObjectPathList(), newObjectPathWithName(newCIMString(L"CIM_Foo"))); },
-     ok("EnumerateClassNames", "<CLASSNAME NAME=\"CIM_Foo\"/>\n")},
-    {"DeleteQualifier", intrinsic("DeleteQualifier", ns, valueParam("QualifierName", "Abstract")),
-     "pfn_deleteQualifier", nullptr, ok("DeleteQualifier")},
-    {"GetQualifier", intrinsic("GetQualifier", ns, valueParam("QualifierName", "Abstract")), "pfn_getQualifier",
-     []() -> void * { return makeQualifierDeclaration(L"Abstract"); }, ok("GetQualifier", abstractDeclaration)},
+     ok("EnumerateClassNames", "<CLASSNAME NAME=\"CIM_Foo\"/>\n"),
+     "pfn_enumerateClassNames(path=root/cimv2:(none), deepInheritance=0)\n"},
+    {"DeleteQualifier", intrinsic("DeleteQualifier", ns, valueParam("QualifierName", "Abstract")), nullptr,
+     ok("DeleteQualifier"), "pfn_deleteQualifier(path=root/cimv2:Abstract)\n"},
+    {"GetQualifier", intrinsic("GetQualifier", ns, valueParam("QualifierName", "Abstract")),
+     []() -> void * { return makeQualifierDeclaration(L"Abstract"); }, ok("GetQualifier", abstractDeclaration),
+     "pfn_getQualifier(nameSpace=root/cimv2, qualifierName=Abstract)\n"},
     {"SetQualifier",
-     intrinsic("SetQualifier", ns,
-               iparam("QualifierDeclaration",
-                      "<QUALIFIER.DECLARATION NAME=\"A\" TYPE=\"boolean\"><VALUE>false</VALUE></QUALIFIER.DECLARATION>")),
-     "pfn_setQualifier", nullptr, ok("SetQualifier")},
-    {"CreateClass", intrinsic("CreateClass", ns, iparam("NewClass", "<CLASS NAME=\"CIM_New\"/>")), "pfn_createClass",
-     nullptr, ok("CreateClass")},
-    {"DeleteClass", intrinsic("DeleteClass", ns, fooClass), "pfn_deleteClass", nullptr, ok("DeleteClass")},
-    {"GetClass", intrinsic("GetClass", ns, fooClass), "pfn_getClass",
+     intrinsic(
+         "SetQualifier", ns,
+         iparam("QualifierDeclaration",
+                "<QUALIFIER.DECLARATION NAME=\"A\" TYPE=\"boolean\"><VALUE>false</VALUE></QUALIFIER.DECLARATION>")),
+     nullptr, ok("SetQualifier"),
+     "pfn_setQualifier(path=root/cimv2:Container, declaration=A:boolean=false scope=507 flavor=9)\n"},
+    {"CreateClass", intrinsic("CreateClass", ns, iparam("NewClass", "<CLASS NAME=\"CIM_New\"/>")), nullptr,
+     ok("CreateClass"), "pfn_createClass(path=root/cimv2:CIM_New, newClass=root/cimv2:CIM_New{})\n"},
+    {"DeleteClass", intrinsic("DeleteClass", ns, fooClass), nullptr, ok("DeleteClass"),
+     "pfn_deleteClass(path=root/cimv2:CIM_Foo)\n"},
+    {"GetClass", intrinsic("GetClass", ns, fooClass),
      []() -> void * { return newCIMClass(newCIMString(L"CIM_Foo"), nullptr); },
-     ok("GetClass", "<CLASS NAME=\"CIM_Foo\">\n</CLASS>\n")},
-    {"ModifyClass", intrinsic("ModifyClass", ns, iparam("ModifiedClass", "<CLASS NAME=\"CIM_Foo\"/>")),
-     "pfn_modifyClass", nullptr, ok("ModifyClass")},
-    {"GetProperty", intrinsic("GetProperty", ns, fooKey + valueParam("PropertyName", "Caption")), "pfn_getProperty",
+     ok("GetClass", "<CLASS NAME=\"CIM_Foo\">\n</CLASS>\n"),
+     "pfn_getClass(path=root/cimv2:CIM_Foo, localOnly=1, includeQualifiers=1, includeClassOrigin=0, "
+     "propertyList=(null))\n"},
+    {"ModifyClass", intrinsic("ModifyClass", ns, iparam("ModifiedClass", "<CLASS NAME=\"CIM_Foo\"/>")), nullptr,
+     ok("ModifyClass"), "pfn_modifyClass(path=root/cimv2:CIM_Foo, modifiedClass=root/cimv2:CIM_Foo{})\n"},
+    {"GetProperty", intrinsic("GetProperty", ns, fooKey + valueParam("PropertyName", "Caption")),
      []() -> void * { return newCIMValue(CIM_STRING, newCIMString(L"hello & <bye>")); },
-     ok("GetProperty", "<VALUE>hello &amp; &lt;bye&gt;</VALUE>\n")},
+     ok("GetProperty", "<VALUE>hello &amp; &lt;bye&gt;</VALUE>\n"),
+     "pfn_getProperty(instancePath=root/cimv2:CIM_Foo.Name=\"a\", propertyName=Caption)\n"},
     {"SetProperty",
      intrinsic("SetProperty", ns, fooKey + valueParam("PropertyName", "Caption") + valueParam("NewValue", "x")),
-     "pfn_setProperty", nullptr, ok("SetProperty")},
+     nullptr, ok("SetProperty"),
+     "pfn_setProperty(instancePath=root/cimv2:CIM_Foo.Name=\"a\", propertyName=Caption, newValue=string \"x\")\n"},
     {"ModifyInstance",
      intrinsic("ModifyInstance", ns,
                iparam("ModifiedInstance", "<VALUE.NAMEDINSTANCE>" + instanceName("CIM_Foo", "a") +
                                               instanceXml("CIM_Foo", "Name", "a") + "</VALUE.NAMEDINSTANCE>")),
-     "pfn_setInstance", nullptr, ok("ModifyInstance")},
-    {"DeleteInstance", intrinsic("DeleteInstance", ns, fooKey), "pfn_deleteInstance", nullptr, ok("DeleteInstance")},
-    {"EnumerateInstances", intrinsic("EnumerateInstances", ns, fooClass), "pfn_enumerateInstances",
+     nullptr, ok("ModifyInstance"),
+     "pfn_setInstance(path=root/cimv2:CIM_Foo.Name=\"a\", instance=root/cimv2:CIM_Foo{Name:string=\"a\"}, "
+     "includeQualifiers=1, propertyList=(null))\n"},
+    {"DeleteInstance", intrinsic("DeleteInstance", ns, fooKey), nullptr, ok("DeleteInstance"),
+     "pfn_deleteInstance(instancePath=root/cimv2:CIM_Foo.Name=\"a\")\n"},
+    {"EnumerateInstances", intrinsic("EnumerateInstances", ns, fooClass),
      [] { return list_of(newCIMInstanceList(), foo()); },
-     ok("EnumerateInstances", "<VALUE.NAMEDINSTANCE>\n" + fooName + fooXml + "</VALUE.NAMEDINSTANCE>\n")},
-    {"EnumerateInstanceNames", intrinsic("EnumerateInstanceNames", ns, fooClass), "pfn_enumerateInstanceNames",
-     [] { return list_of(newCIMObjectPathList(), foo_path()); }, ok("EnumerateInstanceNames", fooName)},
-    {"GetInstance", intrinsic("GetInstance", ns, fooKey), "pfn_getInstance", []() -> void * { return foo(); },
-     ok("GetInstance", fooXml)},
+     ok("EnumerateInstances", "<VALUE.NAMEDINSTANCE>\n" + fooName + fooXml + "</VALUE.NAMEDINSTANCE>\n"),
+     "pfn_enumerateInstances(path=root/cimv2:CIM_Foo, localOnly=1, deepInheritance=1, includeQualifiers=0, "
+     "includeClassOrigin=0, propertyList=(null))\n"},
+    {"EnumerateInstanceNames", intrinsic("EnumerateInstanceNames", ns, fooClass),
+     [] { return list_of(newCIMObjectPathList(), foo_path()); }, ok("EnumerateInstanceNames", fooName),
+     "pfn_enumerateInstanceNames(path=root/cimv2:CIM_Foo)\n"},
+    {"GetInstance", intrinsic("GetInstance", ns, fooKey), []() -> void * { return foo(); }, ok("GetInstance", fooXml),
+     "pfn_getInstance(instancePath=root/cimv2:CIM_Foo.Name=\"a\", localOnly=1, includeQualifiers=0, "
+     "includeClassOrigin=0, propertyList=(null))\n"},
     {"ExecQuery",
      intrinsic("ExecQuery", ns, valueParam("QueryLanguage", "WQL") + valueParam("Query", "SELECT * FROM CIM_Foo")),
-     "pfn_execQuery", [] { return list_of(newCIMInstanceList(), foo()); },
-     ok("ExecQuery", "<VALUE.OBJECT>\n" + fooXml + "</VALUE.OBJECT>\n")},
+     [] { return list_of(newCIMInstanceList(), foo()); },
+     ok("ExecQuery", "<VALUE.OBJECT>\n" + fooXml + "</VALUE.OBJECT>\n"),
+     "pfn_execQuery(path=root/cimv2:Container, query=SELECT * FROM CIM_Foo, queryLanguage=WQL)\n"},
     // The double also fills the output parameters, as the test sets it.
     {"InvokeMethod", extrinsic("Reset", ns, "CIM_Foo", "<PARAMVALUE NAME=\"Force\"><VALUE>true</VALUE></PARAMVALUE>\n"),
-     "pfn_invokeMethod",
      []() -> void * {
          uint32_t zero = 0;
          return newCIMValue(CIM_UINT32, &zero);
@@ -147,17 +169,24 @@ const Operation operations[] = {
      simpleResponse("METHODRESPONSE", "Reset",
                     "<RETURNVALUE PARAMTYPE=\"uint32\">\n<VALUE>0</VALUE>\n</RETURNVALUE>\n"
                     "<PARAMVALUE NAME=\"Message\" PARAMTYPE=\"string\">\n<VALUE>done</VALUE>\n</PARAMVALUE>\n"
-                    "<PARAMVALUE NAME=\"Count\" PARAMTYPE=\"uint32\">\n<VALUE>2</VALUE>\n</PARAMVALUE>\n")},
-    {"Associators", intrinsic("Associators", ns, fooObject), "pfn_associators",
-     [] { return list_of(newCIMInstanceList(), foo()); }, ok("Associators", fooWithPath)},
-    {"AssociatorNames", intrinsic("AssociatorNames", ns, fooObject), "pfn_associatorNames",
-     [] { return list_of(newCIMObjectPathList(), foo_path()); },
-     ok("AssociatorNames", fooObjectPath)},
-    {"References", intrinsic("References", ns, fooObject), "pfn_references",
-     [] { return list_of(newCIMInstanceList(), foo()); }, ok("References", fooWithPath)},
-    {"ReferenceNames", intrinsic("ReferenceNames", ns, fooObject), "pfn_referenceNames",
-     [] { return list_of(newCIMObjectPathList(), foo_path()); },
-     ok("ReferenceNames", fooObjectPath)},
+                    "<PARAMVALUE NAME=\"Count\" PARAMTYPE=\"uint32\">\n<VALUE>2</VALUE>\n</PARAMVALUE>\n"),
+     "pfn_invokeMethod(path=root/cimv2:CIM_Foo, methodName=Reset, inParameters={Force:string=\"true\"}, "
+     "outParameters={})\n"},
+    {"Associators", intrinsic("Associators", ns, fooObject), [] { return list_of(newCIMInstanceList(), foo()); },
+     ok("Associators", fooWithPath),
+     "pfn_associators(path=root/cimv2:CIM_Foo, assocClass=(null), resultClass=(null), role=(null), resultRole=(null), "
+     "includeQualifiers=0, includeClassOrigin=0, propertyList=(null))\n"},
+    {"AssociatorNames", intrinsic("AssociatorNames", ns, fooObject),
+     [] { return list_of(newCIMObjectPathList(), foo_path()); }, ok("AssociatorNames", fooObjectPath),
+     "pfn_associatorNames(path=root/cimv2:CIM_Foo, assocClass=(null), resultClass=(null), role=(null), "
+     "resultRole=(null))\n"},
+    {"References", intrinsic("References", ns, fooObject), [] { return list_of(newCIMInstanceList(), foo()); },
+     ok("References", fooWithPath),
+     "pfn_references(path=root/cimv2:CIM_Foo, resultClass=(null), role=(null), includeQualifiers=0, "
+     "includeClassOrigin=0, propertyList=(null))\n"},
+    {"ReferenceNames", intrinsic("ReferenceNames", ns, fooObject),
+     [] { return list_of(newCIMObjectPathList(), foo_path()); }, ok("ReferenceNames", fooObjectPath),
+     "pfn_referenceNames(path=root/cimv2:CIM_Foo, resultClass=(null), role=(null))\n"},
 };
 
 void output_parameters(CIMPropertyList *out) {
@@ -173,14 +202,14 @@ class OperationAnswers : public testing::TestWithParam<Operation> {
 protected:
     CimomDouble cimom;
     void SetUp() override {
-        if (GetParam().result) cimom.setResult(GetParam().slot, GetParam().result);
+        if (GetParam().result) cimom.setResult(GetParam().slot(), GetParam().result);
         cimom.setInvokeOutput(output_parameters);
     }
 };
 
-TEST_P(OperationAnswers, WriteTheObjectManagersResult) {
+TEST_P(OperationAnswers, PassTheRequestOnAndWriteTheResult) {
     EXPECT_EQ(respond(GetParam().request, cimom.handle()), GetParam().answer);
-    EXPECT_EQ(cimom.callCount(GetParam().slot), 1u);
+    EXPECT_EQ(cimom.callsText(), GetParam().calls);
 }
 
 // The result made all the same is not written; a failed delivery of an
@@ -188,10 +217,10 @@ TEST_P(OperationAnswers, WriteTheObjectManagersResult) {
 TEST_P(OperationAnswers, WriteTheObjectManagersError) {
     const Operation &o = GetParam();
     int code = 1 + static_cast<int>(std::string(o.name).size()) % 17;
-    cimom.setStatus(o.slot, code, "failed: <" + std::string(o.name) + "> & more");
+    cimom.setStatus(o.slot(), code, "failed: <" + std::string(o.name) + "> & more");
     std::string error = "<ERROR CODE=\"" + std::to_string(code) + "\" DESCRIPTION=\"failed: &lt;" + o.name +
                         "&gt; &amp; more\"/>\n";
-    EXPECT_EQ(respond(o.request, cimom.handle()), o.slot == std::string("pfn_deliverIndication")
+    EXPECT_EQ(respond(o.request, cimom.handle()), o.slot() == "pfn_deliverIndication"
                                                       ? exportAnswer
                                                       : with_body(o.answer, error));
 }
@@ -210,6 +239,7 @@ struct OddAnswer {
     // Sets the double up, or changes slots of a copy of its table.
     std::function<void(CimomDouble &, CIMOMHandle &)> setup;
     std::string response;
+    const char *logged = nullptr;  // a line logged on the way
 };
 
 void PrintTo(const OddAnswer &a, std::ostream *os) { *os << a.name; }
@@ -222,7 +252,14 @@ const OddAnswer oddAnswers[] = {
     {"NoListWithStatusZero", intrinsic("EnumerateClasses", ns), [](CimomDouble &, CIMOMHandle &) {},
      failed("EnumerateClasses", "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n")},
     {"NoInstancesWithStatusZero", intrinsic("EnumerateInstances", ns, fooClass), [](CimomDouble &, CIMOMHandle &) {},
-     failed("EnumerateInstances", "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n")},
+     failed("EnumerateInstances", "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n"),
+     "CIMOMhdle_enumerateInstances - pfn_enumerateInstances failed!"},
+    {"AFailedDeletion", intrinsic("DeleteInstance", ns, fooKey),
+     [](CimomDouble &cimom, CIMOMHandle &) { cimom.setStatus("pfn_deleteInstance", 6); },
+     failed("DeleteInstance", "<ERROR CODE=\"6\" />\n"), "CIMOMhdle_deleteInstance - failed!"},
+    {"NoClassNameToEnumerateFrom", intrinsic("EnumerateClassNames", ns),
+     [](CimomDouble &cimom, CIMOMHandle &) { cimom.setResult("pfn_enumerateClassNames", newCIMObjectPathList); },
+     ok("EnumerateClassNames"), "CIMOMhdle_enumerateClassNames - ClassName parameter is null."},
     {"AStatusWithoutDescription", intrinsic("SetQualifier", ns),
      [](CimomDouble &cimom, CIMOMHandle &) { cimom.setStatus("pfn_setQualifier", 2); },
      failed("SetQualifier", "<ERROR CODE=\"2\" />\n")},
@@ -251,11 +288,14 @@ const OddAnswer oddAnswers[] = {
 class OddAnswers : public testing::TestWithParam<OddAnswer> {};
 
 TEST_P(OddAnswers, AreWrittenWhole) {
-    LogCapture quiet(0);
+    LogCapture log(1);
     CimomDouble cimom;
     CIMOMHandle table = *cimom.handle();
     GetParam().setup(cimom, table);
     EXPECT_EQ(respond(GetParam().request, &table), GetParam().response);
+    if (GetParam().logged) {
+        EXPECT_TRUE(log.contains(GetParam().logged)) << GetParam().logged;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(ObjectManager, OddAnswers, testing::ValuesIn(oddAnswers),

@@ -1,6 +1,6 @@
 // The exported request handler: texts it refuses, names it does not serve,
-// documents that do not decode, large requests, the response record, the
-// per-thread last error and the heap after many requests.
+// documents that do not decode, large requests, the response record and
+// the heap after many requests.
 #include <gtest/gtest.h>
 
 #include <malloc.h>
@@ -113,9 +113,10 @@ TEST(UndecodableRequests, AreAnsweredWithWhatTheThreadHolds) {
     EXPECT_TRUE(log.containsFragment("Parse error at line 1"));
     // A document without a call element keeps its message id.
     setLastError(1, "no call");
-    EXPECT_EQ(respond("<CIM><MESSAGE ID=\"77\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ>METHODCALL</SIMPLEREQ></MESSAGE></CIM>",
-                      cimom.handle()),
-              error_response("77", "Unknown", "<ERROR CODE=\"1\" DESCRIPTION=\"no call\"/>\n"));
+    EXPECT_EQ(
+        respond("<CIM><MESSAGE ID=\"77\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ>METHODCALL</SIMPLEREQ></MESSAGE></CIM>",
+                cimom.handle()),
+        error_response("77", "Unknown", "<ERROR CODE=\"1\" DESCRIPTION=\"no call\"/>\n"));
     // A thread that holds no last error answers status 1.
     std::string response;
     std::thread([&] { response = respond("<CIM><IMETHODCALL NAME=\"GetClass\">", cimom.handle()); }).join();
@@ -149,8 +150,9 @@ TEST(LargeRequests, AnInstanceOfSeveralMegabytesIsPassedOnWhole) {
         respond(intrinsic("CreateInstance", ns, iparam("NewInstance", instanceXml("CIM_Foo", "Name", big))),
                 cimom.handle());
     EXPECT_NE(response.find("<IMETHODRESPONSE NAME=\"CreateInstance\">\n<IRETURNVALUE>"), std::string::npos);
-    EXPECT_EQ(cimom.callsText(),
-              "pfn_createInstance(path=root/cimv2:CIM_Foo, instance=root/cimv2:CIM_Foo{Name:string=\"" + big + "\"})\n");
+    EXPECT_EQ(
+        cimom.callsText(),
+        "pfn_createInstance(path=root/cimv2:CIM_Foo, instance=root/cimv2:CIM_Foo{Name:string=\"" + big + "\"})\n");
 }
 
 TEST(ResponseRecord, GivesTheSameTextUntilReleasedAndIsMeasuredOncePerCall) {
@@ -174,14 +176,6 @@ TEST(ResponseRecord, GivesTheSameTextUntilReleasedAndIsMeasuredOncePerCall) {
     EXPECT_EQ(after.count - before.count, 4u);
 }
 
-TEST(LastError, StaysWithItsThread) {
-    CimomDouble cimom;
-    LogCapture log(-1);
-    setLastError(6, "this thread's");
-    std::thread([&] { respond(intrinsic("GetClass", ns), cimom.handle()); }).join();
-    EXPECT_EQ(lastError(), "6: this thread's");
-}
-
 // The module frees what it owns: once warmed up, the same requests again and
 // again leave the ordinary heap (where CIM objects live) where it was.
 TEST(Resources, RepeatedRequestsDoNotGrowTheHeap) {
@@ -191,24 +185,19 @@ TEST(Resources, RepeatedRequestsDoNotGrowTheHeap) {
     cimom.setRecording(false);
     LogCapture log(-1);
     const std::string fooKey = iparam("InstanceName", instanceName("CIM_Foo", "a"));
-    const std::string requests[] = {
-        getClass,
-        intrinsic("EnumerateInstances", ns, classNameParam("CIM_Foo") + iparam("PropertyList", "<VALUE.ARRAY/>")),
-        intrinsic("EnumerateClasses", ns),
-        intrinsic("GetInstance", ns, fooKey),
+    std::vector<std::string> requests = {
+        intrinsic("GetInstance", ns, fooKey + iparam("PropertyList", "<VALUE.ARRAY/>")),
         intrinsic("DeleteInstance", ns, fooKey),
         intrinsic("GetProperty", ns, fooKey + valueParam("PropertyName", "Caption")),
-        intrinsic("CreateInstance", ns, iparam("NewInstance", instanceXml("CIM_Foo", "Name", "b"))),
         intrinsic("Associators", ns, iparam("ObjectName", instanceName("CIM_Foo", "a"))),
         intrinsic("ReferenceNames", ns, iparam("ObjectName", "<CLASSNAME NAME=\"CIM_Foo\"/>")),
         intrinsic("EnumerateQualifiers", ns),
+        intrinsic("EnumerateClasses", ns),
         extrinsic("Reset", ns, "CIM_Foo", "<PARAMVALUE NAME=\"Force\"><VALUE>true</VALUE></PARAMVALUE>\n"),
         exportRequest("<EXPPARAMVALUE NAME=\"NewIndication\">" + instanceXml("CIM_Alert", "Message", "m") +
                       "</EXPPARAMVALUE>\n"),
-        intrinsic("GetClass", ns),
-        intrinsic("Unknown", ns),
-        "<CIM><IMETHODCALL NAME=\"GetClass\">",
-    };
+        intrinsic("GetClass", ns)};
+    for (const requestmix::Kind &kind : requestmix::request_mix()) requests.push_back(kind.request);
     auto round = [&] {
         for (const std::string &text : requests) respond(text, cimom.handle());
     };

@@ -237,7 +237,8 @@ std::string instanceText(const CIMInstance *instance) {
 
 std::string classText(const CIMClass *cimClass) {
     if (cimClass == nullptr) return "(null)";
-    std::string text = or_absent(getClassNameSpace(cimClass), "(null)") + ":" + or_absent(getClassName(cimClass), "(none)");
+    std::string text =
+        or_absent(getClassNameSpace(cimClass), "(null)") + ":" + or_absent(getClassName(cimClass), "(none)");
     if (present(getClassSuperName(cimClass))) text += ":" + narrowText(getClassSuperName(cimClass));
     text += qualifiers_text(getClassQualifiers(cimClass)) + items(getClassProperties(cimClass));
     for (int i = 0; i < getLength(getClassMethods(cimClass)); ++i) {
@@ -346,7 +347,8 @@ std::string CimomDouble::callsText() const {
     std::string text;
     for (const auto &[slot, args] : calls_) {
         text += std::string(slots[slot].name) + "(";
-        for (std::size_t i = 0; i < args.size(); ++i) text += (i > 0 ? ", " : "") + args[i].first + "=" + args[i].second;
+        for (std::size_t i = 0; i < args.size(); ++i)
+            text += (i > 0 ? ", " : "") + args[i].first + "=" + args[i].second;
         text += ")\n";
     }
     return text;
@@ -410,7 +412,8 @@ CIMInstance *makeInstance(const wchar_t *className, int index, const wchar_t *na
     int enabled = index % 2;
     double ratio = 0.25;
     CIMPropertyList *properties = newCIMPropertyList();
-    add(properties, newPropertyKey(newCIMString(L"Name"), nullptr, string_value(std::wstring(className) + L"-" + number)));
+    add(properties,
+        newPropertyKey(newCIMString(L"Name"), nullptr, string_value(std::wstring(className) + L"-" + number)));
     add(properties, property(L"Caption", CIM_STRING, string_value(L"Item " + number)));
     add(properties, property(L"Description", CIM_STRING, string_value(L"Test item <" + number + L"> & co")));
     add(properties, property(L"ElementName", CIM_STRING, string_value(L"element" + number)));

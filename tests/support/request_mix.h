@@ -130,7 +130,8 @@ inline StressResult run_stress(const std::vector<Kind> &kinds, const std::vector
                 ++results[t].sentPerKind[k];
                 std::string marker = "thread " + std::to_string(t) + " request " + std::to_string(i);
                 Expected got = answer(kinds[k], handles, marker);
-                if (comparable(got.response, kinds[k], "baseline") == comparable(expected[k].response, kinds[k], marker) &&
+                if (comparable(got.response, kinds[k], "baseline") ==
+                        comparable(expected[k].response, kinds[k], marker) &&
                     got.lastError == comparable(expected[k].lastError, kinds[k], marker)) {
                     continue;
                 }
