@@ -182,7 +182,8 @@ class ObjectRoundTrip : public RoundTrip, public testing::WithParamInterface<con
 
 TEST_P(ObjectRoundTrip, ClassesWithEveryKindOfMember) {
     path_ = namespace_path("root/cimv2");
-    add(parameters_, GetParam(), newCIMValue(CIM_CLASS, everything_class()));
+    const std::string name = GetParam() + std::string("Class");
+    add(parameters_, name.c_str(), newCIMValue(CIM_CLASS, everything_class()));
     Message md = round_trip("CreateClass", 1);
     auto changes = by_design;
     changes.insert(changes.end(),
@@ -192,12 +193,12 @@ TEST_P(ObjectRoundTrip, ClassesWithEveryKindOfMember) {
                     {"Target:reference=(null)", "Target:reference={(null):CIM_System}"},
                     // A scalar qualifier of a reference-array parameter loses its value.
                     {"Description:string=\"peers\"", "Description:string=(null)"}});
-    EXPECT_EQ(changed(classText(static_cast<CIMClass *>(content(md.get(), GetParam()))), {}),
+    EXPECT_EQ(changed(classText(static_cast<CIMClass *>(content(md.get(), name))), {}),
               changed(original(classText), changes));
 }
 
 TEST_P(ObjectRoundTrip, InstancesWithEveryKindOfProperty) {
-    std::string name = std::string(GetParam()) == "NewClass" ? "NewInstance" : "ModifiedInstance";
+    const std::string name = GetParam() + std::string("Instance");
     path_ = namespace_path("root/cimv2");
     CIMInstance *instance = newInstance(S("RT_Instance"), S("root/cimv2"), every_kind_of_property());
     setInstancePath(instance, target_path("RT_Instance", "i1"));
@@ -214,7 +215,8 @@ TEST_P(ObjectRoundTrip, InstancesWithEveryKindOfProperty) {
               name == "NewInstance" ? "(none)" : "(null):RT_Instance.Name=\"i1\",Num=4000000000");
 }
 
-INSTANTIATE_TEST_SUITE_P(AsNewAndModified, ObjectRoundTrip, testing::Values("NewClass", "ModifiedClass"));
+INSTANTIATE_TEST_SUITE_P(Parameters, ObjectRoundTrip, testing::Values("New", "Modified"),
+                         [](const auto &info) { return std::string(info.param); });
 
 // By design a declaration that names neither OVERRIDABLE nor TOSUBCLASS
 // has both (flavor 0 comes back as 9), "Values" is written as an array

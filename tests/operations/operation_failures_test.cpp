@@ -4,6 +4,8 @@
 // refused.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "cimxml/operations.h"
 #include "common_handlers/parse_driver.h"
 #include "support/log_capture.h"
@@ -108,7 +110,16 @@ TEST_P(EarlyFailures, AreAnsweredWithTheirTextAndCallNoSlot) {
     EXPECT_EQ(cimom.callsText(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Operations, EarlyFailures, testing::ValuesIn(earlyFailures));
+// Named after the text, e.g. "GetClassFailedClassNameParameterIsNull_35".
+INSTANTIATE_TEST_SUITE_P(Operations, EarlyFailures, testing::ValuesIn(earlyFailures), [](const auto &info) {
+    std::string name;
+    bool upper = true;
+    for (const char *c = info.param.text; *c; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(*c))) name += upper ? static_cast<char>(std::toupper(*c)) : *c;
+        upper = !std::isalnum(static_cast<unsigned char>(*c));
+    }
+    return name + "_" + std::to_string(info.index);
+});
 
 using OperationFunction = int (*)(PoolString *, MessageData *, CIMOMHandle *);
 
