@@ -26,10 +26,10 @@
 #include <cstdio>
 #include <string>
 
-// The benchmark shares the tests' object manager and request mix; they are
-// compiled in here so that the benchmark needs no test library.
-#include "../tests/module/request_mix.h"
-#include "../tests/support/cimom_double.cpp"
+// The tests' object manager and request mix (the test_support library).
+#include "cimxml/module_lifecycle.h"
+#include "support/cimom_double.h"
+#include "support/request_mix.h"
 
 namespace {
 
@@ -44,9 +44,10 @@ struct QuietLog {
     ~QuietLog() { cimSetLogSink(nullptr, nullptr); }
 };
 
-const std::string get_class_request = requestmix::intrinsic("42", "GetClass", requestmix::class_name("CIM_Foo"));
+const std::string get_class_request =
+    testsupport::intrinsic("GetClass", "root/cimv2", testsupport::classNameParam("CIM_Foo"));
 const std::string enumerate_instances_request =
-    requestmix::intrinsic("43", "EnumerateInstances", requestmix::class_name("CIM_Foo"));
+    testsupport::intrinsic("EnumerateInstances", "root/cimv2", testsupport::classNameParam("CIM_Foo"));
 
 double peak_rss_mb() {
     rusage usage{};
@@ -181,7 +182,8 @@ void BM_MixedRequestsThreads(benchmark::State &state) {
     failing.setStatus("pfn_getClass", 6, requestmix::not_found_text);
     requestmix::Handles handles{cimom.handle(), failing.handle()};
     const auto kinds = requestmix::request_mix();
-    const auto expected = requestmix::answers_alone(kinds, handles);
+    std::vector<requestmix::Expected> expected;
+    for (const auto &kind : kinds) expected.push_back(requestmix::answer(kind, handles, "baseline"));
     cimom.setRecording(false);
     failing.setRecording(false);
     requestmix::StressResult result;

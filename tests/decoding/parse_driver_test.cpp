@@ -1,165 +1,102 @@
-// The parser driver: classification, the three checks, parse errors, text
-// joining, routing of unknown elements and of responses, and threads.
-#include <gc/gc.h>
+// The parser driver: message kinds, refused documents, and the two
+// clean-ups of attribute values (entity decoding, trimming of line breaks).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <string>
-#include <thread>
-#include <vector>
+#include <random>
 
-#include "common_handlers/parse_driver.h"
-#include "decoding/decoding_support.h"
+#include "cimxml_common/memory.h"
+#include "common_handlers/attributes.h"
+#include "decoding/decoded.h"
 #include "support/log_capture.h"
-
-using namespace decoding;
 
 namespace {
 
-class ParseDriver : public ::testing::Test {
-protected:
-    void SetUp() override { mark_last_error(); }
-};
+using namespace decoding;
+
+std::string take(char *text) {
+    std::string result = text ? text : "(null)";
+    cimxml_free(text, CIMXML_ATOMIC);
+    return result;
+}
 
 TEST(ClassifyMessageKind, FirstMatchingRuleDecides) {
-    struct Case {
-        const char *text;
-        int kind;
-    };
-    const Case cases[] = {
-        {"<IMETHODCALL NAME=\"GetClass\">", 1},
-        {"<METHODCALL NAME=\"Reset\">", 1},
-        {"<EXPMETHODCALL NAME=\"ExportIndication\">", 1},
-        {"<IMETHODRESPONSE NAME=\"GetClass\">", 2},
-        {"CIMEXPORT: MethodResponse\r\n<EXPMETHODRESPONSE>", 4},
-        {"METHODRESPONSE and METHODCALL", 1},
-        {"CIMExport: MethodRequest", 3},
-        {"methodcall methodresponse", 0},
-        {"", 0},
-        {"<CIM/>", 0},
-    };
-    for (const Case &c : cases) EXPECT_EQ(classifyMessageKind(c.text), c.kind) << c.text;
+    const std::pair<const char *, int> cases[] = {
+        {"<IMETHODCALL NAME=\"GetClass\">", 1}, {"<METHODCALL NAME=\"Reset\">", 1},
+        {"<EXPMETHODCALL NAME=\"E\">", 1},      {"<IMETHODRESPONSE NAME=\"GetClass\">", 2},
+        {"CIMEXPORT: MethodResponse\r\n<EXPMETHODRESPONSE>", 4}, {"METHODRESPONSE and METHODCALL", 1},
+        {"CIMExport: MethodRequest", 3},        {"methodcall methodresponse", 0},
+        {"", 0},                                {"<CIM/>", 0}};
+    for (const auto &[text, kind] : cases) EXPECT_EQ(classifyMessageKind(text), kind) << text;
     EXPECT_EQ(classifyMessageKind(nullptr), 0);
 }
 
-TEST_F(ParseDriver, RefusesNullAndKindlessDocumentsWithTheirTexts) {
-    testsupport::LogCapture log;
+TEST(ParseDriver, RefusesDocumentsItCannotParseWithTheirTexts) {
+    LogCapture log;
+    markLastError();
     EXPECT_EQ(cimxmlParseMessage(nullptr), nullptr);
-    EXPECT_EQ(last_error(), "1: cimxmlParseMessage failed - Xmldocument is null.");
+    EXPECT_EQ(lastError(), "1: cimxmlParseMessage failed - Xmldocument is null.");
     EXPECT_TRUE(log.contains("cimxmlParseMessage failed - Xmldocument is null.", 0));
-
-    EXPECT_EQ(cimxmlParseMessage(""), nullptr);
-    EXPECT_EQ(last_error(), "1: cimxmlParseMessage failed - Message does not contain operation type.");
-    EXPECT_EQ(cimxmlParseMessage("<CIM><MESSAGE ID=\"1\"/></CIM>"), nullptr);
-    EXPECT_EQ(last_error(), "1: cimxmlParseMessage failed - Message does not contain operation type.");
-}
-
-TEST_F(ParseDriver, MalformedDocumentLogsItsLineAndLeavesTheLastError) {
-    testsupport::LogCapture log;
-    const char *document =
-        "<CIM>\n<MESSAGE ID=\"1\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ><IMETHODCALL NAME=\"GetClass\">\n"
-        "</SIMPLEREQ></MESSAGE></CIM>\n";
-    EXPECT_EQ(cimxmlParseMessage(document), nullptr);
+    for (const char *kindless : {"", "<CIM><MESSAGE ID=\"1\"/></CIM>"}) {
+        EXPECT_EQ(cimxmlParseMessage(kindless), nullptr);
+        EXPECT_EQ(lastError(), "1: cimxmlParseMessage failed - Message does not contain operation type.");
+    }
+    // A malformed document is logged with its line and leaves the last error.
+    markLastError();
+    EXPECT_EQ(
+        cimxmlParseMessage(
+            "<CIM>\n<MESSAGE ID=\"1\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ><IMETHODCALL NAME=\"GetClass\">\n</SIMPLEREQ>"
+            "</MESSAGE></CIM>\n"),
+        nullptr);
     EXPECT_TRUE(log.contains("Parse error at line 3: mismatched tag", 0));
-    EXPECT_EQ(last_error(), "unchanged");
+    EXPECT_EQ(lastError(), unchanged);
 }
 
-TEST_F(ParseDriver, JoinsTextThatExpatDeliversInPieces) {
-    Message md = parse(intrinsic("X", "root",
-                                 "<IPARAMVALUE NAME=\"Query\"><VALUE>a&amp;b&#65;c&lt;d<![CDATA[<raw> &amp;]]>"
-                                 "tail</VALUE></IPARAMVALUE>"));
-    ASSERT_TRUE(md);
-    EXPECT_EQ(string_value(propertyGetValue(parameter(md.get(), "Query"))), "a&bAc<d<raw> &amp;tail");
-    EXPECT_EQ(last_error(), "unchanged");
-}
-
-TEST_F(ParseDriver, JoinsAHundredThousandReferencesIntoOneValue) {
-    std::string text;
-    std::string expected;
-    for (int i = 0; i < 100000; ++i) {
-        text += "x&lt;";
-        expected += "x<";
+// The five replacement passes as the decoder's contract states them: one
+// pass per reference in the order quot, amp, lt, gt, apos; each occurrence
+// becomes its character and the scan goes on behind it.
+std::string five_passes(std::string text) {
+    const std::pair<std::string, char> passes[] = {{"&quot;", '"'}, {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'},
+                                                   {"&apos;", '\''}};
+    for (const auto &[reference, character] : passes) {
+        for (std::size_t at = 0; (at = text.find(reference, at)) != std::string::npos; ++at) {
+            text.replace(at, reference.size(), 1, character);
+        }
     }
-    Message md = parse(intrinsic("X", "root", "<IPARAMVALUE NAME=\"Query\"><VALUE>" + text + "</VALUE></IPARAMVALUE>"));
-    ASSERT_TRUE(md);
-    EXPECT_EQ(string_value(propertyGetValue(parameter(md.get(), "Query"))), expected);
+    return text;
 }
 
-TEST_F(ParseDriver, ElementsWithoutHandlerPassWithoutEffect) {
-    Message md = parse(intrinsic("GetClass", "root",
-                                 "<VALUE.OBJECT><UNKNOWN A=\"1\">text<DEEPER/></UNKNOWN></VALUE.OBJECT>"
-                                 "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"A\"/></IPARAMVALUE>"));
-    ASSERT_TRUE(md);
-    EXPECT_EQ(string_value(propertyGetValue(parameter(md.get(), "ClassName"))), "A");
-    EXPECT_TRUE(stack_isEmpty(&md->elementStack));
-    EXPECT_TRUE(stack_isEmpty(&md->objectStack));
-    EXPECT_EQ(last_error(), "unchanged");
-}
-
-TEST_F(ParseDriver, ResponsesAreParsedButNothingIsDecodedYet) {
-    const std::string response =
-        "<?xml version=\"1.0\"?><CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\"><MESSAGE ID=\"5\" "
-        "PROTOCOLVERSION=\"1.0\"><SIMPLERSP><IMETHODRESPONSE NAME=\"GetClass\"><IRETURNVALUE>"
-        "<CLASS NAME=\"A\"><PROPERTY NAME=\"P\" TYPE=\"string\"><VALUE>v</VALUE></PROPERTY></CLASS>"
-        "</IRETURNVALUE></IMETHODRESPONSE></SIMPLERSP></MESSAGE></CIM>";
-    Message md = parse(response);
-    ASSERT_TRUE(md);
-    EXPECT_EQ(md->kind, 2);
-    EXPECT_EQ(md->messageId, nullptr);
-    EXPECT_EQ(md->method, nullptr);
-    EXPECT_EQ(md->responseMethodName, nullptr);
-    EXPECT_EQ(md->returnValues, nullptr);
-    EXPECT_TRUE(stack_isEmpty(&md->elementStack));
-    EXPECT_TRUE(stack_isEmpty(&md->objectStack));
-
-    Message exportResponse = parse("CIMEXPORT: x\n<CIM><MESSAGE><SIMPLEEXPRSP><EXPMETHODRESPONSE NAME=\"E\"/>"
-                                   "</SIMPLEEXPRSP></MESSAGE></CIM>");
-    // The header line makes the text no XML document at all.
-    EXPECT_FALSE(exportResponse);
-    exportResponse = parse("<CIM><!-- CIMEXPORT: --><MESSAGE><SIMPLEEXPRSP><EXPMETHODRESPONSE NAME=\"E\"/>"
-                           "</SIMPLEEXPRSP></MESSAGE></CIM>");
-    ASSERT_TRUE(exportResponse);
-    EXPECT_EQ(exportResponse->kind, 4);
-    EXPECT_EQ(last_error(), "unchanged");
-}
-
-TEST_F(ParseDriver, ObjectsLeftOnTheStackStayUntilTheMessageIsFreed) {
-    // A reference array outside any parameter has no owner to go to.
-    Message md = parse(intrinsic("X", "root", "<VALUE.REFARRAY><VALUE.REFERENCE><CLASSNAME NAME=\"A\"/>"
-                                              "</VALUE.REFERENCE></VALUE.REFARRAY>"));
-    ASSERT_TRUE(md);
-    EXPECT_EQ(last_error(), "1: common_value_refarray_endhandler: stack item is NULL");
-    ASSERT_FALSE(stack_isEmpty(&md->objectStack));
-    EXPECT_STREQ(md->objectStack->item->description, "VALUE.REFARRAY");
-    EXPECT_TRUE(stack_isEmpty(&md->elementStack));
-}
-
-TEST_F(ParseDriver, ParsesOnSeveralThreadsWhileTheCollectorRuns) {
-    constexpr int threads = 6;
-    constexpr int rounds = 150;
-    std::atomic<int> failures{0};
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([t, &failures] {
-            for (int r = 0; r < rounds; ++r) {
-                std::string name = "C" + std::to_string(t) + "_" + std::to_string(r);
-                std::string padding(2000, 'p');
-                Message md = parse(intrinsic(
-                    "CreateClass", "root/t" + std::to_string(t),
-                    "<IPARAMVALUE NAME=\"NewClass\"><CLASS NAME=\"" + name + "\"><PROPERTY NAME=\"P\" "
-                    "TYPE=\"string\"><VALUE>" + padding + "</VALUE></PROPERTY></CLASS></IPARAMVALUE>"));
-                if (r % 25 == 0) GC_gcollect();
-                CIMProperty *p = md ? parameter(md.get(), "NewClass") : nullptr;
-                auto *cls = p ? static_cast<CIMClass *>(content(propertyGetValue(p))) : nullptr;
-                if (!cls || narrow(getClassName(cls)) != name ||
-                    narrow(getObjectPathNameSpace(md->objectPath)) != "root/t" + std::to_string(t) ||
-                    string_value(propertyGetValue(getCIMPropertyAt(getClassProperties(cls), 0))) != padding)
-                    ++failures;
-            }
-        });
+TEST(DecodeEntityReferences, ReplacesTheFiveReferencesInPassOrder) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"", ""}, {"plain", "plain"}, {"&quot;q&quot;", "\"q\""}, {"&lt;b&gt; &apos;x&apos;", "<b> 'x'"},
+        // Escaped twice in the document and expanded once by Expat: the amp
+        // pass comes before lt, gt and apos but after quot.
+        {"&amp;lt;", "<"}, {"&amp;gt;", ">"}, {"&amp;apos;", "'"}, {"&amp;quot;", "&quot;"},
+        // The amp pass goes on behind the ampersand it wrote.
+        {"&amp;amp;", "&amp;"}, {"&amp;amp;lt;", "&amp;lt;"}, {"&amp;&lt;", "&<"}, {"&&amp;", "&&"},
+        {"& amp; &unknown; &#60;", "& amp; &unknown; &#60;"}, {"&lt", "&lt"}, {"tail &", "tail &"}};
+    for (const auto &[in, out] : cases) {
+        EXPECT_EQ(take(decodeEntityReferences(in)), out) << in;
+        EXPECT_EQ(five_passes(in), out) << "the passes for " << in;
     }
-    for (auto &w : workers) w.join();
-    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(decodeEntityReferences(nullptr), nullptr);
+    // Texts built from pieces of references make every interaction likely.
+    const char *pieces[] = {"&", "amp;", "lt;", "gt;", "apos;", "quot;", ";", "a", "&amp;", "&lt;", "&quot;", "ap",
+                            "os;", "&apos", " "};
+    std::mt19937 random(20240601);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (int n = random() % 13; n > 0; --n) text += pieces[random() % std::size(pieces)];
+        ASSERT_EQ(take(decodeEntityReferences(text.c_str())), five_passes(text)) << text;
+    }
+}
+
+TEST(TrimLineBreaks, CutsLeadingBreaksAndTrailingCrPairs) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"", ""}, {"abc", "abc"}, {"\r\n\r\nabc", "abc"}, {"\n\rabc", "abc"}, {"abc\r\n", "abc"},
+        {"abc\r\n\r\n", "abc"}, {"abc\n", "abc\n"}, {"abc\r", "abc\r"}, {"abc\rX", "abc"}, {" abc\t", " abc\t"},
+        {"\r\n", ""}, {"\r", ""}, {"a\r\nb", "a\r\nb"}};
+    for (const auto &[in, out] : cases) EXPECT_EQ(take(trimLineBreaks(in)), out) << testing::PrintToString(in);
+    EXPECT_EQ(trimLineBreaks(nullptr), nullptr);
 }
 
 }  // namespace

@@ -5,78 +5,63 @@
 
 #include <cstdio>
 #include <map>
-#include <string>
 
-#include "module/request_mix.h"
-#include "support/cimom_double.h"
+#include "cimxml/module_lifecycle.h"
 #include "support/log_capture.h"
+#include "support/request_mix.h"
 #include "support/xml_checks.h"
 
 namespace {
 
 using namespace requestmix;
 
-constexpr int thread_count = 8;
-constexpr int requests_per_thread = 2500;
-
 TEST(HandlerThreads, EveryThreadGetsItsOwnAnswersAndLastErrorWhileTheCollectorRuns) {
+    constexpr int threads = 8, perThread = 2500;
     cimxml_process_attach();
-    testsupport::CimomDouble cimom;
+    testsupport::CimomDouble cimom, failing;
     cimom.answerEverySlot();
-    testsupport::CimomDouble failing;
     failing.setStatus("pfn_getClass", 6, not_found_text);
     Handles handles{cimom.handle(), failing.handle()};
 
-    // Failure lines each kind logs alone; under threads each must come as
-    // often as its kind was sent, none lost or garbled.
+    // The failure lines each kind logs alone; under threads each must come
+    // as often as its kind was sent, none lost or garbled.
     testsupport::LogCapture log(0);
     const std::vector<Kind> kinds = request_mix();
     std::vector<Expected> expected;
-    std::vector<std::map<std::string, std::size_t>> linesPerKind;
-    for (const Kind &kind : kinds) {
-        log.clear();
-        expected.push_back(answers_alone({kind}, handles).front());
-        linesPerKind.emplace_back();
-        for (const auto &line : log.lines()) ++linesPerKind.back()[line.text];
-    }
-    log.clear();
+    std::vector<std::map<std::string, std::size_t>> linesOf(kind_count);
     for (std::size_t k = 0; k < kinds.size(); ++k) {
-        const std::string &response = expected[k].response;
-        EXPECT_NE(response.find(kinds[k].mustHold), std::string::npos) << kinds[k].name << ":\n" << response;
-        EXPECT_EQ(testsupport::wellFormednessError(testsupport::bodyAfterHeader(response)), "")
-            << kinds[k].name << ":\n"
-            << response;
+        log.clear();
+        expected.push_back(answer(kinds[k], handles, "baseline"));
+        for (const auto &line : log.lines()) ++linesOf[k][line.text];
+        EXPECT_NE(expected[k].response.find(kinds[k].mustHold), std::string::npos) << expected[k].response;
+        EXPECT_EQ(testsupport::wellFormednessError(testsupport::bodyAfterHeader(expected[k].response)), "");
     }
-    EXPECT_NE(cimom.lastCall("pfn_createInstance")[1].second.find("CIM_Inner{X:uint32=5}"), std::string::npos)
-        << "the embedded instance did not reach the object manager: "
-        << cimom.lastCall("pfn_createInstance")[1].second;
-    EXPECT_EQ(expected[get_class_not_found].lastError, (LastError{false, 6, not_found_text}));
-    // Neither an unknown operation nor a document that does not parse stores
-    // an error of its own.
-    EXPECT_TRUE(expected[unknown_operation].lastError.keepsMarker);
-    EXPECT_TRUE(expected[malformed].lastError.keepsMarker);
+    EXPECT_NE(cimom.callsText().find("CIM_Inner{X:uint32=5}"), std::string::npos)
+        << "the embedded instance did not reach the object manager:\n" << cimom.callsText();
+    EXPECT_EQ(expected[get_class_not_found].lastError, std::string("6: ") + not_found_text);
+    // Neither an unknown operation nor an unparsable document stores an error.
+    EXPECT_EQ(expected[unknown_operation].lastError, "2: baseline");
+    EXPECT_EQ(expected[malformed].lastError, "2: baseline");
+    log.clear();
     cimom.clearCalls();
     failing.clearCalls();
     cimom.setRecording(false);
     failing.setRecording(false);
 
-    StressResult result =
-        run_stress(kinds, expected, handles, thread_count, requests_per_thread, std::chrono::milliseconds(2));
-    std::printf("%d requests on %d threads in %.2f s with %d forced collections\n",
-                thread_count * requests_per_thread, thread_count, result.seconds, result.collections);
+    StressResult result = run_stress(kinds, expected, handles, threads, perThread, std::chrono::milliseconds(2));
+    std::printf("%d requests on %d threads in %.2f s with %d forced collections\n", threads * perThread, threads,
+                result.seconds, result.collections);
     EXPECT_EQ(result.failures, 0);
     for (const std::string &failure : result.firstFailures) ADD_FAILURE() << failure;
     EXPECT_GT(result.collections, 1);
 
-    std::map<std::string, std::size_t> wantedLines;
+    std::map<std::string, std::size_t> wanted, logged;
     for (std::size_t k = 0; k < kinds.size(); ++k) {
-        for (const auto &[text, count] : linesPerKind[k]) wantedLines[text] += count * result.sentPerKind[k];
+        for (const auto &[text, count] : linesOf[k]) wanted[text] += count * result.sentPerKind[k];
     }
-    std::map<std::string, std::size_t> loggedLines;
-    for (const auto &line : log.lines()) ++loggedLines[line.text];
-    EXPECT_EQ(loggedLines, wantedLines);
-
-    // Every request reached the object manager exactly once, none twice.
+    for (const auto &line : log.lines()) ++logged[line.text];
+    EXPECT_EQ(logged, wanted);
+    // Every request reached the object manager exactly once.
     EXPECT_EQ(cimom.callCount("pfn_getClass"), result.sentPerKind[get_class]);
     EXPECT_EQ(failing.callCount("pfn_getClass"), result.sentPerKind[get_class_not_found]);
     EXPECT_EQ(cimom.callCount("pfn_enumerateInstances"), result.sentPerKind[enumerate_instances]);

@@ -1,526 +1,311 @@
-// cimom_double.cpp - the stand-in object manager: slot functions, call
-// records, readable argument texts and builders of typical results.
-#include "cimom_double.h"
+// cimom_double.cpp - the stand-in object manager: slot functions made from
+// the handle's own signatures, call records, object texts and builders.
+#include "support/cimom_double.h"
+
+#include <gc/gc.h>
 
 #include <array>
-#include <atomic>
-#include <cstdio>
+#include <sstream>
 #include <stdexcept>
-#include <utility>
+#include <tuple>
+#include <type_traits>
 
 namespace testsupport {
 
 namespace {
 
-// ---- Slot names, indexed by slot number ----
+// Every slot the module calls, with its argument names (results left out).
+#define CIMOM_SLOTS(X)                                                                                           \
+    X(enumerateClassNames, "path deepInheritance")                                                               \
+    X(enumerateClasses, "path deepInheritance localOnly includeQualifiers includeClassOrigin")                   \
+    X(deleteQualifier, "path")                                                                                   \
+    X(getQualifier, "nameSpace qualifierName")                                                                   \
+    X(setQualifier, "path declaration")                                                                          \
+    X(enumerateQualifiers, "path")                                                                               \
+    X(createClass, "path newClass")                                                                              \
+    X(deleteClass, "path")                                                                                       \
+    X(getClass, "path localOnly includeQualifiers includeClassOrigin propertyList")                              \
+    X(modifyClass, "path modifiedClass")                                                                         \
+    X(getProperty, "instancePath propertyName")                                                                  \
+    X(setProperty, "instancePath propertyName newValue")                                                         \
+    X(setInstance, "path instance includeQualifiers propertyList")                                               \
+    X(createInstance, "path instance")                                                                           \
+    X(deleteInstance, "instancePath")                                                                            \
+    X(enumerateInstances, "path localOnly deepInheritance includeQualifiers includeClassOrigin propertyList")    \
+    X(enumerateInstanceNames, "path")                                                                            \
+    X(getInstance, "instancePath localOnly includeQualifiers includeClassOrigin propertyList")                   \
+    X(execQuery, "path query queryLanguage")                                                                     \
+    X(invokeMethod, "path methodName inParameters outParameters")                                                \
+    X(associators, "path assocClass resultClass role resultRole includeQualifiers includeClassOrigin propertyList") \
+    X(associatorNames, "path assocClass resultClass role resultRole")                                            \
+    X(references, "path resultClass role includeQualifiers includeClassOrigin propertyList")                     \
+    X(referenceNames, "path resultClass role")                                                                   \
+    X(deliverIndication, "path indication")
 
-constexpr int first_slot = 4;
-constexpr int last_slot = 29;
-
-const std::array<const char *, last_slot + 1> slot_names = {
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    "pfn_enumerateClassNames",
-    "pfn_enumerateClasses",
-    "pfn_deleteQualifier",
-    "pfn_getQualifier",
-    "pfn_setQualifier",
-    "pfn_enumerateQualifiers",
-    "pfn_createClass",
-    "pfn_deleteClass",
-    "pfn_getClass",
-    "pfn_modifyClass",
-    "pfn_getProperty",
-    "pfn_setProperty",
-    nullptr,
-    "pfn_setInstance",
-    "pfn_createInstance",
-    "pfn_deleteInstance",
-    "pfn_enumerateInstances",
-    "pfn_enumerateInstanceNames",
-    "pfn_getInstance",
-    "pfn_execQuery",
-    "pfn_invokeMethod",
-    "pfn_associators",
-    "pfn_associatorNames",
-    "pfn_references",
-    "pfn_referenceNames",
-    "pfn_deliverIndication",
+enum {
+#define SLOT_INDEX(name, args) slot_##name,
+    CIMOM_SLOTS(SLOT_INDEX)
+#undef SLOT_INDEX
+    slot_count
 };
 
-int slot_number(const std::string &name) {
-    for (int slot = first_slot; slot <= last_slot; ++slot) {
-        if (slot_names[slot] != nullptr && name == slot_names[slot]) return slot;
+struct SlotInfo {
+    const char *name;
+    const char *args;
+};
+const SlotInfo slots[] = {
+#define SLOT_INFO(name, args) {"pfn_" #name, args},
+    CIMOM_SLOTS(SLOT_INFO)
+#undef SLOT_INFO
+};
+
+int slot_index(const std::string &name) {
+    for (int i = 0; i < slot_count; ++i) {
+        if (name == slots[i].name) return i;
     }
     throw std::invalid_argument("no CIMOM handle slot named " + name);
 }
 
-// A library status record that the builders do not need: freed at once.
-void drop(ReturnCode *status) { freeReturnCode(status); }
+constexpr int bank_count = 4;
+std::array<std::atomic<CimomDouble *>, bank_count> owners{};
 
-std::string flag(int value) { return std::to_string(value); }
+std::string text_of(int flag) { return std::to_string(flag); }
+std::string text_of(const CIMString *text) { return narrowText(text); }
+std::string text_of(const CIMObjectPath *path) { return pathText(path); }
+std::string text_of(const CIMValue *value) { return valueText(value); }
+std::string text_of(const CIMInstance *instance) { return instanceText(instance); }
+std::string text_of(const CIMClass *cimClass) { return classText(cimClass); }
+std::string text_of(const CIMQualifierType *declaration) { return declarationText(declaration); }
+std::string text_of(const CIMList *list) { return listText(list); }
 
-// ---- Slot-function banks ----
-// The slot functions receive no handle, so each live double owns one bank:
-// a set of functions that reach it through the bank's owner pointer.
-
-constexpr int bank_count = 8;
-std::array<std::atomic<CimomDouble *>, bank_count> bank_owners{};
-
+// Out-results are the pointer-to-pointer arguments.
 template <typename T>
-ReturnCode *answer_into(CimomDouble *self, int slot, CallArgs &&args, T **out) {
+constexpr bool is_result = std::is_pointer_v<std::remove_pointer_t<T>>;
+
+// Slot N of bank B: records the arguments, then hands over the owner's
+// status and result.
+template <int B, int N, typename... A>
+ReturnCode *slot_function(A... args) {
+    CimomDouble *self = owners[B].load();
     if (self == nullptr) return newReturnCode(1, L"test object manager is gone");
-    void *result = nullptr;
-    ReturnCode *status = self->answer(slot, std::move(args), out != nullptr ? &result : nullptr);
-    if (out != nullptr) *out = static_cast<T *>(result);
+    CallArgs texts;
+    if (self->recording()) {
+        std::istringstream names(slots[N].args);
+        auto record = [&](auto arg) {
+            std::string name;
+            if constexpr (!is_result<decltype(arg)>) {
+                names >> name;
+                texts.emplace_back(name, text_of(arg));
+            }
+        };
+        (record(args), ...);
+    }
+    CIMPropertyList *outParameters = nullptr;
+    if constexpr (N == slot_invokeMethod) outParameters = std::get<3>(std::tie(args...));
+    auto [status, result] = self->answer(N, std::move(texts), outParameters);
+    auto hand_over = [&](auto arg) {
+        if constexpr (is_result<decltype(arg)>) {
+            if (arg != nullptr) *arg = static_cast<std::remove_pointer_t<decltype(arg)>>(result);
+        }
+    };
+    (hand_over(args), ...);
     return status;
 }
 
-ReturnCode *answer_plain(CimomDouble *self, int slot, CallArgs &&args) {
-    if (self == nullptr) return newReturnCode(1, L"test object manager is gone");
-    return self->answer(slot, std::move(args), nullptr);
+template <int B, int N, typename... A>
+auto bound(ReturnCode *(*)(A...)) {
+    return &slot_function<B, N, A...>;
 }
-
-std::string string_list_text(const CIMStringList *list) {
-    if (list == nullptr) return "(null)";
-    std::string text = "{";
-    int length = getCIMStringListLength(list);
-    for (int i = 0; i < length; ++i) {
-        if (i > 0) text += ',';
-        text += narrowText(getCIMStringAt(list, i));
-    }
-    return text + "}";
-}
-
-std::string declaration_text(const CIMQualifierType *declaration);
 
 template <int B>
-struct Bank {
-    static CimomDouble *self() { return bank_owners[B].load(std::memory_order_acquire); }
-
-    static ReturnCode *enumerateClassNames(CIMObjectPath *path, int deep, CIMObjectPathList **out) {
-        return answer_into(self(), 4, {{"path", pathText(path)}, {"deepInheritance", flag(deep)}}, out);
-    }
-    static ReturnCode *enumerateClasses(CIMObjectPath *path, int deep, int localOnly, int qualifiers,
-                                        int origin, CIMClassList **out) {
-        return answer_into(self(), 5,
-                           {{"path", pathText(path)},
-                            {"deepInheritance", flag(deep)},
-                            {"localOnly", flag(localOnly)},
-                            {"includeQualifiers", flag(qualifiers)},
-                            {"includeClassOrigin", flag(origin)}},
-                           out);
-    }
-    static ReturnCode *deleteQualifier(CIMObjectPath *path) {
-        return answer_plain(self(), 6, {{"path", pathText(path)}});
-    }
-    static ReturnCode *getQualifier(CIMString *nameSpace, CIMString *name, CIMQualifierType **out) {
-        return answer_into(self(), 7,
-                           {{"nameSpace", narrowText(nameSpace)}, {"qualifierName", narrowText(name)}}, out);
-    }
-    static ReturnCode *setQualifier(CIMObjectPath *path, CIMQualifierType *declaration) {
-        return answer_plain(self(), 8,
-                            {{"path", pathText(path)}, {"declaration", declaration_text(declaration)}});
-    }
-    static ReturnCode *enumerateQualifiers(CIMObjectPath *path, CIMQualifierTypeList **out) {
-        return answer_into(self(), 9, {{"path", pathText(path)}}, out);
-    }
-    static ReturnCode *createClass(CIMObjectPath *path, CIMClass *newClass) {
-        return answer_plain(self(), 10, {{"path", pathText(path)}, {"newClass", classText(newClass)}});
-    }
-    static ReturnCode *deleteClass(CIMObjectPath *path) {
-        return answer_plain(self(), 11, {{"path", pathText(path)}});
-    }
-    static ReturnCode *getClass(CIMObjectPath *path, int localOnly, int qualifiers, int origin,
-                                CIMStringList *properties, CIMClass **out) {
-        return answer_into(self(), 12,
-                           {{"path", pathText(path)},
-                            {"localOnly", flag(localOnly)},
-                            {"includeQualifiers", flag(qualifiers)},
-                            {"includeClassOrigin", flag(origin)},
-                            {"propertyList", string_list_text(properties)}},
-                           out);
-    }
-    static ReturnCode *modifyClass(CIMObjectPath *path, CIMClass *modified) {
-        return answer_plain(self(), 13, {{"path", pathText(path)}, {"modifiedClass", classText(modified)}});
-    }
-    static ReturnCode *getProperty(CIMObjectPath *path, CIMString *name, CIMValue **out) {
-        return answer_into(self(), 14, {{"instancePath", pathText(path)}, {"propertyName", narrowText(name)}},
-                           out);
-    }
-    static ReturnCode *setProperty(CIMObjectPath *path, CIMString *name, CIMValue *value) {
-        return answer_plain(self(), 15,
-                            {{"instancePath", pathText(path)},
-                             {"propertyName", narrowText(name)},
-                             {"newValue", valueText(value)}});
-    }
-    static ReturnCode *setInstance(CIMObjectPath *path, CIMInstance *instance, int qualifiers,
-                                   CIMStringList *properties) {
-        return answer_plain(self(), 17,
-                            {{"path", pathText(path)},
-                             {"instance", instanceText(instance)},
-                             {"includeQualifiers", flag(qualifiers)},
-                             {"propertyList", string_list_text(properties)}});
-    }
-    static ReturnCode *createInstance(CIMObjectPath *path, CIMInstance *instance, CIMObjectPath **out) {
-        return answer_into(self(), 18, {{"path", pathText(path)}, {"instance", instanceText(instance)}}, out);
-    }
-    static ReturnCode *deleteInstance(CIMObjectPath *path) {
-        return answer_plain(self(), 19, {{"instancePath", pathText(path)}});
-    }
-    static ReturnCode *enumerateInstances(CIMObjectPath *path, int localOnly, int deep, int qualifiers,
-                                          int origin, CIMStringList *properties, CIMInstanceList **out) {
-        return answer_into(self(), 20,
-                           {{"path", pathText(path)},
-                            {"localOnly", flag(localOnly)},
-                            {"deepInheritance", flag(deep)},
-                            {"includeQualifiers", flag(qualifiers)},
-                            {"includeClassOrigin", flag(origin)},
-                            {"propertyList", string_list_text(properties)}},
-                           out);
-    }
-    static ReturnCode *enumerateInstanceNames(CIMObjectPath *path, CIMObjectPathList **out) {
-        return answer_into(self(), 21, {{"path", pathText(path)}}, out);
-    }
-    static ReturnCode *getInstance(CIMObjectPath *path, int localOnly, int qualifiers, int origin,
-                                   CIMStringList *properties, CIMInstance **out) {
-        return answer_into(self(), 22,
-                           {{"instancePath", pathText(path)},
-                            {"localOnly", flag(localOnly)},
-                            {"includeQualifiers", flag(qualifiers)},
-                            {"includeClassOrigin", flag(origin)},
-                            {"propertyList", string_list_text(properties)}},
-                           out);
-    }
-    static ReturnCode *execQuery(CIMObjectPath *path, CIMString *query, CIMString *language, CIMList **out) {
-        return answer_into(self(), 23,
-                           {{"path", pathText(path)},
-                            {"query", narrowText(query)},
-                            {"queryLanguage", narrowText(language)}},
-                           out);
-    }
-    static ReturnCode *invokeMethod(CIMObjectPath *path, CIMString *method, CIMPropertyList *in,
-                                    CIMPropertyList *outParameters, CIMValue **out) {
-        CimomDouble *owner = self();
-        if (owner == nullptr) return newReturnCode(1, L"test object manager is gone");
-        return owner->answerInvoke({{"path", pathText(path)},
-                                    {"methodName", narrowText(method)},
-                                    {"inParameters", parametersText(in)},
-                                    {"outParameters", parametersText(outParameters)}},
-                                   outParameters, out);
-    }
-    static ReturnCode *associators(CIMObjectPath *path, CIMString *assocClass, CIMString *resultClass,
-                                   CIMString *role, CIMString *resultRole, int qualifiers, int origin,
-                                   CIMStringList *properties, CIMList **out) {
-        return answer_into(self(), 25,
-                           {{"path", pathText(path)},
-                            {"assocClass", narrowText(assocClass)},
-                            {"resultClass", narrowText(resultClass)},
-                            {"role", narrowText(role)},
-                            {"resultRole", narrowText(resultRole)},
-                            {"includeQualifiers", flag(qualifiers)},
-                            {"includeClassOrigin", flag(origin)},
-                            {"propertyList", string_list_text(properties)}},
-                           out);
-    }
-    static ReturnCode *associatorNames(CIMObjectPath *path, CIMString *assocClass, CIMString *resultClass,
-                                       CIMString *role, CIMString *resultRole, CIMList **out) {
-        return answer_into(self(), 26,
-                           {{"path", pathText(path)},
-                            {"assocClass", narrowText(assocClass)},
-                            {"resultClass", narrowText(resultClass)},
-                            {"role", narrowText(role)},
-                            {"resultRole", narrowText(resultRole)}},
-                           out);
-    }
-    static ReturnCode *references(CIMObjectPath *path, CIMString *resultClass, CIMString *role, int qualifiers,
-                                  int origin, CIMStringList *properties, CIMList **out) {
-        return answer_into(self(), 27,
-                           {{"path", pathText(path)},
-                            {"resultClass", narrowText(resultClass)},
-                            {"role", narrowText(role)},
-                            {"includeQualifiers", flag(qualifiers)},
-                            {"includeClassOrigin", flag(origin)},
-                            {"propertyList", string_list_text(properties)}},
-                           out);
-    }
-    static ReturnCode *referenceNames(CIMObjectPath *path, CIMString *resultClass, CIMString *role,
-                                      CIMObjectPathList **out) {
-        return answer_into(self(), 28,
-                           {{"path", pathText(path)},
-                            {"resultClass", narrowText(resultClass)},
-                            {"role", narrowText(role)}},
-                           out);
-    }
-    static ReturnCode *deliverIndication(CIMObjectPath *path, CIMInstance *indication) {
-        return answer_plain(self(), 29, {{"path", pathText(path)}, {"indication", instanceText(indication)}});
-    }
-
-    static void fill(CIMOMHandle *h) {
-        h->pfn_enumerateClassNames = enumerateClassNames;
-        h->pfn_enumerateClasses = enumerateClasses;
-        h->pfn_deleteQualifier = deleteQualifier;
-        h->pfn_getQualifier = getQualifier;
-        h->pfn_setQualifier = setQualifier;
-        h->pfn_enumerateQualifiers = enumerateQualifiers;
-        h->pfn_createClass = createClass;
-        h->pfn_deleteClass = deleteClass;
-        h->pfn_getClass = getClass;
-        h->pfn_modifyClass = modifyClass;
-        h->pfn_getProperty = getProperty;
-        h->pfn_setProperty = setProperty;
-        h->pfn_setInstance = setInstance;
-        h->pfn_createInstance = createInstance;
-        h->pfn_deleteInstance = deleteInstance;
-        h->pfn_enumerateInstances = enumerateInstances;
-        h->pfn_enumerateInstanceNames = enumerateInstanceNames;
-        h->pfn_getInstance = getInstance;
-        h->pfn_execQuery = execQuery;
-        h->pfn_invokeMethod = invokeMethod;
-        h->pfn_associators = associators;
-        h->pfn_associatorNames = associatorNames;
-        h->pfn_references = references;
-        h->pfn_referenceNames = referenceNames;
-        h->pfn_deliverIndication = deliverIndication;
-    }
-};
-
-using BankFill = void (*)(CIMOMHandle *);
-template <std::size_t... B>
-constexpr std::array<BankFill, bank_count> bank_fills(std::index_sequence<B...>) {
-    return {&Bank<B>::fill...};
+void fill(CIMOMHandle *h) {
+#define SLOT_FILL(name, args) h->pfn_##name = bound<B, slot_##name>(h->pfn_##name);
+    CIMOM_SLOTS(SLOT_FILL)
+#undef SLOT_FILL
 }
-constexpr std::array<BankFill, bank_count> fills = bank_fills(std::make_index_sequence<bank_count>{});
-
-// Clears one slot of the handle by its number.
-void clear_slot(CIMOMHandle *h, int slot) {
-    switch (slot) {
-    case 4: h->pfn_enumerateClassNames = nullptr; break;
-    case 5: h->pfn_enumerateClasses = nullptr; break;
-    case 6: h->pfn_deleteQualifier = nullptr; break;
-    case 7: h->pfn_getQualifier = nullptr; break;
-    case 8: h->pfn_setQualifier = nullptr; break;
-    case 9: h->pfn_enumerateQualifiers = nullptr; break;
-    case 10: h->pfn_createClass = nullptr; break;
-    case 11: h->pfn_deleteClass = nullptr; break;
-    case 12: h->pfn_getClass = nullptr; break;
-    case 13: h->pfn_modifyClass = nullptr; break;
-    case 14: h->pfn_getProperty = nullptr; break;
-    case 15: h->pfn_setProperty = nullptr; break;
-    case 17: h->pfn_setInstance = nullptr; break;
-    case 18: h->pfn_createInstance = nullptr; break;
-    case 19: h->pfn_deleteInstance = nullptr; break;
-    case 20: h->pfn_enumerateInstances = nullptr; break;
-    case 21: h->pfn_enumerateInstanceNames = nullptr; break;
-    case 22: h->pfn_getInstance = nullptr; break;
-    case 23: h->pfn_execQuery = nullptr; break;
-    case 24: h->pfn_invokeMethod = nullptr; break;
-    case 25: h->pfn_associators = nullptr; break;
-    case 26: h->pfn_associatorNames = nullptr; break;
-    case 27: h->pfn_references = nullptr; break;
-    case 28: h->pfn_referenceNames = nullptr; break;
-    case 29: h->pfn_deliverIndication = nullptr; break;
-    default: break;
-    }
-}
+void (*const fills[bank_count])(CIMOMHandle *) = {fill<0>, fill<1>, fill<2>, fill<3>};
 
 // ---- Texts ----
 
-const char *type_name(int type) {
-    static const char *const names[] = {"uint8",  "sint8",   "uint16",   "sint16", "uint32",    "sint32",
-                                        "uint64", "sint64",  "string",   "boolean", "real32",   "real64",
-                                        "datetime", "char16", "reference", "object", "class", "null",
-                                        "empty"};
-    if (type >= 0 && type <= CIM_EMPTY) return names[type];
-    return "?";
-}
+const char *const type_names[] = {"uint8",   "sint8",   "uint16",   "sint16", "uint32",    "sint32", "uint64",
+                                  "sint64",  "string",  "boolean",  "real32", "real64",    "datetime", "char16",
+                                  "reference", "object", "class",   "null",   "empty"};
 
 std::string type_text(int type) {
-    if (type >= CIM_ARRAY && type - CIM_ARRAY <= CIM_EMPTY) return std::string(type_name(type - CIM_ARRAY)) + "[]";
-    if (type >= 0 && type <= CIM_EMPTY) return type_name(type);
-    return "type" + std::to_string(type);
+    int scalar = type >= CIM_ARRAY ? type - CIM_ARRAY : type;
+    if (scalar < 0 || scalar > CIM_EMPTY) return "type" + std::to_string(type);
+    return std::string(type_names[scalar]) + (type >= CIM_ARRAY ? "[]" : "");
 }
 
-std::string wide_narrow(const wchar_t *text) {
-    std::string out;
-    if (text == nullptr) return out;
-    for (; *text != L'\0'; ++text) {
-        auto c = static_cast<unsigned long>(*text);
-        if (c >= 0xDC80 && c <= 0xDCFF) {  // a byte that was not UTF-8 comes back as itself
-            out += static_cast<char>(c - 0xDC00);
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+bool present(const CIMString *text) { return text != nullptr && getCIMStringBuffer(text) != nullptr; }
+std::string or_absent(const CIMString *text, const char *absent) { return present(text) ? narrowText(text) : absent; }
 
 std::string literal(const CIMValue *value);
 
-std::string property_text(const CIMProperty *property) {
-    if (property == nullptr) return "(null)";
-    return narrowText(propertyGetName(property)) + ":" + type_text(propertyGetType(property)) + "=" +
-           literal(propertyGetValue(property));
+std::string qualifiers_text(const CIMQualifierList *list) {
+    if (getLength(list) == 0) return "";
+    std::string text = " [";
+    for (int i = 0; i < getLength(list); ++i) {
+        auto *q = static_cast<const CIMQualifier *>(getElementAt(list, i));
+        text += (i > 0 ? "," : "") + narrowText(getQualifierName(q)) + ":" + type_text(getQualifierValueType(q)) +
+                "=" + literal(getQualifierValue(q)) + " flavor=" + std::to_string(getQualifierFlavors(q)) +
+                (isQualifierPropagated(q) ? " propagated" : "");
+    }
+    return text + "]";
 }
 
-std::string property_list_text(const CIMPropertyList *list) {
-    std::string text = "{";
-    int length = getCIMPropertyListLength(list);
-    for (int i = 0; i < length; ++i) {
-        if (i > 0) text += ',';
-        text += property_text(getCIMPropertyAt(list, i));
-    }
-    return text + "}";
+std::string property_text(const CIMProperty *p) {
+    if (p == nullptr) return "(null)";
+    std::string text = narrowText(propertyGetName(p)) + ":" + type_text(propertyGetType(p)) + "=" +
+                       literal(propertyGetValue(p));
+    if (propertyIsKey(p)) text += " key";
+    if (present(propertyGetClassOrigin(p))) text += " origin=" + narrowText(propertyGetClassOrigin(p));
+    if (isPropertyPropagated(p)) text += " propagated";
+    if (present(propertyGetReferenceClass(p))) text += " refclass=" + narrowText(propertyGetReferenceClass(p));
+    return text + qualifiers_text(propertyGetQualifiers(p));
 }
+
+// The list's items, comma-separated, by its list type.
+std::string joined(const CIMList *list) {
+    std::string text;
+    for (CIMListNode *node = getFirstNode(list); node != nullptr; node = getNextNode(node)) {
+        const void *item = getNodeItem(node);
+        text += text.empty() ? "" : ",";
+        switch (getListType(list)) {
+        case CIMLIST_STRING: text += narrowText(static_cast<const CIMString *>(item)); break;
+        case CIMLIST_PROPERTY: text += property_text(static_cast<const CIMProperty *>(item)); break;
+        case CIMLIST_VALUE: text += literal(static_cast<const CIMValue *>(item)); break;
+        case CIMLIST_INSTANCE: text += instanceText(static_cast<const CIMInstance *>(item)); break;
+        case CIMLIST_OBJECTPATH: text += pathText(static_cast<const CIMObjectPath *>(item)); break;
+        default: text += "?";
+        }
+    }
+    return text;
+}
+
+std::string items(const CIMList *list) { return "{" + joined(list) + "}"; }
 
 std::string literal(const CIMValue *value) {
-    if (value == nullptr || value->isNull || value->type == CIM_NULL) return "(null)";
-    if (value->type == CIM_EMPTY) return "(empty)";
-    if (value->type >= CIM_ARRAY) {
-        std::string text = "[";
-        int length = getCIMValueListLength(value->data.array);
-        for (int i = 0; i < length; ++i) {
-            if (i > 0) text += ',';
-            text += literal(getCIMValueAt(value->data.array, i));
-        }
-        return text + "]";
-    }
-    char number[64];
+    if (isCIMValueNull(value)) return "(null)";
+    if (value->type >= CIM_ARRAY) return "[" + joined(value->data.array) + "]";
     switch (value->type) {
-    case CIM_UINT8: return std::to_string(value->data.u8);
-    case CIM_SINT8: return std::to_string(value->data.s8);
-    case CIM_UINT16: return std::to_string(value->data.u16);
-    case CIM_SINT16: return std::to_string(value->data.s16);
-    case CIM_UINT32: return std::to_string(value->data.u32);
-    case CIM_SINT32: return std::to_string(value->data.s32);
-    case CIM_UINT64: return std::to_string(value->data.u64);
-    case CIM_SINT64: return std::to_string(value->data.s64);
-    case CIM_BOOLEAN: return value->data.boolean ? "true" : "false";
-    case CIM_REAL32: std::snprintf(number, sizeof number, "%.9g", static_cast<double>(value->data.r32)); return number;
-    case CIM_REAL64: std::snprintf(number, sizeof number, "%.17g", value->data.r64); return number;
-    case CIM_CHAR16: {
-        wchar_t character[2] = {static_cast<wchar_t>(value->data.char16), L'\0'};
-        return "'" + wide_narrow(character) + "'";
-    }
     case CIM_STRING:
     case CIM_DATETIME: return "\"" + narrowText(value->data.string) + "\"";
     case CIM_REFERENCE: return "{" + pathText(value->data.reference) + "}";
     case CIM_OBJECT: return "{" + instanceText(value->data.instance) + "}";
     case CIM_CLASS: return "{" + classText(value->data.cimClass) + "}";
-    default: return "?";
+    default: break;
     }
-}
-
-std::string declaration_text(const CIMQualifierType *declaration) {
-    if (declaration == nullptr) return "(null)";
-    return narrowText(getQualifierTypeName(declaration)) + ":" + type_text(declaration->type) + "=" +
-           literal(getQualifierTypeValue(declaration)) + " scope=" +
-           std::to_string(getQualifierTypeScope(declaration)) +
-           " flavor=" + std::to_string(getQualifierTypeFlavors(declaration));
-}
-
-std::string name_or(const CIMString *text, const char *absent) {
-    return text == nullptr || getCIMStringBuffer(text) == nullptr ? absent : narrowText(text);
+    char *text = getCharFromCIMValue(value);
+    std::string result = text != nullptr ? text : "?";
+    GC_free(text);
+    return value->type == CIM_CHAR16 ? "'" + result + "'" : result;
 }
 
 }  // namespace
 
-// ---- Public texts ----
-
 std::string narrowText(const CIMString *text) {
-    if (text == nullptr || getCIMStringBuffer(text) == nullptr) return "(null)";
-    return wide_narrow(getCIMStringBuffer(text));
+    if (!present(text)) return "(null)";
+    char *chars = createCharFromCIMString(text);
+    std::string result = chars != nullptr ? chars : "";
+    GC_free(chars);
+    return result;
 }
 
 std::string pathText(const CIMObjectPath *path) {
     if (path == nullptr) return "(null)";
-    std::string text;
-    if (path->host != nullptr && getCIMStringBuffer(path->host) != nullptr) text = "//" + narrowText(path->host) + "/";
-    text += name_or(path->nameSpace, "(null)") + ":" + name_or(path->className, "(none)");
-    int length = getCIMPropertyListLength(path->mkeys);
-    for (int i = 0; i < length; ++i) {
-        const CIMProperty *key = getCIMPropertyAt(path->mkeys, i);
-        text += i == 0 ? '.' : ',';
-        text += narrowText(propertyGetName(key)) + "=" + literal(propertyGetValue(key));
+    std::string text = present(path->host) ? "//" + narrowText(path->host) + "/" : "";
+    text += or_absent(path->nameSpace, "(null)") + ":" + or_absent(path->className, "(none)");
+    for (int i = 0; i < getLength(path->mkeys); ++i) {
+        auto *key = static_cast<const CIMProperty *>(getElementAt(path->mkeys, i));
+        text += (i == 0 ? "." : ",") + narrowText(propertyGetName(key)) + "=" + literal(propertyGetValue(key));
     }
     return text;
 }
 
+std::string propertyText(const CIMProperty *property) { return property_text(property); }
+
 std::string valueText(const CIMValue *value) {
-    if (value == nullptr) return "(null)";
-    return type_text(value->type) + " " + literal(value);
+    return value == nullptr ? "(null)" : type_text(value->type) + " " + literal(value);
 }
 
 std::string instanceText(const CIMInstance *instance) {
     if (instance == nullptr) return "(null)";
-    return name_or(getInstanceNameSpace(instance), "(null)") + ":" + name_or(getInstanceName(instance), "(none)") +
-           property_list_text(getInstanceProperties(instance));
+    return or_absent(getInstanceNameSpace(instance), "(null)") + ":" + or_absent(getInstanceName(instance), "(none)") +
+           items(getInstanceProperties(instance));
 }
 
 std::string classText(const CIMClass *cimClass) {
     if (cimClass == nullptr) return "(null)";
-    std::string text = name_or(getClassNameSpace(cimClass), "(null)") + ":" +
-                       name_or(getClassName(cimClass), "(none)");
-    if (getClassSuperName(cimClass) != nullptr) text += ":" + narrowText(getClassSuperName(cimClass));
-    return text + property_list_text(getClassProperties(cimClass));
-}
-
-std::string parametersText(const CIMPropertyList *parameters) {
-    if (parameters == nullptr) return "(null)";
-    return property_list_text(parameters);
-}
-
-const std::string &Call::arg(const std::string &name) const {
-    for (const auto &entry : args) {
-        if (entry.first == name) return entry.second;
+    std::string text =
+        or_absent(getClassNameSpace(cimClass), "(null)") + ":" + or_absent(getClassName(cimClass), "(none)");
+    if (present(getClassSuperName(cimClass))) text += ":" + narrowText(getClassSuperName(cimClass));
+    text += qualifiers_text(getClassQualifiers(cimClass)) + items(getClassProperties(cimClass));
+    for (int i = 0; i < getLength(getClassMethods(cimClass)); ++i) {
+        auto *m = static_cast<const CIMMethod *>(getElementAt(getClassMethods(cimClass), i));
+        text += " " + narrowText(getMethodName(m)) + ":" + type_text(getMethodReturnType(m)) + "(" +
+                joined(getMethodParameters(m)) + ")";
+        if (present(getMethodClassOrigin(m))) text += " origin=" + narrowText(getMethodClassOrigin(m));
+        if (isMethodPropagated(m)) text += " propagated";
+        text += qualifiers_text(getMethodQualifiers(m));
     }
-    throw std::out_of_range("call of " + slot + " has no argument " + name);
+    return text;
 }
+
+std::string declarationText(const CIMQualifierType *declaration) {
+    if (declaration == nullptr) return "(null)";
+    return narrowText(getQualifierTypeName(declaration)) + ":" + type_text(getQualifierTypeValueType(declaration)) +
+           "=" + literal(getQualifierTypeValue(declaration)) +
+           " scope=" + std::to_string(getQualifierTypeScope(declaration)) +
+           " flavor=" + std::to_string(getQualifierTypeFlavors(declaration));
+}
+
+std::string listText(const CIMList *list) { return list == nullptr ? "(null)" : items(list); }
+
+namespace {
+
+CIMProperty *property(const wchar_t *name, int type, CIMValue *value) {
+    return newProperty(newCIMString(name), nullptr, value, type, nullptr, 0);
+}
+
+CIMValue *string_value(const std::wstring &text) { return newCIMValue(CIM_STRING, newCIMString(text.c_str())); }
+
+void add(CIMPropertyList *list, CIMProperty *p) { freeReturnCode(appendToCIMPropertyList(list, p)); }
+
+// A new list of listType with count items made by make(index).
+template <typename Make>
+CIMList *list_of(int listType, int count, Make make) {
+    CIMList *list = newList(listType);
+    for (int i = 0; i < count; ++i) freeReturnCode(appendToList(list, make(i)));
+    return list;
+}
+
+}  // namespace
 
 // ---- The double ----
 
-CimomDouble::CimomDouble() : setup_(last_slot + 1) {
-    for (int bank = 0; bank < bank_count; ++bank) {
+CimomDouble::CimomDouble() : setup_(slot_count) {
+    for (int bank = 0; bank < bank_count && bank_ < 0; ++bank) {
         CimomDouble *expected = nullptr;
-        if (bank_owners[bank].compare_exchange_strong(expected, this)) {
-            bank_ = bank;
-            break;
-        }
+        if (owners[bank].compare_exchange_strong(expected, this)) bank_ = bank;
     }
     if (bank_ < 0) throw std::runtime_error("too many CimomDouble objects alive at once");
-    fillSlots();
+    fills[bank_](&handle_);
 }
 
-CimomDouble::~CimomDouble() { bank_owners[bank_].store(nullptr, std::memory_order_release); }
-
-void CimomDouble::fillSlots() { fills[bank_](&handle_); }
+CimomDouble::~CimomDouble() { owners[bank_].store(nullptr); }
 
 void CimomDouble::setStatus(const std::string &slot, int code, std::optional<std::string> description) {
-    int number = slot_number(slot);
+    int index = slot_index(slot);
     std::lock_guard<std::mutex> lock(mutex_);
-    setup_[number].code = code;
-    setup_[number].description = std::move(description);
+    setup_[index].code = code;
+    setup_[index].description = std::move(description);
 }
 
-void CimomDouble::setResult(const std::string &slot, Factory factory, bool alsoOnError) {
-    int number = slot_number(slot);
+void CimomDouble::setResult(const std::string &slot, Factory factory) {
+    int index = slot_index(slot);
     std::lock_guard<std::mutex> lock(mutex_);
-    setup_[number].factory = std::move(factory);
-    setup_[number].alsoOnError = alsoOnError;
+    setup_[index].factory = std::move(factory);
 }
 
 void CimomDouble::setInvokeOutput(OutputFiller filler) {
@@ -528,217 +313,137 @@ void CimomDouble::setInvokeOutput(OutputFiller filler) {
     outputFiller_ = std::move(filler);
 }
 
-void CimomDouble::leaveNull(std::initializer_list<std::string> slots) {
-    for (const auto &slot : slots) clear_slot(&handle_, slot_number(slot));
-}
-
 void CimomDouble::answerEverySlot() {
-    fillSlots();
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (auto &setup : setup_) {
-            setup.code = 0;
-            setup.description.reset();
-        }
-    }
-    setResult("pfn_enumerateClassNames", [] { return static_cast<void *>(makeClassPathList(2)); });
-    setResult("pfn_enumerateClasses", [] { return static_cast<void *>(makeClassList(2)); });
-    setResult("pfn_getQualifier", [] { return static_cast<void *>(makeQualifierDeclaration(L"Key")); });
-    setResult("pfn_enumerateQualifiers", [] { return static_cast<void *>(makeQualifierDeclarationList(2)); });
-    setResult("pfn_getClass", [] { return static_cast<void *>(makeClass(L"CIM_Foo")); });
-    setResult("pfn_getProperty",
-              [] { return static_cast<void *>(newCIMValue(CIM_STRING, newCIMString(L"property value"))); });
-    setResult("pfn_createInstance", [] { return static_cast<void *>(makeInstancePath(L"CIM_Foo", 1)); });
-    setResult("pfn_enumerateInstances", [] { return static_cast<void *>(makeInstanceList(L"CIM_Foo", 3)); });
-    setResult("pfn_enumerateInstanceNames", [] { return static_cast<void *>(makePathList(L"CIM_Foo", 3)); });
-    setResult("pfn_getInstance", [] { return static_cast<void *>(makeInstance(L"CIM_Foo", 1)); });
-    setResult("pfn_execQuery", [] { return static_cast<void *>(makeInstanceList(L"CIM_Foo", 2)); });
+    setResult("pfn_enumerateClassNames", [] { return makePathList(L"CIM_Foo", 2); });
+    setResult("pfn_enumerateClasses", [] {
+        return list_of(CIMLIST_CLASS, 2, [](int i) { return makeClass((L"CIM_Class" + std::to_wstring(i)).c_str()); });
+    });
+    setResult("pfn_getQualifier", [] { return makeQualifierDeclaration(L"Key"); });
+    setResult("pfn_enumerateQualifiers", [] {
+        return list_of(CIMLIST_QUALIFIERTYPE, 2, [](int i) {
+            return makeQualifierDeclaration((L"Qualifier" + std::to_wstring(i)).c_str());
+        });
+    });
+    setResult("pfn_getClass", [] { return makeClass(L"CIM_Foo"); });
+    setResult("pfn_getProperty", [] { return newCIMValue(CIM_STRING, newCIMString(L"property value")); });
+    setResult("pfn_createInstance", [] { return makeInstancePath(L"CIM_Foo", 1); });
+    setResult("pfn_enumerateInstances", [] { return makeInstanceList(L"CIM_Foo", 3); });
+    setResult("pfn_enumerateInstanceNames", [] { return makePathList(L"CIM_Foo", 3); });
+    setResult("pfn_getInstance", [] { return makeInstance(L"CIM_Foo", 1); });
+    setResult("pfn_execQuery", [] { return makeInstanceList(L"CIM_Foo", 2); });
     setResult("pfn_invokeMethod", [] {
         uint32_t zero = 0;
-        return static_cast<void *>(newCIMValue(CIM_UINT32, &zero));
+        return newCIMValue(CIM_UINT32, &zero);
     });
-    setInvokeOutput([](CIMPropertyList *out) {
-        CIMProperty *result =
-            newProperty(newCIMString(L"Result"), nullptr, newCIMValue(CIM_STRING, newCIMString(L"done")), CIM_STRING,
-                        nullptr, 0);
-        drop(appendToCIMPropertyList(out, result));
-    });
-    setResult("pfn_associators", [] { return static_cast<void *>(makeInstanceList(L"CIM_Bar", 2)); });
-    setResult("pfn_associatorNames", [] { return static_cast<void *>(makePathList(L"CIM_Bar", 2)); });
-    setResult("pfn_references", [] { return static_cast<void *>(makeInstanceList(L"CIM_FooBar", 2)); });
-    setResult("pfn_referenceNames", [] { return static_cast<void *>(makePathList(L"CIM_FooBar", 2)); });
+    setInvokeOutput([](CIMPropertyList *out) { add(out, property(L"Result", CIM_STRING, string_value(L"done"))); });
+    setResult("pfn_associators", [] { return makeInstanceList(L"CIM_Bar", 2); });
+    setResult("pfn_associatorNames", [] { return makePathList(L"CIM_Bar", 2); });
+    setResult("pfn_references", [] { return makeInstanceList(L"CIM_FooBar", 2); });
+    setResult("pfn_referenceNames", [] { return makePathList(L"CIM_FooBar", 2); });
 }
 
-std::vector<Call> CimomDouble::calls() const {
+std::string CimomDouble::callsText() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return calls_;
-}
-
-CallArgs CimomDouble::lastCall(const std::string &slot) const {
-    slot_number(slot);
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (auto call = calls_.rbegin(); call != calls_.rend(); ++call) {
-        if (call->slot == slot) return call->args;
+    std::string text;
+    for (const auto &[slot, args] : calls_) {
+        text += std::string(slots[slot].name) + "(";
+        for (std::size_t i = 0; i < args.size(); ++i)
+            text += (i > 0 ? ", " : "") + args[i].first + "=" + args[i].second;
+        text += ")\n";
     }
-    throw std::out_of_range(slot + " was not called");
+    return text;
 }
 
 std::size_t CimomDouble::callCount(const std::string &slot) const {
-    int number = slot_number(slot);
+    int index = slot_index(slot);
     std::lock_guard<std::mutex> lock(mutex_);
-    return setup_[number].calls;
+    return setup_[index].calls;
 }
 
 void CimomDouble::clearCalls() {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.clear();
-    for (auto &setup : setup_) setup.calls = 0;
+    for (Setup &setup : setup_) setup.calls = 0;
 }
 
-void CimomDouble::setRecording(bool on) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    recording_ = on;
-}
-
-ReturnCode *CimomDouble::statusAndResult(int slot, void **result) {
-    int code;
-    std::optional<std::string> description;
-    Factory factory;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        const SlotSetup &setup = setup_[slot];
-        code = setup.code;
-        description = setup.description;
-        if (result != nullptr && (code == 0 || setup.alsoOnError)) factory = setup.factory;
-    }
-    if (factory) *result = factory();
-    if (!description) return newReturnCode(code, nullptr);
-    CIMString *text = createCIMStringFromChar(description->c_str());
-    ReturnCode *status = newReturnCode(code, getCIMStringBuffer(text));
-    freeCIMString(text);
-    return status;
-}
-
-ReturnCode *CimomDouble::answer(int slot, CallArgs &&args, void **result) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++setup_[slot].calls;
-        if (recording_) calls_.push_back(Call{slot_names[slot], std::move(args)});
-    }
-    return statusAndResult(slot, result);
-}
-
-ReturnCode *CimomDouble::answerInvoke(CallArgs &&args, CIMPropertyList *outParameters, CIMValue **result) {
-    void *value = nullptr;
-    ReturnCode *status = answer(24, std::move(args), result != nullptr ? &value : nullptr);
-    if (result != nullptr) *result = static_cast<CIMValue *>(value);
+std::pair<ReturnCode *, void *> CimomDouble::answer(int slot, CallArgs &&args, CIMPropertyList *outParameters) {
+    Setup setup;
     OutputFiller filler;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        ++setup_[slot].calls;
+        if (recording_) calls_.emplace_back(slot, std::move(args));
+        setup = setup_[slot];
         filler = outputFiller_;
     }
-    if (filler && outParameters != nullptr && getErrorFromRetCode(status) == 0) filler(outParameters);
-    return status;
+    // Factories and fillers run outside the lock: they may be slow.
+    void *result = setup.factory ? setup.factory() : nullptr;
+    if (filler && outParameters != nullptr && setup.code == 0) filler(outParameters);
+    if (!setup.description) return {newReturnCode(setup.code, nullptr), result};
+    CIMString *text = createCIMStringFromChar(setup.description->c_str());
+    ReturnCode *status = newReturnCode(setup.code, getCIMStringBuffer(text));
+    freeCIMString(text);
+    return {status, result};
 }
 
-// ---- Builders ----
-
-namespace {
-
-CIMProperty *typed(const wchar_t *name, int type, CIMValue *value) {
-    return newProperty(newCIMString(name), nullptr, value, type, nullptr, 0);
-}
-
-CIMValue *string_value(const std::wstring &text) { return newCIMValue(CIM_STRING, newCIMString(text.c_str())); }
-
-}  // namespace
 
 CIMClass *makeClass(const wchar_t *className, const wchar_t *nameSpace) {
     CIMClass *cimClass = newCIMClass(newCIMString(className), nullptr);
     setClassNameSpace(cimClass, newCIMString(nameSpace));
     CIMPropertyList *properties = newCIMPropertyList();
-
-    CIMProperty *name = typed(L"Name", CIM_STRING, nullptr);
-    int yes = 1;
-    drop(propertyAddQualifier(
-        name, newQualifier(newCIMString(L"Key"), CIM_FLAVOR_DISABLEOVERRIDE | CIM_FLAVOR_TOSUBCLASS,
-                           newCIMValue(CIM_BOOLEAN, &yes), CIM_BOOLEAN, 0)));
-    drop(appendToCIMPropertyList(properties, name));
-    drop(appendToCIMPropertyList(properties, typed(L"Caption", CIM_STRING, string_value(L"A thing"))));
-    drop(appendToCIMPropertyList(properties, typed(L"Count", CIM_UINT32, nullptr)));
-    int no = 0;
-    drop(appendToCIMPropertyList(properties, typed(L"Enabled", CIM_BOOLEAN, newCIMValue(CIM_BOOLEAN, &no))));
+    CIMProperty *name = property(L"Name", CIM_STRING, nullptr);
+    int yes = 1, no = 0;
+    freeReturnCode(propertyAddQualifier(name, newQualifier(newCIMString(L"Key"), CIM_FLAVOR_DISABLEOVERRIDE |
+                                                           CIM_FLAVOR_TOSUBCLASS, newCIMValue(CIM_BOOLEAN, &yes),
+                                                           CIM_BOOLEAN, 0)));
+    add(properties, name);
+    add(properties, property(L"Caption", CIM_STRING, string_value(L"A thing")));
+    add(properties, property(L"Count", CIM_UINT32, nullptr));
+    add(properties, property(L"Enabled", CIM_BOOLEAN, newCIMValue(CIM_BOOLEAN, &no)));
     setClassProperties(cimClass, properties);
     return cimClass;
 }
 
 CIMInstance *makeInstance(const wchar_t *className, int index, const wchar_t *nameSpace) {
-    CIMPropertyList *properties = newCIMPropertyList();
     std::wstring number = std::to_wstring(index);
-    drop(appendToCIMPropertyList(
-        properties, newPropertyKey(newCIMString(L"Name"), nullptr,
-                                   string_value(std::wstring(className) + L"-" + number))));
-    drop(appendToCIMPropertyList(properties, typed(L"Caption", CIM_STRING, string_value(L"Item " + number))));
-    drop(appendToCIMPropertyList(
-        properties, typed(L"Description", CIM_STRING, string_value(L"Test item <" + number + L"> & co"))));
-    drop(appendToCIMPropertyList(properties, typed(L"ElementName", CIM_STRING, string_value(L"element" + number))));
     uint32_t count = static_cast<uint32_t>(index);
-    drop(appendToCIMPropertyList(properties, typed(L"Count", CIM_UINT32, newCIMValue(CIM_UINT32, &count))));
     uint64_t size = 1000000000000ULL + static_cast<uint64_t>(index);
-    drop(appendToCIMPropertyList(properties, typed(L"Size", CIM_UINT64, newCIMValue(CIM_UINT64, &size))));
     int32_t delta = -index;
-    drop(appendToCIMPropertyList(properties, typed(L"Delta", CIM_SINT32, newCIMValue(CIM_SINT32, &delta))));
     int enabled = index % 2;
-    drop(appendToCIMPropertyList(properties,
-                                 typed(L"Enabled", CIM_BOOLEAN, newCIMValue(CIM_BOOLEAN, &enabled))));
     double ratio = 0.25;
-    drop(appendToCIMPropertyList(properties, typed(L"Ratio", CIM_REAL64, newCIMValue(CIM_REAL64, &ratio))));
-    drop(appendToCIMPropertyList(
-        properties, typed(L"Installed", CIM_DATETIME,
-                          newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240131120000.000000+000")))));
-
+    CIMPropertyList *properties = newCIMPropertyList();
+    add(properties,
+        newPropertyKey(newCIMString(L"Name"), nullptr, string_value(std::wstring(className) + L"-" + number)));
+    add(properties, property(L"Caption", CIM_STRING, string_value(L"Item " + number)));
+    add(properties, property(L"Description", CIM_STRING, string_value(L"Test item <" + number + L"> & co")));
+    add(properties, property(L"ElementName", CIM_STRING, string_value(L"element" + number)));
+    add(properties, property(L"Count", CIM_UINT32, newCIMValue(CIM_UINT32, &count)));
+    add(properties, property(L"Size", CIM_UINT64, newCIMValue(CIM_UINT64, &size)));
+    add(properties, property(L"Delta", CIM_SINT32, newCIMValue(CIM_SINT32, &delta)));
+    add(properties, property(L"Enabled", CIM_BOOLEAN, newCIMValue(CIM_BOOLEAN, &enabled)));
+    add(properties, property(L"Ratio", CIM_REAL64, newCIMValue(CIM_REAL64, &ratio)));
+    add(properties, property(L"Installed", CIM_DATETIME,
+                             newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240131120000.000000+000"))));
     CIMInstance *instance = newInstance(newCIMString(className), newCIMString(nameSpace), properties);
     setInstancePath(instance, newObjectPathFromInst(instance));
     return instance;
 }
 
 CIMInstanceList *makeInstanceList(const wchar_t *className, int count, const wchar_t *nameSpace) {
-    CIMInstanceList *list = newCIMInstanceList();
-    for (int i = 0; i < count; ++i) drop(appendToCIMInstanceList(list, makeInstance(className, i, nameSpace)));
-    return list;
+    return list_of(CIMLIST_INSTANCE, count, [=](int i) { return makeInstance(className, i, nameSpace); });
 }
 
 CIMObjectPath *makeInstancePath(const wchar_t *className, int index, const wchar_t *nameSpace) {
     CIMObjectPath *path = newObjectPathWithName(newCIMString(className));
     setObjectPathNameSpace(path, newCIMString(nameSpace));
-    drop(objectPathAddKey(path, newPropertyKey(newCIMString(L"Name"), nullptr,
-                                               string_value(std::wstring(className) + L"-" +
-                                                            std::to_wstring(index)))));
+    freeReturnCode(objectPathAddKey(
+        path, newPropertyKey(newCIMString(L"Name"), nullptr,
+                             string_value(std::wstring(className) + L"-" + std::to_wstring(index)))));
     return path;
 }
 
-CIMObjectPathList *makePathList(const wchar_t *className, int count, const wchar_t *nameSpace) {
-    CIMObjectPathList *list = newCIMObjectPathList();
-    for (int i = 0; i < count; ++i) drop(appendToCIMObjectPathList(list, makeInstancePath(className, i, nameSpace)));
-    return list;
-}
-
-CIMObjectPathList *makeClassPathList(int count, const wchar_t *nameSpace) {
-    CIMObjectPathList *list = newCIMObjectPathList();
-    for (int i = 0; i < count; ++i) {
-        CIMObjectPath *path = newObjectPathWithName(newCIMString((L"CIM_Class" + std::to_wstring(i)).c_str()));
-        setObjectPathNameSpace(path, newCIMString(nameSpace));
-        drop(appendToCIMObjectPathList(list, path));
-    }
-    return list;
-}
-
-CIMClassList *makeClassList(int count, const wchar_t *nameSpace) {
-    CIMClassList *list = newCIMClassList();
-    for (int i = 0; i < count; ++i) {
-        drop(appendToCIMClassList(list, makeClass((L"CIM_Class" + std::to_wstring(i)).c_str(), nameSpace)));
-    }
-    return list;
+CIMObjectPathList *makePathList(const wchar_t *className, int count) {
+    return list_of(CIMLIST_OBJECTPATH, count, [=](int i) { return makeInstancePath(className, i); });
 }
 
 CIMQualifierType *makeQualifierDeclaration(const wchar_t *name) {
@@ -746,15 +451,6 @@ CIMQualifierType *makeQualifierDeclaration(const wchar_t *name) {
     return newQualifierType(newCIMString(name), CIM_FLAVOR_ENABLEOVERRIDE | CIM_FLAVOR_TOSUBCLASS,
                             newCIMValue(CIM_BOOLEAN, &no), CIM_BOOLEAN, CIM_SIZE_SINGLE,
                             CIM_SCOPE_PROPERTY | CIM_SCOPE_REFERENCE);
-}
-
-CIMQualifierTypeList *makeQualifierDeclarationList(int count) {
-    CIMQualifierTypeList *list = newCIMQualifierTypeList();
-    for (int i = 0; i < count; ++i) {
-        drop(appendToCIMQualifierTypeList(list,
-                                          makeQualifierDeclaration((L"Qualifier" + std::to_wstring(i)).c_str())));
-    }
-    return list;
 }
 
 }  // namespace testsupport
