@@ -222,3 +222,33 @@ bool attribute_is_true(const ExpatElement *element, const char *name) {
 const char *const *attributes_of(const ExpatElement *element) {
     return element ? element->attributes : nullptr;
 }
+
+namespace {
+
+void report_missing(const char *text) {
+    if (text) {
+        REPORT_DECODING_TEXT(text);
+    } else {
+        REPORT_DECODING_ERROR();
+    }
+}
+
+}  // namespace
+
+bool read_name_and_type(const ExpatElement *element, CIMString **name, CIMString **typeText,
+                        const char *missingName, const char *missingType) {
+    *typeText = nullptr;
+    *name = getAttributeCIMString("NAME", attributes_of(element));
+    if (!*name) {
+        report_missing(missingName);
+        return false;
+    }
+    *typeText = getAttributeCIMString("TYPE", attributes_of(element));
+    if (!*typeText) {
+        freeCIMString(*name);
+        *name = nullptr;
+        report_missing(missingType);
+        return false;
+    }
+    return true;
+}

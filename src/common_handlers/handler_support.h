@@ -151,3 +151,9 @@ CIMString *append_namespace(CIMString *nameSpace, const CIMString *name);
 bool attribute_is_true(const ExpatElement *element, const char *name);
 // The attributes of a record, or NULL for a NULL record.
 const char *const *attributes_of(const ExpatElement *element);
+// Reads the NAME and TYPE attributes an element requires. Returns true with
+// both read (the caller owns them); otherwise reports missingName or
+// missingType (NULL: the general decoding error), leaves nothing allocated
+// and returns false.
+bool read_name_and_type(const ExpatElement *element, CIMString **name, CIMString **typeText,
+                        const char *missingName = nullptr, const char *missingType = nullptr);

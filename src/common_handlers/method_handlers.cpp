@@ -40,24 +40,6 @@ int append_parameter(CIMMethod *method, CIMProperty *parameter) {
     return STATUS_OK(appendToCIMPropertyList(parameters, parameter));
 }
 
-// Reads NAME and TYPE of a PARAMETER or PARAMETER.ARRAY; reports a missing
-// one. Returns false when either is missing (nothing is left allocated).
-bool read_name_and_type(const ExpatElement *element, CIMString **name, CIMString **typeText) {
-    *name = getAttributeCIMString("NAME", attributes_of(element));
-    if (!*name) {
-        REPORT_DECODING_ERROR();
-        return false;
-    }
-    *typeText = getAttributeCIMString("TYPE", attributes_of(element));
-    if (!*typeText) {
-        freeCIMString(*name);
-        *name = nullptr;
-        REPORT_DECODING_ERROR();
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 void common_method_element(MessageData *msgData, const ExpatElement *element) {

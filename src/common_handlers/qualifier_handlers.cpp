@@ -183,17 +183,9 @@ bool attach_qualifier(MessageData *msgData, StackItem *marker, CIMQualifier *qua
 
 void common_qualifier_declaration_element(MessageData *msgData, const ExpatElement *element) {
     const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
-    if (!name) {
-        REPORT_DECODING_TEXT("NAME attribute is null");
-        return;
-    }
-    CIMString *typeText = getAttributeCIMString("TYPE", attributes);
-    if (!typeText) {
-        freeCIMString(name);
-        REPORT_DECODING_TEXT("TYPE attribute is null");
-        return;
-    }
+    CIMString *name;
+    CIMString *typeText;
+    if (!read_name_and_type(element, &name, &typeText, "NAME attribute is null", "TYPE attribute is null")) return;
     int type = typeFromName(typeText);
     freeCIMString(typeText);
     char *isArray = getAttribute("ISARRAY", attributes);
@@ -265,18 +257,9 @@ void common_qualifier_declaration_endhandler(MessageData *msgData) {
 }
 
 void common_qualifier_element(MessageData *msgData, const ExpatElement *element) {
-    const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
-    if (!name) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    CIMString *typeText = getAttributeCIMString("TYPE", attributes);
-    if (!typeText) {
-        freeCIMString(name);
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    CIMString *name;
+    CIMString *typeText;
+    if (!read_name_and_type(element, &name, &typeText)) return;
     int type = typeFromName(typeText);
     int propagated = attribute_is_true(element, "PROPAGATED") ? 1 : 0;
     CIMQualifier *qualifier = newQualifier(name, flavor_of(element, false), nullptr, type, propagated);

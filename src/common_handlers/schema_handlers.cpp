@@ -163,17 +163,9 @@ void common_class_endhandler(MessageData *msgData) {
 
 void common_property_element(MessageData *msgData, const ExpatElement *element) {
     const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
-    if (!name) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    CIMString *typeText = getAttributeCIMString("TYPE", attributes);
-    if (!typeText) {
-        freeCIMString(name);
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    CIMString *name;
+    CIMString *typeText;
+    if (!read_name_and_type(element, &name, &typeText)) return;
     int type = apply_embedded_object(element, typeFromName(typeText), &typeText);
     int propagated = attribute_is_true(element, "PROPAGATED") ? 1 : 0;
     CIMString *classOrigin = getAttributeCIMString("CLASSORIGIN", attributes);
@@ -215,17 +207,9 @@ void common_property_element(MessageData *msgData, const ExpatElement *element) 
 
 void common_property_array_element(MessageData *msgData, const ExpatElement *element) {
     const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
-    if (!name) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    CIMString *typeText = getAttributeCIMString("TYPE", attributes);
-    if (!typeText) {
-        freeCIMString(name);
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    CIMString *name;
+    CIMString *typeText;
+    if (!read_name_and_type(element, &name, &typeText)) return;
     int type = typeFromName(typeText);
     if (!isArrayType(type)) type = arrayTypeOf(type);
     // An embedded-object array is typed by its element kind; the array type
