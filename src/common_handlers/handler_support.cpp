@@ -223,6 +223,21 @@ const char *const *attributes_of(const ExpatElement *element) {
     return element ? element->attributes : nullptr;
 }
 
+StackItem *pop_finished_item(Stack *stack, const char *kind) {
+    StackItem *top = stack_pop(stack);
+    if (!top) return nullptr;
+    if (!top->description) {
+        freeStackItem(top);
+        REPORT_DECODING_ERROR();
+        return nullptr;
+    }
+    if (!item_is(top, kind)) {
+        push_back(stack, top);
+        return nullptr;
+    }
+    return top;
+}
+
 namespace {
 
 void report_missing(const char *text) {

@@ -151,6 +151,11 @@ CIMString *append_namespace(CIMString *nameSpace, const CIMString *name);
 bool attribute_is_true(const ExpatElement *element, const char *name);
 // The attributes of a record, or NULL for a NULL record.
 const char *const *attributes_of(const ExpatElement *element);
+// Pops the item an end tag finishes. Returns it when it is of kind; returns
+// NULL when the stack is empty, when the top item has no description (it is
+// freed and the general decoding error reported) or is of another kind (it
+// stays on the stack).
+StackItem *pop_finished_item(Stack *stack, const char *kind);
 // Reads the NAME and TYPE attributes an element requires. Returns true with
 // both read (the caller owns them); otherwise reports missingName or
 // missingType (NULL: the general decoding error), leaves nothing allocated

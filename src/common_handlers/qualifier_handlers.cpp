@@ -227,17 +227,8 @@ void common_scope_element(MessageData *msgData, const ExpatElement *element) {
 
 void common_qualifier_declaration_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;
-    StackItem *top = stack_pop(stack);
+    StackItem *top = pop_finished_item(stack, item::QualifierDeclaration);
     if (!top) return;
-    if (!top->description) {
-        freeStackItem(top);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (!item_is(top, item::QualifierDeclaration)) {
-        push_back(stack, top);
-        return;
-    }
     CIMQualifierType *declaration = static_cast<CIMQualifierType *>(take_data(top));
     StackItem *owner = stack_pop(stack);
     if (!owner) {

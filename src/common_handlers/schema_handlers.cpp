@@ -123,17 +123,8 @@ void common_instance_element(MessageData *msgData, const ExpatElement *element) 
 
 void common_class_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;
-    StackItem *top = stack_pop(stack);
+    StackItem *top = pop_finished_item(stack, item::Class);
     if (!top) return;
-    if (!top->description) {
-        freeStackItem(top);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (!item_is(top, item::Class)) {
-        push_back(stack, top);
-        return;
-    }
     CIMClass *copy = static_cast<CIMClass *>(take_data(top));
     CIMValue *value = newCIMValue(CIM_CLASS, copy);
     if (!value) freeCIMClass(copy);

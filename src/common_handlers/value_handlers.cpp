@@ -231,17 +231,8 @@ void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
 void common_value_array_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;
     if (stack_isEmpty(stack)) return;
-    StackItem *top = stack_pop(stack);
+    StackItem *top = pop_finished_item(stack, item::ValueArray);
     if (!top) return;
-    if (!top->description) {
-        freeStackItem(top);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (!item_is(top, item::ValueArray)) {
-        push_back(stack, top);
-        return;
-    }
     CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
     freeStackItem(top);
     StackItem *owner = stack_pop(stack);
