@@ -26,6 +26,22 @@ const ReturnCode *written_error(const ReturnCode *error, ReturnCode **replacemen
     return *replacement;
 }
 
+// Appends the ERROR element of error to the pool. When the element cannot be
+// made, logs failureText (when given), releases the pending end tag and
+// returns 0.
+int append_error_element(PoolString *pool, const ReturnCode *error, char *end, const wchar_t *failureText) {
+    ReturnCode *replacement;
+    char *element = cim_error_toxml(written_error(error, &replacement));
+    freeReturnCode(replacement);
+    if (element == nullptr) {
+        if (failureText != nullptr) cimPrintMessage(CIM_LOG_ERROR, L"%ls", failureText);
+        cimxml_free(end, CIMXML_ATOMIC);
+        return 0;
+    }
+    pool_append(pool, element, 1);
+    return 1;
+}
+
 // Messages of a response element whose NAME start tag cannot be made.
 struct response_texts {
     const wchar_t *nameMissing;
@@ -285,15 +301,7 @@ int cim_imethodresponse_toxml(const CIMString *methodName, const CIMList *result
         return 0;
     }
     if (error != nullptr) {
-        ReturnCode *replacement;
-        char *element = cim_error_toxml(written_error(error, &replacement));
-        freeReturnCode(replacement);
-        if (element == nullptr) {
-            cimPrintMessage(CIM_LOG_ERROR, L"cim_imethodresponse_toxml - cim_error_toxml failed!!");
-            cimxml_free(end, CIMXML_ATOMIC);
-            return 0;
-        }
-        pool_append(pool, element, 1);
+        if (!append_error_element(pool, error, end, L"cim_imethodresponse_toxml - cim_error_toxml failed!!")) return 0;
     } else {
         cim_ireturnvalue_toxml(methodName, results, qualifierDeclarations, pool);
     }
@@ -320,14 +328,7 @@ int cim_methodresponse_toxml(const CIMString *methodName, const CIMProperty *ret
         return 0;
     }
     if (error != nullptr) {
-        ReturnCode *replacement;
-        char *element = cim_error_toxml(written_error(error, &replacement));
-        freeReturnCode(replacement);
-        if (element == nullptr) {
-            cimxml_free(end, CIMXML_ATOMIC);
-            return 0;
-        }
-        pool_append(pool, element, 1);
+        if (!append_error_element(pool, error, end, nullptr)) return 0;
     } else {
         if (returnValue != nullptr) {
             char *element = cim_returnvalue_toxml(returnValue);
@@ -390,14 +391,7 @@ int cim_expmethodresponse_toxml(const CIMString *methodName, const CIMList *resu
         return 0;
     }
     if (error != nullptr) {
-        ReturnCode *replacement;
-        char *element = cim_error_toxml(written_error(error, &replacement));
-        freeReturnCode(replacement);
-        if (element == nullptr) {
-            cimxml_free(end, CIMXML_ATOMIC);
-            return 0;
-        }
-        pool_append(pool, element, 1);
+        if (!append_error_element(pool, error, end, nullptr)) return 0;
     } else if (cim_ireturnvalue_toxml(methodName, results, qualifierDeclarations, pool) == 0) {
         cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml-cim_ireturnvalue_toxml failed: %s, %d",
                         __FILE_NAME__, __LINE__);
