@@ -10,8 +10,8 @@
 
 #include "cimxml/response_writer.h"
 #include "cimxml_common/http_headers.h"
-#include "cimxml_schema/cim_fixtures.h"
-#include "cimxml_schema/mini_dom.h"
+#include "support/cim_fixtures.h"
+#include "support/mini_dom.h"
 #include "cimxml_schema/request_body.h"
 #include "cimxml_schema/response_body.h"
 #include "support/log_capture.h"

@@ -1,5 +1,5 @@
 // mini_dom.cpp - Expat-built trees of written CIM-XML.
-#include "cimxml_schema/mini_dom.h"
+#include "support/mini_dom.h"
 
 #include <expat.h>
 

@@ -1,16 +1,23 @@
-// Tests of the message bodies: the worked SIMPLERSP examples, entries that are
-// left out, METHODRESPONSE, ERROR and the export response; SIMPLEREQ with
-// IPARAMVALUE and PARAMVALUE by kind and name, and the export request.
+// Message bodies and heads: the worked SIMPLERSP examples, entries that are
+// left out, RETURNVALUE and the export response, IPARAMVALUE by kind and
+// name, the export request; the response head in the pool, the request
+// headers, the join of header and message, the split of received messages
+// and the complete error response.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 #include <string>
 
-#include "cimxml_schema/cim_fixtures.h"
-#include "cimxml_schema/mini_dom.h"
+#include "cimxml/last_error.h"
+#include "cimxml/response_writer.h"
+#include "cimxml_common/http_headers.h"
 #include "cimxml_schema/request_body.h"
 #include "cimxml_schema/response_body.h"
+#include "support/cim_fixtures.h"
 #include "support/log_capture.h"
+#include "support/mini_dom.h"
+#include "support/xml_checks.h"
 
 using namespace fixtures;
 
@@ -24,11 +31,6 @@ std::string intrinsic_body(const wchar_t *method, CIMList *results, CIMList *dec
     auto owners = std::make_tuple(own(results), own(declarations), own(error));
     EXPECT_EQ(cim_simplersp_toxml(name.get(), nullptr, results, declarations, error, 1, &pool.pool), 1);
     return pool.text();
-}
-
-std::string wrapped(const std::string &method, const std::string &entries) {
-    return "<SIMPLERSP>\n<IMETHODRESPONSE NAME=\"" + method + "\">\n<IRETURNVALUE>\n" + entries +
-           "</IRETURNVALUE>\n</IMETHODRESPONSE>\n</SIMPLERSP>\n";
 }
 
 TEST(SimpleResponse, EnumerateClassNamesExample) {
@@ -63,7 +65,8 @@ TEST(SimpleResponse, EntriesInListOrderByPropertyTypeOrSkipped) {
     EXPECT_EQ(
         intrinsic_body(L"EnumerateInstances",
                        list_of(CIMLIST_INSTANCE, {keyed_instance(1), instance(L"CIM_Foo", {}), keyed_instance(2)})),
-        wrapped("EnumerateInstances", named(1) + named(2)));  // the instance without a path of its own is skipped
+        "<SIMPLERSP>\n<IMETHODRESPONSE NAME=\"EnumerateInstances\">\n<IRETURNVALUE>\n" + named(1) + named(2) +
+            "</IRETURNVALUE>\n</IMETHODRESPONSE>\n</SIMPLERSP>\n");  // the instance without a path is skipped
     EXPECT_EQ(
         entry_names(intrinsic_body(L"GetProperty", property_list({property(L"s", string_value(L"text")),
                                                                   property(L"r", reference_value(path(L"CIM_R"))),
@@ -77,23 +80,6 @@ TEST(SimpleResponse, EntriesInListOrderByPropertyTypeOrSkipped) {
                   L"GetClass", list_of(CIMLIST_CLASS, {newCIMClass(str(L"A"), nullptr)}),
                   list_of(CIMLIST_QUALIFIERTYPE, {newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8)}))),
               "");  // declarations, when given, decide alone
-}
-
-TEST(MethodResponse, ReturnValueBeforeOutputParametersInOrderOrTheError) {
-    Pool pool;
-    auto name = own(str(L"InvokeMethod"));
-    auto returned = own(typed_property(L"ReturnValue", CIM_UINT32, uint32_value(0)));
-    auto outputs = own(property_list({property(L"First", string_value(L"a")), property(L"Second", boolean_value(1))}));
-    ASSERT_EQ(cim_simplersp_toxml(name.get(), returned.get(), outputs.get(), nullptr, nullptr, 0, &pool.pool), 1);
-    EXPECT_EQ(pool.text(), "<SIMPLERSP>\n<METHODRESPONSE NAME=\"InvokeMethod\">\n"
-                           "<RETURNVALUE PARAMTYPE=\"uint32\">\n<VALUE>0</VALUE>\n</RETURNVALUE>\n"
-                           "<PARAMVALUE NAME=\"First\" PARAMTYPE=\"string\">\n<VALUE>a</VALUE>\n</PARAMVALUE>\n"
-                           "<PARAMVALUE NAME=\"Second\" PARAMTYPE=\"boolean\">\n<VALUE>true</VALUE>\n</PARAMVALUE>\n"
-                           "</METHODRESPONSE>\n</SIMPLERSP>\n");
-    Pool failed;
-    auto error = own(newReturnCode(16, nullptr));
-    ASSERT_EQ(cim_methodresponse_toxml(name.get(), nullptr, nullptr, error.get(), &failed.pool), 1);
-    EXPECT_EQ(failed.text(), "<METHODRESPONSE NAME=\"InvokeMethod\">\n<ERROR CODE=\"16\" />\n</METHODRESPONSE>\n");
 }
 
 TEST(MethodAndExportResponse, EmbeddedReturnValueAndErrorWithStatusZero) {
@@ -128,87 +114,30 @@ TEST(ResponseFailures, MissingNamesAndPoolsAreLoggedAndNotFatal) {
     EXPECT_TRUE(log.contains("cim_ireturnvalue_toxml - failed; unable to allocate memory for return", 0));
 }
 
-const std::string root_cimv2 =
-    "<LOCALNAMESPACEPATH>\n<NAMESPACE NAME=\"root\"/>\n<NAMESPACE NAME=\"cimv2\"/>\n</LOCALNAMESPACEPATH>\n";
-
-TEST(IntrinsicRequest, GetClassWithItsParameters) {
-    auto target = own(path(L"CIM_Foo", L"root/cimv2"));
-    auto method = own(str(L"GetClass"));
-    auto parameters =
-        own(property_list({typed_property(L"ClassName", CIM_STRING, string_value(L"CIM_Foo")),
-                           typed_property(L"LocalOnly", CIM_BOOLEAN, boolean_value(0)),
-                           typed_property(L"PropertyList", 108, array_value(108, {string_value(L"A")}))}));
-    EXPECT_EQ(take(cim_simplereq_toxml(method.get(), target.get(), parameters.get(), nullptr, 1)),
-              "<SIMPLEREQ>\n<IMETHODCALL NAME=\"GetClass\">\n" + root_cimv2 +
-                  "<IPARAMVALUE NAME=\"ClassName\">\n<VALUE>CIM_Foo</VALUE>\n</IPARAMVALUE>\n"
-                  "<IPARAMVALUE NAME=\"LocalOnly\">\n<VALUE>false</VALUE>\n</IPARAMVALUE>\n"
-                  "<IPARAMVALUE NAME=\"PropertyList\">\n<VALUE.ARRAY>\n<VALUE>A</VALUE>\n</VALUE.ARRAY>\n"
-                  "</IPARAMVALUE>\n</IMETHODCALL>\n</SIMPLEREQ>\n");
-}
-
+// The other names and kinds are written in the whole requests of the
+// conformance and round-trip tests.
 TEST(IParamValue, ChildByKindAndName) {
     auto k_class = [] { return class_value(newCIMClass(str(L"K"), nullptr)); };
-    auto i_instance = [] { return instance_value(instance(L"I", {})); };
-    auto keyed = [] { return reference_value(keyed_path(1, L"root", L"h")); };
     const struct {
         const wchar_t *name;
         int type;
         std::function<CIMValue *()> value;
         std::string child;
     } cases[] = {
-        {L"ClassName", CIM_REFERENCE, keyed, "CLASSNAME"},
-        {L"InstanceName", CIM_REFERENCE, keyed, "INSTANCENAME"},
-        {L"ObjectName", CIM_REFERENCE, keyed, "OBJECTPATH"},
-        {L"Target", CIM_REFERENCE, keyed, "VALUE.REFERENCE"},
-        {L"PropertyList", 108, [] { return array_value(108, {string_value(L"p")}); }, "VALUE.ARRAY"},
-        {L"NewClass", CIM_CLASS, k_class, "CLASS"},
-        {L"ModifiedClass", CIM_CLASS, k_class, "CLASS"},
-        {L"NewInstance", CIM_OBJECT, i_instance, "INSTANCE"},
-        {L"NewIndication", CIM_OBJECT, i_instance, "INSTANCE"},
-        {L"ModifiedInstance", CIM_OBJECT, [] { return instance_value(keyed_instance(1)); }, "VALUE.NAMEDINSTANCE"},
+        {L"Target", CIM_REFERENCE, [] { return reference_value(keyed_path(1, L"root", L"h")); }, "VALUE.REFERENCE"},
+        {L"NewIndication", CIM_OBJECT, [] { return instance_value(instance(L"I", {})); }, "INSTANCE"},
         {L"Other", CIM_CLASS, k_class, ""},
         {L"NewInstance", CIM_CLASS, k_class, ""},  // a class where an instance is expected
         {L"NewClass", CIM_CLASS, [] { return string_value(L"not an object"); }, ""},
-        {L"DeepInheritance", CIM_BOOLEAN, [] { return boolean_value(1); }, "VALUE"},
         {L"Role", CIM_STRING, [] { return newCIMValueNULL(CIM_STRING); }, ""},
     };
     for (const auto &c : cases) {
         testsupport::LogCapture quiet;
-        auto parameter = own(typed_property(c.name, c.type, c.value()));
-        std::string text = take(cim_iparamvalue_toxml(parameter.get(), nullptr));
-        std::string name = take(createCharFromCIMString(propertyGetName(parameter.get())));
-        EXPECT_EQ(text.rfind("<IPARAMVALUE NAME=\"" + name + "\">\n", 0), 0u);
-        EXPECT_EQ(child_names(text, {}), c.child) << c.name;
+        std::string text = encoded([](CIMProperty *p) { return cim_iparamvalue_toxml(p, nullptr); },
+                                   typed_property(c.name, c.type, c.value()));
+        EXPECT_EQ(text.rfind("<IPARAMVALUE NAME=\"", 0), 0u);
+        EXPECT_EQ(child_names(text, {}), c.child) << text;
     }
-    auto declaration = own(newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8));
-    auto parameter = own(typed_property(L"QualifierDeclaration", CIM_STRING, nullptr));
-    EXPECT_EQ(child_names(take(cim_iparamvalue_toxml(parameter.get(), declaration.get())), {}),
-              "QUALIFIER.DECLARATION");
-}
-
-TEST(ExtrinsicRequest, KeysChooseLocalInstancePathAndParameterValuesFollowTheirKind) {
-    auto target = own(keyed_path(1, L"root"));
-    auto method = own(str(L"Reset"));
-    auto parameters = own(property_list({typed_property(L"Force", CIM_BOOLEAN, boolean_value(1)),
-                                         typed_property(nullptr, CIM_UINT32, uint32_value(1))}));  // cannot be written
-    EXPECT_EQ(take(cim_simplereq_toxml(method.get(), target.get(), parameters.get(), nullptr, 0)),
-              "<SIMPLEREQ>\n<METHODCALL NAME=\"Reset\">\n<LOCALINSTANCEPATH>\n<LOCALNAMESPACEPATH>\n"
-              "<NAMESPACE NAME=\"root\"/>\n</LOCALNAMESPACEPATH>\n" + keyed_name_text(1) +
-                  "</LOCALINSTANCEPATH>\n<PARAMVALUE NAME=\"Force\" PARAMTYPE=\"boolean\">\n<VALUE>true</VALUE>\n"
-                  "</PARAMVALUE>\n</METHODCALL>\n</SIMPLEREQ>\n");
-    auto classTarget = own(path(L"CIM_Foo", L"root"));
-    EXPECT_EQ(take(cim_methodcall_toxml(method.get(), classTarget.get(), parameters.get()))
-                  .find("<METHODCALL NAME=\"Reset\">\n<LOCALCLASSPATH>\n"),
-              0u);
-
-    const std::pair<CIMProperty *, std::string> values[] = {
-        {typed_property(L"R", 114, array_value(114, {reference_value(path(L"CIM_R"))})), "VALUE.REFARRAY"},
-        {typed_property(L"A", 104, array_value(104, {uint32_value(3)})), "VALUE.ARRAY"},
-        {typed_property(L"E", CIM_CLASS, class_value(newCIMClass(str(L"K"), nullptr))), "VALUE"},
-        {typed_property(L"N", CIM_UINT32, nullptr), ""},
-    };
-    for (const auto &[parameter, child] : values)
-        EXPECT_EQ(child_names(encoded(cim_paramvalue_toxml, parameter), {}), child);
 }
 
 TEST(ExportRequest, ExportIndicationWithItsInstanceAndLoggedFailures) {
@@ -228,6 +157,108 @@ TEST(ExportRequest, ExportIndicationWithItsInstanceAndLoggedFailures) {
     EXPECT_EQ(take(cim_simpleexpreq_toxml(nameless.get(), parameters.get())), null_text);
     EXPECT_TRUE(log.containsFragment("cim_expmethodcall_toxml: failed - "));
     EXPECT_TRUE(log.containsFragment("cim_simpleexpreq_toxml: failed - "));
+}
+
+const std::string header_lines = "CIMOperation: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n\r\n";
+const std::string head_1001 =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+    "<MESSAGE ID=\"1001\" PROTOCOLVERSION=\"1.0\">\n";
+const std::string tail = "</MESSAGE>\n</CIM>\n";
+const std::regex fresh_id(R"(\d{4}(:\d{2}){5}:\d{8})");
+
+std::string host_line() {
+    std::string host = system_host();
+    return host == "localhost" ? "" : "Host: " + host + "\r\n";
+}
+
+TEST(ResponseHeader, PoolForMessage1001HoldsLinesEmptyLineAndHeadWithoutIdOnlyTheLines) {
+    Pool pool;
+    EXPECT_EQ(build_cimResponse_header("1001", &pool.pool), 1);
+    EXPECT_EQ(pool.text(), header_lines + head_1001);
+    testsupport::LogCapture log;
+    Pool noId;
+    EXPECT_EQ(cimxml_begin_response(&noId.pool, nullptr, nullptr), 0);
+    EXPECT_EQ(noId.text(), header_lines);
+    EXPECT_TRUE(log.contains("No Message ID!", 0));
+    EXPECT_TRUE(log.contains("Unable to prepend header to pool", 0));
+    EXPECT_EQ(build_cimResponse_header("1", nullptr), 0);
+    EXPECT_EQ(cimxml_end_response(nullptr), 0);
+}
+
+TEST(RequestHeaders, LinesInTheirOrder) {
+    EXPECT_EQ(take(build_cimRequest_header("GetClass", "root/cimv2", 350, 0)),
+              "POST /CIMOM2 HTTP/1.1\r\nContent-Length: 350\r\nCIMObject: root/cimv2\r\nConnection: Keep-Alive\r\n" +
+                  host_line() +
+                  "User-Agent: ZEL_CLIENT_ADAPTER\r\nCIMOperation: MethodCall\r\nCIMProtocolVersion: 1.2\r\n"
+                  "CIMMethod: GetClass\r\nContent-Type: text/xml;charset=UTF-8\r\n"
+                  "Accept: text/xml, application/xml\r\n");
+    std::string header = take(build_cimexpRequest_header("ExportIndication", 1234, 0));
+    EXPECT_TRUE(std::regex_match(
+        header, std::regex("POST /CIMOM2 HTTP/1.1\r\nContent-Length: 1234\r\nConnection: Keep-Alive\r\n" + host_line() +
+                           "User-Agent: ZEL_CLIENT_ADAPTER\r\nCIMExport: MethodRequest\r\nCIMProtocolVersion: 1.2\r\n"
+                           "CIMExportMethod: ExportIndication\r\nContent-Type: text/xml;charset=UTF-8\r\n"
+                           "Date: [A-Z][a-z]{2} [A-Z][a-z]{2} \\d{2} \\d{2}:\\d{2}:\\d{2} \\d{4}\r\n"
+                           "Accept: text/xml, application/xml\r\n")))
+        << header;
+}
+
+TEST(Join, HeaderOneEmptyLineThenTheMessageWithAGivenOrFreshId) {
+    EXPECT_EQ(take(join_header_and_message("H: 1\r\n", "<SIMPLEREQ/>\n", "1001")),
+              "H: 1\r\n\r\n" + head_1001 + "<SIMPLEREQ/>\n" + tail);
+    EXPECT_EQ(take(join_header_and_message("H\r\n", nullptr, "1")), null_text);
+    std::string joined = take(join_header_and_message(nullptr, "<B/>\n", nullptr));
+    std::smatch id;
+    ASSERT_TRUE(
+        std::regex_search(joined, id, std::regex("<MESSAGE ID=\"([^\"]*)\" PROTOCOLVERSION=\"1.0\">\n<B/>\n" + tail)));
+    EXPECT_TRUE(std::regex_match(id[1].str(), fresh_id)) << joined;
+    EXPECT_EQ(joined.size(), message_envelope_length(message_id_length) + 5);
+}
+
+TEST(ReceivedMessage, SplitsAtTheFirstEmptyLineOrIsAllBody) {
+    received_message_parts parts;
+    ASSERT_EQ(split_received_message("A: 1\r\nB: 2\r\n\r\n<?xml?>\r\n\r\nrest", &parts), 1);
+    EXPECT_EQ(std::string(parts.header, parts.headerLength), "A: 1\r\nB: 2");
+    EXPECT_STREQ(parts.body, "<?xml?>\r\n\r\nrest");
+    EXPECT_EQ(split_received_message("<?xml?>", &parts), 0);
+    EXPECT_STREQ(parts.body, "<?xml?>");
+}
+
+std::string error_response(const char *id, const wchar_t *method, int code, const wchar_t *description, int intrinsic,
+                           Pool &pool) {
+    auto name = own(str(method));
+    auto error = own(newReturnCode(code, description));
+    cimxml_encode_ErrorResponse(&pool.pool, id, name.get(), error.get(), intrinsic);
+    return pool.text();
+}
+
+TEST(ErrorResponse, WholeResponseReplacingWhatThePoolHeld) {
+    Pool pool;
+    ASSERT_EQ(cimxml_begin_response(&pool.pool, "1001", "test"), 1);
+    pool.pool.append(&pool.pool, "<SIMPLERSP>\n<IMETHODRESPONSE NAME=\"X\">\n", 0, 0);  // a partial response
+    EXPECT_EQ(error_response("1001", L"GetClass", 6, L"CIM_Foo not found", 1, pool),
+              header_lines + head_1001 + "<SIMPLERSP>\n<IMETHODRESPONSE NAME=\"GetClass\">\n"
+                                         "<ERROR CODE=\"6\" DESCRIPTION=\"CIM_Foo not found\"/>\n"
+                                         "</IMETHODRESPONSE>\n</SIMPLERSP>\n" + tail);
+    Pool extrinsic;
+    EXPECT_NE(error_response("1", L"Reset", 1, nullptr, 0, extrinsic)
+                  .find("<SIMPLERSP>\n<METHODRESPONSE NAME=\"Reset\">\n<ERROR CODE=\"1\" />\n</METHODRESPONSE>\n"),
+              std::string::npos);
+}
+
+TEST(ErrorResponse, MissingNameOrPoolIsLoggedAndRecordedNotFatal) {
+    testsupport::LogCapture log;
+    Pool pool;
+    auto error = own(newReturnCode(1, nullptr));
+    cimxml_encode_ErrorResponse(&pool.pool, "1", nullptr, error.get(), 1);
+    EXPECT_TRUE(log.contains("cimxml_encode_ErrorResponse - failed", 0));
+    auto name = own(str(L"GetClass"));
+    cimxml_encode_ErrorResponse(nullptr, "1", name.get(), error.get(), 1);
+    EXPECT_TRUE(log.contains("Unable to initialize string pool", 0));
+    auto last = own(cimxml_getlasterror());
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->rc, 1);
+    EXPECT_EQ(take(createCharFromCIMString(last->description)),
+              "cimxml_encode_ErrorResponse: cim_simplersp_to_xml_failed");
 }
 
 }  // namespace
