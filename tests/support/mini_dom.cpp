@@ -17,6 +17,14 @@ const Node *Node::child(const std::string &childName) const {
     return nullptr;
 }
 
+const Node *Node::find(std::initializer_list<const char *> names) const {
+    for (const char *wanted : names)
+        if (name == wanted) return this;
+    for (const auto &node : children)
+        if (const Node *hit = node->find(names)) return hit;
+    return nullptr;
+}
+
 namespace {
 
 struct Builder {
