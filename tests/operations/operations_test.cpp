@@ -1,13 +1,21 @@
-// One success and one failure of every operation through the exported
-// request handler: the call the object manager gets (with the defaults of
-// the operation's parameters) and the whole response, byte for byte; then
-// the object manager's odd answers.
+// The operations through the exported request handler. One success and one
+// failure of every operation: the call the object manager gets (with the
+// defaults of the operation's parameters) and the whole response, byte for
+// byte; the object manager's odd answers; the calls for the parameters a
+// request gives (flags, names in any case, property lists, pseudo classes,
+// parameters of the wrong type, instance targets, methods named like
+// operations); and early failures: requests that lack what they need are
+// answered with the function's own text before the object manager is called.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
+#include "cimxml/operations.h"
+#include "common_handlers/parse_driver.h"
 #include "support/log_capture.h"
 #include "support/request_mix.h"
+#include <utils/pool_string.h>
 
 namespace {
 
@@ -301,22 +309,225 @@ TEST_P(OddAnswers, AreWrittenWhole) {
 INSTANTIATE_TEST_SUITE_P(ObjectManager, OddAnswers, testing::ValuesIn(oddAnswers),
                          [](const testing::TestParamInfo<OddAnswer> &info) { return info.param.name; });
 
-// One response spelled out in full, without the helpers above.
-TEST(OperationAnswers, AFailedGetClassReadsAsOneDocument) {
+struct CallCase {
+    const char *name;
+    std::string request;
+    std::string calls;  // the double's record of them
+};
+
+void PrintTo(const CallCase &c, std::ostream *os) { *os << c.name; }
+
+const std::string fooText = "root/cimv2:CIM_Foo.Name=\"a\"";
+
+std::string propertyList(const std::string &values) {
+    return iparam("PropertyList", "<VALUE.ARRAY>" + values + "</VALUE.ARRAY>");
+}
+
+const CallCase callCases[] = {
+    {"EnumerateClassesTakesEveryFlag",
+     intrinsic("EnumerateClasses", ns, classNameParam("CIM_Foo") + valueParam("DeepInheritance", "TRUE") +
+                                           valueParam("LocalOnly", "false") + valueParam("IncludeQualifiers", "false") +
+                                           valueParam("IncludeClassOrigin", "true")),
+     "pfn_enumerateClasses(path=root/cimv2:CIM_Foo, deepInheritance=1, localOnly=0, includeQualifiers=0, "
+     "includeClassOrigin=1)\n"},
+    {"EnumerateClassNamesReplacesThePseudoNamespaceClass",
+     intrinsic("EnumerateClassNames", ns, classNameParam("__Namespace")),
+     "pfn_enumerateClassNames(path=root/cimv2:CIM_Namespace, deepInheritance=0)\n"},
+    {"EnumerateInstancesMatchesParameterNamesWithoutCase",
+     intrinsic("EnumerateInstances", ns,
+               iparam("classname", "<CLASSNAME NAME=\"CIM_Foo\"/>") + valueParam("localonly", "false") +
+                   valueParam("DEEPINHERITANCE", "false") + valueParam("includequalifiers", "true") +
+                   valueParam("IncludeClassORIGIN", "true") +
+                   iparam("propertylist", "<VALUE.ARRAY><VALUE>Caption</VALUE></VALUE.ARRAY>")),
+     "pfn_enumerateInstances(path=root/cimv2:CIM_Foo, localOnly=0, deepInheritance=0, includeQualifiers=1, "
+     "includeClassOrigin=1, propertyList={Caption})\n"},
+    {"EnumerateInstancesPassesAnEmptyPropertyListAsEmpty",
+     intrinsic("EnumerateInstances", ns, classNameParam("__Namespace") + iparam("PropertyList", "<VALUE.ARRAY/>")),
+     "pfn_enumerateInstances(path=root/cimv2:CIM_Namespace, localOnly=1, deepInheritance=1, includeQualifiers=0, "
+     "includeClassOrigin=0, propertyList={})\n"},
+    {"EnumerateInstancesTakesDefaultsForParametersOfTheWrongType",
+     intrinsic("EnumerateInstances", ns,
+               classNameParam("CIM_Foo") + iparam("LocalOnly", "<CLASSNAME NAME=\"false\"/>") +
+                   iparam("DeepInheritance", "<INSTANCENAME CLASSNAME=\"X\"/>") +
+                   iparam("PropertyList", "<CLASSNAME NAME=\"Caption\"/>")),
+     "pfn_enumerateInstances(path=root/cimv2:CIM_Foo, localOnly=1, deepInheritance=1, includeQualifiers=0, "
+     "includeClassOrigin=0, propertyList=(null))\n"},
+    {"GetClassTakesFlagsAndPropertyList",
+     intrinsic("GetClass", ns, classNameParam("CIM_Foo") + valueParam("LocalOnly", "false") +
+                                   valueParam("IncludeQualifiers", "false") + valueParam("IncludeClassOrigin", "true") +
+                                   propertyList("<VALUE>Count</VALUE><VALUE>Name</VALUE>")),
+     "pfn_getClass(path=root/cimv2:CIM_Foo, localOnly=0, includeQualifiers=0, includeClassOrigin=1, "
+     "propertyList={Count,Name})\n"},
+    {"GetInstanceReplacesThePseudoNamespaceClass",
+     intrinsic("GetInstance", ns, iparam("InstanceName", instanceName("__Namespace", "root")) +
+                                      valueParam("LocalOnly", "false")),
+     "pfn_getInstance(instancePath=root/cimv2:CIM_Namespace.Name=\"root\", localOnly=0, includeQualifiers=0, "
+     "includeClassOrigin=0, propertyList=(null))\n"},
+    {"ModifyInstanceOfABareInstanceTargetsItsClass",
+     intrinsic("ModifyInstance", ns, iparam("ModifiedInstance", instanceXml("CIM_Foo", "Name", "a"))),
+     "pfn_setInstance(path=root/cimv2:CIM_Foo, instance=root/cimv2:CIM_Foo{Name:string=\"a\"}, "
+     "includeQualifiers=1, propertyList=(null))\n"},
+    {"SetPropertyWithoutNewValuePassesNull",
+     intrinsic("SetProperty", ns, fooKey + valueParam("PropertyName", "Caption")),
+     "pfn_setProperty(instancePath=" + fooText + ", propertyName=Caption, newValue=(null))\n"},
+    {"GetQualifierPassesNoNameForAnInstanceName",
+     intrinsic("GetQualifier", ns, iparam("QualifierName", "<INSTANCENAME CLASSNAME=\"Key\"/>")),
+     "pfn_getQualifier(nameSpace=root/cimv2, qualifierName=(null))\n"},
+    {"AssociatorsOfAnInstanceTargetTheInstanceInTheRequestNamespace",
+     intrinsic("Associators", ns,
+               iparam("ObjectName", instanceName("CIM_Foo", "a")) + valueParam("AssocClass", "CIM_Assoc") +
+                   valueParam("ResultClass", "CIM_Bar") + valueParam("Role", "Left") +
+                   valueParam("ResultRole", "Right") + valueParam("IncludeQualifiers", "true") +
+                   valueParam("IncludeClassOrigin", "true") + propertyList("<VALUE>Name</VALUE>")),
+     "pfn_associators(path=" + fooText +
+         ", assocClass=CIM_Assoc, resultClass=CIM_Bar, role=Left, resultRole=Right, includeQualifiers=1, "
+         "includeClassOrigin=1, propertyList={Name})\n"},
+    {"ReferencesOfAnInstance",
+     intrinsic("References", ns,
+               iparam("ObjectName", instanceName("CIM_Foo", "a")) + valueParam("ResultClass", "CIM_Assoc") +
+                   valueParam("Role", "Left")),
+     "pfn_references(path=" + fooText +
+         ", resultClass=CIM_Assoc, role=Left, includeQualifiers=0, includeClassOrigin=0, propertyList=(null))\n"},
+    {"InvokeMethodPassesTheParametersAsTheyAre",
+     extrinsic("Reset", ns, "CIM_Foo",
+               "<PARAMVALUE NAME=\"Force\" PARAMTYPE=\"boolean\"><VALUE>true</VALUE></PARAMVALUE>\n"
+               "<PARAMVALUE NAME=\"Delay\" PARAMTYPE=\"uint32\"><VALUE>5</VALUE></PARAMVALUE>\n"),
+     "pfn_invokeMethod(path=root/cimv2:CIM_Foo, methodName=Reset, inParameters={Force:boolean=true,Delay:uint32=5}, "
+     "outParameters={})\n"},
+    {"InvokeMethodOnAnInstanceWithoutParametersPassesNoList", extrinsic("Stop", ns, instanceName("CIM_Foo", "a")),
+     "pfn_invokeMethod(path=" + fooText + ", methodName=Stop, inParameters=(null), outParameters={})\n"},
+    {"AMethodNamedLikeAnEarlyIntrinsicOperationIsThatOperation",
+     extrinsic("GetClass", ns, "CIM_Foo", "<PARAMVALUE NAME=\"ClassName\"><VALUE>CIM_Foo</VALUE></PARAMVALUE>\n"),
+     "pfn_getClass(path=root/cimv2:CIM_Foo, localOnly=1, includeQualifiers=1, includeClassOrigin=0, "
+     "propertyList=(null))\n"},
+    {"AMethodNamedLikeALaterOperationIsAMethodCall", extrinsic("Associators", ns, "CIM_Foo"),
+     "pfn_invokeMethod(path=root/cimv2:CIM_Foo, methodName=Associators, inParameters=(null), outParameters={})\n"},
+};
+
+class OperationCalls : public testing::TestWithParam<CallCase> {};
+
+TEST_P(OperationCalls, PassTheRequestToItsSlot) {
     CimomDouble cimom;
-    cimom.setStatus("pfn_getClass", 6, "no such class");
-    EXPECT_EQ(respond(intrinsic("GetClass", ns, fooClass), cimom.handle()),
-              "CIMOperation: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n\r\n"
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
-              "<MESSAGE ID=\"1001\" PROTOCOLVERSION=\"1.0\">\n"
-              "<SIMPLERSP>\n"
-              "<IMETHODRESPONSE NAME=\"GetClass\">\n"
-              "<ERROR CODE=\"6\" DESCRIPTION=\"no such class\"/>\n"
-              "</IMETHODRESPONSE>\n"
-              "</SIMPLERSP>\n"
-              "</MESSAGE>\n"
-              "</CIM>\n");
+    cimom.answerEverySlot();
+    std::string response = respond(GetParam().request, cimom.handle());
+    EXPECT_EQ(cimom.callsText(), GetParam().calls);
+    EXPECT_EQ(response.find("<ERROR"), std::string::npos) << response;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryOperation, OperationCalls, testing::ValuesIn(callCases),
+                         [](const testing::TestParamInfo<CallCase> &info) { return info.param.name; });
+
+const std::string classNameAsInstance = iparam("ClassName", "<INSTANCENAME CLASSNAME=\"CIM_Foo\"/>");
+const std::string instanceNameAsString = iparam("InstanceName", "<CLASSNAME NAME=\"CIM_Foo\"/>");
+const std::string unrelated = valueParam("Unrelated", "x");
+const std::string caption = valueParam("PropertyName", "Caption");
+
+std::string escaped(const std::string &text) {
+    std::string out;
+    for (char c : text) out += c == '>' ? "&gt;" : c == '<' ? "&lt;" : c == '&' ? "&amp;" : std::string(1, c);
+    return out;
+}
+
+// A sample of early failures with the function's own text; the response
+// names the operation the text names, an export in the method form.
+const std::pair<std::string, const char *> exactTexts[] = {
+    {intrinsic("CreateInstance", ns, iparam("NewInstance", "<CLASS NAME=\"CIM_Foo\"/>")),
+     "createInstance - copyCIMInstance failed."},
+    {intrinsic("DeleteInstance", ns, instanceNameAsString), "deleteInstance failed - InstanceName parameter is NULL!"},
+    {intrinsic("EnumerateInstanceNames", ns, classNameAsInstance),
+     "enumerateInstanceNames: failed - ClassName is null!"},
+    {intrinsic("EnumerateInstances", ns), "enumerateInstances - CIMPropertyList is NULL!."},
+    {intrinsic("ExecQuery", ns, valueParam("Query", "q")), "execQuery failed - QueryLanguage parameter is null."},
+    {intrinsic("Associators", ns, iparam("ObjectName", "<INSTANCENAME CLASSNAME=\"CIM_Foo\"/>")),
+     "associators failed - Could not get ObjectName parameter."},
+    {intrinsic("References", ns), "references - copyCIMPropertyList failed."},
+    // A failed method call is answered in the intrinsic form.
+    {request("<SIMPLEREQ>\n<METHODCALL NAME=\"Reset\">\n</METHODCALL>\n</SIMPLEREQ>\n"),
+     "invokeMethod: failed - Null parameter(s)."},
+    {exportRequest("<EXPPARAMVALUE NAME=\"Other\"><VALUE>x</VALUE></EXPPARAMVALUE>\n"),
+     "exportIndication failed - NewIndication parameter is null!"},
+    {intrinsic("GetClass", "", classNameParam("CIM_Foo")), "getClass: failed - Null parameter(s)."},
+    {intrinsic("ModifyClass", ns, iparam("ModifiedClass", instanceXml("CIM_Foo", "Name", "a"))),
+     "modifyClass - failed; Null parameter."},
+    {intrinsic("GetProperty", ns, fooKey), "getProperty failed - PropertyName parameter is null!"},
+};
+
+// The other early failures, answered with an ERROR of status 1: operations
+// without parameters or with an unrelated one only, and parameters of the wrong kind.
+const char *const withoutParameters[] = {
+    "CreateInstance", "DeleteInstance", "EnumerateInstanceNames", "ExecQuery", "GetInstance", "ModifyInstance",
+    "Associators", "AssociatorNames", "ReferenceNames", "DeleteClass", "DeleteQualifier", "GetQualifier",
+    "GetClass", "ModifyClass", "CreateClass", "GetProperty", "SetProperty"};
+const char *const withUnrelatedOnly[] = {"EnumerateInstances", "GetInstance", "ModifyInstance", "Associators",
+                                         "References", "ReferenceNames", "DeleteClass", "DeleteQualifier",
+                                         "CreateClass"};
+const std::string otherFailures[] = {
+    intrinsic("ExecQuery", ns, valueParam("QueryLanguage", "WQL")), exportRequest(""),
+    intrinsic("AssociatorNames", ns, iparam("ObjectName", instanceXml("CIM_Foo", "Name", "a"))),
+    intrinsic("GetClass", ns, classNameAsInstance), intrinsic("GetClass", ns, valueParam("LocalOnly", "true")),
+    intrinsic("GetProperty", ns, caption), intrinsic("SetProperty", ns, instanceNameAsString + caption),
+    intrinsic("SetProperty", ns, fooKey)};
+
+TEST(EarlyFailures, AreAnsweredWithTheirTextAndCallNoSlot) {
+    CimomDouble cimom;
+    cimom.answerEverySlot();
+    for (const auto &[request, exactText] : exactTexts) {
+        LogCapture log(0);
+        std::string text = "CIMOMhdle_" + std::string(exactText), name = text.substr(10, text.find_first_of(" :") - 10);
+        name[0] = static_cast<char>(name[0] - 'a' + 'A');
+        EXPECT_EQ(respond(request, cimom.handle()),
+                  simpleResponse(name == "ExportIndication" ? "METHODRESPONSE" : "IMETHODRESPONSE", name,
+                                 "<ERROR CODE=\"1\" DESCRIPTION=\"" + escaped(text) + "\"/>\n"));
+        EXPECT_TRUE(log.contains(text, 0)) << text;
+    }
+    std::vector<std::string> others(std::begin(otherFailures), std::end(otherFailures));
+    for (const char *name : withoutParameters) others.push_back(intrinsic(name, ns));
+    for (const char *name : withUnrelatedOnly) others.push_back(intrinsic(name, ns, unrelated));
+    LogCapture quiet(-1);
+    for (const std::string &request : others) {
+        EXPECT_NE(respond(request, cimom.handle()).find("<ERROR CODE=\"1\" DESCRIPTION=\"CIMOMhdle_"),
+                  std::string::npos)
+            << request;
+    }
+    EXPECT_EQ(cimom.callsText(), "");
+}
+
+using OperationFunction = int (*)(PoolString *, MessageData *, CIMOMHandle *);
+
+// Runs function on the parsed document with handle and the response pool
+// on the stack, as a host keeps its record; returns what it returned.
+int run(OperationFunction function, const std::string &document, CIMOMHandle *handle) {
+    MessageData *msgData = cimxmlParseMessage(document.c_str());
+    PoolString pool{};
+    int result = function(&pool, msgData, handle);
+    release_PoolStringBuffer(&pool);
+    freeMessageData(msgData);
+    return result;
+}
+
+// Every function refuses a missing message or handle.
+TEST(EarlyFailures, NullMessageOrHandle) {
+    const OperationFunction functions[] = {
+        CIMOMhdle_createInstance,   CIMOMhdle_exportIndication, CIMOMhdle_enumerateQualifiers,
+        CIMOMhdle_enumerateClasses, CIMOMhdle_enumerateClassNames, CIMOMhdle_deleteQualifier,
+        CIMOMhdle_getQualifier,     CIMOMhdle_setQualifier,     CIMOMhdle_createClass,
+        CIMOMhdle_deleteClass,      CIMOMhdle_getClass,         CIMOMhdle_modifyClass,
+        CIMOMhdle_getProperty,      CIMOMhdle_setProperty,      CIMOMhdle_modifyInstance,
+        CIMOMhdle_deleteInstance,   CIMOMhdle_enumerateInstances, CIMOMhdle_enumerateInstanceNames,
+        CIMOMhdle_getInstance,      CIMOMhdle_execQuery,        CIMOMhdle_invokeMethod,
+        CIMOMhdle_associators,      CIMOMhdle_associatorNames,  CIMOMhdle_references,
+        CIMOMhdle_referenceNames};
+    CimomDouble cimom;
+    LogCapture log(-1);
+    for (OperationFunction function : functions) {
+        markLastError();
+        EXPECT_EQ(run(function, "", cimom.handle()), 0);
+        std::string first = lastError();
+        EXPECT_EQ(run(function, intrinsic("GetClass", ns, classNameParam("CIM_Foo")), nullptr), 0);
+        EXPECT_EQ(lastError(), first);
+        EXPECT_TRUE(first.rfind("1: CIMOMhdle_", 0) == 0 && first.find("Null parameter") != std::string::npos) << first;
+    }
+    EXPECT_EQ(cimom.callsText(), "");
 }
 
 }  // namespace
