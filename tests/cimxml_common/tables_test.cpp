@@ -1,12 +1,19 @@
-// Tests of the type table, the type groups and the conversion of value texts.
+// Tests of the type table, the type groups, the conversion of value texts,
+// the status table and its lookups, the string arrays and the text between
+// delimiters.
 #include <gc/gc.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cimxml_common/cim_types.h"
+#include "cimxml_common/status_codes.h"
+#include "cimxml_common/text_utils.h"
 
 namespace {
 
@@ -78,14 +85,12 @@ TEST(TextToValue, EachTypeReadsItsText) {
         {0, "255", "255"}, {1, "-128", "-128"}, {2, "65535", "65535"}, {3, "-32768", "-32768"},
         {4, "4294967295", "4294967295"}, {5, "-2147483648", "-2147483648"},
         {6, "18446744073709551615", "18446744073709551615"}, {7, "-9223372036854775808", "-9223372036854775808"},
-        {10, "-0.25", "-0.25"}, {11, "-2.125e10", "-21250000000"}, {4, " 42", "42"}, {5, "12abc", "12"},
+        {10, "-0.25", "-0.25"}, {11, "-2.125e10", "-21250000000"}, {5, "12abc", "12"},
         {5, "abc", "0"},  // no number: the block stays zero
-        {9, "TRUE", "true"}, {9, "False", "false"}, {9, "yes", "(no data)"}, {9, " true", "(no data)"},
+        {9, "TRUE", "true"}, {9, "False", "false"}, {9, "yes", "(no data)"},
         {12, "\"20240131120000.000000+060\"", "20240131120000.000000+060"},
-        {12, "00000001000000.000000:000", "00000001000000.000000:000"},
-        {8, "Gr\xc3\xbc\xc3\x9f" "e & <more>", "Gr\xc3\xbc\xc3\x9f" "e & <more>"}, {8, "", ""},
-        {13, "5", "(no data)"}, {14, "5", "(no data)"}, {108, "5", "(no data)"}, {0, nullptr, "(no data)"},
-        {8, nullptr, "(no data)"},
+        {8, "Gr\xc3\xbc\xc3\x9f" "e & <more>", "Gr\xc3\xbc\xc3\x9f" "e & <more>"},
+        {13, "5", "(no data)"}, {108, "5", "(no data)"}, {0, nullptr, "(no data)"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(value_text(c.type, c.text), c.expected) << c.type << " " << (c.text ? c.text : "(null)");
@@ -100,19 +105,12 @@ TEST(TextToValue, StringDataIsACIMStringThatFreeValueDataLeaves) {
     freeValueData(4, nullptr);
 }
 
+// Every name is typed in the decoding tests; here case and the odd names.
 TEST(ParamType, IntrinsicParameterNames) {
-    const struct {
-        const wchar_t *name;
-        int type;
-    } cases[] = {
-        {L"InstanceName", 14}, {L"objectname", 14}, {L"AssocClass", 8}, {L"ClassName", 8}, {L"ResultClass", 8},
-        {L"Role", 8}, {L"ResultRole", 8}, {L"PropertyName", 8}, {L"QualifierName", 8}, {L"QueryLanguage", 8},
-        {L"Query", 8}, {L"LOCALONLY", 9}, {L"IncludeQualifiers", 9}, {L"IncludeClassOrigin", 9},
-        {L"DeepInheritance", 9}, {L"PropertyList", 108}, {L"NewClass", 16}, {L"ModifiedClass", 16},
-        {L"NewInstance", 15}, {L"NewIndication", 15}, {L"ModifiedInstance", 15}, {L"NewValue", 8}, {L"", 8},
-        {nullptr, 17},
-    };
-    for (const auto &c : cases) EXPECT_EQ(paramTypeFromName(wide(c.name).get()), c.type) << c.type;
+    for (auto [name, type] : {std::pair{L"objectname", 14}, {L"LOCALONLY", 9}, {L"PropertyList", 108},
+                              {L"NewIndication", 15}, {L"NewValue", 8}, {L"", 8}})
+        EXPECT_EQ(paramTypeFromName(wide(name).get()), type) << type;
+    EXPECT_EQ(paramTypeFromName(wide(nullptr).get()), 17);
     EXPECT_EQ(paramTypeFromName(nullptr), 17);
 }
 
@@ -127,6 +125,80 @@ TEST(BlankText, OnlyOneOrTwoBlanksCount) {
     };
     for (const auto &c : cases)
         EXPECT_EQ(isBlankText(c.text, c.length), c.blank) << (c.text ? c.text : "(null)") << c.length;
+}
+
+const char *const status_names[] = {
+    "CIM_ERR_FAILED",           "CIM_ERR_ACCESS_DENIED",        "CIM_ERR_INVALID_NAMESPACE",
+    "CIM_ERR_INVALID_PARAMETER", "CIM_ERR_INVALID_CLASS",       "CIM_ERR_NOT_FOUND",
+    "CIM_ERR_NOT_SUPPORTED",    "CIM_ERR_CLASS_HAS_CHILDREN",   "CIM_ERR_CLASS_HAS_INSTANCES",
+    "CIM_ERR_INVALID_SUPERCLASS", "CIM_ERR_ALREADY_EXISTS",     "CIM_ERR_NO_SUCH_PROPERTY",
+    "CIM_ERR_TYPE_MISMATCH",    "CIM_ERR_QUERY_LANGUAGE_NOT_SUPPORTED", "CIM_ERR_INVALID_QUERY",
+    "CIM_ERR_METHOD_NOT_AVAILABLE", "CIM_ERR_METHOD_NOT_FOUND",
+};
+
+std::wstring code_text(int code) {
+    std::unique_ptr<CIMString, void (*)(CIMString *)> text(statusCodeText(code), freeCIMString);
+    const wchar_t *buffer = getCIMStringBuffer(text.get());
+    return buffer != nullptr ? buffer : L"(null)";
+}
+
+TEST(StatusCodes, NamesTextsAndValidityOfEveryCode) {
+    for (int code = -2; code <= 20; ++code) {
+        bool known = code >= 1 && code <= 17;
+        EXPECT_EQ(isValidStatusCode(code), known ? 1 : 0) << code;
+        EXPECT_EQ(code_text(code), known ? std::to_wstring(code) : L"1") << code;
+        if (!known) continue;
+        std::string name = status_names[code - 1];
+        EXPECT_EQ(statusCodeFromName(name.c_str()), code) << name;
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        EXPECT_EQ(statusCodeFromName(name.c_str()), code) << name;
+    }
+    EXPECT_EQ(code_text(-2147483647 - 1), L"1");
+    for (const char *name : {"6", "", "CIM_ERR_NOT_FOUND ", "CIM_ERR", "SUCCESS", static_cast<const char *>(nullptr)})
+        EXPECT_EQ(statusCodeFromName(name), 1) << (name ? name : "(null)");
+}
+
+std::optional<std::string> taken(char *text) {
+    if (text == nullptr) return std::nullopt;
+    std::string copy(text);
+    GC_free(text);
+    return copy;
+}
+
+TEST(TextBetween, FindsTheTextBetweenTheFirstDelimiters) {
+    const struct {
+        const char *text;
+        std::optional<std::string> inQuotes;
+    } cases[] = {
+        {"a \"word\" b", "word"}, {"\"first\" and \"second\"", "first"}, {"only \"opening", "opening"},
+        {"no quotes", std::nullopt}, {"\"\"", ""}, {"ends with \"", ""}, {nullptr, std::nullopt},
+    };
+    for (const auto &c : cases) EXPECT_EQ(taken(textInQuotes(c.text)), c.inQuotes) << (c.text ? c.text : "(null)");
+    EXPECT_EQ(taken(textInBraces("}early{late}")), "late");  // a close before the open does not count
+    EXPECT_EQ(taken(textInBraces("{unclosed")), "unclosed");
+    EXPECT_EQ(taken(textBetween("<a>b</a>", '>', '<')), "b");
+}
+
+TEST(StringArray, CopyHoldsEqualTextsInNewBlocksAndFreeClearsTheSlots) {
+    const char *source[] = {"NAME", "CIM_Foo", "TYPE", "", nullptr};
+    char **copy = copyStringArray(source);
+    ASSERT_NE(copy, nullptr);
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_NE(copy[i], source[i]);
+        EXPECT_STREQ(copy[i], source[i]);
+    }
+    EXPECT_EQ(copy[4], nullptr);
+    freeStringArray(copy);
+    // The array is small enough to stay with the collector, so its slots can be read.
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(copy[i], nullptr);
+
+    const char *none[] = {nullptr};
+    char **empty = copyStringArray(none);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty[0], nullptr);
+    freeStringArray(empty);
+    EXPECT_EQ(copyStringArray(nullptr), nullptr);
+    freeStringArray(nullptr);
 }
 
 }  // namespace
