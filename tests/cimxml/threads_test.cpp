@@ -99,15 +99,4 @@ TEST(ModuleUnderThreads, ErrorsAndBlocksSurviveCollections) {
         EXPECT_EQ(finals.count(description_for(w, rounds - 1, stores_per_round - 1)), 1u) << w;
 }
 
-TEST(ModuleUnderThreads, AllocatingThreadBecomesKnownToTheCollector) {
-    int before = -1, after = -1;
-    std::thread([&] {
-        before = GC_thread_is_registered();
-        cimxml_free(CIMXML_MALLOC(1, 16, CIMXML_SCANNED), CIMXML_SCANNED);
-        after = GC_thread_is_registered();
-    }).join();
-    EXPECT_EQ(before, 0);
-    EXPECT_EQ(after, 1);
-}
-
 }  // namespace
