@@ -36,6 +36,10 @@ TEST(MessagePrinter, RendersConversionsLikePrintf) {
         {"Insf. Memory: cim_value.cpp 42", FORMATTED(L"Insf. Memory: %s %d", "cim_value.cpp", 42)},
         {"M\xC3\xBCller \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 \xC3\xBC-literal",
          FORMATTED(L"%s %ls %ls \u00FC-literal", "M\xC3\xBCller", L"\u65E5\u672C", L"\U0001F600")},
+        // Conversions the module does not use, formatted all the same.
+        {"[   7|-7  |007] ff FF 17 44 -9 12 3.14 1.5e+00 % [  ab] A \xC3\xA9 [M\xC3\xBC]",
+         FORMATTED(L"[%4d|%-4i|%03u] %x %X %o %hhd %lld %zu %.2f %.1e %% [%*s] %c %lc [%.2s]", 7, -7, 7u, 255u, 255u,
+                   15u, 300, -9LL, size_t{12}, 3.14159, 1.5, 4, "ab", 'A', static_cast<wint_t>(0xE9), "M\xC3\xBCller")},
         {"(null) (null)", FORMATTED(L"%s %ls", static_cast<char *>(nullptr), static_cast<wchar_t *>(nullptr))},
         {"raw \xFF byte trailing %", FORMATTED(L"raw %s byte trailing %", "\xFF")},
     };

@@ -66,13 +66,13 @@ TEST(ReportDecodingError, FillsInPlaceholdersOrKeepsTheTextAsItIs) {
     EXPECT_EQ(last_error(), "1: " + expected);
     EXPECT_TRUE(log.contains("status 1: " + expected, 0));
 
-    const std::string longFile(2000, 'f');
     const struct {
         const char *text;
         const char *file;
         std::string stored;
     } cases[] = {
-        {CIMXML_DECODING_ERROR_TEXT, longFile.c_str(), "1: CIMXML decoding error in " + longFile + " at line 7."},
+        {CIMXML_ALLOCATION_ERROR_TEXT, "handlers.cpp", "1: Memory allocation failed in handlers.cpp at line 7."},
+        {nullptr, "x.cpp", "1: CIMXML operation failed."},
         {"a %s \xc2\xbbthat\xc2\xab looks like a format %d", "x.cpp",
          "1: a %s \xc2\xbbthat\xc2\xab looks like a format %d"},
     };

@@ -82,15 +82,6 @@ const Case cases[] = {
      "  from A  \"\n"
      "ClassName:string=\"CIM_Foo\"\n"
      "PropertyList:string[]=[\"Name\",\"Size\",(null)]\n"},
-    {"EmbeddedObjectParameters",
-     extrinsic("Take", "root/cimv2", "Taker",
-               "<PARAMVALUE NAME=\"AsClass\" PARAMTYPE=\"string\" EmbeddedObject=\"OBJECT\"/>\n"
-               "<PARAMVALUE NAME=\"AsInstance\" PARAMTYPE=\"string\" EmbeddedObject=\"instance\"><VALUE>"
-               "&lt;INSTANCE CLASSNAME=&quot;Inner&quot;&gt;&lt;PROPERTY NAME=&quot;N&quot; TYPE=&quot;string&quot;&gt;"
-               "&lt;VALUE&gt;x&lt;/VALUE&gt;&lt;/PROPERTY&gt;&lt;/INSTANCE&gt;</VALUE></PARAMVALUE>\n"),
-     "1 1001 Take extrinsic root/cimv2:Taker\n"
-     "AsClass:class=(null)\n"
-     "AsInstance:object={root/cimv2:Inner{N:string=\"x\"}}\n"},
     {"KeyValueTypesFromTypeThenValueType",
      extrinsic("Reset", "root",
                "<INSTANCENAME CLASSNAME=\"Dev\"><KEYBINDING NAME=\"A\"><KEYVALUE VALUETYPE=\"numeric\">12</KEYVALUE>"
