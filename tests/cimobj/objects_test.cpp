@@ -222,47 +222,4 @@ TEST(List, EmptyNullAndRefusedAppendsTakeNothing) {
     freeCIMPropertyList(properties);
 }
 
-// One list of each owning type, with two items.
-CIMList *filled_list(int type) {
-    CIMList *list = newList(type);
-    for (int i = 0; i < 2; ++i) {
-        void *item = nullptr;
-        switch (type) {
-        case CIMLIST_CLASS: item = newCIMClass(str(L"C"), nullptr); break;
-        case CIMLIST_PROPERTY: item = newProperty(str(L"P"), str(L"C"), u32Value(i), CIM_UINT32, nullptr, 0); break;
-        case CIMLIST_INSTANCE: item = newInstance(str(L"C"), str(L"ns"), nullptr); break;
-        case CIMLIST_OBJECTPATH: item = twoKeyPath(L"C", L"n", static_cast<uint32_t>(i)); break;
-        case CIMLIST_QUALIFIER: item = newQualifier(str(L"Key"), 0, boolValue(1), CIM_BOOLEAN, 0); break;
-        case CIMLIST_QUALIFIERTYPE:
-            item = newQualifierType(str(L"Q"), 1, nullptr, CIM_STRING, -1, CIM_SCOPE_ANY);
-            break;
-        case CIMLIST_METHOD: item = newMethod(str(L"M"), nullptr, 0, nullptr, CIM_UINT32, nullptr); break;
-        case CIMLIST_VALUE: item = stringValue(L"v"); break;
-        case CIMLIST_STRING: item = str(L"s"); break;
-        case CIMLIST_RETURNCODE: item = newReturnCode(i, L"r"); break;
-        }
-        EXPECT_EQ(isSuccessfulFree(appendToList(list, item)), 1);
-    }
-    return list;
-}
-
-TEST(List, CopiesEveryOwningListTypeDeeply) {
-    for (int type : {CIMLIST_CLASS, CIMLIST_PROPERTY, CIMLIST_INSTANCE, CIMLIST_OBJECTPATH, CIMLIST_QUALIFIER,
-                     CIMLIST_QUALIFIERTYPE, CIMLIST_METHOD, CIMLIST_VALUE, CIMLIST_STRING, CIMLIST_RETURNCODE}) {
-        CIMList *original = filled_list(type);
-        CIMList *copy = copyList(original);
-        ASSERT_NE(copy, nullptr) << type;
-        EXPECT_EQ(getListType(copy), type);
-        ASSERT_EQ(getLength(copy), 2);
-        EXPECT_NE(getElementAt(copy, 0), getElementAt(original, 0)) << type;
-        freeList(original);  // the copy must not share anything with it
-        if (type == CIMLIST_OBJECTPATH) {
-            CIMObjectPath *expected = twoKeyPath(L"C", L"n", 1);
-            EXPECT_TRUE(isEqualObjectPath(getCIMObjectPathAt(copy, 1), expected));
-            freeCIMObjectPath(expected);
-        }
-        freeList(copy);
-    }
-}
-
 }  // namespace

@@ -114,32 +114,6 @@ TEST(ResponseFailures, MissingNamesAndPoolsAreLoggedAndNotFatal) {
     EXPECT_TRUE(log.contains("cim_ireturnvalue_toxml - failed; unable to allocate memory for return", 0));
 }
 
-// The other names and kinds are written in the whole requests of the
-// conformance and round-trip tests.
-TEST(IParamValue, ChildByKindAndName) {
-    auto k_class = [] { return class_value(newCIMClass(str(L"K"), nullptr)); };
-    const struct {
-        const wchar_t *name;
-        int type;
-        std::function<CIMValue *()> value;
-        std::string child;
-    } cases[] = {
-        {L"Target", CIM_REFERENCE, [] { return reference_value(keyed_path(1, L"root", L"h")); }, "VALUE.REFERENCE"},
-        {L"NewIndication", CIM_OBJECT, [] { return instance_value(instance(L"I", {})); }, "INSTANCE"},
-        {L"Other", CIM_CLASS, k_class, ""},
-        {L"NewInstance", CIM_CLASS, k_class, ""},  // a class where an instance is expected
-        {L"NewClass", CIM_CLASS, [] { return string_value(L"not an object"); }, ""},
-        {L"Role", CIM_STRING, [] { return newCIMValueNULL(CIM_STRING); }, ""},
-    };
-    for (const auto &c : cases) {
-        testsupport::LogCapture quiet;
-        std::string text = encoded([](CIMProperty *p) { return cim_iparamvalue_toxml(p, nullptr); },
-                                   typed_property(c.name, c.type, c.value()));
-        EXPECT_EQ(text.rfind("<IPARAMVALUE NAME=\"", 0), 0u);
-        EXPECT_EQ(child_names(text, {}), c.child) << text;
-    }
-}
-
 TEST(ExportRequest, ExportIndicationWithItsInstanceAndLoggedFailures) {
     auto method = own(str(L"ExportIndication"));
     auto parameters = own(property_list({typed_property(

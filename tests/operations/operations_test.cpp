@@ -301,12 +301,6 @@ std::string propertyList(const std::string &values) {
 }
 
 const CallCase callCases[] = {
-    {"EnumerateClassesTakesEveryFlag",
-     intrinsic("EnumerateClasses", ns, classNameParam("CIM_Foo") + valueParam("DeepInheritance", "TRUE") +
-                                           valueParam("LocalOnly", "false") + valueParam("IncludeQualifiers", "false") +
-                                           valueParam("IncludeClassOrigin", "true")),
-     "pfn_enumerateClasses(path=root/cimv2:CIM_Foo, deepInheritance=1, localOnly=0, includeQualifiers=0, "
-     "includeClassOrigin=1)\n"},
     {"EnumerateClassNamesReplacesThePseudoNamespaceClass",
      intrinsic("EnumerateClassNames", ns, classNameParam("__Namespace")),
      "pfn_enumerateClassNames(path=root/cimv2:CIM_Namespace, deepInheritance=0)\n"},
@@ -327,16 +321,9 @@ const CallCase callCases[] = {
                                       valueParam("LocalOnly", "false")),
      "pfn_getInstance(instancePath=root/cimv2:CIM_Namespace.Name=\"root\", localOnly=0, includeQualifiers=0, "
      "includeClassOrigin=0, propertyList=(null))\n"},
-    {"ModifyInstanceOfABareInstanceTargetsItsClass",
-     intrinsic("ModifyInstance", ns, iparam("ModifiedInstance", instanceXml("CIM_Foo", "Name", "a"))),
-     "pfn_setInstance(path=root/cimv2:CIM_Foo, instance=root/cimv2:CIM_Foo{Name:string=\"a\"}, "
-     "includeQualifiers=1, propertyList=(null))\n"},
     {"SetPropertyWithoutNewValuePassesNull",
      intrinsic("SetProperty", ns, fooKey + valueParam("PropertyName", "Caption")),
      "pfn_setProperty(instancePath=" + fooText + ", propertyName=Caption, newValue=(null))\n"},
-    {"GetQualifierPassesNoNameForAnInstanceName",
-     intrinsic("GetQualifier", ns, iparam("QualifierName", "<INSTANCENAME CLASSNAME=\"Key\"/>")),
-     "pfn_getQualifier(nameSpace=root/cimv2, qualifierName=(null))\n"},
     {"AssociatorsOfAnInstanceTargetTheInstanceInTheRequestNamespace",
      intrinsic("Associators", ns,
                iparam("ObjectName", instanceName("CIM_Foo", "a")) + valueParam("AssocClass", "CIM_Assoc") +
@@ -346,12 +333,6 @@ const CallCase callCases[] = {
      "pfn_associators(path=" + fooText +
          ", assocClass=CIM_Assoc, resultClass=CIM_Bar, role=Left, resultRole=Right, includeQualifiers=1, "
          "includeClassOrigin=1, propertyList={Name})\n"},
-    {"InvokeMethodPassesTheParametersAsTheyAre",
-     extrinsic("Reset", ns, "CIM_Foo",
-               "<PARAMVALUE NAME=\"Force\" PARAMTYPE=\"boolean\"><VALUE>true</VALUE></PARAMVALUE>\n"
-               "<PARAMVALUE NAME=\"Delay\" PARAMTYPE=\"uint32\"><VALUE>5</VALUE></PARAMVALUE>\n"),
-     "pfn_invokeMethod(path=root/cimv2:CIM_Foo, methodName=Reset, inParameters={Force:boolean=true,Delay:uint32=5}, "
-     "outParameters={})\n"},
     {"InvokeMethodOnAnInstanceWithoutParametersPassesNoList", extrinsic("Stop", ns, instanceName("CIM_Foo", "a")),
      "pfn_invokeMethod(path=" + fooText + ", methodName=Stop, inParameters=(null), outParameters={})\n"},
     {"AMethodNamedLikeAnEarlyIntrinsicOperationIsThatOperation",
