@@ -92,12 +92,10 @@ TEST(QualifierDeclaration, ScopeExampleLineAndArrayForms) {
               "TRANSLATABLE=\"false\">\n<SCOPE   CLASS=\"false\"  ASSOCIATION=\"false\"  REFERENCE=\"true\"  "
               "PROPERTY=\"false\"  METHOD=\"true\"  PARAMETER=\"true\"  INDICATION=\"true\"/>\n"
               "<VALUE.ARRAY>\n<VALUE>a</VALUE>\n<VALUE>b</VALUE>\n</VALUE.ARRAY>\n</QUALIFIER.DECLARATION>\n");
-    // These names declare arrays whatever their case and declared type.
-    for (const wchar_t *name : {L"VALUEMAP", L"ModelCorrespondence"}) {
-        auto d = own(newQualifierType(str(name), 0, string_value(L"x"), CIM_STRING, 0, 0));
-        EXPECT_NE(take(cim_qualifierdeclaration_toxml(d.get())).find("TYPE=\"string\" ISARRAY=\"true\"  TRANSLATABLE"),
-                  std::string::npos);
-    }
+    // This name declares an array whatever its case and declared type.
+    auto map = own(newQualifierType(str(L"VALUEMAP"), 0, string_value(L"x"), CIM_STRING, 0, 0));
+    EXPECT_NE(take(cim_qualifierdeclaration_toxml(map.get())).find("TYPE=\"string\" ISARRAY=\"true\"  TRANSLATABLE"),
+              std::string::npos);
 }
 
 TEST(InstanceName, CimNamespaceExample) {
@@ -291,21 +289,13 @@ TEST(HugeTexts, SeveralMegabytesWithSpecialsAndHighBytes) {
     EXPECT_EQ(take(start_tag(std::string(70, 'N').c_str())), "<" + std::string(58, 'N'));
 }
 
-TEST(MismatchedContent, EmbeddedQualifierOnANumberAndAbsentListEntriesWriteNoValue) {
+TEST(MismatchedContent, EmbeddedQualifierOnANumberWritesNoValue) {
     auto embeddedNumber = typed_property(L"E", CIM_UINT32, uint32_value(1));
     add_qualifier(embeddedNumber, boolean_qualifier(L"EmbeddedObject", 1));
     EXPECT_EQ(encoded(cim_property_toxml, embeddedNumber),
               "<PROPERTY NAME=\"E\" EmbeddedObject=\"instance\" TYPE=\"string\" PROPAGATED=\"false\">\n"
               "<QUALIFIER NAME=\"EmbeddedObject\" TYPE=\"boolean\" PROPAGATED=\"false\"  TRANSLATABLE=\"false\">\n"
               "<VALUE>true</VALUE>\n</QUALIFIER>\n</PROPERTY>\n");
-    // A borrowing list holds a path where the list type promises none.
-    auto borrowed = own(newList(CIMLIST_POINTER));
-    auto a = own(path(L"CIM_A"));
-    freeReturnCode(appendToList(borrowed.get(), a.get()));
-    Pool pool;
-    auto name = own(str(L"EnumerateClassNames"));
-    ASSERT_EQ(cim_ireturnvalue_toxml(name.get(), borrowed.get(), nullptr, &pool.pool), 1);
-    EXPECT_EQ(pool.text(), "<IRETURNVALUE>\n<CLASSNAME NAME=\"CIM_A\"/>\n</IRETURNVALUE>\n");
 }
 
 // Allocates and fills blocks of the fragments' size, so that a block the

@@ -115,16 +115,6 @@ inline CIMInstance *instance(const wchar_t *className, std::initializer_list<CIM
 inline CIMInstance *keyed_instance(uint32_t id) {
     return instance(L"CIM_Foo", {property(L"Id", uint32_value(id))}, keyed_path(id, L"root"));
 }
-// The texts of keyed_instance(id) as INSTANCE and of keyed_path(id) as INSTANCENAME.
-inline std::string keyed_instance_text(uint32_t id) {
-    return "<INSTANCE CLASSNAME=\"CIM_Foo\">\n<PROPERTY NAME=\"Id\" TYPE=\"uint32\" PROPAGATED=\"false\">\n<VALUE>" +
-           std::to_string(id) + "</VALUE>\n</PROPERTY>\n</INSTANCE>\n";
-}
-inline std::string keyed_name_text(uint32_t id) {
-    return "<INSTANCENAME CLASSNAME=\"CIM_Foo\">\n<KEYBINDING NAME=\"Id\">\n<KEYVALUE VALUETYPE=\"numeric\" "
-           "TYPE=\"uint32\">" + std::to_string(id) + "</KEYVALUE>\n</KEYBINDING>\n</INSTANCENAME>\n";
-}
-
 // Lists (each takes its items).
 inline CIMList *list_of(int listType, std::initializer_list<void *> items) {
     CIMList *list = newList(listType);
