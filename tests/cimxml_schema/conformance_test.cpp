@@ -23,6 +23,25 @@ using namespace fixtures;
 
 namespace {
 
+// A class CIM_Sample (superclass CIM_Base, namespace root/cimv2) with a
+// qualifier, a property of each kind and a method with a parameter of each kind.
+CIMClass *sample_class() {
+    CIMClass *c = newCIMClass(str(L"CIM_Sample"), str(L"CIM_Base"));
+    setClassNameSpace(c, str(L"root/cimv2"));
+    setClassQualifiers(c, list_of(CIMLIST_QUALIFIER, {boolean_qualifier(L"Abstract", 1, 0)}));
+    CIMProperty *key = newProperty(str(L"Id"), str(L"CIM_Sample"), nullptr, CIM_UINT32, nullptr, 0);
+    add_qualifier(key, boolean_qualifier(L"Key", 1, 2 | 8));
+    setClassProperties(c, property_list({key, typed_property(L"Codes", 104, array_value(104, {uint32_value(1)})),
+                                         typed_property(L"Link", CIM_REFERENCE, nullptr)}));
+    CIMPropertyList *parameters =
+        property_list({typed_property(L"Count", CIM_UINT16, nullptr),
+                       typed_property(L"Target", CIM_REFERENCE, reference_value(path(L"CIM_T"))),
+                       typed_property(L"Names", 108, array_value(108, {string_value(L"a"), string_value(L"b")})),
+                       typed_property(L"Targets", 114, array_value(114, {reference_value(path(L"CIM_A"))}))});
+    setClassMethods(c, list_of(CIMLIST_METHOD, {newMethod(str(L"Run"), nullptr, 0, nullptr, CIM_UINT32, parameters)}));
+    return c;
+}
+
 // An instance of CIM_Sample with one property of each kind, carrying its own path.
 CIMInstance *sample_instance(uint32_t id) {
     CIMObjectPath *ownPath = path(L"CIM_Sample", L"root/cimv2");

@@ -60,9 +60,9 @@ std::string entry_names(const std::string &body) { return child_names(body, {"IM
 // of the conformance test; here the other names and the entries left out.
 TEST(SimpleResponse, EntriesInListOrderByPropertyTypeOrSkipped) {
     testsupport::LogCapture quiet;
-    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances", list_of(CIMLIST_INSTANCE, {keyed_instance(1),
-                                                                                          instance(L"CIM_Foo", {}),
-                                                                                          keyed_instance(2)}))),
+    auto named = [] { return instance(L"CIM_Foo", {}, path(L"CIM_Foo", L"root")); };
+    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances",
+                                         list_of(CIMLIST_INSTANCE, {named(), instance(L"CIM_Foo", {}), named()}))),
               "VALUE.NAMEDINSTANCE VALUE.NAMEDINSTANCE");  // the instance without a path is skipped
     EXPECT_EQ(
         entry_names(intrinsic_body(L"GetProperty", property_list({property(L"s", string_value(L"text")),

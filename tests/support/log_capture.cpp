@@ -26,15 +26,9 @@ std::vector<LogCapture::Line> LogCapture::lines() const {
     return lines_;
 }
 
-bool LogCapture::contains(const std::string &text) const {
-    for (const auto &line : lines())
-        if (line.text == text) return true;
-    return false;
-}
-
 bool LogCapture::contains(const std::string &text, int level) const {
     for (const auto &line : lines())
-        if (line.text == text && line.level == level) return true;
+        if (line.text == text && (level < 0 || line.level == level)) return true;
     return false;
 }
 

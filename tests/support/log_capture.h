@@ -21,9 +21,8 @@ public:
         std::string text;
     };
     std::vector<Line> lines() const;
-    // 1 when some message equals text exactly (at any level, or at level).
-    bool contains(const std::string &text) const;
-    bool contains(const std::string &text, int level) const;
+    // 1 when some message equals text exactly (at level, or at any level for -1).
+    bool contains(const std::string &text, int level = -1) const;
     // 1 when some message contains fragment.
     bool containsFragment(const std::string &fragment) const;
     void clear();
