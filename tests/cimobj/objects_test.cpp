@@ -47,22 +47,6 @@ TEST(Property, FailedAddersTakeNothing) {
     freeCIMProperty(p);
 }
 
-TEST(Qualifiers, BooleanQualifierIsEnabledOnlyWhenTrueWhateverTheNamesCase) {
-    CIMQualifierList *list = newCIMQualifierList();
-    isSuccessfulFree(
-        appendToCIMQualifierList(list, newQualifier(str(L"EMBEDDEDOBJECT"), 2, boolValue(1), CIM_BOOLEAN, 0)));
-    isSuccessfulFree(appendToCIMQualifierList(list, newQualifier(str(L"Key"), 0, boolValue(0), CIM_BOOLEAN, 0)));
-    isSuccessfulFree(
-        appendToCIMQualifierList(list, newQualifier(str(L"Description"), 0, stringValue(L"true"), CIM_STRING, 0)));
-    isSuccessfulFree(appendToCIMQualifierList(
-        list, newQualifier(str(L"Abstract"), 0, newCIMValueNULL(CIM_BOOLEAN), CIM_BOOLEAN, 0)));
-    EXPECT_EQ(isBoolQualEnabledInList(list, L"EmbeddedObject"), 1);
-    for (const wchar_t *name : {L"Key", L"Description", L"Abstract", L"EmbeddedInstance"})
-        EXPECT_EQ(isBoolQualEnabledInList(list, name), 0) << name;
-    EXPECT_EQ(isBoolQualEnabledInList(nullptr, L"Key"), 0);
-    freeCIMQualifierList(list);
-}
-
 TEST(Copies, AreDeepForEveryRecordKind) {
     CIMProperty *p = newProperty(str(L"Size"), str(L"CIM_Disk"), u32Value(512), CIM_UINT32, nullptr, 1);
     EXPECT_EQ(propertySetQualifiers(p, newCIMQualifierList()), 1);

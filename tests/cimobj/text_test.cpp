@@ -77,20 +77,6 @@ TEST(CIMStringText, NullStaysNullThroughConversionsAndCopiesAndCountsAsEmpty) {
     for (CIMString *s : {nullString, nullCopy, empty, text}) freeCIMString(s);
 }
 
-// Caseless comparisons are exercised through the type, status and qualifier
-// name lookups of the module; here what those do not reach.
-TEST(CIMStringText, ComparisonsFoldAsciiOnlyAndOrderNullFirst) {
-    CIMString *umlaut = str(L"\u00DC");
-    CIMString *umlautLower = str(L"\u00FC");
-    CIMString *nullString = newCIMString(nullptr);
-    EXPECT_NE(cimStringCaseCmp(umlaut, umlautLower), 0);
-    EXPECT_EQ(cimStringCmp(nullptr, nullString), 0);
-    EXPECT_LT(cimStringCmp(nullString, umlaut), 0);
-    EXPECT_LT(local_strcasecmp(nullptr, ""), 0);
-    EXPECT_EQ(local_strncasecmp("TRUEish", "true", 4), 0);
-    for (CIMString *s : {umlaut, umlautLower, nullString}) freeCIMString(s);
-}
-
 TEST(CIMStringText, CatAppendsInPlaceAndGrowsAlsoFromItself) {
     CIMString *dst = newCIMString(nullptr);
     CIMString *piece = str(L"ab\u00FC");
