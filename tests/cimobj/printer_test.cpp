@@ -1,4 +1,4 @@
-// The message printer: formats, threshold, sink and whole lines under threads.
+// The message printer: formats, threshold and whole lines under threads.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -62,25 +62,6 @@ TEST(MessagePrinter, WritesTimestampLevelAndMessageUpToTheThreshold) {
                                                   "\\[WARN\\] CIMOMhdle_getClass - failed\\.\n" + stamp +
                                                   "\\[TRACE\\] trace GetClass\n")))
         << text;
-}
-
-void logging_sink(int, const char *message, void *context) {
-    ++*static_cast<int *>(context);
-    cimPrintMessage(0, L"sink saw: %s", message);  // must not deadlock or recurse
-}
-
-// The sink itself is what every LogCapture of the suites relies on.
-TEST(MessagePrinter, SinkThatLogsItselfWritesToStderr) {
-    int calls = 0;
-    CaptureStderr();
-    cimSetLogSink(&logging_sink, &calls);
-    cimPrintMessage(0, L"outer");
-    cimSetLogSink(nullptr, nullptr);
-    cimPrintMessage(0, L"back on stderr");
-    std::string text = GetCapturedStderr();
-    EXPECT_EQ(calls, 1);
-    EXPECT_NE(text.find("sink saw: outer"), std::string::npos);
-    EXPECT_NE(text.find("back on stderr"), std::string::npos);
 }
 
 TEST(MessagePrinter, LinesFromManyThreadsNeverInterleave) {

@@ -1,7 +1,6 @@
 // Tests of the type table, the type groups, the conversion of value texts,
-// the status table and its lookups, the string arrays, the text between
-// delimiters, and the module's allocator (kinds, limits, growth and release
-// rules, Expat running on it).
+// the status table and its lookups, and the module's allocator (kinds,
+// limits, growth and release rules, Expat running on it).
 #include <expat.h>
 #include <gc/gc.h>
 #include <gc/gc_mark.h>
@@ -12,7 +11,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,7 +18,6 @@
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/status_codes.h"
-#include "cimxml_common/text_utils.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -158,37 +155,6 @@ TEST(StatusCodes, NamesTextsAndValidityOfEveryCode) {
         EXPECT_EQ(statusCodeFromName(name), 1) << (name ? name : "(null)");
 }
 
-std::optional<std::string> taken(char *text) {
-    if (text == nullptr) return std::nullopt;
-    std::string copy(text);
-    GC_free(text);
-    return copy;
-}
-
-TEST(TextBetween, FindsTheTextBetweenTheFirstDelimiters) {
-    EXPECT_EQ(taken(textInQuotes("\"first\" and \"second\"")), "first");
-    EXPECT_EQ(taken(textInQuotes("no quotes")), std::nullopt);
-    EXPECT_EQ(taken(textInQuotes(nullptr)), std::nullopt);
-    EXPECT_EQ(taken(textInBraces("}early{late}")), "late");  // a close before the open does not count
-    EXPECT_EQ(taken(textInBraces("{unclosed")), "unclosed");
-    EXPECT_EQ(taken(textBetween("<a>b</a>", '>', '<')), "b");
-}
-
-TEST(StringArray, CopyHoldsEqualTextsInNewBlocksAndFreeClearsTheSlots) {
-    const char *source[] = {"NAME", "", nullptr};
-    char **copy = copyStringArray(source);
-    ASSERT_NE(copy, nullptr);
-    EXPECT_TRUE(copy[0] != source[0] && std::string(copy[0]) == "NAME" && std::string(copy[1]) == "");
-    EXPECT_EQ(copy[2], nullptr);
-    freeStringArray(copy);
-    // The array is small enough to stay with the collector, so its slots can be read.
-    EXPECT_EQ(copy[0], nullptr);
-    EXPECT_EQ(copyStringArray(nullptr), nullptr);
-    freeStringArray(nullptr);
-}
-
-// Tests of the module's allocator: kinds, limits, growth and release rules,
-// and Expat running on it.
 // The collector's kinds as GC_get_kind_and_size reports them.
 constexpr int atomic_kind = 0;
 constexpr int scanned_kind = 1;

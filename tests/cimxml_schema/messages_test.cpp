@@ -1,8 +1,7 @@
 // Message bodies and heads: the worked SIMPLERSP examples, entries that are
 // left out, RETURNVALUE and the export response, IPARAMVALUE by kind and
 // name, the export request; the response head in the pool, the request
-// headers, the join of header and message, the split of received messages
-// and the complete error response.
+// headers, the join of header and message and the complete error response.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -184,15 +183,6 @@ TEST(Join, HeaderOneEmptyLineThenTheMessageWithAGivenOrFreshId) {
         std::regex_search(joined, id, std::regex("<MESSAGE ID=\"([^\"]*)\" PROTOCOLVERSION=\"1.0\">\n<B/>\n" + tail)));
     EXPECT_TRUE(std::regex_match(id[1].str(), fresh_id)) << joined;
     EXPECT_EQ(joined.size(), message_envelope_length(message_id_length) + 5);
-}
-
-TEST(ReceivedMessage, SplitsAtTheFirstEmptyLineOrIsAllBody) {
-    received_message_parts parts;
-    ASSERT_EQ(split_received_message("A: 1\r\nB: 2\r\n\r\n<?xml?>\r\n\r\nrest", &parts), 1);
-    EXPECT_EQ(std::string(parts.header, parts.headerLength), "A: 1\r\nB: 2");
-    EXPECT_STREQ(parts.body, "<?xml?>\r\n\r\nrest");
-    EXPECT_EQ(split_received_message("<?xml?>", &parts), 0);
-    EXPECT_STREQ(parts.body, "<?xml?>");
 }
 
 std::string error_response(const char *id, const wchar_t *method, int code, const wchar_t *description, int intrinsic,

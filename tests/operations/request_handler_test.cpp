@@ -49,6 +49,8 @@ const char *const invalid = "<ERROR CODE=\"4\" DESCRIPTION=\"Invalid message!\"/
 const char *const empty = "CIMXML_RequestMessage_Handler - Message body is empty";
 const char *const kindless = "<ERROR CODE=\"1\" DESCRIPTION=\"Message does not contain the operation type!\"/>\n";
 const char *const multiple = "<ERROR CODE=\"7\" DESCRIPTION=\"Multiple requests are not supported!!\"/>\n";
+const char *const noKind = "CIMXML_RequestMessage_Handler - Message does not contain the operation type!";
+const char *const multipleLogged = "CIMXML_RequestMessage_Handler - Multiple requests are not supported!";
 
 const RefusedText refusedTexts[] = {
     {"NullText", nullptr, true, invalid, empty},
@@ -56,20 +58,16 @@ const RefusedText refusedTexts[] = {
     {"EmptyTextWithoutHandle", "", false, invalid, empty},
     {"BlankFirst", blankFirst.c_str(), true, invalid, empty},
     {"ByteOrderMarkFirst", bom.c_str(), true, invalid, empty},
-    {"NoKind", "<CIM><MESSAGE ID=\"1\"/></CIM>", true, kindless,
-     "CIMXML_RequestMessage_Handler - Message does not contain the operation type!"},
     {"AResponse", "<CIM><MESSAGE ID=\"1\"><SIMPLERSP><METHODRESPONSE NAME=\"X\"/></SIMPLERSP></MESSAGE></CIM>", true,
-     kindless, "CIMXML_RequestMessage_Handler - Message does not contain the operation type!"},
-    {"MultipleRequests", multiRequest.c_str(), true, multiple,
-     "CIMXML_RequestMessage_Handler - Multiple requests are not supported!"},
+     kindless, noKind},
+    {"MultipleRequests", multiRequest.c_str(), true, multiple, multipleLogged},
     {"MultipleExports",
      "<CIM><MESSAGE ID=\"1\"><MULTIEXPREQ><SIMPLEEXPREQ><EXPMETHODCALL NAME=\"ExportIndication\">"
      "</EXPMETHODCALL></SIMPLEEXPREQ></MULTIEXPREQ></MESSAGE></CIM>",
-     true, multiple, "CIMXML_RequestMessage_Handler - Multiple requests are not supported!"},
+     true, multiple, multipleLogged},
     {"NoHandle", getClass.c_str(), false, "<ERROR CODE=\"1\" DESCRIPTION=\"The CIMOM Handle is NULL!\"/>\n",
      "CIMXML_RequestMessage_Handler - The CIMOM Handle is NULL!"},
-    {"HugeTextOfNoKind", huge.c_str(), true, kindless,
-     "CIMXML_RequestMessage_Handler - Message does not contain the operation type!"},
+    {"HugeTextOfNoKind", huge.c_str(), true, kindless, noKind},
 };
 
 TEST(Handler, RefusedTextsAreAnsweredWithAWholeErrorDocument) {
