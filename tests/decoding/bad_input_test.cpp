@@ -96,6 +96,8 @@ TEST_F(BadInput, MisplacedUnknownAndIncompleteElementsAreReportedNotFatal) {
         {"<IPARAMVALUE NAME=\"P\"><VALUE.NAMEDINSTANCE><KEYVALUE>1</KEYVALUE></VALUE.NAMEDINSTANCE></IPARAMVALUE>",
          unchanged.c_str()},
         {"<UNKNOWN><ALSO.UNKNOWN X=\"1\">text<DEEPER/></ALSO.UNKNOWN></UNKNOWN>", unchanged.c_str()},
+        {"<IPARAMVALUE NAME=\"NewInstance\"><INSTANCE CLASSNAME=\"I\"><QUALIFIER NAME=\"Q\" TYPE=\"string\"><VALUE>x"
+         "</VALUE></QUALIFIER></INSTANCE></IPARAMVALUE>", unchanged.c_str()},
         // A property or property array without an owner is dropped (the first with a log line).
         {"<PROPERTY NAME=\"P\" TYPE=\"string\"/><PROPERTY.ARRAY NAME=\"A\" TYPE=\"uint8\"><VALUE.ARRAY><VALUE>1"
          "</VALUE></VALUE.ARRAY></PROPERTY.ARRAY>", unchanged.c_str()},

@@ -26,9 +26,6 @@ void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
 std::string new_class(const std::string &element) {
     return intrinsic("CreateClass", "root/cimv2", iparam("NewClass", element));
 }
-std::string new_instance(const std::string &element) {
-    return intrinsic("CreateInstance", "root/cimv2", iparam("NewInstance", element));
-}
 const std::string reference =
     "<VALUE.REFERENCE><INSTANCEPATH><NAMESPACEPATH><HOST>h.example</HOST><LOCALNAMESPACEPATH><NAMESPACE NAME=\"root\"/>"
     "<NAMESPACE NAME=\"x\"/></LOCALNAMESPACEPATH></NAMESPACEPATH><INSTANCENAME CLASSNAME=\"Ref\">"
@@ -138,21 +135,6 @@ const Case cases[] = {
      "NewClass:class={(null):C [Version:string=\"1\" "
      "flavor=0]{A:class=(null),B:class=(null),C:object=(null),D:class={root/cimv2:Inner{}} "
      "[EmbeddedObject:boolean=true flavor=0],E:string=(null) [Units:string=\"m\" flavor=10]}}\n"},
-    {"InstanceWithArraysAndReferences",
-     new_instance("<INSTANCE CLASSNAME=\"I\"><PROPERTY.ARRAY NAME=\"Nums\" TYPE=\"sint32\"><VALUE.ARRAY>"
-                  "<VALUE>-1</VALUE><VALUE>2</VALUE></VALUE.ARRAY></PROPERTY.ARRAY><PROPERTY.ARRAY NAME=\"Empty\" "
-                  "TYPE=\"uint64\"></PROPERTY.ARRAY><PROPERTY.REFERENCE NAME=\"Owner\" REFERENCECLASS=\"CIM_Owner\">"
-                  "<VALUE.REFERENCE><INSTANCENAME CLASSNAME=\"CIM_Owner\"><KEYBINDING NAME=\"Id\"><KEYVALUE>9"
-                  "</KEYVALUE></KEYBINDING></INSTANCENAME></VALUE.REFERENCE></PROPERTY.REFERENCE>"
-                  "<PROPERTY.REFERENCE NAME=\"Unset\"/><QUALIFIER NAME=\"Ignored\" TYPE=\"string\"><VALUE>x</VALUE>"
-                  "</QUALIFIER><PROPERTY NAME=\"After\" TYPE=\"boolean\"><VALUE>false</VALUE></PROPERTY>"
-                  "<PROPERTY NAME=\"E\" TYPE=\"string\"><QUALIFIER NAME=\"EmbeddedObject\" TYPE=\"boolean\"><VALUE>"
-                  "true</VALUE></QUALIFIER><VALUE>&lt;INSTANCE CLASSNAME=&quot;Inner&quot;/&gt;</VALUE></PROPERTY>"
-                  "</INSTANCE>"),
-     "1 1001 CreateInstance intrinsic root/cimv2:Container\n"
-     "NewInstance:object={(null):I{Nums:sint32[]=[-1,2],Empty:uint64[]=(null),Owner:reference={(null):CIM_Owner.Id="
-     "\"9\"} key refclass=CIM_Owner,Unset:reference=(null) key,After:boolean=false,E:object={root/cimv2:Inner{}} "
-     "[EmbeddedObject:boolean=true flavor=0]}}\n"},
 };
 
 class RequestDecoding : public testing::TestWithParam<Case> {};
