@@ -46,25 +46,13 @@ TEST(ReportReturnCode, StoresACopyAndLogsIt) {
 }
 
 TEST(ReportOperationFailure, StoresTheStatusAndLogsTheTextAtItsLevel) {
-    const struct {
-        int level;
-        const char *text;
-        int status;
-        const char *stored;
-    } cases[] = {
-        {1, "warning text", 17, "17: warning text"},
-        {0, "bad status", 18, "1: bad status"},
-    };
-    for (const auto &c : cases) {
-        testsupport::LogCapture log;
-        reportOperationFailure(c.level, c.text, c.status);
-        std::string stored = last_error();
-        EXPECT_EQ(stored, c.stored);
-        auto lines = log.lines();
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].text, stored.substr(stored.find(": ") + 2));
-        EXPECT_EQ(lines[0].level, c.level);
-    }
+    testsupport::LogCapture log;
+    reportOperationFailure(1, "warning text", 17);
+    EXPECT_EQ(last_error(), "17: warning text");
+    reportOperationFailure(0, "bad status", 18);
+    EXPECT_EQ(last_error(), "1: bad status");
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_TRUE(log.contains("warning text", 1) && log.contains("bad status", 0));
 }
 
 TEST(ReportDecodingError, FillsInPlaceholdersOrKeepsTheTextAsItIs) {
@@ -75,20 +63,12 @@ TEST(ReportDecodingError, FillsInPlaceholdersOrKeepsTheTextAsItIs) {
     EXPECT_EQ(last_error(), "1: " + expected);
     EXPECT_TRUE(log.contains("status 1: " + expected, 0));
 
-    const struct {
-        const char *text;
-        const char *file;
-        std::string stored;
-    } cases[] = {
-        {CIMXML_ALLOCATION_ERROR_TEXT, "handlers.cpp", "1: Memory allocation failed in handlers.cpp at line 7."},
-        {nullptr, "x.cpp", "1: CIMXML operation failed."},
-        {"a %s \xc2\xbbthat\xc2\xab looks like a format %d", "x.cpp",
-         "1: a %s \xc2\xbbthat\xc2\xab looks like a format %d"},
-    };
-    for (const auto &c : cases) {
-        reportDecodingError(c.text, c.file, 7);
-        EXPECT_EQ(last_error(), c.stored);
-    }
+    reportDecodingError(CIMXML_ALLOCATION_ERROR_TEXT, "handlers.cpp", 7);
+    EXPECT_EQ(last_error(), "1: Memory allocation failed in handlers.cpp at line 7.");
+    reportDecodingError(nullptr, "x.cpp", 7);
+    EXPECT_EQ(last_error(), "1: CIMXML operation failed.");
+    reportDecodingError("a %s \xc2\xbbthat\xc2\xab looks like a format %d", "x.cpp", 7);
+    EXPECT_EQ(last_error(), "1: a %s \xc2\xbbthat\xc2\xab looks like a format %d");
 }
 
 using ReturnCodePtr = std::unique_ptr<ReturnCode, void (*)(ReturnCode *)>;

@@ -110,15 +110,6 @@ TEST(TextToValue, StringDataIsACIMStringThatFreeValueDataLeaves) {
     freeValueData(4, nullptr);
 }
 
-// Every name is typed in the decoding tests; here case and the odd names.
-TEST(ParamType, IntrinsicParameterNames) {
-    for (auto [name, type] : {std::pair{L"objectname", 14}, {L"LOCALONLY", 9}, {L"PropertyList", 108},
-                              {L"NewIndication", 15}, {L"NewValue", 8}, {L"", 8}})
-        EXPECT_EQ(paramTypeFromName(wide(name).get()), type) << type;
-    EXPECT_EQ(paramTypeFromName(wide(nullptr).get()), 17);
-    EXPECT_EQ(paramTypeFromName(nullptr), 17);
-}
-
 TEST(BlankText, OnlyOneOrTwoBlanksCount) {
     for (auto [text, length, blank] : {std::tuple{"", 5, 1}, {"abc", 0, 1}, {"\r\n", 2, 1}, {" a", 2, 0}, {"   ", 3, 0}})
         EXPECT_EQ(isBlankText(*text ? text : nullptr, length), blank) << text << length;

@@ -155,12 +155,6 @@ std::vector<Document> every_kind_of_message() {
     cimxml_encode_ErrorResponse(&error.pool, "1001", name.get(), status.get(), 1);
     add("error response", testsupport::bodyAfterHeader(error.text()));
 
-    add("GetClass request",
-        request(L"GetClass", path(L"CIM_Sample", L"root/cimv2"),
-                property_list({typed_property(L"ClassName", CIM_STRING, string_value(L"CIM_Sample")),
-                               typed_property(L"LocalOnly", CIM_BOOLEAN, boolean_value(0)),
-                               typed_property(L"PropertyList", 108, array_value(108, {string_value(L"Id")}))}),
-                1));
     add("CreateInstance request",
         request(L"CreateInstance", path(nullptr, L"root/cimv2"),
                 property_list({typed_property(L"NewInstance", CIM_OBJECT, instance_value(sample_instance(4)))}), 1));

@@ -29,17 +29,10 @@ using namespace fixtures;
 
 namespace {
 
-TEST(Escaping, ReplacesTheFiveCharactersAndPassesOtherBytesThrough) {
-    std::string longText, longEscaped;
-    for (int i = 0; i < 5000; ++i, longText += "x<&") longEscaped += "x&lt;&amp;";
-    const std::pair<std::string, std::string> cases[] = {
-        {"a\"b&c'd<e>f", "a&quot;b&amp;c&apos;d&lt;e&gt;f"},
-        {"&amp;", "&amp;amp;"},
-        {"caf\xc3\xa9 <\xe2\x82\xac> \xff", "caf\xc3\xa9 &lt;\xe2\x82\xac&gt; \xff"},
-        {longText, longEscaped},  // longer than one staging buffer
-    };
-    for (const auto &[text, escaped] : cases)
-        EXPECT_EQ(encoded(pcdata_encodeformat, narrow_string_value(text)), escaped);
+// Long texts with high bytes are escaped in the huge-text test below.
+TEST(Escaping, ReplacesTheFiveCharacters) {
+    EXPECT_EQ(encoded(pcdata_encodeformat, narrow_string_value("a\"b&c'd<e>f")), "a&quot;b&amp;c&apos;d&lt;e&gt;f");
+    EXPECT_EQ(encoded(pcdata_encodeformat, narrow_string_value("&amp;")), "&amp;amp;");
     EXPECT_STREQ(xml_entity_chars, "\"&<>'");  // the reader's order
     EXPECT_STREQ(xml_entity_strings[2], "&lt;");
 }

@@ -275,6 +275,13 @@ void CimomDouble::setInvokeOutput(OutputFiller filler) {
     outputFiller_ = std::move(filler);
 }
 
+CIMQualifierType *makeQualifierDeclaration(const wchar_t *name) {
+    int no = 0;
+    return newQualifierType(newCIMString(name), CIM_FLAVOR_ENABLEOVERRIDE | CIM_FLAVOR_TOSUBCLASS,
+                            newCIMValue(CIM_BOOLEAN, &no), CIM_BOOLEAN, CIM_SIZE_SINGLE,
+                            CIM_SCOPE_PROPERTY | CIM_SCOPE_REFERENCE);
+}
+
 namespace {
 
 CIMValue *string_value(const std::wstring &text) { return newCIMValue(CIM_STRING, newCIMString(text.c_str())); }
@@ -292,6 +299,58 @@ CimomDouble::Factory list_of(int listType, int count, Make make) {
         return static_cast<void *>(list);
     };
 }
+// A class with key "Name" (qualifier Key), "Caption", "Count" and "Enabled".
+CIMClass *makeClass(const wchar_t *className) {
+    CIMClass *cimClass = newCIMClass(newCIMString(className), nullptr);
+    setClassNameSpace(cimClass, newCIMString(L"root/cimv2"));
+    CIMPropertyList *properties = newCIMPropertyList();
+    int yes = 1, no = 0;
+    add(properties, L"Name", newCIMValueNULL(CIM_STRING));
+    freeReturnCode(propertyAddQualifier(getCIMPropertyAt(properties, 0),
+                                        newQualifier(newCIMString(L"Key"), CIM_FLAVOR_DISABLEOVERRIDE |
+                                                     CIM_FLAVOR_TOSUBCLASS, newCIMValue(CIM_BOOLEAN, &yes),
+                                                     CIM_BOOLEAN, 0)));
+    add(properties, L"Caption", string_value(L"A thing"));
+    add(properties, L"Count", newCIMValueNULL(CIM_UINT32));
+    add(properties, L"Enabled", newCIMValue(CIM_BOOLEAN, &no));
+    setClassProperties(cimClass, properties);
+    return cimClass;
+}
+
+// An instance with ten properties of several types, key "Name" = "<class>-<index>",
+// and its own path.
+CIMInstance *makeInstance(const wchar_t *className, int index) {
+    std::wstring number = std::to_wstring(index);
+    uint32_t count = static_cast<uint32_t>(index);
+    uint64_t size = 1000000000000ULL + static_cast<uint64_t>(index);
+    int32_t delta = -index;
+    int enabled = index % 2;
+    double ratio = 0.25;
+    CIMPropertyList *properties = newCIMPropertyList();
+    freeReturnCode(appendToCIMPropertyList(properties, newPropertyKey(newCIMString(L"Name"), nullptr,
+                                                                      string_value(className + (L"-" + number)))));
+    add(properties, L"Caption", string_value(L"Item " + number));
+    add(properties, L"Description", string_value(L"Test item <" + number + L"> & co"));
+    add(properties, L"ElementName", string_value(L"element" + number));
+    add(properties, L"Count", newCIMValue(CIM_UINT32, &count));
+    add(properties, L"Size", newCIMValue(CIM_UINT64, &size));
+    add(properties, L"Delta", newCIMValue(CIM_SINT32, &delta));
+    add(properties, L"Enabled", newCIMValue(CIM_BOOLEAN, &enabled));
+    add(properties, L"Ratio", newCIMValue(CIM_REAL64, &ratio));
+    add(properties, L"Installed", newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240131120000.000000+000")));
+    CIMInstance *instance = newInstance(newCIMString(className), newCIMString(L"root/cimv2"), properties);
+    setInstancePath(instance, newObjectPathFromInst(instance));
+    return instance;
+}
+
+// The path makeInstance gives its instance.
+CIMObjectPath *makeInstancePath(const wchar_t *className, int index) {
+    CIMInstance *instance = makeInstance(className, index);
+    CIMObjectPath *path = copyObjectPath(getInstancePath(instance));
+    freeCIMInstance(instance);
+    return path;
+}
+
 auto instances(const wchar_t *className, int count) {
     return list_of(CIMLIST_INSTANCE, count, [=](int i) { return makeInstance(className, i); });
 }
@@ -363,63 +422,8 @@ std::pair<ReturnCode *, void *> CimomDouble::answer(int slot, std::string &&call
             result};
 }
 
-CIMClass *makeClass(const wchar_t *className, const wchar_t *nameSpace) {
-    CIMClass *cimClass = newCIMClass(newCIMString(className), nullptr);
-    setClassNameSpace(cimClass, newCIMString(nameSpace));
-    CIMPropertyList *properties = newCIMPropertyList();
-    int yes = 1, no = 0;
-    add(properties, L"Name", newCIMValueNULL(CIM_STRING));
-    freeReturnCode(propertyAddQualifier(getCIMPropertyAt(properties, 0),
-                                        newQualifier(newCIMString(L"Key"), CIM_FLAVOR_DISABLEOVERRIDE |
-                                                     CIM_FLAVOR_TOSUBCLASS, newCIMValue(CIM_BOOLEAN, &yes),
-                                                     CIM_BOOLEAN, 0)));
-    add(properties, L"Caption", string_value(L"A thing"));
-    add(properties, L"Count", newCIMValueNULL(CIM_UINT32));
-    add(properties, L"Enabled", newCIMValue(CIM_BOOLEAN, &no));
-    setClassProperties(cimClass, properties);
-    return cimClass;
-}
-
-CIMInstance *makeInstance(const wchar_t *className, int index, const wchar_t *nameSpace) {
-    std::wstring number = std::to_wstring(index);
-    uint32_t count = static_cast<uint32_t>(index);
-    uint64_t size = 1000000000000ULL + static_cast<uint64_t>(index);
-    int32_t delta = -index;
-    int enabled = index % 2;
-    double ratio = 0.25;
-    CIMPropertyList *properties = newCIMPropertyList();
-    freeReturnCode(appendToCIMPropertyList(properties, newPropertyKey(newCIMString(L"Name"), nullptr,
-                                                                      string_value(className + (L"-" + number)))));
-    add(properties, L"Caption", string_value(L"Item " + number));
-    add(properties, L"Description", string_value(L"Test item <" + number + L"> & co"));
-    add(properties, L"ElementName", string_value(L"element" + number));
-    add(properties, L"Count", newCIMValue(CIM_UINT32, &count));
-    add(properties, L"Size", newCIMValue(CIM_UINT64, &size));
-    add(properties, L"Delta", newCIMValue(CIM_SINT32, &delta));
-    add(properties, L"Enabled", newCIMValue(CIM_BOOLEAN, &enabled));
-    add(properties, L"Ratio", newCIMValue(CIM_REAL64, &ratio));
-    add(properties, L"Installed", newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240131120000.000000+000")));
-    CIMInstance *instance = newInstance(newCIMString(className), newCIMString(nameSpace), properties);
-    setInstancePath(instance, newObjectPathFromInst(instance));
-    return instance;
-}
-
 CIMInstanceList *makeInstanceList(const wchar_t *className, int count) {
     return static_cast<CIMInstanceList *>(instances(className, count)());
-}
-
-CIMObjectPath *makeInstancePath(const wchar_t *className, int index) {
-    CIMInstance *instance = makeInstance(className, index);
-    CIMObjectPath *path = copyObjectPath(getInstancePath(instance));
-    freeCIMInstance(instance);
-    return path;
-}
-
-CIMQualifierType *makeQualifierDeclaration(const wchar_t *name) {
-    int no = 0;
-    return newQualifierType(newCIMString(name), CIM_FLAVOR_ENABLEOVERRIDE | CIM_FLAVOR_TOSUBCLASS,
-                            newCIMValue(CIM_BOOLEAN, &no), CIM_BOOLEAN, CIM_SIZE_SINGLE,
-                            CIM_SCOPE_PROPERTY | CIM_SCOPE_REFERENCE);
 }
 
 }  // namespace testsupport

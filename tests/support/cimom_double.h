@@ -102,14 +102,9 @@ std::string declarationText(const CIMQualifierType *declaration);
 std::string listText(const CIMList *list);
 
 // Builders of typical results; each returns a new object the caller owns.
-// A class with key "Name" (qualifier Key), "Caption", "Count" and "Enabled".
-CIMClass *makeClass(const wchar_t *className, const wchar_t *nameSpace = L"root/cimv2");
-// An instance with ten properties of several types, key "Name" = "<class>-<index>",
-// and its own path.
-CIMInstance *makeInstance(const wchar_t *className, int index, const wchar_t *nameSpace = L"root/cimv2");
+// Instances of className in root/cimv2 with ten properties of several types
+// and key "Name" = "<className>-<index>", with their own paths.
 CIMInstanceList *makeInstanceList(const wchar_t *className, int count);
-// The path makeInstance gives its instance.
-CIMObjectPath *makeInstancePath(const wchar_t *className, int index);
 // A boolean declaration, default false, scope property and reference,
 // flavors EnableOverride and ToSubclass.
 CIMQualifierType *makeQualifierDeclaration(const wchar_t *name);
