@@ -5,8 +5,6 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "support/log_capture.h"
 #include "test_helpers.h"
 
@@ -154,37 +152,29 @@ TEST(ReturnCodeRecord, SuccessTestFreesAndLogLineWithoutDescriptionIsTheCodeAlon
     freeReturnCode(bare);
 }
 
-// The list's texts by node walk, then the same by index, so that both must agree.
-std::vector<std::wstring> walk_and_index(const CIMStringList *list) {
-    std::vector<std::wstring> seen;
-    for (CIMListNode *n = getFirstCIMString(list); n; n = getNextCIMString(n))
-        seen.push_back(wide(getCurrentCIMString(n)));
-    for (int i = 0; i < getCIMStringListLength(list); ++i) EXPECT_EQ(wide(getCIMStringAt(list, i)), seen.at(i));
-    EXPECT_EQ(wide(getCurrentCIMString(getLastCIMString(list))), seen.back());
+// The list's texts by node walk, checked against the same by index.
+std::wstring walk_and_index(const CIMStringList *list) {
+    std::wstring seen;
+    for (CIMListNode *n = getFirstCIMString(list); n; n = getNextCIMString(n)) seen += wide(getCurrentCIMString(n));
+    for (int i = 0; i < getCIMStringListLength(list); ++i) EXPECT_EQ(wide(getCIMStringAt(list, i)), seen.substr(i, 1));
+    EXPECT_EQ(wide(getCurrentCIMString(getLastCIMString(list))), seen.substr(seen.size() - 1));
     return seen;
 }
 
-CIMStringList *letters_list(const wchar_t *letters) {
-    CIMStringList *list = newCIMStringList();
-    for (const wchar_t *c = letters; *c; ++c) {
-        wchar_t one[2] = {*c, 0};
-        EXPECT_EQ(isSuccessfulFree(appendToCIMStringList(list, str(one))), 1);
-    }
-    return list;
-}
-
 TEST(List, KeepsInsertionOrderThroughRemovalsAndAppends) {
-    CIMStringList *list = letters_list(L"abcde");
-    EXPECT_EQ(walk_and_index(list), (std::vector<std::wstring>{L"a", L"b", L"c", L"d", L"e"}));
+    CIMStringList *list = newCIMStringList();
+    for (const wchar_t *letter : {L"a", L"b", L"c", L"d", L"e"})
+        EXPECT_EQ(isSuccessfulFree(appendToCIMStringList(list, str(letter))), 1);
+    EXPECT_EQ(walk_and_index(list), L"abcde");
     EXPECT_EQ(getCIMStringAt(list, 5), nullptr);
     EXPECT_EQ(getCIMStringAt(list, -1), nullptr);
     CIMString *removed[] = {getCIMStringAt(list, 2), getCIMStringAt(list, 4), getCIMStringAt(list, 0)};
     for (CIMString *item : removed) EXPECT_EQ(removeFromList(list, item), 1);
     EXPECT_EQ(removeFromList(list, removed[0]), 0) << "already gone";
-    EXPECT_EQ(walk_and_index(list), (std::vector<std::wstring>{L"b", L"d"}));
+    EXPECT_EQ(walk_and_index(list), L"bd");
     for (CIMString *item : removed) freeCIMString(item);  // removed items are the caller's
     EXPECT_EQ(isSuccessfulFree(appendToCIMStringList(list, str(L"f"))), 1);
-    EXPECT_EQ(walk_and_index(list), (std::vector<std::wstring>{L"b", L"d", L"f"}));
+    EXPECT_EQ(walk_and_index(list), L"bdf");
     freeCIMStringList(list);
 }
 

@@ -68,11 +68,8 @@ TEST(CIMStringText, NullStaysNullThroughConversionsAndCopiesAndCountsAsEmpty) {
     ASSERT_NE(nullCopy, nullptr);
     EXPECT_EQ(getCIMStringBuffer(nullCopy), nullptr);
     EXPECT_EQ(createCharFromCIMString(nullCopy), nullptr);
-    CIMString *empty = str(L"");
-    CIMString *text = str(L"x");
-    EXPECT_EQ(isEmptyCIMString(nullptr), 1);
-    EXPECT_EQ(isEmptyCIMString(nullCopy), 1);
-    EXPECT_EQ(isEmptyCIMString(empty), 1);
+    CIMString *empty = str(L""), *text = str(L"x");
+    EXPECT_EQ(isEmptyCIMString(nullptr) + isEmptyCIMString(nullCopy) + isEmptyCIMString(empty), 3);
     EXPECT_EQ(isEmptyCIMString(text), 0);
     for (CIMString *s : {nullString, nullCopy, empty, text}) freeCIMString(s);
 }

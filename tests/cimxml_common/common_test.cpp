@@ -169,16 +169,15 @@ unsigned char *filled_block(std::size_t size, int kind) {
 }
 
 TEST(CimxmlMalloc, ZeroTotalLogsTheCallersPlaceOtherRefusalsAreSilent) {
-    for (auto [count, size] : {std::pair<std::size_t, std::size_t>{0, 8}, {8, 0}}) {
-        testsupport::LogCapture log;
-        EXPECT_EQ(cimxml_malloc(count, size, CIMXML_SCANNED, "caller.cpp", 42), nullptr);
-        ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_TRUE(log.contains("zero allocation request from caller.cpp, line 42", 0));
-    }
     testsupport::LogCapture log;
+    EXPECT_EQ(cimxml_malloc(0, 8, CIMXML_SCANNED, "caller.cpp", 42), nullptr);
+    EXPECT_EQ(cimxml_malloc(8, 0, CIMXML_SCANNED, "caller.cpp", 42), nullptr);
+    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_TRUE(log.contains("zero allocation request from caller.cpp, line 42", 0));
     int line = __LINE__ + 1;
     EXPECT_EQ(CIMXML_MALLOC(0, 8, CIMXML_ATOMIC), nullptr);
-    EXPECT_TRUE(log.contains(std::string("zero allocation request from ") + __FILE_NAME__ + ", line " + std::to_string(line), 0));
+    EXPECT_TRUE(log.contains(std::string("zero allocation request from ") + __FILE_NAME__ + ", line " +
+                             std::to_string(line)));
     log.clear();
     for (int kind : {-1, 3, 5}) EXPECT_EQ(cimxml_malloc(1, 16, kind, "f", 1), nullptr) << kind;
     EXPECT_EQ(cimxml_malloc(SIZE_MAX, 2, 2, "f", 1), nullptr);  // the product overflows

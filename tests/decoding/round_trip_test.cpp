@@ -207,9 +207,8 @@ TEST_F(RoundTrip, QualifierDeclarations) {
          "RT_Units:string=\"m\" scope=9 flavor=25"},
         {newQualifierType(str(L"RT_Map"), 2 | 4, array_of(CIM_UINT32), CIM_UINT32 + CIM_ARRAY, 0, 32 | 64),
          "RT_Map:uint32[]=[4000000000,4000000001,4000000002] scope=96 flavor=6"},
-        {newQualifierType(str(L"RT_None"), 0, nullptr, CIM_BOOLEAN, 0, 4), "RT_None:boolean=(null) scope=4 flavor=9"},
-        {newQualifierType(str(L"Values"), 9, string_value(L"v"), CIM_STRING, 0, 507),
-         "Values:string[]=(null) scope=123 flavor=9"},
+        {newQualifierType(str(L"Values"), 0, string_value(L"v"), CIM_STRING, 0, 507),
+         "Values:string[]=(null) scope=123 flavor=9"},  // flavor 0 as well
     };
     add(typed_property(L"QualifierDeclaration", CIM_STRING, null_of(CIM_STRING)));
     for (const auto &c : cases) {
