@@ -18,30 +18,27 @@ using testing::internal::GetCapturedStderr;
 // The time stamp that begins every line written to stderr.
 const std::string stamp = "\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} ";
 
-std::string only(const testsupport::LogCapture &capture) {
+// The one line that format and arguments print.
+template <typename... A>
+std::string formatted(const wchar_t *format, A... arguments) {
+    testsupport::LogCapture capture(0);
+    cimPrintMessage(0, format, arguments...);
     auto lines = capture.lines();
     return lines.size() == 1 ? lines[0].text : "<" + std::to_string(lines.size()) + " lines>";
 }
 
-#define FORMATTED(...)                      \
-    ([&] {                                  \
-        testsupport::LogCapture capture(0); \
-        cimPrintMessage(0, __VA_ARGS__);    \
-        return only(capture);               \
-    }())
-
 // The module's own conversions: %s, %d and %ls.
 TEST(MessagePrinter, RendersConversionsLikePrintf) {
     const std::pair<std::string, std::string> cases[] = {
-        {"Insf. Memory: cim_value.cpp 42", FORMATTED(L"Insf. Memory: %s %d", "cim_value.cpp", 42)},
+        {"Insf. Memory: cim_value.cpp 42", formatted(L"Insf. Memory: %s %d", "cim_value.cpp", 42)},
         {"M\xC3\xBCller \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 \xC3\xBC-literal",
-         FORMATTED(L"%s %ls %ls \u00FC-literal", "M\xC3\xBCller", L"\u65E5\u672C", L"\U0001F600")},
+         formatted(L"%s %ls %ls \u00FC-literal", "M\xC3\xBCller", L"\u65E5\u672C", L"\U0001F600")},
         // Conversions the module does not use, formatted all the same.
         {"[   7|-7  |007] ff FF 17 44 -9 12 3.14 1.5e+00 % [  ab] A \xC3\xA9 [M\xC3\xBC]",
-         FORMATTED(L"[%4d|%-4i|%03u] %x %X %o %hhd %lld %zu %.2f %.1e %% [%*s] %c %lc [%.2s]", 7, -7, 7u, 255u, 255u,
+         formatted(L"[%4d|%-4i|%03u] %x %X %o %hhd %lld %zu %.2f %.1e %% [%*s] %c %lc [%.2s]", 7, -7, 7u, 255u, 255u,
                    15u, 300, -9LL, size_t{12}, 3.14159, 1.5, 4, "ab", 'A', static_cast<wint_t>(0xE9), "M\xC3\xBCller")},
-        {"(null) (null)", FORMATTED(L"%s %ls", static_cast<char *>(nullptr), static_cast<wchar_t *>(nullptr))},
-        {"raw \xFF byte trailing %", FORMATTED(L"raw %s byte trailing %", "\xFF")},
+        {"(null) (null)", formatted(L"%s %ls", static_cast<char *>(nullptr), static_cast<wchar_t *>(nullptr))},
+        {"raw \xFF byte trailing %", formatted(L"raw %s byte trailing %", "\xFF")},
     };
     for (const auto &[expected, produced] : cases) EXPECT_EQ(produced, expected);
 }

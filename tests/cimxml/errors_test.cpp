@@ -59,7 +59,8 @@ TEST(ReportDecodingError, FillsInPlaceholdersOrKeepsTheTextAsItIs) {
     testsupport::LogCapture log;
     int line = __LINE__ + 1;
     REPORT_DECODING_ERROR();
-    std::string expected = std::string("CIMXML decoding error in ") + __FILE_NAME__ + " at line " + std::to_string(line) + ".";
+    std::string expected =
+        std::string("CIMXML decoding error in ") + __FILE_NAME__ + " at line " + std::to_string(line) + ".";
     EXPECT_EQ(last_error(), "1: " + expected);
     EXPECT_TRUE(log.contains("status 1: " + expected, 0));
 

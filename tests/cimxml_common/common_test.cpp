@@ -111,7 +111,8 @@ TEST(TextToValue, StringDataIsACIMStringThatFreeValueDataLeaves) {
 }
 
 TEST(BlankText, OnlyOneOrTwoBlanksCount) {
-    for (auto [text, length, blank] : {std::tuple{"", 5, 1}, {"abc", 0, 1}, {"\r\n", 2, 1}, {" a", 2, 0}, {"   ", 3, 0}})
+    for (auto [text, length, blank] :
+         {std::tuple{"", 5, 1}, {"abc", 0, 1}, {"\r\n", 2, 1}, {" a", 2, 0}, {"   ", 3, 0}})
         EXPECT_EQ(isBlankText(*text ? text : nullptr, length), blank) << text << length;
 }
 

@@ -95,7 +95,8 @@ CIMClass *everything_class() {
               {qualifier(L"Out", boolean_value(0), 0)}),
          with(typed_property(L"Flags", 108, null_of(108)), {qualifier(L"Values", array_of(CIM_STRING, 2), 16)}),
          with(typed_property(L"Peers", 114, null_of(114, L"CIM_Peer")),
-              {qualifier(L"ValueMap", array_of(CIM_STRING, 2), 0), qualifier(L"Description", string_value(L"peers"), 0)})});
+              {qualifier(L"ValueMap", array_of(CIM_STRING, 2), 0),
+               qualifier(L"Description", string_value(L"peers"), 0)})});
     CIMClass *cls = newCIMClass(str(L"RT_Everything"), str(L"RT_Base"));
     setClassQualifiers(cls, list_of(CIMLIST_QUALIFIER, {qualifier(L"Description", string_value(L"All <kinds> & more"),
                                                                   8 | 16),
