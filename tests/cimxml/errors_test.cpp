@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -86,10 +87,7 @@ std::wstring description_of(const ReturnCode *rc) {
 }
 
 // Runs body on a thread of its own, which starts without a last error.
-template <typename Body>
-void on_fresh_thread(Body body) {
-    std::thread(body).join();
-}
+void on_fresh_thread(const std::function<void()> &body) { std::thread(body).join(); }
 
 TEST(LastError, ReadsGiveSeparateCopiesUntilTheNextStoreReplacesIt) {
     int before = getLength(xmlErrorList);

@@ -1,6 +1,6 @@
 // Tests of the type table, the type groups, the conversion of value texts,
-// the status table and its lookups, and the module's allocator (kinds,
-// limits, growth and release rules, Expat running on it).
+// the status table and its lookups, the string arrays, and the module's
+// allocator (kinds, limits, growth and release rules, Expat running on it).
 #include <expat.h>
 #include <gc/gc.h>
 #include <gc/gc_mark.h>
@@ -18,6 +18,7 @@
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/status_codes.h"
+#include "cimxml_common/text_utils.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -129,6 +130,16 @@ std::wstring code_text(int code) {
     std::unique_ptr<CIMString, void (*)(CIMString *)> text(statusCodeText(code), freeCIMString);
     const wchar_t *buffer = getCIMStringBuffer(text.get());
     return buffer != nullptr ? buffer : L"(null)";
+}
+
+TEST(StringArray, CopyHoldsEqualTextsInNewBlocksAndFreeClearsTheSlots) {
+    const char *source[] = {"NAME", "", nullptr};
+    char **copy = copyStringArray(source);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy[0] != source[0] && std::string(copy[0]) == "NAME" && *copy[1] == '\0' && copy[2] == nullptr);
+    freeStringArray(copy);
+    EXPECT_EQ(copy[0], nullptr);  // small enough to stay with the collector: its slots can be read
+    EXPECT_EQ(copyStringArray(nullptr), nullptr);
 }
 
 TEST(StatusCodes, NamesTextsAndValidityOfEveryCode) {

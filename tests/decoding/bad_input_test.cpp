@@ -214,6 +214,7 @@ TEST_F(EmbeddedObjects, RefuseOtherTextsInTheirOwnWords) {
     EXPECT_EQ(cimxmlParseObject(nullptr, "NewInstance"), nullptr);
     EXPECT_EQ(lastError(), "1: cimxmlParseObject failed - Null parameter(s).");
     EXPECT_EQ(cimxmlParseObject("no object here", "NewInstance"), nullptr);
+    EXPECT_EQ(cimxmlParseInstance(nullptr), nullptr);
     EXPECT_EQ(cimxmlParseClass("<INSTANCE CLASSNAME=\"A\"/>"), nullptr);
     EXPECT_EQ(cimxmlParseInstance("<CLASS NAME=\"A\"/>"), nullptr);
     EXPECT_TRUE(log.containsFragment("getEmbeddedObjectValue - Embedded object string is of wrong format."));
