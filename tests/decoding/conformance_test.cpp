@@ -3,62 +3,19 @@
 // shared conformance folder is absent.
 #include <gtest/gtest.h>
 
-#include <expat.h>
-
 #include <map>
 #include <set>
 
 #include "decoding/decoded.h"
 #include "support/conformance_requests.h"
+#include "support/mini_dom.h"
 
 namespace {
 
 using namespace decoding;
+using fixtures::Node;
 
-// A small tree of the document, read with Expat by the test itself.
-struct Node {
-    std::string name, text;
-    std::map<std::string, std::string> attributes;
-    std::vector<std::unique_ptr<Node>> children;
-    Node *parent = nullptr;
-    std::string attribute(const std::string &key) const {
-        auto it = attributes.find(key);
-        return it == attributes.end() ? "" : it->second;
-    }
-    std::string first() const { return children.empty() ? "" : children[0]->name; }
-    const Node *find(const std::set<std::string> &names) const {
-        if (names.count(name)) return this;
-        for (const auto &child : children) {
-            if (const Node *hit = child->find(names)) return hit;
-        }
-        return nullptr;
-    }
-};
-
-std::unique_ptr<Node> read_tree(const std::string &document) {
-    Node root;
-    Node *current = &root;
-    XML_Parser parser = XML_ParserCreate(nullptr);
-    XML_SetUserData(parser, &current);
-    XML_SetElementHandler(
-        parser,
-        [](void *data, const char *name, const char **attributes) {
-            Node *&at = *static_cast<Node **>(data);
-            at->children.push_back(std::make_unique<Node>());
-            Node *node = at->children.back().get();
-            node->name = name;
-            node->parent = at;
-            for (int i = 0; attributes[i]; i += 2) node->attributes[attributes[i]] = attributes[i + 1];
-            at = node;
-        },
-        [](void *data, const char *) { *static_cast<Node **>(data) = (*static_cast<Node **>(data))->parent; });
-    XML_SetCharacterDataHandler(parser, [](void *data, const char *text, int length) {
-        (*static_cast<Node **>(data))->text.append(text, length);
-    });
-    bool ok = XML_Parse(parser, document.data(), static_cast<int>(document.size()), 1) == XML_STATUS_OK;
-    XML_ParserFree(parser);
-    return ok && !root.children.empty() ? std::move(root.children[0]) : nullptr;
-}
+bool has(const Node &node, const std::string &attribute) { return node.attribute(attribute) != "(absent)"; }
 
 const std::map<std::string, int> type_names = {
     {"uint8", 0},   {"sint8", 1},    {"uint16", 2},  {"sint16", 3},    {"uint32", 4},
@@ -72,8 +29,8 @@ int expected_type(const Node &param, std::set<std::string> &notes) {
     const std::string name = param.attribute("NAME"), kind = param.first();
     if (param.name == "EXPPARAMVALUE") return kind == "INSTANCE" ? 15 : 8;
     if (param.name == "PARAMVALUE") {
-        int type = param.attributes.count("EmbeddedObject") ? (param.attribute("EmbeddedObject") == "object" ? 16 : 15)
-                   : param.attributes.count("PARAMTYPE")     ? type_names.at(param.attribute("PARAMTYPE"))
+        int type = has(param, "EmbeddedObject") ? (param.attribute("EmbeddedObject") == "object" ? 16 : 15)
+                   : has(param, "PARAMTYPE")     ? type_names.at(param.attribute("PARAMTYPE"))
                    : kind == "VALUE.REFERENCE"               ? 14
                                                              : 8;
         return kind == "VALUE.REFARRAY" ? 114 : kind == "VALUE.ARRAY" && type < 100 ? type + 100 : type;
@@ -108,7 +65,7 @@ bool expects_value(const Node &param, std::set<std::string> &notes) {
 
 // What is wrong with the decoded document ("" when nothing is).
 std::string problems(const std::string &document, const std::string &operation, std::set<std::string> &notes) {
-    std::unique_ptr<Node> tree = read_tree(document);
+    std::unique_ptr<Node> tree = fixtures::parse_document(document);
     const Node *call = tree ? tree->find({"IMETHODCALL", "METHODCALL", "EXPMETHODCALL"}) : nullptr;
     if (!call) return " the test could not read the call";
     markLastError();

@@ -1,10 +1,12 @@
 // The exported request handler: texts it refuses, names it does not serve,
-// documents that do not decode, large requests, the response record and
-// the heap after many requests.
+// documents that do not decode, large requests, the response record, the
+// heap after many requests, and eight threads sending requests while the
+// collector runs.
 #include <gtest/gtest.h>
-
 #include <malloc.h>
 
+#include <cstdio>
+#include <map>
 #include <regex>
 #include <thread>
 
@@ -26,10 +28,6 @@ std::string without_fresh_id(const std::string &response) {
     return std::regex_replace(response, std::regex("<MESSAGE ID=\"[0-9:]+\""), "<MESSAGE ID=\"ID\"");
 }
 
-std::string error_response(const std::string &id, const std::string &name, const std::string &error) {
-    return simpleResponse("IMETHODRESPONSE", name, error, id);
-}
-
 struct RefusedText {
     const char *name;
     const char *text;  // NULL stands for a NULL request
@@ -37,8 +35,6 @@ struct RefusedText {
     const char *error;
     const char *logged;
 };
-
-void PrintTo(const RefusedText &r, std::ostream *os) { *os << r.name; }
 
 const std::string huge = "<" + std::string(8 << 20, 'a');
 const std::string bom = "\xEF\xBB\xBF" + getClass;
@@ -49,6 +45,8 @@ const char *const invalid = "<ERROR CODE=\"4\" DESCRIPTION=\"Invalid message!\"/
 const char *const empty = "CIMXML_RequestMessage_Handler - Message body is empty";
 const char *const kindless = "<ERROR CODE=\"1\" DESCRIPTION=\"Message does not contain the operation type!\"/>\n";
 const char *const multiple = "<ERROR CODE=\"7\" DESCRIPTION=\"Multiple requests are not supported!!\"/>\n";
+const char *const noKind = "CIMXML_RequestMessage_Handler - Message does not contain the operation type!";
+const char *const multipleLogged = "CIMXML_RequestMessage_Handler - Multiple requests are not supported!";
 
 const RefusedText refusedTexts[] = {
     {"NullText", nullptr, true, invalid, empty},
@@ -56,36 +54,28 @@ const RefusedText refusedTexts[] = {
     {"EmptyTextWithoutHandle", "", false, invalid, empty},
     {"BlankFirst", blankFirst.c_str(), true, invalid, empty},
     {"ByteOrderMarkFirst", bom.c_str(), true, invalid, empty},
-    {"NoKind", "<CIM><MESSAGE ID=\"1\"/></CIM>", true, kindless,
-     "CIMXML_RequestMessage_Handler - Message does not contain the operation type!"},
     {"AResponse", "<CIM><MESSAGE ID=\"1\"><SIMPLERSP><METHODRESPONSE NAME=\"X\"/></SIMPLERSP></MESSAGE></CIM>", true,
-     kindless, "CIMXML_RequestMessage_Handler - Message does not contain the operation type!"},
-    {"MultipleRequests", multiRequest.c_str(), true, multiple,
-     "CIMXML_RequestMessage_Handler - Multiple requests are not supported!"},
+     kindless, noKind},
+    {"MultipleRequests", multiRequest.c_str(), true, multiple, multipleLogged},
     {"MultipleExports",
      "<CIM><MESSAGE ID=\"1\"><MULTIEXPREQ><SIMPLEEXPREQ><EXPMETHODCALL NAME=\"ExportIndication\">"
      "</EXPMETHODCALL></SIMPLEEXPREQ></MULTIEXPREQ></MESSAGE></CIM>",
-     true, multiple, "CIMXML_RequestMessage_Handler - Multiple requests are not supported!"},
+     true, multiple, multipleLogged},
     {"NoHandle", getClass.c_str(), false, "<ERROR CODE=\"1\" DESCRIPTION=\"The CIMOM Handle is NULL!\"/>\n",
      "CIMXML_RequestMessage_Handler - The CIMOM Handle is NULL!"},
-    {"HugeTextOfNoKind", huge.c_str(), true, kindless,
-     "CIMXML_RequestMessage_Handler - Message does not contain the operation type!"},
+    {"HugeTextOfNoKind", huge.c_str(), true, kindless, noKind},
 };
 
-class RefusedTexts : public testing::TestWithParam<RefusedText> {};
-
-TEST_P(RefusedTexts, AreAnsweredWithAWholeErrorDocument) {
-    const RefusedText &r = GetParam();
+TEST(Handler, RefusedTextsAreAnsweredWithAWholeErrorDocument) {
     CimomDouble cimom;
-    LogCapture log(0);
-    std::string response = respond(r.text, r.withHandle ? cimom.handle() : nullptr);
-    EXPECT_EQ(without_fresh_id(response), error_response("ID", "Unknown", r.error));
-    EXPECT_TRUE(log.contains(r.logged, 0));
+    for (const RefusedText &r : refusedTexts) {
+        LogCapture log(0);
+        std::string response = respond(r.text, r.withHandle ? cimom.handle() : nullptr);
+        EXPECT_EQ(without_fresh_id(response), simpleResponse("IMETHODRESPONSE", "Unknown", r.error, "ID")) << r.name;
+        EXPECT_TRUE(log.contains(r.logged, 0)) << r.name;
+    }
     EXPECT_EQ(cimom.callsText(), "");
 }
-
-INSTANTIATE_TEST_SUITE_P(Handler, RefusedTexts, testing::ValuesIn(refusedTexts),
-                         [](const testing::TestParamInfo<RefusedText> &info) { return info.param.name; });
 
 TEST(Dispatch, NamesOutsideTheListInAnyCaseAreNotSupported) {
     CimomDouble cimom;
@@ -93,7 +83,7 @@ TEST(Dispatch, NamesOutsideTheListInAnyCaseAreNotSupported) {
     LogCapture log(2);
     for (const char *name : {"FrobnicateClass", "getclass", "GETCLASS", "Getclass", "GetClass "}) {
         EXPECT_EQ(respond(intrinsic(name, ns, classNameParam("CIM_Foo")), cimom.handle()),
-                  error_response("1001", "MethodResponse", "<ERROR CODE=\"7\" />\n"))
+                  simpleResponse("IMETHODRESPONSE", "MethodResponse", "<ERROR CODE=\"7\" />\n"))
             << name;
         EXPECT_TRUE(log.contains(std::string(name) + " method not supported", 0)) << name;
     }
@@ -102,25 +92,21 @@ TEST(Dispatch, NamesOutsideTheListInAnyCaseAreNotSupported) {
     EXPECT_TRUE(log.contains("Forwarding GetClass request to object manager", 2));
 }
 
+// A malformed document is answered with the error the thread held before
+// (one of the handler thread test's requests).
 TEST(UndecodableRequests, AreAnsweredWithWhatTheThreadHolds) {
     CimomDouble cimom;
     LogCapture log(0);
-    setLastError(5, "left from before");
-    EXPECT_EQ(without_fresh_id(respond("<CIM><MESSAGE ID=\"9\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ><IMETHODCALL "
-                                       "NAME=\"GetClass\"></SIMPLEREQ>",
-                                       cimom.handle())),
-              error_response("ID", "Unknown", "<ERROR CODE=\"5\" DESCRIPTION=\"left from before\"/>\n"));
-    EXPECT_TRUE(log.containsFragment("Parse error at line 1"));
     // A document without a call element keeps its message id.
     setLastError(1, "no call");
     EXPECT_EQ(
         respond("<CIM><MESSAGE ID=\"77\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ>METHODCALL</SIMPLEREQ></MESSAGE></CIM>",
                 cimom.handle()),
-        error_response("77", "Unknown", "<ERROR CODE=\"1\" DESCRIPTION=\"no call\"/>\n"));
+        simpleResponse("IMETHODRESPONSE", "Unknown", "<ERROR CODE=\"1\" DESCRIPTION=\"no call\"/>\n", "77"));
     // A thread that holds no last error answers status 1.
     std::string response;
     std::thread([&] { response = respond("<CIM><IMETHODCALL NAME=\"GetClass\">", cimom.handle()); }).join();
-    EXPECT_EQ(without_fresh_id(response), error_response("ID", "Unknown", "<ERROR CODE=\"1\" />\n"));
+    EXPECT_EQ(without_fresh_id(response), simpleResponse("IMETHODRESPONSE", "Unknown", "<ERROR CODE=\"1\" />\n", "ID"));
 }
 
 // Every prefix of a request gets a whole, well-formed response.
@@ -187,12 +173,9 @@ TEST(Resources, RepeatedRequestsDoNotGrowTheHeap) {
     const std::string fooKey = iparam("InstanceName", instanceName("CIM_Foo", "a"));
     std::vector<std::string> requests = {
         intrinsic("GetInstance", ns, fooKey + iparam("PropertyList", "<VALUE.ARRAY/>")),
-        intrinsic("DeleteInstance", ns, fooKey),
-        intrinsic("GetProperty", ns, fooKey + valueParam("PropertyName", "Caption")),
+        intrinsic("DeleteInstance", ns, fooKey), intrinsic("GetProperty", ns, fooKey + valueParam("PropertyName", "C")),
         intrinsic("Associators", ns, iparam("ObjectName", instanceName("CIM_Foo", "a"))),
-        intrinsic("ReferenceNames", ns, iparam("ObjectName", "<CLASSNAME NAME=\"CIM_Foo\"/>")),
-        intrinsic("EnumerateQualifiers", ns),
-        intrinsic("EnumerateClasses", ns),
+        intrinsic("EnumerateQualifiers", ns), intrinsic("EnumerateClasses", ns),
         extrinsic("Reset", ns, "CIM_Foo", "<PARAMVALUE NAME=\"Force\"><VALUE>true</VALUE></PARAMVALUE>\n"),
         exportRequest("<EXPPARAMVALUE NAME=\"NewIndication\">" + instanceXml("CIM_Alert", "Message", "m") +
                       "</EXPPARAMVALUE>\n"),
@@ -206,6 +189,64 @@ TEST(Resources, RepeatedRequestsDoNotGrowTheHeap) {
     for (int i = 0; i < 500; ++i) round();
     std::size_t after = mallinfo2().uordblks;
     EXPECT_LT(after, before + 64 * 1024) << "heap grew from " << before << " to " << after;
+}
+
+// Eight threads send a mix of requests through the handler while another
+// thread forces collections: every answer must be the one the same request
+// gets alone, and every thread must find its own last error afterwards.
+
+TEST(HandlerThreads, EveryThreadGetsItsOwnAnswersAndLastErrorWhileTheCollectorRuns) {
+    using namespace requestmix;
+    constexpr int threads = 8, perThread = 2500;
+    cimxml_process_attach();
+    CimomDouble cimom, failing;
+    cimom.answerEverySlot();
+    failing.setStatus("pfn_getClass", 6, not_found_text);
+    Handles handles{cimom.handle(), failing.handle()};
+
+    // The failure lines each kind logs alone; under threads each must come
+    // as often as its kind was sent, none lost or garbled.
+    LogCapture log(0);
+    const std::vector<Kind> kinds = request_mix();
+    std::vector<Expected> expected;
+    std::vector<std::map<std::string, std::size_t>> linesOf(kind_count);
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        log.clear();
+        expected.push_back(answer(kinds[k], handles, "baseline"));
+        for (const auto &line : log.lines()) ++linesOf[k][line.text];
+        EXPECT_NE(expected[k].response.find(kinds[k].mustHold), std::string::npos) << expected[k].response;
+        EXPECT_EQ(testsupport::wellFormednessError(testsupport::bodyAfterHeader(expected[k].response)), "");
+    }
+    EXPECT_NE(cimom.callsText().find("CIM_Inner{X:uint32=5}"), std::string::npos)
+        << "the embedded instance did not reach the object manager:\n" << cimom.callsText();
+    EXPECT_EQ(expected[get_class_not_found].lastError, std::string("6: ") + not_found_text);
+    // Neither an unknown operation nor an unparsable document stores an error.
+    EXPECT_EQ(expected[unknown_operation].lastError, "2: baseline");
+    EXPECT_EQ(expected[malformed].lastError, "2: baseline");
+    log.clear();
+    cimom.clearCalls();
+    failing.clearCalls();
+    cimom.setRecording(false);
+    failing.setRecording(false);
+
+    StressResult result = run_stress(kinds, expected, handles, threads, perThread, std::chrono::milliseconds(2));
+    std::printf("%d requests on %d threads in %.2f s with %d forced collections\n", threads * perThread, threads,
+                result.seconds, result.collections);
+    EXPECT_EQ(result.failures, 0);
+    for (const std::string &failure : result.firstFailures) ADD_FAILURE() << failure;
+    EXPECT_GT(result.collections, 1);
+
+    std::map<std::string, std::size_t> wanted, logged;
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        for (const auto &[text, count] : linesOf[k]) wanted[text] += count * result.sentPerKind[k];
+    }
+    for (const auto &line : log.lines()) ++logged[line.text];
+    EXPECT_EQ(logged, wanted);
+    // Every request reached the object manager exactly once.
+    EXPECT_EQ(cimom.callCount("pfn_getClass"), result.sentPerKind[get_class]);
+    EXPECT_EQ(failing.callCount("pfn_getClass"), result.sentPerKind[get_class_not_found]);
+    EXPECT_EQ(cimom.callCount("pfn_enumerateInstances"), result.sentPerKind[enumerate_instances]);
+    EXPECT_EQ(cimom.callCount("pfn_createInstance"), result.sentPerKind[create_instance]);
 }
 
 }  // namespace

@@ -30,8 +30,6 @@
 
 namespace testsupport {
 
-using CallArgs = std::vector<std::pair<std::string, std::string>>;
-
 class CimomDouble {
 public:
     using Factory = std::function<void *()>;
@@ -44,6 +42,7 @@ public:
     CimomDouble &operator=(const CimomDouble &) = delete;
 
     CIMOMHandle *handle() { return &handle_; }
+    // description: ASCII text, or none.
     void setStatus(const std::string &slot, int code, std::optional<std::string> description = std::nullopt);
     // factory makes a new result of the slot's type (CIMClass *, CIMList *, ...) per call.
     void setResult(const std::string &slot, Factory factory);
@@ -61,7 +60,7 @@ public:
     bool recording() const { return recording_; }
 
     // Used by the slot functions: records the call and gives status and result.
-    std::pair<ReturnCode *, void *> answer(int slot, CallArgs &&args, CIMPropertyList *outParameters);
+    std::pair<ReturnCode *, void *> answer(int slot, std::string &&call, CIMPropertyList *outParameters);
 
 private:
     struct Setup {
@@ -74,7 +73,7 @@ private:
     int bank_ = -1;
     mutable std::mutex mutex_;
     std::vector<Setup> setup_;
-    std::vector<std::pair<int, CallArgs>> calls_;
+    std::string calls_;
     OutputFiller outputFiller_;
     std::atomic<bool> recording_{true};
 };
@@ -93,9 +92,9 @@ private:
 //                followed by " Method:type(parameter,...)[ origin...]" per method
 //   declaration  Name:type=literal scope=N flavor=N
 //   list         {item,...} (strings, properties); "(null)" for NULL
+// A recorded value is "<type> <literal>".
 std::string narrowText(const CIMString *text);
 std::string pathText(const CIMObjectPath *path);
-std::string valueText(const CIMValue *value);  // "<type> <literal>"
 std::string propertyText(const CIMProperty *property);
 std::string instanceText(const CIMInstance *instance);
 std::string classText(const CIMClass *cimClass);
@@ -103,15 +102,9 @@ std::string declarationText(const CIMQualifierType *declaration);
 std::string listText(const CIMList *list);
 
 // Builders of typical results; each returns a new object the caller owns.
-// A class with key "Name" (qualifier Key), "Caption", "Count" and "Enabled".
-CIMClass *makeClass(const wchar_t *className, const wchar_t *nameSpace = L"root/cimv2");
-// An instance with ten properties of several types, key "Name" = "<class>-<index>",
-// and its own path.
-CIMInstance *makeInstance(const wchar_t *className, int index, const wchar_t *nameSpace = L"root/cimv2");
-CIMInstanceList *makeInstanceList(const wchar_t *className, int count, const wchar_t *nameSpace = L"root/cimv2");
-// The path makeInstance gives its instance.
-CIMObjectPath *makeInstancePath(const wchar_t *className, int index, const wchar_t *nameSpace = L"root/cimv2");
-CIMObjectPathList *makePathList(const wchar_t *className, int count);
+// Instances of className in root/cimv2 with ten properties of several types
+// and key "Name" = "<className>-<index>", with their own paths.
+CIMInstanceList *makeInstanceList(const wchar_t *className, int count);
 // A boolean declaration, default false, scope property and reference,
 // flavors EnableOverride and ToSubclass.
 CIMQualifierType *makeQualifierDeclaration(const wchar_t *name);

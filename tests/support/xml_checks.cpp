@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <unistd.h>
 
 #include <expat.h>
@@ -46,23 +45,16 @@ std::string dtdValidationError(const std::string &document, const std::string &d
     char docName[] = "/tmp/cimxml-dtd-XXXXXX";
     int fd = mkstemp(docName);
     if (fd < 0) return "cannot create a temporary file";
+    bool written = write(fd, document.data(), document.size()) == static_cast<ssize_t>(document.size());
     close(fd);
-    std::string outName = std::string(docName) + ".out";
-    {
-        std::ofstream out(docName, std::ios::binary);
-        out << document;
-    }
-    std::string command = "xmllint --noout --dtdvalid '" + dtdPath + "' '" + docName + "' >'" + outName + "' 2>&1";
-    int status = std::system(command.c_str());
+    FILE *pipe = written ? popen(("xmllint --noout --dtdvalid '" + dtdPath + "' '" + docName + "' 2>&1").c_str(), "r")
+                         : nullptr;
     std::string report;
-    if (status != 0) {
-        std::ifstream in(outName);
-        report.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (report.empty()) report = "xmllint failed";
-    }
+    char buffer[1024];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) report += buffer;
+    int status = pipe != nullptr ? pclose(pipe) : -1;
     std::remove(docName);
-    std::remove(outName.c_str());
-    return report;
+    return status == 0 ? "" : report.empty() ? "xmllint failed" : report;
 }
 
 std::string bodyAfterHeader(const std::string &text) {

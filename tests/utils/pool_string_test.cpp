@@ -1,4 +1,5 @@
 // Tests of PoolString: initialisation, appends, growth, handover, release.
+// (get_system_ip is checked through the host lines of the written messages.)
 #include <gc/gc.h>
 #include <gtest/gtest.h>
 
@@ -20,18 +21,14 @@ TEST(PoolString, InitReusesItsBufferEmptiedAndNeverFreesOrSharesForeignOnes) {
     EXPECT_EQ(pool.text, buffer);
     EXPECT_STREQ(pool.text, "");
     EXPECT_STREQ(pool.label, "CIMXML_RequestMessage_Handler");
-    // A byte copy of a live record, or a record on the stack holding anything,
-    // gets a buffer of its own.
-    PoolString copy, garbage;
+    // A byte copy of a live record gets a buffer of its own.
+    PoolString copy;
     std::memcpy(&copy, &pool, sizeof copy);
-    std::memset(&garbage, 0xA5, sizeof garbage);
-    for (PoolString *other : {&copy, &garbage}) {
-        ASSERT_NE(init_PoolString(other, 0, 1, 1, 128, "other"), 0);
-        EXPECT_NE(other->text, pool.text);
-        EXPECT_EQ(other->append(other, "ok", 0, 0), 1);
-        EXPECT_STREQ(other->text, "ok");
-        release_PoolStringBuffer(other);
-    }
+    ASSERT_NE(init_PoolString(&copy, 0, 1, 1, 128, "other"), 0);
+    EXPECT_NE(copy.text, pool.text);
+    EXPECT_EQ(copy.append(&copy, "ok", 0, 0), 1);
+    EXPECT_STREQ(copy.text, "ok");
+    release_PoolStringBuffer(&copy);
     release_PoolStringBuffer(&pool);
     EXPECT_EQ(pool.text, nullptr);
     EXPECT_EQ(resize_PoolString(&pool, 4, 2048), 0);
@@ -63,22 +60,20 @@ TEST(PoolString, AppendsPiecesInOrderGrowingGeometricallyAlsoFromItsOwnText) {
     release_PoolStringBuffer(&pool);
 }
 
-TEST(PoolString, HandoverReleasesTheTextWhetherTheAppendWorksOrNot) {
-    // A large block shows its release in the collector's free bytes.
+// A large block shows its release in the collector's free bytes.
+TEST(PoolString, HandoverReleasesTheTextEvenWhenTheAppendIsRefused) {
     constexpr size_t size = 8u << 20;
     PoolString pool{};
-    for (bool released : {false, true}) {
-        ASSERT_NE(init_PoolString(&pool, 0, 1, 1, 16, "handover"), 0);
-        PoolStringAppend append = pool.append;
-        if (released) release_PoolStringBuffer(&pool);  // a released pool refuses appends
-        GC_gcollect();
-        auto *text = static_cast<char *>(GC_malloc_atomic(size + 1));
-        std::memset(text, 'z', size);
-        text[size] = '\0';
-        size_t freeBefore = GC_get_free_bytes();
-        EXPECT_EQ(append(&pool, text, 0, 1), released ? 0 : 1);
-        EXPECT_GE(GC_get_free_bytes(), freeBefore + size) << released;
-    }
+    ASSERT_NE(init_PoolString(&pool, 0, 1, 1, 16, "handover"), 0);
+    PoolStringAppend append = pool.append;
+    release_PoolStringBuffer(&pool);  // a released pool refuses appends
+    GC_gcollect();
+    auto *text = static_cast<char *>(GC_malloc_atomic(size + 1));
+    std::memset(text, 'z', size);
+    text[size] = '\0';
+    size_t freeBefore = GC_get_free_bytes();
+    EXPECT_EQ(append(&pool, text, 0, 1), 0);
+    EXPECT_GE(GC_get_free_bytes(), freeBefore + size);
 }
 
 TEST(PoolString, ResizeReservesAheadWithinTheCap) {

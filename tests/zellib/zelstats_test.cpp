@@ -24,39 +24,38 @@ protected:
         EXPECT_EQ(zelStatsRead(context, index, &figures), 1);
         return figures;
     }
+    // The dump of index: what zelStatsDumpTo returned, ":", the lines.
+    std::string dump(int index) {
+        char *buffer = nullptr;
+        size_t size = 0;
+        FILE *stream = open_memstream(&buffer, &size);
+        int written = zelStatsDumpTo(context, index, stream);
+        std::fclose(stream);
+        std::string text = std::to_string(written) + ":" + std::string(buffer, size);
+        std::free(buffer);
+        return text;
+    }
 
     ZelStatsContext *context = nullptr;
 };
 
-std::string dump(ZelStatsContext *context, int index) {
-    char *buffer = nullptr;
-    size_t size = 0;
-    FILE *stream = open_memstream(&buffer, &size);
-    int written = zelStatsDumpTo(context, index, stream);
-    std::fclose(stream);
-    std::string text = std::to_string(written) + ":" + std::string(buffer, size);
-    std::free(buffer);
-    return text;
-}
-
-TEST_F(ZelStatsTest, BadArgumentsAndIndexesAreRefused) {
+TEST_F(ZelStatsTest, BadArgumentsIndexesAndTooDeepNestingAreRefused) {
     ZelStatsContext *other = reinterpret_cast<ZelStatsContext *>(&other);
     EXPECT_EQ(zelStatsInitialize(0, two_names, &other), 0);
     EXPECT_EQ(other, nullptr);
-    EXPECT_EQ(zelStatsInitialize(2, nullptr, &other), 0);
     EXPECT_EQ(zelStatsStart(nullptr, 0), 0);
-    EXPECT_EQ(zelStatsDeinitialize(nullptr), 0);
-    for (int index : {-1, 2}) {
-        EXPECT_EQ(zelStatsStart(context, index), 0) << index;
-        EXPECT_EQ(zelStatsEnd(context, index), 0) << index;
-    }
-    EXPECT_EQ(dump(context, 2), "0:");
+    EXPECT_EQ(zelStatsStart(context, 2), 0);
+    EXPECT_EQ(zelStatsEnd(context, -1), 0);
+    EXPECT_EQ(dump(2), "0:");
+    int started = 0;
+    while (started < 100000 && zelStatsStart(context, 0) == 1) ++started;
+    EXPECT_LT(started, 100000);  // refused once the thread's nesting is full
 }
 
-TEST_F(ZelStatsTest, NestedMeasurementsEndByNameWithTheirDurations) {
+TEST_F(ZelStatsTest, NestedMeasurementsEndByNameWithTheirDurationsAndAreDumpedAsLines) {
     using namespace std::chrono_literals;
     ASSERT_EQ(zelStatsStart(context, 0), 1);
-    for (auto pause : {2ms, 20ms, 5ms}) {
+    for (auto pause : {2ms, 5ms}) {
         ASSERT_EQ(zelStatsStart(context, 1), 1);
         std::this_thread::sleep_for(pause);
         ASSERT_EQ(zelStatsEnd(context, 1), 1);  // the outer one of index 0 stays open
@@ -64,11 +63,15 @@ TEST_F(ZelStatsTest, NestedMeasurementsEndByNameWithTheirDurations) {
     EXPECT_EQ(zelStatsEnd(context, 1), 0);
     EXPECT_EQ(zelStatsEnd(context, 0), 1);
     ZelStatsFigures inner = read(1);
-    EXPECT_EQ(inner.count, 3u);
+    EXPECT_EQ(inner.count, 2u);
     EXPECT_GE(inner.minNs, 2'000'000u);
-    EXPECT_GE(inner.maxNs, 20'000'000u);
-    EXPECT_GE(inner.totalNs, inner.minNs + inner.maxNs + 2'000'000u);
+    EXPECT_GE(inner.maxNs, 5'000'000u);
+    EXPECT_EQ(inner.totalNs, inner.minNs + inner.maxNs);
     EXPECT_GE(read(0).minNs, inner.totalNs);
+    std::string total = std::to_string(inner.totalNs);
+    EXPECT_EQ(dump(1), "1:CIMXML Handle: count 2, total " + total + " ns, min " + std::to_string(inner.minNs) +
+                           " ns, max " + std::to_string(inner.maxNs) + " ns, mean " +
+                           std::to_string(inner.totalNs / 2) + " ns\n");
 }
 
 TEST_F(ZelStatsTest, ManyThreadsGiveExactCountsAndOwnTheirMeasurements) {
@@ -99,42 +102,6 @@ TEST_F(ZelStatsTest, ManyThreadsGiveExactCountsAndOwnTheirMeasurements) {
     EXPECT_EQ(read(0).count, 1 + uint64_t{threads} * rounds / 2);
     EXPECT_GE(handle.totalNs, handle.count * handle.minNs);
     EXPECT_LE(handle.totalNs, handle.count * handle.maxNs);
-}
-
-TEST_F(ZelStatsTest, OpenMeasurementsDieWithTheirContextAndAreBounded) {
-    ZelStatsContext *leaky = nullptr;
-    ASSERT_EQ(zelStatsInitialize(1, two_names, &leaky), 1);
-    int started = 0;
-    while (started < 100000 && zelStatsStart(leaky, 0) == 1) ++started;
-    EXPECT_LT(started, 100000);  // refused once the thread's nesting is full
-    EXPECT_EQ(zelStatsStart(context, 0), 0);
-    zelStatsDeinitialize(leaky);
-    EXPECT_EQ(zelStatsStart(context, 0), 1);  // the freed context's entries are gone
-
-    // A new context at a reused address never matches an old open start.
-    zelStatsDeinitialize(context);
-    ASSERT_EQ(zelStatsInitialize(2, two_names, &context), 1);
-    EXPECT_EQ(zelStatsEnd(context, 0), 0);
-    EXPECT_EQ(read(0).count, 0u);
-}
-
-TEST_F(ZelStatsTest, DumpWritesOneUtf8LinePerName) {
-    EXPECT_EQ(dump(context, -1),
-              "1:CIMXML Unknown: count 0, total 0 ns, min 0 ns, max 0 ns, mean 0 ns\n"
-              "CIMXML Handle: count 0, total 0 ns, min 0 ns, max 0 ns, mean 0 ns\n");
-    ASSERT_EQ(zelStatsStart(context, 1), 1);
-    ASSERT_EQ(zelStatsEnd(context, 1), 1);
-    std::string total = std::to_string(read(1).totalNs);
-    EXPECT_EQ(dump(context, 1), "1:CIMXML Handle: count 1, total " + total + " ns, min " + total + " ns, max " +
-                                    total + " ns, mean " + total + " ns\n");
-    EXPECT_EQ(zelStatsDump(context, -1), 1);  // to stderr
-
-    wchar_t name[] = L"Z\u00e4hler \u20ac";
-    const wchar_t *names[] = {name};
-    zelStatsDeinitialize(context);
-    ASSERT_EQ(zelStatsInitialize(1, names, &context), 1);
-    name[0] = L'X';  // the context holds its own copy
-    EXPECT_EQ(dump(context, 0), "1:Z\xc3\xa4hler \xe2\x82\xac: count 0, total 0 ns, min 0 ns, max 0 ns, mean 0 ns\n");
 }
 
 }  // namespace

@@ -96,13 +96,6 @@ inline CIMObjectPath *path(const wchar_t *className, const wchar_t *nameSpace = 
 inline void add_key(CIMObjectPath *path, const wchar_t *name, CIMValue *value) {
     freeReturnCode(objectPathAddKey(path, newPropertyKey(str(name), nullptr, value)));
 }
-// A path of CIM_Foo with the key Id=id.
-inline CIMObjectPath *keyed_path(uint32_t id, const wchar_t *nameSpace = nullptr, const wchar_t *host = nullptr) {
-    CIMObjectPath *p = path(L"CIM_Foo", nameSpace, host);
-    add_key(p, L"Id", uint32_value(id));
-    return p;
-}
-
 // An instance of className with the properties, and optionally its own path.
 inline CIMInstance *instance(const wchar_t *className, std::initializer_list<CIMProperty *> properties,
                              CIMObjectPath *ownPath = nullptr) {
@@ -111,20 +104,6 @@ inline CIMInstance *instance(const wchar_t *className, std::initializer_list<CIM
     if (ownPath) setInstancePath(i, ownPath);
     return i;
 }
-// An instance of CIM_Foo with the property Id=id and its own keyed path in "root".
-inline CIMInstance *keyed_instance(uint32_t id) {
-    return instance(L"CIM_Foo", {property(L"Id", uint32_value(id))}, keyed_path(id, L"root"));
-}
-// The texts of keyed_instance(id) as INSTANCE and of keyed_path(id) as INSTANCENAME.
-inline std::string keyed_instance_text(uint32_t id) {
-    return "<INSTANCE CLASSNAME=\"CIM_Foo\">\n<PROPERTY NAME=\"Id\" TYPE=\"uint32\" PROPAGATED=\"false\">\n<VALUE>" +
-           std::to_string(id) + "</VALUE>\n</PROPERTY>\n</INSTANCE>\n";
-}
-inline std::string keyed_name_text(uint32_t id) {
-    return "<INSTANCENAME CLASSNAME=\"CIM_Foo\">\n<KEYBINDING NAME=\"Id\">\n<KEYVALUE VALUETYPE=\"numeric\" "
-           "TYPE=\"uint32\">" + std::to_string(id) + "</KEYVALUE>\n</KEYBINDING>\n</INSTANCENAME>\n";
-}
-
 // Lists (each takes its items).
 inline CIMList *list_of(int listType, std::initializer_list<void *> items) {
     CIMList *list = newList(listType);
@@ -135,25 +114,6 @@ inline CIMPropertyList *property_list(std::initializer_list<CIMProperty *> prope
     CIMPropertyList *list = newCIMPropertyList();
     for (CIMProperty *p : properties) freeReturnCode(appendToCIMPropertyList(list, p));
     return list;
-}
-
-// A class CIM_Sample (superclass CIM_Base, namespace root/cimv2) with a
-// qualifier, a property of each kind and a method with a parameter of each kind.
-inline CIMClass *sample_class() {
-    CIMClass *c = newCIMClass(str(L"CIM_Sample"), str(L"CIM_Base"));
-    setClassNameSpace(c, str(L"root/cimv2"));
-    setClassQualifiers(c, list_of(CIMLIST_QUALIFIER, {boolean_qualifier(L"Abstract", 1, 0)}));
-    CIMProperty *key = newProperty(str(L"Id"), str(L"CIM_Sample"), nullptr, CIM_UINT32, nullptr, 0);
-    add_qualifier(key, boolean_qualifier(L"Key", 1, 2 | 8));
-    setClassProperties(c, property_list({key, typed_property(L"Codes", 104, array_value(104, {uint32_value(1)})),
-                                         typed_property(L"Link", CIM_REFERENCE, nullptr)}));
-    CIMPropertyList *parameters =
-        property_list({typed_property(L"Count", CIM_UINT16, nullptr),
-                       typed_property(L"Target", CIM_REFERENCE, reference_value(path(L"CIM_T"))),
-                       typed_property(L"Names", 108, array_value(108, {string_value(L"a"), string_value(L"b")})),
-                       typed_property(L"Targets", 114, array_value(114, {reference_value(path(L"CIM_A"))}))});
-    setClassMethods(c, list_of(CIMLIST_METHOD, {newMethod(str(L"Run"), nullptr, 0, nullptr, CIM_UINT32, parameters)}));
-    return c;
 }
 
 // The host a path without host of its own is written with.

@@ -1,13 +1,21 @@
-// One success and one failure of every operation through the exported
-// request handler: the call the object manager gets (with the defaults of
-// the operation's parameters) and the whole response, byte for byte; then
-// the object manager's odd answers.
+// The operations through the exported request handler. One success and one
+// failure of every operation: the call the object manager gets (with the
+// defaults of the operation's parameters) and the whole response, byte for
+// byte; the object manager's odd answers; the calls for the parameters a
+// request gives (flags, names in any case, property lists, pseudo classes,
+// parameters of the wrong type, instance targets, methods named like
+// operations); and early failures: requests that lack what they need are
+// answered with the function's own text before the object manager is called.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
+#include "cimxml/operations.h"
+#include "common_handlers/parse_driver.h"
 #include "support/log_capture.h"
 #include "support/request_mix.h"
+#include <utils/pool_string.h>
 
 namespace {
 
@@ -231,7 +239,6 @@ INSTANTIATE_TEST_SUITE_P(EveryOperation, OperationAnswers, testing::ValuesIn(ope
 ReturnCode *no_status_references(CIMObjectPath *, CIMString *, CIMString *, int, int, CIMStringList *, CIMList **) {
     return nullptr;
 }
-ReturnCode *no_status_delivery(CIMObjectPath *, CIMInstance *) { return nullptr; }
 
 struct OddAnswer {
     const char *name;
@@ -242,8 +249,6 @@ struct OddAnswer {
     const char *logged = nullptr;  // a line logged on the way
 };
 
-void PrintTo(const OddAnswer &a, std::ostream *os) { *os << a.name; }
-
 std::string failed(const std::string &name, const std::string &error) {
     return simpleResponse("IMETHODRESPONSE", name, error);
 }
@@ -251,12 +256,6 @@ std::string failed(const std::string &name, const std::string &error) {
 const OddAnswer oddAnswers[] = {
     {"NoListWithStatusZero", intrinsic("EnumerateClasses", ns), [](CimomDouble &, CIMOMHandle &) {},
      failed("EnumerateClasses", "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n")},
-    {"NoInstancesWithStatusZero", intrinsic("EnumerateInstances", ns, fooClass), [](CimomDouble &, CIMOMHandle &) {},
-     failed("EnumerateInstances", "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n"),
-     "CIMOMhdle_enumerateInstances - pfn_enumerateInstances failed!"},
-    {"AFailedDeletion", intrinsic("DeleteInstance", ns, fooKey),
-     [](CimomDouble &cimom, CIMOMHandle &) { cimom.setStatus("pfn_deleteInstance", 6); },
-     failed("DeleteInstance", "<ERROR CODE=\"6\" />\n"), "CIMOMhdle_deleteInstance - failed!"},
     {"NoClassNameToEnumerateFrom", intrinsic("EnumerateClassNames", ns),
      [](CimomDouble &cimom, CIMOMHandle &) { cimom.setResult("pfn_enumerateClassNames", newCIMObjectPathList); },
      ok("EnumerateClassNames"), "CIMOMhdle_enumerateClassNames - ClassName parameter is null."},
@@ -271,52 +270,194 @@ const OddAnswer oddAnswers[] = {
      failed("References", "<ERROR CODE=\"1\" DESCRIPTION=\"The object manager returned no status.\"/>\n")},
     {"NoDeliverySlot", exportRequest(alert),
      [](CimomDouble &, CIMOMHandle &table) { table.pfn_deliverIndication = nullptr; }, exportAnswer},
-    {"NoDeliveryStatus", exportRequest(alert),
-     [](CimomDouble &, CIMOMHandle &table) { table.pfn_deliverIndication = no_status_delivery; }, exportAnswer},
     {"OutputParametersWithoutReturnValue", extrinsic("Check", ns, "CIM_Foo"),
-     [](CimomDouble &cimom, CIMOMHandle &) {
-         cimom.setInvokeOutput([](CIMPropertyList *out) {
-             freeReturnCode(appendToCIMPropertyList(out, newProperty(newCIMString(L"Log"), nullptr,
-                                                                     newCIMValue(CIM_STRING, newCIMString(L"ok")),
-                                                                     CIM_STRING, nullptr, 0)));
-         });
-     },
+     [](CimomDouble &cimom, CIMOMHandle &) { cimom.setInvokeOutput(output_parameters); },
      simpleResponse("METHODRESPONSE", "Check",
-                    "<PARAMVALUE NAME=\"Log\" PARAMTYPE=\"string\">\n<VALUE>ok</VALUE>\n</PARAMVALUE>\n")},
+                    "<PARAMVALUE NAME=\"Message\" PARAMTYPE=\"string\">\n<VALUE>done</VALUE>\n</PARAMVALUE>\n"
+                    "<PARAMVALUE NAME=\"Count\" PARAMTYPE=\"uint32\">\n<VALUE>2</VALUE>\n</PARAMVALUE>\n")},
 };
 
-class OddAnswers : public testing::TestWithParam<OddAnswer> {};
-
-TEST_P(OddAnswers, AreWrittenWhole) {
-    LogCapture log(1);
-    CimomDouble cimom;
-    CIMOMHandle table = *cimom.handle();
-    GetParam().setup(cimom, table);
-    EXPECT_EQ(respond(GetParam().request, &table), GetParam().response);
-    if (GetParam().logged) {
-        EXPECT_TRUE(log.contains(GetParam().logged)) << GetParam().logged;
+TEST(OddAnswers, AreWrittenWhole) {
+    for (const OddAnswer &odd : oddAnswers) {
+        LogCapture log(1);
+        CimomDouble cimom;
+        CIMOMHandle table = *cimom.handle();
+        odd.setup(cimom, table);
+        EXPECT_EQ(respond(odd.request, &table), odd.response) << odd.name;
+        EXPECT_TRUE(!odd.logged || log.contains(odd.logged)) << odd.logged;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ObjectManager, OddAnswers, testing::ValuesIn(oddAnswers),
-                         [](const testing::TestParamInfo<OddAnswer> &info) { return info.param.name; });
+struct CallCase {
+    const char *name;
+    std::string request;
+    std::string calls;  // the double's record of them
+};
 
-// One response spelled out in full, without the helpers above.
-TEST(OperationAnswers, AFailedGetClassReadsAsOneDocument) {
+const std::string fooText = "root/cimv2:CIM_Foo.Name=\"a\"";
+
+std::string propertyList(const std::string &values) {
+    return iparam("PropertyList", "<VALUE.ARRAY>" + values + "</VALUE.ARRAY>");
+}
+
+const CallCase callCases[] = {
+    {"EnumerateClassNamesReplacesThePseudoNamespaceClass",
+     intrinsic("EnumerateClassNames", ns, classNameParam("__Namespace")),
+     "pfn_enumerateClassNames(path=root/cimv2:CIM_Namespace, deepInheritance=0)\n"},
+    {"EnumerateInstancesMatchesParameterNamesWithoutCase",
+     intrinsic("EnumerateInstances", ns,
+               iparam("classname", "<CLASSNAME NAME=\"CIM_Foo\"/>") + valueParam("localonly", "false") +
+                   valueParam("DEEPINHERITANCE", "false") + valueParam("includequalifiers", "true") +
+                   valueParam("IncludeClassORIGIN", "true") +
+                   iparam("propertylist", "<VALUE.ARRAY><VALUE>Caption</VALUE></VALUE.ARRAY>")),
+     "pfn_enumerateInstances(path=root/cimv2:CIM_Foo, localOnly=0, deepInheritance=0, includeQualifiers=1, "
+     "includeClassOrigin=1, propertyList={Caption})\n"},
+    {"EnumerateInstancesPassesAnEmptyPropertyListAsEmpty",
+     intrinsic("EnumerateInstances", ns, classNameParam("__Namespace") + iparam("PropertyList", "<VALUE.ARRAY/>")),
+     "pfn_enumerateInstances(path=root/cimv2:CIM_Namespace, localOnly=1, deepInheritance=1, includeQualifiers=0, "
+     "includeClassOrigin=0, propertyList={})\n"},
+    {"GetInstanceReplacesThePseudoNamespaceClass",
+     intrinsic("GetInstance", ns, iparam("InstanceName", instanceName("__Namespace", "root")) +
+                                      valueParam("LocalOnly", "false")),
+     "pfn_getInstance(instancePath=root/cimv2:CIM_Namespace.Name=\"root\", localOnly=0, includeQualifiers=0, "
+     "includeClassOrigin=0, propertyList=(null))\n"},
+    {"SetPropertyWithoutNewValuePassesNull",
+     intrinsic("SetProperty", ns, fooKey + valueParam("PropertyName", "Caption")),
+     "pfn_setProperty(instancePath=" + fooText + ", propertyName=Caption, newValue=(null))\n"},
+    {"AssociatorsOfAnInstanceTargetTheInstanceInTheRequestNamespace",
+     intrinsic("Associators", ns,
+               iparam("ObjectName", instanceName("CIM_Foo", "a")) + valueParam("AssocClass", "CIM_Assoc") +
+                   valueParam("ResultClass", "CIM_Bar") + valueParam("Role", "Left") +
+                   valueParam("ResultRole", "Right") + valueParam("IncludeQualifiers", "true") +
+                   valueParam("IncludeClassOrigin", "true") + propertyList("<VALUE>Name</VALUE>")),
+     "pfn_associators(path=" + fooText +
+         ", assocClass=CIM_Assoc, resultClass=CIM_Bar, role=Left, resultRole=Right, includeQualifiers=1, "
+         "includeClassOrigin=1, propertyList={Name})\n"},
+    {"InvokeMethodOnAnInstanceWithoutParametersPassesNoList", extrinsic("Stop", ns, instanceName("CIM_Foo", "a")),
+     "pfn_invokeMethod(path=" + fooText + ", methodName=Stop, inParameters=(null), outParameters={})\n"},
+    {"AMethodNamedLikeAnEarlyIntrinsicOperationIsThatOperation",
+     extrinsic("GetClass", ns, "CIM_Foo", "<PARAMVALUE NAME=\"ClassName\"><VALUE>CIM_Foo</VALUE></PARAMVALUE>\n"),
+     "pfn_getClass(path=root/cimv2:CIM_Foo, localOnly=1, includeQualifiers=1, includeClassOrigin=0, "
+     "propertyList=(null))\n"},
+    {"AMethodNamedLikeALaterOperationIsAMethodCall", extrinsic("Associators", ns, "CIM_Foo"),
+     "pfn_invokeMethod(path=root/cimv2:CIM_Foo, methodName=Associators, inParameters=(null), outParameters={})\n"},
+};
+
+TEST(OperationCalls, PassTheRequestToItsSlot) {
+    for (const CallCase &c : callCases) {
+        CimomDouble cimom;
+        cimom.answerEverySlot();
+        std::string response = respond(c.request, cimom.handle());
+        EXPECT_EQ(cimom.callsText(), c.calls) << c.name;
+        EXPECT_EQ(response.find("<ERROR"), std::string::npos) << c.name << "\n" << response;
+    }
+}
+
+const std::string classNameAsInstance = iparam("ClassName", "<INSTANCENAME CLASSNAME=\"CIM_Foo\"/>");
+const std::string instanceNameAsString = iparam("InstanceName", "<CLASSNAME NAME=\"CIM_Foo\"/>");
+const std::string unrelated = valueParam("Unrelated", "x");
+const std::string caption = valueParam("PropertyName", "Caption");
+
+std::string escaped(const std::string &text) {
+    std::string out;
+    for (char c : text) out += c == '>' ? "&gt;" : c == '<' ? "&lt;" : c == '&' ? "&amp;" : std::string(1, c);
+    return out;
+}
+
+// A sample of early failures with the function's own text; the response
+// names the operation the text names, an export in the method form.
+const std::pair<std::string, const char *> exactTexts[] = {
+    {intrinsic("CreateInstance", ns, iparam("NewInstance", "<CLASS NAME=\"CIM_Foo\"/>")),
+     "createInstance - copyCIMInstance failed."},
+    {intrinsic("DeleteInstance", ns, instanceNameAsString), "deleteInstance failed - InstanceName parameter is NULL!"},
+    {intrinsic("EnumerateInstances", ns), "enumerateInstances - CIMPropertyList is NULL!."},
+    {intrinsic("ExecQuery", ns, valueParam("Query", "q")), "execQuery failed - QueryLanguage parameter is null."},
+    {intrinsic("References", ns), "references - copyCIMPropertyList failed."},
+    // A failed method call is answered in the intrinsic form.
+    {request("<SIMPLEREQ>\n<METHODCALL NAME=\"Reset\">\n</METHODCALL>\n</SIMPLEREQ>\n"),
+     "invokeMethod: failed - Null parameter(s)."},
+    {exportRequest("<EXPPARAMVALUE NAME=\"Other\"><VALUE>x</VALUE></EXPPARAMVALUE>\n"),
+     "exportIndication failed - NewIndication parameter is null!"},
+    {intrinsic("GetClass", "", classNameParam("CIM_Foo")), "getClass: failed - Null parameter(s)."},
+    {intrinsic("GetProperty", ns, fooKey), "getProperty failed - PropertyName parameter is null!"},
+};
+
+// The other early failures, answered with an ERROR of status 1: operations
+// without parameters or with an unrelated one only, and parameters of the wrong kind.
+const char *const withoutParameters[] = {
+    "CreateInstance", "DeleteInstance", "EnumerateInstanceNames", "ExecQuery", "GetInstance", "ModifyInstance",
+    "Associators", "AssociatorNames", "ReferenceNames", "DeleteClass", "DeleteQualifier", "GetQualifier",
+    "GetClass", "ModifyClass", "CreateClass", "GetProperty", "SetProperty"};
+const char *const withUnrelatedOnly[] = {"EnumerateInstances", "GetInstance", "ModifyInstance", "Associators",
+                                         "References", "ReferenceNames", "DeleteClass", "DeleteQualifier",
+                                         "CreateClass"};
+const std::string otherFailures[] = {
+    intrinsic("ExecQuery", ns, valueParam("QueryLanguage", "WQL")), exportRequest(""),
+    intrinsic("AssociatorNames", ns, iparam("ObjectName", instanceXml("CIM_Foo", "Name", "a"))),
+    intrinsic("GetClass", ns, classNameAsInstance), intrinsic("GetClass", ns, valueParam("LocalOnly", "true")),
+    intrinsic("GetProperty", ns, caption), intrinsic("SetProperty", ns, instanceNameAsString + caption),
+    intrinsic("SetProperty", ns, fooKey), intrinsic("EnumerateInstanceNames", ns, classNameAsInstance),
+    intrinsic("Associators", ns, iparam("ObjectName", "<INSTANCENAME CLASSNAME=\"CIM_Foo\"/>")),
+    intrinsic("ModifyClass", ns, iparam("ModifiedClass", instanceXml("CIM_Foo", "Name", "a")))};
+
+TEST(EarlyFailures, AreAnsweredWithTheirTextAndCallNoSlot) {
     CimomDouble cimom;
-    cimom.setStatus("pfn_getClass", 6, "no such class");
-    EXPECT_EQ(respond(intrinsic("GetClass", ns, fooClass), cimom.handle()),
-              "CIMOperation: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n\r\n"
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
-              "<MESSAGE ID=\"1001\" PROTOCOLVERSION=\"1.0\">\n"
-              "<SIMPLERSP>\n"
-              "<IMETHODRESPONSE NAME=\"GetClass\">\n"
-              "<ERROR CODE=\"6\" DESCRIPTION=\"no such class\"/>\n"
-              "</IMETHODRESPONSE>\n"
-              "</SIMPLERSP>\n"
-              "</MESSAGE>\n"
-              "</CIM>\n");
+    cimom.answerEverySlot();
+    for (const auto &[request, exactText] : exactTexts) {
+        LogCapture log(0);
+        std::string text = "CIMOMhdle_" + std::string(exactText), name = text.substr(10, text.find_first_of(" :") - 10);
+        name[0] = static_cast<char>(name[0] - 'a' + 'A');
+        EXPECT_EQ(respond(request, cimom.handle()),
+                  simpleResponse(name == "ExportIndication" ? "METHODRESPONSE" : "IMETHODRESPONSE", name,
+                                 "<ERROR CODE=\"1\" DESCRIPTION=\"" + escaped(text) + "\"/>\n"));
+        EXPECT_TRUE(log.contains(text, 0)) << text;
+    }
+    std::vector<std::string> others(std::begin(otherFailures), std::end(otherFailures));
+    for (const char *name : withoutParameters) others.push_back(intrinsic(name, ns));
+    for (const char *name : withUnrelatedOnly) others.push_back(intrinsic(name, ns, unrelated));
+    LogCapture quiet(-1);
+    for (const std::string &request : others) {
+        EXPECT_NE(respond(request, cimom.handle()).find("<ERROR CODE=\"1\" DESCRIPTION=\"CIMOMhdle_"),
+                  std::string::npos)
+            << request;
+    }
+    EXPECT_EQ(cimom.callsText(), "");
+}
+
+using OperationFunction = int (*)(PoolString *, MessageData *, CIMOMHandle *);
+
+// Runs function on the parsed document with handle and the response pool
+// on the stack, as a host keeps its record; returns what it returned.
+int run(OperationFunction function, const std::string &document, CIMOMHandle *handle) {
+    MessageData *msgData = cimxmlParseMessage(document.c_str());
+    PoolString pool{};
+    int result = function(&pool, msgData, handle);
+    release_PoolStringBuffer(&pool);
+    freeMessageData(msgData);
+    return result;
+}
+
+// Every function refuses a missing message or handle.
+TEST(EarlyFailures, NullMessageOrHandle) {
+    const OperationFunction functions[] = {
+        CIMOMhdle_createInstance, CIMOMhdle_exportIndication, CIMOMhdle_enumerateQualifiers,
+        CIMOMhdle_enumerateClasses, CIMOMhdle_enumerateClassNames, CIMOMhdle_deleteQualifier, CIMOMhdle_getQualifier,
+        CIMOMhdle_setQualifier, CIMOMhdle_createClass, CIMOMhdle_deleteClass, CIMOMhdle_getClass,
+        CIMOMhdle_modifyClass, CIMOMhdle_getProperty, CIMOMhdle_setProperty, CIMOMhdle_modifyInstance,
+        CIMOMhdle_deleteInstance, CIMOMhdle_enumerateInstances, CIMOMhdle_enumerateInstanceNames,
+        CIMOMhdle_getInstance, CIMOMhdle_execQuery, CIMOMhdle_invokeMethod, CIMOMhdle_associators,
+        CIMOMhdle_associatorNames, CIMOMhdle_references, CIMOMhdle_referenceNames};
+    CimomDouble cimom;
+    LogCapture log(-1);
+    for (OperationFunction function : functions) {
+        markLastError();
+        EXPECT_EQ(run(function, "", cimom.handle()), 0);
+        std::string first = lastError();
+        EXPECT_EQ(run(function, intrinsic("GetClass", ns, classNameParam("CIM_Foo")), nullptr), 0);
+        EXPECT_EQ(lastError(), first);
+        EXPECT_TRUE(first.rfind("1: CIMOMhdle_", 0) == 0 && first.find("Null parameter") != std::string::npos) << first;
+    }
+    EXPECT_EQ(cimom.callsText(), "");
 }
 
 }  // namespace

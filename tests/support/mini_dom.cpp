@@ -1,5 +1,5 @@
 // mini_dom.cpp - Expat-built trees of written CIM-XML.
-#include "cimxml_schema/mini_dom.h"
+#include "support/mini_dom.h"
 
 #include <expat.h>
 
@@ -14,6 +14,14 @@ std::string Node::attribute(const std::string &attributeName) const {
 const Node *Node::child(const std::string &childName) const {
     for (const auto &node : children)
         if (node->name == childName) return node.get();
+    return nullptr;
+}
+
+const Node *Node::find(std::initializer_list<const char *> names) const {
+    for (const char *wanted : names)
+        if (name == wanted) return this;
+    for (const auto &node : children)
+        if (const Node *hit = node->find(names)) return hit;
     return nullptr;
 }
 

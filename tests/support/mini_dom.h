@@ -20,6 +20,10 @@ struct Node {
     std::string attribute(const std::string &attributeName) const;
     // First child of that name, or nullptr.
     const Node *child(const std::string &childName) const;
+    // This node or the first node below it (depth first) with one of the names, or nullptr.
+    const Node *find(std::initializer_list<const char *> names) const;
+    // Name of the first child, or "".
+    std::string first() const { return children.empty() ? "" : children[0]->name; }
 };
 
 // The document's root element, or nullptr when the text is not well formed

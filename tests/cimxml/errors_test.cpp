@@ -1,0 +1,219 @@
+// Tests of the three error recorders (what they store and what they log),
+// the per-thread last error, the shared error list, the module's attach and
+// detach, and many threads recording errors and allocating while the
+// collector runs.
+#include <gc/gc.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cimxml/error_reporting.h"
+#include "cimxml/last_error.h"
+#include "cimxml/module_lifecycle.h"
+#include "cimxml_common/memory.h"
+#include "support/log_capture.h"
+
+namespace {
+
+// The calling thread's last error as "code: description".
+std::string last_error() {
+    ReturnCode *rc = cimxml_getlasterror();
+    if (rc == nullptr) return "(no error)";
+    char *text = createCharFromCIMString(getReturnCodeDescription(rc));
+    std::string stored = std::to_string(getErrorFromRetCode(rc)) + ": " + (text != nullptr ? text : "(none)");
+    freeReturnCode(rc);
+    return stored;
+}
+
+TEST(ReportReturnCode, StoresACopyAndLogsIt) {
+    testsupport::LogCapture log;
+    ReturnCode *rc = newReturnCode(5, L"Invalid class \u00e9");
+    reportReturnCode(rc);
+    EXPECT_EQ(getErrorFromRetCode(rc), 5);  // still the caller's, intact
+    freeReturnCode(rc);
+    EXPECT_EQ(last_error(), "5: Invalid class \xc3\xa9");
+    EXPECT_TRUE(log.contains("status 5: Invalid class \xc3\xa9", 0));
+    reportReturnCode(nullptr);
+    EXPECT_EQ(log.lines().size(), 1u);
+}
+
+TEST(ReportOperationFailure, StoresTheStatusAndLogsTheTextAtItsLevel) {
+    testsupport::LogCapture log;
+    reportOperationFailure(1, "warning text", 17);
+    EXPECT_EQ(last_error(), "17: warning text");
+    reportOperationFailure(0, "bad status", 18);
+    EXPECT_EQ(last_error(), "1: bad status");
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_TRUE(log.contains("warning text", 1) && log.contains("bad status", 0));
+}
+
+TEST(ReportDecodingError, FillsInPlaceholdersOrKeepsTheTextAsItIs) {
+    testsupport::LogCapture log;
+    int line = __LINE__ + 1;
+    REPORT_DECODING_ERROR();
+    std::string expected =
+        std::string("CIMXML decoding error in ") + __FILE_NAME__ + " at line " + std::to_string(line) + ".";
+    EXPECT_EQ(last_error(), "1: " + expected);
+    EXPECT_TRUE(log.contains("status 1: " + expected, 0));
+
+    reportDecodingError(CIMXML_ALLOCATION_ERROR_TEXT, "handlers.cpp", 7);
+    EXPECT_EQ(last_error(), "1: Memory allocation failed in handlers.cpp at line 7.");
+    reportDecodingError(nullptr, "x.cpp", 7);
+    EXPECT_EQ(last_error(), "1: CIMXML operation failed.");
+    reportDecodingError("a %s \xc2\xbbthat\xc2\xab looks like a format %d", "x.cpp", 7);
+    EXPECT_EQ(last_error(), "1: a %s \xc2\xbbthat\xc2\xab looks like a format %d");
+}
+
+using ReturnCodePtr = std::unique_ptr<ReturnCode, void (*)(ReturnCode *)>;
+
+ReturnCodePtr make_error(int code, const wchar_t *description) {
+    return ReturnCodePtr(newReturnCode(code, description), freeReturnCode);
+}
+
+ReturnCodePtr stored_error() { return ReturnCodePtr(cimxml_getlasterror(), freeReturnCode); }
+
+std::wstring description_of(const ReturnCode *rc) {
+    const wchar_t *text = getCIMStringBuffer(getReturnCodeDescription(rc));
+    return text != nullptr ? text : L"(none)";
+}
+
+// Runs body on a thread of its own, which starts without a last error.
+void on_fresh_thread(const std::function<void()> &body) { std::thread(body).join(); }
+
+TEST(LastError, ReadsGiveSeparateCopiesUntilTheNextStoreReplacesIt) {
+    int before = getLength(xmlErrorList);
+    on_fresh_thread([before] {
+        EXPECT_EQ(cimxml_getlasterror(), nullptr);
+        ReturnCodePtr error = make_error(6, L"Instance not found");
+        cimxml_setlasterror(error.get());
+        error.reset();  // the slot holds its own copy
+        ReturnCodePtr first = stored_error(), second = stored_error();
+        ASSERT_NE(first, nullptr);
+        EXPECT_NE(getReturnCodeDescription(first.get()), getReturnCodeDescription(second.get()));
+        EXPECT_EQ(getErrorFromRetCode(second.get()), 6);
+        EXPECT_EQ(getLength(xmlErrorList), before + 1);
+        cimxml_setlasterror(nullptr);  // stores nothing
+        EXPECT_EQ(description_of(stored_error().get()), L"Instance not found");
+        cimxml_setlasterror(make_error(7, nullptr).get());
+        EXPECT_EQ(getLength(xmlErrorList), before + 1);
+        EXPECT_EQ(getReturnCodeDescription(stored_error().get()), nullptr);
+        on_fresh_thread([] { EXPECT_EQ(cimxml_getlasterror(), nullptr); });  // each thread has its own
+    });
+    // The error outlives its thread, in the list too.
+    EXPECT_EQ(getLength(xmlErrorList), before + 1);
+}
+
+TEST(ModuleLifecycle, LoadingAttachesAndAttachAndDetachAreIdempotent) {
+    EXPECT_EQ(cimxml_is_attached(), 1);
+    ASSERT_NE(xmlErrorList, nullptr);
+    EXPECT_STREQ(cimxmlStatsNames[CIMXML_STATS_HANDLE], L"CIMXML Handle");
+    CIMList *list = xmlErrorList;
+    cimxml_process_attach();
+    EXPECT_EQ(xmlErrorList, list);
+    on_fresh_thread([] {
+        cimxml_process_detach();
+        cimxml_process_detach();
+        EXPECT_EQ(cimxml_is_attached(), 0);
+        EXPECT_EQ(cimxmlStats, nullptr);
+        cimxml_setlasterror(make_error(1, L"while detached").get());  // ignored
+        EXPECT_EQ(cimxml_getlasterror(), nullptr);
+        cimxml_process_attach();
+        cimxml_process_attach();
+    });
+    EXPECT_EQ(xmlErrorList, list);  // kept across the detach
+    EXPECT_NE(cimxmlStats, nullptr);
+}
+
+// Many threads record and read errors and allocate through the module while
+// the collector runs: nothing may be lost, reclaimed early or corrupted.
+constexpr int worker_count = 8;
+constexpr int rounds = 300;
+constexpr int stores_per_round = 16;
+// More pointers than fit in a small block: the array moves to a large
+// ignore-off-page block on the way.
+constexpr int texts_kept = 1600;
+
+std::wstring description_for(int worker, int round, int store) {
+    return L"worker " + std::to_wstring(worker) + L" round " + std::to_wstring(round) + L" store " +
+           std::to_wstring(store);
+}
+
+// One worker: per round it stores several errors and reads the last back,
+// then makes texts whose only reference is a scanned array reached from its
+// stack, and checks every text made so far.
+void work(int worker, std::atomic<int> &failures) {
+    char **kept = nullptr;
+    int keptCount = 0;
+    char expected[96];
+    for (int round = 0; round < rounds; ++round) {
+        int code = 0;
+        for (int store = 0; store < stores_per_round; ++store) {
+            code = 1 + (worker + round + store) % 17;
+            ReturnCode *error = newReturnCode(code, description_for(worker, round, store).c_str());
+            cimxml_setlasterror(error);
+            freeReturnCode(error);
+        }
+        for (int i = 0; i < 64 && keptCount < texts_kept; ++i, ++keptCount) {
+            if ((keptCount & (keptCount - 1)) == 0)  // grows at each power of two
+                kept = static_cast<char **>(CIMXML_REALLOC(kept, sizeof(char *) * 2 * (keptCount + 1), CIMXML_SCANNED));
+            std::snprintf(expected, sizeof expected, "worker %d text %d ....................", worker, keptCount);
+            kept[keptCount] = static_cast<char *>(CIMXML_MALLOC(1, std::strlen(expected) + 1, CIMXML_ATOMIC));
+            std::strcpy(kept[keptCount], expected);
+        }
+        // Garbage between the kept texts, so that early reclamation gets reused.
+        for (int i = 0; i < 32; ++i) std::memset(CIMXML_MALLOC(1, 48, CIMXML_ATOMIC), 0x5A, 48);
+        for (int i = 0; i < keptCount; ++i) {
+            std::snprintf(expected, sizeof expected, "worker %d text %d ....................", worker, i);
+            if (std::strcmp(kept[i], expected) != 0) ++failures;
+        }
+        ReturnCode *stored = cimxml_getlasterror();
+        const wchar_t *text = getCIMStringBuffer(getReturnCodeDescription(stored));
+        if (getErrorFromRetCode(stored) != code || text == nullptr ||
+            description_for(worker, round, stores_per_round - 1) != text)
+            ++failures;
+        freeReturnCode(stored);
+    }
+}
+
+TEST(ModuleUnderThreads, ErrorsAndBlocksSurviveCollections) {
+    int before = getLength(xmlErrorList);
+    std::atomic<bool> stop{false};
+    std::atomic<int> collections{0};
+    std::thread collector([&] {
+        cimxml_free(CIMXML_MALLOC(1, 8, CIMXML_ATOMIC), CIMXML_ATOMIC);  // makes the thread known
+        for (; !stop.load(); ++collections) {
+            GC_gcollect();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    std::atomic<int> failures{0};
+    std::vector<std::thread> workers;
+    for (int w = 0; w < worker_count; ++w) workers.emplace_back(work, w, std::ref(failures));
+    for (auto &worker : workers) worker.join();
+    stop.store(true);
+    collector.join();
+
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_GT(collections.load(), 0);
+    // Exactly one entry per worker, each the worker's final error, all intact.
+    ASSERT_EQ(getLength(xmlErrorList), before + worker_count);
+    std::set<std::wstring> finals;
+    for (int i = before; i < before + worker_count; ++i) {
+        const wchar_t *text =
+            getCIMStringBuffer(getReturnCodeDescription(static_cast<ReturnCode *>(getElementAt(xmlErrorList, i))));
+        finals.insert(text != nullptr ? text : L"(none)");
+    }
+    for (int w = 0; w < worker_count; ++w)
+        EXPECT_EQ(finals.count(description_for(w, rounds - 1, stores_per_round - 1)), 1u) << w;
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// Message bodies and heads: the worked SIMPLERSP examples, entries that are
+// left out, RETURNVALUE and the export response, IPARAMVALUE by kind and
+// name, the export request; the response head in the pool, the request
+// headers, the join of header and message and the complete error response.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <regex>
+#include <string>
+
+#include "cimxml/last_error.h"
+#include "cimxml/response_writer.h"
+#include "cimxml_common/http_headers.h"
+#include "cimxml_schema/request_body.h"
+#include "cimxml_schema/response_body.h"
+#include "support/cim_fixtures.h"
+#include "support/last_error_text.h"
+#include "support/log_capture.h"
+#include "support/mini_dom.h"
+#include "support/xml_checks.h"
+
+using namespace fixtures;
+
+namespace {
+
+// The pool text written by an intrinsic SIMPLERSP; the lists and the error are freed.
+std::string intrinsic_body(const wchar_t *method, CIMList *results, CIMList *declarations = nullptr,
+                           ReturnCode *error = nullptr) {
+    Pool pool;
+    auto name = own(str(method));
+    auto owners = std::make_tuple(own(results), own(declarations), own(error));
+    EXPECT_EQ(cim_simplersp_toxml(name.get(), nullptr, results, declarations, error, 1, &pool.pool), 1);
+    return pool.text();
+}
+
+TEST(SimpleResponse, EnumerateClassNamesExample) {
+    EXPECT_EQ(intrinsic_body(L"EnumerateClassNames", list_of(CIMLIST_OBJECTPATH, {path(L"CIM_Namespace", L"root")})),
+              "<SIMPLERSP>\n"
+              "<IMETHODRESPONSE NAME=\"EnumerateClassNames\">\n"
+              "<IRETURNVALUE>\n"
+              "<CLASSNAME NAME=\"CIM_Namespace\"/>\n"
+              "</IRETURNVALUE>\n"
+              "</IMETHODRESPONSE>\n"
+              "</SIMPLERSP>\n");
+}
+
+TEST(SimpleResponse, FailedGetClassWithStatusZeroExample) {
+    EXPECT_EQ(intrinsic_body(L"GetClass", nullptr, nullptr, newReturnCode(0, nullptr)),
+              "<SIMPLERSP>\n"
+              "<IMETHODRESPONSE NAME=\"GetClass\">\n"
+              "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n"
+              "</IMETHODRESPONSE>\n"
+              "</SIMPLERSP>\n");
+}
+
+std::string entry_names(const std::string &body) { return child_names(body, {"IMETHODRESPONSE", "IRETURNVALUE"}); }
+
+// Which entries each listed method writes is checked with the whole messages
+// of the conformance test; here the other names and the entries left out.
+TEST(SimpleResponse, EntriesInListOrderByPropertyTypeOrSkipped) {
+    testsupport::LogCapture quiet;
+    auto named = [] { return instance(L"CIM_Foo", {}, path(L"CIM_Foo", L"root")); };
+    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances",
+                                         list_of(CIMLIST_INSTANCE, {named(), instance(L"CIM_Foo", {}), named()}))),
+              "VALUE.NAMEDINSTANCE VALUE.NAMEDINSTANCE");  // the instance without a path is skipped
+    EXPECT_EQ(
+        entry_names(intrinsic_body(L"GetProperty", property_list({property(L"s", string_value(L"text")),
+                                                                  property(L"r", reference_value(path(L"CIM_R"))),
+                                                                  property(L"a", array_value(104, {uint32_value(1)})),
+                                                                  property(L"n", newCIMValueNULL(CIM_STRING))}))),
+        "VALUE VALUE.REFERENCE VALUE.ARRAY");  // by property type under a name the table does not list
+    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances", property_list({property(L"s", string_value(L"x"))}))),
+              "");
+    EXPECT_EQ(entry_names(intrinsic_body(L"EnumerateInstances", newList(CIMLIST_INSTANCE))), "");
+    EXPECT_EQ(entry_names(intrinsic_body(
+                  L"GetClass", list_of(CIMLIST_CLASS, {newCIMClass(str(L"A"), nullptr)}),
+                  list_of(CIMLIST_QUALIFIERTYPE, {newQualifierType(str(L"Key"), 0, nullptr, CIM_BOOLEAN, 0, 8)}))),
+              "");  // declarations, when given, decide alone
+}
+
+TEST(MethodAndExportResponse, EmbeddedReturnValueAndErrorWithStatusZero) {
+    EXPECT_EQ(encoded(cim_returnvalue_toxml, property(L"e", instance_value(instance(L"I", {})))),
+              "<RETURNVALUE EmbeddedObject=\"instance\" PARAMTYPE=\"string\">\n"
+              "<VALUE><![CDATA[<INSTANCE CLASSNAME=\"I\">\n</INSTANCE>\n]]></VALUE>\n</RETURNVALUE>\n");
+    Pool pool;
+    auto name = own(str(L"ExportIndication"));
+    auto error = own(newReturnCode(0, nullptr));
+    ASSERT_EQ(cim_simpleexprsp_toxml(name.get(), nullptr, nullptr, error.get(), nullptr, &pool.pool), 1);
+    EXPECT_EQ(pool.text(), "<SIMPLEEXPRSP>\n<EXPMETHODRESPONSE NAME=\"ExportIndication\">\n"
+                           "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n"
+                           "</EXPMETHODRESPONSE>\n</SIMPLEEXPRSP>\n");
+}
+
+TEST(ResponseFailures, MissingNamesAndPoolsAreLoggedAndNotFatal) {
+    testsupport::LogCapture log;
+    Pool pool;
+    EXPECT_EQ(cim_simplersp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, 1, &pool.pool), 0);
+    EXPECT_TRUE(log.contains("cim_imethodresponse_toxml - failed, method name is NULL!!", 0));
+    EXPECT_EQ(pool.text(), "<SIMPLERSP>\n");
+    EXPECT_EQ(cim_methodresponse_toxml(nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
+    EXPECT_TRUE(log.contains("cim_methodresponse_toxml - failed, method name is NULL!", 0));
+    EXPECT_EQ(cim_simpleexprsp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
+    EXPECT_TRUE(log.containsFragment("cim_expmethodresponse_toxml: failed -  "));
+    auto nameless = own(str(nullptr));
+    EXPECT_EQ(cim_imethodresponse_toxml(nameless.get(), nullptr, nullptr, nullptr, &pool.pool), 0);
+    EXPECT_TRUE(log.contains("cim_imethodresponse_toxml - cimname_encodeformat failed!!", 0));
+    EXPECT_EQ(cim_ireturnvalue_toxml(nullptr, nullptr, nullptr, &pool.pool), 0);
+    auto name = own(str(L"GetClass"));
+    EXPECT_EQ(cim_ireturnvalue_toxml(name.get(), nullptr, nullptr, nullptr), 0);
+    EXPECT_TRUE(log.contains("cim_ireturnvalue_toxml - failed; unable to allocate memory for return", 0));
+    auto error = own(newReturnCode(1, nullptr));
+    cimxml_encode_ErrorResponse(&pool.pool, "1", nullptr, error.get(), 1);
+    EXPECT_TRUE(log.contains("cimxml_encode_ErrorResponse - failed", 0));
+    cimxml_encode_ErrorResponse(nullptr, "1", name.get(), error.get(), 1);
+    EXPECT_TRUE(log.contains("Unable to initialize string pool", 0));
+    EXPECT_EQ(testsupport::lastError(), "1: cimxml_encode_ErrorResponse: cim_simplersp_to_xml_failed");
+}
+
+TEST(ExportRequest, ExportIndicationWithItsInstance) {
+    auto method = own(str(L"ExportIndication"));
+    auto parameters = own(property_list({typed_property(
+        L"NewIndication", CIM_OBJECT,
+        instance_value(instance(L"CIM_Alert", {property(L"Message", string_value(L"disk <full>"))})))}));
+    EXPECT_EQ(take(cim_simpleexpreq_toxml(method.get(), parameters.get())),
+              "<SIMPLEEXPREQ>\n<EXPMETHODCALL NAME=\"ExportIndication\">\n<EXPPARAMVALUE NAME=\"NewIndication\">\n"
+              "<INSTANCE CLASSNAME=\"CIM_Alert\">\n<PROPERTY NAME=\"Message\" TYPE=\"string\" PROPAGATED=\"false\">\n"
+              "<VALUE>disk &lt;full&gt;</VALUE>\n</PROPERTY>\n</INSTANCE>\n</EXPPARAMVALUE>\n</EXPMETHODCALL>\n"
+              "</SIMPLEEXPREQ>\n");
+    EXPECT_EQ(encoded(cim_expparamvalue_toxml, typed_property(L"NewIndication", CIM_STRING, string_value(L"x"))),
+              "<EXPPARAMVALUE NAME=\"NewIndication\">\n</EXPPARAMVALUE>\n");
+}
+
+const std::string header_lines = "CIMOperation: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n\r\n";
+const std::string head_1001 =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+    "<MESSAGE ID=\"1001\" PROTOCOLVERSION=\"1.0\">\n";
+const std::string tail = "</MESSAGE>\n</CIM>\n";
+const std::regex fresh_id(R"(\d{4}(:\d{2}){5}:\d{8})");
+
+std::string host_line() {
+    std::string host = system_host();
+    return host == "localhost" ? "" : "Host: " + host + "\r\n";
+}
+
+TEST(ResponseHeader, PoolForMessage1001HoldsLinesEmptyLineAndHeadWithoutIdOnlyTheLines) {
+    Pool pool;
+    EXPECT_EQ(build_cimResponse_header("1001", &pool.pool), 1);
+    EXPECT_EQ(pool.text(), header_lines + head_1001);
+    testsupport::LogCapture log;
+    Pool noId;
+    EXPECT_EQ(cimxml_begin_response(&noId.pool, nullptr, nullptr), 0);
+    EXPECT_EQ(noId.text(), header_lines);
+    EXPECT_TRUE(log.contains("No Message ID!", 0));
+    EXPECT_TRUE(log.contains("Unable to prepend header to pool", 0));
+    EXPECT_EQ(build_cimResponse_header("1", nullptr), 0);
+    EXPECT_EQ(cimxml_end_response(nullptr), 0);
+}
+
+TEST(RequestHeaders, LinesInTheirOrder) {
+    EXPECT_EQ(take(build_cimRequest_header("GetClass", "root/cimv2", 350, 0)),
+              "POST /CIMOM2 HTTP/1.1\r\nContent-Length: 350\r\nCIMObject: root/cimv2\r\nConnection: Keep-Alive\r\n" +
+                  host_line() +
+                  "User-Agent: ZEL_CLIENT_ADAPTER\r\nCIMOperation: MethodCall\r\nCIMProtocolVersion: 1.2\r\n"
+                  "CIMMethod: GetClass\r\nContent-Type: text/xml;charset=UTF-8\r\n"
+                  "Accept: text/xml, application/xml\r\n");
+    std::string header = take(build_cimexpRequest_header("ExportIndication", 1234, 0));
+    EXPECT_TRUE(std::regex_match(
+        header, std::regex("POST /CIMOM2 HTTP/1.1\r\nContent-Length: 1234\r\nConnection: Keep-Alive\r\n" + host_line() +
+                           "User-Agent: ZEL_CLIENT_ADAPTER\r\nCIMExport: MethodRequest\r\nCIMProtocolVersion: 1.2\r\n"
+                           "CIMExportMethod: ExportIndication\r\nContent-Type: text/xml;charset=UTF-8\r\n"
+                           "Date: [A-Z][a-z]{2} [A-Z][a-z]{2} \\d{2} \\d{2}:\\d{2}:\\d{2} \\d{4}\r\n"
+                           "Accept: text/xml, application/xml\r\n")))
+        << header;
+}
+
+TEST(Join, HeaderOneEmptyLineThenTheMessageWithAGivenOrFreshId) {
+    EXPECT_EQ(take(join_header_and_message("H: 1\r\n", "<SIMPLEREQ/>\n", "1001")),
+              "H: 1\r\n\r\n" + head_1001 + "<SIMPLEREQ/>\n" + tail);
+    EXPECT_EQ(take(join_header_and_message("H\r\n", nullptr, "1")), null_text);
+    std::string joined = take(join_header_and_message(nullptr, "<B/>\n", nullptr));
+    std::smatch id;
+    ASSERT_TRUE(
+        std::regex_search(joined, id, std::regex("<MESSAGE ID=\"([^\"]*)\" PROTOCOLVERSION=\"1.0\">\n<B/>\n" + tail)));
+    EXPECT_TRUE(std::regex_match(id[1].str(), fresh_id)) << joined;
+    EXPECT_EQ(joined.size(), message_envelope_length(message_id_length) + 5);
+}
+
+std::string error_response(const char *id, const wchar_t *method, int code, const wchar_t *description, int intrinsic,
+                           Pool &pool) {
+    auto name = own(str(method));
+    auto error = own(newReturnCode(code, description));
+    cimxml_encode_ErrorResponse(&pool.pool, id, name.get(), error.get(), intrinsic);
+    return pool.text();
+}
+
+TEST(ErrorResponse, WholeResponseReplacingWhatThePoolHeld) {
+    Pool pool;
+    ASSERT_EQ(cimxml_begin_response(&pool.pool, "1001", "test"), 1);
+    pool.pool.append(&pool.pool, "<SIMPLERSP>\n<IMETHODRESPONSE NAME=\"X\">\n", 0, 0);  // a partial response
+    EXPECT_EQ(error_response("1001", L"GetClass", 6, L"CIM_Foo not found", 1, pool),
+              header_lines + head_1001 + "<SIMPLERSP>\n<IMETHODRESPONSE NAME=\"GetClass\">\n"
+                                         "<ERROR CODE=\"6\" DESCRIPTION=\"CIM_Foo not found\"/>\n"
+                                         "</IMETHODRESPONSE>\n</SIMPLERSP>\n" + tail);
+    Pool extrinsic;
+    EXPECT_NE(error_response("1", L"Reset", 1, nullptr, 0, extrinsic)
+                  .find("<SIMPLERSP>\n<METHODRESPONSE NAME=\"Reset\">\n<ERROR CODE=\"1\" />\n</METHODRESPONSE>\n"),
+              std::string::npos);
+}
+
+}  // namespace
