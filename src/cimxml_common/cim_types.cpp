@@ -247,3 +247,8 @@ int isBlankText(const char *text, std::size_t length) {
     if (length == 2) return blank(text[0]) && blank(text[1]) ? 1 : 0;
     return 0;
 }
+
+const ScopeAttribute cimxml_scope_attributes[7] = {
+    {"CLASS", CIM_SCOPE_CLASS},         {"ASSOCIATION", CIM_SCOPE_ASSOCIATION}, {"REFERENCE", CIM_SCOPE_REFERENCE},
+    {"PROPERTY", CIM_SCOPE_PROPERTY},   {"METHOD", CIM_SCOPE_METHOD},           {"PARAMETER", CIM_SCOPE_PARAMETER},
+    {"INDICATION", CIM_SCOPE_INDICATION}};

@@ -28,6 +28,14 @@ void *textToValue(int type, const char *text);
 // Releases what textToValue made when the value did not take it.
 void freeValueData(int type, void *data);
 
+// A SCOPE attribute of a qualifier declaration and its scope bit; the table
+// lists the seven in the order they are written.
+struct ScopeAttribute {
+    const char *name;
+    int bit;
+};
+extern const ScopeAttribute cimxml_scope_attributes[7];
+
 // Type of an intrinsic method parameter by its name (caseless); 17 for NULL.
 int paramTypeFromName(const CIMString *name);
 

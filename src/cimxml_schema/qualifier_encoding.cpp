@@ -46,26 +46,16 @@ char *cim_qualifier_toxml(const CIMQualifier *qualifier) {
 
 int isArrayQualifierName(const CIMString *name) {
     static const wchar_t *const names[] = {L"ValueMap", L"Values", L"Modelcorrespondence"};
-    if (name == nullptr) return 0;
-    for (const wchar_t *candidate : names) {
-        CIMString *text = newCIMString(candidate);
-        int equal = text != nullptr && cimStringCaseCmp(name, text) == 0;
-        freeCIMString(text);
-        if (equal) return 1;
-    }
+    const wchar_t *text = getCIMStringBuffer(name);
+    if (text == nullptr) return 0;
+    for (const wchar_t *candidate : names)
+        if (local_wcscasecmp(text, candidate) == 0) return 1;
     return 0;
 }
 
 char *scope_attributes(int bits) {
-    static const struct {
-        const char *name;
-        int bit;
-    } scopes[] = {{"CLASS", CIM_SCOPE_CLASS},         {"ASSOCIATION", CIM_SCOPE_ASSOCIATION},
-                  {"REFERENCE", CIM_SCOPE_REFERENCE}, {"PROPERTY", CIM_SCOPE_PROPERTY},
-                  {"METHOD", CIM_SCOPE_METHOD},       {"PARAMETER", CIM_SCOPE_PARAMETER},
-                  {"INDICATION", CIM_SCOPE_INDICATION}};
     fragment_builder list;
-    for (const auto &scope : scopes) {
+    for (const ScopeAttribute &scope : cimxml_scope_attributes) {
         // Each attribute carries a blank of its own and is joined with one more.
         list.add("  ");
         list.add(scope.name);

@@ -28,15 +28,15 @@ int flavor_of(const ExpatElement *element, bool absentIsTrue) {
     int flavor = 0;
     Flag overridable = flag_of(element, "OVERRIDABLE");
     if (overridable == Flag::True || (overridable == Flag::Absent && absentIsTrue))
-        flavor |= FLAVOR_OVERRIDABLE;
+        flavor |= CIM_FLAVOR_ENABLEOVERRIDE;
     else if (overridable == Flag::False)
-        flavor |= FLAVOR_NOT_OVERRIDABLE;
+        flavor |= CIM_FLAVOR_DISABLEOVERRIDE;
     Flag toSubclass = flag_of(element, "TOSUBCLASS");
     if (toSubclass == Flag::True || (toSubclass == Flag::Absent && absentIsTrue))
-        flavor |= FLAVOR_TOSUBCLASS;
+        flavor |= CIM_FLAVOR_TOSUBCLASS;
     else if (toSubclass == Flag::False)
-        flavor |= FLAVOR_RESTRICTED;
-    if (flag_of(element, "TRANSLATABLE") == Flag::True) flavor |= FLAVOR_TRANSLATABLE;
+        flavor |= CIM_FLAVOR_RESTRICTED;
+    if (flag_of(element, "TRANSLATABLE") == Flag::True) flavor |= CIM_FLAVOR_TRANSLATABLE;
     return flavor;
 }
 
@@ -202,13 +202,6 @@ void common_qualifier_declaration_element(MessageData *msgData, const ExpatEleme
 }
 
 void common_scope_element(MessageData *msgData, const ExpatElement *element) {
-    static const struct {
-        const char *name;
-        int bit;
-    } scopes[] = {{"CLASS", CIM_SCOPE_CLASS},         {"ASSOCIATION", CIM_SCOPE_ASSOCIATION},
-                  {"REFERENCE", CIM_SCOPE_REFERENCE}, {"PROPERTY", CIM_SCOPE_PROPERTY},
-                  {"METHOD", CIM_SCOPE_METHOD},       {"PARAMETER", CIM_SCOPE_PARAMETER},
-                  {"INDICATION", CIM_SCOPE_INDICATION}};
     StackItem *top = stack_pop(&msgData->objectStack);
     if (!top) return;
     if (!top->description) {
@@ -218,7 +211,7 @@ void common_scope_element(MessageData *msgData, const ExpatElement *element) {
     }
     if (item_is(top, item::QualifierDeclaration)) {
         int scope = 0;
-        for (const auto &entry : scopes)
+        for (const ScopeAttribute &entry : cimxml_scope_attributes)
             if (attribute_is_true(element, entry.name)) scope += entry.bit;
         setQualifierTypeScope(static_cast<CIMQualifierType *>(top->data), scope ? scope : CIM_SCOPE_ANY);
     }

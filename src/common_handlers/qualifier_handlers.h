@@ -5,15 +5,6 @@
 
 #include "common_handlers/handler_support.h"
 
-// Flavor bits as the decoder sets them.
-enum {
-    FLAVOR_OVERRIDABLE = 1,
-    FLAVOR_NOT_OVERRIDABLE = 2,
-    FLAVOR_RESTRICTED = 4,
-    FLAVOR_TOSUBCLASS = 8,
-    FLAVOR_TRANSLATABLE = 16
-};
-
 // QUALIFIER.DECLARATION start: pushes "QUALIFIER.DECLARATION" with a new
 // declaration of NAME and TYPE (both required; ISARRAY "true" makes the type
 // an array type), flavor from the flavor attributes (absent OVERRIDABLE and
