@@ -26,12 +26,6 @@ CIMValue *parameter_value(MessageData *msgData, CIMProperty *parameter, int type
     return value_from_text(type, text);
 }
 
-// Sets value on the parameter; a failure is reported and the value freed.
-void set_parameter_value(CIMProperty *parameter, CIMValue *value) {
-    if (!value) return;
-    if (!STATUS_OK(propertyAddValue(parameter, value))) freeCIMValue(value);
-}
-
 }  // namespace
 
 void reqmsg_message_element(MessageData *msgData, const ExpatElement *element) {
@@ -134,7 +128,7 @@ void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
         CIMProperty *parameter = current_parameter(msgData);
         if (parameter) {
             int type = propertyGetType(parameter);
-            set_parameter_value(parameter, parameter_value(msgData, parameter, type, text));
+            set_property_value(parameter, parameter_value(msgData, parameter, type, text));
         }
         push_back(stack, top);
         return;
@@ -160,7 +154,7 @@ void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
                     int type = propertyGetType(parameter);
                     int elementType = isArrayType(type) ? scalarTypeOf(type) : type;
                     CIMValue *value = parameter_value(msgData, parameter, elementType, text);
-                    if (value && !STATUS_OK(appendToCIMValueList(list, value))) freeCIMValue(value);
+                    append_value(list, value);
                 }
             }
             push_back(stack, owner);
@@ -181,7 +175,7 @@ void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
                 else
                     value = value_from_text(type, text);
             }
-            if (value && !STATUS_OK(appendToCIMValueList(list, value))) freeCIMValue(value);
+            append_value(list, value);
             push_back(stack, owner);
             push_back(stack, top);
             return;
@@ -228,16 +222,8 @@ void reqmsg_value_array_endhandler(MessageData *msgData) {
     }
     CIMProperty *parameter = current_parameter(msgData);
     if (parameter) {
-        int type = propertyGetType(parameter);
-        int arrayType = isArrayType(type) ? type : arrayTypeOf(type);
         CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
-        CIMValue *value = newCIMValue(arrayType, list);
-        if (!value) {
-            freeCIMValueList(list);
-            REPORT_ALLOCATION_ERROR();
-        } else {
-            set_parameter_value(parameter, value);
-        }
+        set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
     }
     freeStackItem(top);
     push_back(stack, owner);
@@ -269,7 +255,7 @@ void reqmsg_instance_endhandler(MessageData *msgData) {
             freeCIMInstance(copy);
             REPORT_ALLOCATION_ERROR();
         } else {
-            set_parameter_value(parameter, value);
+            set_property_value(parameter, value);
         }
     }
     freeStackItem(top);

@@ -146,7 +146,7 @@ void reqmsg_classname_element(MessageData *msgData, const ExpatElement *element)
             REPORT_ALLOCATION_ERROR();
             return;
         }
-        if (!STATUS_OK(propertyAddValue(parameter, value))) freeCIMValue(value);
+        set_property_value(parameter, value);
         return;
     }
     push_back(stack, top);

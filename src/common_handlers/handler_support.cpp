@@ -68,6 +68,36 @@ int status_ok(ReturnCode *rc, const char *file, int line) {
     return ok;
 }
 
+void set_qualifier_value(CIMQualifier *qualifier, CIMValue *value) {
+    if (!qualifier || !value) {
+        freeCIMValue(value);
+        return;
+    }
+    if (!STATUS_OK(setQualifierValue(qualifier, value))) freeCIMValue(value);
+}
+
+void set_property_value(CIMProperty *property, CIMValue *value) {
+    if (!property || !value) {
+        freeCIMValue(value);
+        return;
+    }
+    if (!STATUS_OK(propertyAddValue(property, value))) freeCIMValue(value);
+}
+
+void append_value(CIMValueList *list, CIMValue *value) {
+    if (!value) return;
+    if (!STATUS_OK(appendToCIMValueList(list, value))) freeCIMValue(value);
+}
+
+CIMValue *array_value_of(int type, CIMValueList *list) {
+    CIMValue *value = newCIMValue(isArrayType(type) ? type : arrayTypeOf(type), list);
+    if (!value) {
+        freeCIMValueList(list);
+        REPORT_ALLOCATION_ERROR();
+    }
+    return value;
+}
+
 int status_ok_quiet(ReturnCode *rc, ReturnCode **keep) {
     int ok = rc && rc->rc == 0;
     if (keep)

@@ -110,6 +110,17 @@ int status_ok(ReturnCode *rc, const char *file, int line);
 // rc is freed unless keep is given, which then receives it.
 int status_ok_quiet(ReturnCode *rc, ReturnCode **keep = nullptr);
 
+// Store a decoded value where it belongs. On failure the value is freed and
+// the failure reported; a NULL target only frees the value, a NULL value does
+// nothing.
+void set_qualifier_value(CIMQualifier *qualifier, CIMValue *value);
+void set_property_value(CIMProperty *property, CIMValue *value);
+void append_value(CIMValueList *list, CIMValue *value);
+// The array value of type (made an array type unless it is one) holding
+// list, which it takes. NULL after reporting when memory is short (the list
+// is then freed).
+CIMValue *array_value_of(int type, CIMValueList *list);
+
 // The last element of a list (the one being decoded), lent; NULL when the
 // list is NULL or empty.
 CIMProperty *last_property(const CIMPropertyList *list);

@@ -140,11 +140,11 @@ void common_class_endhandler(MessageData *msgData) {
         if (!parameter) {
             freeCIMValue(value);
             REPORT_DECODING_ERROR();
-        } else if (value && !STATUS_OK(propertyAddValue(parameter, value))) {
-            freeCIMValue(value);
+        } else {
+            set_property_value(parameter, value);
         }
-    } else if (item_is(owner, item::ReturnValue) && msgData->returnValues && value) {
-        if (!STATUS_OK(appendToCIMValueList(msgData->returnValues, value))) freeCIMValue(value);
+    } else if (item_is(owner, item::ReturnValue) && msgData->returnValues) {
+        append_value(msgData->returnValues, value);
     } else {
         freeCIMValue(value);
     }

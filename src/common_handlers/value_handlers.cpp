@@ -11,31 +11,6 @@ namespace {
 
 const char *text_of(const ExpatElement *element) { return element ? element->text : nullptr; }
 
-// Sets value on a qualifier (or declaration); on failure the value is freed
-// and the failure reported. A NULL qualifier only frees the value.
-void set_qualifier_value(CIMQualifier *qualifier, CIMValue *value) {
-    if (!qualifier || !value) {
-        freeCIMValue(value);
-        return;
-    }
-    if (!STATUS_OK(setQualifierValue(qualifier, value))) freeCIMValue(value);
-}
-
-// Sets value on a property; on failure the value is freed and the failure reported.
-void set_property_value(CIMProperty *property, CIMValue *value) {
-    if (!property || !value) {
-        freeCIMValue(value);
-        return;
-    }
-    if (!STATUS_OK(propertyAddValue(property, value))) freeCIMValue(value);
-}
-
-// Appends value to a value list; on failure the value is freed and the failure reported.
-void append_value(CIMValueList *list, CIMValue *value) {
-    if (!value) return;
-    if (!STATUS_OK(appendToCIMValueList(list, value))) freeCIMValue(value);
-}
-
 void log_array_chain(const char *text) {
     cimPrintMessage(CIM_LOG_TRACE, L"%s", text);
 }
@@ -244,12 +219,7 @@ void common_value_array_endhandler(MessageData *msgData) {
 
     // The array value of a named type: the type made an array type unless it is one.
     auto array_value = [&list](int type) -> CIMValue * {
-        int arrayType = isArrayType(type) ? type : arrayTypeOf(type);
-        CIMValue *value = newCIMValue(arrayType, list);
-        if (!value) {
-            freeCIMValueList(list);
-            REPORT_ALLOCATION_ERROR();
-        }
+        CIMValue *value = array_value_of(type, list);
         list = nullptr;
         return value;
     };
@@ -486,16 +456,8 @@ void common_value_refarray_endhandler(MessageData *msgData) {
             REPORT_DECODING_TEXT(invalidObject);
             return;
         }
-        int type = propertyGetType(parameter);
-        int arrayType = isArrayType(type) ? type : arrayTypeOf(type);
         CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
-        CIMValue *value = newCIMValue(arrayType, list);
-        if (!value) {
-            freeCIMValueList(list);
-            REPORT_ALLOCATION_ERROR();
-        } else {
-            set_property_value(parameter, value);
-        }
+        set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
         freeStackItem(top);
         push_back(stack, classItem);
         push_back(stack, methodItem);
