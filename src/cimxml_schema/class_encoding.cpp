@@ -44,7 +44,5 @@ char *cim_instance_toxml(const CIMInstance *instance) {
     element.add(">\n");
     add_property_elements(element, getInstanceProperties(instance));
     element.add("</INSTANCE>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }

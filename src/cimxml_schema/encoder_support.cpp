@@ -64,3 +64,9 @@ void *cim_value_content(const CIMValue *value) {
 int has_text(const CIMString *text) { return text != nullptr && !isEmptyCIMString(text); }
 
 int has_items(const CIMList *list) { return list != nullptr && getLength(list) > 0; }
+
+char *finish_or_log(fragment_builder &element, const char *file, int line) {
+    char *result = element.finish();
+    if (result == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"Insf. Memory: %s %d", file, line);
+    return result;
+}

@@ -11,6 +11,11 @@
 // "Insf. Memory: %s %d" at level 0 with this source file and line.
 #define CIMXML_LOG_NO_MEMORY() cimPrintMessage(CIM_LOG_ERROR, L"Insf. Memory: %s %d", __FILE_NAME__, __LINE__)
 
+// The builder's fragment; when it cannot be allocated, logs the exhaustion
+// message with the caller's file and line and gives NULL.
+char *finish_or_log(fragment_builder &element, const char *file, int line);
+#define FINISH_ELEMENT(element) finish_or_log((element), __FILE_NAME__, __LINE__)
+
 // Adds ` name="text"` with the escaped text of a string. Returns false and
 // adds nothing when the string or its text is absent (or memory is out).
 bool add_string_attribute(fragment_builder &builder, const char *name, const CIMString *text);

@@ -9,12 +9,6 @@ namespace {
 
 const char *written_type_name(int type) { return typeNameText(isArrayType(type) ? scalarTypeOf(type) : type); }
 
-char *finish_element(fragment_builder &element) {
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
-}
-
 // Adds ARRAYSIZE when the parameter's value has elements. False when the
 // attribute cannot be made.
 bool add_parameter_size(fragment_builder &element, const CIMProperty *parameter) {
@@ -28,7 +22,7 @@ char *finish_parameter(fragment_builder &element, const CIMProperty *parameter, 
     element.add(">\n");
     add_qualifier_elements(element, propertyGetQualifiers(parameter));
     element.add(endTag);
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *parameter_element_toxml(const CIMProperty *parameter) {
@@ -96,7 +90,7 @@ char *cim_method_toxml(const CIMMethod *method) {
     add_qualifier_elements(element, getMethodQualifiers(method));
     add_parameter_elements(element, getMethodParameters(method));
     element.add("</METHOD>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 int add_method_elements(fragment_builder &builder, const CIMMethodList *methods) {

@@ -178,9 +178,7 @@ char *cim_instancename_toxml(const CIMObjectPath *path) {
         if (key != nullptr) element.take(cim_keybinding_toxml(key));
     }
     element.add("</INSTANCENAME>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_keybinding_toxml(const CIMProperty *key) {
@@ -201,9 +199,7 @@ char *cim_keybinding_toxml(const CIMProperty *key) {
     element.add(">\n");
     element.take(child);
     element.add("</KEYBINDING>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_objectpath_toxml(const CIMObjectPath *path) {
@@ -214,7 +210,5 @@ char *cim_objectpath_toxml(const CIMObjectPath *path) {
     element.add("<OBJECTPATH>\n");
     element.take(child);
     element.add("</OBJECTPATH>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }

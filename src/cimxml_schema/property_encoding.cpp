@@ -23,22 +23,6 @@ void add_origin_attributes(fragment_builder &element, const CIMProperty *propert
     add_boolean_attribute(element, "PROPAGATED", isPropertyPropagated(property));
 }
 
-// The embedded object of a value inside a CDATA section; NULL when there is none.
-char *embedded_value_toxml(const CIMValue *value) {
-    if (value == nullptr) return nullptr;
-    char *object = embeddedobject_toxml(value);
-    if (object == nullptr) return nullptr;
-    char *result = cdata_section_encodeformat(object);
-    cimxml_free(object, CIMXML_ATOMIC);
-    return result;
-}
-
-char *finish_element(fragment_builder &element) {
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
-}
-
 }  // namespace
 
 char *cim_property_toxml(CIMProperty *property) {
@@ -61,7 +45,7 @@ char *cim_property_toxml(CIMProperty *property) {
     const CIMValue *value = propertyGetValue(property);
     element.take(embedded ? embedded_value_toxml(value) : cim_value_toxml(value));
     element.add("</PROPERTY>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_propertyarray_toxml(const CIMProperty *property) {
@@ -85,7 +69,7 @@ char *cim_propertyarray_toxml(const CIMProperty *property) {
     add_qualifier_elements(element, propertyGetQualifiers(property));
     element.take(cim_valuearray_toxml(value));
     element.add("</PROPERTY.ARRAY>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_propertyreference_toxml(const CIMProperty *property) {
@@ -100,7 +84,7 @@ char *cim_propertyreference_toxml(const CIMProperty *property) {
     add_qualifier_elements(element, propertyGetQualifiers(property));
     element.take(cim_valuereference_toxml(propertyGetValue(property)));
     element.add("</PROPERTY.REFERENCE>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 namespace {

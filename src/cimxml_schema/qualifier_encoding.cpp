@@ -39,9 +39,7 @@ char *cim_qualifier_toxml(const CIMQualifier *qualifier) {
     element.add(">\n");
     element.take(qualifier_value_toxml(getQualifierValue(qualifier), type));
     element.add("</QUALIFIER>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 int isArrayQualifierName(const CIMString *name) {
@@ -98,9 +96,7 @@ char *cim_qualifierdeclaration_toxml(const CIMQualifierType *declaration) {
     element.add("/>\n");
     element.take(qualifier_value_toxml(value, declared));
     element.add("</QUALIFIER.DECLARATION>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 int add_qualifier_elements(fragment_builder &builder, const CIMQualifierList *qualifiers) {

@@ -13,12 +13,6 @@
 
 namespace {
 
-char *finish_element(fragment_builder &element) {
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
-}
-
 // 1 when the parameter's name is exactly text.
 bool named(const CIMProperty *parameter, const wchar_t *text) {
     const wchar_t *name = getCIMStringBuffer(propertyGetName(parameter));
@@ -29,16 +23,6 @@ bool named(const CIMProperty *parameter, const wchar_t *text) {
 const void *object_of_type(const CIMValue *value, int type) {
     if (value == nullptr || getCIMValueType(value) != type) return nullptr;
     return cim_value_content(value);
-}
-
-// The embedded object of a value inside a CDATA section; NULL when there is none.
-char *embedded_value_toxml(const CIMValue *value) {
-    if (value == nullptr) return nullptr;
-    char *object = embeddedobject_toxml(value);
-    if (object == nullptr) return nullptr;
-    char *result = cdata_section_encodeformat(object);
-    cimxml_free(object, CIMXML_ATOMIC);
-    return result;
 }
 
 // Child of an IPARAMVALUE holding a reference.
@@ -101,7 +85,7 @@ char *cim_paramvalue_toxml(const CIMProperty *parameter) {
     element.add(">\n");
     element.take(paramvalue_child(parameter, embedded));
     element.add("</PARAMVALUE>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_iparamvalue_toxml(const CIMProperty *parameter, const CIMQualifierType *qualifierDeclaration) {
@@ -112,7 +96,7 @@ char *cim_iparamvalue_toxml(const CIMProperty *parameter, const CIMQualifierType
     element.add(">\n");
     element.take(iparamvalue_child(parameter, qualifierDeclaration));
     element.add("</IPARAMVALUE>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_expparamvalue_toxml(const CIMProperty *parameter) {
@@ -131,7 +115,7 @@ char *cim_expparamvalue_toxml(const CIMProperty *parameter) {
         static_cast<const CIMInstance *>(object_of_type(propertyGetValue(parameter), CIM_OBJECT));
     if (indication != nullptr) element.take(cim_instance_toxml(indication));
     element.add("</EXPPARAMVALUE>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 namespace {
@@ -152,7 +136,7 @@ template <typename Encode>
 char *parameter_list(const CIMPropertyList *parameters, Encode encode) {
     fragment_builder list;
     if (add_parameters(list, parameters, encode) == 0) return nullptr;
-    return finish_element(list);
+    return FINISH_ELEMENT(list);
 }
 
 }  // namespace
@@ -182,7 +166,7 @@ char *cim_imethodcall_toxml(const CIMString *methodName, const CIMObjectPath *pa
         return cim_iparamvalue_toxml(parameter, qualifierDeclaration);
     });
     element.add("</IMETHODCALL>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_methodcall_toxml(const CIMString *methodName, const CIMObjectPath *path,
@@ -196,7 +180,7 @@ char *cim_methodcall_toxml(const CIMString *methodName, const CIMObjectPath *pat
                                                     : cim_localclasspath_toxml(path));
     add_parameters(element, parameters, cim_paramvalue_toxml);
     element.add("</METHODCALL>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_simplereq_toxml(const CIMString *methodName, const CIMObjectPath *path,
@@ -210,7 +194,7 @@ char *cim_simplereq_toxml(const CIMString *methodName, const CIMObjectPath *path
     element.add("<SIMPLEREQ>\n");
     element.take(call);
     element.add("</SIMPLEREQ>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_expmethodcall_toxml(const CIMString *methodName, const CIMPropertyList *parameters) {
@@ -224,7 +208,7 @@ char *cim_expmethodcall_toxml(const CIMString *methodName, const CIMPropertyList
     element.add(">\n");
     add_parameters(element, parameters, cim_expparamvalue_toxml);
     element.add("</EXPMETHODCALL>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_simpleexpreq_toxml(const CIMString *methodName, const CIMPropertyList *parameters) {
@@ -241,5 +225,5 @@ char *cim_simpleexpreq_toxml(const CIMString *methodName, const CIMPropertyList 
     element.add("<SIMPLEEXPREQ>\n");
     element.take(call);
     element.add("</SIMPLEEXPREQ>\n");
-    return finish_element(element);
+    return FINISH_ELEMENT(element);
 }

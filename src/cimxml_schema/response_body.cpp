@@ -204,9 +204,7 @@ char *cim_error_toxml(const ReturnCode *error) {
         element.add("\"");
     }
     element.add("/>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_returnvalue_toxml(const CIMProperty *returnValue) {
@@ -227,19 +225,13 @@ char *cim_returnvalue_toxml(const CIMProperty *returnValue) {
         if (propertyIsRefType(returnValue)) {
             element.take(cim_valuereference_toxml(value));
         } else if (embedded) {
-            char *object = value ? embeddedobject_toxml(value) : nullptr;
-            if (object != nullptr) {
-                element.take(cdata_section_encodeformat(object));
-                cimxml_free(object, CIMXML_ATOMIC);
-            }
+            element.take(embedded_value_toxml(value));
         } else {
             element.take(cim_value_toxml(value));
         }
     }
     element.add("</RETURNVALUE>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 int cim_ireturnvalue_toxml(const CIMString *methodName, const CIMList *results,

@@ -53,9 +53,7 @@ char *cim_value_toxml(const CIMValue *value) {
     element.add("<VALUE>");
     element.take(text);
     element.add("</VALUE>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 namespace {
@@ -70,13 +68,7 @@ const CIMValueList *array_elements(const CIMValue *value) {
 // One array element as VALUE: the CDATA form around the embedded object for
 // object arrays, the plain form otherwise.
 char *array_element_toxml(const CIMValue *element, bool objects) {
-    if (element == nullptr) return nullptr;
-    if (!objects) return cim_value_toxml(element);
-    char *object = embeddedobject_toxml(element);
-    if (object == nullptr) return nullptr;
-    char *result = cdata_section_encodeformat(object);
-    cimxml_free(object, CIMXML_ATOMIC);
-    return result;
+    return objects ? embedded_value_toxml(element) : cim_value_toxml(element);
 }
 
 }  // namespace
@@ -136,9 +128,7 @@ char *cim_valuereference_toxml(const CIMValue *value) {
     element.add("<VALUE.REFERENCE>\n");
     element.take(child);
     element.add("</VALUE.REFERENCE>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 char *cim_keyvalue_toxml(const CIMValue *value) {
@@ -163,9 +153,7 @@ char *cim_keyvalue_toxml(const CIMValue *value) {
     element.add("\">");
     element.take(text);
     element.add("</KEYVALUE>\n");
-    char *result = element.finish();
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return FINISH_ELEMENT(element);
 }
 
 char *embeddedobject_toxml(const CIMValue *value) {
@@ -188,4 +176,13 @@ char *embeddedobject_toxml(const CIMValue *value) {
     // content have no CIM-XML form here.
     if (type == CIM_CLASS) return cim_class_toxml(static_cast<const CIMClass *>(object));
     return nullptr;
+}
+
+char *embedded_value_toxml(const CIMValue *value) {
+    if (value == nullptr) return nullptr;
+    char *object = embeddedobject_toxml(value);
+    if (object == nullptr) return nullptr;
+    char *result = cdata_section_encodeformat(object);
+    cimxml_free(object, CIMXML_ATOMIC);
+    return result;
 }

@@ -49,3 +49,7 @@ char *cim_keyvalue_toxml(const CIMValue *value);
 // string still holding unparsed text, or when the value holds nothing; a
 // NULL value logs "embeddedobject_toxml failed, %s, %d." at level 0.
 char *embeddedobject_toxml(const CIMValue *value);
+
+// The VALUE of an embedded object: the instance's or class's CIM-XML inside a
+// CDATA section. NULL when the value holds no object.
+char *embedded_value_toxml(const CIMValue *value);
