@@ -153,15 +153,6 @@ char *get_date_text() { return local_time_text("%a %b %d %H:%M:%S %Y", 60); }
 
 char *get_message_id() { return local_time_text("%Y:%m:%d:%H:%M:%S:%U%m%d%S", 40); }
 
-std::size_t message_envelope_length(std::size_t idLength) {
-    // Declaration, CIM start tag, MESSAGE start tag without its id, and the tail.
-    static const std::size_t fixed = std::strlen("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
-                                     std::strlen("<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n") +
-                                     std::strlen("<MESSAGE ID=\"\" PROTOCOLVERSION=\"1.0\">\n") +
-                                     std::strlen("</MESSAGE>\n</CIM>\n");
-    return fixed + idLength;
-}
-
 int split_received_message(const char *message, received_message_parts *parts) {
     if (parts == nullptr) return 0;
     *parts = received_message_parts{nullptr, 0, nullptr};

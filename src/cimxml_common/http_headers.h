@@ -48,13 +48,6 @@ char *get_date_text();
 // text (real_dupChar); NULL when the time cannot be read or memory is out.
 char *get_message_id();
 
-// Length of the envelope join_header_and_message puts around a body for a
-// message id of idLength characters (head plus tail), so that a request's
-// Content-Length can be known before the join. A fresh id has
-// message_id_length characters.
-std::size_t message_envelope_length(std::size_t idLength);
-constexpr std::size_t message_id_length = 28;
-
 // A received HTTP message, split at its first empty line ("\r\n\r\n").
 // Both parts are lent views into the message.
 struct received_message_parts {

@@ -50,10 +50,6 @@ int pool_append(PoolString *pool, char *text, int handover) {
     return pool->append(pool, text, 0, handover);
 }
 
-int pool_append_text(PoolString *pool, const char *text) {
-    return pool_append(pool, const_cast<char *>(text), 0);
-}
-
 void *cim_value_content(const CIMValue *value) {
     if (value == nullptr) return nullptr;
     void *data = nullptr;

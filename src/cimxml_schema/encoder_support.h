@@ -31,7 +31,6 @@ bool add_count_attribute(fragment_builder &builder, const char *name, unsigned c
 // 0 keeps it the caller's. Returns the append's result, or 0 (after
 // releasing a handed-over text) when the pool is NULL or not set up.
 int pool_append(PoolString *pool, char *text, int handover);
-int pool_append_text(PoolString *pool, const char *text);
 
 // Content of a value as getCIMValue lends it (the status record is freed at
 // once); NULL for a NULL or null value.

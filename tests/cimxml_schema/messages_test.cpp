@@ -182,7 +182,19 @@ TEST(Join, HeaderOneEmptyLineThenTheMessageWithAGivenOrFreshId) {
     ASSERT_TRUE(
         std::regex_search(joined, id, std::regex("<MESSAGE ID=\"([^\"]*)\" PROTOCOLVERSION=\"1.0\">\n<B/>\n" + tail)));
     EXPECT_TRUE(std::regex_match(id[1].str(), fresh_id)) << joined;
-    EXPECT_EQ(joined.size(), message_envelope_length(message_id_length) + 5);
+}
+
+TEST(ReceivedMessage, SplitsAtTheFirstEmptyLine) {
+    received_message_parts parts;
+    const char *message = "H: 1\r\nH: 2\r\n\r\n<A/>\r\n\r\n";
+    EXPECT_EQ(split_received_message(message, &parts), 1);
+    EXPECT_EQ(std::string(parts.header, parts.headerLength), "H: 1\r\nH: 2");
+    EXPECT_STREQ(parts.body, "<A/>\r\n\r\n");
+    EXPECT_EQ(split_received_message("<A/>", &parts), 0);
+    EXPECT_EQ(parts.header, nullptr);
+    EXPECT_STREQ(parts.body, "<A/>");
+    EXPECT_EQ(split_received_message(nullptr, &parts), 0);
+    EXPECT_EQ(parts.body, nullptr);
 }
 
 std::string error_response(const char *id, const wchar_t *method, int code, const wchar_t *description, int intrinsic,
