@@ -7,7 +7,8 @@ cd "$(dirname "$0")"
 source scripts/ensure_packages.sh
 ensure_packages build-essential cmake ninja-build pkgconf \
   libexpat1-dev libgc-dev googletest libgtest-dev libbenchmark-dev \
-  libxml2-utils
+  libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3 \
+  libxml2-utils sblim-wbemcli
 
 BUILD_DIR=${BUILD_DIR:-build}
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then

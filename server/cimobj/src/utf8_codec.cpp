@@ -5,6 +5,8 @@
 // a CIMString unchanged.
 #include "internal.h"
 
+#include "cimobj/cimobj.hpp"
+
 namespace cimobj {
 
 namespace {
@@ -94,6 +96,20 @@ void appendUtf8Char(std::string &out, wchar_t c) {
 void appendUtf8(std::string &out, const wchar_t *text, size_t count) {
     out.reserve(out.size() + count);
     for (size_t i = 0; i < count; ++i) appendUtf8Char(out, text[i]);
+}
+
+std::string toUtf8(std::wstring_view text) {
+    std::string out;
+    appendUtf8(out, text.data(), text.size());
+    return out;
+}
+
+std::string toUtf8(const CIMString *text) { return toUtf8(view(text)); }
+
+std::wstring fromUtf8(std::string_view text) {
+    std::wstring out;
+    decodeUtf8(text.data(), text.size(), out);
+    return out;
 }
 
 }  // namespace cimobj
