@@ -1,0 +1,80 @@
+// mof.h - the MOF compiler and writer.
+//
+// The compiler reads MOF text (qualifier declarations, classes, instances,
+// aliases, #pragma include and #pragma namespace) and hands each declaration,
+// in file order, to a sink: the object manager's repository, or anything
+// else that wants the objects. The writer turns objects back into MOF that
+// the compiler reads to equal objects.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <cimobj/cimobj.hpp>
+
+#include "status.h"
+
+namespace cimom {
+
+// Where compiled declarations go. Every call takes the object it is given,
+// whether it succeeds or not. Namespaces are as the MOF names them
+// (#pragma namespace, else the default namespace of the options).
+class MofSink {
+public:
+    virtual ~MofSink() = default;
+    // Creates or replaces a qualifier declaration.
+    virtual Status setQualifierType(const std::wstring &nameSpace,
+                                    cimobj::QualifierTypePtr declaration) = 0;
+    // Creates a class as declared (local members only; the sink resolves
+    // inheritance).
+    virtual Status createClass(const std::wstring &nameSpace, cimobj::ClassPtr cimClass) = 0;
+    // Creates an instance; on success newPath receives its path.
+    virtual Status createInstance(const std::wstring &nameSpace, cimobj::InstancePtr instance,
+                                  cimobj::PathPtr &newPath) = 0;
+    // The class with its inherited members, lent until the next call on the
+    // sink; NULL when the namespace has no such class. Types instance values.
+    virtual const CIMClass *findClass(const std::wstring &nameSpace,
+                                      const std::wstring &className) = 0;
+    // The qualifier declaration, lent likewise; NULL when unknown. Types
+    // qualifier values.
+    virtual const CIMQualifierType *findQualifierType(const std::wstring &nameSpace,
+                                                      const std::wstring &name) = 0;
+};
+
+// One error, located in its file (line and column from 1).
+struct MofDiagnostic {
+    std::string file;
+    int line = 0;
+    int column = 0;
+    std::string message;
+    // "file:line:column: message"
+    std::string text() const;
+};
+
+struct MofOptions {
+    std::wstring defaultNamespace = L"root/cimv2";
+    // Folders searched for #pragma include files after the including file's own folder.
+    std::vector<std::string> includeDirs;
+};
+
+// Compiles one MOF file (and the files it includes). Everything is parsed
+// first: a syntax error anywhere is reported and the sink is never called.
+// Then declarations go to the sink in order; the first one the sink refuses
+// stops the compile and is reported at its location (the caller undoes what
+// the sink took, if it wants all or nothing). Returns the diagnostics; empty
+// means every declaration was accepted.
+std::vector<MofDiagnostic> compileMofFile(const std::string &path, MofSink &sink,
+                                          const MofOptions &options = {});
+// The same for text held in memory; name is the file name the diagnostics use.
+std::vector<MofDiagnostic> compileMofText(std::string_view text, const std::string &name,
+                                          MofSink &sink, const MofOptions &options = {});
+
+// MOF text of one object (UTF-8), as the compiler reads it back to an equal
+// object. An instance is written with its properties' values; a class with
+// its local members (inherited ones are left to the superclass).
+std::string writeQualifierTypeMof(const CIMQualifierType *declaration);
+std::string writeClassMof(const CIMClass *cimClass);
+std::string writeInstanceMof(const CIMInstance *instance);
+
+}  // namespace cimom
