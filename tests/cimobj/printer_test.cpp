@@ -57,7 +57,7 @@ TEST(MessagePrinter, WritesTimestampLevelAndMessageUpToTheThreshold) {
     std::string text = GetCapturedStderr();
     EXPECT_TRUE(std::regex_match(text, std::regex(stamp + "\\[ERROR\\] kept 1\n" + stamp +
                                                   "\\[WARN\\] CIMOMhdle_getClass - failed\\.\n" + stamp +
-                                                  "\\[TRACE\\] trace GetClass\n")))
+                                                  "\\[INFO\\] trace GetClass\n")))
         << text;
 }
 

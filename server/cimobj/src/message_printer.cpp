@@ -26,7 +26,7 @@ const char *levelName(int level) {
     switch (level) {
     case CIM_LOG_ERROR: return "ERROR";
     case CIM_LOG_WARNING: return "WARN";
-    case CIM_LOG_TRACE: return "TRACE";
+    case CIM_LOG_INFO: return "INFO";
     default: return level < 0 ? "ERROR" : "DEBUG";
     }
 }

@@ -19,8 +19,10 @@ CIMString *getReturnCodeDescription(const ReturnCode *rc);
 /* Nonzero when rc reports success (status 0). Frees rc. NULL counts as failure. */
 int isSuccessfulFree(ReturnCode *rc);
 
-/* Message levels: 0 failures, 1 warnings, 2 traces. */
-enum { CIM_LOG_ERROR = 0, CIM_LOG_WARNING = 1, CIM_LOG_TRACE = 2 };
+/* Message levels: 0 failures, 1 warnings, 2 traces and information (what a
+ * host logs of normal operation: requests, answered errors), 3 debugging
+ * detail. */
+enum { CIM_LOG_ERROR = 0, CIM_LOG_WARNING = 1, CIM_LOG_TRACE = 2, CIM_LOG_INFO = 2, CIM_LOG_DEBUG = 3 };
 
 /* Writes one line to stderr: a timestamp, the level and the formatted
  * message. Lines from several threads never interleave. The format is wide:
