@@ -1,6 +1,6 @@
-// mof_ast.h - the declarations of a MOF text as the parser reads them,
-// before any value is typed: the compiler types them against the sink's
-// qualifier declarations and classes one declaration at a time.
+// mof_ast.h - one declaration of a MOF text as the parser reads it, before
+// any value is typed: the compiler types it against the sink's qualifier
+// declarations and classes.
 #pragma once
 
 #include <optional>
@@ -84,9 +84,6 @@ struct InstanceAst {
     std::vector<PropertyValueAst> values;
 };
 
-struct Declaration {
-    std::variant<QualifierDeclAst, ClassAst, InstanceAst> item;
-    uint32_t nameSpace = 0;  // index into ParsedMof::namespaces
-};
+using DeclarationAst = std::variant<QualifierDeclAst, ClassAst, InstanceAst>;
 
 }  // namespace cimom::mof

@@ -244,9 +244,10 @@ cimobj::ValuePtr DeclarationBuilder::embeddedObject(const Literal &text, int typ
                                      std::to_string(diagnostic.column) + ": " + diagnostic.message};
     };
     if (!parsed.diagnostics.empty()) throw embeddedFailure(parsed.diagnostics.front());
-    bool one = parsed.declarations.size() == 1;
-    const auto *instanceAst = one ? std::get_if<InstanceAst>(&parsed.declarations[0].item) : nullptr;
-    const auto *classAst = one ? std::get_if<ClassAst>(&parsed.declarations[0].item) : nullptr;
+    std::optional<DeclarationAst> declaration;
+    if (parsed.declarations.size() == 1) declaration = readDeclaration(parsed, parsed.declarations[0]);
+    const auto *instanceAst = declaration ? std::get_if<InstanceAst>(&*declaration) : nullptr;
+    const auto *classAst = declaration ? std::get_if<ClassAst>(&*declaration) : nullptr;
     if (type == CIM_CLASS ? !classAst : !instanceAst)
         fail(text.at, "expected the MOF text of one " + std::string(kind) + " in the embedded object");
     DeclarationBuilder inner(sink_, embeddedDepth_ + 1);

@@ -10,7 +10,7 @@ namespace cimom {
 
 namespace {
 
-using mof::Declaration;
+using mof::DeclarationAst;
 using mof::MofError;
 
 // "what not created: reason", the reason being the sink's message or status.
@@ -23,15 +23,15 @@ std::string utf8(std::wstring_view text) { return cimobj::toUtf8(text); }
 
 // Builds one declaration and hands it to the sink. Throws MofError when it
 // cannot be typed or the sink refuses it.
-void deliver(const Declaration &declaration, const std::wstring &nameSpace, mof::DeclarationBuilder &builder,
+void deliver(const DeclarationAst &declaration, const std::wstring &nameSpace, mof::DeclarationBuilder &builder,
              MofSink &sink) {
-    if (const auto *qualifier = std::get_if<mof::QualifierDeclAst>(&declaration.item)) {
+    if (const auto *qualifier = std::get_if<mof::QualifierDeclAst>(&declaration)) {
         Status status = sink.setQualifierType(nameSpace, builder.qualifierType(*qualifier, nameSpace));
         if (!status.ok()) mof::fail(qualifier->at, refusal("qualifier " + utf8(qualifier->name), status));
-    } else if (const auto *cls = std::get_if<mof::ClassAst>(&declaration.item)) {
+    } else if (const auto *cls = std::get_if<mof::ClassAst>(&declaration)) {
         Status status = sink.createClass(nameSpace, builder.cimClass(*cls, nameSpace));
         if (!status.ok()) mof::fail(cls->at, refusal("class " + utf8(cls->name), status));
-    } else if (const auto *instance = std::get_if<mof::InstanceAst>(&declaration.item)) {
+    } else if (const auto *instance = std::get_if<mof::InstanceAst>(&declaration)) {
         cimobj::InstancePtr object = builder.instance(*instance, nameSpace);
         // The alias falls back to the instance's own key path should the sink give none.
         cimobj::PathPtr ownPath;
@@ -46,9 +46,9 @@ void deliver(const Declaration &declaration, const std::wstring &nameSpace, mof:
 std::vector<MofDiagnostic> compileParsed(mof::ParsedMof &parsed, MofSink &sink) {
     if (!parsed.diagnostics.empty()) return std::move(parsed.diagnostics);
     mof::DeclarationBuilder builder(sink);
-    for (const Declaration &declaration : parsed.declarations) {
+    for (const mof::DeclarationStart &start : parsed.declarations) {
         try {
-            deliver(declaration, parsed.namespaces[declaration.nameSpace], builder, sink);
+            deliver(mof::readDeclaration(parsed, start), parsed.namespaces[start.nameSpace], builder, sink);
         } catch (const MofError &error) {
             return {parsed.sources.diagnostic(error)};
         }

@@ -35,8 +35,9 @@ struct Token {
 
 class Lexer {
 public:
-    // Lexes text (which must outlive the lexer) of the source with that index.
-    Lexer(std::string_view text, uint32_t source) : text_(text), source_(source) {}
+    // Lexes text (which must outlive the lexer) of the source with that
+    // index, from the byte offset start.
+    Lexer(std::string_view text, uint32_t source, size_t start = 0) : text_(text), source_(source), pos_(start) {}
     // The next token, lexed on first use. Throws MofError for bad input, after
     // moving past it: asking again always makes progress.
     const Token &peek();

@@ -95,7 +95,7 @@ public:
     uint32_t namespaceIndex(const std::wstring &name);
     void report(const MofError &error) { parsed_.diagnostics.push_back(parsed_.sources.diagnostic(error)); }
     bool tooManyErrors() const { return parsed_.diagnostics.size() >= maxDiagnostics; }
-    void add(Declaration declaration) { parsed_.declarations.push_back(std::move(declaration)); }
+    void add(Location at, uint32_t nameSpace) { parsed_.declarations.push_back(DeclarationStart{at, nameSpace}); }
     bool defineAlias(const std::wstring &name) { return aliases_.insert(lowerCase(name)).second; }
     bool aliasDefined(const std::wstring &name) const { return aliases_.count(lowerCase(name)) != 0; }
     ParsedMof &parsed() { return parsed_; }
@@ -107,15 +107,19 @@ private:
     std::unordered_set<std::wstring> aliases_;
 };
 
-// The parse of one file.
+// The parse of one file (first pass: checks everything, notes where
+// declarations start, follows pragmas) or of one declaration (second pass:
+// no parser given, the declaration's tree returned).
 class FileParser {
 public:
-    FileParser(Parser &parser, uint32_t source, uint32_t nameSpace)
+    FileParser(const SourceSet &sources, Location start, Parser *parser, uint32_t nameSpace)
         : parser_(parser),
-          lexer_(parser.parsed().sources.text(source), source),
-          directory_(directoryOf(parser.parsed().sources.name(source))),
+          lexer_(sources.text(start.source), start.source, start.offset),
+          directory_(directoryOf(sources.name(start.source))),
           nameSpace_(nameSpace) {}
     void parseAll();
+    // Pragmas give no tree.
+    std::optional<DeclarationAst> parseDeclaration();
 
 private:
     const Token &peek() { return lexer_.peek(); }
@@ -124,20 +128,19 @@ private:
     Token expectName(const char *message);
     void recover();
 
-    void parseDeclaration();
     void parsePragma();
     QualifierListAst parseQualifierList();
-    void parseQualifierDeclaration();
-    void parseClass(QualifierListAst qualifiers);
+    QualifierDeclAst parseQualifierDeclaration();
+    ClassAst parseClass(QualifierListAst qualifiers);
     void parseFeature(ClassAst &cls);
     void parseParameters(MethodAst &method);
     FeatureAst parseTypedName(QualifierListAst qualifiers, const char *what);
     void parseArraySuffix(FeatureAst &feature);
-    void parseInstance();
+    InstanceAst parseInstance();
     Literal parseValue();
     Literal parseConstant();
 
-    Parser &parser_;
+    Parser *parser_;
     Lexer lexer_;
     std::string directory_;
     uint32_t nameSpace_;
@@ -146,13 +149,14 @@ private:
 
 void FileParser::parseAll() {
     for (;;) {
-        if (parser_.tooManyErrors()) return;
+        if (parser_->tooManyErrors()) return;
         try {
             if (peek().kind == TokenKind::End) return;
             depth_ = 0;
-            parseDeclaration();
+            Location start = peek().at;
+            if (parseDeclaration()) parser_->add(start, nameSpace_);
         } catch (const MofError &error) {
-            parser_.report(error);
+            parser_->report(error);
             recover();
         }
     }
@@ -193,8 +197,11 @@ void FileParser::recover() {
     }
 }
 
-void FileParser::parseDeclaration() {
-    if (peek().kind == TokenKind::Pragma) return parsePragma();
+std::optional<DeclarationAst> FileParser::parseDeclaration() {
+    if (peek().kind == TokenKind::Pragma) {
+        parsePragma();
+        return std::nullopt;
+    }
     QualifierListAst qualifiers;
     Location qualifiersAt = peek().at;
     if (peek().is('[')) qualifiers = parseQualifierList();
@@ -220,9 +227,9 @@ void FileParser::parsePragma() {
         Token value = take();
         expect(')', "expected ')' after the pragma's string");
         if (include)
-            parser_.include(value.value, value.at, directory_, nameSpace_);
+            parser_->include(value.value, value.at, directory_, nameSpace_);
         else
-            nameSpace_ = parser_.namespaceIndex(value.value);
+            nameSpace_ = parser_->namespaceIndex(value.value);
         return;
     }
     // Other pragmas do not concern the compiler: skip their arguments.
@@ -264,7 +271,7 @@ QualifierListAst FileParser::parseQualifierList() {
     return list;
 }
 
-void FileParser::parseQualifierDeclaration() {
+QualifierDeclAst FileParser::parseQualifierDeclaration() {
     QualifierDeclAst declaration;
     declaration.at = take().at;
     declaration.name = wide(expectName("expected the qualifier's name").text);
@@ -317,10 +324,10 @@ void FileParser::parseQualifierDeclaration() {
         expect(')', "expected ',' or ')' after a flavor name");
     }
     expect(';', "expected ';' after the qualifier declaration");
-    parser_.add(Declaration{std::move(declaration), nameSpace_});
+    return declaration;
 }
 
-void FileParser::parseClass(QualifierListAst qualifiers) {
+ClassAst FileParser::parseClass(QualifierListAst qualifiers) {
     ClassAst cls;
     cls.at = take().at;
     cls.qualifiers = std::move(qualifiers);
@@ -336,7 +343,7 @@ void FileParser::parseClass(QualifierListAst qualifiers) {
     }
     take();
     expect(';', "expected ';' after the class declaration");
-    parser_.add(Declaration{std::move(cls), nameSpace_});
+    return cls;
 }
 
 // "type name" or "Class REF name", with its qualifiers; what names the
@@ -412,7 +419,7 @@ void FileParser::parseParameters(MethodAst &method) {
     take();
 }
 
-void FileParser::parseInstance() {
+InstanceAst FileParser::parseInstance() {
     InstanceAst instance;
     instance.at = take().at;
     if (!peek().isWord("of")) fail(peek().at, "expected 'of' after 'instance'");
@@ -425,7 +432,7 @@ void FileParser::parseInstance() {
         if (peek().kind != TokenKind::Alias) fail(peek().at, "expected an alias ($name) after 'as'");
         Token alias = take();
         instance.alias = wide(alias.text);
-        if (!parser_.defineAlias(instance.alias))
+        if (parser_ && !parser_->defineAlias(instance.alias))
             fail(alias.at, "alias $" + std::string(alias.text) + " is already defined");
     }
     expect('{', "expected '{' to begin the instance body");
@@ -443,7 +450,7 @@ void FileParser::parseInstance() {
     }
     take();
     expect(';', "expected ';' after the instance declaration");
-    parser_.add(Declaration{std::move(instance), nameSpace_});
+    return instance;
 }
 
 Literal FileParser::parseValue() {
@@ -475,7 +482,7 @@ Literal FileParser::parseConstant() {
     case TokenKind::String: literal.kind = Literal::Kind::String; literal.string = token.value; break;
     case TokenKind::Char16: literal.kind = Literal::Kind::Char16; literal.string = token.value; break;
     case TokenKind::Alias:
-        if (!parser_.aliasDefined(wide(token.text)))
+        if (parser_ && !parser_->aliasDefined(wide(token.text)))
             fail(token.at, "alias $" + std::string(token.text) + " is not defined before this point");
         literal.kind = Literal::Kind::Alias;
         literal.text = token.text;
@@ -508,7 +515,7 @@ Literal FileParser::parseConstant() {
 
 void Parser::parseSource(uint32_t source, const std::string &canonical, uint32_t nameSpace) {
     includeChain_.push_back(canonical);
-    FileParser(*this, source, nameSpace).parseAll();
+    FileParser(parsed_.sources, Location{source, 0}, this, nameSpace).parseAll();
     includeChain_.pop_back();
 }
 
@@ -561,6 +568,10 @@ void parseMofFile(const std::string &path, const MofOptions &options, ParsedMof 
 void parseMofText(std::string text, const std::string &name, const MofOptions &options, ParsedMof &parsed) {
     Parser parser(parsed, options);
     parser.parseSource(parsed.sources.add(name, std::move(text)), canonicalOf(name), 0);
+}
+
+DeclarationAst readDeclaration(const ParsedMof &parsed, const DeclarationStart &start) {
+    return *FileParser(parsed.sources, start.at, nullptr, start.nameSpace).parseDeclaration();
 }
 
 }  // namespace cimom::mof
