@@ -47,6 +47,8 @@ class Test_Element
     sint64 Big = -9223372036854775808;
     real32 Ratio = 0.1;
     real64 Precise = -1.5e-300;
+    real64 Unbounded = -INF;
+    real32 Undefined = NaN;
     boolean Flag = TRUE;
     char16 Letter = '\x41';
     char16 Quote = '\'';
@@ -123,6 +125,8 @@ class Test_Element
     sint64 Big = -9223372036854775808;
     real32 Ratio = 0.1;
     real64 Precise = -1.5e-300;
+    real64 Unbounded = -INF;
+    real32 Undefined = NaN;
     boolean Flag = true;
     char16 Letter = 'A';
     char16 Quote = '\'';
@@ -181,6 +185,9 @@ TEST(MofCompiler, ReadsEveryConstructAndWritesItBack) {
     RecordingSink sink;
     EXPECT_EQ(compile(sink, everyConstruct), "");
     EXPECT_EQ(sink.text, everyConstructWritten);
+    // A class is written with its own members: the inherited ones are left out.
+    EXPECT_EQ(cimom::writeClassMof(sink.findClass(L"root/cimv2", L"Test_Child")),
+              "class Test_Child : Test_Element\n{\n    [EmbeddedObject]\n    string Payload;\n};\n");
     // text -> objects -> text -> objects -> text
     RecordingSink again;
     EXPECT_EQ(compile(again, sink.text), "");

@@ -28,9 +28,14 @@ public:
         calls.push_back("class " + cimobj::toUtf8(name));
         if (name == refusedClass) return cimom::Status::error(11, "already exists");
         record(ns, cimom::writeClassMof(cls.get()));
-        // Inherited properties come after the class's own, marked propagated.
+        // Inherited qualifiers and properties come after the class's own, marked propagated.
         auto super = classes_.find(key(ns, cimobj::view(cls->superClass)));
         if (super != classes_.end()) {
+            for (int i = 0; i < getCIMQualifierListLength(super->second->qualifiers); ++i) {
+                CIMQualifier *copy = copyCIMQualifier(getCIMQualifierAt(super->second->qualifiers, i));
+                copy->propagated = 1;
+                freeReturnCode(appendToList(cls->qualifiers, copy));
+            }
             for (int i = 0; i < getCIMPropertyListLength(super->second->properties); ++i) {
                 CIMProperty *inherited = getCIMPropertyAt(super->second->properties, i);
                 if (findCIMProperty(cls->properties, inherited->name->buffer)) continue;
