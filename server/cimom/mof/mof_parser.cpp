@@ -98,7 +98,6 @@ public:
     void add(Location at, uint32_t nameSpace) { parsed_.declarations.push_back(DeclarationStart{at, nameSpace}); }
     bool defineAlias(const std::wstring &name) { return aliases_.insert(lowerCase(name)).second; }
     bool aliasDefined(const std::wstring &name) const { return aliases_.count(lowerCase(name)) != 0; }
-    ParsedMof &parsed() { return parsed_; }
 
 private:
     ParsedMof &parsed_;
@@ -517,6 +516,9 @@ void Parser::parseSource(uint32_t source, const std::string &canonical, uint32_t
     includeChain_.push_back(canonical);
     FileParser(parsed_.sources, Location{source, 0}, this, nameSpace).parseAll();
     includeChain_.pop_back();
+    if (includeChain_.empty() && tooManyErrors())
+        parsed_.diagnostics.push_back(MofDiagnostic{parsed_.sources.name(source), 0, 0,
+                                                    "too many errors; the rest was not checked"});
 }
 
 void Parser::include(const std::wstring &file, Location at, const std::string &directory, uint32_t nameSpace) {
