@@ -4,23 +4,18 @@
 // goes on, so one run reports every broken declaration of every file.
 #include "mof/mof_parser.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <unordered_set>
 
 #include <cimobj/cimobj.hpp>
 
+#include "mof/mof_files.h"
 #include "mof/mof_lexer.h"
 #include "mof/mof_types.h"
 
 namespace cimom::mof {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Includes deeper than this are refused (a chain that long is a mistake).
 constexpr size_t maxIncludeDepth = 32;
@@ -32,30 +27,6 @@ std::wstring lowerCase(std::wstring text) {
     for (wchar_t &c : text)
         if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
     return text;
-}
-
-// Reads a whole file; false with error set (the system's reason) when it cannot.
-bool readFile(const std::string &path, std::string &text, std::string &error) {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
-    char buffer[65536];
-    size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, count);
-    bool failed = std::ferror(file);
-    int reason = errno;
-    std::fclose(file);
-    if (failed) error = std::strerror(reason);
-    return !failed;
-}
-
-std::string directoryOf(const std::string &path) { return fs::path(path).parent_path().string(); }
-
-std::string canonicalOf(const std::string &path) {
-    std::error_code ignored;
-    return fs::weakly_canonical(fs::path(path), ignored).string();
 }
 
 int flavorBit(const Token &word) {
@@ -523,21 +494,7 @@ void Parser::parseSource(uint32_t source, const std::string &canonical, uint32_t
 
 void Parser::include(const std::wstring &file, Location at, const std::string &directory, uint32_t nameSpace) {
     std::string name = cimobj::toUtf8(file);
-    std::vector<fs::path> candidates;
-    if (fs::path(name).is_absolute()) {
-        candidates.push_back(name);
-    } else {
-        candidates.push_back(fs::path(directory) / name);
-        for (const std::string &folder : options_.includeDirs) candidates.push_back(fs::path(folder) / name);
-    }
-    std::string found;
-    for (const fs::path &candidate : candidates) {
-        std::error_code ignored;
-        if (fs::is_regular_file(candidate, ignored)) {
-            found = candidate.string();
-            break;
-        }
-    }
+    std::string found = findIncludeFile(name, directory, options_.includeDirs);
     if (found.empty()) fail(at, "cannot open include file \"" + name + "\"");
     std::string canonical = canonicalOf(found);
     for (const std::string &open : includeChain_)
