@@ -8,6 +8,7 @@
 
 #include <cwctype>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -257,6 +258,8 @@ struct NamespaceFile {
     const wchar_t *nameSpace;
     std::vector<const wchar_t *> present, absent;
 };
+
+void PrintTo(const NamespaceFile &file, std::ostream *out) { *out << file.file; }
 
 class DefaultSchema : public ::testing::TestWithParam<NamespaceFile> {};
 
