@@ -78,7 +78,7 @@ const Case cases[] = {
      "QueryLanguage:string=\"  select *\n"
      "  from A  \"\n"
      "ClassName:string=\"CIM_Foo\"\n"
-     "PropertyList:string[]=[\"Name\",\"Size\",(null)]\n"},
+     "PropertyList:string[]=[\"Name\",\"Size\",\"\"]\n"},
     {"KeyValueTypesFromTypeThenValueType",
      extrinsic("Reset", "root",
                "<INSTANCENAME CLASSNAME=\"Dev\"><KEYBINDING NAME=\"A\"><KEYVALUE VALUETYPE=\"numeric\">12</KEYVALUE>"
