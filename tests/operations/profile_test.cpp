@@ -18,7 +18,6 @@ using namespace testsupport;
 using requestmix::respond;
 
 const std::string ns = "root/cimv2";
-const std::string deleteFoo = intrinsic("DeleteClass", ns, classNameParam("CIM_Foo"));
 const std::string deleteFooCall = "pfn_deleteClass(path=root/cimv2:CIM_Foo)\n";
 
 std::string ok(const std::string &name, const std::string &id = "1001") {
@@ -26,10 +25,6 @@ std::string ok(const std::string &name, const std::string &id = "1001") {
 }
 std::string error(const std::string &name, const std::string &error, const std::string &id = "1001") {
     return simpleResponse("IMETHODRESPONSE", name, error + "\n", id);
-}
-// The header lines with a CIMError line, as strict writes them.
-ProfileChanges cim_error(const std::string &name) {
-    return {{"1.2\r\n\r\n", "1.2\r\nCIMError: " + name + "\r\n\r\n"}};
 }
 ProfileChanges operator+(ProfileChanges a, const ProfileChanges &b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -75,37 +70,28 @@ const Difference differences[] = {
     {"LastErrorOfAnEarlierRequest", request("<SIMPLEREQ><IMETHODCALL NAME=\"GetClass\"><LOCALNAMESPACEPATH>"
                                             "</IMETHODCALL>"),
      error("Unknown", "<ERROR CODE=\"6\" DESCRIPTION=\"" + payroll + "\"/>", "ID"),
-     cim_error("request-not-well-formed") +
+     cimErrorLine("request-not-well-formed") +
          ProfileChanges{{"CODE=\"6\" DESCRIPTION=\"" + payroll,
                          "CODE=\"1\" DESCRIPTION=\"Parse error at line 4: mismatched tag"}},
      [](CimomDouble &cimom) { cimom.setStatus("pfn_getClass", 6, payroll); },
      intrinsic("GetClass", ns, classNameParam("CIM_Payroll")), "status 6: class CIM_Payroll of tenant A not found"},
     {"NoCallElement", request("<SIMPLEREQ><!-- METHODCALL --></SIMPLEREQ>"),
      error("Unknown", "<ERROR CODE=\"2\" DESCRIPTION=\"baseline\"/>"),
-     cim_error("request-not-valid") +
+     cimErrorLine("request-not-valid") +
          ProfileChanges{{"CODE=\"2\" DESCRIPTION=\"baseline",
                          "CODE=\"1\" DESCRIPTION=\"The request holds no IMETHODCALL, METHODCALL or EXPMETHODCALL "
                          "element."}},
      [](CimomDouble &) { setLastError(2, "baseline"); }},
-    {"NoCallNameAnywhere", request("<SIMPLEREQ></SIMPLEREQ>"),
-     error("Unknown", "<ERROR CODE=\"1\" DESCRIPTION=\"Message does not contain the operation type!\"/>", "ID"),
-     cim_error("request-not-valid")},
     // Declared otherwise, the bytes are not UTF-8.
     {"NotUtf8", std::regex_replace(intrinsic("DeleteClass", ns, classNameParam("CIM_Caf\xe9")), std::regex("UTF-8"),
                                    "ISO-8859-1"),
      ok("DeleteClass") + "pfn_deleteClass(path=root/cimv2:CIM_Caf\xc3\xa9)\n",
-     cim_error("request-not-well-formed") +
+     cimErrorLine("request-not-well-formed") +
          ProfileChanges{{"DeleteClass\">\n<IRETURNVALUE>\n</IRETURNVALUE>",
                          "Unknown\">\n<ERROR CODE=\"1\" DESCRIPTION=\"Parse error at line 7: not well-formed "
                          "(invalid token)\"/>"},
                         {"ID=\"1001\"", "ID=\"ID\""},
                         {"pfn_deleteClass(path=root/cimv2:CIM_Caf\xc3\xa9)\n", ""}}},
-    {"ByteOrderMarkAndBlanksBeforeTheDocument", "\xEF\xBB\xBF \r\n" + deleteFoo,
-     error("Unknown", "<ERROR CODE=\"4\" DESCRIPTION=\"Invalid message!\"/>", "ID"),
-     {{"Unknown\">\n<ERROR CODE=\"4\" DESCRIPTION=\"Invalid message!\"/>",
-       "DeleteClass\">\n<IRETURNVALUE>\n</IRETURNVALUE>"},
-      {"ID=\"ID\"", "ID=\"1001\""},
-      {"</CIM>\n", "</CIM>\n" + deleteFooCall}}},
     {"MultipleRequestsAsText",
      intrinsic("ExecQuery", ns, valueParam("QueryLanguage", "WQL") + valueParam("Query", "SELECT MULTIREQ FROM A")),
      error("Unknown", "<ERROR CODE=\"7\" DESCRIPTION=\"Multiple requests are not supported!!\"/>", "ID"),
@@ -115,12 +101,6 @@ const Difference differences[] = {
       {"</CIM>\n",
        "</CIM>\npfn_execQuery(path=root/cimv2:Container, query=SELECT MULTIREQ FROM A, queryLanguage=WQL)\n"}},
      [](CimomDouble &cimom) { cimom.setResult("pfn_execQuery", []() -> void * { return newCIMInstanceList(); }); }},
-    {"MultipleRequestsAsElements",
-     request("<MULTIREQ>\n<SIMPLEREQ>\n<IMETHODCALL NAME=\"DeleteClass\">\n" + namespacePath(ns) +
-             classNameParam("CIM_Foo") + "</IMETHODCALL>\n</SIMPLEREQ>\n<SIMPLEREQ>\n<IMETHODCALL NAME=\"DeleteClass\">"
-             "\n</IMETHODCALL>\n</SIMPLEREQ>\n</MULTIREQ>\n"),
-     error("Unknown", "<ERROR CODE=\"7\" DESCRIPTION=\"Multiple requests are not supported!!\"/>", "ID"),
-     {{"ID=\"ID\"", "ID=\"1001\""}}},
     // A host that authorises on the method and object the call names is not
     // bypassed in strict.
     {"MethodNamedLikeAnOperation",
@@ -174,11 +154,6 @@ const Difference differences[] = {
      ok("DeleteClass", "R&amp;D&lt;1&quot;") + deleteFooCall, {}},
 };
 
-// The response with every freshly made message id replaced by "ID".
-std::string without_fresh_ids(const std::string &response) {
-    return std::regex_replace(response, std::regex("<MESSAGE ID=\"[0-9]+:[0-9:]+\""), "<MESSAGE ID=\"ID\"");
-}
-
 TEST(ProfileDifferences, ResponsesDifferOnlyWhereListed) {
     for (const Difference &d : differences) {
         for (bool strict : {false, true}) {
@@ -189,7 +164,7 @@ TEST(ProfileDifferences, ResponsesDifferOnlyWhereListed) {
             LogCapture log(CIM_LOG_INFO);
             if (!d.before.empty()) respond(d.before, cimom.handle());
             cimom.clearCalls();
-            std::string got = without_fresh_ids(respond(d.request, cimom.handle()));
+            std::string got = withoutFreshId(respond(d.request, cimom.handle()));
             got += cimom.callsText();
             EXPECT_EQ(got, strict ? strictForm(d.classic, d.strict) : d.classic) << d.name << ", strict " << strict;
             if (*d.logged) {

@@ -25,6 +25,12 @@ inline std::string strictForm(std::string text, const ProfileChanges &changes) {
     return text;
 }
 
+// The change strict makes to a response's header lines when it names the
+// error a host answers 400 with ("request-not-well-formed", ...).
+inline ProfileChanges cimErrorLine(const std::string &name) {
+    return {{"1.2\r\n\r\n", "1.2\r\nCIMError: " + name + "\r\n\r\n"}};
+}
+
 // The profile in force while the scope lives; classic afterwards.
 class ProfileScope {
 public:
