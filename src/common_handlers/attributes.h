@@ -8,8 +8,8 @@
 
 // Value of the first attribute named exactly name in Expat's array (name,
 // value, ..., NULL), entity-decoded (classic profile only) and with its line
-// breaks trimmed, as a new text (kind 2) the caller frees. NULL when name or attributes is NULL,
-// no attribute matches, or memory is exhausted.
+// breaks trimmed, as a new text (kind 2) the caller frees. NULL when name or
+// attributes is NULL, no attribute matches, or memory is exhausted.
 char *getAttribute(const char *name, const char *const *attributes);
 
 // getAttribute as a new CIMString the caller frees; NULL when the attribute
