@@ -6,8 +6,8 @@
 
 namespace {
 
-// A doubly linked list of the entries; every thread that stores an error
-// updates it, so the links and the errors are changed under the lock.
+// A doubly linked list of the entries; threads link and unlink their own
+// entries under the lock.
 std::mutex list_mutex;
 ErrorListEntry *first_entry = nullptr;
 ErrorListEntry *last_entry = nullptr;
@@ -30,12 +30,8 @@ ErrorListEntry *error_list_add(ReturnCode *error) {
 }
 
 void error_list_replace(ErrorListEntry *entry, ReturnCode *error) {
-    ReturnCode *old;
-    {
-        std::lock_guard<std::mutex> lock(list_mutex);
-        old = entry->error;
-        entry->error = error;
-    }
+    ReturnCode *old = entry->error;
+    entry->error = error;
     freeReturnCode(old);
 }
 

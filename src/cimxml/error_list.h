@@ -4,8 +4,9 @@
 // One entry per thread that has stored an error. The thread keeps a pointer
 // to its own entry (in its last-error slot), so storing an error never
 // searches the list, and the entry leaves the list when the thread ends. A
-// lock guards the links and the errors the entries hold; every operation is
-// O(1) under it.
+// lock guards the links, taken once when a thread stores its first error and
+// once when it ends; an entry's error is read and changed only by its own
+// thread, without the lock. Every operation is O(1).
 #pragma once
 
 #include <cimobj/cimobj.h>
@@ -22,7 +23,7 @@ struct ErrorListEntry {
 ErrorListEntry *error_list_add(ReturnCode *error);
 
 // Puts error (taken; NULL empties the entry) into entry and frees the error
-// it held. The entry stays in the list.
+// it held. The entry stays in the list. Only the entry's own thread calls it.
 void error_list_replace(ErrorListEntry *entry, ReturnCode *error);
 
 // Unlinks entry and frees it with its error. NULL does nothing.

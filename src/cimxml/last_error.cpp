@@ -15,16 +15,15 @@ ErrorListEntry *own_entry() {
 
 }  // namespace
 
-// Replaces the calling thread's last error by a copy of error. The previous
-// error is freed first, so a failed copy leaves the thread without one (and
-// is logged). NULL, or a module that is not attached, does nothing. The
+// Replaces the calling thread's last error by a copy of error. A failed
+// copy leaves the thread without one (and is logged). NULL, or a module that is not attached, does nothing. The
 // caller keeps error.
 void cimxml_setlasterror(const ReturnCode *error) {
     if (error == nullptr || !cimxml_is_attached()) return;
     ErrorListEntry *entry = own_entry();
-    if (entry != nullptr) error_list_replace(entry, nullptr);
     ReturnCode *copy = copyReturnCode(error);
     if (copy == nullptr) {
+        if (entry != nullptr) error_list_replace(entry, nullptr);
         cimPrintMessage(CIM_LOG_ERROR, L"cimxml_setlasterror - failed to store passed in error!");
         cimPrintRetCode(CIM_LOG_ERROR, error);
         return;
@@ -46,7 +45,7 @@ void cimxml_setlasterror(const ReturnCode *error) {
 
 // New copy of the calling thread's last error, owned by the caller; NULL
 // when it has none (or the module is not attached, or memory is exhausted).
-// Only the owning thread changes its entry's error, so reading it needs no lock.
+// Only the owning thread touches its entry's error, so reading it needs no lock.
 ReturnCode *cimxml_getlasterror() {
     const ErrorListEntry *entry = own_entry();
     return entry != nullptr && entry->error != nullptr ? copyReturnCode(entry->error) : nullptr;
