@@ -275,6 +275,34 @@ std::wstring canonicalText(const CIMValue *value) {
     return std::wstring(buffer, written.ptr);
 }
 
+std::string displayText(const CIMObjectPath &path) {
+    std::wstring text(textOf(path.className));
+    wchar_t separator = L'.';
+    for (CIMProperty *key : items<CIMProperty>(path.mkeys)) {
+        text += separator;
+        separator = L',';
+        text += textOf(key->name);
+        text += L'=';
+        const CIMValue *value = key->value;
+        bool quoted = value && !value->isNull &&
+                      (value->type == CIM_STRING || value->type == CIM_DATETIME || value->type == CIM_REFERENCE);
+        std::wstring shown = value && value->type == CIM_REFERENCE && !value->isNull && value->data.reference
+                                 ? cimobj::fromUtf8(displayText(*value->data.reference))
+                                 : canonicalText(value);
+        if (!quoted) {
+            text += value && !value->isNull ? shown : L"NULL";
+            continue;
+        }
+        text += L'"';
+        for (wchar_t c : shown) {
+            if (c == L'"' || c == L'\\') text += L'\\';
+            text += c;
+        }
+        text += L'"';
+    }
+    return cimobj::toUtf8(text);
+}
+
 std::wstring canonicalKeyText(std::vector<std::pair<std::wstring, const CIMValue *>> keys) {
     std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     std::wstring text;

@@ -47,6 +47,10 @@ std::wstring canonicalText(const CIMValue *value);
 // Canonical text of a path's keys: "name=value," for each key in folded-name
 // order, names folded, values by canonicalText with ',' and '\' escaped.
 std::wstring canonicalKeyText(const CIMPropertyList *keys);
+// A path as people read it in messages: Class.key="text",key=5 (no
+// namespace or host; strings and references quoted, in key order).
+std::string displayText(const CIMObjectPath &path);
+
 // The same for (folded name, value) pairs, sorted here.
 std::wstring canonicalKeyText(std::vector<std::pair<std::wstring, const CIMValue *>> keys);
 

@@ -2,6 +2,7 @@
 #include "semantics/instance_access.h"
 
 #include "repository/instance_keys.h"
+#include "repository/value_conversion.h"
 #include "support/objects.h"
 
 namespace cimom {
@@ -26,8 +27,8 @@ const CIMInstance *findStoredInstance(const NamespaceData &space, const ClassRec
     const InstanceTable *table = space.instancesOf(record.lineage.front());
     const cimobj::InstancePtr *found = table ? table->find(key) : nullptr;
     if (!found) {
-        status = Status::error(6, "no instance of class " + cimobj::toUtf8(record.name) + " has the keys " +
-                                      cimobj::toUtf8(key));
+        status = Status::error(6, "no instance " + displayText(*normalisedReference(space, name)) + " in namespace " +
+                                      cimobj::toUtf8(space.name));
         return nullptr;
     }
     return found->get();

@@ -1,6 +1,7 @@
 // instance_operations.cpp - getting, enumerating, creating, modifying and
 // deleting instances, from the repository or the class's provider.
 #include "repository/instance_keys.h"
+#include "repository/value_conversion.h"
 #include "semantics/instance_access.h"
 #include "support/names.h"
 #include "support/objects.h"
@@ -168,8 +169,8 @@ Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMIns
         if (!status.ok()) return status;
         const InstanceTable *table = space.instancesOf(source.record->lineage.front());
         if (table && table->find(key))
-            return Status::error(11, "an instance of class " + toUtf8(source.record->name) + " with the keys " +
-                                         toUtf8(key) + " already exists");
+            return Status::error(11, "instance " + displayText(*stored->path) + " already exists in namespace " +
+                                         toUtf8(space.name));
         cimobj::PathPtr path = pathForClient(*stored->path, space.name, host);
         changes.putInstance(space.name, source.record->name, key, std::move(stored));
         newPath = std::move(path);
