@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "cimom/object_path_text.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -159,6 +160,14 @@ Conversion fromText(std::wstring_view text, int type) {
         uint16_t c = static_cast<uint16_t>(text[0]);
         return success(valueOf(type, &c));
     }
+    case CIM_REFERENCE: {
+        std::string error;
+        cimobj::PathPtr path = parseObjectPathText(text, &error);
+        if (!path) return failure(quoted(text) + " is not an object path: " + error, false);
+        cimobj::ValuePtr value(orThrow(newCIMValue(type, path.get())));
+        path.release();
+        return success(std::move(value));
+    }
     default: return failure(quoted(text) + " cannot be a " + typeName(type), true);
     }
 }
@@ -276,31 +285,9 @@ std::wstring canonicalText(const CIMValue *value) {
 }
 
 std::string displayText(const CIMObjectPath &path) {
-    std::wstring text(textOf(path.className));
-    wchar_t separator = L'.';
-    for (CIMProperty *key : items<CIMProperty>(path.mkeys)) {
-        text += separator;
-        separator = L',';
-        text += textOf(key->name);
-        text += L'=';
-        const CIMValue *value = key->value;
-        bool quoted = value && !value->isNull &&
-                      (value->type == CIM_STRING || value->type == CIM_DATETIME || value->type == CIM_REFERENCE);
-        std::wstring shown = value && value->type == CIM_REFERENCE && !value->isNull && value->data.reference
-                                 ? cimobj::fromUtf8(displayText(*value->data.reference))
-                                 : canonicalText(value);
-        if (!quoted) {
-            text += value && !value->isNull ? shown : L"NULL";
-            continue;
-        }
-        text += L'"';
-        for (wchar_t c : shown) {
-            if (c == L'"' || c == L'\\') text += L'\\';
-            text += c;
-        }
-        text += L'"';
-    }
-    return cimobj::toUtf8(text);
+    cimobj::PathPtr local = copyPath(&path);
+    setPathLocation(local.get(), {}, {});
+    return cimobj::toUtf8(writeObjectPathText(local.get()));
 }
 
 std::wstring canonicalKeyText(std::vector<std::pair<std::wstring, const CIMValue *>> keys) {

@@ -23,7 +23,8 @@ struct Conversion {
 
 // Converts value to the type code (arrays included). Text converts to any
 // scalar type it spells (decimal integers in range, reals, true/false,
-// datetimes, one character for char16); integers convert to any integer type
+// datetimes, one character for char16, an object path's text form for a
+// reference); integers convert to any integer type
 // that holds them and to reals; reals convert between the two widths; arrays
 // convert element by element. NULL or a null value gives a null value of the
 // type; an embedded object stays as it is for a string or object type.
@@ -47,8 +48,8 @@ std::wstring canonicalText(const CIMValue *value);
 // Canonical text of a path's keys: "name=value," for each key in folded-name
 // order, names folded, values by canonicalText with ',' and '\' escaped.
 std::wstring canonicalKeyText(const CIMPropertyList *keys);
-// A path as people read it in messages: Class.key="text",key=5 (no
-// namespace or host; strings and references quoted, in key order).
+// A path as people read it in messages: its text form without namespace
+// or host, e.g. Class.key="text",other=5.
 std::string displayText(const CIMObjectPath &path);
 
 // The same for (folded name, value) pairs, sorted here.
