@@ -39,6 +39,8 @@ cimobj::PathPtr normalisedReference(const NamespaceData &space, const CIMObjectP
     cimobj::PathPtr copy = copyPath(&path);
     std::wstring_view pathNamespace = textOf(path.nameSpace);
     if (!pathNamespace.empty() && !sameName(pathNamespace, space.name)) return copy;
+    // A reference into its own namespace is kept local, whatever host it named.
+    setPathLocation(copy.get(), {}, {});
     const ClassRecord *record = space.findClass(textOf(path.className));
     if (!record) return copy;
     cimobj::ListPtr keys = makeList(CIMLIST_PROPERTY);

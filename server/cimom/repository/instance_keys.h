@@ -21,7 +21,8 @@ Status convertForProperty(const NamespaceData &space, const CIMProperty &propert
                           cimobj::ValuePtr &converted, int failureCode = 4, const char *role = "property");
 
 // A copy of path whose keys are converted to the key types of the class it
-// names when space knows that class and the keys fit it; else a plain copy.
+// names when space knows that class and the keys fit it. A path into space
+// loses its namespace and host; one into another namespace is copied as it is.
 cimobj::PathPtr normalisedReference(const NamespaceData &space, const CIMObjectPath &path);
 
 // The instance to store for a client's instance of record's class: values

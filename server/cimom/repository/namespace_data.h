@@ -18,10 +18,12 @@ namespace cimom {
 using QualifierTypeRecord = std::shared_ptr<const CIMQualifierType>;
 using InstanceTable = OrderedMap<cimobj::InstancePtr>;  // normalised key text -> instance
 
-// An instance named by its folded class name and key text.
+// An instance named by its folded class name and key text; sequence orders
+// references by the time they were made.
 struct InstanceRef {
     std::wstring classKey;
     std::wstring key;
+    unsigned long long sequence = 0;
 };
 
 struct NamespaceData {

@@ -63,7 +63,7 @@ void Repository::putInstance(NamespaceData &space, ChangeSet::Step &step) {
     InstanceTable &table = space.instances[classKey];
     if (table.find(change.key)) removeInstance(space, change);
     forEachReference(*step.instance, space.name, [&](std::wstring target) {
-        space.referrers.emplace(std::move(target), InstanceRef{classKey, change.key});
+        space.referrers.emplace(std::move(target), InstanceRef{classKey, change.key, ++referenceSequence_});
     });
     space.instances[classKey].put(change.key, std::move(step.instance));
 }

@@ -42,6 +42,7 @@ private:
     mutable std::shared_mutex state_;
     std::recursive_mutex writers_;
     std::shared_ptr<Journal> journal_;  // guarded by writers_
+    unsigned long long referenceSequence_ = 0;
     OrderedMap<std::unique_ptr<NamespaceData>> namespaces_;
 };
 

@@ -2,6 +2,7 @@
 // ReferenceNames, for instances (the association instances that refer to
 // them, stored or provided) and for classes (the association classes whose
 // references can point at them).
+#include <algorithm>
 #include <unordered_set>
 
 #include "repository/instance_keys.h"
@@ -110,10 +111,14 @@ public:
             target_ = normalisedReference(*space, target);
             targetKey_ = referenceTargetKey(*target_, space->name);
             auto [first, last] = space->referrers.equal_range(targetKey_);
-            for (auto at = first; at != last; ++at) {
-                ClassRecordPtr record = space->classRecord(at->second.classKey);
-                const InstanceTable *table = space->instancesOf(at->second.classKey);
-                const cimobj::InstancePtr *stored = table ? table->find(at->second.key) : nullptr;
+            std::vector<const InstanceRef *> referrers;
+            for (auto at = first; at != last; ++at) referrers.push_back(&at->second);
+            std::sort(referrers.begin(), referrers.end(),
+                      [](const InstanceRef *x, const InstanceRef *y) { return x->sequence < y->sequence; });
+            for (const InstanceRef *referrer : referrers) {
+                ClassRecordPtr record = space->classRecord(referrer->classKey);
+                const InstanceTable *table = space->instancesOf(referrer->classKey);
+                const cimobj::InstancePtr *stored = table ? table->find(referrer->key) : nullptr;
                 if (record && stored && passes(*record, assocFilter_))
                     keep(*space, record, copyInstance(stored->get()));
             }
