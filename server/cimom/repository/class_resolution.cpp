@@ -342,8 +342,8 @@ bool resolveMethods(Resolver &r, const CIMClass &declared, const ClassRecord *su
 
 cimobj::ClassPtr makeClass(const std::wstring &name, const std::wstring &superName, ListPtr qualifiers,
                            ListPtr properties, ListPtr methods) {
-    cimobj::StringPtr n = cimobj::makeString(name);
-    cimobj::StringPtr s = superName.empty() ? nullptr : cimobj::makeString(superName);
+    cimobj::StringPtr n = ownedText(name);
+    cimobj::StringPtr s = superName.empty() ? nullptr : ownedText(superName);
     cimobj::ClassPtr c(orThrow(newCIMClass(n.get(), s.get())));
     n.release();
     s.release();

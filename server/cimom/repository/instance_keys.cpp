@@ -107,8 +107,8 @@ Status buildStoredInstance(const NamespaceData &space, const ClassRecord &record
     keyText = canonicalKeyText(keys.get());
     cimobj::PathPtr path = makeClassPath(record.name, space.name, {});
     setObjectPathKeys(path.get(), keys.release());
-    cimobj::StringPtr className = cimobj::makeString(record.name);
-    cimobj::StringPtr nameSpace = cimobj::makeString(space.name);
+    cimobj::StringPtr className = ownedText(record.name);
+    cimobj::StringPtr nameSpace = ownedText(space.name);
     stored.reset(orThrow(newInstance(className.get(), nameSpace.get(), properties.get())));
     className.release();
     nameSpace.release();

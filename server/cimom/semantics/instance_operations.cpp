@@ -34,6 +34,16 @@ Status planEnumeration(const ObjectManager::State &state, const std::wstring &na
     return status;
 }
 
+// Moves the results of each class, in class order, to the end of results.
+template <class Ptr>
+void appendBatches(std::vector<std::vector<Ptr>> &batches, std::vector<Ptr> &results) {
+    std::size_t total = results.size();
+    for (const auto &batch : batches) total += batch.size();
+    results.reserve(total);
+    for (auto &batch : batches)
+        for (auto &one : batch) results.push_back(std::move(one));
+}
+
 Status abstractClass(const ClassRecord &record) {
     return Status::error(4, "class " + toUtf8(record.name) + " is abstract and has no instances of its own");
 }
@@ -72,10 +82,11 @@ Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const st
         batches.resize(plan.sources.size());
         for (std::size_t i = 0; i < plan.sources.size(); ++i) {
             const InstanceSource &source = plan.sources[i];
-            if (source.provider) continue;
-            if (const InstanceTable *table = space.instancesOf(source.record->lineage.front()))
-                for (const auto &[key, stored] : *table)
-                    batches[i].push_back(shapeInstance(*stored, *source.record, *stored->path, shape));
+            const InstanceTable *table = source.provider ? nullptr : space.instancesOf(source.record->lineage.front());
+            if (!table) continue;
+            batches[i].reserve(table->size());
+            for (const auto &[key, stored] : *table)
+                batches[i].push_back(shapeInstance(*stored, *source.record, *stored->path, shape));
         }
     }
     for (std::size_t i = 0; i < plan.sources.size(); ++i) {
@@ -88,8 +99,7 @@ Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const st
         for (cimobj::InstancePtr &one : provided)
             if (one) batches[i].push_back(shapeProvidedInstance(*one, *source.record, shape));
     }
-    for (auto &batch : batches)
-        for (auto &one : batch) instances.push_back(std::move(one));
+    appendBatches(batches, instances);
     return Status::success();
 }
 
@@ -107,10 +117,11 @@ Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, cons
         spaceName = space.name;
         batches.resize(plan.sources.size());
         for (std::size_t i = 0; i < plan.sources.size(); ++i) {
-            if (plan.sources[i].provider) continue;
-            if (const InstanceTable *table = space.instancesOf(plan.sources[i].record->lineage.front()))
-                for (const auto &[key, stored] : *table)
-                    batches[i].push_back(pathForClient(*stored->path, space.name, host));
+            const InstanceSource &source = plan.sources[i];
+            const InstanceTable *table = source.provider ? nullptr : space.instancesOf(source.record->lineage.front());
+            if (!table) continue;
+            batches[i].reserve(table->size());
+            for (const auto &[key, stored] : *table) batches[i].push_back(pathForClient(*stored->path, space.name, host));
         }
     }
     const PropertyNames all;
@@ -123,8 +134,7 @@ Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, cons
         for (cimobj::PathPtr &path : provided)
             if (path) batches[i].push_back(pathForClient(*path, spaceName, host));
     }
-    for (auto &batch : batches)
-        for (auto &path : batch) instancePaths.push_back(std::move(path));
+    appendBatches(batches, instancePaths);
     return Status::success();
 }
 

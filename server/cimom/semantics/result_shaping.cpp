@@ -45,8 +45,8 @@ PropertySet propertySet(const PropertyNames &names) {
 cimobj::ClassPtr shapeClass(const ClassRecord &record, const ClassOptions &options, const PropertySet &properties,
                             std::wstring_view nameSpace) {
     const CIMClass &resolved = *record.resolved;
-    cimobj::StringPtr name = cimobj::makeString(record.name);
-    cimobj::StringPtr superName = record.superName.empty() ? nullptr : cimobj::makeString(record.superName);
+    cimobj::StringPtr name = ownedText(record.name);
+    cimobj::StringPtr superName = record.superName.empty() ? nullptr : ownedText(record.superName);
     cimobj::ClassPtr shaped(orThrow(newCIMClass(name.get(), superName.get())));
     name.release();
     superName.release();
@@ -84,8 +84,10 @@ InstanceShape makeInstanceShape(const ClassRecord *requested, const InstanceOpti
 }
 
 cimobj::PathPtr pathForClient(const CIMObjectPath &path, std::wstring_view nameSpace, std::wstring_view host) {
-    cimobj::PathPtr copy = copyPath(&path);
-    setPathLocation(copy.get(), nameSpace, host);
+    // Built member by member: copying the whole path first would allocate
+    // and free a namespace and host per result.
+    cimobj::PathPtr copy = makeClassPath(textOf(path.className), nameSpace, host);
+    if (path.mkeys) setObjectPathKeys(copy.get(), copyListOf(path.mkeys).release());
     return copy;
 }
 
@@ -95,14 +97,23 @@ cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord
     const InstanceOptions &options = shape.options;
     cimobj::ListPtr properties = makeList(CIMLIST_PROPERTY);
     CIMList *raw = properties.get();
-    std::size_t keysKept = 0;
+    std::size_t keysKept = 0, position = 0;
+    const bool cutByRequested = !options.deepInheritance || options.localOnly;
     for (CIMProperty *p : items<CIMProperty>(instance.properties)) {
+        std::size_t at = position++;
         if (!wanted(shape.properties, p->name)) continue;
-        const CIMProperty *inRequested = requested.property(textOf(p->name));
-        if (!options.deepInheritance && !inRequested) continue;
-        // LocalOnly leaves out what the requested class inherits unchanged.
-        if (options.localOnly && inRequested && !sameName(textOf(inRequested->classOrigin), requested.name)) continue;
-        const CIMProperty *declared = actual.property(textOf(p->name));
+        if (cutByRequested) {
+            const CIMProperty *inRequested = requested.property(textOf(p->name));
+            if (!options.deepInheritance && !inRequested) continue;
+            // LocalOnly leaves out what the requested class inherits unchanged.
+            if (options.localOnly && inRequested && !sameName(textOf(inRequested->classOrigin), requested.name))
+                continue;
+        }
+        // Stored instances hold their class's properties in the class's order.
+        const CIMProperty *declared = at < actual.properties.size() &&
+                                              sameName(textOf(actual.properties[at]->name), textOf(p->name))
+                                          ? actual.properties[at]
+                                          : actual.property(textOf(p->name));
         cimobj::PropertyPtr copy = copyProperty(p);
         copy->isKey = 0;
         freeCIMString(copy->classOrigin);
@@ -129,8 +140,8 @@ cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord
             }
         }
     }
-    cimobj::StringPtr className = cimobj::makeString(actual.name);
-    cimobj::StringPtr nameSpace = cimobj::makeString(shape.nameSpace);
+    cimobj::StringPtr className = ownedText(actual.name);
+    cimobj::StringPtr nameSpace = ownedText(shape.nameSpace);
     cimobj::InstancePtr shaped(orThrow(newInstance(className.get(), nameSpace.get(), properties.get())));
     className.release();
     nameSpace.release();

@@ -13,6 +13,13 @@ Ptr copied(const T *original, Copy copy) {
 
 }  // namespace
 
+CIMString *newText(std::wstring_view text) {
+    // The library wants NUL-terminated text; one buffer per thread serves.
+    thread_local std::wstring terminated;
+    terminated.assign(text);
+    return orThrow(newCIMString(terminated.c_str()));
+}
+
 cimobj::ValuePtr copyValue(const CIMValue *v) { return copied<cimobj::ValuePtr>(v, copyCIMValue); }
 cimobj::PropertyPtr copyProperty(const CIMProperty *p) { return copied<cimobj::PropertyPtr>(p, copyCIMProperty); }
 cimobj::QualifierPtr copyQualifier(const CIMQualifier *q) { return copied<cimobj::QualifierPtr>(q, copyCIMQualifier); }
@@ -28,7 +35,7 @@ void setPathLocation(CIMObjectPath *path, std::wstring_view nameSpace, std::wstr
 }
 
 cimobj::PathPtr makeClassPath(std::wstring_view className, std::wstring_view nameSpace, std::wstring_view host) {
-    cimobj::StringPtr name = cimobj::makeString(className);
+    cimobj::StringPtr name = ownedText(className);
     cimobj::PathPtr path(orThrow(newObjectPathWithName(name.get())));
     name.release();
     setPathLocation(path.get(), nameSpace, host);

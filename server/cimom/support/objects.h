@@ -61,8 +61,11 @@ void appendOwned(CIMList **list, int listType, Ptr item) {
 // New empty list of a type; throws std::bad_alloc.
 inline cimobj::ListPtr makeList(int listType) { return cimobj::ListPtr(orThrow(newList(listType))); }
 
-// New string (throws std::bad_alloc).
-inline CIMString *newText(std::wstring_view text) { return cimobj::makeString(text).release(); }
+// New string holding a copy of text (throws std::bad_alloc). Unlike
+// cimobj::makeString it needs no temporary copy, so making many strings
+// leaves no freed blocks behind to fragment the heap.
+CIMString *newText(std::wstring_view text);
+inline cimobj::StringPtr ownedText(std::wstring_view text) { return cimobj::StringPtr(newText(text)); }
 
 // Deep copies that throw std::bad_alloc instead of giving NULL for a
 // non-NULL original.
