@@ -21,31 +21,25 @@ protected:
     // Names or objects, described; a failure as its status.
     std::string names(bool associators, const cimobj::PathPtr &target, const char *assocClass,
                       const char *resultClass, const char *role, const char *resultRole) {
-        CIMList *found = nullptr;
         auto text = [](const char *s) { return s ? str(s) : cimobj::StringPtr(); };
-        ReturnCode *rc = associators
-                             ? handle.pfn_associatorNames(target.get(), text(assocClass).get(), text(resultClass).get(),
-                                                          text(role).get(), text(resultRole).get(), &found)
-                             : handle.pfn_referenceNames(target.get(), text(resultClass).get(), text(role).get(), &found);
-        std::string status = statusText(rc);
-        cimobj::ListPtr owned(found);
-        return status == "0: " ? describeList(found) : status;
+        return answer<CIMList>([&](CIMList **out) {
+            return associators ? handle.pfn_associatorNames(target.get(), text(assocClass).get(), text(resultClass).get(),
+                                                            text(role).get(), text(resultRole).get(), out)
+                               : handle.pfn_referenceNames(target.get(), text(resultClass).get(), text(role).get(), out);
+        });
     }
     std::string objects(bool associators, const cimobj::PathPtr &target, const char *role,
                         const CIMStringList *properties) {
-        CIMList *found = nullptr;
         cimobj::StringPtr roleText = role ? str(role) : nullptr;
         auto *list = const_cast<CIMStringList *>(properties);
-        ReturnCode *rc = associators ? handle.pfn_associators(target.get(), nullptr, nullptr, roleText.get(), nullptr,
-                                                              0, 0, list, &found)
-                                     : handle.pfn_references(target.get(), nullptr, roleText.get(), 0, 0, list, &found);
-        std::string status = statusText(rc);
-        cimobj::ListPtr owned(found);
-        return status == "0: " ? describeList(found) : status;
+        return answer<CIMList>([&](CIMList **out) {
+            return associators
+                       ? handle.pfn_associators(target.get(), nullptr, nullptr, roleText.get(), nullptr, 0, 0, list, out)
+                       : handle.pfn_references(target.get(), nullptr, roleText.get(), 0, 0, list, out);
+        });
     }
 };
 
-const std::string a = "//testhost/test:T_Middle.Name=\"a\"\n";
 const std::string b = "//testhost/test:T_Middle.Name=\"b\"\n";
 const std::string c = "//testhost/test:T_Leaf.Name=\"c\"\n";
 const std::string one = "//testhost/test:T_Other.Id=1\n";

@@ -5,7 +5,6 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -46,15 +45,6 @@ protected:
     decltype(&CIMXML_releaseMessageHandler) release_ = nullptr;
 };
 
-std::string shell(const std::string &command) {
-    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[1024];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    if (pipe) pclose(pipe);
-    return output;
-}
-
 TEST_F(EndToEnd, AnIndependentClientsRequestsGetValidAnswers) {
     ASSERT_TRUE(om->loadDefaultSchema().empty());
     testsupport::LogCapture quiet(-1);
@@ -73,7 +63,7 @@ TEST_F(EndToEnd, AnIndependentClientsRequestsGetValidAnswers) {
     }
     EXPECT_EQ(missing, "");
     if (!testsupport::ownOutputDtd().empty() && testsupport::haveXmllint()) {
-        EXPECT_EQ(shell("cd '" + folder.string() + "' && xmllint --noout --dtdvalid '" + testsupport::ownOutputDtd() + "'" +
+        EXPECT_EQ(commandOutput("cd '" + folder.string() + "' && xmllint --noout --dtdvalid '" + testsupport::ownOutputDtd() + "'" +
                         files + " && echo valid"),
                   "valid\n");
     }

@@ -1,7 +1,5 @@
 // The flags of GetClass, EnumerateClasses(Names) and EnumerateInstances on a
 // small hierarchy with an override, through the handle's slots.
-#include <functional>
-
 #include "om_fixture.h"
 
 namespace omtest {
@@ -14,32 +12,25 @@ protected:
                "instance of T_Leaf { Name = \"l1\"; Label = \"leafy\"; Extra = 5; };\n";
     }
     std::string getClass(const char *name, int localOnly, int qualifiers, int origin, const CIMStringList *properties) {
-        CIMClass *found = nullptr;
-        std::string status = statusText(handle.pfn_getClass(pathOf(name).get(), localOnly, qualifiers, origin,
-                                                            const_cast<CIMStringList *>(properties), &found));
-        cimobj::ClassPtr owned(found);
-        return status == "0: " ? describe(found) : status;
+        return answer<CIMClass>([&](CIMClass **out) {
+            return handle.pfn_getClass(pathOf(name).get(), localOnly, qualifiers, origin,
+                                       const_cast<CIMStringList *>(properties), out);
+        });
     }
     std::string enumerateClasses(const char *name, int deep, int localOnly, int qualifiers) {
-        CIMClassList *found = nullptr;
-        std::string status =
-            statusText(handle.pfn_enumerateClasses(pathOf(name).get(), deep, localOnly, qualifiers, 0, &found));
-        cimobj::ListPtr owned(found);
-        return status == "0: " ? describeList(found) : status;
+        return answer<CIMList>([&](CIMList **out) {
+            return handle.pfn_enumerateClasses(pathOf(name).get(), deep, localOnly, qualifiers, 0, out);
+        });
     }
     std::string enumerateClassNames(const char *name, int deep) {
-        CIMObjectPathList *found = nullptr;
-        std::string status = statusText(handle.pfn_enumerateClassNames(pathOf(name).get(), deep, &found));
-        cimobj::ListPtr owned(found);
-        return status == "0: " ? describeList(found) : status;
+        return answer<CIMList>([&](CIMList **out) { return handle.pfn_enumerateClassNames(pathOf(name).get(), deep, out); });
     }
     std::string enumerateInstances(const char *name, int deep, int localOnly, int origin,
                                    const CIMStringList *properties) {
-        CIMInstanceList *found = nullptr;
-        std::string status = statusText(handle.pfn_enumerateInstances(
-            pathOf(name).get(), localOnly, deep, 0, origin, const_cast<CIMStringList *>(properties), &found));
-        cimobj::ListPtr owned(found);
-        return status == "0: " ? describeList(found) : status;
+        return answer<CIMList>([&](CIMList **out) {
+            return handle.pfn_enumerateInstances(pathOf(name).get(), localOnly, deep, 0, origin,
+                                                 const_cast<CIMStringList *>(properties), out);
+        });
     }
 };
 

@@ -14,11 +14,9 @@ protected:
                "instance of T_Other { Id = 1; };\n";
     }
     std::string get(const cimobj::PathPtr &path, const CIMStringList *properties = nullptr) {
-        CIMInstance *found = nullptr;
-        std::string status = statusText(handle.pfn_getInstance(path.get(), 0, 0, 0,
-                                                               const_cast<CIMStringList *>(properties), &found));
-        cimobj::InstancePtr owned(found);
-        return status == "0: " ? describe(found) : status;
+        return answer<CIMInstance>([&](CIMInstance **out) {
+            return handle.pfn_getInstance(path.get(), 0, 0, 0, const_cast<CIMStringList *>(properties), out);
+        });
     }
 };
 

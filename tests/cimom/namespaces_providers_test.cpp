@@ -16,16 +16,14 @@ protected:
                "class CIM_Namespace { [Key] string SystemName; [Key] string Name; string Caption; };\n";
     }
     std::string names(const char *className, const std::string &nameSpace) {
-        CIMObjectPathList *found = nullptr;
-        std::string status = statusText(handle.pfn_enumerateInstanceNames(pathOf(className, {}, nameSpace).get(), &found));
-        cimobj::ListPtr owned(found);
-        return status == "0: " ? describeList(found) : status;
+        return answer<CIMList>([&](CIMList **out) {
+            return handle.pfn_enumerateInstanceNames(pathOf(className, {}, nameSpace).get(), out);
+        });
     }
     std::string create(const cimobj::InstancePtr &instance, const std::string &nameSpace) {
-        CIMObjectPath *made = nullptr;
-        std::string status = statusText(handle.pfn_createInstance(pathOf("", {}, nameSpace).get(), instance.get(), &made));
-        cimobj::PathPtr owned(made);
-        return status == "0: " ? describe(made) : status;
+        return answer<CIMObjectPath>([&](CIMObjectPath **out) {
+            return handle.pfn_createInstance(pathOf("", {}, nameSpace).get(), instance.get(), out);
+        });
     }
 };
 

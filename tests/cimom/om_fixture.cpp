@@ -1,6 +1,8 @@
 // om_fixture.cpp - the test schema, builders and text dumps.
 #include "om_fixture.h"
 
+#include <sys/wait.h>
+
 #include <cstdio>
 
 namespace omtest {
@@ -132,23 +134,15 @@ std::string describe(const CIMValue *v) {
         return out + "}";
     }
     switch (v->type) {
-    case CIM_UINT8: return std::to_string(v->data.u8);
-    case CIM_SINT8: return std::to_string(v->data.s8);
-    case CIM_UINT16: return std::to_string(v->data.u16);
-    case CIM_SINT16: return std::to_string(v->data.s16);
-    case CIM_UINT32: return std::to_string(v->data.u32);
-    case CIM_SINT32: return std::to_string(v->data.s32);
-    case CIM_UINT64: return std::to_string(v->data.u64);
-    case CIM_SINT64: return std::to_string(v->data.s64);
-    case CIM_REAL32: return std::to_string(v->data.r32);
-    case CIM_REAL64: return std::to_string(v->data.r64);
-    case CIM_BOOLEAN: return v->data.boolean ? "true" : "false";
-    case CIM_CHAR16: return "'" + toUtf8(std::wstring(1, static_cast<wchar_t>(v->data.char16))) + "'";
     case CIM_STRING: return "\"" + text(v->data.string) + "\"";
-    case CIM_DATETIME: return text(v->data.string);
+    case CIM_CHAR16: return "'" + toUtf8(std::wstring(1, static_cast<wchar_t>(v->data.char16))) + "'";
     case CIM_REFERENCE: return describe(v->data.reference);
     case CIM_OBJECT: return "(" + describe(v->data.instance) + ")";
-    default: return "?";
+    default: {
+        // The library's text of the other scalars (collected memory, left to the collector).
+        const char *scalar = getCharFromCIMValue(v);
+        return scalar ? scalar : "?";
+    }
     }
 }
 
@@ -221,6 +215,16 @@ std::string describeList(const CIMList *list) {
         }
     }
     return out;
+}
+
+std::string commandOutput(const std::string &command, int *exitCode) {
+    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
+    std::string output;
+    char buffer[1024];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    int status = pipe ? pclose(pipe) : -1;
+    if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
 }
 
 std::string statusText(ReturnCode *rc) {

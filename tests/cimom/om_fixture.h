@@ -71,4 +71,28 @@ std::string describeList(const CIMList *list);
 // "code: description" of a status record, which is freed.
 std::string statusText(ReturnCode *rc);
 
+inline std::string describeResult(const CIMList *list) { return describeList(list); }
+template <class T>
+std::string describeResult(const T *object) {
+    return describe(object);
+}
+inline void freeResult(CIMList *list) { freeList(list); }
+inline void freeResult(CIMClass *c) { freeCIMClass(c); }
+inline void freeResult(CIMInstance *i) { freeCIMInstance(i); }
+inline void freeResult(CIMObjectPath *p) { freeCIMObjectPath(p); }
+
+// What call (a slot) handed over through its last argument, described and
+// freed; "code: description" when it failed.
+template <class T, class Call>
+std::string answer(Call call) {
+    T *result = nullptr;
+    std::string status = statusText(call(&result));
+    std::string text = status == "0: " ? describeResult(result) : status;
+    freeResult(result);
+    return text;
+}
+
+// Output (stdout and stderr) of a shell command; exitCode receives its status.
+std::string commandOutput(const std::string &command, int *exitCode = nullptr);
+
 }  // namespace omtest

@@ -2,7 +2,6 @@
 // offered to the journal first, nothing in memory when the journal refuses,
 // MOF compiled all or nothing, the default schema loaded at start, and the
 // cimxml-mof command.
-#include <cstdio>
 #include <fstream>
 
 #include "om_fixture.h"
@@ -115,12 +114,7 @@ TEST(DefaultSchema, LoadsIntoRootCimv2AndRootInterop) {
 }
 
 std::string run(const std::string &arguments, int &exitCode) {
-    FILE *pipe = popen((CIMXML_BINARY_DIR "/tools/mof/cimxml-mof " + arguments + " 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[512];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    exitCode = pipe ? WEXITSTATUS(pclose(pipe)) : -1;
-    return output;
+    return commandOutput(CIMXML_BINARY_DIR "/tools/mof/cimxml-mof " + arguments, &exitCode);
 }
 
 TEST(CimxmlMof, ReportsEveryErrorWithItsPlaceAndFailsTheExit) {
