@@ -4,13 +4,12 @@
 // GetInstance time must not grow with the number of instances; the others
 // must grow linearly.
 #include <benchmark/benchmark.h>
+#include <cimom/handle.h>
+#include <cimom/object_manager.h>
 
 #include <map>
 #include <memory>
 #include <string>
-
-#include <cimom/handle.h>
-#include <cimom/object_manager.h>
 
 namespace {
 
@@ -69,8 +68,8 @@ void GetInstanceByKey(benchmark::State &state) {
     for (int i = 0; i < 1000; ++i) {
         CIMObjectPath *path = classPath();
         std::wstring id = std::to_wstring((i * 7919L) % count);
-        freeReturnCode(objectPathAddKey(path, newPropertyKey(newCIMString(L"Id"), nullptr,
-                                                             newCIMValue(CIM_STRING, newCIMString(id.c_str())))));
+        freeReturnCode(objectPathAddKey(
+            path, newPropertyKey(newCIMString(L"Id"), nullptr, newCIMValue(CIM_STRING, newCIMString(id.c_str())))));
         paths.push_back(path);
     }
     std::size_t next = 0;

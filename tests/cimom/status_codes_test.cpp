@@ -48,11 +48,19 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
         std::function<ReturnCode *()> call;
         std::string expected;
     };
-    cimobj::ValuePtr out;
     CIMInstance *instance = nullptr;
     CIMClass *cimClass = nullptr;
     CIMList *list = nullptr;
     CIMQualifierType *declaration = nullptr;
+    CIMObjectPath *made = nullptr;
+    auto create = [&](cimobj::InstancePtr i) { return h.pfn_createInstance(pathOf("").get(), i.get(), &made); };
+    auto createClass = [&](cimobj::ClassPtr c) { return h.pfn_createClass(pathOf("").get(), c.get()); };
+    auto modifyClass = [&](cimobj::ClassPtr c) { return h.pfn_modifyClass(pathOf("").get(), c.get()); };
+    auto invoke = [&](const char *target, const char *method) {
+        CIMValue *value = nullptr;
+        cimobj::ListPtr outs(newCIMPropertyList());
+        return h.pfn_invokeMethod(pathOf(target).get(), str(method).get(), nullptr, outs.get(), &value);
+    };
     const Row rows[] = {
         {"GetClass", [&] { return h.pfn_getClass(pathOf("T_Base", {}, "nowhere").get(), 0, 1, 0, nullptr, &cimClass); },
          "3: namespace nowhere does not exist"},
@@ -64,61 +72,37 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
          "4: the instance name lacks key Id of class T_Other"},
         {"DeleteInstance", [&] { return h.pfn_deleteInstance(pathOf("T_Other", {{"Id", "x"}}).get()); },
          "4: key Id: 'x' is not a uint32"},
-        {"CreateClass", [&] {
-             cimobj::ClassPtr c = classOf("T_New", "T_Nowhere");
-             return h.pfn_createClass(pathOf("T_New").get(), c.get()); },
+        {"CreateClass", [&] { return createClass(classOf("T_New", "T_Nowhere")); },
          "10: superclass T_Nowhere of class T_New does not exist"},
-        {"CreateClass", [&] {
-             cimobj::ClassPtr c = classOf("t_other", "");
-             return h.pfn_createClass(pathOf("t_other").get(), c.get()); },
+        {"CreateClass", [&] { return createClass(classOf("t_other", "")); },
          "11: class t_other already exists in namespace test"},
         {"CreateClass", [&] {
              CIMProperty *p = stringProperty("Odd");
              freeReturnCode(propertyAddQualifier(p, newQualifier(str("Odd").release(), 0, nullptr, CIM_BOOLEAN, 0)));
-             cimobj::ClassPtr c = classOf("T_New", "", {p});
-             return h.pfn_createClass(pathOf("T_New").get(), c.get()); },
+             return createClass(classOf("T_New", "", {p})); },
          "4: qualifier Odd on property T_New.Odd is not declared"},
         {"CreateClass", [&] {
              CIMProperty *p = stringProperty("Name");
              freeReturnCode(propertyAddQualifier(p, newQualifier(str("Association").release(), 0, nullptr, CIM_BOOLEAN, 0)));
-             cimobj::ClassPtr c = classOf("T_New", "", {p});
-             return h.pfn_createClass(pathOf("T_New").get(), c.get()); },
+             return createClass(classOf("T_New", "", {p})); },
          "4: qualifier Association may not be used on property T_New.Name"},
-        {"ModifyClass", [&] {
-             cimobj::ClassPtr c = classOf("T_Base", "", {stringProperty("More")});
-             return h.pfn_modifyClass(pathOf("T_Base").get(), c.get()); },
+        {"ModifyClass", [&] { return modifyClass(classOf("T_Base", "", {stringProperty("More")})); },
          "8: class T_Base has subclasses; its members cannot change"},
-        {"ModifyClass", [&] {
-             cimobj::ClassPtr c = classOf("T_Other", "", {stringProperty("More")});
-             return h.pfn_modifyClass(pathOf("T_Other").get(), c.get()); },
+        {"ModifyClass", [&] { return modifyClass(classOf("T_Other", "", {stringProperty("More")})); },
          "9: class T_Other has instances; its members cannot change"},
-        {"ModifyClass", [&] {
-             cimobj::ClassPtr c = classOf("T_Leaf", "T_Base");
-             return h.pfn_modifyClass(pathOf("T_Leaf").get(), c.get()); },
+        {"ModifyClass", [&] { return modifyClass(classOf("T_Leaf", "T_Base")); },
          "10: class T_Leaf cannot change its superclass from T_Middle to T_Base"},
-        {"CreateInstance", [&] {
-             CIMObjectPath *made = nullptr;
-             return h.pfn_createInstance(pathOf("T_Other").get(), instanceOf("T_Other", {{"Id", "2"}, {"Colour", "red"}}).get(), &made); },
+        {"CreateInstance", [&] { return create(instanceOf("T_Other", {{"Id", "2"}, {"Colour", "red"}})); },
          "12: class T_Other has no property Colour"},
-        {"CreateInstance", [&] {
-             CIMObjectPath *made = nullptr;
-             return h.pfn_createInstance(pathOf("T_Other").get(), instanceOf("T_Other", {{"Id", "01"}}).get(), &made); },
+        {"CreateInstance", [&] { return create(instanceOf("T_Other", {{"Id", "01"}})); },
          "11: instance T_Other.Id=1 already exists in namespace test"},
-        {"CreateInstance", [&] {
-             CIMObjectPath *made = nullptr;
-             return h.pfn_createInstance(pathOf("T_Base").get(), instanceOf("T_Base", {{"Name", "b"}}).get(), &made); },
+        {"CreateInstance", [&] { return create(instanceOf("T_Base", {{"Name", "b"}})); },
          "4: class T_Base is abstract and has no instances of its own"},
-        {"CreateInstance", [&] {
-             CIMObjectPath *made = nullptr;
-             return h.pfn_createInstance(pathOf("T_Other").get(), instanceOf("T_Other", {{"Id", "4294967296"}}).get(), &made); },
+        {"CreateInstance", [&] { return create(instanceOf("T_Other", {{"Id", "4294967296"}})); },
          "4: property Id: '4294967296' is out of the range of uint32"},
-        {"CreateInstance", [&] {
-             CIMObjectPath *made = nullptr;
-             return h.pfn_createInstance(pathOf("T_Other").get(), instanceOf("T_Other", {{"Note", "no key"}}).get(), &made); },
+        {"CreateInstance", [&] { return create(instanceOf("T_Other", {{"Note", "no key"}})); },
          "4: key property Id of class T_Other has no value"},
-        {"CreateInstance", [&] {
-             CIMObjectPath *made = nullptr;
-             return h.pfn_createInstance(pathOf("T_Lonely").get(), instanceOf("T_Lonely", {{"Name", "n"}}).get(), &made); },
+        {"CreateInstance", [&] { return create(instanceOf("T_Lonely", {{"Name", "n"}})); },
          "7: the provider does not create instances"},
         {"GetProperty", [&] {
              CIMValue *value = nullptr;
@@ -132,15 +116,9 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
          "4: property Id: '-1' is out of the range of uint32"},
         {"ExecQuery", [&] { return h.pfn_execQuery(pathOf("", {}).get(), str("SELECT * FROM T_Other").get(), str("CQL").get(), &list); },
          "14: query language CQL is not supported; use WQL"},
-        {"InvokeMethod", [&] {
-             CIMValue *value = nullptr;
-             cimobj::ListPtr outs(newCIMPropertyList());
-             return h.pfn_invokeMethod(pathOf("T_Middle").get(), str("Grow").get(), nullptr, outs.get(), &value); },
+        {"InvokeMethod", [&] { return invoke("T_Middle", "Grow"); },
          "16: no provider serves method T_Middle.Grow"},
-        {"InvokeMethod", [&] {
-             CIMValue *value = nullptr;
-             cimobj::ListPtr outs(newCIMPropertyList());
-             return h.pfn_invokeMethod(pathOf("T_Leaf").get(), str("Shrink").get(), nullptr, outs.get(), &value); },
+        {"InvokeMethod", [&] { return invoke("T_Leaf", "Shrink"); },
          "17: class T_Leaf has no method Shrink"},
         {"GetQualifier", [&] { return h.pfn_getQualifier(str("test").get(), str("Colour").get(), &declaration); },
          "6: qualifier Colour is not declared in namespace test"},
@@ -158,6 +136,7 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
     EXPECT_EQ(cimClass, nullptr);
     EXPECT_EQ(list, nullptr);
     EXPECT_EQ(declaration, nullptr);
+    EXPECT_EQ(made, nullptr);
 }
 
 TEST(Handle, SlotsAnswerStatusOneWithoutAnObjectManagerAndLeaveTheReservedSlots) {

@@ -2,12 +2,12 @@
 // loaded with the default schema and reports every error as
 // file:line:column: message. Exit status 0 when every file compiled, 1 when
 // one did not, 2 for a wrong command line or a default schema that fails.
+#include <cimom/object_manager.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <cimom/object_manager.h>
 
 namespace {
 

@@ -80,9 +80,9 @@ ReturnCode *getInstance(CIMObjectPath *instancePath, int localOnly, int includeQ
     return serve("GetInstance", [&](ObjectManager &om) {
         if (!instancePath) return noTarget();
         cimobj::InstancePtr found;
-        Status status = om.getInstance(
-            nameSpaceOf(instancePath), *instancePath,
-            instanceOptions(localOnly, 1, includeQualifiers, includeClassOrigin, propertyList), found);
+        Status status =
+            om.getInstance(nameSpaceOf(instancePath), *instancePath,
+                           instanceOptions(localOnly, 1, includeQualifiers, includeClassOrigin, propertyList), found);
         if (status.ok()) *instance = found.release();
         return status;
     });

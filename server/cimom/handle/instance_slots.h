@@ -8,8 +8,7 @@ namespace cimom::slots {
 
 ReturnCode *getProperty(CIMObjectPath *instancePath, CIMString *propertyName, CIMValue **value);
 ReturnCode *setProperty(CIMObjectPath *instancePath, CIMString *propertyName, CIMValue *newValue);
-ReturnCode *setInstance(CIMObjectPath *path, CIMInstance *instance, int includeQualifiers,
-                        CIMStringList *propertyList);
+ReturnCode *setInstance(CIMObjectPath *path, CIMInstance *instance, int includeQualifiers, CIMStringList *propertyList);
 ReturnCode *createInstance(CIMObjectPath *path, CIMInstance *instance, CIMObjectPath **newPath);
 ReturnCode *deleteInstance(CIMObjectPath *instancePath);
 ReturnCode *enumerateInstances(CIMObjectPath *path, int localOnly, int deepInheritance, int includeQualifiers,

@@ -42,9 +42,9 @@ ReturnCode *associators(CIMObjectPath *path, CIMString *assocClass, CIMString *r
         if (!path) return noObject();
         AssociationFilter filter{text(assocClass), text(resultClass), text(role), text(resultRole)};
         ClassesOrInstances found;
-        Status status = om.associators(nameSpaceOf(path), *path, filter,
-                                       instanceOptions(0, 1, includeQualifiers, includeClassOrigin, propertyList),
-                                       found);
+        Status status =
+            om.associators(nameSpaceOf(path), *path, filter,
+                           instanceOptions(0, 1, includeQualifiers, includeClassOrigin, propertyList), found);
         if (status.ok()) *objects = toList(found);
         return status;
     });
@@ -68,9 +68,9 @@ ReturnCode *references(CIMObjectPath *path, CIMString *resultClass, CIMString *r
         if (!path) return noObject();
         AssociationFilter filter{{}, text(resultClass), text(role), {}};
         ClassesOrInstances found;
-        Status status = om.references(nameSpaceOf(path), *path, filter,
-                                      instanceOptions(0, 1, includeQualifiers, includeClassOrigin, propertyList),
-                                      found);
+        Status status =
+            om.references(nameSpaceOf(path), *path, filter,
+                          instanceOptions(0, 1, includeQualifiers, includeClassOrigin, propertyList), found);
         if (status.ok()) *objects = toList(found);
         return status;
     });

@@ -22,14 +22,14 @@ std::wstring valueFor(std::wstring_view property, const std::wstring &nameSpace,
 }
 
 cimobj::InstancePtr namespaceInstance(const std::wstring &nameSpace, const ProviderContext &context) {
-    cimobj::InstancePtr instance(orThrow(newInstance(newText(textOf(getClassName(context.cimClass))),
-                                                     newText(context.nameSpace), nullptr)));
+    cimobj::InstancePtr instance(
+        orThrow(newInstance(newText(textOf(getClassName(context.cimClass))), newText(context.nameSpace), nullptr)));
     for (CIMProperty *declared : items<CIMProperty>(getClassProperties(context.cimClass))) {
         std::wstring text = valueFor(textOf(declared->name), nameSpace, context);
         if (text.empty() || declared->type != CIM_STRING) continue;
         cimobj::ValuePtr value(orThrow(newCIMValue(CIM_STRING, newText(text))));
-        cimobj::PropertyPtr p(orThrow(newProperty(newText(textOf(declared->name)), nullptr, value.get(), CIM_STRING,
-                                                  nullptr, 0)));
+        cimobj::PropertyPtr p(
+            orThrow(newProperty(newText(textOf(declared->name)), nullptr, value.get(), CIM_STRING, nullptr, 0)));
         value.release();
         p->isKey = declared->isKey;
         appendOwned(&instance->properties, CIMLIST_PROPERTY, std::move(p));

@@ -35,7 +35,8 @@ private:
     template <class P>
     void put(Entries<P> &entries, const std::wstring &nameSpace, const std::wstring &className, std::shared_ptr<P> p);
     template <class P>
-    std::shared_ptr<P> lookUp(const Entries<P> &entries, std::wstring_view nameSpace, std::wstring_view className) const;
+    std::shared_ptr<P> lookUp(const Entries<P> &entries, std::wstring_view nameSpace,
+                              std::wstring_view className) const;
 
     mutable std::shared_mutex mutex_;
     Entries<InstanceProvider> instance_;

@@ -41,8 +41,7 @@ void ChangeSet::putInstance(const std::wstring &nameSpace, const std::wstring &c
     step.instance = std::move(instance);
 }
 
-void ChangeSet::removeInstance(const std::wstring &nameSpace, const std::wstring &className,
-                               const std::wstring &key) {
+void ChangeSet::removeInstance(const std::wstring &nameSpace, const std::wstring &className, const std::wstring &key) {
     add(ChangeKind::RemoveInstance, nameSpace, className, key);
 }
 

@@ -5,6 +5,7 @@
 // repository lock is released.
 #pragma once
 
+#include <cimobj/cimobj.hpp>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,26 +13,24 @@
 #include <unordered_map>
 #include <vector>
 
-#include <cimobj/cimobj.hpp>
-
 #include "cimom/status.h"
 
 namespace cimom {
 
 struct ClassRecord {
-    cimobj::ClassPtr declared;  // local members, qualifier values typed, flavors as given
-    cimobj::ClassPtr resolved;  // with inherited members, class origins and effective flavors
-    std::wstring name;          // as declared
-    std::wstring superName;     // as declared; empty for a top-level class
+    cimobj::ClassPtr declared;          // local members, qualifier values typed, flavors as given
+    cimobj::ClassPtr resolved;          // with inherited members, class origins and effective flavors
+    std::wstring name;                  // as declared
+    std::wstring superName;             // as declared; empty for a top-level class
     std::vector<std::wstring> lineage;  // folded names: the class, its superclass, ... the top
     bool association = false;
     bool indication = false;
     bool abstract = false;
-    std::vector<const CIMProperty *> properties;  // of resolved, in order
-    std::vector<const CIMProperty *> keys;        // the key properties among them, in order
-    std::vector<const CIMProperty *> references;  // the reference properties among them
-    std::unordered_map<std::wstring, std::size_t> propertyIndex;  // folded name -> position in properties
-    std::unordered_map<std::wstring, const CIMMethod *> methodByName;      // folded name
+    std::vector<const CIMProperty *> properties;                       // of resolved, in order
+    std::vector<const CIMProperty *> keys;                             // the key properties among them, in order
+    std::vector<const CIMProperty *> references;                       // the reference properties among them
+    std::unordered_map<std::wstring, std::size_t> propertyIndex;       // folded name -> position in properties
+    std::unordered_map<std::wstring, const CIMMethod *> methodByName;  // folded name
 
     // The resolved property of that name (any case); nullptr when none.
     const CIMProperty *property(std::wstring_view name) const;

@@ -96,9 +96,9 @@ public:
             Conversion value = convertValue(q->value, declaration->type);
             if (!value.ok()) return fail(named + ": " + value.problem);
             appendOwned(&written, CIMLIST_QUALIFIER, makeQualifier(declaration, q->flavor, value.value.get(), 0));
-            appendOwned(&effective, CIMLIST_QUALIFIER,
-                        makeQualifier(declaration, effectiveFlavor(q->flavor, declaration->flavor),
-                                      value.value.get(), 0));
+            appendOwned(
+                &effective, CIMLIST_QUALIFIER,
+                makeQualifier(declaration, effectiveFlavor(q->flavor, declaration->flavor), value.value.get(), 0));
             typed.declarations.push_back(declaration);
         }
         return true;
@@ -141,8 +141,7 @@ public:
             if (q->flavor & CIM_FLAVOR_RESTRICTED) continue;
             const CIMQualifier *local = findQualifier(own, textOf(q->name));
             if (local && (q->flavor & CIM_FLAVOR_DISABLEOVERRIDE) && !isEqualCIMValue(local->value, q->value))
-                return fail("qualifier " + toUtf8(textOf(q->name)) + " on " + where +
-                            " cannot be overridden");
+                return fail("qualifier " + toUtf8(textOf(q->name)) + " on " + where + " cannot be overridden");
             cimobj::QualifierPtr copy = copyQualifier(local ? local : q);
             copy->propagated = local ? 0 : 1;
             if (local) used.insert(foldName(textOf(local->name)));
@@ -186,8 +185,8 @@ bool typedDefault(Resolver &r, const CIMProperty *p, int type, const std::string
     return true;
 }
 
-cimobj::PropertyPtr makeProperty(const CIMString *name, std::wstring_view classOrigin, cimobj::ValuePtr value,
-                                 int type, ListPtr qualifiers, int propagated) {
+cimobj::PropertyPtr makeProperty(const CIMString *name, std::wstring_view classOrigin, cimobj::ValuePtr value, int type,
+                                 ListPtr qualifiers, int propagated) {
     cimobj::StringPtr n(orThrow(copyCIMString(name)));
     cimobj::StringPtr origin(classOrigin.empty() ? nullptr : newText(classOrigin));
     cimobj::PropertyPtr p(orThrow(newProperty(n.get(), origin.get(), value.get(), type, qualifiers.get(), propagated)));
@@ -242,12 +241,14 @@ bool resolveProperties(Resolver &r, const CIMClass &declared, const ClassRecord 
         cimobj::ValuePtr value;
         if (!typedDefault(r, p, type, where, value)) return false;
         auto inheritedAt = resolved.at.find(folded);
-        const CIMProperty *inherited = inheritedAt == resolved.at.end() ? nullptr : resolved.list[inheritedAt->second].get();
+        const CIMProperty *inherited =
+            inheritedAt == resolved.at.end() ? nullptr : resolved.list[inheritedAt->second].get();
         if (!r.checkOverride(typed.effective.get(), textOf(p->name), inherited != nullptr, where)) return false;
 
         written.add(folded, makeProperty(p->name, {}, copyValue(value.get()), type, std::move(typed.asWritten), 0));
         if (!inherited) {
-            resolved.add(folded, makeProperty(p->name, className, std::move(value), type, std::move(typed.effective), 0));
+            resolved.add(folded,
+                         makeProperty(p->name, className, std::move(value), type, std::move(typed.effective), 0));
             continue;
         }
         if (inherited->type != type)
@@ -264,12 +265,12 @@ bool resolveProperties(Resolver &r, const CIMClass &declared, const ClassRecord 
     return true;
 }
 
-cimobj::MethodPtr makeMethod(const CIMMethod *m, std::wstring_view classOrigin, ListPtr qualifiers,
-                             ListPtr parameters, int propagated) {
+cimobj::MethodPtr makeMethod(const CIMMethod *m, std::wstring_view classOrigin, ListPtr qualifiers, ListPtr parameters,
+                             int propagated) {
     cimobj::StringPtr n(orThrow(copyCIMString(m->name)));
     cimobj::StringPtr origin(classOrigin.empty() ? nullptr : newText(classOrigin));
-    cimobj::MethodPtr method(orThrow(
-        newMethod(n.get(), origin.get(), propagated, qualifiers.get(), m->returnType, parameters.get())));
+    cimobj::MethodPtr method(
+        orThrow(newMethod(n.get(), origin.get(), propagated, qualifiers.get(), m->returnType, parameters.get())));
     n.release();
     origin.release();
     qualifiers.release();
@@ -295,15 +296,16 @@ bool typeParameters(Resolver &r, const CIMMethod *m, const std::string &methodWh
         cimobj::ValuePtr value;
         if (!typedDefault(r, p, type, where, value)) return false;
         cimobj::ValuePtr second = copyValue(value.get());
-        appendOwned(&rawWritten, CIMLIST_PROPERTY, makeProperty(p->name, {}, std::move(value), type, std::move(typed.asWritten), 0));
-        appendOwned(&rawEffective, CIMLIST_PROPERTY, makeProperty(p->name, {}, std::move(second), type, std::move(typed.effective), 0));
+        appendOwned(&rawWritten, CIMLIST_PROPERTY,
+                    makeProperty(p->name, {}, std::move(value), type, std::move(typed.asWritten), 0));
+        appendOwned(&rawEffective, CIMLIST_PROPERTY,
+                    makeProperty(p->name, {}, std::move(second), type, std::move(typed.effective), 0));
     }
     return true;
 }
 
-bool resolveMethods(Resolver &r, const CIMClass &declared, const ClassRecord *superclass,
-                    const std::wstring &className, Members<cimobj::MethodPtr> &resolved,
-                    Members<cimobj::MethodPtr> &written) {
+bool resolveMethods(Resolver &r, const CIMClass &declared, const ClassRecord *superclass, const std::wstring &className,
+                    Members<cimobj::MethodPtr> &resolved, Members<cimobj::MethodPtr> &written) {
     if (superclass) {
         for (CIMMethod *m : items<CIMMethod>(superclass->resolved->methods)) {
             cimobj::MethodPtr copy = copyMethodOf(m);
@@ -322,11 +324,13 @@ bool resolveMethods(Resolver &r, const CIMClass &declared, const ClassRecord *su
         ListPtr writtenParameters, effectiveParameters;
         if (!typeParameters(r, m, where, writtenParameters, effectiveParameters)) return false;
         auto inheritedAt = resolved.at.find(folded);
-        const CIMMethod *inherited = inheritedAt == resolved.at.end() ? nullptr : resolved.list[inheritedAt->second].get();
+        const CIMMethod *inherited =
+            inheritedAt == resolved.at.end() ? nullptr : resolved.list[inheritedAt->second].get();
         if (!r.checkOverride(typed.effective.get(), textOf(m->name), inherited != nullptr, where)) return false;
         written.add(folded, makeMethod(m, {}, std::move(typed.asWritten), std::move(writtenParameters), 0));
         if (!inherited) {
-            resolved.add(folded, makeMethod(m, className, std::move(typed.effective), std::move(effectiveParameters), 0));
+            resolved.add(folded,
+                         makeMethod(m, className, std::move(typed.effective), std::move(effectiveParameters), 0));
             continue;
         }
         if (inherited->returnType != m->returnType)
@@ -409,7 +413,8 @@ Status buildClassRecord(const CIMClass &declared, const ClassRecord *superclass,
     if (!r.merge(superclass ? superclass->resolved->qualifiers : nullptr, typed.effective.get(), classWhere,
                  classQualifiers))
         return r.failure;
-    built->association = qualifierIsTrue(classQualifiers.get(), L"Association") || (superclass && superclass->association);
+    built->association =
+        qualifierIsTrue(classQualifiers.get(), L"Association") || (superclass && superclass->association);
     built->indication = qualifierIsTrue(classQualifiers.get(), L"Indication") || (superclass && superclass->indication);
     built->abstract = qualifierIsTrue(typed.effective.get(), L"Abstract");
     int scopes = CIM_SCOPE_CLASS | (built->association ? CIM_SCOPE_ASSOCIATION : 0) |
@@ -424,9 +429,9 @@ Status buildClassRecord(const CIMClass &declared, const ClassRecord *superclass,
     built->declared = makeClass(built->name, built->superName, std::move(typed.asWritten),
                                 writtenProperties.toList<CIMProperty>(CIMLIST_PROPERTY),
                                 writtenMethods.toList<CIMMethod>(CIMLIST_METHOD));
-    built->resolved = makeClass(built->name, built->superName, std::move(classQualifiers),
-                                properties.toList<CIMProperty>(CIMLIST_PROPERTY),
-                                methods.toList<CIMMethod>(CIMLIST_METHOD));
+    built->resolved =
+        makeClass(built->name, built->superName, std::move(classQualifiers),
+                  properties.toList<CIMProperty>(CIMLIST_PROPERTY), methods.toList<CIMMethod>(CIMLIST_METHOD));
     indexRecord(*built, superclass);
     record = std::move(built);
     return Status::success();

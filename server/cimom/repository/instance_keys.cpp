@@ -137,8 +137,8 @@ Status instanceKeyText(const NamespaceData &space, const ClassRecord &record, co
         given.erase(at);
     }
     if (!given.empty())
-        return Status::error(4, toUtf8(textOf(given.begin()->second->name)) + " is not a key of class " +
-                                    toUtf8(record.name));
+        return Status::error(
+            4, toUtf8(textOf(given.begin()->second->name)) + " is not a key of class " + toUtf8(record.name));
     keyText = canonicalKeyText(std::move(pairs));
     return Status::success();
 }

@@ -4,9 +4,8 @@
 // type or case a client wrote them in.
 #pragma once
 
-#include <string>
-
 #include <cimobj/cimobj.hpp>
+#include <string>
 
 #include "repository/class_record.h"
 #include "repository/namespace_data.h"

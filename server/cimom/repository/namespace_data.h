@@ -4,11 +4,10 @@
 // the association operations follow.
 #pragma once
 
+#include <cimobj/cimobj.hpp>
 #include <memory>
 #include <string>
 #include <unordered_map>
-
-#include <cimobj/cimobj.hpp>
 
 #include "repository/class_record.h"
 #include "support/ordered_map.h"
@@ -27,7 +26,7 @@ struct InstanceRef {
 };
 
 struct NamespaceData {
-    std::wstring name;  // as created
+    std::wstring name;                           // as created
     OrderedMap<QualifierTypeRecord> qualifiers;  // by folded name
     OrderedMap<ClassRecordPtr> classes;          // by folded name
     // Folded class name ("" for the top level) -> its direct subclasses.

@@ -105,32 +105,42 @@ void Repository::apply(ChangeSet &changes) {
         NamespaceData &space = **found;
         std::wstring nameKey = foldName(change.name);
         switch (change.kind) {
-        case ChangeKind::PutQualifierType: space.qualifiers.put(nameKey, std::move(step.qualifierType)); break;
-        case ChangeKind::RemoveQualifierType: space.qualifiers.erase(nameKey); break;
-        case ChangeKind::PutClass: {
-            std::wstring superKey = foldName(step.classRecord->superName);
-            space.subclasses[superKey].put(nameKey, 0);
-            space.classes.put(nameKey, std::move(step.classRecord));
-            break;
-        }
-        case ChangeKind::RemoveClass: {
-            if (const ClassRecord *record = space.findClass(change.name)) {
-                auto siblings = space.subclasses.find(foldName(record->superName));
-                if (siblings != space.subclasses.end()) siblings->second.erase(nameKey);
+            case ChangeKind::PutQualifierType:
+                space.qualifiers.put(nameKey, std::move(step.qualifierType));
+                break;
+            case ChangeKind::RemoveQualifierType:
+                space.qualifiers.erase(nameKey);
+                break;
+            case ChangeKind::PutClass: {
+                std::wstring superKey = foldName(step.classRecord->superName);
+                space.subclasses[superKey].put(nameKey, 0);
+                space.classes.put(nameKey, std::move(step.classRecord));
+                break;
             }
-            space.subclasses.erase(nameKey);
-            if (auto table = space.instances.find(nameKey); table != space.instances.end()) {
-                std::vector<std::wstring> keys;
-                for (const auto &entry : table->second) keys.push_back(entry.first);
-                for (const std::wstring &key : keys) removeInstance(space, {ChangeKind::RemoveInstance, {}, change.name, key});
+            case ChangeKind::RemoveClass: {
+                if (const ClassRecord *record = space.findClass(change.name)) {
+                    auto siblings = space.subclasses.find(foldName(record->superName));
+                    if (siblings != space.subclasses.end()) siblings->second.erase(nameKey);
+                }
+                space.subclasses.erase(nameKey);
+                if (auto table = space.instances.find(nameKey); table != space.instances.end()) {
+                    std::vector<std::wstring> keys;
+                    for (const auto &entry : table->second) keys.push_back(entry.first);
+                    for (const std::wstring &key : keys)
+                        removeInstance(space, {ChangeKind::RemoveInstance, {}, change.name, key});
+                }
+                space.instances.erase(nameKey);
+                space.classes.erase(nameKey);
+                break;
             }
-            space.instances.erase(nameKey);
-            space.classes.erase(nameKey);
-            break;
-        }
-        case ChangeKind::PutInstance: putInstance(space, step); break;
-        case ChangeKind::RemoveInstance: removeInstance(space, change); break;
-        default: break;
+            case ChangeKind::PutInstance:
+                putInstance(space, step);
+                break;
+            case ChangeKind::RemoveInstance:
+                removeInstance(space, change);
+                break;
+            default:
+                break;
         }
     }
 }

@@ -25,27 +25,43 @@ bool isArray(int type) { return type >= CIM_ARRAY; }
 
 std::pair<Int, Int> rangeOf(int type) {
     switch (type) {
-    case CIM_UINT8: return {0, UINT8_MAX};
-    case CIM_SINT8: return {INT8_MIN, INT8_MAX};
-    case CIM_UINT16: return {0, UINT16_MAX};
-    case CIM_SINT16: return {INT16_MIN, INT16_MAX};
-    case CIM_UINT32: return {0, UINT32_MAX};
-    case CIM_SINT32: return {INT32_MIN, INT32_MAX};
-    case CIM_UINT64: return {0, UINT64_MAX};
-    default: return {INT64_MIN, INT64_MAX};
+        case CIM_UINT8:
+            return {0, UINT8_MAX};
+        case CIM_SINT8:
+            return {INT8_MIN, INT8_MAX};
+        case CIM_UINT16:
+            return {0, UINT16_MAX};
+        case CIM_SINT16:
+            return {INT16_MIN, INT16_MAX};
+        case CIM_UINT32:
+            return {0, UINT32_MAX};
+        case CIM_SINT32:
+            return {INT32_MIN, INT32_MAX};
+        case CIM_UINT64:
+            return {0, UINT64_MAX};
+        default:
+            return {INT64_MIN, INT64_MAX};
     }
 }
 
 Int integerOf(const CIMValue *v) {
     switch (v->type) {
-    case CIM_UINT8: return v->data.u8;
-    case CIM_SINT8: return v->data.s8;
-    case CIM_UINT16: return v->data.u16;
-    case CIM_SINT16: return v->data.s16;
-    case CIM_UINT32: return v->data.u32;
-    case CIM_SINT32: return v->data.s32;
-    case CIM_UINT64: return v->data.u64;
-    default: return v->data.s64;
+        case CIM_UINT8:
+            return v->data.u8;
+        case CIM_SINT8:
+            return v->data.s8;
+        case CIM_UINT16:
+            return v->data.u16;
+        case CIM_SINT16:
+            return v->data.s16;
+        case CIM_UINT32:
+            return v->data.u32;
+        case CIM_SINT32:
+            return v->data.s32;
+        case CIM_UINT64:
+            return v->data.u64;
+        default:
+            return v->data.s64;
     }
 }
 
@@ -53,14 +69,38 @@ cimobj::ValuePtr valueOf(int type, void *data) { return cimobj::ValuePtr(orThrow
 
 cimobj::ValuePtr integerValue(int type, Int n) {
     switch (type) {
-    case CIM_UINT8: { uint8_t x = static_cast<uint8_t>(n); return valueOf(type, &x); }
-    case CIM_SINT8: { int8_t x = static_cast<int8_t>(n); return valueOf(type, &x); }
-    case CIM_UINT16: { uint16_t x = static_cast<uint16_t>(n); return valueOf(type, &x); }
-    case CIM_SINT16: { int16_t x = static_cast<int16_t>(n); return valueOf(type, &x); }
-    case CIM_UINT32: { uint32_t x = static_cast<uint32_t>(n); return valueOf(type, &x); }
-    case CIM_SINT32: { int32_t x = static_cast<int32_t>(n); return valueOf(type, &x); }
-    case CIM_UINT64: { uint64_t x = static_cast<uint64_t>(n); return valueOf(type, &x); }
-    default: { int64_t x = static_cast<int64_t>(n); return valueOf(type, &x); }
+        case CIM_UINT8: {
+            uint8_t x = static_cast<uint8_t>(n);
+            return valueOf(type, &x);
+        }
+        case CIM_SINT8: {
+            int8_t x = static_cast<int8_t>(n);
+            return valueOf(type, &x);
+        }
+        case CIM_UINT16: {
+            uint16_t x = static_cast<uint16_t>(n);
+            return valueOf(type, &x);
+        }
+        case CIM_SINT16: {
+            int16_t x = static_cast<int16_t>(n);
+            return valueOf(type, &x);
+        }
+        case CIM_UINT32: {
+            uint32_t x = static_cast<uint32_t>(n);
+            return valueOf(type, &x);
+        }
+        case CIM_SINT32: {
+            int32_t x = static_cast<int32_t>(n);
+            return valueOf(type, &x);
+        }
+        case CIM_UINT64: {
+            uint64_t x = static_cast<uint64_t>(n);
+            return valueOf(type, &x);
+        }
+        default: {
+            int64_t x = static_cast<int64_t>(n);
+            return valueOf(type, &x);
+        }
     }
 }
 
@@ -144,31 +184,33 @@ Conversion fromText(std::wstring_view text, int type) {
         return success(realValue(type, d));
     }
     switch (type) {
-    case CIM_STRING: return success(valueOf(type, newText(text)));
-    case CIM_BOOLEAN: {
-        int b = sameName(text, L"true") ? 1 : sameName(text, L"false") ? 0 : -1;
-        if (b < 0) return failure(notA, false);
-        return success(valueOf(type, &b));
-    }
-    case CIM_DATETIME: {
-        if (!isDatetimeText(text)) return failure(notA, false);
-        std::wstring copy(text);
-        return success(valueOf(type, copy.data()));
-    }
-    case CIM_CHAR16: {
-        if (text.size() != 1 || text[0] > 0xFFFF) return failure(notA, false);
-        uint16_t c = static_cast<uint16_t>(text[0]);
-        return success(valueOf(type, &c));
-    }
-    case CIM_REFERENCE: {
-        std::string error;
-        cimobj::PathPtr path = parseObjectPathText(text, &error);
-        if (!path) return failure(quoted(text) + " is not an object path: " + error, false);
-        cimobj::ValuePtr value(orThrow(newCIMValue(type, path.get())));
-        path.release();
-        return success(std::move(value));
-    }
-    default: return failure(quoted(text) + " cannot be a " + typeName(type), true);
+        case CIM_STRING:
+            return success(valueOf(type, newText(text)));
+        case CIM_BOOLEAN: {
+            int b = sameName(text, L"true") ? 1 : sameName(text, L"false") ? 0 : -1;
+            if (b < 0) return failure(notA, false);
+            return success(valueOf(type, &b));
+        }
+        case CIM_DATETIME: {
+            if (!isDatetimeText(text)) return failure(notA, false);
+            std::wstring copy(text);
+            return success(valueOf(type, copy.data()));
+        }
+        case CIM_CHAR16: {
+            if (text.size() != 1 || text[0] > 0xFFFF) return failure(notA, false);
+            uint16_t c = static_cast<uint16_t>(text[0]);
+            return success(valueOf(type, &c));
+        }
+        case CIM_REFERENCE: {
+            std::string error;
+            cimobj::PathPtr path = parseObjectPathText(text, &error);
+            if (!path) return failure(quoted(text) + " is not an object path: " + error, false);
+            cimobj::ValuePtr value(orThrow(newCIMValue(type, path.get())));
+            path.release();
+            return success(std::move(value));
+        }
+        default:
+            return failure(quoted(text) + " cannot be a " + typeName(type), true);
     }
 }
 
@@ -218,9 +260,9 @@ void appendEscaped(std::wstring &out, std::wstring_view text) {
 }  // namespace
 
 std::string typeName(int type) {
-    static const char *const names[] = {"uint8",  "sint8",  "uint16",   "sint16", "uint32",    "sint32",
-                                        "uint64", "sint64", "string",   "boolean", "real32",   "real64",
-                                        "datetime", "char16", "reference", "object", "class"};
+    static const char *const names[] = {"uint8",    "sint8",  "uint16",    "sint16",  "uint32", "sint32",
+                                        "uint64",   "sint64", "string",    "boolean", "real32", "real64",
+                                        "datetime", "char16", "reference", "object",  "class"};
     if (isArray(type)) return typeName(type - CIM_ARRAY) + "[]";
     if (type >= 0 && type <= CIM_CLASS) return names[type];
     return "value of type " + std::to_string(type);
@@ -270,15 +312,19 @@ std::wstring canonicalText(const CIMValue *value) {
         written = std::to_chars(buffer, buffer + sizeof buffer, value->data.r64);
     } else {
         switch (type) {
-        case CIM_BOOLEAN: return value->data.boolean ? L"true" : L"false";
-        case CIM_CHAR16: return std::wstring(1, static_cast<wchar_t>(value->data.char16));
-        case CIM_STRING:
-        case CIM_DATETIME: return std::wstring(textOf(value->data.string));
-        case CIM_REFERENCE: {
-            const CIMObjectPath *path = value->data.reference;
-            return path ? foldName(textOf(path->className)) + L"." + canonicalKeyText(path->mkeys) : L"";
-        }
-        default: return L"";
+            case CIM_BOOLEAN:
+                return value->data.boolean ? L"true" : L"false";
+            case CIM_CHAR16:
+                return std::wstring(1, static_cast<wchar_t>(value->data.char16));
+            case CIM_STRING:
+            case CIM_DATETIME:
+                return std::wstring(textOf(value->data.string));
+            case CIM_REFERENCE: {
+                const CIMObjectPath *path = value->data.reference;
+                return path ? foldName(textOf(path->className)) + L"." + canonicalKeyText(path->mkeys) : L"";
+            }
+            default:
+                return L"";
         }
     }
     return std::wstring(buffer, written.ptr);

@@ -6,16 +6,15 @@
 // it converts the value to the declared type here.
 #pragma once
 
+#include <cimobj/cimobj.hpp>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <cimobj/cimobj.hpp>
-
 namespace cimom {
 
 struct Conversion {
-    cimobj::ValuePtr value;  // the converted copy; empty on failure
+    cimobj::ValuePtr value;     // the converted copy; empty on failure
     bool typeMismatch = false;  // failed because the value was typed otherwise (not text)
     std::string problem;        // on failure: what was wrong, e.g. "'abc' is not a uint32"
     bool ok() const { return value != nullptr; }

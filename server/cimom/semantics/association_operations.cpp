@@ -63,9 +63,9 @@ std::vector<ClassRecordPtr> classAssociations(const NamespaceData &space, const 
 
 struct End {
     std::wstring property;
-    cimobj::PathPtr path;  // normalised
-    std::wstring key;      // referenceTargetKey of path
-    ClassRecordPtr record; // of the class it names; nullptr when unknown here
+    cimobj::PathPtr path;   // normalised
+    std::wstring key;       // referenceTargetKey of path
+    ClassRecordPtr record;  // of the class it names; nullptr when unknown here
 };
 
 struct Association {
@@ -131,8 +131,8 @@ public:
         for (auto &[source, provider] : providers) {
             std::vector<cimobj::InstancePtr> provided;
             const PropertyNames all;
-            Status status = provider->references(providerContext(objectManager_, source, state_.host(), all),
-                                                 *target_, filter_.role, provided);
+            Status status = provider->references(providerContext(objectManager_, source, state_.host(), all), *target_,
+                                                 filter_.role, provided);
             if (!status.ok()) return status;
             auto lock = state_.repository.readLock();
             const NamespaceData *space = state_.repository.find(nameSpace_);
@@ -238,10 +238,10 @@ Status ObjectManager::associators(const std::wstring &nameSpace, const CIMObject
     shaped.deepInheritance = true;
     for (const End *far : traversal.farEnds()) {
         std::wstring_view farNamespace = textOf(far->path->nameSpace);
+        std::wstring where = farNamespace.empty() ? traversal.spaceName() : std::wstring(farNamespace);
         cimobj::InstancePtr instance;
         // An end that no longer exists is no association.
-        if (readInstance(*this, *state_, farNamespace.empty() ? traversal.spaceName() : std::wstring(farNamespace),
-                         *far->path, shaped, instance).ok())
+        if (readInstance(*this, *state_, where, *far->path, shaped, instance).ok())
             results.instances.push_back(std::move(instance));
     }
     return status;

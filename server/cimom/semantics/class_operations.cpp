@@ -114,8 +114,8 @@ Status ObjectManager::createClass(const std::wstring &nameSpace, const CIMClass 
         std::wstring_view superName = textOf(cimClass.superClass);
         const ClassRecord *superclass = superName.empty() ? nullptr : space->findClass(superName);
         if (!superName.empty() && !superclass)
-            return Status::error(10, "superclass " + toUtf8(superName) + " of class " + toUtf8(name) +
-                                         " does not exist");
+            return Status::error(10,
+                                 "superclass " + toUtf8(superName) + " of class " + toUtf8(name) + " does not exist");
         std::shared_ptr<ClassRecord> record;
         status = buildClassRecord(cimClass, superclass, lookupIn(*space), record);
         if (status.ok()) changes.putClass(space->name, std::move(record));

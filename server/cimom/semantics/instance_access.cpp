@@ -7,8 +7,8 @@
 
 namespace cimom {
 
-Status findInstanceSource(const ObjectManager::State &state, std::wstring_view nameSpace,
-                          std::wstring_view className, InstanceSource &source) {
+Status findInstanceSource(const ObjectManager::State &state, std::wstring_view nameSpace, std::wstring_view className,
+                          InstanceSource &source) {
     Status status;
     const NamespaceData *space = findNamespace(state.repository, nameSpace, status);
     if (!space) return status;
@@ -19,8 +19,8 @@ Status findInstanceSource(const ObjectManager::State &state, std::wstring_view n
     return status;
 }
 
-const CIMInstance *findStoredInstance(const NamespaceData &space, const ClassRecord &record,
-                                      const CIMObjectPath &name, Status &status) {
+const CIMInstance *findStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMObjectPath &name,
+                                      Status &status) {
     std::wstring key;
     status = instanceKeyText(space, record, name, key);
     if (!status.ok()) return nullptr;
@@ -36,15 +36,14 @@ const CIMInstance *findStoredInstance(const NamespaceData &space, const ClassRec
 
 ProviderContext providerContext(ObjectManager &objectManager, const InstanceSource &source, std::wstring host,
                                 const PropertyNames &properties) {
-    return ProviderContext{objectManager, source.nameSpace, std::move(host), source.record->resolved.get(),
-                           properties};
+    return ProviderContext{objectManager, source.nameSpace, std::move(host), source.record->resolved.get(), properties};
 }
 
 cimobj::InstancePtr shapeProvidedInstance(const CIMInstance &instance, const ClassRecord &record,
                                           const InstanceShape &shape) {
     const CIMObjectPath *own = getInstancePath(&instance);
-    cimobj::PathPtr path = own && getLength(own->mkeys) > 0 ? copyPath(own)
-                                                            : pathFromKeyProperties(record, instance, shape.nameSpace);
+    cimobj::PathPtr path =
+        own && getLength(own->mkeys) > 0 ? copyPath(own) : pathFromKeyProperties(record, instance, shape.nameSpace);
     return shapeInstance(instance, record, *path, shape);
 }
 

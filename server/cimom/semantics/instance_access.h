@@ -22,13 +22,13 @@ struct InstanceSource {
 
 // The source of className's instances in nameSpace; status 3 or 5 when
 // there is none. Call under the repository's read lock.
-Status findInstanceSource(const ObjectManager::State &state, std::wstring_view nameSpace,
-                          std::wstring_view className, InstanceSource &source);
+Status findInstanceSource(const ObjectManager::State &state, std::wstring_view nameSpace, std::wstring_view className,
+                          InstanceSource &source);
 
 // The stored instance that name names; nullptr with status 4 (a bad name)
 // or 6 (none). Call under the repository's read lock.
-const CIMInstance *findStoredInstance(const NamespaceData &space, const ClassRecord &record,
-                                      const CIMObjectPath &name, Status &status);
+const CIMInstance *findStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMObjectPath &name,
+                                      Status &status);
 
 // The context of a provider call about record's class.
 ProviderContext providerContext(ObjectManager &objectManager, const InstanceSource &source, std::wstring host,

@@ -93,8 +93,8 @@ Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const st
         const InstanceSource &source = plan.sources[i];
         if (!source.provider) continue;
         std::vector<cimobj::InstancePtr> provided;
-        Status status = source.provider->enumerateInstances(providerContext(*this, source, host, options.properties),
-                                                            provided);
+        Status status =
+            source.provider->enumerateInstances(providerContext(*this, source, host, options.properties), provided);
         if (!status.ok()) return status;
         for (cimobj::InstancePtr &one : provided)
             if (one) batches[i].push_back(shapeProvidedInstance(*one, *source.record, shape));
@@ -121,7 +121,8 @@ Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, cons
             const InstanceTable *table = source.provider ? nullptr : space.instancesOf(source.record->lineage.front());
             if (!table) continue;
             batches[i].reserve(table->size());
-            for (const auto &[key, stored] : *table) batches[i].push_back(pathForClient(*stored->path, space.name, host));
+            for (const auto &[key, stored] : *table)
+                batches[i].push_back(pathForClient(*stored->path, space.name, host));
         }
     }
     const PropertyNames all;
@@ -179,8 +180,8 @@ Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMIns
         if (!status.ok()) return status;
         const InstanceTable *table = space.instancesOf(source.record->lineage.front());
         if (table && table->find(key))
-            return Status::error(11, "instance " + displayText(*stored->path) + " already exists in namespace " +
-                                         toUtf8(space.name));
+            return Status::error(
+                11, "instance " + displayText(*stored->path) + " already exists in namespace " + toUtf8(space.name));
         cimobj::PathPtr path = pathForClient(*stored->path, space.name, host);
         changes.putInstance(space.name, source.record->name, key, std::move(stored));
         newPath = std::move(path);
@@ -197,8 +198,8 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
         if (!status.ok()) return status;
     }
     if (source.provider)
-        return source.provider->modifyInstance(providerContext(*this, source, state_->host(), properties),
-                                               instanceName, modified, properties);
+        return source.provider->modifyInstance(providerContext(*this, source, state_->host(), properties), instanceName,
+                                               modified, properties);
     return state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
         Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
         if (!status.ok()) return status;
@@ -221,7 +222,8 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
         for (CIMProperty *p : items<CIMProperty>(modified.properties)) {
             long at = record.indexOf(textOf(p->name));
             if (at < 0)
-                return Status::error(12, "class " + toUtf8(record.name) + " has no property " + toUtf8(textOf(p->name)));
+                return Status::error(12,
+                                     "class " + toUtf8(record.name) + " has no property " + toUtf8(textOf(p->name)));
             auto index = static_cast<std::size_t>(at);
             given[index] = true;
             status = convertForProperty(space, *record.properties[index], p->value, values[index]);
@@ -233,7 +235,8 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
             const CIMProperty &declared = *record.properties[i];
             cimobj::ValuePtr value = given[i] ? std::move(values[i]) : classDefault(declared);
             if (declared.isKey) {
-                const CIMValue *old = static_cast<CIMProperty *>(getElementAt(stored->properties, static_cast<int>(i)))->value;
+                const CIMValue *old =
+                    static_cast<CIMProperty *>(getElementAt(stored->properties, static_cast<int>(i)))->value;
                 if (!isEqualCIMValue(old, value.get()))
                     return Status::error(4, "key property " + toUtf8(textOf(declared.name)) + " cannot change");
             }

@@ -20,8 +20,8 @@ Status ObjectManager::invokeMethod(const std::wstring &nameSpace, const CIMObjec
         const ClassRecord &record = *source.record;
         method = record.method(methodName);
         if (!method)
-            return Status::error(17, "class " + cimobj::toUtf8(record.name) + " has no method " +
-                                         cimobj::toUtf8(methodName));
+            return Status::error(
+                17, "class " + cimobj::toUtf8(record.name) + " has no method " + cimobj::toUtf8(methodName));
         for (const std::wstring &classKey : record.lineage)
             if ((provider = state_->providers.methodProvider(source.nameSpace, classKey))) break;
         const NamespaceData &space = *state_->repository.find(nameSpace);

@@ -45,8 +45,8 @@ void ObjectManager::registerMethodProvider(const std::wstring &nameSpace, const 
 
 std::vector<MofDiagnostic> ObjectManager::loadDefaultSchema(const std::string &schemaDir, Journaling journaling) {
     std::vector<MofDiagnostic> diagnostics;
-    for (const auto &[nameSpace, file] : {std::pair{L"root/cimv2", "root_cimv2.mof"},
-                                          std::pair{L"root/interop", "root_interop.mof"}}) {
+    for (const auto &[nameSpace, file] :
+         {std::pair{L"root/cimv2", "root_cimv2.mof"}, std::pair{L"root/interop", "root_interop.mof"}}) {
         if (!hasNamespace(nameSpace)) createNamespace(nameSpace, journaling);
         MofOptions options;
         options.defaultNamespace = nameSpace;

@@ -35,8 +35,8 @@ Status classMissing(std::wstring_view className, std::wstring_view nameSpace);
 // The namespace, or nullptr and status 3.
 const NamespaceData *findNamespace(const Repository &repository, std::wstring_view nameSpace, Status &status);
 // The class record, or nullptr and status 5 (3 for an unknown namespace).
-ClassRecordPtr findClassRecord(const Repository &repository, std::wstring_view nameSpace,
-                               std::wstring_view className, Status &status);
+ClassRecordPtr findClassRecord(const Repository &repository, std::wstring_view nameSpace, std::wstring_view className,
+                               Status &status);
 
 // The folded names of className and its subclasses, superclasses first.
 std::vector<std::wstring> classTree(const NamespaceData &space, const std::wstring &classKey);

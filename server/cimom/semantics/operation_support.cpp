@@ -11,8 +11,8 @@ Status namespaceMissing(std::wstring_view nameSpace) {
 }
 
 Status classMissing(std::wstring_view className, std::wstring_view nameSpace) {
-    return Status::error(5, "class " + cimobj::toUtf8(className) + " does not exist in namespace " +
-                                cimobj::toUtf8(nameSpace));
+    return Status::error(
+        5, "class " + cimobj::toUtf8(className) + " does not exist in namespace " + cimobj::toUtf8(nameSpace));
 }
 
 const NamespaceData *findNamespace(const Repository &repository, std::wstring_view nameSpace, Status &status) {
@@ -21,8 +21,8 @@ const NamespaceData *findNamespace(const Repository &repository, std::wstring_vi
     return space;
 }
 
-ClassRecordPtr findClassRecord(const Repository &repository, std::wstring_view nameSpace,
-                               std::wstring_view className, Status &status) {
+ClassRecordPtr findClassRecord(const Repository &repository, std::wstring_view nameSpace, std::wstring_view className,
+                               Status &status) {
     const NamespaceData *space = findNamespace(repository, nameSpace, status);
     if (!space) return nullptr;
     ClassRecordPtr record = space->classRecord(className);

@@ -51,8 +51,8 @@ Status ObjectManager::setProperty(const std::wstring &nameSpace, const CIMObject
     }
     // One property set is a modification that names only that property.
     cimobj::InstancePtr change(orThrow(newInstance(newText(source.record->name), nullptr, nullptr)));
-    cimobj::PropertyPtr property(orThrow(newProperty(newText(name), nullptr, copyValue(value).release(),
-                                                     value ? value->type : CIM_STRING, nullptr, 0)));
+    cimobj::PropertyPtr property(orThrow(
+        newProperty(newText(name), nullptr, copyValue(value).release(), value ? value->type : CIM_STRING, nullptr, 0)));
     if (!property->value) property->value = orThrow(newCIMValueNULL(CIM_STRING));
     appendOwned(&change->properties, CIMLIST_PROPERTY, std::move(property));
     return modifyInstance(nameSpace, instanceName, *change, false, std::vector<std::wstring>{name});

@@ -9,8 +9,8 @@ namespace cimom {
 namespace {
 
 Status qualifierMissing(std::wstring_view name, std::wstring_view nameSpace) {
-    return Status::error(6, "qualifier " + cimobj::toUtf8(name) + " is not declared in namespace " +
-                                cimobj::toUtf8(nameSpace));
+    return Status::error(
+        6, "qualifier " + cimobj::toUtf8(name) + " is not declared in namespace " + cimobj::toUtf8(nameSpace));
 }
 
 }  // namespace
@@ -32,7 +32,8 @@ Status ObjectManager::setQualifier(const std::wstring &nameSpace, const CIMQuali
     std::wstring name(textOf(declaration.name));
     if (name.empty()) return Status::error(4, "the qualifier declaration has no name");
     Conversion value = convertValue(declaration.value, declaration.type);
-    if (!value.ok()) return Status::error(4, "default value of qualifier " + cimobj::toUtf8(name) + ": " + value.problem);
+    if (!value.ok())
+        return Status::error(4, "default value of qualifier " + cimobj::toUtf8(name) + ": " + value.problem);
     cimobj::QualifierTypePtr copy(orThrow(copyQualifierType(&declaration)));
     setQualifierValue(copy.get(), value.value.release());
     copy->type = declaration.type;

@@ -66,7 +66,8 @@ cimobj::ClassPtr shapeClass(const ClassRecord &record, const ClassOptions &optio
             copy->classOrigin = nullptr;
         }
         if (!options.includeQualifiers)
-            for (CIMProperty *parameter : items<CIMProperty>(copy->parameters)) propertySetQualifiers(parameter, nullptr);
+            for (CIMProperty *parameter : items<CIMProperty>(copy->parameters))
+                propertySetQualifiers(parameter, nullptr);
         appendOwned(&shaped->methods, CIMLIST_METHOD, std::move(copy));
     }
     return shaped;
@@ -110,10 +111,10 @@ cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord
                 continue;
         }
         // Stored instances hold their class's properties in the class's order.
-        const CIMProperty *declared = at < actual.properties.size() &&
-                                              sameName(textOf(actual.properties[at]->name), textOf(p->name))
-                                          ? actual.properties[at]
-                                          : actual.property(textOf(p->name));
+        const CIMProperty *declared =
+            at < actual.properties.size() && sameName(textOf(actual.properties[at]->name), textOf(p->name))
+                ? actual.properties[at]
+                : actual.property(textOf(p->name));
         cimobj::PropertyPtr copy = copyProperty(p);
         copy->isKey = 0;
         freeCIMString(copy->classOrigin);
@@ -121,7 +122,8 @@ cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord
         propertySetQualifiers(copy.get(), nullptr);
         if (declared) {
             if (options.includeClassOrigin) copy->classOrigin = copyCIMString(declared->classOrigin);
-            if (options.includeQualifiers) propertySetQualifiers(copy.get(), qualifiersFor(declared->qualifiers, true, false));
+            if (options.includeQualifiers)
+                propertySetQualifiers(copy.get(), qualifiersFor(declared->qualifiers, true, false));
             if (declared->isKey) ++keysKept;
         }
         appendOwned(&raw, CIMLIST_PROPERTY, std::move(copy));

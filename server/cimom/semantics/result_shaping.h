@@ -4,11 +4,10 @@
 // providers return. Every result is a new object the caller owns.
 #pragma once
 
+#include <cimobj/cimobj.hpp>
 #include <optional>
 #include <string>
 #include <unordered_set>
-
-#include <cimobj/cimobj.hpp>
 
 #include "cimom/operation_options.h"
 #include "repository/class_record.h"
@@ -30,8 +29,8 @@ struct InstanceShape {
     std::wstring nameSpace;
     std::wstring host;
 };
-InstanceShape makeInstanceShape(const ClassRecord *requested, const InstanceOptions &options,
-                                std::wstring nameSpace, std::wstring host);
+InstanceShape makeInstanceShape(const ClassRecord *requested, const InstanceOptions &options, std::wstring nameSpace,
+                                std::wstring host);
 
 // instance (of the class actual) as shape cuts it, with path (its keys) as
 // its path in the shape's namespace and host.

@@ -18,8 +18,8 @@ std::wstring foldName(std::wstring_view name) {
 }
 
 bool sameName(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return lowerAscii(x) == lowerAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](wchar_t x, wchar_t y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
 }  // namespace cimom

@@ -4,11 +4,10 @@
 // answers with status 1.
 #pragma once
 
+#include <cimobj/cimobj.hpp>
 #include <new>
 #include <string>
 #include <string_view>
-
-#include <cimobj/cimobj.hpp>
 
 namespace cimom {
 

@@ -8,9 +8,9 @@
 // the client, logged at debugging level, not an error of the server.
 #pragma once
 
-#include <memory>
-
 #include <cimxml/cimom_handle.h>
+
+#include <memory>
 
 #include "object_manager.h"
 

@@ -6,10 +6,10 @@
 // journal accepts everything and keeps nothing.
 #pragma once
 
+#include <cimobj/cimobj.h>
+
 #include <string>
 #include <vector>
-
-#include <cimobj/cimobj.h>
 
 #include "status.h"
 

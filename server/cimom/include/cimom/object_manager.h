@@ -13,11 +13,10 @@
 #pragma once
 
 #include <chrono>
+#include <cimobj/cimobj.hpp>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <cimobj/cimobj.hpp>
 
 #include "journal.h"
 #include "mof.h"
@@ -98,8 +97,7 @@ public:
 
     // ---- Qualifier declarations ----
 
-    Status getQualifier(const std::wstring &nameSpace, const std::wstring &name,
-                        cimobj::QualifierTypePtr &declaration);
+    Status getQualifier(const std::wstring &nameSpace, const std::wstring &name, cimobj::QualifierTypePtr &declaration);
     // Creates or replaces.
     Status setQualifier(const std::wstring &nameSpace, const CIMQualifierType &declaration,
                         Journaling journaling = Journaling::On);
@@ -120,8 +118,7 @@ public:
     // The class as declared: its local members (inherited ones marked
     // propagated are ignored). 10 for an unknown superclass, 11 when it
     // exists, 4 for an undeclared or misplaced qualifier or a bad member.
-    Status createClass(const std::wstring &nameSpace, const CIMClass &cimClass,
-                       Journaling journaling = Journaling::On);
+    Status createClass(const std::wstring &nameSpace, const CIMClass &cimClass, Journaling journaling = Journaling::On);
     // Replaces a class's declaration. A change of properties or methods is
     // refused with 8 when the class has subclasses, 9 when it has instances.
     Status modifyClass(const std::wstring &nameSpace, const CIMClass &cimClass);
@@ -130,8 +127,8 @@ public:
 
     // ---- Instances ----
 
-    Status getInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName,
-                       const InstanceOptions &options, cimobj::InstancePtr &instance);
+    Status getInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName, const InstanceOptions &options,
+                       cimobj::InstancePtr &instance);
     // Instances of className and (options.deepInheritance or not) its
     // subclasses, with the class's properties only when not deep.
     Status enumerateInstances(const std::wstring &nameSpace, const std::wstring &className,
@@ -146,8 +143,8 @@ public:
     // Replaces the properties properties names (all of modified's when
     // nullopt; one listed but absent from modified gets its class default).
     // Keys cannot change (4).
-    Status modifyInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName,
-                          const CIMInstance &modified, bool includeQualifiers, const PropertyNames &properties);
+    Status modifyInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName, const CIMInstance &modified,
+                          bool includeQualifiers, const PropertyNames &properties);
     Status deleteInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName);
     // 12 for a property the class lacks.
     Status getProperty(const std::wstring &nameSpace, const CIMObjectPath &instanceName, const std::wstring &name,
@@ -161,12 +158,12 @@ public:
 
     Status associators(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
                        const InstanceOptions &options, ClassesOrInstances &results);
-    Status associatorNames(const std::wstring &nameSpace, const CIMObjectPath &object,
-                           const AssociationFilter &filter, std::vector<cimobj::PathPtr> &paths);
+    Status associatorNames(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                           std::vector<cimobj::PathPtr> &paths);
     Status references(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
                       const InstanceOptions &options, ClassesOrInstances &results);
-    Status referenceNames(const std::wstring &nameSpace, const CIMObjectPath &object,
-                          const AssociationFilter &filter, std::vector<cimobj::PathPtr> &paths);
+    Status referenceNames(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                          std::vector<cimobj::PathPtr> &paths);
 
     // ---- Queries and methods ----
 

@@ -9,10 +9,9 @@
 // many threads at once; they may call back into the object manager.
 #pragma once
 
+#include <cimobj/cimobj.hpp>
 #include <string>
 #include <vector>
-
-#include <cimobj/cimobj.hpp>
 
 #include "operation_options.h"
 #include "status.h"
@@ -41,8 +40,7 @@ public:
     virtual Status getInstance(const ProviderContext &context, const CIMObjectPath &path,
                                cimobj::InstancePtr &instance) = 0;
     // Appends every instance of context.cimClass (not of its subclasses).
-    virtual Status enumerateInstances(const ProviderContext &context,
-                                      std::vector<cimobj::InstancePtr> &instances) = 0;
+    virtual Status enumerateInstances(const ProviderContext &context, std::vector<cimobj::InstancePtr> &instances) = 0;
     // Appends their paths; by default the paths of enumerateInstances.
     virtual Status enumerateInstanceNames(const ProviderContext &context, std::vector<cimobj::PathPtr> &paths);
     // The writes default to status 7 (not supported).
