@@ -23,9 +23,10 @@ protected:
                       const char *resultClass, const char *role, const char *resultRole) {
         auto text = [](const char *s) { return s ? str(s) : cimobj::StringPtr(); };
         return answer<CIMList>([&](CIMList **out) {
-            return associators ? handle.pfn_associatorNames(target.get(), text(assocClass).get(), text(resultClass).get(),
-                                                            text(role).get(), text(resultRole).get(), out)
-                               : handle.pfn_referenceNames(target.get(), text(resultClass).get(), text(role).get(), out);
+            return associators
+                       ? handle.pfn_associatorNames(target.get(), text(assocClass).get(), text(resultClass).get(),
+                                                    text(role).get(), text(resultRole).get(), out)
+                       : handle.pfn_referenceNames(target.get(), text(resultClass).get(), text(role).get(), out);
         });
     }
     std::string objects(bool associators, const cimobj::PathPtr &target, const char *role,
@@ -33,9 +34,9 @@ protected:
         cimobj::StringPtr roleText = role ? str(role) : nullptr;
         auto *list = const_cast<CIMStringList *>(properties);
         return answer<CIMList>([&](CIMList **out) {
-            return associators
-                       ? handle.pfn_associators(target.get(), nullptr, nullptr, roleText.get(), nullptr, 0, 0, list, out)
-                       : handle.pfn_references(target.get(), nullptr, roleText.get(), 0, 0, list, out);
+            return associators ? handle.pfn_associators(target.get(), nullptr, nullptr, roleText.get(), nullptr, 0, 0,
+                                                        list, out)
+                               : handle.pfn_references(target.get(), nullptr, roleText.get(), 0, 0, list, out);
         });
     }
 };
@@ -66,7 +67,8 @@ TEST_F(Associations, InstanceTargetsFollowEachFilter) {
         {"references, no filter", names(false, pathA, nullptr, nullptr, nullptr, nullptr), linkAB + linkAC + linkCA},
         {"references, role", names(false, pathA, nullptr, nullptr, "Target", nullptr), linkCA},
         {"references, result class", names(false, pathB, nullptr, "T_Tie", nullptr, nullptr), tie},
-        {"references, unknown class", names(false, pathOf("T_Gone", {{"Name", "x"}}), nullptr, nullptr, nullptr, nullptr),
+        {"references, unknown class",
+         names(false, pathOf("T_Gone", {{"Name", "x"}}), nullptr, nullptr, nullptr, nullptr),
          "5: class T_Gone does not exist in namespace test"},
     };
     for (const Row &row : rows) EXPECT_EQ(row.answer, row.expected) << row.filter;
@@ -88,7 +90,8 @@ TEST_F(Associations, ClassTargetsAnswerFromTheSchema) {
         const char *filter;
         std::string answer, expected;
     } rows[] = {
-        {"references of a subclass of the referenced class", names(false, pathOf("T_Middle"), nullptr, nullptr, nullptr, nullptr),
+        {"references of a subclass of the referenced class",
+         names(false, pathOf("T_Middle"), nullptr, nullptr, nullptr, nullptr),
          link + tieClass},
         {"references, role", names(false, pathOf("T_Middle"), nullptr, nullptr, "Holder", nullptr), ""},
         {"references, result class", names(false, pathOf("T_Leaf"), nullptr, "T_Tie", nullptr, nullptr), tieClass},

@@ -29,7 +29,8 @@ TEST_F(Concurrency, ReadersAndWritersKeepEveryInvariant) {
                 unsigned id = w * 1000000 + n;
                 cimobj::InstancePtr instance = instanceOf("T_Sized", {{"Id", std::to_string(id)}, {"Note", "size 0"}});
                 CIMObjectPath *made = nullptr;
-                if (statusText(handle.pfn_createInstance(pathOf("T_Sized").get(), instance.get(), &made)) != "0: ") ++problems;
+                ReturnCode *rc = handle.pfn_createInstance(pathOf("T_Sized").get(), instance.get(), &made);
+                if (statusText(rc) != "0: ") ++problems;
                 cimobj::PathPtr path(made);
                 ++created[w];
                 setObjectPathNameSpace(path.get(), str("test").release());
@@ -44,8 +45,8 @@ TEST_F(Concurrency, ReadersAndWritersKeepEveryInvariant) {
         threads.emplace_back([&] {
             while (!stop) {
                 CIMInstanceList *found = nullptr;
-                if (statusText(handle.pfn_enumerateInstances(pathOf("T_Other").get(), 0, 1, 0, 0, nullptr, &found)) != "0: ")
-                    ++problems;
+                ReturnCode *rc = handle.pfn_enumerateInstances(pathOf("T_Other").get(), 0, 1, 0, 0, nullptr, &found);
+                if (statusText(rc) != "0: ") ++problems;
                 cimobj::ListPtr owned(found);
                 for (int i = 0; i < getLength(found); ++i) {
                     auto *instance = static_cast<CIMInstance *>(getElementAt(found, i));

@@ -51,7 +51,8 @@ TEST_F(EndToEnd, AnIndependentClientsRequestsGetValidAnswers) {
     fs::path folder = fs::temp_directory_path() / ("cimom-e2e-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     std::string files, missing;
-    int sent = testsupport::forEachServedRequest([&](const std::string &name, const std::string &, const std::string &text) {
+    int sent = testsupport::forEachServedRequest([&](const std::string &name, const std::string &,
+                                                     const std::string &text) {
         std::string body = testsupport::bodyAfterHeader(answer(text));
         if (body.find("RESPONSE") == std::string::npos) missing += name + " ";
         std::ofstream(folder / (name + ".xml"), std::ios::binary) << body;
@@ -63,8 +64,8 @@ TEST_F(EndToEnd, AnIndependentClientsRequestsGetValidAnswers) {
     }
     EXPECT_EQ(missing, "");
     if (!testsupport::ownOutputDtd().empty() && testsupport::haveXmllint()) {
-        EXPECT_EQ(commandOutput("cd '" + folder.string() + "' && xmllint --noout --dtdvalid '" + testsupport::ownOutputDtd() + "'" +
-                        files + " && echo valid"),
+        EXPECT_EQ(commandOutput("cd '" + folder.string() + "' && xmllint --noout --dtdvalid '" +
+                                testsupport::ownOutputDtd() + "'" + files + " && echo valid"),
                   "valid\n");
     }
     fs::remove_all(folder);

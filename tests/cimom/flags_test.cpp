@@ -23,7 +23,8 @@ protected:
         });
     }
     std::string enumerateClassNames(const char *name, int deep) {
-        return answer<CIMList>([&](CIMList **out) { return handle.pfn_enumerateClassNames(pathOf(name).get(), deep, out); });
+        return answer<CIMList>(
+            [&](CIMList **out) { return handle.pfn_enumerateClassNames(pathOf(name).get(), deep, out); });
     }
     std::string enumerateInstances(const char *name, int deep, int localOnly, int origin,
                                    const CIMStringList *properties) {
@@ -98,7 +99,8 @@ TEST_F(Flags, EnumerateInstancesCutsPropertiesByDeepInheritanceLocalOnlyAndPrope
                     "  Flag boolean = NULL\n  Extra sint64 = 5\n"},
         {"shallow: the requested class's properties only", enumerateInstances("T_Middle", 0, 0, 0, nullptr),
          middle + "  Name string = \"m1\"\n  Label string = \"middle\"\n  Size uint32 = NULL\n  Flag boolean = true\n" +
-             leaf + "  Name string = \"l1\"\n  Label string = \"leafy\"\n  Size uint32 = NULL\n  Flag boolean = NULL\n"},
+             leaf + "  Name string = \"l1\"\n  Label string = \"leafy\"\n  Size uint32 = NULL\n"
+                    "  Flag boolean = NULL\n"},
         {"local only: nothing inherited unchanged from above", enumerateInstances("T_Middle", 1, 1, 0, nullptr),
          middle + "  Label string = \"middle\"\n  Flag boolean = true\n" + leaf +
              "  Label string = \"leafy\"\n  Flag boolean = NULL\n  Extra sint64 = 5\n"},

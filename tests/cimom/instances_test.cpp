@@ -20,7 +20,7 @@ protected:
     }
 };
 
-cimobj::PathPtr keysPath(cimobj::ValuePtr small, cimobj::ValuePtr flag, const char *when, const char *other) {
+cimobj::PathPtr keysPath(cimobj::ValuePtr small, cimobj::ValuePtr flag, const std::string &when, const char *other) {
     cimobj::PathPtr path = pathOf("T_Keys", {{"WHEN", when}, {"other", other}});
     freeReturnCode(objectPathAddKey(path.get(), newPropertyKey(str("small").release(), nullptr, small.release())));
     freeReturnCode(objectPathAddKey(path.get(), newPropertyKey(str("Flag").release(), nullptr, flag.release())));
@@ -36,10 +36,11 @@ TEST_F(Instances, KeysWrittenAsTextOrTypedFindTheSameInstance) {
                   &made)),
               "0: ");
     cimobj::PathPtr madePath(made);
-    const std::string name = "//testhost/test:T_Keys.Small=200,Flag=true,When=20240102030405.000000+060,Other=T_Other.Id=1";
+    const std::string when = "20240102030405.000000+060";
+    const std::string name = "//testhost/test:T_Keys.Small=200,Flag=true,When=" + when + ",Other=T_Other.Id=1";
     EXPECT_EQ(describe(made), name);
     const std::string found = "instance of T_Keys " + name +
-                              "\n  Small uint8 = 200\n  Flag boolean = true\n  When datetime = 20240102030405.000000+060\n"
+                              "\n  Small uint8 = 200\n  Flag boolean = true\n  When datetime = " + when + "\n"
                               "  Other ref = T_Other.Id=1\n  Value string = \"found\"\n";
     uint8_t small = 200;
     int yes = 1;
@@ -47,11 +48,13 @@ TEST_F(Instances, KeysWrittenAsTextOrTypedFindTheSameInstance) {
         const char *written;
         std::string answer, expected;
     } rows[] = {
-        {"text", get(keysPath(stringValue("200"), stringValue("true"), "20240102030405.000000+060", "T_Other.Id=1")), found},
-        {"typed", get(keysPath(cimobj::ValuePtr(newCIMValue(CIM_UINT8, &small)), cimobj::ValuePtr(newCIMValue(CIM_BOOLEAN, &yes)),
-                               "20240102030405.000000+060", "//elsewhere/test:t_other.ID=1")), found},
-        {"another number", get(keysPath(uint32Value(201), stringValue("true"), "20240102030405.000000+060", "T_Other.Id=1")),
-         "6: no instance T_Keys.Flag=true,Other=\"T_Other.Id=1\",Small=201,When=\"20240102030405.000000+060\" in namespace test"},
+        {"text", get(keysPath(stringValue("200"), stringValue("true"), when, "T_Other.Id=1")), found},
+        {"typed",
+         get(keysPath(cimobj::ValuePtr(newCIMValue(CIM_UINT8, &small)),
+                      cimobj::ValuePtr(newCIMValue(CIM_BOOLEAN, &yes)), when, "//elsewhere/test:t_other.ID=1")),
+         found},
+        {"another number", get(keysPath(uint32Value(201), stringValue("true"), when, "T_Other.Id=1")),
+         "6: no instance T_Keys.Flag=true,Other=\"T_Other.Id=1\",Small=201,When=\"" + when + "\" in namespace test"},
         {"out of range", get(keysPath(uint32Value(256), stringValue("true"), "x", "T_Other.Id=1")),
          "4: key Small: 256 is out of the range of uint8"},
         {"not a datetime", get(keysPath(uint32Value(200), stringValue("true"), "2024", "T_Other.Id=1")),
@@ -75,8 +78,8 @@ TEST_F(Instances, ModificationsChangeWhatThePropertyListNamesAndNoMore) {
     // Listed and given: changed; listed, not given: back to the default;
     // given, not listed: ignored.
     cimobj::ListPtr listed = stringList({"Label", "Size"});
-    EXPECT_EQ(statusText(handle.pfn_setInstance(path.get(), instanceOf("T_Leaf", {{"Label", "new"}, {"Extra", "9"}}).get(),
-                                                0, listed.get())),
+    cimobj::InstancePtr labelAndExtra = instanceOf("T_Leaf", {{"Label", "new"}, {"Extra", "9"}});
+    EXPECT_EQ(statusText(handle.pfn_setInstance(path.get(), labelAndExtra.get(), 0, listed.get())),
               "0: ");
     EXPECT_EQ(get(path), head + "  Label string = \"new\"\n  Size uint32 = NULL\n  Flag boolean = false\n"
                                 "  Extra sint64 = NULL\n");
@@ -95,7 +98,8 @@ TEST_F(Instances, ModificationsChangeWhatThePropertyListNamesAndNoMore) {
 
     EXPECT_EQ(statusText(handle.pfn_setInstance(path.get(), instanceOf("T_Leaf", {{"Name", "y"}}).get(), 0, nullptr)),
               "4: key property Name cannot change");
-    EXPECT_EQ(statusText(handle.pfn_setInstance(path.get(), instanceOf("T_Leaf", {}).get(), 0, stringList({"Colour"}).get())),
+    cimobj::ListPtr colour = stringList({"Colour"});
+    EXPECT_EQ(statusText(handle.pfn_setInstance(path.get(), instanceOf("T_Leaf", {}).get(), 0, colour.get())),
               "4: the property list names Colour, which class T_Leaf does not have");
     EXPECT_EQ(statusText(handle.pfn_deleteInstance(path.get())), "0: ");
     EXPECT_EQ(get(path), "6: no instance T_Leaf.Name=\"x\" in namespace test");

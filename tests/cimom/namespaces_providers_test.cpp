@@ -38,8 +38,8 @@ TEST_F(NamespacesAndProviders, NamespacesAreCreatedListedAndDeletedAsInstances) 
     const std::string listed = "//testhost/root/interop:CIM_Namespace.SystemName=\"testhost\",Name=\"";
     EXPECT_EQ(names("CIM_Namespace", "Root/Interop"),
               listed + "test\"\n" + listed + "root/interop\"\n" + listed + "root/new\"\n" + listed + "root/other\"\n");
-    EXPECT_EQ(statusText(handle.pfn_deleteInstance(pathOf("CIM_Namespace", {{"Name", "root/NEW"}}, "root/interop").get())),
-              "0: ");
+    cimobj::PathPtr doomed = pathOf("CIM_Namespace", {{"Name", "root/NEW"}}, "root/interop");
+    EXPECT_EQ(statusText(handle.pfn_deleteInstance(doomed.get())), "0: ");
     EXPECT_EQ(names("T_Other", "root/new"), "3: namespace root/new does not exist");
     EXPECT_EQ(names("CIM_Namespace", "test"), "5: class CIM_Namespace does not exist in namespace test");
     EXPECT_EQ(create(instanceOf("T_Other", {{"Id", "1"}}), "root/none"), "3: namespace root/none does not exist");
@@ -84,7 +84,8 @@ TEST_F(NamespacesAndProviders, ProviderResultsPassTheSameFiltersAsStoredOnes) {
     ASSERT_EQ(compile("instance of T_Middle { Name = \"stored\"; };"), "");
     CIMInstanceList *found = nullptr;
     cimobj::ListPtr properties = stringList({"Label"});
-    ASSERT_EQ(statusText(handle.pfn_enumerateInstances(pathOf("T_Base").get(), 0, 1, 0, 1, properties.get(), &found)), "0: ");
+    ASSERT_EQ(statusText(handle.pfn_enumerateInstances(pathOf("T_Base").get(), 0, 1, 0, 1, properties.get(), &found)),
+              "0: ");
     cimobj::ListPtr owned(found);
     EXPECT_EQ(describeList(found),
               "instance of T_Middle //testhost/test:T_Middle.Name=\"stored\"\n"
@@ -93,7 +94,8 @@ TEST_F(NamespacesAndProviders, ProviderResultsPassTheSameFiltersAsStoredOnes) {
               "  Label string = \"from the provider\" origin=T_Middle\n");
     EXPECT_EQ(names("T_Leaf", "test"), "//testhost/test:T_Leaf.Name=\"live\"\n");
     CIMObjectPath *made = nullptr;
-    EXPECT_EQ(statusText(handle.pfn_createInstance(pathOf("T_Leaf").get(), instanceOf("T_Leaf", {{"Name", "n"}}).get(), &made)),
+    cimobj::InstancePtr another = instanceOf("T_Leaf", {{"Name", "n"}});
+    EXPECT_EQ(statusText(handle.pfn_createInstance(pathOf("T_Leaf").get(), another.get(), &made)),
               "7: the provider does not create instances");
 
     // The method of a subclass without a provider of its own reaches its
@@ -103,15 +105,15 @@ TEST_F(NamespacesAndProviders, ProviderResultsPassTheSameFiltersAsStoredOnes) {
         in.get(), newProperty(str("by").release(), nullptr, stringValue("3").release(), CIM_STRING, nullptr, 0)));
     cimobj::ListPtr out(newCIMPropertyList());
     CIMValue *returned = nullptr;
-    EXPECT_EQ(statusText(handle.pfn_invokeMethod(pathOf("T_Leaf", {{"Name", "live"}}).get(), str("GROW").get(), in.get(),
-                                                 out.get(), &returned)),
+    cimobj::PathPtr live = pathOf("T_Leaf", {{"Name", "live"}});
+    EXPECT_EQ(statusText(handle.pfn_invokeMethod(live.get(), str("GROW").get(), in.get(), out.get(), &returned)),
               "0: ");
     cimobj::ValuePtr ownedReturn(returned);
     EXPECT_EQ(provider->called, "Grow on test:T_Leaf.Name=\"live\" with 3 4");
     EXPECT_EQ(describe(returned) + " " + describe(getCIMPropertyAt(out.get(), 0)->value), "0 42");
     freeReturnCode(appendToCIMPropertyList(
         in.get(), newProperty(str("Speed").release(), nullptr, stringValue("3").release(), CIM_STRING, nullptr, 0)));
-    EXPECT_EQ(statusText(handle.pfn_invokeMethod(pathOf("T_Leaf").get(), str("Grow").get(), in.get(), out.get(), &returned)),
+    EXPECT_EQ(statusText(handle.pfn_invokeMethod(live.get(), str("Grow").get(), in.get(), out.get(), &returned)),
               "4: method Grow has no parameter Speed");
 }
 

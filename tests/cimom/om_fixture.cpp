@@ -86,9 +86,10 @@ cimobj::PathPtr pathOf(const std::string &className, std::initializer_list<std::
 cimobj::InstancePtr instanceOf(const std::string &className,
                                std::initializer_list<std::pair<std::string, std::string>> properties) {
     cimobj::InstancePtr instance(newInstance(str(className).release(), nullptr, nullptr));
-    for (const auto &[name, value] : properties)
-        freeReturnCode(instanceAddProperty(
-            instance.get(), newProperty(str(name).release(), nullptr, stringValue(value).release(), CIM_STRING, nullptr, 0)));
+    for (const auto &[name, value] : properties) {
+        CIMProperty *p = newProperty(str(name).release(), nullptr, stringValue(value).release(), CIM_STRING, nullptr, 0);
+        freeReturnCode(instanceAddProperty(instance.get(), p));
+    }
     return instance;
 }
 
@@ -172,7 +173,8 @@ std::string describeQualifiers(const CIMQualifierList *qualifiers) {
 }
 
 std::string describe(const CIMInstance *instance) {
-    std::string out = "instance of " + text(getInstanceName(instance)) + " " + describe(getInstancePath(instance)) + "\n";
+    std::string out = "instance of " + text(getInstanceName(instance)) + " " + describe(getInstancePath(instance));
+    out += "\n";
     for (CIMListNode *n = getFirstNode(instance->properties); n; n = getNextNode(n)) {
         auto *p = static_cast<CIMProperty *>(getNodeItem(n));
         out += "  " + text(p->name) + " " + typeName(p->type) + " = " + describe(p->value) + origin(p->classOrigin) +

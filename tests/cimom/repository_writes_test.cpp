@@ -21,8 +21,8 @@ std::string dump(cimom::ObjectManager &om, const std::wstring &nameSpace) {
     for (auto &c : classes) {
         text += describe(c.get());
         std::vector<cimobj::InstancePtr> instances;
-        om.enumerateInstances(nameSpace, std::wstring(cimobj::view(getClassName(c.get()))), {false, false, false, false, std::nullopt},
-                              instances);
+        om.enumerateInstances(nameSpace, std::wstring(cimobj::view(getClassName(c.get()))),
+                              {false, false, false, false, std::nullopt}, instances);
         for (auto &i : instances) text += describe(i.get());
     }
     return text;
@@ -120,7 +120,8 @@ std::string run(const std::string &arguments, int &exitCode) {
 TEST(CimxmlMof, ReportsEveryErrorWithItsPlaceAndFailsTheExit) {
     const std::string folder = ::testing::TempDir();
     std::ofstream(folder + "good.mof") << "class Test_Thing : CIM_ManagedElement { [Key] string Id; };\n";
-    std::ofstream(folder + "bad.mof") << "instance of Test_Thing { Id = \"a\"; };\ninstance of Test_Thing { Id = \"a\"; };\n";
+    std::ofstream(folder + "bad.mof") << "instance of Test_Thing { Id = \"a\"; };\n"
+                                         "instance of Test_Thing { Id = \"a\"; };\n";
     std::ofstream(folder + "worse.mof") << "class Test_Broken {\n  uint32 ;\n};\n";
     int exitCode = -1;
     EXPECT_EQ(run(folder + "good.mof " + folder + "bad.mof", exitCode),
@@ -133,7 +134,8 @@ TEST(CimxmlMof, ReportsEveryErrorWithItsPlaceAndFailsTheExit) {
     EXPECT_EQ(run(folder + "good.mof", exitCode), "");
     EXPECT_EQ(exitCode, 0);
     std::string help = run("--help", exitCode);
-    EXPECT_EQ(help.substr(0, help.find('\n')), "usage: cimxml-mof [-n NAMESPACE] [-I DIR]... [--schema DIR] FILE.mof...");
+    EXPECT_EQ(help.substr(0, help.find('\n')),
+              "usage: cimxml-mof [-n NAMESPACE] [-I DIR]... [--schema DIR] FILE.mof...");
     EXPECT_EQ(exitCode, 0);
 }
 

@@ -56,6 +56,12 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
     auto create = [&](cimobj::InstancePtr i) { return h.pfn_createInstance(pathOf("").get(), i.get(), &made); };
     auto createClass = [&](cimobj::ClassPtr c) { return h.pfn_createClass(pathOf("").get(), c.get()); };
     auto modifyClass = [&](cimobj::ClassPtr c) { return h.pfn_modifyClass(pathOf("").get(), c.get()); };
+    auto setProperty = [&](const char *name, cimobj::ValuePtr value) {
+        return h.pfn_setProperty(pathOf("T_Other", {{"Id", "1"}}).get(), str(name).get(), value.get());
+    };
+    auto getInstance = [&](const char *key) {
+        return h.pfn_getInstance(pathOf("T_Other", {{key, "7"}}).get(), 0, 0, 0, nullptr, &instance);
+    };
     auto invoke = [&](const char *target, const char *method) {
         CIMValue *value = nullptr;
         cimobj::ListPtr outs(newCIMPropertyList());
@@ -64,11 +70,12 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
     const Row rows[] = {
         {"GetClass", [&] { return h.pfn_getClass(pathOf("T_Base", {}, "nowhere").get(), 0, 1, 0, nullptr, &cimClass); },
          "3: namespace nowhere does not exist"},
-        {"EnumerateInstances", [&] { return h.pfn_enumerateInstances(pathOf("T_None").get(), 0, 1, 0, 0, nullptr, &list); },
+        {"EnumerateInstances",
+         [&] { return h.pfn_enumerateInstances(pathOf("T_None").get(), 0, 1, 0, 0, nullptr, &list); },
          "5: class T_None does not exist in namespace test"},
-        {"GetInstance", [&] { return h.pfn_getInstance(pathOf("T_Other", {{"Id", "7"}}).get(), 0, 0, 0, nullptr, &instance); },
+        {"GetInstance", [&] { return getInstance("Id"); },
          "6: no instance T_Other.Id=7 in namespace test"},
-        {"GetInstance", [&] { return h.pfn_getInstance(pathOf("T_Other", {{"Name", "7"}}).get(), 0, 0, 0, nullptr, &instance); },
+        {"GetInstance", [&] { return getInstance("Name"); },
          "4: the instance name lacks key Id of class T_Other"},
         {"DeleteInstance", [&] { return h.pfn_deleteInstance(pathOf("T_Other", {{"Id", "x"}}).get()); },
          "4: key Id: 'x' is not a uint32"},
@@ -83,7 +90,8 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
          "4: qualifier Odd on property T_New.Odd is not declared"},
         {"CreateClass", [&] {
              CIMProperty *p = stringProperty("Name");
-             freeReturnCode(propertyAddQualifier(p, newQualifier(str("Association").release(), 0, nullptr, CIM_BOOLEAN, 0)));
+             CIMQualifier *q = newQualifier(str("Association").release(), 0, nullptr, CIM_BOOLEAN, 0);
+             freeReturnCode(propertyAddQualifier(p, q));
              return createClass(classOf("T_New", "", {p})); },
          "4: qualifier Association may not be used on property T_New.Name"},
         {"ModifyClass", [&] { return modifyClass(classOf("T_Base", "", {stringProperty("More")})); },
@@ -108,13 +116,14 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
              CIMValue *value = nullptr;
              return h.pfn_getProperty(pathOf("T_Other", {{"Id", "1"}}).get(), str("Colour").get(), &value); },
          "12: class T_Other has no property Colour"},
-        {"SetProperty", [&] { return h.pfn_setProperty(pathOf("T_Other", {{"Id", "1"}}).get(), str("Note").get(), uint32Value(5).get()); },
+        {"SetProperty", [&] { return setProperty("Note", uint32Value(5)); },
          "13: property Note: a uint32 value is not a string"},
-        {"SetProperty", [&] { return h.pfn_setProperty(pathOf("T_Other", {{"Id", "1"}}).get(), str("Id").get(), stringValue("2").get()); },
+        {"SetProperty", [&] { return setProperty("Id", stringValue("2")); },
          "4: key property Id cannot change"},
-        {"SetProperty", [&] { return h.pfn_setProperty(pathOf("T_Other", {{"Id", "1"}}).get(), str("Id").get(), stringValue("-1").get()); },
+        {"SetProperty", [&] { return setProperty("Id", stringValue("-1")); },
          "4: property Id: '-1' is out of the range of uint32"},
-        {"ExecQuery", [&] { return h.pfn_execQuery(pathOf("", {}).get(), str("SELECT * FROM T_Other").get(), str("CQL").get(), &list); },
+        {"ExecQuery",
+         [&] { return h.pfn_execQuery(pathOf("").get(), str("SELECT * FROM T_Other").get(), str("CQL").get(), &list); },
          "14: query language CQL is not supported; use WQL"},
         {"InvokeMethod", [&] { return invoke("T_Middle", "Grow"); },
          "16: no provider serves method T_Middle.Grow"},
