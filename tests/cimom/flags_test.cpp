@@ -82,7 +82,6 @@ TEST_F(Flags, EnumerationsFollowDeepInheritance) {
               "class T_Middle : T_Base\n  Label string = \"middle\"\n  Flag boolean\n"
               "  uint32 Grow(uint32 By, uint32 Now)\n"
               "class T_Leaf : T_Middle\n  Extra sint64\n");
-    EXPECT_EQ(enumerateClasses("T_Gone", 1, 1, 0), "5: class T_Gone does not exist in namespace test");
 }
 
 TEST_F(Flags, EnumerateInstancesCutsPropertiesByDeepInheritanceLocalOnlyAndPropertyList) {
@@ -107,7 +106,6 @@ TEST_F(Flags, EnumerateInstancesCutsPropertiesByDeepInheritanceLocalOnlyAndPrope
         {"property list with class origins", enumerateInstances("T_Base", 1, 0, 1, someProperties.get()),
          middle + "  Name string = \"m1\" origin=T_Base\n" + leaf +
              "  Name string = \"l1\" origin=T_Base\n  Extra sint64 = 5 origin=T_Leaf\n"},
-        {"a class without instances", enumerateInstances("T_Other", 1, 0, 0, nullptr), ""},
     };
     for (const Row &row : rows) EXPECT_EQ(row.answer, row.expected) << row.flags;
 }

@@ -136,9 +136,7 @@ std::string describe(const CIMValue *v) {
     }
     switch (v->type) {
     case CIM_STRING: return "\"" + text(v->data.string) + "\"";
-    case CIM_CHAR16: return "'" + toUtf8(std::wstring(1, static_cast<wchar_t>(v->data.char16))) + "'";
     case CIM_REFERENCE: return describe(v->data.reference);
-    case CIM_OBJECT: return "(" + describe(v->data.instance) + ")";
     default: {
         // The library's text of the other scalars (collected memory, left to the collector).
         const char *scalar = getCharFromCIMValue(v);
