@@ -98,7 +98,13 @@ std::vector<MofDiagnostic> compileAllOrNothing(ObjectManager &objectManager, Obj
     // Other writers wait until the compile is complete or undone.
     auto writers = state.repository.holdWriters();
     RepositorySink sink(objectManager, state, journaling);
-    std::vector<MofDiagnostic> diagnostics = compile(sink);
+    std::vector<MofDiagnostic> diagnostics;
+    try {
+        diagnostics = compile(sink);
+    } catch (...) {
+        sink.rollBack();
+        throw;
+    }
     if (!diagnostics.empty()) sink.rollBack();
     return diagnostics;
 }

@@ -17,12 +17,15 @@ Status noSuchProperty(const ClassRecord &record, std::wstring_view name) {
 
 Status ObjectManager::getProperty(const std::wstring &nameSpace, const CIMObjectPath &instanceName,
                                   const std::wstring &name, cimobj::ValuePtr &value) {
+    int type = CIM_STRING;
     {
         auto lock = state_->repository.readLock();
         InstanceSource source;
         Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
         if (!status.ok()) return status;
-        if (!source.record->property(name)) return noSuchProperty(*source.record, name);
+        const CIMProperty *declared = source.record->property(name);
+        if (!declared) return noSuchProperty(*source.record, name);
+        type = declared->type;
     }
     InstanceOptions options;
     options.properties = std::vector<std::wstring>{name};
@@ -31,7 +34,8 @@ Status ObjectManager::getProperty(const std::wstring &nameSpace, const CIMObject
     if (!status.ok()) return status;
     for (CIMProperty *p : items<CIMProperty>(instance->properties))
         if (sameName(textOf(p->name), name)) value = copyValue(p->value);
-    if (!value) value.reset(orThrow(newCIMValueNULL(CIM_STRING)));
+    // A provider may leave a property out: it is null.
+    if (!value) value.reset(orThrow(newCIMValueNULL(type)));
     return status;
 }
 
