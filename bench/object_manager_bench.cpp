@@ -7,7 +7,6 @@
 #include <cimom/handle.h>
 #include <cimom/object_manager.h>
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -38,19 +37,23 @@ std::unique_ptr<cimom::ObjectManager> freshObjectManager() {
     return om;
 }
 
-// One object manager per size, filled once and installed for the handle.
+// An object manager holding count instances, installed for the handle. One
+// is kept at a time, so that one size's heap does not weigh on the next.
 CIMOMHandle &handleWith(int count) {
-    static std::map<int, std::shared_ptr<cimom::ObjectManager>> filled;
+    static std::shared_ptr<cimom::ObjectManager> filled;
+    static int filledCount = -1;
     static CIMOMHandle handle{};
-    auto &om = filled[count];
-    if (!om) {
-        om = freshObjectManager();
+    if (count != filledCount) {
+        cimom::installObjectManager(nullptr);
+        filled.reset();
+        filled = freshObjectManager();
         cimom::MofOptions options;
         options.defaultNamespace = L"bench";
-        if (!om->compileMofText(instancesMof(count), "items.mof", options).empty()) std::abort();
+        if (!filled->compileMofText(instancesMof(count), "items.mof", options).empty()) std::abort();
+        filledCount = count;
+        cimom::installObjectManager(filled);
+        cimom::fillCimomHandle(handle);
     }
-    cimom::installObjectManager(om);
-    cimom::fillCimomHandle(handle);
     return handle;
 }
 
