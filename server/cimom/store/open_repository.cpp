@@ -7,6 +7,7 @@ namespace cimom {
 std::shared_ptr<RepositoryStore> openRepository(ObjectManager &objectManager, const std::string &path, Status &status,
                                                 const std::string &schemaDir) {
     auto fill = [&](const std::shared_ptr<RepositoryStore> &store) {
+        if (schemaDir.empty()) return Status::success();
         objectManager.setJournal(store);
         std::vector<MofDiagnostic> diagnostics = objectManager.loadDefaultSchema(schemaDir);
         objectManager.setJournal(nullptr);

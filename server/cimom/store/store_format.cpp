@@ -77,7 +77,12 @@ std::string checkFormat(Connection &db, bool &isEmpty) {
         return "the file is damaged (unknown repository format '" + text + "')";
     Statement check = db.prepare("PRAGMA quick_check(1)");
     if (!check || check.step() != SQLITE_ROW) return "the file is damaged (" + db.error() + ")";
-    if (check.text(0) != "ok") return "the file is damaged (" + std::string(check.text(0)) + ")";
+    if (check.text(0) != "ok") {
+        std::string detail(check.text(0));
+        for (char &c : detail)
+            if (c == '\n') c = ' ';
+        return "the file is damaged (" + detail + ")";
+    }
     return {};
 }
 

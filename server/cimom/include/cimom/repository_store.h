@@ -76,7 +76,7 @@ private:
 
 // Makes the file at path objectManager's durable repository: a new file is
 // filled with the default schema of schemaDir (in the transaction that makes
-// it), an existing one is loaded. objectManager must hold no namespaces.
+// it; left empty when schemaDir is empty), an existing one is loaded. objectManager must hold no namespaces.
 // On success the store is installed as objectManager's journal and
 // returned; on failure nullptr with status 1 saying what failed, and no
 // journal is installed (objectManager may hold part of what was loaded).
