@@ -1,6 +1,7 @@
 // store_reading.cpp - the repository file read back: into an object manager
 // at start, or out as MOF. Each table is read once, in the order its rows
 // were made; only classes are held at once, to put superclasses first.
+#include <algorithm>
 #include <unordered_map>
 
 #include "cimom/mof.h"
@@ -49,6 +50,65 @@ Status readClasses(RepositoryStore::Impl &impl, const std::string &spaceKey, std
     return status;
 }
 
+// Objects compiled into an object manager some hundreds at a time (a
+// compile has a cost of its own), each group all or nothing; a failure is
+// reported for the object it is in, at its own line.
+class ObjectLoader {
+public:
+    ObjectLoader(ObjectManager &objectManager, const std::string &path) : objectManager_(objectManager), path_(path) {}
+
+    // Adds the MOF of an object in nameSpace; what names it in messages.
+    // Returns the failure of a group compiled meanwhile.
+    Status add(const std::wstring &nameSpace, std::string what, std::string_view mof) {
+        Status status;
+        if (nameSpace != nameSpace_ || objects_.size() >= groupSize) status = flush();
+        nameSpace_ = nameSpace;
+        objects_.push_back(Object{lines_ + 1, std::move(what)});
+        text_ += mof;
+        if (mof.empty() || mof.back() != '\n') text_ += '\n';  // a row edited by hand may lack it
+        for (char c : mof) lines_ += c == '\n';
+        if (mof.empty() || mof.back() != '\n') ++lines_;
+        return status;
+    }
+
+    // Compiles what was added and not compiled yet.
+    Status flush() {
+        if (objects_.empty()) return Status::success();
+        MofOptions options;
+        options.defaultNamespace = nameSpace_;
+        std::vector<MofDiagnostic> diagnostics =
+            objectManager_.compileMofText(text_, "repository", options, Journaling::Off);
+        Status status;
+        if (!diagnostics.empty()) {
+            const MofDiagnostic &first = diagnostics.front();
+            auto after = std::upper_bound(objects_.begin(), objects_.end(), first.line,
+                                          [](int line, const Object &object) { return line < object.firstLine; });
+            const Object &object = after == objects_.begin() ? objects_.front() : *(after - 1);
+            status = Status::error(1, "repository " + path_ + ": " + object.what + " in namespace " +
+                                          cimobj::toUtf8(nameSpace_) + " does not load: " + object.what + ":" +
+                                          std::to_string(first.line - object.firstLine + 1) + ":" +
+                                          std::to_string(first.column) + ": " + first.message);
+        }
+        objects_.clear();
+        text_.clear();
+        lines_ = 0;
+        return status;
+    }
+
+private:
+    static constexpr std::size_t groupSize = 500;
+    struct Object {
+        int firstLine;  // in text_, from 1
+        std::string what;
+    };
+    ObjectManager &objectManager_;
+    const std::string &path_;
+    std::wstring nameSpace_;
+    std::string text_;
+    int lines_ = 0;
+    std::vector<Object> objects_;
+};
+
 // "#pragma namespace" lines when the namespace changes between objects.
 class NamespaceSwitch {
 public:
@@ -80,19 +140,13 @@ Status RepositoryStore::loadInto(ObjectManager &objectManager) {
                          : Status::error(1, "repository " + impl.path + ": namespace " + cimobj::toUtf8(name) +
                                                 " does not load: " + made.message);
     });
-    // Each object is compiled alone, so that a failure names it.
-    auto load = [&](std::string_view spaceKey, const std::string &what, std::string_view mof) {
+    ObjectLoader loader(objectManager, impl.path);
+    auto load = [&](std::string_view spaceKey, std::string what, std::string_view mof) {
         auto space = names.find(std::string(spaceKey));
         if (space == names.end())
             return Status::error(1, "repository " + impl.path + ": " + what + " is in namespace " +
                                         std::string(spaceKey) + ", which the file does not hold");
-        MofOptions options;
-        options.defaultNamespace = space->second;
-        std::vector<MofDiagnostic> diagnostics =
-            objectManager.compileMofText(mof, what, options, Journaling::Off);
-        if (diagnostics.empty()) return Status::success();
-        return Status::error(1, "repository " + impl.path + ": " + what + " in namespace " +
-                                    cimobj::toUtf8(space->second) + " does not load: " + diagnostics.front().text());
+        return loader.add(space->second, std::move(what), mof);
     };
     if (status.ok())
         status = forEachRow(impl, "SELECT namespace, name, mof FROM qualifier_types ORDER BY seq", {},
@@ -105,6 +159,9 @@ Status RepositoryStore::loadInto(ObjectManager &objectManager) {
         if (!status.ok()) break;
         status = load(row.nameSpace, "class " + row.name, row.mof);
     }
+    // Instances go after every class: a reference or embedded instance may
+    // name a class loaded later than its own.
+    if (status.ok()) status = loader.flush();
     if (status.ok())
         status = forEachRow(impl, "SELECT namespace, class, key, mof FROM instances ORDER BY seq", {},
                             [&](Statement &row) {
@@ -113,6 +170,7 @@ Status RepositoryStore::loadInto(ObjectManager &objectManager) {
                                                 "]",
                                             row.text(3));
                             });
+    if (status.ok()) status = loader.flush();
     return status;
 }
 
