@@ -7,21 +7,11 @@
 
 #include <expat.h>
 
-#include "cimop_request/request_routing.h"
-#include "cimop_response/response_routing.h"
 #include "cimxml/error_reporting.h"
 #include "cimxml_common/memory.h"
 #include "common_handlers/attributes.h"
 
 namespace {
-
-bool is_request_kind(int kind) {
-    return kind == CIMXML_KIND_OPERATION_REQUEST || kind == CIMXML_KIND_EXPORT_REQUEST;
-}
-
-bool is_response_kind(int kind) {
-    return kind == CIMXML_KIND_OPERATION_RESPONSE || kind == CIMXML_KIND_EXPORT_RESPONSE;
-}
 
 // Feeds the document to Expat. Texts beyond Expat's int length go in chunks;
 // the last call carries the final flag.
@@ -45,9 +35,13 @@ StackItem *top_element_item(MessageData *msgData) {
 
 }  // namespace
 
-MessageData *cimxmlParseMessage(const char *document) {
+MessageData *cimxmlParseMessage(const char *document, const HandlerSet *handlers, ParseFailure *failure) {
     if (!document) {
         reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - Xmldocument is null.", 1);
+        return nullptr;
+    }
+    if (!handlers) {
+        reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - No handler set.", 1);
         return nullptr;
     }
     cimEnsureCollectorThread();
@@ -72,13 +66,15 @@ MessageData *cimxmlParseMessage(const char *document) {
         return nullptr;
     }
     msgData->kind = kind;
+    msgData->handlers = handlers;
     XML_SetElementHandler(parser, cimxml_start_element, cimxml_end_element);
     XML_SetCharacterDataHandler(parser, cimxml_character_data);
     XML_SetUserData(parser, msgData);
     if (parse_whole(parser, document) != XML_STATUS_OK) {
-        cimPrintMessage(CIM_LOG_ERROR, L"Parse error at line %d: %s",
-                        static_cast<int>(XML_GetCurrentLineNumber(parser)),
-                        XML_ErrorString(XML_GetErrorCode(parser)));
+        long line = static_cast<long>(XML_GetCurrentLineNumber(parser));
+        const char *reason = XML_ErrorString(XML_GetErrorCode(parser));
+        cimPrintMessage(CIM_LOG_ERROR, L"Parse error at line %d: %s", static_cast<int>(line), reason);
+        if (failure) *failure = ParseFailure{line, reason};
         XML_ParserFree(parser);
         freeMessageData(msgData);
         return nullptr;
@@ -135,10 +131,10 @@ void cimxml_start_element(void *userData, const char *name, const char **attribu
         REPORT_DECODING_ERROR();
         return;
     }
-    if (is_request_kind(msgData->kind))
-        reqmsg_start_element(msgData, name, attributes);
-    else if (is_response_kind(msgData->kind))
-        rspmsg_start_element(msgData, name, attributes);
+    if (msgData->handlers)
+        msgData->handlers->startElement(msgData, name, attributes);
+    else
+        run_start_route(msgData, name, attributes, nullptr);
 }
 
 void cimxml_character_data(void *userData, const char *text, int length) {
@@ -147,7 +143,6 @@ void cimxml_character_data(void *userData, const char *text, int length) {
         REPORT_DECODING_ERROR();
         return;
     }
-    if (!is_request_kind(msgData->kind) && !is_response_kind(msgData->kind)) return;
     StackItem *entry = top_element_item(msgData);
     if (!entry) return;
     auto *element = static_cast<ExpatElement *>(entry->data);
@@ -165,9 +160,6 @@ void cimxml_end_element(void *userData, const char *name) {
         REPORT_DECODING_ERROR();
         return;
     }
-    if (is_request_kind(msgData->kind))
-        reqmsg_end_element(msgData, name);
-    else if (is_response_kind(msgData->kind))
-        rspmsg_end_element(msgData, name);
+    if (msgData->handlers) msgData->handlers->endElement(msgData, name);
     freeStackItem(stack_pop(&msgData->elementStack));
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cimxml/operations.h"
-#include "common_handlers/parse_driver.h"
+#include "cimop_request/request_routing.h"
 #include "support/log_capture.h"
 #include "support/request_mix.h"
 #include <utils/pool_string.h>
@@ -429,7 +429,7 @@ using OperationFunction = int (*)(PoolString *, MessageData *, CIMOMHandle *);
 // Runs function on the parsed document with handle and the response pool
 // on the stack, as a host keeps its record; returns what it returned.
 int run(OperationFunction function, const std::string &document, CIMOMHandle *handle) {
-    MessageData *msgData = cimxmlParseMessage(document.c_str());
+    MessageData *msgData = cimxmlParseMessage(document.c_str(), &cimxml_request_handlers);
     PoolString pool{};
     int result = function(&pool, msgData, handle);
     release_PoolStringBuffer(&pool);
