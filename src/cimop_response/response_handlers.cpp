@@ -159,9 +159,7 @@ void rspmsg_returnvalue_element(MessageData *msgData, const ExpatElement *elemen
     push_new_item(&msgData->objectStack, item::ReturnValue, destroy_string, typeText);
 }
 
-void rspmsg_returnvalue_endhandler(MessageData *msgData) {
-    pop_marker(msgData, item::ReturnValue);
-}
+void rspmsg_returnvalue_endhandler(MessageData *msgData) { pop_marker(msgData, item::ReturnValue); }
 
 void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element) {
     if (!msgData->outParameters) {
@@ -196,9 +194,7 @@ void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
     push_new_item(&msgData->objectStack, item::ParamValue, nullptr, nullptr);
 }
 
-void rspmsg_paramvalue_endhandler(MessageData *msgData) {
-    clear_object_stack(msgData);
-}
+void rspmsg_paramvalue_endhandler(MessageData *msgData) { clear_object_stack(msgData); }
 
 void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
     Stack *stack = &msgData->objectStack;
@@ -213,8 +209,8 @@ void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
     if (item_is(top, item::ReturnValue)) {
         // Several VALUEs in one RETURNVALUE give several values.
         int type = return_type(top);
-        CIMValue *value = isObjectType(type) ? getEmbeddedObjectValue(msgData->objectPath, type, text)
-                                             : value_from_text(type, text);
+        CIMValue *value =
+            isObjectType(type) ? getEmbeddedObjectValue(msgData->objectPath, type, text) : value_from_text(type, text);
         append_return_value(msgData, value);
         push_back(stack, top);
         return;
@@ -240,8 +236,8 @@ void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
         if (item_is(owner, item::ParamValue)) {
             if (CIMProperty *parameter = current_output(msgData)) {
                 int type = propertyGetType(parameter);
-                append_value(list, output_value(msgData, parameter, isArrayType(type) ? scalarTypeOf(type) : type,
-                                                text));
+                append_value(list,
+                             output_value(msgData, parameter, isArrayType(type) ? scalarTypeOf(type) : type, text));
             }
         } else if (item_is(owner, item::ReturnValue)) {
             append_value(list, value_from_text(CIM_STRING, text));

@@ -29,9 +29,7 @@ bool is_reference_item(const StackItem *entry) {
 }
 
 // Items whose path the key elements fill.
-bool is_path_item(const StackItem *entry) {
-    return is_reference_item(entry) || item_is(entry, item::InstanceName);
-}
+bool is_path_item(const StackItem *entry) { return is_reference_item(entry) || item_is(entry, item::InstanceName); }
 
 CIMObjectPath *path_of(const StackItem *entry) { return static_cast<CIMObjectPath *>(entry->data); }
 

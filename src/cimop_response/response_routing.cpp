@@ -15,9 +15,7 @@ namespace {
 // VALUE, KEYVALUE and HOST do their work at the end tag, with their text as
 // the response gave it.
 void rspmsg_value_endhandler(MessageData *msgData) { run_text_endhandler(msgData, false, rspmsg_value_pcdata); }
-void rspmsg_keyvalue_endhandler(MessageData *msgData) {
-    run_text_endhandler(msgData, false, rspmsg_keyvalue_pcdata);
-}
+void rspmsg_keyvalue_endhandler(MessageData *msgData) { run_text_endhandler(msgData, false, rspmsg_keyvalue_pcdata); }
 void rspmsg_host_endhandler(MessageData *msgData) { run_text_endhandler(msgData, false, rspmsg_host_pcdata); }
 
 // Start tags, tested in this order; a row without handler only lets the element pass.
@@ -106,8 +104,6 @@ void rspmsg_start_element(MessageData *msgData, const char *name, const char **a
     run_start_route(msgData, name, attributes, response_starts().find(name));
 }
 
-void rspmsg_end_element(MessageData *msgData, const char *name) {
-    run_end_route(msgData, response_ends().find(name));
-}
+void rspmsg_end_element(MessageData *msgData, const char *name) { run_end_route(msgData, response_ends().find(name)); }
 
 const HandlerSet cimxml_response_handlers = {rspmsg_start_element, rspmsg_end_element};

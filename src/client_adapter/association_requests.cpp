@@ -58,8 +58,8 @@ char *CIMXMLencode_references(const CIMObjectPath *objectPath, const CIMString *
     return frame_request(call, objectPath, parameters.list(), nullptr, withoutHeader);
 }
 
-char *CIMXMLencode_referenceNames(const CIMObjectPath *objectPath, const CIMString *resultClass,
-                                  const CIMString *role, int withoutHeader) {
+char *CIMXMLencode_referenceNames(const CIMObjectPath *objectPath, const CIMString *resultClass, const CIMString *role,
+                                  int withoutHeader) {
     static const request_call call{"CIMXMLencode_referenceNames", L"ReferenceNames", "ReferenceNames", 1};
     enter_client();
     if (refuse_null(call, objectPath)) return nullptr;

@@ -10,8 +10,8 @@ using namespace client_requests;
 namespace {
 
 // CreateClass and ModifyClass: the class as the one parameter name.
-char *class_request(const request_call &call, const CIMObjectPath *path, const CIMClass *cimClass,
-                    const wchar_t *name, int withoutHeader) {
+char *class_request(const request_call &call, const CIMObjectPath *path, const CIMClass *cimClass, const wchar_t *name,
+                    int withoutHeader) {
     enter_client();
     if (refuse_null(call, path) || refuse_null(call, cimClass)) return nullptr;
     request_parameters parameters(call.encoder);
@@ -32,8 +32,8 @@ char *CIMXMLencode_deleteClass(const CIMObjectPath *classPath, int withoutHeader
 
 // The two class enumerations have no null-parameter line of their own.
 char *CIMXMLencode_enumerateClassNames(const CIMObjectPath *classPath, int deepInheritance, int withoutHeader) {
-    static const request_call call{"CIMXMLencode_enumerateClassNames", L"EnumerateClassNames",
-                                   "EnumerateClassNames", 1};
+    static const request_call call{"CIMXMLencode_enumerateClassNames", L"EnumerateClassNames", "EnumerateClassNames",
+                                   1};
     enter_client();
     if (!classPath) return nullptr;
     request_parameters parameters(call.encoder);

@@ -1,9 +1,9 @@
 // decoder_support.cpp - reading a response as the answer to an operation.
 #include "client_adapter/decoder_support.h"
 
-#include <cstring>
-
 #include <cimxml/cimxml_client.h>
+
+#include <cstring>
 
 #include "cimxml/last_error.h"
 #include "cimxml_common/memory.h"
@@ -34,8 +34,8 @@ std::string mismatch(const MessageData *message, const decoder &d) {
         return "the response has no IMETHODRESPONSE, METHODRESPONSE or EXPMETHODRESPONSE inside "
                "CIM, MESSAGE and SIMPLERSP or SIMPLEEXPRSP.";
     answer_kind kind = message->kind == CIMXML_KIND_EXPORT_RESPONSE ? answer_kind::exported
-                       : message->isMethodCall                     ? answer_kind::extrinsic
-                                                                   : answer_kind::intrinsic;
+                       : message->isMethodCall                      ? answer_kind::extrinsic
+                                                                    : answer_kind::intrinsic;
     bool sameName = d.kind == answer_kind::extrinsic ||
                     local_strcasecmp(narrow(message->responseMethodName).c_str(), d.operation) == 0;
     if (kind == d.kind && sameName) return {};
@@ -83,18 +83,31 @@ message_owner read_answer(const char *response, const decoder &d, ReturnCode **r
 
 std::string kind_of(int type) {
     switch (type) {
-    case CIM_OBJECT: return "an instance";
-    case CIM_CLASS: return "a class";
-    case CIM_REFERENCE: return "a path";
-    case CIM_STRING: return "a class name or string";
-    default: return "a value";
+        case CIM_OBJECT:
+            return "an instance";
+        case CIM_CLASS:
+            return "a class";
+        case CIM_REFERENCE:
+            return "a path";
+        case CIM_STRING:
+            return "a class name or string";
+        default:
+            return "a value";
     }
 }
 
 int return_value_count(const MessageData *message) { return getCIMValueListLength(message->returnValues); }
 
-CIMValue *return_value_at(const MessageData *message, int index) {
-    return getCIMValueAt(message->returnValues, index);
+CIMValue *return_value_at(const MessageData *message, int index) { return getCIMValueAt(message->returnValues, index); }
+
+void *take_content(CIMValue *value) {
+    void *content = nullptr;
+    freeReturnCode(getCIMValue(value, &content, nullptr));
+    if (content) {
+        value->isNull = 1;
+        value->data.instance = nullptr;
+    }
+    return content;
 }
 
 void drop_list(CIMList **list) {

@@ -3,10 +3,10 @@
 // the kinds of results.
 #pragma once
 
+#include <cimobj/cimobj.h>
+
 #include <memory>
 #include <string>
-
-#include <cimobj/cimobj.h>
 
 #include "common_handlers/message_data.h"
 
@@ -45,6 +45,12 @@ std::string kind_of(int type);
 // The return values of a message in order (lent; empty without any).
 int return_value_count(const MessageData *message);
 CIMValue *return_value_at(const MessageData *message, int index);
+
+// Takes the object a return value holds (instance, class, path, string):
+// the caller owns it, and the value is left a null value of its type. Moving
+// the decoded objects to the caller instead of copying them halves the work
+// and the peak memory of large results. NULL for a null value.
+void *take_content(CIMValue *value);
 
 // Frees the list *list holds and sets it to NULL (a NULL address is ignored).
 void drop_list(CIMList **list);

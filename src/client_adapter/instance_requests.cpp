@@ -1,9 +1,9 @@
 // instance_requests.cpp - the client requests of the instance operations:
 // CreateInstance, DeleteInstance, EnumerateInstanceNames,
 // EnumerateInstances, GetInstance, ModifyInstance and ExecQuery.
-#include <memory>
-
 #include <cimxml/cimxml_client.h>
+
+#include <memory>
 
 #include "client_adapter/request_framing.h"
 
@@ -28,8 +28,8 @@ char *frame_on_class(const request_call &call, const CIMObjectPath *path, const 
 CIMInstance *named_instance(const CIMInstance *instance, const CIMObjectPath *path) {
     instance_owner copy(copyCIMInstance(instance), freeCIMInstance);
     if (!copy || getInstancePath(copy.get())) return copy.release();
-    CIMObjectPath *name = !isEmptyCIMPropertyList(getObjectPathKeys(path)) ? copyObjectPath(path)
-                                                                           : newObjectPathFromInst(copy.get());
+    CIMObjectPath *name =
+        !isEmptyCIMPropertyList(getObjectPathKeys(path)) ? copyObjectPath(path) : newObjectPathFromInst(copy.get());
     if (!name || !setInstancePath(copy.get(), name)) {
         freeCIMObjectPath(name);
         return nullptr;
@@ -68,10 +68,9 @@ char *CIMXMLencode_enumerateInstanceNames(const CIMObjectPath *classPath, int wi
 }
 
 char *CIMXMLencode_enumerateInstances(const CIMObjectPath *classPath, int deepInheritance, int localOnly,
-                                      int includeQualifiers, int includeClassOrigin,
-                                      const CIMStringList *propertyList, int withoutHeader) {
-    static const request_call call{"CIMXMLencode_enumerateInstances", L"EnumerateInstances", "EnumerateInstances",
-                                   1};
+                                      int includeQualifiers, int includeClassOrigin, const CIMStringList *propertyList,
+                                      int withoutHeader) {
+    static const request_call call{"CIMXMLencode_enumerateInstances", L"EnumerateInstances", "EnumerateInstances", 1};
     enter_client();
     if (refuse_null(call, classPath)) return nullptr;
     request_parameters parameters(call.encoder);

@@ -1,6 +1,8 @@
 // list_decoders.cpp - the decoders whose results are lists: the
 // enumerations, ExecQuery, the association operations and the qualifier
 // enumeration.
+#include <utility>
+
 #include <cimxml/cimxml_client.h>
 
 #include "client_adapter/decoder_support.h"
@@ -20,39 +22,35 @@ constexpr list_kind class_items{CIMLIST_CLASS, CIM_CLASS};
 constexpr list_kind path_items{CIMLIST_OBJECTPATH, CIM_REFERENCE};
 constexpr list_kind class_name_items{CIMLIST_OBJECTPATH, CIM_STRING};
 
-// New list item made from a return value of the kind; NULL when memory is short.
-void *item_of(const CIMValue *value, const list_kind &kind) {
-    void *content = nullptr;
-    freeReturnCode(getCIMValue(value, &content, nullptr));
-    switch (kind.valueType) {
-    case CIM_OBJECT: return copyCIMInstance(static_cast<CIMInstance *>(content));
-    case CIM_CLASS: return copyCIMClass(static_cast<CIMClass *>(content));
-    case CIM_REFERENCE: return copyObjectPath(static_cast<CIMObjectPath *>(content));
-    default: {
-        CIMString *name = copyCIMString(static_cast<CIMString *>(content));
-        CIMObjectPath *path = name ? newObjectPathWithName(name) : nullptr;
-        if (!path) freeCIMString(name);
-        return path;
-    }
-    }
+// New list item made from a return value of the kind, which it takes the
+// object from; NULL when memory is short.
+void *item_of(CIMValue *value, const list_kind &kind) {
+    void *content = take_content(value);
+    if (kind.valueType != CIM_STRING || !content) return content;
+    CIMObjectPath *path = newObjectPathWithName(static_cast<CIMString *>(content));
+    if (!path) freeCIMString(static_cast<CIMString *>(content));
+    return path;
 }
 
 void free_item(void *item, const list_kind &kind) {
-    if (kind.valueType == CIM_OBJECT) freeCIMInstance(static_cast<CIMInstance *>(item));
-    else if (kind.valueType == CIM_CLASS) freeCIMClass(static_cast<CIMClass *>(item));
-    else freeCIMObjectPath(static_cast<CIMObjectPath *>(item));
+    if (kind.valueType == CIM_OBJECT)
+        freeCIMInstance(static_cast<CIMInstance *>(item));
+    else if (kind.valueType == CIM_CLASS)
+        freeCIMClass(static_cast<CIMClass *>(item));
+    else
+        freeCIMObjectPath(static_cast<CIMObjectPath *>(item));
 }
 
-// Appends a copy of every return value to *list (made when NULL). Every
+// Moves the object of every return value to *list (made when NULL). Every
 // value must be of the kind: the first one that is not fails the whole
-// decode, before anything is appended.
-ReturnCode *deliver(const decoder &d, const MessageData *message, CIMList **list, const list_kind &kind) {
+// decode, before anything is moved.
+ReturnCode *deliver(const decoder &d, MessageData *message, CIMList **list, const list_kind &kind) {
     int count = return_value_count(message);
     for (int i = 0; i < count; ++i) {
         int type = getCIMValueType(return_value_at(message, i));
         if (type != kind.valueType)
-            return failure(d, "the response holds " + kind_of(type) + " where " + kind_of(kind.valueType) +
-                                  " belongs.");
+            return failure(d,
+                           "the response holds " + kind_of(type) + " where " + kind_of(kind.valueType) + " belongs.");
     }
     if (!*list) *list = newList(kind.listType);
     for (int i = 0; *list && i < count; ++i) {
@@ -151,13 +149,15 @@ ReturnCode *CIMXMLdecode_enumerateQualifiers(const char *response, CIMQualifierT
         } else if (*declarations && getListType(*declarations) != CIMLIST_QUALIFIERTYPE) {
             result = failure(d, "the list given holds other items than the results.");
         } else {
+            // The declarations move to the caller, the whole list when it has none.
+            if (!*declarations) std::swap(*declarations, message->qualifierTypes);
             if (!*declarations) *declarations = newCIMQualifierTypeList();
             bool complete = *declarations != nullptr;
-            for (CIMListNode *node = getFirstCIMQualifierType(message->qualifierTypes); complete && node;
-                 node = getNextCIMQualifierType(node)) {
-                CIMQualifierType *copy = copyQualifierType(getCurrentCIMQualifierType(node));
-                complete = copy && isSuccessfulFree(appendToCIMQualifierTypeList(*declarations, copy));
-                if (copy && !complete) freeQualifierType(copy);
+            while (complete && getCIMQualifierTypeListLength(message->qualifierTypes) > 0) {
+                CIMQualifierType *moved = getCIMQualifierTypeAt(message->qualifierTypes, 0);
+                removeFromList(message->qualifierTypes, moved);
+                complete = isSuccessfulFree(appendToCIMQualifierTypeList(*declarations, moved));
+                if (!complete) freeQualifierType(moved);
             }
             result = complete ? success() : failure(d, "memory is exhausted.");
         }

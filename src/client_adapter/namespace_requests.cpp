@@ -1,9 +1,9 @@
 // namespace_requests.cpp - creating and deleting a namespace, as the
 // CreateInstance and DeleteInstance of its CIM_Namespace instance.
+#include <cimxml/cimxml_client.h>
+
 #include <cstdint>
 #include <memory>
-
-#include <cimxml/cimxml_client.h>
 
 #include "client_adapter/request_framing.h"
 

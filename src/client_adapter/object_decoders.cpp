@@ -9,54 +9,45 @@ using namespace client_responses;
 
 namespace {
 
-// The content of the first return value when it is of type; every return
-// value must be. NULL with *result set to the failure otherwise.
-void *single_content(const decoder &d, const MessageData *message, int type, const char *wanted,
-                     ReturnCode **result) {
-    int count = return_value_count(message);
-    for (int i = 0; i < count; ++i) {
-        int found = getCIMValueType(return_value_at(message, i));
-        if (found != type) {
-            *result = failure(d, "the response holds " + kind_of(found) + " where " + wanted + " belongs.");
-            return nullptr;
-        }
-    }
-    void *content = nullptr;
-    if (count > 0) freeReturnCode(getCIMValue(return_value_at(message, 0), &content, nullptr));
-    if (!content) *result = failure(d, std::string("the response holds nothing where ") + wanted + " belongs.");
-    return content;
-}
-
-// The frame of the single-object decoders: copy makes the caller's object
-// from the content of the first return value of type.
-template <typename T, typename Copy>
-ReturnCode *decode_single(const char *response, const decoder &d, int type, const char *wanted, T **out,
-                          Copy copy) {
+// The frame of the single-object decoders: the first return value, of
+// type, gives the caller its object; every return value must be of type.
+template <typename T>
+ReturnCode *decode_single(const char *response, const decoder &d, int type, const char *wanted, T **out) {
     *out = nullptr;
     ReturnCode *result = nullptr;
     message_owner message = read_answer(response, d, &result);
     if (!message) return result;
-    auto *content = static_cast<T *>(single_content(d, message.get(), type, wanted, &result));
-    if (!content) return result;
-    *out = copy(content);
-    return *out ? success() : failure(d, "memory is exhausted.");
+    int count = return_value_count(message.get());
+    for (int i = 0; i < count; ++i) {
+        int found = getCIMValueType(return_value_at(message.get(), i));
+        if (found != type) return failure(d, "the response holds " + kind_of(found) + " where " + wanted + " belongs.");
+    }
+    *out = count > 0 ? static_cast<T *>(take_content(return_value_at(message.get(), 0))) : nullptr;
+    return *out ? success() : failure(d, std::string("the response holds nothing where ") + wanted + " belongs.");
+}
+
+// Takes item out of list (its first node, found at once); the caller owns it.
+template <typename T>
+T *taken_from(CIMList *list, T *item) {
+    if (item) removeFromList(list, item);
+    return item;
 }
 
 }  // namespace
 
 ReturnCode *CIMXMLdecode_createInstance(const char *response, CIMObjectPath **instancePath) {
     static const decoder d{"CIMXMLdecode_createInstance", "CreateInstance", answer_kind::intrinsic};
-    return decode_single(response, d, CIM_REFERENCE, "a path", instancePath, copyObjectPath);
+    return decode_single(response, d, CIM_REFERENCE, "a path", instancePath);
 }
 
 ReturnCode *CIMXMLdecode_getInstance(const char *response, CIMInstance **instance) {
     static const decoder d{"CIMXMLdecode_getInstance", "GetInstance", answer_kind::intrinsic};
-    return decode_single(response, d, CIM_OBJECT, "an instance", instance, copyCIMInstance);
+    return decode_single(response, d, CIM_OBJECT, "an instance", instance);
 }
 
 ReturnCode *CIMXMLdecode_getClass(const char *response, CIMClass **cimClass) {
     static const decoder d{"CIMXMLdecode_getClass", "GetClass", answer_kind::intrinsic};
-    return decode_single(response, d, CIM_CLASS, "a class", cimClass, copyCIMClass);
+    return decode_single(response, d, CIM_CLASS, "a class", cimClass);
 }
 
 ReturnCode *CIMXMLdecode_getQualifier(const char *response, CIMQualifierType **declaration) {
@@ -68,10 +59,8 @@ ReturnCode *CIMXMLdecode_getQualifier(const char *response, CIMQualifierType **d
     if (return_value_count(message.get()) > 0)
         return failure(d, "the response holds " + kind_of(getCIMValueType(return_value_at(message.get(), 0))) +
                               " where a qualifier declaration belongs.");
-    const CIMQualifierType *found = getCIMQualifierTypeAt(message->qualifierTypes, 0);
-    if (!found) return failure(d, "the response holds nothing where a qualifier declaration belongs.");
-    *declaration = copyQualifierType(found);
-    return *declaration ? success() : failure(d, "memory is exhausted.");
+    *declaration = taken_from(message->qualifierTypes, getCIMQualifierTypeAt(message->qualifierTypes, 0));
+    return *declaration ? success() : failure(d, "the response holds nothing where a qualifier declaration belongs.");
 }
 
 // A property's value comes back as the response carries it; an empty
@@ -84,27 +73,19 @@ ReturnCode *CIMXMLdecode_getProperty(const char *response, CIMValue **value) {
     if (!message) return result;
     if (!message->returnValues) return failure(d, "Value list is NULL.");
     if (return_value_count(message.get()) == 0) return success();
-    *value = copyCIMValue(return_value_at(message.get(), 0));
-    return *value ? success() : failure(d, "memory is exhausted.");
+    *value = taken_from(message->returnValues, return_value_at(message.get(), 0));
+    return success();
 }
 
-ReturnCode *CIMXMLdecode_invokeMethod(const char *response, CIMPropertyList **outParameters,
-                                      CIMValue **returnValue) {
+ReturnCode *CIMXMLdecode_invokeMethod(const char *response, CIMPropertyList **outParameters, CIMValue **returnValue) {
     static const decoder d{"CIMXMLdecode_invokeMethod", "InvokeMethod", answer_kind::extrinsic};
     *outParameters = nullptr;
     *returnValue = nullptr;
     ReturnCode *result = nullptr;
     message_owner message = read_answer(response, d, &result);
     if (!message) return result;
-    CIMValue *returned = return_value_at(message.get(), 0);
-    *outParameters = message->outParameters ? copyCIMPropertyList(message->outParameters) : nullptr;
-    *returnValue = returned ? copyCIMValue(returned) : nullptr;
-    if ((message->outParameters && !*outParameters) || (returned && !*returnValue)) {
-        freeCIMPropertyList(*outParameters);
-        freeCIMValue(*returnValue);
-        *outParameters = nullptr;
-        *returnValue = nullptr;
-        return failure(d, "memory is exhausted.");
-    }
+    *outParameters = message->outParameters;
+    message->outParameters = nullptr;
+    *returnValue = taken_from(message->returnValues, return_value_at(message.get(), 0));
     return success();
 }

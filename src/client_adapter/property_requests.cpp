@@ -5,8 +5,7 @@
 
 using namespace client_requests;
 
-char *CIMXMLencode_getProperty(const CIMObjectPath *instancePath, const CIMString *propertyName,
-                               int withoutHeader) {
+char *CIMXMLencode_getProperty(const CIMObjectPath *instancePath, const CIMString *propertyName, int withoutHeader) {
     static const request_call call{"CIMXMLencode_getProperty", L"GetProperty", "GetProperty", 1};
     enter_client();
     if (refuse_null(call, instancePath)) return nullptr;

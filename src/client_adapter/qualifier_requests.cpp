@@ -35,8 +35,8 @@ char *CIMXMLencode_getQualifier(const CIMObjectPath *path, const CIMString *qual
 }
 
 char *CIMXMLencode_enumerateQualifiers(const CIMObjectPath *path, int withoutHeader) {
-    static const request_call call{"CIMXMLencode_enumerateQualifiers", L"EnumerateQualifiers",
-                                   "EnumerateQualifiers", 1};
+    static const request_call call{"CIMXMLencode_enumerateQualifiers", L"EnumerateQualifiers", "EnumerateQualifiers",
+                                   1};
     enter_client();
     if (!path) {
         log_failure(call.encoder, " - failed; parameter is null.");

@@ -42,9 +42,7 @@ void enter_client() {
     cimEnsureCollectorThread();
 }
 
-void log_failure(const char *encoder, const char *text) {
-    cimPrintMessage(CIM_LOG_ERROR, L"%s%s", encoder, text);
-}
+void log_failure(const char *encoder, const char *text) { cimPrintMessage(CIM_LOG_ERROR, L"%s%s", encoder, text); }
 
 bool refuse_null(const request_call &call, const void *argument) {
     if (argument != nullptr) return false;

@@ -1,11 +1,11 @@
 // response_reading.cpp - a received response text into its decoded message:
 // the HTTP status and header, the body, the parse with the response set.
+#include <cimxml/cimxml_client.h>
+
 #include <charconv>
 #include <cstring>
 #include <string>
 #include <string_view>
-
-#include <cimxml/cimxml_client.h>
 
 #include "cimop_response/response_routing.h"
 #include "cimxml/error_reporting.h"
@@ -24,8 +24,7 @@ MessageData *refuse(const std::string &text) {
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
     return text;
 }
 
@@ -72,11 +71,10 @@ MessageData *cimxml_decode_message(const char *response, void *) {
     if (*body != '<') {
         received_message_parts parts;
         int separated = split_received_message(response, &parts);
-        std::string refused = refused_status(std::string_view(response, separated ? parts.headerLength
-                                                                                   : std::strlen(response)));
+        std::string refused =
+            refused_status(std::string_view(response, separated ? parts.headerLength : std::strlen(response)));
         if (!refused.empty()) return refuse("cimxml_decode_message - failed; " + refused + ".");
-        if (!separated || *parts.body == '\0')
-            return refuse("cimxml_decode_message - failed; Message body is NULL.");
+        if (!separated || *parts.body == '\0') return refuse("cimxml_decode_message - failed; Message body is NULL.");
         body = parts.body;
     }
     if (std::strstr(body, "METHODRESPONSE") == nullptr)
@@ -85,8 +83,7 @@ MessageData *cimxml_decode_message(const char *response, void *) {
     MessageData *message = cimxmlParseMessage(body, &cimxml_response_handlers, &failure);
     if (message == nullptr && failure.reason != nullptr)
         return refuse("cimxml_decode_message - failed; the response is not well formed: " +
-                      std::string(failure.reason) + " at line " + std::to_string(failure.line) +
-                      " of the message.");
+                      std::string(failure.reason) + " at line " + std::to_string(failure.line) + " of the message.");
     return message;
 }
 

@@ -16,8 +16,7 @@ ReturnCode *decode_status(const char *response, const decoder &d) {
     if (!message) return result;
     if (return_value_count(message.get()) > 0 || message->outParameters ||
         getCIMQualifierTypeListLength(message->qualifierTypes) > 0)
-        return failure(d, std::string("the response carries results, which a ") + d.operation +
-                              " answer has none of.");
+        return failure(d, std::string("the response carries results, which a ") + d.operation + " answer has none of.");
     return success();
 }
 

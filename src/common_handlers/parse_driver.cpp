@@ -2,7 +2,6 @@
 // the frames that route elements to handlers.
 #include "common_handlers/parse_driver.h"
 
-#include <climits>
 #include <cstring>
 
 #include <expat.h>
@@ -13,11 +12,13 @@
 
 namespace {
 
-// Feeds the document to Expat. Texts beyond Expat's int length go in chunks;
-// the last call carries the final flag.
+// Feeds the document to Expat in chunks; the last call carries the final
+// flag. Expat copies what it is given into a buffer of its own, which comes
+// from the collector's scanned memory: small chunks keep that buffer small
+// instead of a second, scanned copy of the whole document.
 XML_Status parse_whole(XML_Parser parser, const char *document) {
     std::size_t remaining = std::strlen(document);
-    const std::size_t chunk = INT_MAX / 2;
+    const std::size_t chunk = 64 * 1024;
     while (remaining > chunk) {
         if (XML_Parse(parser, document, static_cast<int>(chunk), 0) != XML_STATUS_OK) return XML_STATUS_ERROR;
         document += chunk;

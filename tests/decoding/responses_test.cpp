@@ -2,16 +2,14 @@
 // independent client decodes as its content says (its ERROR's status, or
 // the kinds and number of results it holds, read from the document here),
 // and bad responses give a clear status 1, never a crash or a leak.
+#include <cimxml/cimxml_client.h>
 #include <gtest/gtest.h>
-
 #include <malloc.h>
 
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
-
-#include <cimxml/cimxml_client.h>
 
 #include "decoding/decoded.h"
 #include "support/conformance_requests.h"
@@ -32,7 +30,8 @@ std::string outcome(ReturnCode *rc) {
 
 // "kind kind ..." of a list's items; the list is freed.
 std::string kinds(CIMList *list) {
-    static const std::map<int, std::string> names = {{CIMLIST_INSTANCE, "instance "}, {CIMLIST_CLASS, "class "},
+    static const std::map<int, std::string> names = {{CIMLIST_INSTANCE, "instance "},
+                                                     {CIMLIST_CLASS, "class "},
                                                      {CIMLIST_OBJECTPATH, "path "},
                                                      {CIMLIST_QUALIFIERTYPE, "declaration "}};
     std::string text;
@@ -114,8 +113,8 @@ std::string decode_message(const char *text, std::string &results) {
     Message message(cimxml_decode_message(text, nullptr));
     if (!message) return lastError();
     if (!message->responseMethodName) return "1: no answer";
-    static const std::map<int, std::string> names = {{CIM_OBJECT, "instance "}, {CIM_CLASS, "class "},
-                                                     {CIM_REFERENCE, "path "}};
+    static const std::map<int, std::string> names = {
+        {CIM_OBJECT, "instance "}, {CIM_CLASS, "class "}, {CIM_REFERENCE, "path "}};
     for (int i = 0; i < getCIMValueListLength(message->returnValues); ++i) {
         auto found = names.find(getCIMValueType(getCIMValueAt(message->returnValues, i)));
         results += found == names.end() ? "value " : found->second;
@@ -134,11 +133,18 @@ bool other_kind_embedded(const Node &holder) {
 
 // The kinds of results a response document holds, in document order.
 std::string document_kinds(const Node &answer, std::set<std::string> &notes) {
-    static const std::map<std::string, std::string> kinds = {
-        {"INSTANCE", "instance "}, {"CLASS", "class "}, {"CLASSNAME", "path "}, {"INSTANCENAME", "path "},
-        {"OBJECTPATH", "path "}, {"INSTANCEPATH", "path "}, {"QUALIFIER.DECLARATION", "declaration "},
-        {"VALUE", "value "}, {"VALUE.ARRAY", "value "}, {"VALUE.REFERENCE", "value "},
-        {"RETURNVALUE", "return "}, {"PARAMVALUE", "out "}};
+    static const std::map<std::string, std::string> kinds = {{"INSTANCE", "instance "},
+                                                             {"CLASS", "class "},
+                                                             {"CLASSNAME", "path "},
+                                                             {"INSTANCENAME", "path "},
+                                                             {"OBJECTPATH", "path "},
+                                                             {"INSTANCEPATH", "path "},
+                                                             {"QUALIFIER.DECLARATION", "declaration "},
+                                                             {"VALUE", "value "},
+                                                             {"VALUE.ARRAY", "value "},
+                                                             {"VALUE.REFERENCE", "value "},
+                                                             {"RETURNVALUE", "return "},
+                                                             {"PARAMVALUE", "out "}};
     std::string text;
     for (const auto &child : answer.children) {
         if (child->name == "IRETURNVALUE") {
@@ -196,13 +202,14 @@ TEST(ResponseConformance, EveryDocumentDecodesAsItsContentSays) {
         std::string text = testsupport::fileText(entry.path()), operation = meta_field(meta, "operation");
         std::string outcome = meta_field(meta, "outcome"), results;
         auto decoder = decoders.find(operation);
-        std::string status = decoder != decoders.end() ? decoder->second(text.c_str(), results)
-                                                       : decode_message(text.c_str(), results);
+        std::string status =
+            decoder != decoders.end() ? decoder->second(text.c_str(), results) : decode_message(text.c_str(), results);
         ++outcomes[outcome];
         std::string expected = status;
         std::unique_ptr<Node> tree = fixtures::parse_document(text);
         if (outcome == "ok") {
-            const Node *answer = tree ? tree->find({"IMETHODRESPONSE", "METHODRESPONSE", "EXPMETHODRESPONSE"}) : nullptr;
+            const Node *answer =
+                tree ? tree->find({"IMETHODRESPONSE", "METHODRESPONSE", "EXPMETHODRESPONSE"}) : nullptr;
             expected = "0 " + (answer ? document_kinds(*answer, notes) : "(unreadable)");
             status += " " + results;
         } else if (outcome == "cim_error") {
@@ -216,7 +223,8 @@ TEST(ResponseConformance, EveryDocumentDecodesAsItsContentSays) {
     EXPECT_GT(outcomes["ok"], 250);
     EXPECT_GT(outcomes["cim_error"], 40);
     EXPECT_EQ(failures, "");
-    EXPECT_EQ(notes, (std::set<std::string>{"an embedded object of the other kind than EmbeddedObject names is not decoded"}));
+    EXPECT_EQ(notes,
+              (std::set<std::string>{"an embedded object of the other kind than EmbeddedObject names is not decoded"}));
 }
 
 }  // namespace
@@ -254,21 +262,24 @@ const struct {
     {"NothingAtAll", "", "GetClass", failed + "Message header is NULL.|"},
     {"NotWellFormed", ok + message.substr(0, message.find("</CLASS>")) + "</IRETURNVALUE>", "GetClass",
      failed + "the response is not well formed: mismatched tag at line 8 of the message.|"},
-    {"AnErrorByName", answering("<ERROR CODE=\"CIM_ERR_NOT_FOUND\" DESCRIPTION=\"no &lt;CIM_Foo&gt;\"/>\n"),
-     "GetClass", "6: no <CIM_Foo>|"},
+    {"AnErrorByName", answering("<ERROR CODE=\"CIM_ERR_NOT_FOUND\" DESCRIPTION=\"no &lt;CIM_Foo&gt;\"/>\n"), "GetClass",
+     "6: no <CIM_Foo>|"},
     {"AnErrorByANumberBeyondTheKnownCodes", answering("<ERROR CODE=\"21\"/>\n"), "GetClass", "21|"},
     {"AnErrorWithoutCode", answering("<ERROR DESCRIPTION=\"broken\"/>\n"), "GetClass", "1: broken|"},
     {"AnErrorWithAnotherCodeText", answering("<ERROR CODE=\"0x6\"/>\n"), "GetClass", "1|"},
-    {"TheAnswerToAnotherOperation", answering("<IRETURNVALUE>\n</IRETURNVALUE>\n", "IMETHODRESPONSE NAME=\"EnumerateClasses\""),
-     "GetClass", "1: CIMXMLdecode_getClass - failed; the response answers EnumerateClasses, not GetClass.|"},
+    {"TheAnswerToAnotherOperation",
+     answering("<IRETURNVALUE>\n</IRETURNVALUE>\n", "IMETHODRESPONSE NAME=\"EnumerateClasses\""), "GetClass",
+     "1: CIMXMLdecode_getClass - failed; the response answers EnumerateClasses, not GetClass.|"},
     {"AnExtrinsicAnswer", answering("", "METHODRESPONSE NAME=\"GetClass\""), "GetClass",
      "1: CIMXMLdecode_getClass - failed; the response answers the extrinsic method GetClass, not GetClass.|"},
     {"AResultOfAnotherKind", answering("<IRETURNVALUE>\n<INSTANCE CLASSNAME=\"CIM_Foo\"/>\n</IRETURNVALUE>\n"),
      "GetClass", "1: CIMXMLdecode_getClass - failed; the response holds an instance where a class belongs.|"},
-    {"ResultsWhereNoneBelong", answering("<IRETURNVALUE>\n<CLASSNAME NAME=\"CIM_Foo\"/>\n</IRETURNVALUE>\n",
-                                         "IMETHODRESPONSE NAME=\"DeleteClass\""),
-     "DeleteClass", "1: CIMXMLdecode_deleteClass - failed; the response carries results, which a DeleteClass answer "
-                    "has none of.|"},
+    {"ResultsWhereNoneBelong",
+     answering("<IRETURNVALUE>\n<CLASSNAME NAME=\"CIM_Foo\"/>\n</IRETURNVALUE>\n",
+               "IMETHODRESPONSE NAME=\"DeleteClass\""),
+     "DeleteClass",
+     "1: CIMXMLdecode_deleteClass - failed; the response carries results, which a DeleteClass answer "
+     "has none of.|"},
     {"TheServerModulesOwnHeaderLines", "CIMOperation: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n\r\n" + message,
      "GetClass", "0|class "},
 };
@@ -294,7 +305,8 @@ TEST(BadResponses, CutAtEveryByteFailWithoutLeaking) {
     auto decode_every_cut = [&] {
         for (std::size_t length = 0; length <= whole.size(); ++length) {
             std::string outcome = decoded(whole.substr(0, length), "GetClass");
-            bool good = length >= complete ? outcome == "0|class " : outcome.starts_with(failed) && outcome.ends_with("|");
+            bool good =
+                length >= complete ? outcome == "0|class " : outcome.starts_with(failed) && outcome.ends_with("|");
             if (!good) wrong += std::to_string(length) + ": " + outcome + "\n";
         }
     };

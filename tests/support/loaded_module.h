@@ -2,11 +2,10 @@
 // dlopen, as a host loads it. Needs CIMXML_MODULE_PATH from the build.
 #pragma once
 
+#include <cimxml/cimxml.h>
 #include <dlfcn.h>
 
 #include <string>
-
-#include <cimxml/cimxml.h>
 
 namespace testsupport {
 

@@ -16,9 +16,17 @@ inline const std::string tricky_utf8 = "a\"b&c'd<e>f \xc3\xa9 \xe6\x97\xa5";
 
 // A value of every scalar type, at the edges of its range.
 inline CIMValue *scalar(int type, int v) {
-    uint8_t u8 = 200 + v; int8_t s8 = -100 - v; uint16_t u16 = 60000 + v; int16_t s16 = -30000 + v;
-    uint32_t u32 = 4000000000u + v; int32_t s32 = -2000000000 + v; uint64_t u64 = 18000000000000000000ull + v;
-    int64_t s64 = -9000000000000000000ll + v; int b = v % 2; float r32 = 1.5f + v; double r64 = -2.25e300 + v;
+    uint8_t u8 = 200 + v;
+    int8_t s8 = -100 - v;
+    uint16_t u16 = 60000 + v;
+    int16_t s16 = -30000 + v;
+    uint32_t u32 = 4000000000u + v;
+    int32_t s32 = -2000000000 + v;
+    uint64_t u64 = 18000000000000000000ull + v;
+    int64_t s64 = -9000000000000000000ll + v;
+    int b = v % 2;
+    float r32 = 1.5f + v;
+    double r64 = -2.25e300 + v;
     uint16_t c16 = 'A' + v;
     std::wstring datetime = L"2024010203040" + std::to_wstring(v) + L".123456+060";
     void *data[] = {&u8, &s8, &u16, &s16, &u32, &s32, &u64, &s64, nullptr, &b, &r32, &r64, datetime.data(), &c16};
@@ -36,9 +44,9 @@ inline CIMValue *null_of(int type, const wchar_t *referenceClass = nullptr) {
     return value;
 }
 inline std::wstring named(const wchar_t *prefix, int type) {
-    static const wchar_t *const names[] = {L"uint8",  L"sint8",   L"uint16", L"sint16", L"uint32",
-                                           L"sint32", L"uint64",  L"sint64", L"string", L"boolean",
-                                           L"real32", L"real64",  L"datetime", L"char16"};
+    static const wchar_t *const names[] = {L"uint8",  L"sint8",  L"uint16",   L"sint16", L"uint32",
+                                           L"sint32", L"uint64", L"sint64",   L"string", L"boolean",
+                                           L"real32", L"real64", L"datetime", L"char16"};
     return prefix + std::wstring(names[type]);
 }
 inline CIMQualifier *qualifier(const wchar_t *name, CIMValue *value, int flavor, int propagated = 0) {
@@ -77,9 +85,9 @@ inline CIMPropertyList *every_kind_of_property() {
     CIMClass *embeddedClass = newCIMClass(str(L"Emb_C"), nullptr);
     setClassProperties(embeddedClass, property_list({property(L"Size", scalar(CIM_UINT64, 0))}));
     add(embedded(property(L"embeddedClass", class_value(embeddedClass))));
-    add(embedded(property(L"embeddedArray", array_value(CIM_OBJECT + CIM_ARRAY,
-                                                        {instance_value(small_instance(L"Emb_A")),
-                                                         instance_value(small_instance(L"Emb_B"))}))));
+    add(embedded(
+        property(L"embeddedArray", array_value(CIM_OBJECT + CIM_ARRAY, {instance_value(small_instance(L"Emb_A")),
+                                                                        instance_value(small_instance(L"Emb_B"))}))));
     add(typed_property(L"nothing", CIM_SINT16, null_of(CIM_SINT16)));
     return list;
 }
@@ -94,16 +102,16 @@ inline CIMClass *everything_class() {
               {qualifier(L"ValueMap", array_of(CIM_STRING, 2), 0),
                qualifier(L"Description", string_value(L"peers"), 0)})});
     CIMClass *cls = newCIMClass(str(L"RT_Everything"), str(L"RT_Base"));
-    setClassQualifiers(cls, list_of(CIMLIST_QUALIFIER, {qualifier(L"Description", string_value(L"All <kinds> & more"),
-                                                                  8 | 16),
-                                                        qualifier(L"Abstract", boolean_value(1), 2 | 4),
-                                                        qualifier(L"Values", array_of(CIM_STRING), 1)}));
+    setClassQualifiers(
+        cls, list_of(CIMLIST_QUALIFIER,
+                     {qualifier(L"Description", string_value(L"All <kinds> & more"), 8 | 16),
+                      qualifier(L"Abstract", boolean_value(1), 2 | 4), qualifier(L"Values", array_of(CIM_STRING), 1)}));
     setClassProperties(cls, every_kind_of_property());
-    setClassMethods(cls, list_of(CIMLIST_METHOD, {newMethod(str(L"Run"), str(L"RT_Everything"), 1,
-                                                            list_of(CIMLIST_QUALIFIER,
-                                                                    {qualifier(L"Static", boolean_value(1), 1)}),
-                                                            CIM_UINT32, parameters),
-                                                  newMethod(str(L"Stop"), nullptr, 0, nullptr, CIM_BOOLEAN, nullptr)}));
+    setClassMethods(
+        cls, list_of(CIMLIST_METHOD, {newMethod(str(L"Run"), str(L"RT_Everything"), 1,
+                                                list_of(CIMLIST_QUALIFIER, {qualifier(L"Static", boolean_value(1), 1)}),
+                                                CIM_UINT32, parameters),
+                                      newMethod(str(L"Stop"), nullptr, 0, nullptr, CIM_BOOLEAN, nullptr)}));
     return cls;
 }
 
