@@ -8,20 +8,18 @@
 // time growth from 1e4 to 1e5 (about 10 when linear), and the peak resident
 // memory that decoding the 1e5 response adds, against the response's size.
 #include <benchmark/benchmark.h>
+#include <cimxml/cimxml_client.h>
 #include <expat.h>
-
 #include <gc/gc.h>
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utils/pool_string.h>
 
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <string>
-
-#include <cimxml/cimxml_client.h>
-#include <utils/pool_string.h>
 
 #include "cimxml/response_writer.h"
 #include "cimxml_schema/response_body.h"
@@ -133,9 +131,10 @@ void print_peak_memory() {
     decode(text);
     long peak = status_kb("VmHWM");
     double size = static_cast<double>(text.size()) / 1024;
-    std::printf("\npeak memory, 1e5 instances: response %.1f MB, resident before decoding %.1f MB, peak %.1f MB, "
-                "added by decoding %.1f MB = %.2f x the response\n",
-                size / 1024, before / 1024.0, peak / 1024.0, (peak - before) / 1024.0, (peak - before) / size);
+    std::printf(
+        "\npeak memory, 1e5 instances: response %.1f MB, resident before decoding %.1f MB, peak %.1f MB, "
+        "added by decoding %.1f MB = %.2f x the response\n",
+        size / 1024, before / 1024.0, peak / 1024.0, (peak - before) / 1024.0, (peak - before) / size);
     std::fflush(stdout);
     _exit(0);
 }

@@ -15,6 +15,7 @@
 #include <regex>
 
 #include "support/cimom_double.h"
+#include "support/decoded_results.h"
 #include "support/loaded_module.h"
 #include "support/log_capture.h"
 #include "support/rich_objects.h"
@@ -24,20 +25,6 @@ namespace {
 
 using namespace fixtures;
 using namespace testsupport;
-
-// "0", or "code: description"; the record is freed.
-std::string outcome(ReturnCode *rc) {
-    std::string text = std::to_string(getErrorFromRetCode(rc));
-    if (getReturnCodeDescription(rc)) text += ": " + narrowText(getReturnCodeDescription(rc));
-    freeReturnCode(rc);
-    return text;
-}
-// The object's text ("(null)" for none); the object is freed.
-template <typename T, typename Text>
-std::string taken(T *object, Text text) {
-    Owned<T> owner(object);
-    return object ? text(object) : "(null)";
-}
 
 const std::wstring space = L"root/cimv2";
 CIMObjectPath *class_path(const wchar_t *name = L"RT_Everything") { return path(name, space.c_str()); }
@@ -123,31 +110,15 @@ struct Row {
     const char *operation;
     std::function<char *()> encode;
     std::string call;
-    std::function<std::string(const char *)> decode;
+    DecodedText decode;
     std::function<void(CimomDouble &)> answer = [](CimomDouble &) {};
     std::string results = "(null)";
     std::string failed = "6: gone|(null)";
 };
 
-template <typename T, typename Decode, typename Text>
-std::function<std::string(const char *)> single(Decode decode, Text text) {
-    return [=](const char *response) {
-        T *result = nullptr;
-        std::string status = outcome(decode(response, &result));
-        return status + "|" + taken(result, text);
-    };
-}
 template <typename Decode>
-std::function<std::string(const char *)> list(Decode decode, int listType = -1) {
-    return [=](const char *response) {
-        CIMList *result = listType < 0 ? nullptr : newList(listType);
-        std::string status = outcome(decode(response, &result));
-        return status + "|" + taken(result, listText);
-    };
-}
-template <typename Decode>
-std::function<std::string(const char *)> status_only(Decode decode) {
-    return [=](const char *response) { return outcome(decode(response)) + "|(null)"; };
+DecodedText list(Decode decode, int listType = -1) {
+    return listed(decode, listText, listType);
 }
 template <typename Make>
 std::function<void(CimomDouble &)> gives(const char *slot, Make make) {

@@ -13,6 +13,7 @@
 
 #include "decoding/decoded.h"
 #include "support/conformance_requests.h"
+#include "support/decoded_results.h"
 #include "support/log_capture.h"
 #include "support/mini_dom.h"
 
@@ -20,78 +21,47 @@ namespace {
 
 using namespace decoding;
 using fixtures::Node;
+using testsupport::DecodedText;
 
-std::string outcome(ReturnCode *rc) {
-    std::string text = std::to_string(getErrorFromRetCode(rc));
-    if (getReturnCodeDescription(rc)) text += ": " + narrowText(getReturnCodeDescription(rc));
-    freeReturnCode(rc);
-    return text;
-}
-
-// "kind kind ..." of a list's items; the list is freed.
-std::string kinds(CIMList *list) {
+// The kind of each result, as the document holds them.
+std::string kinds(const CIMList *list) {
     static const std::map<int, std::string> names = {{CIMLIST_INSTANCE, "instance "},
                                                      {CIMLIST_CLASS, "class "},
                                                      {CIMLIST_OBJECTPATH, "path "},
                                                      {CIMLIST_QUALIFIERTYPE, "declaration "}};
     std::string text;
     for (int i = 0; i < getLength(list); ++i) text += names.at(getListType(list));
-    freeList(list);
     return text;
 }
-template <typename T>
-std::string one(T *object, void (*release)(T *), const char *kind) {
-    release(object);
-    return object ? kind : "";
+auto kind(const char *name) {
+    return [name](const void *) { return std::string(name); };
 }
 
-// The outcome and the result kinds of the operation's decoder.
-using Decode = std::function<std::string(const char *, std::string &)>;
-template <typename Decoder>
-Decode listing(Decoder decoder) {
-    return [=](const char *text, std::string &results) {
-        CIMList *list = nullptr;
-        std::string status = outcome(decoder(text, &list));
-        results = kinds(list);
-        return status;
-    };
-}
-template <typename T, typename Decoder>
-Decode single(Decoder decoder, void (*release)(T *), const char *kind) {
-    return [=](const char *text, std::string &results) {
-        T *object = nullptr;
-        std::string status = outcome(decoder(text, &object));
-        results = one(object, release, kind);
-        return status;
-    };
-}
-template <typename Decoder>
-Decode status_only(Decoder decoder) {
-    return [=](const char *text, std::string &) { return outcome(decoder(text)); };
-}
-const std::map<std::string, Decode> decoders = {
-    {"GetClass", single<CIMClass>(CIMXMLdecode_getClass, freeCIMClass, "class ")},
-    {"GetInstance", single<CIMInstance>(CIMXMLdecode_getInstance, freeCIMInstance, "instance ")},
-    {"CreateInstance", single<CIMObjectPath>(CIMXMLdecode_createInstance, freeCIMObjectPath, "path ")},
-    {"GetQualifier", single<CIMQualifierType>(CIMXMLdecode_getQualifier, freeQualifierType, "declaration ")},
-    {"GetProperty", single<CIMValue>(CIMXMLdecode_getProperty, freeCIMValue, "value ")},
-    {"EnumerateClasses", listing(CIMXMLdecode_enumerateClasses)},
-    {"EnumerateClassNames", listing(CIMXMLdecode_enumerateClassNames)},
-    {"EnumerateInstances", listing(CIMXMLdecode_enumerateInstances)},
-    {"EnumerateInstanceNames", listing(CIMXMLdecode_enumerateInstanceNames)},
-    {"EnumerateQualifiers", listing(CIMXMLdecode_enumerateQualifiers)},
-    {"ExecQuery", listing(CIMXMLdecode_execQuery)},
-    {"Associators", listing(CIMXMLdecode_associators)},
-    {"References", listing(CIMXMLdecode_references)},
-    {"AssociatorNames", listing(CIMXMLdecode_associatorNames)},
-    {"ReferenceNames", listing(CIMXMLdecode_referenceNames)},
+// Each operation's decoder, giving "outcome|result kinds".
+const std::map<std::string, DecodedText> decoders = {
+    {"GetClass", single<CIMClass>(CIMXMLdecode_getClass, kind("class "))},
+    {"GetInstance", single<CIMInstance>(CIMXMLdecode_getInstance, kind("instance "))},
+    {"CreateInstance", single<CIMObjectPath>(CIMXMLdecode_createInstance, kind("path "))},
+    {"GetQualifier", single<CIMQualifierType>(CIMXMLdecode_getQualifier, kind("declaration "))},
+    {"GetProperty", single<CIMValue>(CIMXMLdecode_getProperty, kind("value "))},
+    {"EnumerateClasses", listed(CIMXMLdecode_enumerateClasses, kinds)},
+    {"EnumerateClassNames", listed(CIMXMLdecode_enumerateClassNames, kinds)},
+    {"EnumerateInstances", listed(CIMXMLdecode_enumerateInstances, kinds)},
+    {"EnumerateInstanceNames", listed(CIMXMLdecode_enumerateInstanceNames, kinds)},
+    {"EnumerateQualifiers", listed(CIMXMLdecode_enumerateQualifiers, kinds)},
+    {"ExecQuery", listed(CIMXMLdecode_execQuery, kinds)},
+    {"Associators", listed(CIMXMLdecode_associators, kinds)},
+    {"References", listed(CIMXMLdecode_references, kinds)},
+    {"AssociatorNames", listed(CIMXMLdecode_associatorNames, kinds)},
+    {"ReferenceNames", listed(CIMXMLdecode_referenceNames, kinds)},
     {"InvokeMethod",
-     [](const char *text, std::string &results) {
+     [](const char *text) {
          CIMPropertyList *out = nullptr;
          CIMValue *returned = nullptr;
-         std::string status = outcome(CIMXMLdecode_invokeMethod(text, &out, &returned));
-         results = one(returned, freeCIMValue, "return ");
-         for (int i = 0; i < getLength(out); ++i) results += "out ";
+         std::string status = outcome(CIMXMLdecode_invokeMethod(text, &out, &returned)) + "|";
+         if (returned) status += "return ";
+         for (int i = 0; i < getLength(out); ++i) status += "out ";
+         freeCIMValue(returned);
          freeCIMPropertyList(out);
          return status;
      }},
@@ -109,18 +79,19 @@ const std::map<std::string, Decode> decoders = {
 // Operations without a decoder of their own (the pull operations) are read
 // from the decoded message as a decoder reads it: its answer element, error,
 // return values and output parameters.
-std::string decode_message(const char *text, std::string &results) {
+std::string decode_message(const char *text) {
     Message message(cimxml_decode_message(text, nullptr));
-    if (!message) return lastError();
-    if (!message->responseMethodName) return "1: no answer";
+    if (!message) return lastError() + "|(null)";
+    if (!message->responseMethodName) return "1: no answer|(null)";
     static const std::map<int, std::string> names = {
         {CIM_OBJECT, "instance "}, {CIM_CLASS, "class "}, {CIM_REFERENCE, "path "}};
+    std::string results;
     for (int i = 0; i < getCIMValueListLength(message->returnValues); ++i) {
         auto found = names.find(getCIMValueType(getCIMValueAt(message->returnValues, i)));
         results += found == names.end() ? "value " : found->second;
     }
     for (int i = 0; i < getCIMPropertyListLength(message->outParameters); ++i) results += "out ";
-    return message->error ? outcome(copyReturnCode(message->error)) : "0";
+    return (message->error ? outcome(copyReturnCode(message->error)) : "0") + "|" + results;
 }
 
 // By design an embedded object of the other kind than its EmbeddedObject
@@ -200,10 +171,10 @@ TEST(ResponseConformance, EveryDocumentDecodesAsItsContentSays) {
         std::string name = file.substr(0, file.size() - 13);
         std::string meta = testsupport::fileText(folder / (name + ".meta.json"));
         std::string text = testsupport::fileText(entry.path()), operation = meta_field(meta, "operation");
-        std::string outcome = meta_field(meta, "outcome"), results;
+        std::string outcome = meta_field(meta, "outcome");
         auto decoder = decoders.find(operation);
-        std::string status =
-            decoder != decoders.end() ? decoder->second(text.c_str(), results) : decode_message(text.c_str(), results);
+        std::string decoded = decoder != decoders.end() ? decoder->second(text.c_str()) : decode_message(text.c_str());
+        std::string status = decoded.substr(0, decoded.find('|')), results = decoded.substr(decoded.find('|') + 1);
         ++outcomes[outcome];
         std::string expected = status;
         std::unique_ptr<Node> tree = fixtures::parse_document(text);
@@ -211,7 +182,7 @@ TEST(ResponseConformance, EveryDocumentDecodesAsItsContentSays) {
             const Node *answer =
                 tree ? tree->find({"IMETHODRESPONSE", "METHODRESPONSE", "EXPMETHODRESPONSE"}) : nullptr;
             expected = "0 " + (answer ? document_kinds(*answer, notes) : "(unreadable)");
-            status += " " + results;
+            status += " " + (results == "(null)" ? "" : results);
         } else if (outcome == "cim_error") {
             expected = meta_field(meta, "cim_status");
             status = status.substr(0, status.find(':'));
@@ -252,42 +223,40 @@ const struct {
     std::string outcome;  // "status: description|results"
 } badResponses[] = {
     {"AnHtmlErrorPage", ok + "<html><body>Internal error</body></html>", "GetClass",
-     failed + "the body is not a CIM-XML response.|"},
+     failed + "the body is not a CIM-XML response.|(null)"},
     {"A401", "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"cimom\"\r\n\r\n", "GetClass",
-     failed + "HTTP status 401 Unauthorized.|"},
+     failed + "HTTP status 401 Unauthorized.|(null)"},
     {"A500WithItsCIMError", "HTTP/1.1 500 Internal Server Error\r\ncimerror:  request-not-valid \r\n\r\n" + message,
-     "GetClass", failed + "HTTP status 500 Internal Server Error; CIMError: request-not-valid.|"},
+     "GetClass", failed + "HTTP status 500 Internal Server Error; CIMError: request-not-valid.|(null)"},
     {"NoEmptyLine", "HTTP/1.1 200 OK\r\nContent-Type: application/xml\r\n" + message, "GetClass",
-     failed + "Message body is NULL.|"},
-    {"NothingAtAll", "", "GetClass", failed + "Message header is NULL.|"},
+     failed + "Message body is NULL.|(null)"},
+    {"NothingAtAll", "", "GetClass", failed + "Message header is NULL.|(null)"},
     {"NotWellFormed", ok + message.substr(0, message.find("</CLASS>")) + "</IRETURNVALUE>", "GetClass",
-     failed + "the response is not well formed: mismatched tag at line 8 of the message.|"},
+     failed + "the response is not well formed: mismatched tag at line 8 of the message.|(null)"},
     {"AnErrorByName", answering("<ERROR CODE=\"CIM_ERR_NOT_FOUND\" DESCRIPTION=\"no &lt;CIM_Foo&gt;\"/>\n"), "GetClass",
-     "6: no <CIM_Foo>|"},
-    {"AnErrorByANumberBeyondTheKnownCodes", answering("<ERROR CODE=\"21\"/>\n"), "GetClass", "21|"},
-    {"AnErrorWithoutCode", answering("<ERROR DESCRIPTION=\"broken\"/>\n"), "GetClass", "1: broken|"},
-    {"AnErrorWithAnotherCodeText", answering("<ERROR CODE=\"0x6\"/>\n"), "GetClass", "1|"},
+     "6: no <CIM_Foo>|(null)"},
+    {"AnErrorByANumberBeyondTheKnownCodes", answering("<ERROR CODE=\"21\"/>\n"), "GetClass", "21|(null)"},
+    {"AnErrorWithoutCode", answering("<ERROR DESCRIPTION=\"broken\"/>\n"), "GetClass", "1: broken|(null)"},
+    {"AnErrorWithAnotherCodeText", answering("<ERROR CODE=\"0x6\"/>\n"), "GetClass", "1|(null)"},
     {"TheAnswerToAnotherOperation",
      answering("<IRETURNVALUE>\n</IRETURNVALUE>\n", "IMETHODRESPONSE NAME=\"EnumerateClasses\""), "GetClass",
-     "1: CIMXMLdecode_getClass - failed; the response answers EnumerateClasses, not GetClass.|"},
+     "1: CIMXMLdecode_getClass - failed; the response answers EnumerateClasses, not GetClass.|(null)"},
     {"AnExtrinsicAnswer", answering("", "METHODRESPONSE NAME=\"GetClass\""), "GetClass",
-     "1: CIMXMLdecode_getClass - failed; the response answers the extrinsic method GetClass, not GetClass.|"},
+     "1: CIMXMLdecode_getClass - failed; the response answers the extrinsic method GetClass, not GetClass.|(null)"},
     {"AResultOfAnotherKind", answering("<IRETURNVALUE>\n<INSTANCE CLASSNAME=\"CIM_Foo\"/>\n</IRETURNVALUE>\n"),
-     "GetClass", "1: CIMXMLdecode_getClass - failed; the response holds an instance where a class belongs.|"},
+     "GetClass", "1: CIMXMLdecode_getClass - failed; the response holds an instance where a class belongs.|(null)"},
     {"ResultsWhereNoneBelong",
      answering("<IRETURNVALUE>\n<CLASSNAME NAME=\"CIM_Foo\"/>\n</IRETURNVALUE>\n",
                "IMETHODRESPONSE NAME=\"DeleteClass\""),
      "DeleteClass",
      "1: CIMXMLdecode_deleteClass - failed; the response carries results, which a DeleteClass answer "
-     "has none of.|"},
+     "has none of.|(null)"},
     {"TheServerModulesOwnHeaderLines", "CIMOperation: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n\r\n" + message,
      "GetClass", "0|class "},
 };
 
 std::string decoded(const std::string &response, const char *operation) {
-    std::string results;
-    std::string status = decoders.at(operation)(response.c_str(), results);
-    return status + "|" + results;
+    return decoders.at(operation)(response.c_str());
 }
 
 TEST(BadResponses, GiveAClearStatus) {
@@ -305,8 +274,8 @@ TEST(BadResponses, CutAtEveryByteFailWithoutLeaking) {
     auto decode_every_cut = [&] {
         for (std::size_t length = 0; length <= whole.size(); ++length) {
             std::string outcome = decoded(whole.substr(0, length), "GetClass");
-            bool good =
-                length >= complete ? outcome == "0|class " : outcome.starts_with(failed) && outcome.ends_with("|");
+            bool good = length >= complete ? outcome == "0|class "
+                                           : outcome.starts_with(failed) && outcome.ends_with("|(null)");
             if (!good) wrong += std::to_string(length) + ": " + outcome + "\n";
         }
     };

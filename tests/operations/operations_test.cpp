@@ -296,10 +296,6 @@ struct CallCase {
 
 const std::string fooText = "root/cimv2:CIM_Foo.Name=\"a\"";
 
-std::string propertyList(const std::string &values) {
-    return iparam("PropertyList", "<VALUE.ARRAY>" + values + "</VALUE.ARRAY>");
-}
-
 const CallCase callCases[] = {
     {"EnumerateClassNamesReplacesThePseudoNamespaceClass",
      intrinsic("EnumerateClassNames", ns, classNameParam("__Namespace")),
@@ -312,10 +308,6 @@ const CallCase callCases[] = {
                    iparam("propertylist", "<VALUE.ARRAY><VALUE>Caption</VALUE></VALUE.ARRAY>")),
      "pfn_enumerateInstances(path=root/cimv2:CIM_Foo, localOnly=0, deepInheritance=0, includeQualifiers=1, "
      "includeClassOrigin=1, propertyList={Caption})\n"},
-    {"EnumerateInstancesPassesAnEmptyPropertyListAsEmpty",
-     intrinsic("EnumerateInstances", ns, classNameParam("__Namespace") + iparam("PropertyList", "<VALUE.ARRAY/>")),
-     "pfn_enumerateInstances(path=root/cimv2:CIM_Namespace, localOnly=1, deepInheritance=1, includeQualifiers=0, "
-     "includeClassOrigin=0, propertyList={})\n"},
     {"GetInstanceReplacesThePseudoNamespaceClass",
      intrinsic("GetInstance", ns, iparam("InstanceName", instanceName("__Namespace", "root")) +
                                       valueParam("LocalOnly", "false")),
@@ -324,15 +316,6 @@ const CallCase callCases[] = {
     {"SetPropertyWithoutNewValuePassesNull",
      intrinsic("SetProperty", ns, fooKey + valueParam("PropertyName", "Caption")),
      "pfn_setProperty(instancePath=" + fooText + ", propertyName=Caption, newValue=(null))\n"},
-    {"AssociatorsOfAnInstanceTargetTheInstanceInTheRequestNamespace",
-     intrinsic("Associators", ns,
-               iparam("ObjectName", instanceName("CIM_Foo", "a")) + valueParam("AssocClass", "CIM_Assoc") +
-                   valueParam("ResultClass", "CIM_Bar") + valueParam("Role", "Left") +
-                   valueParam("ResultRole", "Right") + valueParam("IncludeQualifiers", "true") +
-                   valueParam("IncludeClassOrigin", "true") + propertyList("<VALUE>Name</VALUE>")),
-     "pfn_associators(path=" + fooText +
-         ", assocClass=CIM_Assoc, resultClass=CIM_Bar, role=Left, resultRole=Right, includeQualifiers=1, "
-         "includeClassOrigin=1, propertyList={Name})\n"},
     {"InvokeMethodOnAnInstanceWithoutParametersPassesNoList", extrinsic("Stop", ns, instanceName("CIM_Foo", "a")),
      "pfn_invokeMethod(path=" + fooText + ", methodName=Stop, inParameters=(null), outParameters={})\n"},
     {"AMethodNamedLikeAnEarlyIntrinsicOperationIsThatOperation",
