@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstring>
 
-#include "cimxml/embedded_objects.h"
 #include "cimxml/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
@@ -60,7 +59,7 @@ CIMProperty *current_output(const MessageData *msgData) { return last_property(m
 // type: an embedded object when the parameter carries one, else the text.
 CIMValue *output_value(MessageData *msgData, const CIMProperty *parameter, int type, const char *text) {
     if (propertyIsEmbeddedObject(parameter))
-        return getEmbeddedObjectValue(msgData->objectPath, isObjectType(type) ? type : CIM_OBJECT, text);
+        return embedded_object_value(msgData, isObjectType(type) ? type : CIM_OBJECT, text);
     return value_from_text(type, text);
 }
 
@@ -86,7 +85,7 @@ CIMValue *schema_array_element(MessageData *msgData, const StackItem *owner, con
     int type = typeFromName(static_cast<const CIMString *>(owner->data));
     if (isArrayType(type)) type = scalarTypeOf(type);
     if (item_is(owner, item::PropertyType) && isObjectType(type))
-        return getEmbeddedObjectValue(msgData->objectPath, type, text);
+        return embedded_object_value(msgData, type, text);
     return value_from_text(type, text);
 }
 
@@ -210,7 +209,7 @@ void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
         // Several VALUEs in one RETURNVALUE give several values.
         int type = return_type(top);
         CIMValue *value =
-            isObjectType(type) ? getEmbeddedObjectValue(msgData->objectPath, type, text) : value_from_text(type, text);
+            isObjectType(type) ? embedded_object_value(msgData, type, text) : value_from_text(type, text);
         append_return_value(msgData, value);
         push_back(stack, top);
         return;

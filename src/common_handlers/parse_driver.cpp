@@ -2,12 +2,14 @@
 // the frames that route elements to handlers.
 #include "common_handlers/parse_driver.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include <expat.h>
 
 #include "cimxml/error_reporting.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "common_handlers/attributes.h"
 
 namespace {
@@ -46,7 +48,9 @@ MessageData *cimxmlParseMessage(const char *document, const HandlerSet *handlers
         return nullptr;
     }
     cimEnsureCollectorThread();
-    XML_Parser parser = XML_ParserCreate_MM(nullptr, &cimxml_expat_memory_suite, nullptr);
+    // CIM-XML is UTF-8: strict reads every document as UTF-8 whatever it
+    // declares, so other bytes fail as not well formed.
+    XML_Parser parser = XML_ParserCreate_MM(strict_profile() ? "UTF-8" : nullptr, &cimxml_expat_memory_suite, nullptr);
     if (!parser) {
         reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - Could not create the XML parser.", 1);
         return nullptr;
@@ -73,9 +77,15 @@ MessageData *cimxmlParseMessage(const char *document, const HandlerSet *handlers
     XML_SetUserData(parser, msgData);
     if (parse_whole(parser, document) != XML_STATUS_OK) {
         long line = static_cast<long>(XML_GetCurrentLineNumber(parser));
-        const char *reason = XML_ErrorString(XML_GetErrorCode(parser));
-        cimPrintMessage(CIM_LOG_ERROR, L"Parse error at line %d: %s", static_cast<int>(line), reason);
-        if (failure) *failure = ParseFailure{line, reason};
+        const char *expatReason = XML_ErrorString(XML_GetErrorCode(parser));
+        char reason[160];
+        std::snprintf(reason, sizeof reason, "Parse error at line %d: %s", static_cast<int>(line), expatReason);
+        // Strict keeps the reason as the decoding error the response reports.
+        if (strict_profile())
+            REPORT_DECODING_TEXT(reason);
+        else
+            cimPrintMessage(CIM_LOG_ERROR, L"%s", reason);
+        if (failure) *failure = ParseFailure{line, expatReason};
         XML_ParserFree(parser);
         freeMessageData(msgData);
         return nullptr;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <utils/system_ip.h>
 
+#include <cstdlib>
 #include <functional>
 #include <regex>
 
@@ -87,11 +88,19 @@ CIMStringList *names(std::initializer_list<const wchar_t *> items) {
     return list;
 }
 
-// Differences by design in both directions: char16 values are not converted
-// back, a PROPERTY.REFERENCE decodes as a key, a reference parameter gets its
-// class as a value, and a scalar qualifier of a reference-array parameter
-// loses its value.
-const Changes char16 = {{"p_char16:char16='B'", "p_char16:char16=(null)"}, {"['A','B','C']", "[(null),(null),(null)]"}};
+// The profile both libraries were loaded in, as the environment chose it.
+const bool strict = [] {
+    const char *profile = std::getenv("CIMXML_PROFILE");
+    return profile != nullptr && std::string(profile) == "strict";
+}();
+
+// Differences by design in both directions: a PROPERTY.REFERENCE decodes as
+// a key, a reference parameter gets its class as a value, a scalar qualifier
+// of a reference-array parameter loses its value, and classic does not
+// convert char16 values back.
+const Changes char16 = strict ? Changes{}
+                              : Changes{{"p_char16:char16='B'", "p_char16:char16=(null)"},
+                                        {"['A','B','C']", "[(null),(null),(null)]"}};
 const Changes method = {{"Target:reference=(null)", "Target:reference={(null):CIM_System}"},
                         {"Description:string=\"peers\"", "Description:string=(null)"}};
 Changes operator+(Changes a, const Changes &b) {
@@ -358,7 +367,7 @@ TEST_F(RoundTrip, EveryOperationCarriesItsObjectsBothWays) {
             }
         }
     }
-    EXPECT_EQ(ownDtdComplaints(documents).value_or(""), "");
+    EXPECT_EQ(ownDtdComplaints(documents, strict).value_or(""), "");
 }
 
 }  // namespace

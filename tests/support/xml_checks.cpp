@@ -31,10 +31,11 @@ std::string conformanceDir() {
     return {};
 }
 
-std::string ownOutputDtd() {
+std::string ownOutputDtd(bool strict) {
     std::string dir = conformanceDir();
     if (dir.empty()) return {};
-    std::filesystem::path dtd = std::filesystem::path(dir) / "dtd" / "DSP0203_2.4.0-reftype.dtd";
+    std::filesystem::path dtd =
+        std::filesystem::path(dir) / "dtd" / (strict ? "DSP0203_2.4.0.dtd" : "DSP0203_2.4.0-reftype.dtd");
     return std::filesystem::exists(dtd) ? dtd.string() : std::string();
 }
 
@@ -42,8 +43,9 @@ bool haveXmllint() {
     return std::system("command -v xmllint >/dev/null 2>&1") == 0;
 }
 
-std::optional<std::string> ownDtdComplaints(const std::vector<std::pair<std::string, std::string>> &documents) {
-    const std::string dtd = ownOutputDtd();
+std::optional<std::string> ownDtdComplaints(const std::vector<std::pair<std::string, std::string>> &documents,
+                                            bool strict) {
+    const std::string dtd = ownOutputDtd(strict);
     if (dtd.empty() || !haveXmllint()) return std::nullopt;
     char folder[] = "/tmp/cimxml-dtd-XXXXXX";
     if (mkdtemp(folder) == nullptr) return "cannot create a temporary folder";
