@@ -122,7 +122,8 @@ void rspmsg_methodresponse_element(MessageData *msgData, const ExpatElement *ele
     }
     msgData->responseMethodName = name;
     if (std::strcmp(element->name, "METHODRESPONSE") == 0) msgData->isMethodCall = 1;
-    if (exported) msgData->kind = CIMXML_KIND_EXPORT_RESPONSE;
+    // The answer element, not a text search, tells what the response answers.
+    msgData->kind = exported ? CIMXML_KIND_EXPORT_RESPONSE : CIMXML_KIND_OPERATION_RESPONSE;
 }
 
 void rspmsg_error_element(MessageData *msgData, const ExpatElement *element) {

@@ -15,7 +15,8 @@
 // CIM / MESSAGE / SIMPLERSP (SIMPLEEXPRSP for the export response);
 // elsewhere it is a decoding error and the name stays unset, so that a
 // response in a broken envelope never passes for an answer. METHODRESPONSE
-// sets isMethodCall, EXPMETHODRESPONSE makes the kind an export response.
+// sets isMethodCall; the kind becomes an export response for
+// EXPMETHODRESPONSE and an operation response otherwise.
 void rspmsg_methodresponse_element(MessageData *msgData, const ExpatElement *element);
 
 // ERROR start: error = the status of CODE (a decimal number is the status

@@ -39,7 +39,9 @@ std::string mismatch(const MessageData *message, const decoder &d) {
     bool sameName = d.kind == answer_kind::extrinsic ||
                     local_strcasecmp(narrow(message->responseMethodName).c_str(), d.operation) == 0;
     if (kind == d.kind && sameName) return {};
-    const char *expected = d.kind == answer_kind::extrinsic ? "an extrinsic method" : d.operation;
+    std::string expected = d.kind == answer_kind::extrinsic ? "an extrinsic method"
+                           : d.kind == answer_kind::exported ? "the export " + std::string(d.operation)
+                                                             : d.operation;
     return "the response answers " + answer_text(message) + ", not " + expected + ".";
 }
 
