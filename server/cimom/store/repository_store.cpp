@@ -2,6 +2,10 @@
 // commit to it as one transaction.
 #include "store/store_impl.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "cimom/mof.h"
 #include "store/store_format.h"
 #include "support/names.h"
@@ -89,6 +93,19 @@ Status RepositoryStore::Impl::failure(const std::string &what, int code) const {
     return Status::error(1, "repository " + path + ": " + what + " failed: " + store::resultText(db.handle(), code));
 }
 
+RepositoryStore::Impl::~Impl() {
+    if (lockFile >= 0) close(lockFile);
+}
+
+// One process at a time may hold a repository file: another writer would
+// change the file behind this process's memory, and the two would overwrite
+// each other's acknowledged writes.
+bool RepositoryStore::Impl::lockOut() {
+    if (path == ":memory:") return true;
+    lockFile = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return lockFile >= 0 && flock(lockFile, LOCK_EX | LOCK_NB) == 0;
+}
+
 bool RepositoryStore::Impl::prepareWrites() {
     putNamespace = db.prepare("INSERT INTO namespaces(key, name) VALUES (?1, ?2)");
     removeNamespace = db.prepare("DELETE FROM namespaces WHERE key = ?1");
@@ -159,6 +176,7 @@ std::shared_ptr<RepositoryStore> RepositoryStore::open(const std::string &path, 
     int code = impl->db.open(path);
     if (code != SQLITE_OK) return refuse("cannot open the file (" + store::resultText(impl->db.handle(), code) + ")");
     if (sqlite3_db_readonly(impl->db.handle(), "main") == 1) return refuse("the file is read-only");
+    if (!impl->lockOut()) return refuse("in use by another process");
     sqlite3_busy_timeout(impl->db.handle(), 10000);
     std::string wrong = store::checkFormat(impl->db, impl->isNew);
     if (!wrong.empty()) return refuse(wrong);

@@ -11,8 +11,10 @@
 namespace cimom {
 
 struct RepositoryStore::Impl {
+    ~Impl();
     std::string path;
     store::Connection db;
+    int lockFile = -1;  // holds the lock that keeps other processes out of the file
     std::mutex mutex;  // one caller at a time on the connection
     bool isNew = false;
 
@@ -28,6 +30,9 @@ struct RepositoryStore::Impl {
 
     // Status 1: "repository PATH: what: SQLite's reason".
     Status failure(const std::string &what, int code) const;
+    // Takes the lock on the file that keeps other processes out; false when
+    // another process holds it.
+    bool lockOut();
     // Prepares the write statements; false when one does not prepare.
     bool prepareWrites();
     // Opens a level; the status of a level that could not open (it still

@@ -77,6 +77,7 @@ TEST(RepositoryStore, DumpLoadsBackToAnEqualRepository) {
 // and left as they were.
 TEST(RepositoryStore, RefusesFilesThatCannotServeAndSaysWhy) {
     auto makeRepository = [](const std::string &path) { openManager(path); };
+    std::shared_ptr<cimom::ObjectManager> holder;  // keeps a file open as another process would
     const struct {
         const char *name;
         std::function<void(const std::string &)> make;
@@ -109,6 +110,7 @@ TEST(RepositoryStore, RefusesFilesThatCannotServeAndSaysWhy) {
          "qualifier key in namespace root/interop does not load: qualifier key:1:27: expected a value, found "
          "'maybe'"},
         {"missing/folder.db", [](const std::string &) {}, "cannot open the file (unable to open database file)"},
+        {"busy.db", [&](const std::string &path) { holder = openManager(path); }, "in use by another process"},
     };
     for (const auto &c : cases) {
         TempDir dir;

@@ -36,9 +36,11 @@ public:
     // Opens the repository at path, creating the file (and, with fill, its
     // first contents) when there is none; ":memory:" keeps it in memory.
     // Returns nullptr and sets status (code 1, "repository PATH: reason")
-    // when the file cannot serve: it cannot be opened or written, is not an
-    // SQLite database, is another application's database, was written by a
-    // newer format, or is damaged. The file is then left as it was.
+    // when the file cannot serve: it cannot be opened or written, another
+    // process has it open as a repository (one process at a time), it is
+    // not an SQLite database, is another application's database, was
+    // written by a newer format, or is damaged. The file is then left as it
+    // was.
     static std::shared_ptr<RepositoryStore> open(const std::string &path, Status &status, const Fill &fill = {});
     ~RepositoryStore() override;
 
