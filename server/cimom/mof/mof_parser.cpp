@@ -328,12 +328,14 @@ FeatureAst FileParser::parseTypedName(QualifierListAst qualifiers, const char *w
     FeatureAst feature;
     feature.qualifiers = std::move(qualifiers);
     Token type = expectName((std::string("expected a ") + what + " declaration").c_str());
-    feature.type = typeFromMofName(type.text);
-    if (feature.type < 0) {
-        if (!peek().isWord("ref")) fail(type.at, "unknown type " + quoted(type.text));
+    // Before REF any word is a class name, even one that is also a type word.
+    if (peek().isWord("ref")) {
         take();
         feature.type = CIM_REFERENCE;
         feature.refClass = wide(type.text);
+    } else {
+        feature.type = typeFromMofName(type.text);
+        if (feature.type < 0) fail(type.at, "unknown type " + quoted(type.text));
     }
     Token name = expectName((std::string("expected the ") + what + " name after its type").c_str());
     feature.at = name.at;

@@ -46,6 +46,7 @@ class S_Item : S_Base {
 };
 [Association] class S_Link { [Key] S_Base REF Left; [Key] S_Item REF Right; };
 class S_Holder { [Key] uint32 Id; string Object; string Schema; string Objects[]; string Payload; };
+class Object { [Key] string Id; Object REF Next; object Inside; class Schema; };
 class S_Doomed { [Key] uint32 Id; };
 class S_DoomedChild : S_Doomed { };
 instance of S_Item { Name = "one"; Text = "tab\t\x1 \x263A \"q\" \\"; Codes = {1, 65535}; };
@@ -53,7 +54,10 @@ instance of S_Item { Name = "two"; R32 = null; Codes = {}; };
 instance of S_Item { Name = "three"; };
 instance of S_Link { Left = "S_Item.Name=\"one\""; Right = "root/Store:S_Item.Name=\"two\""; };
 instance of S_DoomedChild { Id = 7; };
-)mof";
+instance of Object { Id = "a"; Next = "Object.Id=\"a\""; Inside = instance of S_Item { Name = "in"; }; };
+)mof"
+    // Bytes that are not UTF-8 and a control character in a string.
+    "instance of S_Item { Name = \"bytes\"; Text = \"\xFF\xFE \\x0001 end\"; };\n";
 
 cimobj::PathPtr itemPath(const std::string &name) { return omtest::pathOf("S_Item", {{"Name", name}}, "root/Store"); }
 
