@@ -1,0 +1,47 @@
+// http_listener.cpp - the connection loop.
+#include "http_listener.h"
+
+#include "connection_stream.h"
+
+namespace cimxmld {
+
+namespace {
+
+thread_local RequestContext *current = nullptr;
+
+}  // namespace
+
+RequestContext *currentRequest() { return current; }
+
+HttpListener::HttpListener(TlsContext tls, std::chrono::seconds timeout)
+    : tls_(std::move(tls)), timeout_(timeout) {
+    set_read_timeout(timeout_);
+    set_write_timeout(timeout_);
+}
+
+bool HttpListener::process_and_close_socket(socket_t sock) {
+    ConnectionStream stream(sock, tls_.get(), timeout_);
+    bool served = stream.open();
+    bool drain = false;
+    auto stopping = [this] { return svr_sock_ == INVALID_SOCKET; };
+    for (std::size_t left = keep_alive_max_count_; served && left > 0; --left) {
+        if (!stream.waitForRequest(std::chrono::seconds(keep_alive_timeout_sec_), stopping)) break;
+        RequestContext context;
+        context.started = std::chrono::steady_clock::now();
+        context.tls = tls_ != nullptr;
+        current = &context;
+        stream.beginRequest();
+        bool closed = false;
+        served = process_request(stream, left == 1, closed, [&](httplib::Request &) {
+            stream.endHead();
+            context.mpost = stream.wasMPost();
+        });
+        current = nullptr;
+        drain = context.closeAfter;
+        if (closed || context.closeAfter) break;
+    }
+    stream.close(drain);
+    return served;
+}
+
+}  // namespace cimxmld
