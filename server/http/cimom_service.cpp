@@ -213,7 +213,7 @@ void CimomService::finish(const httplib::Request &request, const httplib::Respon
     if (context == nullptr) return;
     double seconds = std::chrono::duration<double>(Clock::now() - context->started).count();
     AccessRecord record;
-    record.peer = request.remote_addr + ":" + std::to_string(request.remote_port);
+    record.peer = context->peer;
     record.user = context->user;
     record.method = context->mpost ? "M-POST" : request.method;
     record.path = request.path;

@@ -17,18 +17,26 @@ HttpListener::HttpListener(TlsContext tls, std::chrono::seconds timeout)
     : tls_(std::move(tls)), timeout_(timeout) {
     set_read_timeout(timeout_);
     set_write_timeout(timeout_);
+    // Head and body go out in separate writes: without this the body waits
+    // for the client's delayed acknowledgement.
+    set_tcp_nodelay(true);
 }
 
 bool HttpListener::process_and_close_socket(socket_t sock) {
     ConnectionStream stream(sock, tls_.get(), timeout_);
     bool served = stream.open();
     bool drain = false;
+    std::string address;
+    int port = 0;
+    stream.get_remote_ip_and_port(address, port);
+    std::string peer = (address.find(':') != std::string::npos ? "[" + address + "]" : address) + ":" + std::to_string(port);
     auto stopping = [this] { return svr_sock_ == INVALID_SOCKET; };
     for (std::size_t left = keep_alive_max_count_; served && left > 0; --left) {
         if (!stream.waitForRequest(std::chrono::seconds(keep_alive_timeout_sec_), stopping)) break;
         RequestContext context;
         context.started = std::chrono::steady_clock::now();
         context.tls = tls_ != nullptr;
+        context.peer = peer;
         current = &context;
         stream.beginRequest();
         bool closed = false;

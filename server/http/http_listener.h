@@ -15,6 +15,7 @@ namespace cimxmld {
 // library's handler signatures have no room for it.
 struct RequestContext {
     std::chrono::steady_clock::time_point started;
+    std::string peer;          // "address:port" of the client
     bool mpost = false;
     bool tls = false;
     bool closeAfter = false;   // the body was left unread: close once answered

@@ -1,0 +1,237 @@
+// server_process.cpp - starting, watching and stopping cimxmld; raw sockets.
+#include "server_process.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace httptest {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string readFile(const std::string &path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string temporaryPath(const char *stem) {
+    std::string path = std::string(::testing::TempDir()) + stem + "XXXXXX";
+    int fd = mkstemp(path.data());
+    if (fd >= 0) close(fd);
+    return path;
+}
+
+// Forks cimxmld with stdin from inFd, stdout to outFd, stderr to errPath.
+pid_t spawn(const std::vector<std::string> &args, int inFd, int outFd, const std::string &errPath) {
+    std::vector<char *> argv;
+    std::string program = CIMXMLD_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string &arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(inFd, 0);
+        dup2(outFd, 1);
+        dup2(err, 2);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits for the child until deadline; its exit status, or -1 after a kill.
+int reap(pid_t pid, Clock::time_point deadline) {
+    int status = 0;
+    while (Clock::now() < deadline) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+// What fd delivers until enough(text so far) holds, it closes or deadline passes.
+std::string drain(int fd, Clock::time_point deadline,
+                  const std::function<bool(const std::string &)> &enough = [](const std::string &) { return false; }) {
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd wanted{fd, POLLIN, 0};
+        if (left <= 0 || poll(&wanted, 1, static_cast<int>(left)) <= 0) break;
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (enough(text)) break;
+    }
+    return text;
+}
+
+}  // namespace
+
+CommandResult runCimxmld(const std::vector<std::string> &args, const std::string &stdinText) {
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) return {};
+    std::string errPath = temporaryPath("cimxmld_err");
+    pid_t pid = spawn(args, in[0], out[1], errPath);
+    close(in[0]);
+    close(out[1]);
+    if (write(in[1], stdinText.data(), stdinText.size()) < 0) ADD_FAILURE() << "cannot feed stdin";
+    close(in[1]);
+    Clock::time_point deadline = Clock::now() + std::chrono::seconds(20);
+    CommandResult result;
+    result.out = drain(out[0], deadline);
+    close(out[0]);
+    result.status = reap(pid, deadline);
+    result.err = readFile(errPath);
+    unlink(errPath.c_str());
+    return result;
+}
+
+ServerProcess::ServerProcess(std::vector<std::string> args) {
+    bool https = false;
+    for (const std::string &arg : args) https = https || arg == "--cert";
+    std::vector<std::string> all = {"--bind", "127.0.0.1", "--port", "0"};
+    if (https) all.insert(all.end(), {"--https-port", "0"});
+    all.insert(all.end(), args.begin(), args.end());
+    int out[2];
+    int devNull = open("/dev/null", O_RDONLY);
+    if (pipe(out) != 0 || devNull < 0) {
+        ADD_FAILURE() << "no pipe";
+        return;
+    }
+    logPath_ = temporaryPath("cimxmld_log");
+    pid_ = spawn(all, devNull, out[1], logPath_);
+    close(out[1]);
+    close(devNull);
+    std::regex ready(https ? "listening on https://[^\\n]*:([0-9]+)\\n" : "listening on http://[^\\n]*:([0-9]+)\\n");
+    std::string printed = drain(out[0], Clock::now() + std::chrono::seconds(20),
+                                [&](const std::string &text) { return std::regex_search(text, ready); });
+    close(out[0]);
+    std::smatch match;
+    std::regex plain("listening on http://[^\\n]*:([0-9]+)\\n");
+    if (std::regex_search(printed, match, plain)) port_ = std::stoi(match[1]);
+    if (https && std::regex_search(printed, match, ready)) httpsPort_ = std::stoi(match[1]);
+    if (port_ == 0 || (https && httpsPort_ == 0)) ADD_FAILURE() << "cimxmld did not start:\n" << printed << log();
+}
+
+ServerProcess::~ServerProcess() {
+    if (pid_ > 0) reap(pid_, Clock::now());
+    if (!logPath_.empty()) unlink(logPath_.c_str());
+}
+
+int ServerProcess::stop() {
+    if (pid_ <= 0) return -1;
+    kill(pid_, SIGTERM);
+    int status = reap(pid_, Clock::now() + std::chrono::seconds(20));
+    pid_ = -1;
+    return status;
+}
+
+std::string ServerProcess::log() const { return readFile(logPath_); }
+
+RawConnection::RawConnection(int port, std::chrono::milliseconds timeout) : timeout_(timeout) {
+    socket_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(socket_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+        ADD_FAILURE() << "cannot connect to port " << port;
+}
+
+RawConnection::~RawConnection() {
+    if (socket_ >= 0) ::close(socket_);
+}
+
+bool RawConnection::send(const std::string &text) {
+    std::size_t sent = 0;
+    while (sent < text.size()) {
+        ssize_t n = ::send(socket_, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+RawResponse RawConnection::receive() {
+    Clock::time_point deadline = Clock::now() + timeout_;
+    if (pending_.find("\r\n\r\n") == std::string::npos) {
+        pending_ += drain(socket_, deadline, [this](const std::string &text) {
+            return (pending_ + text).find("\r\n\r\n") != std::string::npos;
+        });
+    }
+    std::size_t end = pending_.find("\r\n\r\n");
+    if (end == std::string::npos) return {};
+    RawResponse response{pending_.substr(0, end + 2), ""};
+    pending_.erase(0, end + 4);
+    std::smatch length;
+    static const std::regex contentLength("\r\nContent-Length: ([0-9]+)\r\n");
+    std::string headText = "\r\n" + response.head;
+    if (std::regex_search(headText, length, contentLength)) {
+        std::size_t size = std::stoul(length[1]);
+        if (pending_.size() < size) {
+            std::size_t missing = size - pending_.size();
+            pending_ += drain(socket_, deadline, [missing](const std::string &text) { return text.size() >= missing; });
+        }
+        response.body = pending_.substr(0, size);
+        pending_.erase(0, std::min(size, pending_.size()));
+    } else if (response.head.compare(0, 12, "HTTP/1.1 100") != 0) {
+        response.body = pending_ + drain(socket_, deadline);
+        pending_.clear();
+    }
+    return response;
+}
+
+bool RawConnection::closedByServer() {
+    char byte;
+    pollfd wanted{socket_, POLLIN, 0};
+    if (poll(&wanted, 1, static_cast<int>(timeout_.count())) <= 0) return false;
+    return ::recv(socket_, &byte, 1, 0) <= 0;
+}
+
+std::string intrinsicBody(const std::string &method, const std::string &parameters) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+           "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\"><MESSAGE ID=\"4711\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ>"
+           "<IMETHODCALL NAME=\"" + method + "\"><LOCALNAMESPACEPATH><NAMESPACE NAME=\"root\"/>"
+           "<NAMESPACE NAME=\"cimv2\"/></LOCALNAMESPACEPATH>\n" + parameters +
+           "</IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>\n";
+}
+
+std::string editHeader(std::string request, const std::string &name, const char *value) {
+    std::size_t headEnd = request.find("\r\n\r\n");
+    std::size_t line = request.find("\r\n" + name + ":");
+    std::string replacement = value ? "\r\n" + name + ": " + value : "";
+    if (line != std::string::npos && line < headEnd)
+        return request.replace(line, request.find("\r\n", line + 2) - line, replacement);
+    return request.insert(headEnd, replacement);
+}
+
+std::string cimRequest(const std::string &body, const std::string &method, const std::string &object) {
+    return "POST /cimom HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/xml; charset=\"utf-8\"\r\n"
+           "CIMProtocolVersion: 1.0\r\nCIMOperation: MethodCall\r\nCIMMethod: " + method +
+           "\r\nCIMObject: " + object + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+}  // namespace httptest

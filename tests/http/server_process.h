@@ -1,0 +1,92 @@
+// server_process.h - the real cimxmld as a child process on a free loopback
+// port for the length of a test, and a raw HTTP client to talk to it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace httptest {
+
+// The outcome of running cimxmld to completion (for commands that exit).
+struct CommandResult {
+    int status = -1;  // exit status; -1 when it did not exit by itself
+    std::string out;
+    std::string err;
+};
+
+// Runs cimxmld with args and stdinText to completion, killed after 20 s.
+CommandResult runCimxmld(const std::vector<std::string> &args, const std::string &stdinText = "");
+
+class ServerProcess {
+public:
+    // Starts cimxmld --bind 127.0.0.1 --port 0 (and --https-port 0 when
+    // args hold --cert) with args added, and waits up to 20 s until it has
+    // printed the ports it listens on. A server that does not come up
+    // fails the test (port() is then 0).
+    explicit ServerProcess(std::vector<std::string> args = {});
+    // Kills the server if it still runs.
+    ~ServerProcess();
+    ServerProcess(const ServerProcess &) = delete;
+    ServerProcess &operator=(const ServerProcess &) = delete;
+
+    int port() const { return port_; }
+    int httpsPort() const { return httpsPort_; }
+    pid_t pid() const { return pid_; }
+    // Sends SIGTERM and waits up to 20 s: the exit status, -1 when it had to
+    // be killed.
+    int stop();
+    // What the server wrote to stderr so far.
+    std::string log() const;
+
+private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+    int httpsPort_ = 0;
+    std::string logPath_;
+};
+
+// A response as it came: the head (status line and header lines, each
+// ending in CRLF, without the empty line) and the body.
+struct RawResponse {
+    std::string head;
+    std::string body;
+};
+
+// One client connection to 127.0.0.1:port. Every wait is bounded (5 s by
+// default); a failure to connect fails the test.
+class RawConnection {
+public:
+    explicit RawConnection(int port, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    ~RawConnection();
+    RawConnection(const RawConnection &) = delete;
+    RawConnection &operator=(const RawConnection &) = delete;
+
+    // Sends all of text; false when the server has gone.
+    bool send(const std::string &text);
+    // Reads one response (body by Content-Length, else up to the close).
+    // An empty head means none came in time or the connection closed.
+    RawResponse receive();
+    // True when the server closes the connection within the timeout.
+    bool closedByServer();
+
+private:
+    int socket_ = -1;
+    std::chrono::milliseconds timeout_;
+    std::string pending_;
+};
+
+// A CIM-XML operation request as wbemcli sends it: headers (with the
+// CIMMethod and CIMObject given) and body.
+std::string cimRequest(const std::string &body, const std::string &method = "GetClass",
+                       const std::string &object = "root%2Fcimv2");
+// request with the header line name replaced by "name: value", added when
+// absent, or removed when value is null.
+std::string editHeader(std::string request, const std::string &name, const char *value);
+// The body of an intrinsic call in root/cimv2 with the given parameters.
+std::string intrinsicBody(const std::string &method, const std::string &parameters);
+
+}  // namespace httptest
