@@ -92,7 +92,7 @@ std::string drain(int fd, Clock::time_point deadline,
 
 CommandResult runCimxmld(const std::vector<std::string> &args, const std::string &stdinText) {
     int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return {};
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return {};
     std::string errPath = temporaryPath("cimxmld_err");
     pid_t pid = spawn(args, in[0], out[1], errPath);
     close(in[0]);
@@ -116,8 +116,8 @@ ServerProcess::ServerProcess(std::vector<std::string> args) {
     if (https) all.insert(all.end(), {"--https-port", "0"});
     all.insert(all.end(), args.begin(), args.end());
     int out[2];
-    int devNull = open("/dev/null", O_RDONLY);
-    if (pipe(out) != 0 || devNull < 0) {
+    int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (pipe2(out, O_CLOEXEC) != 0 || devNull < 0) {
         ADD_FAILURE() << "no pipe";
         return;
     }
@@ -217,6 +217,13 @@ std::string intrinsicBody(const std::string &method, const std::string &paramete
            "<IMETHODCALL NAME=\"" + method + "\"><LOCALNAMESPACEPATH><NAMESPACE NAME=\"root\"/>"
            "<NAMESPACE NAME=\"cimv2\"/></LOCALNAMESPACEPATH>\n" + parameters +
            "</IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>\n";
+}
+
+std::string answerHead(std::size_t length, const std::string &prefix) {
+    return "HTTP/1.1 200 OK\r\n" + prefix + "CIMOperation: MethodResponse\r\n" + prefix +
+           "CIMProtocolVersion: 1.2\r\nContent-Length: " + std::to_string(length) +
+           "\r\nContent-Type: application/xml; charset=\"utf-8\"\r\n" + (prefix.empty() ? "" : "Ext: \r\n") +
+           "Keep-Alive: timeout=5, max=100\r\n";
 }
 
 std::string editHeader(std::string request, const std::string &name, const char *value) {

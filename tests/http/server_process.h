@@ -83,6 +83,9 @@ private:
 // CIMMethod and CIMObject given) and body.
 std::string cimRequest(const std::string &body, const std::string &method = "GetClass",
                        const std::string &object = "root%2Fcimv2");
+// The head of a keep-alive 200 answer from the module with a body of length
+// bytes; prefix: the CIM header prefix of an M-POST (which adds "Ext").
+std::string answerHead(std::size_t length, const std::string &prefix = "");
 // request with the header line name replaced by "name: value", added when
 // absent, or removed when value is null.
 std::string editHeader(std::string request, const std::string &name, const char *value);

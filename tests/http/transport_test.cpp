@@ -15,16 +15,8 @@ namespace {
 
 using namespace httptest;
 
-const std::string keepAlive = "Keep-Alive: timeout=5, max=100\r\n";
-
 std::string getClassBody() {
     return intrinsicBody("GetClass", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"CIM_Foo\"/></IPARAMVALUE>");
-}
-
-std::string answerHead(std::size_t length, const std::string &prefix = "") {
-    return "HTTP/1.1 200 OK\r\n" + prefix + "CIMOperation: MethodResponse\r\n" + prefix +
-           "CIMProtocolVersion: 1.2\r\nContent-Length: " + std::to_string(length) +
-           "\r\nContent-Type: application/xml; charset=\"utf-8\"\r\n" + (prefix.empty() ? "" : "Ext: \r\n") + keepAlive;
 }
 
 // The body in chunks of at most size bytes, with the closing chunk.

@@ -1,0 +1,106 @@
+// Who may talk to the server: users in a password file (HTTP Basic), no one
+// beyond loopback without one, and the same over HTTPS.
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+#include <openssl/evp.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "server_process.h"
+
+namespace {
+
+using namespace httptest;
+
+std::string readFile(const std::string &path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string basic(const std::string &credentials) {
+    std::string encoded(4 * ((credentials.size() + 2) / 3) + 1, '\0');
+    int length = EVP_EncodeBlock(reinterpret_cast<unsigned char *>(encoded.data()),
+                                 reinterpret_cast<const unsigned char *>(credentials.data()),
+                                 static_cast<int>(credentials.size()));
+    return "Basic " + encoded.substr(0, static_cast<std::size_t>(length));
+}
+
+std::string getClass() {
+    return cimRequest(intrinsicBody("GetClass", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"CIM_Foo\"/></IPARAMVALUE>"));
+}
+
+TEST(Passwords, AddUserStoresHashesThatTheServerChecks) {
+    std::string file = ::testing::TempDir() + "passwd_" + std::to_string(getpid());
+    std::remove(file.c_str());
+    for (const auto &[user, password] : {std::pair{"alice", "first"}, {"bob", "b0b"}, {"alice", "s3cret"}}) {
+        CommandResult added = runCimxmld({"--add-user", user, "--passwd", file}, std::string(password) + "\n");
+        EXPECT_EQ(added.status, 0);
+        EXPECT_EQ(added.err, "cimxmld: stored " + std::string(user) + " in " + file + "\n");
+    }
+    EXPECT_TRUE(std::regex_match(readFile(file), std::regex("alice:\\$y\\$[^:\\n]+\\nbob:\\$y\\$[^:\\n]+\\n")))
+        << readFile(file);
+    EXPECT_EQ(runCimxmld({"--add-user", "carol", "--passwd", file}, "").err,
+              "cimxmld: no password on standard input\n");
+
+    ServerProcess server({"--passwd", file});
+    const std::string refused = "HTTP/1.1 401 Unauthorized\r\nConnection: close\r\nContent-Length: 0\r\n"
+                                "WWW-Authenticate: Basic realm=\"cimxmld\"\r\n";
+    const std::string alice = basic("alice:s3cret"), stale = basic("alice:first"), stranger = basic("eve:s3cret");
+    for (const auto &[authorization, admitted] : std::vector<std::pair<const char *, bool>>{
+             {nullptr, false}, {alice.c_str(), true}, {stale.c_str(), false}, {stranger.c_str(), false},
+             {"Basic !!!!", false}, {"Digest x", false}, {alice.c_str(), true}}) {
+        RawConnection connection(server.port());
+        connection.send(editHeader(getClass(), "Authorization", authorization));
+        RawResponse response = connection.receive();
+        EXPECT_EQ(response.head, admitted ? answerHead(response.body.size()) : refused)
+            << (authorization ? authorization : "none");
+    }
+    RawConnection metrics(server.port());
+    metrics.send("GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(metrics.receive().head, "HTTP/1.1 401 Unauthorized\r\nContent-Length: 0\r\n"
+                                      "Keep-Alive: timeout=5, max=100\r\nWWW-Authenticate: Basic realm=\"cimxmld\"\r\n");
+    std::remove(file.c_str());
+}
+
+TEST(Passwords, WithoutThemOnlyLoopbackIsServed) {
+    CommandResult refused = runCimxmld({"--bind", "0.0.0.0", "--port", "0"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "cimxmld: --bind 0.0.0.0: only a loopback address may be served without --passwd\n");
+}
+
+TEST(Https, ServesTheSameAnswersOverTls) {
+    std::string folder = ::testing::TempDir() + "tls_" + std::to_string(getpid());
+    std::string cert = folder + "/cert.pem", key = folder + "/key.pem";
+    std::string command = "mkdir -p " + folder + " && openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "
+                          "/CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " + key + " -out " + cert +
+                          " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ServerProcess server({"--cert", cert, "--key", key});
+
+    RawConnection plain(server.port());
+    plain.send(getClass());
+    RawResponse expected = plain.receive();
+
+    httplib::SSLClient client("127.0.0.1", server.httpsPort());
+    client.set_ca_cert_path(cert.c_str());
+    client.set_connection_timeout(5);
+    client.set_read_timeout(5);
+    std::string request = getClass();
+    std::string body = request.substr(request.find("\r\n\r\n") + 4);
+    httplib::Headers headers = {{"CIMProtocolVersion", "1.0"}, {"CIMOperation", "MethodCall"},
+                                {"CIMMethod", "GetClass"}, {"CIMObject", "root%2Fcimv2"}};
+    httplib::Result result = client.Post("/cimom", headers, body, "application/xml; charset=\"utf-8\"");
+    ASSERT_TRUE(result) << httplib::to_string(result.error());
+    EXPECT_EQ(result->status, 200);
+    EXPECT_EQ(result->get_header_value("CIMOperation"), "MethodResponse");
+    EXPECT_EQ(result->body, expected.body);
+    std::system(("rm -rf " + folder).c_str());
+}
+
+}  // namespace
