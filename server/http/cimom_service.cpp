@@ -140,6 +140,7 @@ std::optional<Rejection> CimomService::admit(const httplib::Request &request, ht
             response.set_header("Allow", "GET");
             return refusal(405, "method " + request.method);
         }
+        response.status = 200;
         response.set_content(metrics_.render(), "text/plain; version=0.0.4; charset=utf-8");
         return Rejection{200, "", ""};
     }
