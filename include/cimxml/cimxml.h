@@ -5,14 +5,46 @@
  * from any number of threads at once. The module decodes the document,
  * forwards its one operation to the object manager through the CIMOM handle
  * and returns the complete response text: the CIM extension header lines
- * ("CIMOperation: MethodResponse", "CIMProtocolVersion: 1.2"), an empty line
+ * ("CIMOperation: MethodResponse", "CIMProtocolVersion: 1.2", see Profile
+ * below for the other lines strict may write), an empty line
  * and the CIM-XML message. The host adds the HTTP status line and transport
  * header fields. Failures are answered with CIM-XML error responses; the
  * handler returns NULL only when it cannot allocate the response record.
  *
  * Threads that call into the module are registered with the module's garbage
  * collector on first use. A host must keep the MessageHandler pointer in a
- * variable of its own (on its stack) until it releases it. */
+ * variable of its own (on its stack) until it releases it.
+ *
+ * Profile. The module reads the environment variable CIMXML_PROFILE once,
+ * when it is loaded: "classic" (the default; also when unset or empty; any
+ * other text is logged and means classic) or "strict". Strict differs from
+ * classic in exactly these points:
+ *  1. PROPERTY.REFERENCE has no TYPE attribute: every message validates
+ *     against the unmodified DMTF DTD 2.4.0.
+ *  2. The calling thread's last error is cleared when a request begins.
+ *  3. A request that is not well-formed XML (read as UTF-8 whatever it
+ *     declares) is answered with Expat's line and reason and the header line
+ *     "CIMError: request-not-well-formed"; one without a call element (or
+ *     any call name) with "CIMError: request-not-valid". Such a response
+ *     should be sent as 400 Bad Request.
+ *  4. A METHODCALL always goes to the InvokeMethod slot, whatever its name.
+ *  5. char16 values decode as their one character.
+ *  6. Attribute values are not entity-decoded a second time; trailing line
+ *     breaks are trimmed only as CR LF pairs.
+ *  7. NULL output parameters and a NULL return value are left out of a
+ *     METHODRESPONSE.
+ *  8. An INSTANCENAME without key bindings is a path with no keys.
+ *  9. EmbeddedObject="object" holding an INSTANCE decodes as an instance;
+ *     embedded objects nested deeper than one level take the request's
+ *     namespace.
+ * 10. An export response begins with "CIMExport: MethodResponse".
+ * 11. MULTIREQ and MULTIEXPREQ are recognised as elements, not as text; a
+ *     body may begin with a UTF-8 byte-order mark or white space; a second
+ *     call element or target LOCALNAMESPACEPATH is refused with status 4.
+ * 12. Freshly made message ids never repeat within the process.
+ * 13. A non-zero status of the object manager is logged at info level (2).
+ * In both profiles the request's message id is written back escaped, and an
+ * empty VALUE element is the empty string. */
 #ifndef CIMXML_CIMXML_H
 #define CIMXML_CIMXML_H
 

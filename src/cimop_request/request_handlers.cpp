@@ -4,10 +4,11 @@
 
 #include <cstring>
 
-#include "cimxml/embedded_objects.h"
 #include "cimxml/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
+#include "cimxml_common/status_codes.h"
 #include "cimxml_schema/value_encoding.h"
 #include "common_handlers/attributes.h"
 #include "common_handlers/value_handlers.h"
@@ -22,8 +23,14 @@ bool is_parameter_item(const StackItem *entry) {
 // an embedded object when the parameter carries one, else the converted text.
 CIMValue *parameter_value(MessageData *msgData, CIMProperty *parameter, int type, const char *text) {
     if (propertyIsEmbeddedObject(parameter))
-        return getEmbeddedObjectValue(msgData->objectPath, isObjectType(type) ? type : CIM_OBJECT, text);
+        return embedded_object_value(msgData, isObjectType(type) ? type : CIM_OBJECT, text);
     return value_from_text(type, text);
+}
+
+// Refuses the request as a whole with status and text; the first refusal
+// stands. Only the strict profile refuses a request while decoding it.
+void refuse(MessageData *msgData, int status, const wchar_t *text) {
+    if (!msgData->refusal) msgData->refusal = newReturnCode(status, text);
 }
 
 }  // namespace
@@ -59,10 +66,24 @@ void reqmsg_methodcall_element(MessageData *msgData, const ExpatElement *element
         }
         msgData->method = method;
     } else {
-        // A later call element in the same document keeps the first method.
+        // A later call element in the same document keeps the first method,
+        // or, strict, refuses a request that is not one call.
         freeCIMString(name);
+        if (strict_profile())
+            refuse(msgData, CIM_ERR_INVALID_PARAMETER, L"The request holds more than one call element.");
     }
     if (element->name && std::strcmp(element->name, "METHODCALL") == 0) msgData->isMethodCall = 1;
+}
+
+void reqmsg_multireq_element(MessageData *msgData, const ExpatElement *) {
+    if (strict_profile()) refuse(msgData, CIM_ERR_NOT_SUPPORTED, L"Multiple requests are not supported!!");
+}
+
+void reqmsg_localnamespacepath_element(MessageData *msgData, const ExpatElement *) {
+    // The target's path is the one met while no object is being built; the
+    // first made objectPath.
+    if (strict_profile() && stack_isEmpty(&msgData->objectStack) && msgData->objectPath)
+        refuse(msgData, CIM_ERR_INVALID_PARAMETER, L"The request names the namespace of its target more than once.");
 }
 
 void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element) {
@@ -171,7 +192,7 @@ void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
             } else {
                 int type = typeFromName(static_cast<CIMString *>(owner->data));
                 if (item_is(owner, item::PropertyType) && isObjectType(type))
-                    value = getEmbeddedObjectValue(msgData->objectPath, type, text);
+                    value = embedded_object_value(msgData, type, text);
                 else
                     value = value_from_text(type, text);
             }

@@ -12,8 +12,18 @@
 void reqmsg_message_element(MessageData *msgData, const ExpatElement *element);
 
 // IMETHODCALL, METHODCALL, EXPMETHODCALL start: the first call element makes
-// method (named NAME, return type 17); METHODCALL sets isMethodCall.
+// method (named NAME, return type 17); METHODCALL sets isMethodCall. A later
+// call element is ignored (classic) or refused with status 4 (strict).
 void reqmsg_methodcall_element(MessageData *msgData, const ExpatElement *element);
+
+// MULTIREQ and MULTIEXPREQ start: the strict profile refuses the request
+// (refusal status 7); classic has refused it by its text before parsing.
+void reqmsg_multireq_element(MessageData *msgData, const ExpatElement *element);
+
+// LOCALNAMESPACEPATH start: a second path of the call's target (outside any
+// parameter or reference) is refused with status 4 in the strict profile;
+// classic joins the two namespaces.
+void reqmsg_localnamespacepath_element(MessageData *msgData, const ExpatElement *element);
 
 // IPARAMVALUE, PARAMVALUE, EXPPARAMVALUE start: appends a parameter with a
 // null value, typed by PARAMTYPE, else by its name; EmbeddedObject makes it a

@@ -164,6 +164,7 @@ void reqmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
             return;
         }
         set_name_if_placeholder(msgData->objectPath, className);
+        mark_instance_name(msgData->objectPath);
         return;
     }
     if (!top->description) {
@@ -180,6 +181,7 @@ void reqmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
             REPORT_ALLOCATION_ERROR();
             return;
         }
+        mark_instance_name(path);
         push_new_item(stack, item::InstanceName, destroy_objectpath, path);
         return;
     }
@@ -191,6 +193,7 @@ void reqmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
             return;
         }
         set_name_if_placeholder(path, getAttributeCIMString("CLASSNAME", attributes_of(element)));
+        mark_instance_name(path);
         push_back(stack, top);
         return;
     }

@@ -22,10 +22,13 @@ void reqmsg_host_endhandler(MessageData *msgData) { run_text_endhandler(msgData,
 // Start tags, tested in this order; a row without handler only lets the element pass.
 constexpr StartRoute kRequestStartRoutes[] = {
     {"MESSAGE", reqmsg_message_element},
+    {"MULTIREQ", reqmsg_multireq_element},
+    {"MULTIEXPREQ", reqmsg_multireq_element},
     {"IMETHODCALL", reqmsg_methodcall_element},
     {"METHODCALL", reqmsg_methodcall_element},
     {"EXPMETHODCALL", reqmsg_methodcall_element},
     {"EXPPARAMVALUE", reqmsg_paramvalue_element},
+    {"LOCALNAMESPACEPATH", reqmsg_localnamespacepath_element},
     {"NAMESPACE", reqmsg_namespace_element},
     {"LOCALCLASSPATH", nullptr},
     {"CLASSNAME", reqmsg_classname_element},

@@ -2,6 +2,7 @@
 #include "cimxml/dispatch_table.h"
 
 #include "cimxml/operations.h"
+#include "cimxml_common/profile.h"
 
 // The order matters: an extrinsic method named like one of the first twenty
 // intrinsic operations is answered as that operation.
@@ -41,8 +42,27 @@ const DispatchEntry cimxml_dispatch_table[] = {
 
 const int cimxml_dispatch_table_size = sizeof cimxml_dispatch_table / sizeof cimxml_dispatch_table[0];
 
+namespace {
+
+// The row of extrinsic method calls, the one without an operation name.
+const DispatchEntry *method_call_entry() {
+    static const DispatchEntry *const row = [] {
+        const DispatchEntry *found = nullptr;
+        for (const DispatchEntry &entry : cimxml_dispatch_table)
+            if (entry.operationName == nullptr) found = &entry;
+        return found;
+    }();
+    return row;
+}
+
+}  // namespace
+
 const DispatchEntry *find_dispatch_entry(const wchar_t *operationName, int isMethodCall) {
     if (operationName == nullptr) return nullptr;
+    // A method call named like an operation would otherwise run that
+    // operation on its parameters, past a host that authorises on the
+    // method and object it names.
+    if (isMethodCall == 1 && strict_profile()) return method_call_entry();
     for (const DispatchEntry &entry : cimxml_dispatch_table) {
         if (entry.operationName == nullptr) {
             if (isMethodCall == 1) return &entry;

@@ -26,6 +26,7 @@ extern const int cimxml_dispatch_table_size;
 
 // The row for a request: the first intrinsic name equal to operationName
 // (exact, case-sensitive); after the first twenty names an extrinsic method
-// call (isMethodCall 1) takes the method-call row whatever its name. NULL
-// when no row matches or operationName is NULL.
+// call (isMethodCall 1) takes the method-call row whatever its name. In the
+// strict profile an extrinsic method call always takes that row. NULL when
+// no row matches or operationName is NULL.
 const DispatchEntry *find_dispatch_entry(const wchar_t *operationName, int isMethodCall);

@@ -7,6 +7,7 @@
 #include "cimxml/last_error.h"
 #include "cimxml/operation_parameters.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/xml_primitives.h"
 #include "common_handlers/parse_driver.h"
 
@@ -14,6 +15,20 @@ namespace {
 
 // Synthetic messages being decoded on this thread, one inside the other.
 thread_local int tEmbeddedDepth = 0;
+// The namespace of the message whose embedded objects this thread decodes
+// (lent from its target path while they are decoded). The synthetic
+// messages of deeper levels carry a placeholder namespace of their own.
+thread_local const CIMString *tOutermostNamespace = nullptr;
+
+struct OutermostNamespace {
+    const CIMString *saved = tOutermostNamespace;
+    explicit OutermostNamespace(const CIMString *nameSpace) {
+        if (tEmbeddedDepth == 0) tOutermostNamespace = nameSpace;
+    }
+    ~OutermostNamespace() { tOutermostNamespace = saved; }
+    OutermostNamespace(const OutermostNamespace &) = delete;
+    OutermostNamespace &operator=(const OutermostNamespace &) = delete;
+};
 
 struct DepthGuard {
     DepthGuard() { ++tEmbeddedDepth; }
@@ -196,6 +211,10 @@ CIMObjectPath *cimxmlParseObjectPath(const char *text) {
 
 CIMValue *getEmbeddedObjectValue(const CIMObjectPath *contextPath, int type, const char *text) {
     const CIMString *nameSpace = getObjectPathNameSpace(contextPath);
+    // Classic gives an object nested deeper than one level the placeholder
+    // namespace of the synthetic message around it.
+    if (tEmbeddedDepth > 0 && strict_profile()) nameSpace = tOutermostNamespace;
+    OutermostNamespace outermost(nameSpace);
     if (!isEmbeddedObjectText(text)) {
         cimPrintMessage(CIM_LOG_ERROR, L"getEmbeddedObjectValue - Embedded object string is of wrong format.");
         return nullptr;

@@ -20,7 +20,9 @@ inline constexpr int kMaxEmbeddedObjectDepth = 32;
 // INSTANCE or CLASS tag, a text that does not decode or nests too deep (each
 // logged, the last recorded as the last error). An object without a
 // namespace of its own gets a copy of contextPath's namespace (contextPath
-// may be NULL).
+// may be NULL); in the strict profile an object nested inside an embedded
+// object gets the namespace of the outermost message instead of the
+// synthetic message's placeholder.
 CIMValue *getEmbeddedObjectValue(const CIMObjectPath *contextPath, int type, const char *text);
 
 // New instance, class or object path decoded from the text of an INSTANCE,

@@ -8,6 +8,7 @@
 
 #include "cimxml/last_error.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_common/status_codes.h"
 
 namespace {
@@ -49,6 +50,14 @@ void reportReturnCode(const ReturnCode *rc) {
     cimxml_setlasterror(rc);
     logReturnCode(rc);
 }
+
+void reportObjectManagerStatus(const ReturnCode *rc) {
+    if (rc == nullptr) return;
+    cimxml_setlasterror(rc);
+    cimPrintRetCode(objectManagerStatusLevel(), rc);
+}
+
+int objectManagerStatusLevel() { return strict_profile() ? CIM_LOG_INFO : CIM_LOG_ERROR; }
 
 // Records (status, text) as the last error and logs the text at level.
 void reportOperationFailure(int level, const char *text, int status) {

@@ -8,6 +8,15 @@
 // (logReturnCode). NULL does nothing. The caller keeps and frees rc.
 void reportReturnCode(const ReturnCode *rc);
 
+// A non-zero status the object manager answered with becomes the thread's
+// last error and is logged at objectManagerStatusLevel(). NULL does nothing.
+// The caller keeps and frees rc.
+void reportObjectManagerStatus(const ReturnCode *rc);
+// The level such a status is logged at: 0 (a failure) in the classic
+// profile; info in the strict one, where "not found" is an answer to the
+// client, not a fault of the server.
+int objectManagerStatusLevel();
+
 // Records status (1 when it is not one of 1..17) with text (NULL:
 // " Requested operation failed.") as the last error, and logs text at level.
 void reportOperationFailure(int level, const char *text, int status);

@@ -4,12 +4,16 @@
 #include <cimobj/cimobj.h>
 
 // Stores a copy of error as the calling thread's last error, replacing (and
-// freeing) the one before; the copy is also entered in xmlErrorList. NULL
-// does nothing. The caller keeps error. A failed copy logs
-// "cimxml_setlasterror - failed to store passed in error!" and leaves the
-// slot empty.
+// freeing) the one before; the thread's entry in the process-wide error list
+// holds the copy. NULL does nothing. The caller keeps error. A failed copy
+// logs "cimxml_setlasterror - failed to store passed in error!" and leaves
+// the thread without a last error.
 void cimxml_setlasterror(const ReturnCode *error);
 
 // New copy of the calling thread's last error, which the caller frees; NULL
 // when the thread has none. The stored error stays.
 ReturnCode *cimxml_getlasterror();
+
+// Frees the calling thread's last error; afterwards the thread has none.
+// Cannot fail.
+void cimxml_clearlasterror();

@@ -4,10 +4,15 @@
 #include <gc/gc.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 
+#include "cimxml/error_list.h"
+#include "cimxml_common/profile.h"
+
 pthread_key_t lastErrorSlot;
-CIMList *xmlErrorList = nullptr;
 ZelStatsContext *cimxmlStats = nullptr;
 const wchar_t *const cimxmlStatsNames[CIMXML_STATS_NAME_COUNT] = {L"CIMXML Unknown", L"CIMXML Handle"};
 
@@ -18,39 +23,55 @@ namespace {
 std::mutex lifecycle_mutex;
 std::atomic<int> attached{0};
 
+// A thread that ends takes its entry out of the error list.
+void remove_thread_entry(void *entry) { error_list_remove(static_cast<ErrorListEntry *>(entry)); }
+
+// Writes the statistics through the log printer, one message per name, at
+// info level: the host decides where its log goes, and they are no failure.
+void log_statistics(ZelStatsContext *stats) {
+    char *text = nullptr;
+    std::size_t size = 0;
+    FILE *stream = open_memstream(&text, &size);
+    if (stream == nullptr) return;
+    zelStatsDumpTo(stats, -1, stream);
+    std::fclose(stream);
+    for (char *line = text, *end; line != nullptr && *line != '\0'; line = end ? end + 1 : nullptr) {
+        end = std::strchr(line, '\n');
+        if (end != nullptr) *end = '\0';
+        cimPrintMessage(CIM_LOG_INFO, L"%s", line);
+    }
+    std::free(text);
+}
+
 }  // namespace
 
-// Makes the last-error slot, the error list (kept across a detach, so that
-// a later attach does not lose the errors threads still hold) and the
-// statistics context, and lets the host's threads register with the
-// collector. A second call while attached does nothing. Failures are
-// logged or ignored: the module works without the list and the statistics.
-// Without a slot the module stays detached (a later call tries again).
+// Reads the profile and makes the last-error slot and the statistics
+// context, and lets the host's threads register with the collector. A
+// second call while attached does nothing. Failures are logged or ignored:
+// the module works without the statistics. Without a slot the module stays
+// detached (a later call tries again).
 void cimxml_process_attach() {
     std::lock_guard<std::mutex> lock(lifecycle_mutex);
     if (attached.load()) return;
+    load_profile();
     GC_INIT();
     GC_allow_register_threads();
-    // No destructor: a thread's last error deliberately outlives the thread.
-    if (pthread_key_create(&lastErrorSlot, nullptr) != 0) {
+    if (pthread_key_create(&lastErrorSlot, remove_thread_entry) != 0) {
         cimPrintMessage(CIM_LOG_ERROR, L"cimxml_process_attach - unable to allocate the last error slot");
         return;
-    }
-    if (xmlErrorList == nullptr) {
-        xmlErrorList = newList(CIMLIST_POINTER);
-        if (xmlErrorList == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"Unable to create XML error list");
     }
     zelStatsInitialize(CIMXML_STATS_NAME_COUNT, cimxmlStatsNames, &cimxmlStats);
     attached.store(1);
 }
 
-// Dumps and ends the statistics and frees the slot. The errors the threads
-// stored stay allocated (and in the list); nothing reads them afterwards.
+// Logs and ends the statistics and frees the slot. The errors that live
+// threads stored stay allocated (and in the list); nothing reads them
+// afterwards, and their threads no longer remove them when they end.
 void cimxml_process_detach() {
     std::lock_guard<std::mutex> lock(lifecycle_mutex);
     if (!attached.load()) return;
     attached.store(0);
-    zelStatsDump(cimxmlStats, -1);
+    log_statistics(cimxmlStats);
     zelStatsDeinitialize(cimxmlStats);
     cimxmlStats = nullptr;
     pthread_key_delete(lastErrorSlot);

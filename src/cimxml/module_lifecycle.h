@@ -6,10 +6,9 @@
 #include <cimobj/cimobj.h>
 #include <zellib/zelstats.h>
 
-// Thread-local slot that holds each thread's last error (a ReturnCode).
+// Thread-local slot that holds each thread's entry of the error list (the
+// thread's last error, error_list.h).
 extern pthread_key_t lastErrorSlot;
-// Every ReturnCode currently held by some thread's slot; may be NULL.
-extern CIMList *xmlErrorList;
 // Statistics context of the request handler.
 extern ZelStatsContext *cimxmlStats;
 
@@ -17,11 +16,12 @@ extern ZelStatsContext *cimxmlStats;
 enum { CIMXML_STATS_UNKNOWN = 0, CIMXML_STATS_HANDLE = 1, CIMXML_STATS_NAME_COUNT = 2 };
 extern const wchar_t *const cimxmlStatsNames[CIMXML_STATS_NAME_COUNT];
 
-// Run when the library is loaded and unloaded. Attach makes the slot, the
-// error list (failure logs "Unable to create XML error list") and the
-// statistics context, and lets threads register with the collector; detach
-// dumps and ends the statistics and frees the slot. Both are idempotent, so
-// a program that links the module statically may call them itself.
+// Run when the library is loaded and unloaded. Attach reads the profile
+// (CIMXML_PROFILE), makes the slot and the statistics context, and lets
+// threads register with the collector; detach writes the statistics through
+// the log printer (one line per name at info level), ends them and frees
+// the slot. Both are idempotent, so a program that links the module
+// statically may call them itself.
 void cimxml_process_attach();
 void cimxml_process_detach();
 // 1 between attach and detach.

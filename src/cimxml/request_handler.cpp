@@ -8,10 +8,13 @@
 #include <cimxml/cimxml.h>
 
 #include "cimxml/dispatch_table.h"
+#include "cimxml/error_reporting.h"
 #include "cimxml/last_error.h"
 #include "cimxml/module_lifecycle.h"
+#include "cimxml/operations.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_common/status_codes.h"
 #include "common_handlers/parse_driver.h"
 
@@ -26,29 +29,41 @@ void enter_module() {
     cimEnsureCollectorThread();
 }
 
+// A request without a call element that no handler reported: the decoding
+// error says what is missing.
+void note_missing_call() {
+    if (ReturnCode *held = cimxml_getlasterror()) {
+        freeReturnCode(held);
+        return;
+    }
+    REPORT_DECODING_TEXT("The request holds no IMETHODCALL, METHODCALL or EXPMETHODCALL element.");
+}
+
 // Writes the error response named name for error into the pool (which is
-// started afresh). name and error stay the caller's.
+// started afresh), with what lines adds to its header. name and error stay
+// the caller's.
 void write_error(PoolString *pool, const wchar_t *name, const ReturnCode *error, const char *messageId,
-                 int intrinsic) {
+                 int intrinsic, const ResponseHeaderLines &lines = {}) {
     CIMString *methodName = newCIMString(name);
-    cimxml_encode_ErrorResponse(pool, messageId, methodName, error, intrinsic);
+    cimxml_encode_ErrorResponse(pool, messageId, methodName, error, intrinsic, lines);
     freeCIMString(methodName);
 }
 
 // The same for a status and description of the handler's own.
 void write_error(PoolString *pool, const wchar_t *name, int status, const wchar_t *description,
-                 const char *messageId) {
+                 const char *messageId, const ResponseHeaderLines &lines = {}) {
     ReturnCode *error = newReturnCode(status, description);
-    write_error(pool, name, error, messageId, 1);
+    write_error(pool, name, error, messageId, 1, lines);
     freeReturnCode(error);
 }
 
 // The same for the thread's last error (status 1 without description when
 // the thread has none).
-void write_last_error(PoolString *pool, const wchar_t *name, const char *messageId, int intrinsic) {
+void write_last_error(PoolString *pool, const wchar_t *name, const char *messageId, int intrinsic,
+                      const ResponseHeaderLines &lines = {}) {
     ReturnCode *error = cimxml_getlasterror();
     if (error == nullptr) error = newReturnCode(CIM_ERR_FAILED, nullptr);
-    write_error(pool, name, error, messageId, intrinsic);
+    write_error(pool, name, error, messageId, intrinsic, lines);
     freeReturnCode(error);
 }
 
@@ -63,24 +78,46 @@ void dispatch(PoolString *pool, MessageData *msgData, CIMOMHandle *handle, const
     }
     if (entry->function(pool, msgData, handle) == 0) {
         cimPrintMessage(CIM_LOG_ERROR, L"%ls", entry->failureText);
-        write_last_error(pool, entry->errorResponseName, msgData->messageId, entry->intrinsic);
+        ResponseHeaderLines lines{.exportResponse = entry->function == CIMOMhdle_exportIndication};
+        write_last_error(pool, entry->errorResponseName, msgData->messageId, entry->intrinsic, lines);
     }
+}
+
+// Where the strict profile reads a request from: behind a UTF-8 byte-order
+// mark and white space, which a document may begin with.
+const char *document_start(const char *request) {
+    if (request == nullptr) return nullptr;
+    if (std::strncmp(request, "\xEF\xBB\xBF", 3) == 0) request += 3;
+    while (*request == ' ' || *request == '\t' || *request == '\r' || *request == '\n') ++request;
+    return request;
 }
 
 // Checks, parses and answers one request; the pool receives the response.
 void answer(PoolString *pool, const char *request, CIMOMHandle *handle) {
+    const bool strict = strict_profile();
+    if (strict) {
+        // An earlier request's error must not answer this one: on a pooled
+        // thread it may be another client's.
+        cimxml_clearlasterror();
+        request = document_start(request);
+    }
+    // The error names a host answers 400 Bad Request with (strict only).
+    const ResponseHeaderLines notWellFormed{.cimError = strict ? "request-not-well-formed" : nullptr};
+    const ResponseHeaderLines notValid{.cimError = strict ? "request-not-valid" : nullptr};
     if (request == nullptr || request[0] != '<') {
         cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - Message body is empty");
-        write_error(pool, L"Unknown", CIM_ERR_INVALID_PARAMETER, L"Invalid message!", nullptr);
+        write_error(pool, L"Unknown", CIM_ERR_INVALID_PARAMETER, L"Invalid message!", nullptr, notWellFormed);
         return;
     }
     int kind = classifyMessageKind(request);
     if (kind != CIMXML_KIND_OPERATION_REQUEST && kind != CIMXML_KIND_EXPORT_REQUEST) {
         cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - Message does not contain the operation type!");
-        write_error(pool, L"Unknown", CIM_ERR_FAILED, L"Message does not contain the operation type!", nullptr);
+        write_error(pool, L"Unknown", CIM_ERR_FAILED, L"Message does not contain the operation type!", nullptr,
+                    notValid);
         return;
     }
-    if (isMultiRequest(request)) {
+    // Strict finds MULTIREQ and MULTIEXPREQ as elements while decoding.
+    if (!strict && isMultiRequest(request)) {
         cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - Multiple requests are not supported!");
         write_error(pool, L"Unknown", CIM_ERR_NOT_SUPPORTED, L"Multiple requests are not supported!!", nullptr);
         return;
@@ -93,12 +130,17 @@ void answer(PoolString *pool, const char *request, CIMOMHandle *handle) {
     // The parser has logged its own failure.
     MessageData *msgData = cimxmlParseMessage(request);
     if (msgData == nullptr) {
-        write_last_error(pool, L"Unknown", nullptr, 1);
+        write_last_error(pool, L"Unknown", nullptr, 1, notWellFormed);
         return;
     }
     const wchar_t *operationName = getCIMStringBuffer(getMethodName(msgData->method));
-    if (operationName == nullptr) {
-        write_last_error(pool, L"Unknown", msgData->messageId, 1);
+    if (msgData->refusal != nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - %ls",
+                        getCIMStringBuffer(getReturnCodeDescription(msgData->refusal)));
+        write_error(pool, L"Unknown", msgData->refusal, msgData->messageId, 1);
+    } else if (operationName == nullptr) {
+        if (strict) note_missing_call();
+        write_last_error(pool, L"Unknown", msgData->messageId, 1, notValid);
     } else {
         cimPrintMessage(CIM_LOG_TRACE, L"Forwarding %ls request to object manager", operationName);
         dispatch(pool, msgData, handle, operationName);

@@ -8,12 +8,13 @@
 #include "cimxml_schema/response_body.h"
 #include "cimxml_schema/xml_primitives.h"
 
-int cimxml_begin_response(PoolString *pool, const char *messageId, const char *label) {
+int cimxml_begin_response(PoolString *pool, const char *messageId, const char *label,
+                          const ResponseHeaderLines &lines) {
     if (pool == nullptr || init_PoolString(pool, 1, 1, 1, 2048, label ? label : "unknown") == 0) {
         cimPrintMessage(CIM_LOG_ERROR, L"Unable to initialize string pool");
         return 0;
     }
-    int written = build_cimResponse_header(messageId, pool);
+    int written = build_cimResponse_header(messageId, pool, lines);
     if (written == 0) cimPrintMessage(CIM_LOG_ERROR, L"Unable to prepend header to pool");
     return written;
 }
@@ -32,11 +33,11 @@ int cimxml_end_response(PoolString *pool) {
 }
 
 void cimxml_encode_ErrorResponse(PoolString *pool, const char *messageId, const CIMString *methodName,
-                                 const ReturnCode *error, int intrinsic) {
+                                 const ReturnCode *error, int intrinsic, const ResponseHeaderLines &lines) {
     if (methodName == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"cimxml_encode_ErrorResponse - failed");
     // A request whose id is not known yet still gets a whole document.
     char *freshId = messageId ? nullptr : get_message_id();
-    if (cimxml_begin_response(pool, messageId ? messageId : freshId, "cimxml_encode_ErrorResponse") == 0)
+    if (cimxml_begin_response(pool, messageId ? messageId : freshId, "cimxml_encode_ErrorResponse", lines) == 0)
         reportOperationFailure(CIM_LOG_ERROR, "cimxml_encode_ErrorResponse: failed to append to pool", 1);
     cimxml_free(freshId, CIMXML_ATOMIC);
     if (cim_simplersp_toxml(methodName, nullptr, nullptr, nullptr, error, intrinsic, pool) != 0) {

@@ -2,6 +2,7 @@
 // dates and the split of received messages.
 #include "cimxml_common/http_headers.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -10,6 +11,7 @@
 #include <utils/system_ip.h>
 
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/fragment_builder.h"
 #include "cimxml_schema/xml_primitives.h"
 
@@ -49,10 +51,18 @@ void format_host_line(char (&line)[line_buffer_size]) {
 
 }  // namespace
 
-int build_cimResponse_header(const char *messageId, PoolString *pool) {
+int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines) {
     if (pool == nullptr || pool->append == nullptr) return 0;
-    if (pool->append(pool, "CIMOperation: MethodResponse\r\n", 0, 0) != 1) return 0;
+    // An export listener's client recognises the answer by this line.
+    const char *first = lines.exportResponse && strict_profile() ? "CIMExport: MethodResponse\r\n"
+                                                                 : "CIMOperation: MethodResponse\r\n";
+    if (pool->append(pool, first, 0, 0) != 1) return 0;
     if (pool->append(pool, protocol_line, 0, 0) != 1) return 0;
+    if (lines.cimError != nullptr) {
+        char errorLine[line_buffer_size];
+        std::snprintf(errorLine, sizeof errorLine, "CIMError: %s\r\n", lines.cimError);
+        if (pool->append(pool, errorLine, 0, 0) != 1) return 0;
+    }
     if (pool->append(pool, "\r\n", 0, 0) == 0)
         cimPrintMessage(CIM_LOG_ERROR, L"Unable to append body sep to pool");
     if (messageId == nullptr) {
@@ -151,7 +161,19 @@ char *join_header_and_message(const char *header, const char *fragment, const ch
 
 char *get_date_text() { return local_time_text("%a %b %d %H:%M:%S %Y", 60); }
 
-char *get_message_id() { return local_time_text("%Y:%m:%d:%H:%M:%S:%U%m%d%S", 40); }
+char *get_message_id() {
+    char *id = local_time_text("%Y:%m:%d:%H:%M:%S:%U%m%d%S", 40);
+    if (id == nullptr || !strict_profile()) return id;
+    // Ids made within the same second differ by the count.
+    static std::atomic<unsigned long long> made{0};
+    // (snprintf, not to_chars: the latter's digit table would be exported
+    // from the module as a unique symbol.)
+    char count[24];
+    std::snprintf(count, sizeof count, ":%llu", ++made);
+    char *unique = concat_fragment({id, count});
+    cimxml_free(id, CIMXML_ATOMIC);
+    return unique;
+}
 
 int split_received_message(const char *message, received_message_parts *parts) {
     if (parts == nullptr) return 0;

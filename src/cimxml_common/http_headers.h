@@ -7,14 +7,25 @@
 
 #include <utils/pool_string.h>
 
-// Appends the response header to the pool: "CIMOperation: MethodResponse",
-// "CIMProtocolVersion: 1.2" (each with CR LF), the empty line, then the
+// What the header of a response says besides its fixed lines.
+struct ResponseHeaderLines {
+    // The response answers an export request: in the strict profile its
+    // first line is then "CIMExport: MethodResponse".
+    bool exportResponse = false;
+    // Value of a "CIMError" line (a DSP0200 error name such as
+    // "request-not-well-formed"), or NULL for none.
+    const char *cimError = nullptr;
+};
+
+// Appends the response header to the pool: "CIMOperation: MethodResponse"
+// (or the export form, see above), "CIMProtocolVersion: 1.2", the CIMError
+// line when lines asks for one (each with CR LF), the empty line, then the
 // message head for messageId. Returns 1 on success. Returns 0 when one of
-// the two lines cannot be appended, when messageId is NULL (logs "No Message
-// ID!"; the two lines and the empty line stay in the pool) or when the head
+// the lines cannot be appended, when messageId is NULL (logs "No Message
+// ID!"; the lines and the empty line stay in the pool) or when the head
 // cannot be made (logs "unable to get open tag!") or appended. A failed
 // empty line logs "Unable to append body sep to pool" and goes on.
-int build_cimResponse_header(const char *messageId, PoolString *pool);
+int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines = {});
 
 // The header of an operation request: request line, Content-Length,
 // CIMObject (objectText given, batch clear) or "CIMBatch: " (batch set),
@@ -46,6 +57,8 @@ char *get_date_text();
 
 // A fresh message id from the local time, "%Y:%m:%d:%H:%M:%S:%U%m%d%S", a new
 // text (real_dupChar); NULL when the time cannot be read or memory is out.
+// In the strict profile ":" and a process-wide count follow, so that no two
+// ids the process makes are equal.
 char *get_message_id();
 
 // A received HTTP message, split at its first empty line ("\r\n\r\n").

@@ -3,6 +3,7 @@
 
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/qualifier_encoding.h"
 #include "cimxml_schema/value_encoding.h"
@@ -77,7 +78,8 @@ char *cim_propertyreference_toxml(const CIMProperty *property) {
     fragment_builder element;
     element.add("<PROPERTY.REFERENCE");
     if (!add_string_attribute(element, "NAME", propertyGetName(property))) return nullptr;
-    add_fixed_attribute(element, "TYPE", "reference");
+    // The DMTF DTD declares no TYPE here; clients that validate refuse it.
+    if (!strict_profile()) add_fixed_attribute(element, "TYPE", "reference");
     add_string_attribute(element, "REFERENCECLASS", propertyGetReferenceClass(property));
     add_origin_attributes(element, property);
     element.add(">\n");

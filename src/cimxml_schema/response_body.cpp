@@ -5,6 +5,7 @@
 
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_common/status_codes.h"
 #include "cimxml_schema/class_encoding.h"
 #include "cimxml_schema/encoder_support.h"
@@ -186,6 +187,18 @@ void append_declarations(const char *method, const CIMQualifierTypeList *declara
     }
 }
 
+// Appends a PARAMVALUE for each output parameter whose value is not NULL,
+// in list order.
+void append_set_parameters(PoolString *pool, const CIMPropertyList *parameters) {
+    int count = getCIMPropertyListLength(parameters);
+    for (int i = 0; i < count; ++i) {
+        const CIMProperty *parameter = getCIMPropertyAt(parameters, i);
+        if (parameter == nullptr || isCIMValueNull(propertyGetValue(parameter))) continue;
+        char *element = cim_paramvalue_toxml(parameter);
+        if (element != nullptr) pool_append(pool, element, 1);
+    }
+}
+
 }  // namespace
 
 char *cim_error_toxml(const ReturnCode *error) {
@@ -322,11 +335,16 @@ int cim_methodresponse_toxml(const CIMString *methodName, const CIMProperty *ret
     if (error != nullptr) {
         if (!append_error_element(pool, error, end, nullptr)) return 0;
     } else {
-        if (returnValue != nullptr) {
+        // The strict profile leaves out what is NULL (the DTD allows both to
+        // be absent); some clients fail on the empty elements instead.
+        bool skipNull = strict_profile();
+        if (returnValue != nullptr && !(skipNull && isCIMValueNull(propertyGetValue(returnValue)))) {
             char *element = cim_returnvalue_toxml(returnValue);
             if (element != nullptr) pool_append(pool, element, 1);
         }
-        if (has_items(outputParameters)) {
+        if (skipNull) {
+            append_set_parameters(pool, outputParameters);
+        } else if (has_items(outputParameters)) {
             char *parameters = paramvaluelist_toxml(outputParameters);
             if (parameters != nullptr) pool_append(pool, parameters, 1);
         }

@@ -11,6 +11,7 @@
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/fragment_builder.h"
+#include "cimxml_schema/xml_escaping.h"
 
 namespace {
 
@@ -140,7 +141,14 @@ char *cimstart_toxml() {
 
 char *messagestart_toxml(const char *messageId) {
     if (messageId == nullptr) return nullptr;
-    return concat_fragment({"<MESSAGE ID=\"", messageId, "\" PROTOCOLVERSION=\"1.0\">\n"});
+    if (!needs_xml_escape(messageId))
+        return concat_fragment({"<MESSAGE ID=\"", messageId, "\" PROTOCOLVERSION=\"1.0\">\n"});
+    // The id comes back from the request: escaped, it stays one attribute value.
+    char *escaped = escape_through_pool(messageId, 64, "messagestart_toxml");
+    if (escaped == nullptr) return nullptr;
+    char *result = concat_fragment({"<MESSAGE ID=\"", escaped, "\" PROTOCOLVERSION=\"1.0\">\n"});
+    cimxml_free(escaped, CIMXML_ATOMIC);
+    return result;
 }
 
 char *message_head_toxml(const char *messageId) {

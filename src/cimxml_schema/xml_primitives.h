@@ -75,6 +75,6 @@ char *flavor_attributes(int bits);
 char *xmldecl_toxml();
 // "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
 char *cimstart_toxml();
-// "<MESSAGE ID=\"id\" PROTOCOLVERSION=\"1.0\">\n"; the id is not escaped.
-// NULL for a NULL id.
+// "<MESSAGE ID=\"id\" PROTOCOLVERSION=\"1.0\">\n" with the id escaped as
+// character data. NULL for a NULL id or when memory is exhausted.
 char *messagestart_toxml(const char *messageId);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 
 namespace {
 
@@ -78,7 +79,10 @@ std::size_t trimLineBreaksInPlace(char *text, std::size_t length) {
     std::size_t start = 0;
     while (start < length && (text[start] == '\r' || text[start] == '\n')) ++start;
     std::size_t kept = length - start;
-    while (kept >= 2 && text[start + kept - 2] == '\r') kept -= 2;
+    // Classic cuts any pair behind a CR ("a\rX" loses "\rX"); strict only
+    // real CR LF line ends.
+    bool pairsOnly = strict_profile();
+    while (kept >= 2 && text[start + kept - 2] == '\r' && (!pairsOnly || text[start + kept - 1] == '\n')) kept -= 2;
     if (start) std::memmove(text, text + start, kept);
     text[kept] = '\0';
     return kept;
@@ -102,7 +106,13 @@ char *getAttribute(const char *name, const char *const *attributes) {
         std::size_t length = std::strlen(slot[1]);
         auto *value = static_cast<char *>(CIMXML_MALLOC(length + 1, 1, CIMXML_ATOMIC));
         if (!value) return nullptr;
-        std::size_t decoded = decode_into(slot[1], value);
+        // Expat has expanded the references once; strict keeps what the
+        // document says ("&amp;lt;" stays "&lt;").
+        std::size_t decoded = length;
+        if (strict_profile())
+            std::memcpy(value, slot[1], length + 1);
+        else
+            decoded = decode_into(slot[1], value);
         trimLineBreaksInPlace(value, decoded);
         return value;
     }

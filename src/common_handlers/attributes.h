@@ -7,9 +7,9 @@
 #include <cimobj/cimobj.h>
 
 // Value of the first attribute named exactly name in Expat's array (name,
-// value, ..., NULL), entity-decoded and with its line breaks trimmed, as a
-// new text (kind 2) the caller frees. NULL when name or attributes is NULL,
-// no attribute matches, or memory is exhausted.
+// value, ..., NULL), entity-decoded (classic profile only) and with its line
+// breaks trimmed, as a new text (kind 2) the caller frees. NULL when name or
+// attributes is NULL, no attribute matches, or memory is exhausted.
 char *getAttribute(const char *name, const char *const *attributes);
 
 // getAttribute as a new CIMString the caller frees; NULL when the attribute
@@ -27,7 +27,8 @@ char *decodeEntityReferences(const char *text);
 
 // New copy of text (kind 2) without its leading run of CR and LF characters,
 // and with trailing two-character pairs cut while the last-but-one character
-// is a CR. NULL for NULL or when memory is exhausted.
+// is a CR (strict profile: while the text ends in CR LF). NULL for NULL or
+// when memory is exhausted.
 char *trimLineBreaks(const char *text);
 
 // The same trim done in place on a text of the given length; returns the new length.

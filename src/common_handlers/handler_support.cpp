@@ -7,6 +7,7 @@
 #include "cimxml/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "common_handlers/attributes.h"
 
 void destroy_string(void *data) { freeCIMString(static_cast<CIMString *>(data)); }
@@ -201,7 +202,31 @@ CIMPropertyList *path_keys(CIMObjectPath *path) {
     return list;
 }
 
+namespace {
+
+// The strict profile's char16: the one character of the text, which must
+// be a character of the basic multilingual plane. Anything else is reported
+// and gives a null value.
+CIMValue *char16_from_text(const char *text) {
+    wchar_t *wide = text ? createWideFromChar(text) : nullptr;
+    bool one = wide && wide[0] != L'\0' && wide[1] == L'\0';
+    auto code = one ? static_cast<unsigned long>(wide[0]) : 0UL;
+    cimxml_free(wide, CIMXML_ATOMIC);
+    if (!one || code > 0xFFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        REPORT_DECODING_TEXT("A char16 value is not one character of the basic multilingual plane.");
+        return newCIMValueNULL(CIM_CHAR16);
+    }
+    auto character = static_cast<uint16_t>(code);
+    return newCIMValue(CIM_CHAR16, &character);
+}
+
+}  // namespace
+
 CIMValue *value_from_text(int type, const char *text) {
+    // A value element without character data is the empty text; for a
+    // string that is the empty string.
+    if (type == CIM_STRING && !text) text = "";
+    if (type == CIM_CHAR16 && strict_profile()) return char16_from_text(text);
     void *data = textToValue(type, text);
     CIMValue *value = newCIMValue(type, data);
     if (type == CIM_STRING) {
@@ -211,6 +236,10 @@ CIMValue *value_from_text(int type, const char *text) {
         freeValueData(type, data);
     }
     return value;
+}
+
+void mark_instance_name(CIMObjectPath *path) {
+    if (strict_profile() && !path_keys(path)) REPORT_ALLOCATION_ERROR();
 }
 
 CIMObjectPath *new_placeholder_path() {

@@ -142,8 +142,16 @@ CIMPropertyList *method_parameters(CIMMethod *method);
 CIMPropertyList *path_keys(CIMObjectPath *path);
 
 // newCIMValue(type, textToValue(type, text)), with the intermediate data
-// released. NULL only when memory is exhausted.
+// released; a NULL text (an element without character data) is the empty
+// string for the string type. In the strict profile a char16 is the one
+// character its text holds (otherwise reported, and a null value). NULL
+// only when memory is exhausted.
 CIMValue *value_from_text(int type, const char *text);
+
+// An INSTANCENAME names an instance even without key bindings: the strict
+// profile gives its path an empty key list (created when absent), so that
+// the path is copied as a keyed one is. Classic leaves the path as it is.
+void mark_instance_name(CIMObjectPath *path);
 
 // A new path whose class name is the placeholder "Container"; NULL when
 // memory is exhausted.

@@ -62,6 +62,10 @@ void freeMessageData(MessageData *msgData) {
         freeCIMPropertyList(msgData->outParameters);
         msgData->outParameters = nullptr;
     }
+    if (msgData->refusal) {
+        freeReturnCode(msgData->refusal);
+        msgData->refusal = nullptr;
+    }
     freeStack(msgData->objectStack);
     msgData->objectStack = nullptr;
     freeStack(msgData->elementStack);

@@ -33,6 +33,7 @@ struct MessageData {
     CIMValueList *returnValues;             // returned values and objects
     CIMQualifierTypeList *qualifierTypes;   // returned declarations
     CIMPropertyList *outParameters;         // output parameters of a method response
+    ReturnCode *refusal;                    // why a request is refused whole (strict profile), or NULL
 };
 
 // New record with every field zero. On failure logs "Insf. Memory, file: %s,

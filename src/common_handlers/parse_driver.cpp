@@ -3,6 +3,7 @@
 #include "common_handlers/parse_driver.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include <expat.h>
@@ -11,6 +12,7 @@
 #include "cimop_response/response_routing.h"
 #include "cimxml/error_reporting.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "common_handlers/attributes.h"
 
 namespace {
@@ -51,7 +53,9 @@ MessageData *cimxmlParseMessage(const char *document) {
         return nullptr;
     }
     cimEnsureCollectorThread();
-    XML_Parser parser = XML_ParserCreate_MM(nullptr, &cimxml_expat_memory_suite, nullptr);
+    // CIM-XML is UTF-8: strict reads every document as UTF-8 whatever it
+    // declares, so other bytes fail as not well formed.
+    XML_Parser parser = XML_ParserCreate_MM(strict_profile() ? "UTF-8" : nullptr, &cimxml_expat_memory_suite, nullptr);
     if (!parser) {
         reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - Could not create the XML parser.", 1);
         return nullptr;
@@ -76,9 +80,14 @@ MessageData *cimxmlParseMessage(const char *document) {
     XML_SetCharacterDataHandler(parser, cimxml_character_data);
     XML_SetUserData(parser, msgData);
     if (parse_whole(parser, document) != XML_STATUS_OK) {
-        cimPrintMessage(CIM_LOG_ERROR, L"Parse error at line %d: %s",
-                        static_cast<int>(XML_GetCurrentLineNumber(parser)),
-                        XML_ErrorString(XML_GetErrorCode(parser)));
+        char reason[160];
+        std::snprintf(reason, sizeof reason, "Parse error at line %d: %s",
+                      static_cast<int>(XML_GetCurrentLineNumber(parser)), XML_ErrorString(XML_GetErrorCode(parser)));
+        // Strict keeps the reason as the decoding error the response reports.
+        if (strict_profile())
+            REPORT_DECODING_TEXT(reason);
+        else
+            cimPrintMessage(CIM_LOG_ERROR, L"%s", reason);
         XML_ParserFree(parser);
         freeMessageData(msgData);
         return nullptr;

@@ -11,7 +11,9 @@
 // that the caller frees with freeMessageData, or NULL: for a NULL document,
 // a document of no known kind or exhausted memory (each recorded as the last
 // error with status 1), and for a document that is not well formed (logged
-// as "Parse error at line %d: %s", the last error left alone). Errors met by
+// as "Parse error at line %d: %s"; the strict profile, which reads every
+// document as UTF-8, records that text as the last error, classic leaves
+// the last error alone). Errors met by
 // the element handlers do not stop the parse; they stand as the thread's
 // last error and the MessageData is returned.
 MessageData *cimxmlParseMessage(const char *document);

@@ -2,9 +2,12 @@
 // inside schema elements and parameters.
 #include "common_handlers/value_handlers.h"
 
+#include <cstring>
+
 #include "cimxml/embedded_objects.h"
 #include "cimxml/error_reporting.h"
 #include "cimxml_common/cim_types.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/value_encoding.h"
 
 namespace {
@@ -42,7 +45,24 @@ bool is_class_or_instance(const StackItem *entry) {
     return item_is(entry, item::Class) || item_is(entry, item::Instance);
 }
 
+// 1 when the first element of text (after any declaration or comment) is
+// an INSTANCE.
+bool first_element_is_instance(const char *text) {
+    for (const char *at = text ? std::strchr(text, '<') : nullptr; at; at = std::strchr(at + 1, '<')) {
+        if (at[1] == '?' || at[1] == '!') continue;
+        if (std::strncmp(at + 1, "INSTANCE", 8) != 0) return false;
+        char next = at[9];
+        return next == '>' || next == '/' || next == ' ' || next == '\t' || next == '\r' || next == '\n';
+    }
+    return false;
+}
+
 }  // namespace
+
+CIMValue *embedded_object_value(const MessageData *msgData, int type, const char *text) {
+    if (type == CIM_CLASS && strict_profile() && first_element_is_instance(text)) type = CIM_OBJECT;
+    return getEmbeddedObjectValue(msgData->objectPath, type, text);
+}
 
 CIMQualifier *find_owner_qualifier(MessageData *msgData, StackItem *owner, bool arrayForm, bool *missing) {
     Stack *stack = &msgData->objectStack;
@@ -188,7 +208,7 @@ void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
                     int objectType = isObjectType(type) ? type
                                      : item_is(owner, item::Class) ? CIM_CLASS
                                                                    : CIM_OBJECT;
-                    value = getEmbeddedObjectValue(msgData->objectPath, objectType, text);
+                    value = embedded_object_value(msgData, objectType, text);
                 } else {
                     value = value_from_text(type, text);
                 }

@@ -8,6 +8,14 @@
 
 #include "common_handlers/handler_support.h"
 
+// The value of an embedded object's text for a property or parameter
+// declared type (15 instance, 16 class), decoded with the message's target
+// path for namespace defaults (getEmbeddedObjectValue). Independent clients
+// mark an embedded instance EmbeddedObject="object" too: in the strict
+// profile a text whose first element is an INSTANCE decodes as an instance
+// whatever the declaration says. A new value the caller owns, or NULL.
+CIMValue *embedded_object_value(const MessageData *msgData, int type, const char *text);
+
 // VALUE.REFERENCE start: pushes "VALUE.REFERENCE" with a new path named
 // "Container" that the path elements inside fill in.
 void common_value_reference_element(MessageData *msgData, const ExpatElement *element);

@@ -6,7 +6,10 @@
 
 #include <functional>
 #include <regex>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "cimxml/last_error.h"
 #include "cimxml/response_writer.h"
@@ -17,6 +20,7 @@
 #include "support/last_error_text.h"
 #include "support/log_capture.h"
 #include "support/mini_dom.h"
+#include "support/profiles.h"
 #include "support/xml_checks.h"
 
 using namespace fixtures;
@@ -182,6 +186,20 @@ TEST(Join, HeaderOneEmptyLineThenTheMessageWithAGivenOrFreshId) {
     ASSERT_TRUE(
         std::regex_search(joined, id, std::regex("<MESSAGE ID=\"([^\"]*)\" PROTOCOLVERSION=\"1.0\">\n<B/>\n" + tail)));
     EXPECT_TRUE(std::regex_match(id[1].str(), fresh_id)) << joined;
+}
+
+// Strict ids carry a process-wide count: none repeats, on any thread.
+TEST(MessageIds, FreshIdsInTheStrictProfileNeverRepeat) {
+    testsupport::ProfileScope strict(true);
+    std::vector<std::string> ids[2];
+    auto make = [&ids](int t) {
+        for (int i = 0; i < 500; ++i) ids[t].push_back(take(get_message_id()));
+    };
+    std::thread(make, 1).join();
+    make(0);
+    ids[0].insert(ids[0].end(), ids[1].begin(), ids[1].end());
+    EXPECT_EQ(std::set<std::string>(ids[0].begin(), ids[0].end()).size(), 1000u);
+    EXPECT_TRUE(std::regex_match(ids[0][0], std::regex(R"(\d{4}(:\d{2}){5}:\d{8}:\d+)"))) << ids[0][0];
 }
 
 TEST(ReceivedMessage, SplitsAtTheFirstEmptyLine) {

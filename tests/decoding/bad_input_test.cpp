@@ -10,6 +10,7 @@
 #include "decoding/decoded.h"
 #include "support/log_capture.h"
 #include "support/conformance_requests.h"
+#include "support/profiles.h"
 
 namespace {
 
@@ -262,11 +263,17 @@ std::string nested(int level, int innermost) {
     return text + "</INSTANCE>";
 }
 
-// Levels below the first take the namespace of the synthetic request, "Null".
+// Levels below the first take the namespace of the synthetic request,
+// "Null"; in the strict profile they take the request's.
 TEST_F(EmbeddedObjects, NestInstancesRecursively) {
-    Message md = parse(intrinsic("CreateInstance", "root/cimv2", iparam("NewInstance", nested(0, 3))));
-    EXPECT_EQ(instanceText(static_cast<CIMInstance *>(content(md.get(), "NewInstance"))),
-              "(null):L0{Inner:object={root/cimv2:L1{Inner:object={Null:L2{Inner:object={Null:L3{}}}}}}}");
+    const std::string classic =
+        "(null):L0{Inner:object={root/cimv2:L1{Inner:object={Null:L2{Inner:object={Null:L3{}}}}}}}";
+    for (bool strict : {false, true}) {
+        ProfileScope profile(strict);
+        Message md = parse(intrinsic("CreateInstance", "root/cimv2", iparam("NewInstance", nested(0, 3))));
+        EXPECT_EQ(instanceText(static_cast<CIMInstance *>(content(md.get(), "NewInstance"))),
+                  strict ? strictForm(classic, {{"Null:L2", "root/cimv2:L2"}, {"Null:L3", "root/cimv2:L3"}}) : classic);
+    }
     EXPECT_EQ(lastError(), unchanged);
 }
 

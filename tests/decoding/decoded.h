@@ -23,7 +23,8 @@ inline Message parse(const std::string &document) { return Message(cimxmlParseMe
 // All that a decoded request holds, one item a line: kind, message id, call,
 // intrinsic or extrinsic and the target path, the target's keys;
 // each parameter; the paths of named instances ("path ..."), the
-// declaration ("declaration ...") and what is left on the stacks ("left ...").
+// declaration ("declaration ..."), a refusal ("refused code: text") and what
+// is left on the stacks ("left ...").
 inline std::string decoded(const MessageData *md) {
     if (md == nullptr) return "(not decoded)";
     std::string text = std::to_string(md->kind) + " " + (md->messageId ? md->messageId : "(no id)") + " " +
@@ -39,6 +40,10 @@ inline std::string decoded(const MessageData *md) {
         text += "path " + pathText(getCIMObjectPathAt(md->instancePaths, i)) + "\n";
     }
     if (md->qualifierType) text += "declaration " + declarationText(md->qualifierType) + "\n";
+    if (md->refusal) {
+        text += "refused " + std::to_string(getErrorFromRetCode(md->refusal)) + ": " +
+                narrowText(getReturnCodeDescription(md->refusal)) + "\n";
+    }
     for (const Stack *stack : {&md->objectStack, &md->elementStack}) {
         for (StackNode *node = *stack; node != nullptr; node = node->next) {
             text += std::string("left ") + (node->item->description ? node->item->description : "?") + "\n";

@@ -9,6 +9,7 @@
 #include "common_handlers/attributes.h"
 #include "decoding/decoded.h"
 #include "support/log_capture.h"
+#include "support/profiles.h"
 
 namespace {
 
@@ -17,8 +18,12 @@ using namespace decoding;
 struct Case {
     const char *name;
     std::string document;
-    std::string decoded;
+    std::string decoded;  // in the classic profile
     std::string lastError = unchanged;
+    // What the strict profile decodes differently, and its last error when
+    // that differs ("" for the same).
+    ProfileChanges strict = {};
+    std::string strictError = "";
 };
 
 void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
@@ -78,7 +83,7 @@ const Case cases[] = {
      "QueryLanguage:string=\"  select *\n"
      "  from A  \"\n"
      "ClassName:string=\"CIM_Foo\"\n"
-     "PropertyList:string[]=[\"Name\",\"Size\",(null)]\n"},
+     "PropertyList:string[]=[\"Name\",\"Size\",\"\"]\n"},
     {"KeyValueTypesFromTypeThenValueType",
      extrinsic("Reset", "root",
                "<INSTANCENAME CLASSNAME=\"Dev\"><KEYBINDING NAME=\"A\"><KEYVALUE VALUETYPE=\"numeric\">12</KEYVALUE>"
@@ -105,14 +110,41 @@ const Case cases[] = {
      "One:reference={//h.example/root/x:Ref.K=\"1\"} refclass=Ref\n"
      "Many:reference[]=[{//h.example/root/x:Ref.K=\"1\"},{//h.example/root/x:Ref.K=\"1\"}] refclass=Ref\n"
      "Refs:reference[]=[{(null):A}] refclass=A\n"},
-    // Attribute values lose escaped references and trailing line breaks.
-    {"AttributeValuesAreCleaned",
-     request("<SIMPLEREQ><IMETHODCALL NAME=\" a&amp;lt;b&#13;&#10;\"></IMETHODCALL></SIMPLEREQ>"),
-     "1 1001  a<b intrinsic (null)\n"},
+    // Classic decodes attribute references a second time and cuts any two
+    // characters behind a trailing CR; strict cuts CR LF pairs only. Blanks
+    // stay in both.
+    {"AttributeValuesAndTextsAreCleaned",
+     request("<SIMPLEREQ><IMETHODCALL NAME=\" a&amp;lt;b&#13;&#10;\">" + valueParam("Query", "Y = 2 &#13;9") +
+             classNameParam("CIM_Foo&#13;X") + valueParam("Role", " ") + "</IMETHODCALL></SIMPLEREQ>"),
+     "1 1001  a<b intrinsic (null)\nQuery:string=\"Y = 2 \"\nClassName:string=\"CIM_Foo\"\nRole:string=\" \"\n",
+     unchanged,
+     {{" a<b", " a&lt;b"}, {"\"Y = 2 \"", "\"Y = 2 \r9\""}, {"\"CIM_Foo\"", "\"CIM_Foo\rX\""}}},
     {"TheFirstOfTwoCallsCounts",
      request("<SIMPLEREQ><METHODCALL NAME=\"First\"></METHODCALL><IMETHODCALL NAME=\"Second\"></IMETHODCALL>"
              "</SIMPLEREQ>"),
-     "1 1001 First extrinsic (null)\n"},
+     "1 1001 First extrinsic (null)\n", unchanged,
+     {{"(null)\n", "(null)\nrefused 4: The request holds more than one call element.\n"}}},
+    {"TwoTargetNamespacePathsAreJoined",
+     request("<SIMPLEREQ><IMETHODCALL NAME=\"GetClass\">" + namespacePath("root") + namespacePath("other") +
+             classNameParam("CIM_Foo") + "</IMETHODCALL></SIMPLEREQ>"),
+     "1 1001 GetClass intrinsic root/other:Container\nClassName:string=\"CIM_Foo\"\n", unchanged,
+     {{"Foo\"\n", "Foo\"\nrefused 4: The request names the namespace of its target more than once.\n"}}},
+    {"Char16Values",
+     intrinsic("CreateInstance", "root", iparam("NewInstance", "<INSTANCE CLASSNAME=\"X\"><PROPERTY NAME=\"C\" "
+                                                               "TYPE=\"char16\"><VALUE>\xc3\xa9</VALUE></PROPERTY>"
+                                                               "<PROPERTY NAME=\"D\" TYPE=\"char16\"><VALUE>ab"
+                                                               "</VALUE></PROPERTY></INSTANCE>")),
+     "1 1001 CreateInstance intrinsic root:Container\nNewInstance:object={(null):X{C:char16=(null),D:char16=(null)}}\n",
+     unchanged, {{"C:char16=(null)", "C:char16='\xc3\xa9'"}},
+     "1: A char16 value is not one character of the basic multilingual plane."},
+    {"EmbeddedInstanceMarkedAsObject",
+     intrinsic("CreateInstance", "root/cimv2",
+               iparam("NewInstance", "<INSTANCE CLASSNAME=\"X\"><PROPERTY NAME=\"A\" TYPE=\"string\" "
+                                     "EmbeddedObject=\"object\"><VALUE><![CDATA[<INSTANCE CLASSNAME=\"L1\">"
+                                     "<PROPERTY NAME=\"B\" TYPE=\"uint8\"><VALUE>3</VALUE></PROPERTY></INSTANCE>]]>"
+                                     "</VALUE></PROPERTY></INSTANCE>")),
+     "1 1001 CreateInstance intrinsic root/cimv2:Container\nNewInstance:object={(null):X{A:class=(null)}}\n",
+     unchanged, {{"A:class=(null)", "A:object={root/cimv2:L1{B:uint8=3}}"}}},
     {"NamespaceAndClassNameOutsideObjectsMakeTheTarget",
      request("<SIMPLEREQ><IMETHODCALL NAME=\"DeleteInstance\"><LOCALNAMESPACEPATH><NAMESPACE NAME=\"a\"/><NAMESPACE "
              "NAME=\"b\"/><NAMESPACE NAME=\"c\"/></LOCALNAMESPACEPATH><CLASSNAME NAME=\"First\"/><CLASSNAME "
@@ -139,11 +171,15 @@ const Case cases[] = {
 
 class RequestDecoding : public testing::TestWithParam<Case> {};
 
-TEST_P(RequestDecoding, HoldsWhatTheDocumentSays) {
-    markLastError();
-    Message md = parse(GetParam().document);
-    EXPECT_EQ(decoded(md.get()), GetParam().decoded);
-    EXPECT_EQ(lastError(), GetParam().lastError);
+TEST_P(RequestDecoding, HoldsWhatTheDocumentSaysInEachProfile) {
+    const Case &c = GetParam();
+    for (bool strict : {false, true}) {
+        ProfileScope profile(strict);
+        markLastError();
+        Message md = parse(c.document);
+        EXPECT_EQ(decoded(md.get()), strict ? strictForm(c.decoded, c.strict) : c.decoded) << "strict " << strict;
+        EXPECT_EQ(lastError(), strict && !c.strictError.empty() ? c.strictError : c.lastError) << "strict " << strict;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, RequestDecoding, testing::ValuesIn(cases),

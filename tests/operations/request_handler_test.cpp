@@ -1,17 +1,17 @@
-// The exported request handler: texts it refuses, names it does not serve,
-// documents that do not decode, large requests, the response record, the
-// heap after many requests, and eight threads sending requests while the
-// collector runs.
+// The exported request handler: texts it refuses (in both profiles), names
+// it does not serve, documents that do not decode, large requests, the
+// response record, the heap after many requests, and eight threads sending
+// requests while the collector runs.
 #include <gtest/gtest.h>
 #include <malloc.h>
 
 #include <cstdio>
 #include <map>
-#include <regex>
 #include <thread>
 
 #include "cimxml/module_lifecycle.h"
 #include "support/log_capture.h"
+#include "support/profiles.h"
 #include "support/request_mix.h"
 #include "support/xml_checks.h"
 
@@ -23,17 +23,13 @@ using requestmix::respond;
 const std::string ns = "root/cimv2";
 const std::string getClass = intrinsic("GetClass", ns, classNameParam("CIM_Foo"));
 
-// The response with a freshly made message id replaced by "ID".
-std::string without_fresh_id(const std::string &response) {
-    return std::regex_replace(response, std::regex("<MESSAGE ID=\"[0-9:]+\""), "<MESSAGE ID=\"ID\"");
-}
-
 struct RefusedText {
     const char *name;
     const char *text;  // NULL stands for a NULL request
     bool withHandle;
     const char *error;
     const char *logged;
+    ProfileChanges strict = {};  // what the strict profile answers differently
 };
 
 const std::string huge = "<" + std::string(8 << 20, 'a');
@@ -47,34 +43,44 @@ const char *const kindless = "<ERROR CODE=\"1\" DESCRIPTION=\"Message does not c
 const char *const multiple = "<ERROR CODE=\"7\" DESCRIPTION=\"Multiple requests are not supported!!\"/>\n";
 const char *const noKind = "CIMXML_RequestMessage_Handler - Message does not contain the operation type!";
 const char *const multipleLogged = "CIMXML_RequestMessage_Handler - Multiple requests are not supported!";
+// Strict reads a document behind a byte-order mark and blanks (the double
+// answers GetClass without a class).
+const ProfileChanges answered = {{"ID=\"ID\"", "ID=\"1001\""},
+                                 {"\"Unknown\">\n<ERROR CODE=\"4\" DESCRIPTION=\"Invalid message!",
+                                  "\"GetClass\">\n<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed."}};
 
 const RefusedText refusedTexts[] = {
-    {"NullText", nullptr, true, invalid, empty},
-    {"EmptyText", "", true, invalid, empty},
-    {"EmptyTextWithoutHandle", "", false, invalid, empty},
-    {"BlankFirst", blankFirst.c_str(), true, invalid, empty},
-    {"ByteOrderMarkFirst", bom.c_str(), true, invalid, empty},
+    {"NullText", nullptr, true, invalid, empty, cimErrorLine("request-not-well-formed")},
+    {"EmptyText", "", true, invalid, empty, cimErrorLine("request-not-well-formed")},
+    {"EmptyTextWithoutHandle", "", false, invalid, empty, cimErrorLine("request-not-well-formed")},
+    {"BlankFirst", blankFirst.c_str(), true, invalid, empty, answered},
+    {"ByteOrderMarkFirst", bom.c_str(), true, invalid, empty, answered},
     {"AResponse", "<CIM><MESSAGE ID=\"1\"><SIMPLERSP><METHODRESPONSE NAME=\"X\"/></SIMPLERSP></MESSAGE></CIM>", true,
-     kindless, noKind},
-    {"MultipleRequests", multiRequest.c_str(), true, multiple, multipleLogged},
+     kindless, noKind, cimErrorLine("request-not-valid")},
+    // Strict finds these as elements, with the message id.
+    {"MultipleRequests", multiRequest.c_str(), true, multiple, multipleLogged, {{"ID=\"ID\"", "ID=\"1001\""}}},
     {"MultipleExports",
      "<CIM><MESSAGE ID=\"1\"><MULTIEXPREQ><SIMPLEEXPREQ><EXPMETHODCALL NAME=\"ExportIndication\">"
      "</EXPMETHODCALL></SIMPLEEXPREQ></MULTIEXPREQ></MESSAGE></CIM>",
-     true, multiple, multipleLogged},
+     true, multiple, multipleLogged, {{"ID=\"ID\"", "ID=\"1\""}}},
     {"NoHandle", getClass.c_str(), false, "<ERROR CODE=\"1\" DESCRIPTION=\"The CIMOM Handle is NULL!\"/>\n",
      "CIMXML_RequestMessage_Handler - The CIMOM Handle is NULL!"},
-    {"HugeTextOfNoKind", huge.c_str(), true, kindless, noKind},
+    {"HugeTextOfNoKind", huge.c_str(), true, kindless, noKind, cimErrorLine("request-not-valid")},
 };
 
-TEST(Handler, RefusedTextsAreAnsweredWithAWholeErrorDocument) {
-    CimomDouble cimom;
-    for (const RefusedText &r : refusedTexts) {
-        LogCapture log(0);
-        std::string response = respond(r.text, r.withHandle ? cimom.handle() : nullptr);
-        EXPECT_EQ(without_fresh_id(response), simpleResponse("IMETHODRESPONSE", "Unknown", r.error, "ID")) << r.name;
-        EXPECT_TRUE(log.contains(r.logged, 0)) << r.name;
+TEST(Handler, RefusedTextsAreAnsweredWithAWholeErrorDocumentInEachProfile) {
+    for (bool strict : {false, true}) {
+        ProfileScope profile(strict);
+        CimomDouble cimom;
+        for (const RefusedText &r : refusedTexts) {
+            LogCapture log(0);
+            std::string response = respond(r.text, r.withHandle ? cimom.handle() : nullptr);
+            std::string refused = simpleResponse("IMETHODRESPONSE", "Unknown", r.error, "ID");
+            EXPECT_EQ(withoutFreshId(response), strict ? strictForm(refused, r.strict) : refused) << r.name;
+            EXPECT_TRUE(strict || log.contains(r.logged, 0)) << r.name;
+        }
+        EXPECT_TRUE(strict || cimom.callsText().empty()) << cimom.callsText();
     }
-    EXPECT_EQ(cimom.callsText(), "");
 }
 
 TEST(Dispatch, NamesOutsideTheListInAnyCaseAreNotSupported) {
@@ -93,20 +99,14 @@ TEST(Dispatch, NamesOutsideTheListInAnyCaseAreNotSupported) {
 }
 
 // A malformed document is answered with the error the thread held before
-// (one of the handler thread test's requests).
+// (one of the handler thread test's requests, and of the profile test's);
+// a thread that holds no last error answers status 1.
 TEST(UndecodableRequests, AreAnsweredWithWhatTheThreadHolds) {
     CimomDouble cimom;
     LogCapture log(0);
-    // A document without a call element keeps its message id.
-    setLastError(1, "no call");
-    EXPECT_EQ(
-        respond("<CIM><MESSAGE ID=\"77\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ>METHODCALL</SIMPLEREQ></MESSAGE></CIM>",
-                cimom.handle()),
-        simpleResponse("IMETHODRESPONSE", "Unknown", "<ERROR CODE=\"1\" DESCRIPTION=\"no call\"/>\n", "77"));
-    // A thread that holds no last error answers status 1.
     std::string response;
     std::thread([&] { response = respond("<CIM><IMETHODCALL NAME=\"GetClass\">", cimom.handle()); }).join();
-    EXPECT_EQ(without_fresh_id(response), simpleResponse("IMETHODRESPONSE", "Unknown", "<ERROR CODE=\"1\" />\n", "ID"));
+    EXPECT_EQ(withoutFreshId(response), simpleResponse("IMETHODRESPONSE", "Unknown", "<ERROR CODE=\"1\" />\n", "ID"));
 }
 
 // Every prefix of a request gets a whole, well-formed response.

@@ -3,6 +3,7 @@
 // link no module code.
 #pragma once
 
+#include <regex>
 #include <string>
 
 namespace testsupport {
@@ -84,6 +85,11 @@ inline std::string simpleResponse(const std::string &element, const std::string 
                                   const std::string &id = "1001") {
     return responseHead(id) + "<SIMPLERSP>\n<" + element + " NAME=\"" + name + "\">\n" + body + "</" + element +
            ">\n</SIMPLERSP>\n" + responseTail();
+}
+
+// The response with every freshly made message id replaced by "ID".
+inline std::string withoutFreshId(const std::string &response) {
+    return std::regex_replace(response, std::regex("<MESSAGE ID=\"[0-9]+:[0-9:]+\""), "<MESSAGE ID=\"ID\"");
 }
 
 }  // namespace testsupport

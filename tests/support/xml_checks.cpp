@@ -30,10 +30,11 @@ std::string conformanceDir() {
     return {};
 }
 
-std::string ownOutputDtd() {
+std::string ownOutputDtd(bool strict) {
     std::string dir = conformanceDir();
     if (dir.empty()) return {};
-    std::filesystem::path dtd = std::filesystem::path(dir) / "dtd" / "DSP0203_2.4.0-reftype.dtd";
+    std::filesystem::path dtd =
+        std::filesystem::path(dir) / "dtd" / (strict ? "DSP0203_2.4.0.dtd" : "DSP0203_2.4.0-reftype.dtd");
     return std::filesystem::exists(dtd) ? dtd.string() : std::string();
 }
 

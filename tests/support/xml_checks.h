@@ -12,8 +12,10 @@ std::string wellFormednessError(const std::string &text);
 // Folder of the shared conformance data, or empty when it is absent.
 std::string conformanceDir();
 
-// Path of the DTD our own output is validated against, or empty when absent.
-std::string ownOutputDtd();
+// Path of the DTD our own output is validated against, or empty when
+// absent: in the strict profile the DMTF DTD itself, in classic its variant
+// that declares TYPE on PROPERTY.REFERENCE.
+std::string ownOutputDtd(bool strict);
 
 // True when xmllint is on the machine.
 bool haveXmllint();

@@ -31,7 +31,7 @@ int CIMOMhdle_invokeMethod(PoolString *pool, MessageData *msgData, CIMOMHandle *
     int encoded;
     if (status->rc != 0) {
         encoded = cim_simplersp_toxml(methodName.get(), nullptr, nullptr, nullptr, status.get(), 0, pool);
-        reportReturnCode(status.get());
+        reportObjectManagerStatus(status.get());
     } else {
         PropertyOwner property;
         if (returnValue) {
@@ -66,10 +66,10 @@ int CIMOMhdle_exportIndication(PoolString *pool, MessageData *msgData, CIMOMHand
     if (handle->pfn_deliverIndication) {
         PathOwner path(copyObjectPath(msgData->objectPath));
         StatusOwner status(slot_status(handle->pfn_deliverIndication(path.get(), indication.get())));
-        if (status && status->rc != 0) reportReturnCode(status.get());
+        if (status && status->rc != 0) reportObjectManagerStatus(status.get());
     }
 
-    static const ResponseTexts texts{.function = "CIMOMhdle_exportIndication"};
+    static const ResponseTexts texts{.function = "CIMOMhdle_exportIndication", .exportResponse = true};
     if (!begin_operation_response(pool, msgData, texts)) return 0;
     int encoded = cim_simpleexprsp_toxml(method_name(msgData), nullptr, nullptr, nullptr, nullptr, pool);
     return finish_operation_response(pool, texts, encoded);

@@ -130,16 +130,19 @@ ReturnCode *slot_status(ReturnCode *returned) {
 }
 
 int begin_operation_response(PoolString *pool, const MessageData *msgData, const ResponseTexts &texts) {
-    if (cimxml_begin_response(pool, msgData ? msgData->messageId : nullptr, texts.function) != 0) return 1;
+    ResponseHeaderLines lines{.exportResponse = texts.exportResponse};
+    if (cimxml_begin_response(pool, msgData ? msgData->messageId : nullptr, texts.function, lines) != 0) return 1;
     if (!texts.quietBeginFailure) record(std::string(texts.function) + ": failed to append to pool");
     return 0;
 }
 
 void record_failed_status(const ResponseTexts &texts, const ReturnCode *status) {
-    if (texts.failureLog) cimPrintMessage(CIM_LOG_ERROR, L"%s", texts.failureLog);
-    if (texts.failureRecord) fail_operation(texts.failureRecord);
-    if (status != nullptr && status->rc != 0) {
-        reportReturnCode(status);
+    bool answered = status != nullptr && status->rc != 0;
+    int level = answered ? objectManagerStatusLevel() : CIM_LOG_ERROR;
+    if (texts.failureLog) cimPrintMessage(level, L"%s", texts.failureLog);
+    if (texts.failureRecord) reportOperationFailure(level, texts.failureRecord, CIM_ERR_FAILED);
+    if (answered) {
+        reportObjectManagerStatus(status);
     } else if (!texts.failureRecord) {
         StatusOwner substitute(newReturnCode(CIM_ERR_FAILED, L"Requested operation failed."));
         reportReturnCode(substitute.get());

@@ -114,6 +114,7 @@ struct ResponseTexts {
     bool quietBeginFailure = false;        // a failed begin records nothing of its own
     const char *failureLog = nullptr;      // logged (level 0) before a failed status is recorded
     const char *failureRecord = nullptr;   // recorded (status 1) before a failed status is recorded
+    bool exportResponse = false;           // the response answers an export request
 };
 
 // Starts the response (header lines and message head for the request's id).
@@ -122,8 +123,10 @@ struct ResponseTexts {
 int begin_operation_response(PoolString *pool, const MessageData *msgData, const ResponseTexts &texts);
 
 // Makes a failed status the thread's last error: the object manager's record
-// when its code is not 0, else (a success without the expected result)
-// status 1 "Requested operation failed.", the text its ERROR carries.
+// when its code is not 0 (reportObjectManagerStatus), else (a success
+// without the expected result) status 1 "Requested operation failed.", the
+// text its ERROR carries. The function's own texts are logged at the level
+// the status is.
 void record_failed_status(const ResponseTexts &texts, const ReturnCode *status);
 
 // Closes the response after the body encoder returned encoded: appends the

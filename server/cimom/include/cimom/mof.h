@@ -48,7 +48,8 @@ struct MofDiagnostic {
     int line = 0;
     int column = 0;
     std::string message;
-    // "file:line:column: message"
+    // "file:line:column: message"; "file: message" when line is 0 (a file
+    // that could not be read at all).
     std::string text() const;
 };
 
@@ -64,6 +65,11 @@ struct MofOptions {
 // stops the compile and is reported at its location (the caller undoes what
 // the sink took, if it wants all or nothing). Returns the diagnostics; empty
 // means every declaration was accepted.
+// A #pragma namespace holds to the end of the file that has it (files it
+// includes start in it); an alias ($name) stands for the path the sink gave
+// its instance and must be defined before it is used. Memory stays
+// proportional to the text: declarations are read again as they are handed
+// over, never held all at once.
 std::vector<MofDiagnostic> compileMofFile(const std::string &path, MofSink &sink,
                                           const MofOptions &options = {});
 // The same for text held in memory; name is the file name the diagnostics use.
@@ -72,7 +78,11 @@ std::vector<MofDiagnostic> compileMofText(std::string_view text, const std::stri
 
 // MOF text of one object (UTF-8), as the compiler reads it back to an equal
 // object. An instance is written with its properties' values; a class with
-// its local members (inherited ones are left to the superclass).
+// its local members (inherited ones are left to the superclass). References
+// are written as object path texts (object_path_text.h), embedded instances
+// and classes as strings holding their MOF. Empty for NULL; never fails
+// otherwise (std::bad_alloc aside). Not kept: the size of a fixed array
+// (the objects have no place for it).
 std::string writeQualifierTypeMof(const CIMQualifierType *declaration);
 std::string writeClassMof(const CIMClass *cimClass);
 std::string writeInstanceMof(const CIMInstance *instance);
