@@ -151,7 +151,8 @@ TEST_F(CimRules, HandsRequestsThatKeepTheRulesToTheModule) {
          operation},
         {"extrinsic call, keys in another order", extrinsic("root%2Fcimv2%3Acim_foo.id=3,name=%22x%22"), "Reset error 7",
          operation},
-        {"export request", exportRequest(), "ExportIndication ok", operation},
+        {"export request", exportRequest(), "ExportIndication ok",
+         "CIMExport: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n"},
     };
     for (const Accepted &accepted : cases) {
         RawResponse response = exchange(accepted.request);
