@@ -39,10 +39,10 @@ std::string temporaryPath(const char *stem) {
     return path;
 }
 
-// Forks cimxmld with stdin from inFd, stdout to outFd, stderr to errPath.
-pid_t spawn(const std::vector<std::string> &args, int inFd, int outFd, const std::string &errPath) {
+// Forks program with stdin from inFd, stdout to outFd, stderr to errPath.
+pid_t spawn(std::string program, const std::vector<std::string> &args, int inFd, int outFd,
+            const std::string &errPath) {
     std::vector<char *> argv;
-    std::string program = CIMXMLD_PATH;
     argv.push_back(program.data());
     std::vector<std::string> copies = args;
     for (std::string &arg : copies) argv.push_back(arg.data());
@@ -90,11 +90,12 @@ std::string drain(int fd, Clock::time_point deadline,
 
 }  // namespace
 
-CommandResult runCimxmld(const std::vector<std::string> &args, const std::string &stdinText) {
+CommandResult runCommand(const std::string &program, const std::vector<std::string> &args,
+                         const std::string &stdinText) {
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return {};
     std::string errPath = temporaryPath("cimxmld_err");
-    pid_t pid = spawn(args, in[0], out[1], errPath);
+    pid_t pid = spawn(program, args, in[0], out[1], errPath);
     close(in[0]);
     close(out[1]);
     if (write(in[1], stdinText.data(), stdinText.size()) < 0) ADD_FAILURE() << "cannot feed stdin";
@@ -107,6 +108,10 @@ CommandResult runCimxmld(const std::vector<std::string> &args, const std::string
     result.err = readFile(errPath);
     unlink(errPath.c_str());
     return result;
+}
+
+CommandResult runCimxmld(const std::vector<std::string> &args, const std::string &stdinText) {
+    return runCommand(CIMXMLD_PATH, args, stdinText);
 }
 
 ServerProcess::ServerProcess(std::vector<std::string> args) {
@@ -122,7 +127,7 @@ ServerProcess::ServerProcess(std::vector<std::string> args) {
         return;
     }
     logPath_ = temporaryPath("cimxmld_log");
-    pid_ = spawn(all, devNull, out[1], logPath_);
+    pid_ = spawn(CIMXMLD_PATH, all, devNull, out[1], logPath_);
     close(out[1]);
     close(devNull);
     std::regex ready(https ? "listening on https://[^\\n]*:([0-9]+)\\n" : "listening on http://[^\\n]*:([0-9]+)\\n");

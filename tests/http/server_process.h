@@ -18,7 +18,10 @@ struct CommandResult {
     std::string err;
 };
 
-// Runs cimxmld with args and stdinText to completion, killed after 20 s.
+// Runs program with args and stdinText to completion, killed after 20 s.
+CommandResult runCommand(const std::string &program, const std::vector<std::string> &args,
+                         const std::string &stdinText = "");
+// The same for the cimxmld under test.
 CommandResult runCimxmld(const std::vector<std::string> &args, const std::string &stdinText = "");
 
 class ServerProcess {
