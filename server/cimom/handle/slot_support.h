@@ -1,0 +1,63 @@
+// slot_support.h - what every slot of the handle does around its operation:
+// reach the installed object manager, turn exceptions and statuses into the
+// status record the module expects, and convert arguments and results
+// between the handle's C forms and the object manager's.
+#pragma once
+
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cimom/handle.h"
+#include "support/objects.h"
+
+namespace cimom::slots {
+
+// The namespace a path names; empty for NULL.
+inline std::wstring nameSpaceOf(const CIMObjectPath *path) {
+    return path ? std::wstring(textOf(path->nameSpace)) : std::wstring();
+}
+inline std::wstring classNameOf(const CIMObjectPath *path) {
+    return path ? std::wstring(textOf(path->className)) : std::wstring();
+}
+inline std::wstring text(const CIMString *s) { return std::wstring(textOf(s)); }
+
+// NULL: every property; else the names listed.
+PropertyNames propertyNames(const CIMStringList *list);
+
+InstanceOptions instanceOptions(int localOnly, int deepInheritance, int includeQualifiers, int includeClassOrigin,
+                                const CIMStringList *propertyList);
+
+// A new list of listType holding the items (the list takes them).
+template <class Ptr>
+CIMList *toList(int listType, std::vector<Ptr> &items) {
+    cimobj::ListPtr list = makeList(listType);
+    CIMList *raw = list.get();
+    for (Ptr &item : items) appendOwned(&raw, listType, std::move(item));
+    return list.release();
+}
+
+// The classes or instances as a list of classes or of instances.
+CIMList *toList(ClassesOrInstances &results);
+
+// The status record of a status; a failure is logged at debugging level
+// naming the operation.
+ReturnCode *statusRecord(const char *operation, const Status &status);
+
+// Runs body(objectManager) for the slot named operation: status 1 when no
+// object manager is installed or body throws (out of memory among others).
+template <class Body>
+ReturnCode *serve(const char *operation, Body body) {
+    std::shared_ptr<ObjectManager> objectManager = installedObjectManager();
+    if (!objectManager) return statusRecord(operation, Status::error(1, "no object manager is installed"));
+    try {
+        return statusRecord(operation, body(*objectManager));
+    } catch (const std::bad_alloc &) {
+        return statusRecord(operation, Status::error(1, "out of memory"));
+    } catch (const std::exception &failure) {
+        return statusRecord(operation, Status::error(1, failure.what()));
+    }
+}
+
+}  // namespace cimom::slots

@@ -1,0 +1,30 @@
+// handle.h - the CIMOM handle of the protocol module, served by one
+// process-wide object manager that the host installs.
+//
+// The handle's slots carry no context, so they reach the object manager
+// installed here. Each slot follows the handle's contract: arguments are
+// lent, results are new objects handed to the caller, and the status record
+// returned is never NULL. A failure of the object manager is a status for
+// the client, logged at debugging level, not an error of the server.
+#pragma once
+
+#include <cimxml/cimom_handle.h>
+
+#include <memory>
+
+#include "object_manager.h"
+
+namespace cimom {
+
+// Makes objectManager the one every slot uses, replacing an earlier one
+// (calls already running finish on the one they started with). nullptr
+// uninstalls it: the slots then answer status 1.
+void installObjectManager(std::shared_ptr<ObjectManager> objectManager);
+// The installed object manager; nullptr when none.
+std::shared_ptr<ObjectManager> installedObjectManager();
+
+// Fills slots 4 to 15 and 17 to 29 of handle; the host's reserved slots
+// (0 to 3 and 16) are left as they are.
+void fillCimomHandle(CIMOMHandle &handle);
+
+}  // namespace cimom

@@ -1,0 +1,194 @@
+// object_manager.h - the object manager: namespaces, qualifier declarations,
+// classes, instances, associations, queries and methods over an in-memory
+// repository, with the operation semantics WBEM clients expect.
+//
+// Thread safety: every member may be called from many threads at once. Reads
+// run side by side; writes are serialised and no read sees half of one.
+// Ownership: arguments are lent (the object manager copies what it keeps);
+// results are new objects the caller owns. Names (namespaces, classes,
+// properties, qualifiers, methods) are compared without regard to case.
+// Every operation returns a Status: 0, or the CIM status code with a
+// description; on failure the result arguments are left empty and nothing
+// has changed.
+#pragma once
+
+#include <chrono>
+#include <cimobj/cimobj.hpp>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "journal.h"
+#include "mof.h"
+#include "operation_options.h"
+#include "provider.h"
+#include "status.h"
+
+namespace cimom {
+
+// Results of Associators, References and ExecQuery: classes when the
+// operation worked at the schema level, else instances.
+struct ClassesOrInstances {
+    bool areClasses = false;
+    std::vector<cimobj::ClassPtr> classes;
+    std::vector<cimobj::InstancePtr> instances;
+};
+
+struct ReceivedIndication {
+    std::wstring nameSpace;
+    cimobj::InstancePtr indication;
+    std::chrono::system_clock::time_point received;
+};
+
+class ObjectManager {
+public:
+    // How many received indications are kept (the newest).
+    static constexpr std::size_t indicationLogCapacity = 1000;
+
+    // An object manager without namespaces. hostName names this server in
+    // the paths it returns; empty: the machine's host name.
+    explicit ObjectManager(std::wstring hostName = {});
+    ~ObjectManager();
+    ObjectManager(const ObjectManager &) = delete;
+    ObjectManager &operator=(const ObjectManager &) = delete;
+
+    // ---- Set-up ----
+
+    // The folder of the default schema this library was built with.
+    static std::string defaultSchemaDir();
+    // Creates root/cimv2 and root/interop when absent and compiles
+    // root_cimv2.mof and root_interop.mof of schemaDir into them. Returns the
+    // diagnostics; empty on success. A file that fails changes nothing.
+    std::vector<MofDiagnostic> loadDefaultSchema(const std::string &schemaDir = defaultSchemaDir(),
+                                                 Journaling journaling = Journaling::On);
+    // Installs the journal every write passes (nullptr: accept everything).
+    void setJournal(std::shared_ptr<Journal> journal);
+    void setHostName(std::wstring hostName);
+    std::wstring hostName() const;
+    // Registers a provider for a class in a namespace (empty: in every
+    // namespace); replaces an earlier one of the same kind. nullptr removes it.
+    void registerInstanceProvider(const std::wstring &nameSpace, const std::wstring &className,
+                                  std::shared_ptr<InstanceProvider> provider);
+    void registerAssociationProvider(const std::wstring &nameSpace, const std::wstring &className,
+                                     std::shared_ptr<AssociationProvider> provider);
+    void registerMethodProvider(const std::wstring &nameSpace, const std::wstring &className,
+                                std::shared_ptr<MethodProvider> provider);
+
+    // ---- MOF ----
+
+    // Compiles a MOF file (or text) into the repository, all or nothing: when
+    // any declaration fails, what the compile had done is undone. Namespaces
+    // the MOF names are created when absent. Returns the diagnostics; empty
+    // on success.
+    std::vector<MofDiagnostic> compileMofFile(const std::string &path, const MofOptions &options = {},
+                                              Journaling journaling = Journaling::On);
+    std::vector<MofDiagnostic> compileMofText(std::string_view text, const std::string &name,
+                                              const MofOptions &options = {}, Journaling journaling = Journaling::On);
+
+    // ---- Namespaces ----
+
+    // Status 11 when it exists, 4 for an empty name.
+    Status createNamespace(const std::wstring &nameSpace, Journaling journaling = Journaling::On);
+    // Removes a namespace with everything in it; status 3 when unknown.
+    Status deleteNamespace(const std::wstring &nameSpace);
+    // Names as created, in creation order.
+    std::vector<std::wstring> namespaces() const;
+    bool hasNamespace(const std::wstring &nameSpace) const;
+
+    // ---- Qualifier declarations ----
+
+    Status getQualifier(const std::wstring &nameSpace, const std::wstring &name, cimobj::QualifierTypePtr &declaration);
+    // Creates or replaces.
+    Status setQualifier(const std::wstring &nameSpace, const CIMQualifierType &declaration,
+                        Journaling journaling = Journaling::On);
+    Status deleteQualifier(const std::wstring &nameSpace, const std::wstring &name);
+    Status enumerateQualifiers(const std::wstring &nameSpace, std::vector<cimobj::QualifierTypePtr> &declarations);
+
+    // ---- Classes ----
+
+    Status getClass(const std::wstring &nameSpace, const std::wstring &className, const ClassOptions &options,
+                    cimobj::ClassPtr &cimClass);
+    // The subclasses of className (empty: the top-level classes), all of
+    // them with deep, else the direct ones; superclasses before subclasses.
+    Status enumerateClasses(const std::wstring &nameSpace, const std::wstring &className, bool deep,
+                            const ClassOptions &options, std::vector<cimobj::ClassPtr> &classes);
+    // Their paths (class name, namespace, host).
+    Status enumerateClassNames(const std::wstring &nameSpace, const std::wstring &className, bool deep,
+                               std::vector<cimobj::PathPtr> &classPaths);
+    // The class as declared: its local members (inherited ones marked
+    // propagated are ignored). 10 for an unknown superclass, 11 when it
+    // exists, 4 for an undeclared or misplaced qualifier or a bad member.
+    Status createClass(const std::wstring &nameSpace, const CIMClass &cimClass, Journaling journaling = Journaling::On);
+    // Replaces a class's declaration. A change of properties or methods is
+    // refused with 8 when the class has subclasses, 9 when it has instances.
+    Status modifyClass(const std::wstring &nameSpace, const CIMClass &cimClass);
+    // Removes the class with its subclasses and all their instances.
+    Status deleteClass(const std::wstring &nameSpace, const std::wstring &className);
+
+    // ---- Instances ----
+
+    Status getInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName, const InstanceOptions &options,
+                       cimobj::InstancePtr &instance);
+    // Instances of className and (options.deepInheritance or not) its
+    // subclasses, with the class's properties only when not deep.
+    Status enumerateInstances(const std::wstring &nameSpace, const std::wstring &className,
+                              const InstanceOptions &options, std::vector<cimobj::InstancePtr> &instances);
+    Status enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
+                                  std::vector<cimobj::PathPtr> &instancePaths);
+    // Values are converted to the declared types (4 naming the property when
+    // one does not convert); class defaults fill what is missing; 12 for a
+    // property the class lacks; 11 for a duplicate. newPath receives the path.
+    Status createInstance(const std::wstring &nameSpace, const CIMInstance &instance, cimobj::PathPtr &newPath,
+                          Journaling journaling = Journaling::On);
+    // Replaces the properties properties names (all of modified's when
+    // nullopt; one listed but absent from modified gets its class default).
+    // Keys cannot change (4).
+    Status modifyInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName, const CIMInstance &modified,
+                          bool includeQualifiers, const PropertyNames &properties);
+    Status deleteInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName);
+    // 12 for a property the class lacks.
+    Status getProperty(const std::wstring &nameSpace, const CIMObjectPath &instanceName, const std::wstring &name,
+                       cimobj::ValuePtr &value);
+    // value NULL sets the property to null; 13 for a value of another type,
+    // 4 for text that does not spell the declared type.
+    Status setProperty(const std::wstring &nameSpace, const CIMObjectPath &instanceName, const std::wstring &name,
+                       const CIMValue *value);
+
+    // ---- Associations (object: an instance path, or a class path for the schema level) ----
+
+    Status associators(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                       const InstanceOptions &options, ClassesOrInstances &results);
+    Status associatorNames(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                           std::vector<cimobj::PathPtr> &paths);
+    Status references(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                      const InstanceOptions &options, ClassesOrInstances &results);
+    Status referenceNames(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                          std::vector<cimobj::PathPtr> &paths);
+
+    // ---- Queries and methods ----
+
+    // language "WQL" (any case), else 14; a query that does not parse or
+    // names what the schema lacks gives 15.
+    Status execQuery(const std::wstring &nameSpace, const std::wstring &query, const std::wstring &language,
+                     ClassesOrInstances &results);
+    // 17 when the class has no such method, 16 when no provider serves it,
+    // 4 for a parameter the method lacks or a value that does not convert.
+    Status invokeMethod(const std::wstring &nameSpace, const CIMObjectPath &target, const std::wstring &methodName,
+                        const CIMPropertyList *inParameters, std::vector<cimobj::PropertyPtr> &outParameters,
+                        cimobj::ValuePtr &returnValue);
+
+    // ---- Indications ----
+
+    // Keeps a copy of an exported indication (the newest
+    // indicationLogCapacity are kept) and logs it at information level.
+    Status deliverIndication(const std::wstring &nameSpace, const CIMInstance &indication);
+    // Copies of the kept indications, oldest first.
+    std::vector<ReceivedIndication> receivedIndications() const;
+
+    struct State;  // the implementation's
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace cimom

@@ -1,0 +1,159 @@
+// instance_keys.cpp - typed, complete instances and normalised key text.
+#include "repository/instance_keys.h"
+
+#include <unordered_map>
+#include <vector>
+
+#include "repository/value_conversion.h"
+#include "support/names.h"
+#include "support/objects.h"
+
+namespace cimom {
+
+namespace {
+
+using cimobj::toUtf8;
+
+cimobj::PropertyPtr makeValueProperty(const CIMProperty &declared, cimobj::ValuePtr value, bool key) {
+    cimobj::StringPtr name(orThrow(copyCIMString(declared.name)));
+    cimobj::PropertyPtr p(orThrow(newProperty(name.get(), nullptr, value.get(), declared.type, nullptr, 0)));
+    name.release();
+    value.release();
+    p->isKey = key ? 1 : 0;
+    return p;
+}
+
+// The null value a property has without a value or default; a reference
+// keeps the class it names.
+cimobj::ValuePtr defaultOf(const CIMProperty &declared) {
+    if (declared.value && !declared.value->isNull) return copyValue(declared.value);
+    cimobj::ValuePtr value(orThrow(newCIMValueNULL(declared.type)));
+    if (declared.value && declared.value->referenceClass)
+        setCIMValueReferenceType(value.get(), orThrow(copyCIMString(declared.value->referenceClass)));
+    return value;
+}
+
+}  // namespace
+
+cimobj::PathPtr normalisedReference(const NamespaceData &space, const CIMObjectPath &path) {
+    cimobj::PathPtr copy = copyPath(&path);
+    std::wstring_view pathNamespace = textOf(path.nameSpace);
+    if (!pathNamespace.empty() && !sameName(pathNamespace, space.name)) return copy;
+    // A reference into its own namespace is kept local, whatever host it named.
+    setPathLocation(copy.get(), {}, {});
+    const ClassRecord *record = space.findClass(textOf(path.className));
+    if (!record) return copy;
+    cimobj::ListPtr keys = makeList(CIMLIST_PROPERTY);
+    CIMList *raw = keys.get();
+    for (const CIMProperty *declared : record->keys) {
+        const CIMProperty *given = nullptr;
+        for (CIMProperty *key : items<CIMProperty>(path.mkeys))
+            if (sameName(textOf(key->name), textOf(declared->name))) given = key;
+        if (!given) return copy;
+        cimobj::ValuePtr value;
+        if (!convertForProperty(space, *declared, given->value, value).ok()) return copy;
+        appendOwned(&raw, CIMLIST_PROPERTY, makeValueProperty(*declared, std::move(value), true));
+    }
+    if (getLength(keys.get()) != getLength(path.mkeys)) return copy;
+    setObjectPathKeys(copy.get(), keys.release());
+    setObjectPathName(copy.get(), newText(record->name));
+    return copy;
+}
+
+Status convertForProperty(const NamespaceData &space, const CIMProperty &property, const CIMValue *value,
+                          cimobj::ValuePtr &converted, int failureCode, const char *role) {
+    Conversion conversion = convertValue(value, property.type);
+    if (!conversion.ok())
+        return Status::error(failureCode,
+                             std::string(role) + " " + toUtf8(textOf(property.name)) + ": " + conversion.problem);
+    converted = std::move(conversion.value);
+    if (converted->type == CIM_REFERENCE && !converted->isNull && converted->data.reference) {
+        cimobj::PathPtr normal = normalisedReference(space, *converted->data.reference);
+        freeCIMObjectPath(converted->data.reference);
+        converted->data.reference = normal.release();
+    }
+    if (converted->type == CIM_REFERENCE && !converted->referenceClass && property.value &&
+        property.value->referenceClass)
+        setCIMValueReferenceType(converted.get(), orThrow(copyCIMString(property.value->referenceClass)));
+    return Status::success();
+}
+
+Status buildStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMInstance &given,
+                           cimobj::InstancePtr &stored, std::wstring &keyText) {
+    std::vector<cimobj::ValuePtr> values(record.properties.size());
+    for (CIMProperty *p : items<CIMProperty>(given.properties)) {
+        long at = record.indexOf(textOf(p->name));
+        if (at < 0)
+            return Status::error(12, "class " + toUtf8(record.name) + " has no property " + toUtf8(textOf(p->name)));
+        Status converted = convertForProperty(space, *record.properties[static_cast<std::size_t>(at)], p->value,
+                                              values[static_cast<std::size_t>(at)]);
+        if (!converted.ok()) return converted;
+    }
+    cimobj::ListPtr properties = makeList(CIMLIST_PROPERTY);
+    cimobj::ListPtr keys = makeList(CIMLIST_PROPERTY);
+    CIMList *rawProperties = properties.get();
+    CIMList *rawKeys = keys.get();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const CIMProperty &declared = *record.properties[i];
+        cimobj::ValuePtr value = values[i] ? std::move(values[i]) : defaultOf(declared);
+        if (declared.isKey) {
+            if (value->isNull)
+                return Status::error(4, "key property " + toUtf8(textOf(declared.name)) + " of class " +
+                                            toUtf8(record.name) + " has no value");
+            appendOwned(&rawKeys, CIMLIST_PROPERTY, makeValueProperty(declared, copyValue(value.get()), true));
+        }
+        appendOwned(&rawProperties, CIMLIST_PROPERTY, makeValueProperty(declared, std::move(value), declared.isKey));
+    }
+    keyText = canonicalKeyText(keys.get());
+    cimobj::PathPtr path = makeClassPath(record.name, space.name, {});
+    setObjectPathKeys(path.get(), keys.release());
+    cimobj::StringPtr className = ownedText(record.name);
+    cimobj::StringPtr nameSpace = ownedText(space.name);
+    stored.reset(orThrow(newInstance(className.get(), nameSpace.get(), properties.get())));
+    className.release();
+    nameSpace.release();
+    properties.release();
+    setInstancePath(stored.get(), path.release());
+    return Status::success();
+}
+
+Status instanceKeyText(const NamespaceData &space, const ClassRecord &record, const CIMObjectPath &name,
+                       std::wstring &keyText) {
+    std::unordered_map<std::wstring, const CIMProperty *> given;
+    for (CIMProperty *key : items<CIMProperty>(name.mkeys)) given[foldName(textOf(key->name))] = key;
+    std::vector<cimobj::ValuePtr> converted;
+    std::vector<std::pair<std::wstring, const CIMValue *>> pairs;
+    for (const CIMProperty *declared : record.keys) {
+        std::wstring folded = foldName(textOf(declared->name));
+        auto at = given.find(folded);
+        if (at == given.end())
+            return Status::error(4, "the instance name lacks key " + toUtf8(textOf(declared->name)) + " of class " +
+                                        toUtf8(record.name));
+        cimobj::ValuePtr value;
+        Status status = convertForProperty(space, *declared, at->second->value, value, 4, "key");
+        if (!status.ok()) return status;
+        pairs.emplace_back(std::move(folded), value.get());
+        converted.push_back(std::move(value));
+        given.erase(at);
+    }
+    if (!given.empty())
+        return Status::error(
+            4, toUtf8(textOf(given.begin()->second->name)) + " is not a key of class " + toUtf8(record.name));
+    keyText = canonicalKeyText(std::move(pairs));
+    return Status::success();
+}
+
+cimobj::PathPtr pathFromKeyProperties(const ClassRecord &record, const CIMInstance &instance,
+                                      std::wstring_view nameSpace) {
+    cimobj::PathPtr path = makeClassPath(record.name, nameSpace, {});
+    for (const CIMProperty *declared : record.keys) {
+        const CIMProperty *p = findCIMProperty(instance.properties, getCIMStringBuffer(declared->name));
+        if (!p) continue;
+        cimobj::PropertyPtr key = makeValueProperty(*declared, copyValue(p->value), true);
+        if (!key->value) continue;
+        appendOwned(&path->mkeys, CIMLIST_PROPERTY, std::move(key));
+    }
+    return path;
+}
+
+}  // namespace cimom

@@ -1,0 +1,45 @@
+// instance_keys.h - instances as the repository stores them: values in the
+// declared types, every property of the class present, and a path whose
+// keys are normalised so that equal names give equal key text whatever
+// type or case a client wrote them in.
+#pragma once
+
+#include <cimobj/cimobj.hpp>
+#include <string>
+
+#include "repository/class_record.h"
+#include "repository/namespace_data.h"
+
+namespace cimom {
+
+// Converts value to the declared type of property (a copy; a reference's keys
+// normalised as by normalisedReference). On failure returns status
+// failureCode naming the property ("<role> <name>: <problem>") and leaves
+// converted empty.
+Status convertForProperty(const NamespaceData &space, const CIMProperty &property, const CIMValue *value,
+                          cimobj::ValuePtr &converted, int failureCode = 4, const char *role = "property");
+
+// A copy of path whose keys are converted to the key types of the class it
+// names when space knows that class and the keys fit it. A path into space
+// loses its namespace and host; one into another namespace is copied as it is.
+cimobj::PathPtr normalisedReference(const NamespaceData &space, const CIMObjectPath &path);
+
+// The instance to store for a client's instance of record's class: values
+// converted (4 naming the property), class defaults for absent properties,
+// 12 for a property the class lacks, 4 for a key without value; its path
+// holds the class name, the namespace and the normalised keys. keyText
+// receives the key text of that path.
+Status buildStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMInstance &given,
+                           cimobj::InstancePtr &stored, std::wstring &keyText);
+
+// The key text of an instance name of record's class: every key of the
+// class present and converted (4 naming the key otherwise), no other key.
+Status instanceKeyText(const NamespaceData &space, const ClassRecord &record, const CIMObjectPath &name,
+                       std::wstring &keyText);
+
+// The path of an instance of record's class: class name, namespace and the
+// values of its key properties (for instances that providers make).
+cimobj::PathPtr pathFromKeyProperties(const ClassRecord &record, const CIMInstance &instance,
+                                      std::wstring_view nameSpace);
+
+}  // namespace cimom

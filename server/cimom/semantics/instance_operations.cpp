@@ -1,0 +1,276 @@
+// instance_operations.cpp - getting, enumerating, creating, modifying and
+// deleting instances, from the repository or the class's provider.
+#include "repository/instance_keys.h"
+#include "repository/value_conversion.h"
+#include "semantics/instance_access.h"
+#include "support/names.h"
+#include "support/objects.h"
+
+namespace cimom {
+
+namespace {
+
+using cimobj::toUtf8;
+
+// The classes an enumeration covers, each with its source; providers are
+// called once the repository lock is released.
+struct Enumeration {
+    ClassRecordPtr requested;
+    std::vector<InstanceSource> sources;  // the class and its subclasses, superclasses first
+};
+
+Status planEnumeration(const ObjectManager::State &state, const std::wstring &nameSpace, const std::wstring &className,
+                       Enumeration &plan) {
+    InstanceSource top;
+    Status status = findInstanceSource(state, nameSpace, className, top);
+    if (!status.ok()) return status;
+    plan.requested = top.record;
+    const NamespaceData &space = *state.repository.find(nameSpace);
+    for (const std::wstring &classKey : classTree(space, top.record->lineage.front())) {
+        InstanceSource source;
+        findInstanceSource(state, nameSpace, classKey, source);
+        plan.sources.push_back(std::move(source));
+    }
+    return status;
+}
+
+// Moves the results of each class, in class order, to the end of results.
+template <class Ptr>
+void appendBatches(std::vector<std::vector<Ptr>> &batches, std::vector<Ptr> &results) {
+    std::size_t total = results.size();
+    for (const auto &batch : batches) total += batch.size();
+    results.reserve(total);
+    for (auto &batch : batches)
+        for (auto &one : batch) results.push_back(std::move(one));
+}
+
+Status abstractClass(const ClassRecord &record) {
+    return Status::error(4, "class " + toUtf8(record.name) + " is abstract and has no instances of its own");
+}
+
+// The value a property gets when a modification names it without a value.
+cimobj::ValuePtr classDefault(const CIMProperty &declared) {
+    if (declared.value) return copyValue(declared.value);
+    return cimobj::ValuePtr(orThrow(newCIMValueNULL(declared.type)));
+}
+
+// Replaces the value of the property at index of a stored instance.
+void replaceValue(CIMInstance &instance, std::size_t index, cimobj::ValuePtr value) {
+    auto *p = static_cast<CIMProperty *>(getElementAt(instance.properties, static_cast<int>(index)));
+    propertyAddValue(p, value.release());
+}
+
+}  // namespace
+
+Status ObjectManager::getInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName,
+                                  const InstanceOptions &options, cimobj::InstancePtr &instance) {
+    return readInstance(*this, *state_, nameSpace, instanceName, options, instance);
+}
+
+Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const std::wstring &className,
+                                         const InstanceOptions &options, std::vector<cimobj::InstancePtr> &instances) {
+    Enumeration plan;
+    std::wstring host = state_->host();
+    std::vector<std::vector<cimobj::InstancePtr>> batches;
+    InstanceShape shape;
+    {
+        auto lock = state_->repository.readLock();
+        Status status = planEnumeration(*state_, nameSpace, className, plan);
+        if (!status.ok()) return status;
+        const NamespaceData &space = *state_->repository.find(nameSpace);
+        shape = makeInstanceShape(plan.requested.get(), options, space.name, host);
+        batches.resize(plan.sources.size());
+        for (std::size_t i = 0; i < plan.sources.size(); ++i) {
+            const InstanceSource &source = plan.sources[i];
+            const InstanceTable *table = source.provider ? nullptr : space.instancesOf(source.record->lineage.front());
+            if (!table) continue;
+            batches[i].reserve(table->size());
+            for (const auto &[key, stored] : *table)
+                batches[i].push_back(shapeInstance(*stored, *source.record, *stored->path, shape));
+        }
+    }
+    for (std::size_t i = 0; i < plan.sources.size(); ++i) {
+        const InstanceSource &source = plan.sources[i];
+        if (!source.provider) continue;
+        std::vector<cimobj::InstancePtr> provided;
+        Status status =
+            source.provider->enumerateInstances(providerContext(*this, source, host, options.properties), provided);
+        if (!status.ok()) return status;
+        for (cimobj::InstancePtr &one : provided)
+            if (one) batches[i].push_back(shapeProvidedInstance(*one, *source.record, shape));
+    }
+    appendBatches(batches, instances);
+    return Status::success();
+}
+
+Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
+                                             std::vector<cimobj::PathPtr> &instancePaths) {
+    Enumeration plan;
+    std::wstring host = state_->host();
+    std::vector<std::vector<cimobj::PathPtr>> batches;
+    std::wstring spaceName;
+    {
+        auto lock = state_->repository.readLock();
+        Status status = planEnumeration(*state_, nameSpace, className, plan);
+        if (!status.ok()) return status;
+        const NamespaceData &space = *state_->repository.find(nameSpace);
+        spaceName = space.name;
+        batches.resize(plan.sources.size());
+        for (std::size_t i = 0; i < plan.sources.size(); ++i) {
+            const InstanceSource &source = plan.sources[i];
+            const InstanceTable *table = source.provider ? nullptr : space.instancesOf(source.record->lineage.front());
+            if (!table) continue;
+            batches[i].reserve(table->size());
+            for (const auto &[key, stored] : *table)
+                batches[i].push_back(pathForClient(*stored->path, space.name, host));
+        }
+    }
+    const PropertyNames all;
+    for (std::size_t i = 0; i < plan.sources.size(); ++i) {
+        const InstanceSource &source = plan.sources[i];
+        if (!source.provider) continue;
+        std::vector<cimobj::PathPtr> provided;
+        Status status = source.provider->enumerateInstanceNames(providerContext(*this, source, host, all), provided);
+        if (!status.ok()) return status;
+        for (cimobj::PathPtr &path : provided)
+            if (path) batches[i].push_back(pathForClient(*path, spaceName, host));
+    }
+    appendBatches(batches, instancePaths);
+    return Status::success();
+}
+
+Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMInstance &instance,
+                                     cimobj::PathPtr &newPath, Journaling journaling) {
+    std::wstring className(textOf(getInstanceName(&instance)));
+    InstanceSource source;
+    {
+        auto lock = state_->repository.readLock();
+        bool newNamespace = !state_->repository.find(nameSpace) && sameName(className, namespaceClassName);
+        if (newNamespace) source.provider = state_->providers.instanceProvider(L"", namespaceClassName);
+        Status status = newNamespace ? Status::success() : findInstanceSource(*state_, nameSpace, className, source);
+        if (!status.ok()) return status;
+        if (source.record && source.record->abstract) return abstractClass(*source.record);
+    }
+    std::wstring host = state_->host();
+    if (source.provider) {
+        // A namespace that does not exist yet is made by the namespace
+        // provider; the class there is root/interop's when it has one.
+        if (!source.record) {
+            auto lock = state_->repository.readLock();
+            if (const NamespaceData *interop = state_->repository.find(L"root/interop"))
+                source.record = interop->classRecord(namespaceClassName);
+        }
+        if (!source.record) return Status::error(5, "class CIM_Namespace is not defined in root/interop");
+        source.nameSpace = nameSpace;
+        const PropertyNames all;
+        cimobj::PathPtr path;
+        Status status = source.provider->createInstance(providerContext(*this, source, host, all), instance, path);
+        if (!status.ok()) return status;
+        if (!path) path = pathFromKeyProperties(*source.record, instance, nameSpace);
+        newPath = pathForClient(*path, source.nameSpace, host);
+        return status;
+    }
+    return state_->repository.write(journaling, [&](ChangeSet &changes) {
+        Status status = findInstanceSource(*state_, nameSpace, className, source);
+        if (!status.ok()) return status;
+        const NamespaceData &space = *state_->repository.find(nameSpace);
+        cimobj::InstancePtr stored;
+        std::wstring key;
+        status = buildStoredInstance(space, *source.record, instance, stored, key);
+        if (!status.ok()) return status;
+        const InstanceTable *table = space.instancesOf(source.record->lineage.front());
+        if (table && table->find(key))
+            return Status::error(
+                11, "instance " + displayText(*stored->path) + " already exists in namespace " + toUtf8(space.name));
+        cimobj::PathPtr path = pathForClient(*stored->path, space.name, host);
+        changes.putInstance(space.name, source.record->name, key, std::move(stored));
+        newPath = std::move(path);
+        return status;
+    });
+}
+
+Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName,
+                                     const CIMInstance &modified, bool, const PropertyNames &properties) {
+    InstanceSource source;
+    {
+        auto lock = state_->repository.readLock();
+        Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
+        if (!status.ok()) return status;
+    }
+    if (source.provider)
+        return source.provider->modifyInstance(providerContext(*this, source, state_->host(), properties), instanceName,
+                                               modified, properties);
+    return state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
+        Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
+        if (!status.ok()) return status;
+        const NamespaceData &space = *state_->repository.find(nameSpace);
+        const ClassRecord &record = *source.record;
+        const CIMInstance *stored = findStoredInstance(space, record, instanceName, status);
+        if (!stored) return status;
+        std::vector<cimobj::ValuePtr> values(record.properties.size());
+        std::vector<bool> chosen(record.properties.size(), !properties.has_value());
+        if (properties) {
+            for (const std::wstring &name : *properties) {
+                long at = record.indexOf(name);
+                if (at < 0)
+                    return Status::error(4, "the property list names " + toUtf8(name) + ", which class " +
+                                                toUtf8(record.name) + " does not have");
+                chosen[static_cast<std::size_t>(at)] = true;
+            }
+        }
+        std::vector<bool> given(record.properties.size(), false);
+        for (CIMProperty *p : items<CIMProperty>(modified.properties)) {
+            long at = record.indexOf(textOf(p->name));
+            if (at < 0)
+                return Status::error(12,
+                                     "class " + toUtf8(record.name) + " has no property " + toUtf8(textOf(p->name)));
+            auto index = static_cast<std::size_t>(at);
+            given[index] = true;
+            status = convertForProperty(space, *record.properties[index], p->value, values[index]);
+            if (!status.ok()) return status;
+        }
+        cimobj::InstancePtr changed = copyInstance(stored);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (!chosen[i] || (!given[i] && !properties)) continue;
+            const CIMProperty &declared = *record.properties[i];
+            cimobj::ValuePtr value = given[i] ? std::move(values[i]) : classDefault(declared);
+            if (declared.isKey) {
+                const CIMValue *old =
+                    static_cast<CIMProperty *>(getElementAt(stored->properties, static_cast<int>(i)))->value;
+                if (!isEqualCIMValue(old, value.get()))
+                    return Status::error(4, "key property " + toUtf8(textOf(declared.name)) + " cannot change");
+            }
+            replaceValue(*changed, i, std::move(value));
+        }
+        std::wstring key;
+        instanceKeyText(space, record, *stored->path, key);
+        changes.putInstance(space.name, record.name, key, std::move(changed));
+        return status;
+    });
+}
+
+Status ObjectManager::deleteInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName) {
+    InstanceSource source;
+    {
+        auto lock = state_->repository.readLock();
+        Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
+        if (!status.ok()) return status;
+    }
+    if (source.provider) {
+        const PropertyNames all;
+        return source.provider->deleteInstance(providerContext(*this, source, state_->host(), all), instanceName);
+    }
+    return state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
+        Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
+        if (!status.ok()) return status;
+        const NamespaceData &space = *state_->repository.find(nameSpace);
+        const CIMInstance *stored = findStoredInstance(space, *source.record, instanceName, status);
+        if (!stored) return status;
+        std::wstring key;
+        instanceKeyText(space, *source.record, *stored->path, key);
+        changes.removeInstance(space.name, source.record->name, key);
+        return status;
+    });
+}
+
+}  // namespace cimom

@@ -1,0 +1,50 @@
+// object_manager_state.h - what an object manager holds, and the look-ups
+// and answers its operations share.
+#pragma once
+
+#include <deque>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+
+#include "cimom/object_manager.h"
+#include "providers/provider_registry.h"
+#include "repository/repository.h"
+
+namespace cimom {
+
+struct ObjectManager::State {
+    Repository repository;
+    ProviderRegistry providers;
+
+    mutable std::shared_mutex hostMutex;
+    std::wstring hostName;
+    std::wstring host() const {
+        std::shared_lock lock(hostMutex);
+        return hostName;
+    }
+
+    mutable std::mutex indicationMutex;
+    std::deque<ReceivedIndication> indications;
+};
+
+// Status 3: the namespace does not exist.
+Status namespaceMissing(std::wstring_view nameSpace);
+// Status 5: the namespace has no such class.
+Status classMissing(std::wstring_view className, std::wstring_view nameSpace);
+// The namespace, or nullptr and status 3.
+const NamespaceData *findNamespace(const Repository &repository, std::wstring_view nameSpace, Status &status);
+// The class record, or nullptr and status 5 (3 for an unknown namespace).
+ClassRecordPtr findClassRecord(const Repository &repository, std::wstring_view nameSpace, std::wstring_view className,
+                               Status &status);
+
+// The folded names of className and its subclasses, superclasses first.
+std::vector<std::wstring> classTree(const NamespaceData &space, const std::wstring &classKey);
+
+// The machine's host name ("localhost" when it has none).
+std::wstring machineHostName();
+
+// The class of every namespace's instances (see providers/namespace_provider).
+inline constexpr const wchar_t *namespaceClassName = L"CIM_Namespace";
+
+}  // namespace cimom
