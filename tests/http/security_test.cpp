@@ -31,10 +31,6 @@ std::string basic(const std::string &credentials) {
     return "Basic " + encoded.substr(0, static_cast<std::size_t>(length));
 }
 
-std::string getClass() {
-    return cimRequest(intrinsicBody("GetClass", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"CIM_Foo\"/></IPARAMVALUE>"));
-}
-
 TEST(Passwords, AddUserStoresHashesThatTheServerChecks) {
     std::string file = ::testing::TempDir() + "passwd_" + std::to_string(getpid());
     std::remove(file.c_str());
@@ -56,7 +52,7 @@ TEST(Passwords, AddUserStoresHashesThatTheServerChecks) {
              {nullptr, false}, {alice.c_str(), true}, {stale.c_str(), false}, {stranger.c_str(), false},
              {"Basic !!!!", false}, {"Digest x", false}, {alice.c_str(), true}}) {
         RawConnection connection(server.port());
-        connection.send(editHeader(getClass(), "Authorization", authorization));
+        connection.send(editHeader(getClassRequest(), "Authorization", authorization));
         RawResponse response = connection.receive();
         EXPECT_EQ(response.head, admitted ? answerHead(response.body.size()) : refused)
             << (authorization ? authorization : "none");
@@ -84,14 +80,14 @@ TEST(Https, ServesTheSameAnswersOverTls) {
     ServerProcess server({"--cert", cert, "--key", key});
 
     RawConnection plain(server.port());
-    plain.send(getClass());
+    plain.send(getClassRequest());
     RawResponse expected = plain.receive();
 
     httplib::SSLClient client("127.0.0.1", server.httpsPort());
     client.set_ca_cert_path(cert.c_str());
     client.set_connection_timeout(5);
     client.set_read_timeout(5);
-    std::string request = getClass();
+    std::string request = getClassRequest();
     std::string body = request.substr(request.find("\r\n\r\n") + 4);
     httplib::Headers headers = {{"CIMProtocolVersion", "1.0"}, {"CIMOperation", "MethodCall"},
                                 {"CIMMethod", "GetClass"}, {"CIMObject", "root%2Fcimv2"}};

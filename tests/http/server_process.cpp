@@ -240,6 +240,13 @@ std::string editHeader(std::string request, const std::string &name, const char 
     return request.insert(headEnd, replacement);
 }
 
+std::string getClassBody() {
+    return intrinsicBody("GetClass",
+                         "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"CIM_ManagedElement\"/></IPARAMVALUE>");
+}
+
+std::string getClassRequest() { return cimRequest(getClassBody()); }
+
 std::string cimRequest(const std::string &body, const std::string &method, const std::string &object) {
     return "POST /cimom HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/xml; charset=\"utf-8\"\r\n"
            "CIMProtocolVersion: 1.0\r\nCIMOperation: MethodCall\r\nCIMMethod: " + method +

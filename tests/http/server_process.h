@@ -92,6 +92,10 @@ std::string answerHead(std::size_t length, const std::string &prefix = "");
 // request with the header line name replaced by "name: value", added when
 // absent, or removed when value is null.
 std::string editHeader(std::string request, const std::string &name, const char *value);
+// GetClass of CIM_ManagedElement, a class of the default schema, as a whole
+// request and as its body.
+std::string getClassRequest();
+std::string getClassBody();
 // The body of an intrinsic call in root/cimv2 with the given parameters.
 std::string intrinsicBody(const std::string &method, const std::string &parameters);
 
