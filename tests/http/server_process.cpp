@@ -43,7 +43,8 @@ std::string temporaryPath(const char *stem) {
 pid_t spawn(std::string program, const std::vector<std::string> &args, int inFd, int outFd,
             const std::string &errPath) {
     std::vector<char *> argv;
-    argv.push_back(program.data());
+    std::string name = program.substr(program.rfind('/') + 1);  // as a shell would start it
+    argv.push_back(name.data());
     std::vector<std::string> copies = args;
     for (std::string &arg : copies) argv.push_back(arg.data());
     argv.push_back(nullptr);
