@@ -43,6 +43,8 @@ TEST(Options, NameTheMistakeAndExit) {
         {{"--module", "/nonexistent/libcimxml.so"}, 1,
          "cimxmld: cannot load the protocol module:\n  /nonexistent/libcimxml.so: /nonexistent/libcimxml.so: "
          "cannot open shared object file: No such file or directory\n"},
+        {{"--bind", "0.0.0.0", "--port", "0"}, 2,
+         "cimxmld: --bind 0.0.0.0: only a loopback address may be served without --passwd\n"},
         {{"--port", "0", "--passwd", "/nonexistent.passwd"}, 1,
          "cimxmld: cannot read password file '/nonexistent.passwd'\n"},
     };

@@ -25,13 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string readFile(const std::string &path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string temporaryPath(const char *stem) {
     std::string path = std::string(::testing::TempDir()) + stem + "XXXXXX";
     int fd = mkstemp(path.data());
@@ -42,11 +35,10 @@ std::string temporaryPath(const char *stem) {
 // Forks program with stdin from inFd, stdout to outFd, stderr to errPath.
 pid_t spawn(std::string program, const std::vector<std::string> &args, int inFd, int outFd,
             const std::string &errPath) {
+    std::vector<std::string> words = {program.substr(program.rfind('/') + 1)};  // as a shell would name it
+    words.insert(words.end(), args.begin(), args.end());
     std::vector<char *> argv;
-    std::string name = program.substr(program.rfind('/') + 1);  // as a shell would start it
-    argv.push_back(name.data());
-    std::vector<std::string> copies = args;
-    for (std::string &arg : copies) argv.push_back(arg.data());
+    for (std::string &word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
     pid_t pid = fork();
     if (pid == 0) {
@@ -91,6 +83,13 @@ std::string drain(int fd, Clock::time_point deadline,
 
 }  // namespace
 
+std::string readFile(const std::string &path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 CommandResult runCommand(const std::string &program, const std::vector<std::string> &args,
                          const std::string &stdinText) {
     int in[2], out[2];
@@ -131,14 +130,13 @@ ServerProcess::ServerProcess(std::vector<std::string> args) {
     pid_ = spawn(CIMXMLD_PATH, all, devNull, out[1], logPath_);
     close(out[1]);
     close(devNull);
-    std::regex ready(https ? "listening on https://[^\\n]*:([0-9]+)\\n" : "listening on http://[^\\n]*:([0-9]+)\\n");
-    std::string printed = drain(out[0], Clock::now() + std::chrono::seconds(20),
-                                [&](const std::string &text) { return std::regex_search(text, ready); });
+    static const std::regex listening("listening on (https?)://[^\n]*:([0-9]+)\n");
+    std::string printed = drain(out[0], Clock::now() + std::chrono::seconds(20), [&](const std::string &text) {
+        return std::distance(std::sregex_iterator(text.begin(), text.end(), listening), {}) == (https ? 2 : 1);
+    });
     close(out[0]);
-    std::smatch match;
-    std::regex plain("listening on http://[^\\n]*:([0-9]+)\\n");
-    if (std::regex_search(printed, match, plain)) port_ = std::stoi(match[1]);
-    if (https && std::regex_search(printed, match, ready)) httpsPort_ = std::stoi(match[1]);
+    for (auto it = std::sregex_iterator(printed.begin(), printed.end(), listening); it != std::sregex_iterator(); ++it)
+        ((*it)[1] == "https" ? httpsPort_ : port_) = std::stoi((*it)[2]);
     if (port_ == 0 || (https && httpsPort_ == 0)) ADD_FAILURE() << "cimxmld did not start:\n" << printed << log();
 }
 
@@ -192,21 +190,17 @@ RawResponse RawConnection::receive() {
     if (end == std::string::npos) return {};
     RawResponse response{pending_.substr(0, end + 2), ""};
     pending_.erase(0, end + 4);
+    // The server always sends a length (none for 100 Continue: no body).
     std::smatch length;
     static const std::regex contentLength("\r\nContent-Length: ([0-9]+)\r\n");
     std::string headText = "\r\n" + response.head;
-    if (std::regex_search(headText, length, contentLength)) {
-        std::size_t size = std::stoul(length[1]);
-        if (pending_.size() < size) {
-            std::size_t missing = size - pending_.size();
-            pending_ += drain(socket_, deadline, [missing](const std::string &text) { return text.size() >= missing; });
-        }
-        response.body = pending_.substr(0, size);
-        pending_.erase(0, std::min(size, pending_.size()));
-    } else if (response.head.compare(0, 12, "HTTP/1.1 100") != 0) {
-        response.body = pending_ + drain(socket_, deadline);
-        pending_.clear();
+    std::size_t size = std::regex_search(headText, length, contentLength) ? std::stoul(length[1]) : 0;
+    if (pending_.size() < size) {
+        std::size_t missing = size - pending_.size();
+        pending_ += drain(socket_, deadline, [missing](const std::string &text) { return text.size() >= missing; });
     }
+    response.body = pending_.substr(0, size);
+    pending_.erase(0, std::min(size, pending_.size()));
     return response;
 }
 

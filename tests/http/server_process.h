@@ -5,7 +5,6 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,9 @@ struct CommandResult {
     std::string out;
     std::string err;
 };
+
+// The whole content of a file; empty when it cannot be read.
+std::string readFile(const std::string &path);
 
 // Runs program with args and stdinText to completion, killed after 20 s.
 CommandResult runCommand(const std::string &program, const std::vector<std::string> &args,
@@ -38,7 +40,6 @@ public:
 
     int port() const { return port_; }
     int httpsPort() const { return httpsPort_; }
-    pid_t pid() const { return pid_; }
     // Sends SIGTERM and waits up to 20 s: the exit status, -1 when it had to
     // be killed.
     int stop();
