@@ -1,6 +1,7 @@
 // http_bench - the whole server path over loopback HTTP: a C++ client
 // (cpp-httplib) posts CIM-XML requests to cimxmld's front end, which runs in
-// this process with the protocol module loaded as the program loads it.
+// this process with the protocol module loaded as the program loads it, in
+// front of the object manager filled from MOF.
 //
 //   EnumerateInstances/N   N instances of about 1 KB each per answer;
 //                          bytes_per_second is the answer's size end to end
@@ -13,68 +14,59 @@
 #include <httplib.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
-#include <cimobj/cimobj.h>
-
 #include "cimom_service.h"
 #include "http_listener.h"
 #include "metrics.h"
+#include "object_manager_host.h"
 #include "protocol_module.h"
 
 namespace {
 
 using namespace cimxmld;
 
-constexpr int propertyCount = 5;
+constexpr int sizes[] = {10000, 100000};
 
-// One instance of CIM_BenchItem: a key and five 64-character strings,
-// about 1 KB once encoded.
-CIMInstance *benchInstance(int index) {
-    CIMPropertyList *properties = newCIMPropertyList();
-    std::wstring key = L"item-" + std::to_wstring(index);
-    freeReturnCode(appendToCIMPropertyList(
-        properties, newPropertyKey(newCIMString(L"Name"), nullptr, newCIMValue(CIM_STRING, newCIMString(key.c_str())))));
-    for (int p = 0; p < propertyCount; ++p) {
-        std::wstring name = L"Text" + std::to_wstring(p);
-        std::wstring text = key + L" " + std::wstring(63 - key.size(), static_cast<wchar_t>(L'a' + p));
-        CIMValue *value = newCIMValue(CIM_STRING, newCIMString(text.c_str()));
-        freeReturnCode(appendToCIMPropertyList(
-            properties, newProperty(newCIMString(name.c_str()), nullptr, value, CIM_STRING, nullptr, 0)));
+// Classes Bench_Item10000 and Bench_Item100000 with that many instances each:
+// a key and five 64-character strings, about 1 KB once encoded.
+std::string benchMof() {
+    std::string mof;
+    for (int count : sizes) {
+        std::string cls = "Bench_Item" + std::to_string(count);
+        mof += "class " + cls + " { [Key] string Name; string Text0; string Text1; string Text2; string Text3; "
+               "string Text4; };\n";
+        for (int i = 0; i < count; ++i) {
+            std::string key = "item-" + std::to_string(i);
+            mof += "instance of " + cls + " { Name = \"" + key + "\";";
+            for (int p = 0; p < 5; ++p)
+                mof += " Text" + std::to_string(p) + " = \"" + key + " " + std::string(63 - key.size(), char('a' + p)) + "\";";
+            mof += " };\n";
+        }
     }
-    CIMInstance *instance = newInstance(newCIMString(L"CIM_BenchItem"), newCIMString(L"root/cimv2"), properties);
-    setInstancePath(instance, newObjectPathFromInst(instance));
-    return instance;
+    return mof;
 }
 
-// How many instances the stand-in object manager enumerates.
-std::atomic<int> enumerationSize{0};
-
-ReturnCode *enumerateInstances(CIMObjectPath *, int, int, int, int, CIMStringList *, CIMInstanceList **instances) {
-    *instances = newCIMInstanceList();
-    for (int i = 0; i < enumerationSize.load(); ++i)
-        freeReturnCode(appendToCIMInstanceList(*instances, benchInstance(i)));
-    return newReturnCode(0, nullptr);
-}
-
-ReturnCode *getInstance(CIMObjectPath *, int, int, int, CIMStringList *, CIMInstance **instance) {
-    *instance = benchInstance(1);
-    return newReturnCode(0, nullptr);
-}
-
-// The front end on a free loopback port, up for the whole run.
+// The front end on a free loopback port in front of the object manager
+// with the default schema and the bench classes, up for the whole run.
 class Server {
 public:
     Server() {
         std::string error;
         module_ = ProtocolModule::load("", "strict", error);
-        if (!module_) throw std::runtime_error(error);
-        handle_.pfn_enumerateInstances = enumerateInstances;
-        handle_.pfn_getInstance = getInstance;
-        service_ = std::make_unique<CimomService>(*module_, &handle_, nullptr, std::size_t(64) << 20, metrics_);
+        ServerOptions options;
+        options.mofFiles.push_back(std::filesystem::temp_directory_path() / "http_bench.mof");
+        std::ofstream(options.mofFiles[0]) << benchMof();
+        if (module_) objectManager_ = ObjectManagerHost::start(options, error);
+        std::filesystem::remove(options.mofFiles[0]);
+        if (!objectManager_) throw std::runtime_error(error);
+        service_ = std::make_unique<CimomService>(*module_, objectManager_->handle(), nullptr, std::size_t(1) << 30,
+                                                  metrics_);
         listener_.new_task_queue = [] { return new httplib::ThreadPool(16); };
         listener_.set_keep_alive_max_count(1000000);
         service_->attach(listener_);
@@ -86,11 +78,11 @@ public:
         thread_.join();
     }
     int port() const { return port_; }
-    ModuleAnswer answer(const std::string &body) { return module_->handle(body, &handle_); }
+    ModuleAnswer answer(const std::string &body) { return module_->handle(body, objectManager_->handle()); }
 
 private:
     std::unique_ptr<ProtocolModule> module_;
-    CIMOMHandle handle_{};
+    std::unique_ptr<ObjectManagerHost> objectManager_;
     Metrics metrics_;
     std::unique_ptr<CimomService> service_;
     HttpListener listener_{nullptr, std::chrono::seconds(60)};
@@ -103,18 +95,22 @@ Server &server() {
     return running;
 }
 
-const std::string enumerateBody =
-    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\"><MESSAGE ID=\"1\" "
-    "PROTOCOLVERSION=\"1.0\"><SIMPLEREQ><IMETHODCALL NAME=\"EnumerateInstances\"><LOCALNAMESPACEPATH><NAMESPACE "
-    "NAME=\"root\"/><NAMESPACE NAME=\"cimv2\"/></LOCALNAMESPACEPATH><IPARAMVALUE NAME=\"ClassName\"><CLASSNAME "
-    "NAME=\"CIM_BenchItem\"/></IPARAMVALUE></IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>";
+std::string call(const std::string &method, const std::string &parameter) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\"><MESSAGE ID=\"1\" "
+           "PROTOCOLVERSION=\"1.0\"><SIMPLEREQ><IMETHODCALL NAME=\"" + method + "\"><LOCALNAMESPACEPATH><NAMESPACE "
+           "NAME=\"root\"/><NAMESPACE NAME=\"cimv2\"/></LOCALNAMESPACEPATH>" + parameter +
+           "</IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>";
+}
+
+std::string enumerateBody(std::int64_t count) {
+    return call("EnumerateInstances", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"Bench_Item" +
+                                          std::to_string(count) + "\"/></IPARAMVALUE>");
+}
 
 const std::string getInstanceBody =
-    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\"><MESSAGE ID=\"1\" "
-    "PROTOCOLVERSION=\"1.0\"><SIMPLEREQ><IMETHODCALL NAME=\"GetInstance\"><LOCALNAMESPACEPATH><NAMESPACE "
-    "NAME=\"root\"/><NAMESPACE NAME=\"cimv2\"/></LOCALNAMESPACEPATH><IPARAMVALUE NAME=\"InstanceName\"><INSTANCENAME "
-    "CLASSNAME=\"CIM_BenchItem\"><KEYBINDING NAME=\"Name\"><KEYVALUE VALUETYPE=\"string\">item-1</KEYVALUE>"
-    "</KEYBINDING></INSTANCENAME></IPARAMVALUE></IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>";
+    call("GetInstance", "<IPARAMVALUE NAME=\"InstanceName\"><INSTANCENAME CLASSNAME=\"Bench_Item10000\"><KEYBINDING "
+                        "NAME=\"Name\"><KEYVALUE VALUETYPE=\"string\">item-1</KEYVALUE></KEYBINDING></INSTANCENAME>"
+                        "</IPARAMVALUE>");
 
 httplib::Headers cimHeaders(const char *method) {
     return {{"CIMProtocolVersion", "1.0"}, {"CIMOperation", "MethodCall"}, {"CIMMethod", method},
@@ -122,7 +118,7 @@ httplib::Headers cimHeaders(const char *method) {
 }
 
 void EnumerateInstances(benchmark::State &state) {
-    enumerationSize = static_cast<int>(state.range(0));
+    std::string body = enumerateBody(state.range(0));
     httplib::Client client("127.0.0.1", server().port());
     client.set_keep_alive(true);
     client.set_tcp_nodelay(true);
@@ -130,7 +126,7 @@ void EnumerateInstances(benchmark::State &state) {
     std::int64_t bytes = 0;
     for (auto _ : state) {
         httplib::Result result =
-            client.Post("/cimom", cimHeaders("EnumerateInstances"), enumerateBody, "application/xml; charset=\"utf-8\"");
+            client.Post("/cimom", cimHeaders("EnumerateInstances"), body, "application/xml; charset=\"utf-8\"");
         if (!result || result->status != 200) {
             state.SkipWithError("request failed");
             break;
@@ -144,9 +140,9 @@ void EnumerateInstances(benchmark::State &state) {
 BENCHMARK(EnumerateInstances)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void ModuleOnly(benchmark::State &state) {
-    enumerationSize = static_cast<int>(state.range(0));
+    std::string body = enumerateBody(state.range(0));
     std::int64_t bytes = 0;
-    for (auto _ : state) bytes += static_cast<std::int64_t>(server().answer(enumerateBody).body.size());
+    for (auto _ : state) bytes += static_cast<std::int64_t>(server().answer(body).body.size());
     state.SetBytesProcessed(bytes);
 }
 BENCHMARK(ModuleOnly)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
