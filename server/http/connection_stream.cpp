@@ -44,11 +44,12 @@ void addressText(const sockaddr_storage &address, std::string &ip, int &port) {
 
 }  // namespace
 
-ConnectionStream::ConnectionStream(int socket, SSL_CTX *tls, std::chrono::milliseconds timeout)
-    : socket_(socket), timeout_(timeout), buffer_(bufferSize) {
+ConnectionStream::ConnectionStream(int socket, SSL_CTX *tls, std::chrono::milliseconds readTimeout,
+                                   std::chrono::milliseconds writeTimeout)
+    : socket_(socket), timeout_(readTimeout), writeTimeout_(writeTimeout), buffer_(bufferSize) {
     // Bounds the calls that may block inside OpenSSL and every send.
     setSocketTimeout(socket_, SO_RCVTIMEO, timeout_);
-    setSocketTimeout(socket_, SO_SNDTIMEO, timeout_);
+    setSocketTimeout(socket_, SO_SNDTIMEO, writeTimeout_);
     if (tls != nullptr) {
         ssl_ = SSL_new(tls);
         if (ssl_ != nullptr) SSL_set_fd(ssl_, socket_);
@@ -154,7 +155,7 @@ bool ConnectionStream::is_readable() const {
 
 bool ConnectionStream::is_writable() const {
     pollfd wanted{socket_, POLLOUT, 0};
-    return ::poll(&wanted, 1, static_cast<int>(timeout_.count())) > 0;
+    return ::poll(&wanted, 1, static_cast<int>(writeTimeout_.count())) > 0;
 }
 
 ssize_t ConnectionStream::read(char *ptr, size_t size) {

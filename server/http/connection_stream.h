@@ -16,8 +16,11 @@ class ConnectionStream : public httplib::Stream {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // socket: connected, blocking; closed by close(). tls: null for plain HTTP.
-    ConnectionStream(int socket, SSL_CTX *tls, std::chrono::milliseconds timeout);
+    // socket: connected, blocking; closed by close(). tls: null for plain
+    // HTTP. readTimeout bounds each read, the TLS handshake and a request's
+    // head; writeTimeout bounds each write.
+    ConnectionStream(int socket, SSL_CTX *tls, std::chrono::milliseconds readTimeout,
+                     std::chrono::milliseconds writeTimeout);
     ~ConnectionStream() override;
     ConnectionStream(const ConnectionStream &) = delete;
     ConnectionStream &operator=(const ConnectionStream &) = delete;
@@ -58,7 +61,8 @@ private:
 
     int socket_;
     SSL *ssl_ = nullptr;
-    std::chrono::milliseconds timeout_;
+    std::chrono::milliseconds timeout_;  // reads
+    std::chrono::milliseconds writeTimeout_;
     std::vector<char> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;

@@ -13,17 +13,21 @@ thread_local RequestContext *current = nullptr;
 
 RequestContext *currentRequest() { return current; }
 
-HttpListener::HttpListener(TlsContext tls, std::chrono::seconds timeout)
-    : tls_(std::move(tls)), timeout_(timeout) {
-    set_read_timeout(timeout_);
-    set_write_timeout(timeout_);
+HttpListener::HttpListener(TlsContext tls, std::chrono::seconds timeout) : tls_(std::move(tls)) {
+    set_read_timeout(timeout);
+    set_write_timeout(timeout);
     // Head and body go out in separate writes: without this the body waits
     // for the client's delayed acknowledgement.
     set_tcp_nodelay(true);
 }
 
 bool HttpListener::process_and_close_socket(socket_t sock) {
-    ConnectionStream stream(sock, tls_.get(), timeout_);
+    using std::chrono::seconds, std::chrono::microseconds;
+    ConnectionStream stream(sock, tls_.get(),
+                            std::chrono::duration_cast<std::chrono::milliseconds>(
+                                seconds(read_timeout_sec_) + microseconds(read_timeout_usec_)),
+                            std::chrono::duration_cast<std::chrono::milliseconds>(
+                                seconds(write_timeout_sec_) + microseconds(write_timeout_usec_)));
     bool served = stream.open();
     bool drain = false;
     std::string address;

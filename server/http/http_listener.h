@@ -34,7 +34,8 @@ RequestContext *currentRequest();
 
 class HttpListener : public httplib::Server {
 public:
-    // tls: null for plain HTTP. timeout: see ConnectionStream.
+    // tls: null for plain HTTP. timeout: the read and write timeouts (see
+    // ConnectionStream); set_read_timeout and set_write_timeout change them.
     HttpListener(TlsContext tls, std::chrono::seconds timeout);
 
 private:
@@ -45,7 +46,6 @@ private:
     bool process_and_close_socket(socket_t sock) override;
 
     TlsContext tls_;
-    std::chrono::seconds timeout_;
 };
 
 }  // namespace cimxmld
