@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <httplib.h>
-#include <openssl/evp.h>
 
 #include <cstdlib>
 #include <regex>
@@ -13,14 +12,6 @@
 namespace {
 
 using namespace httptest;
-
-std::string basic(const std::string &credentials) {
-    std::string encoded(4 * ((credentials.size() + 2) / 3) + 1, '\0');
-    int length = EVP_EncodeBlock(reinterpret_cast<unsigned char *>(encoded.data()),
-                                 reinterpret_cast<const unsigned char *>(credentials.data()),
-                                 static_cast<int>(credentials.size()));
-    return "Basic " + encoded.substr(0, static_cast<std::size_t>(length));
-}
 
 TEST(Passwords, AddUserStoresHashesThatTheServerChecks) {
     std::string file = ::testing::TempDir() + "passwd_" + std::to_string(getpid());
@@ -38,10 +29,10 @@ TEST(Passwords, AddUserStoresHashesThatTheServerChecks) {
     ServerProcess server({"--passwd", file});
     const std::string refused = "HTTP/1.1 401 Unauthorized\r\nConnection: close\r\nContent-Length: 0\r\n"
                                 "WWW-Authenticate: Basic realm=\"cimxmld\"\r\n";
-    const std::string alice = basic("alice:s3cret"), stale = basic("alice:first"), stranger = basic("eve:s3cret");
+    const char *alice = "Basic YWxpY2U6czNjcmV0";  // alice:s3cret; alice:first, eve:s3cret below
     for (const auto &[authorization, admitted] : std::vector<std::pair<const char *, bool>>{
-             {nullptr, false}, {alice.c_str(), true}, {stale.c_str(), false}, {stranger.c_str(), false},
-             {"Basic !!!!", false}, {"Digest x", false}, {alice.c_str(), true}}) {
+             {nullptr, false}, {alice, true}, {"Basic YWxpY2U6Zmlyc3Q=", false}, {"Basic ZXZlOnMzY3JldA==", false},
+             {"Basic !!!!", false}, {"Digest x", false}, {alice, true}}) {
         RawConnection connection(server.port());
         connection.send(editHeader(getClassRequest(), "Authorization", authorization));
         RawResponse response = connection.receive();

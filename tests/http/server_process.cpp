@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <regex>
@@ -26,47 +26,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::string temporaryPath(const char *stem) {
-    std::string path = std::string(::testing::TempDir()) + stem + "XXXXXX";
-    int fd = mkstemp(path.data());
-    if (fd >= 0) close(fd);
+    std::string path = ::testing::TempDir() + stem + "XXXXXX";
+    close(mkstemp(path.data()));
     return path;
 }
 
-// Forks program with stdin from inFd, stdout to outFd, stderr to errPath.
-pid_t spawn(std::string program, const std::vector<std::string> &args, int inFd, int outFd,
-            const std::string &errPath) {
-    std::vector<std::string> words = {program.substr(program.rfind('/') + 1)};  // as a shell would name it
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(inFd, 0);
-        dup2(outFd, 1);
-        dup2(err, 2);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Waits for the child until deadline; its exit status, or -1 after a kill.
-int reap(pid_t pid, Clock::time_point deadline) {
-    int status = 0;
-    while (Clock::now() < deadline) {
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return -1;
-}
-
 // What fd delivers until enough(text so far) holds, it closes or deadline passes.
-std::string drain(int fd, Clock::time_point deadline,
-                  const std::function<bool(const std::string &)> &enough = [](const std::string &) { return false; }) {
+std::string drain(int fd, Clock::time_point deadline, const std::function<bool(const std::string &)> &enough) {
     std::string text;
     char buffer[4096];
     for (;;) {
@@ -84,29 +50,26 @@ std::string drain(int fd, Clock::time_point deadline,
 }  // namespace
 
 std::string readFile(const std::string &path) {
-    std::ifstream in(path);
     std::stringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path).rdbuf();
     return text.str();
 }
 
 CommandResult runCommand(const std::string &program, const std::vector<std::string> &args,
                          const std::string &stdinText) {
-    int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return {};
-    std::string errPath = temporaryPath("cimxmld_err");
-    pid_t pid = spawn(program, args, in[0], out[1], errPath);
-    close(in[0]);
-    close(out[1]);
-    if (write(in[1], stdinText.data(), stdinText.size()) < 0) ADD_FAILURE() << "cannot feed stdin";
-    close(in[1]);
-    Clock::time_point deadline = Clock::now() + std::chrono::seconds(20);
+    std::string in = temporaryPath("cmd_in"), err = temporaryPath("cmd_err");
+    std::ofstream(in) << stdinText;
+    std::string command = "timeout -s KILL 20 " + program;
+    for (const std::string &arg : args) command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
+    FILE *pipe = popen((command + " <" + in + " 2>" + err).c_str(), "r");
     CommandResult result;
-    result.out = drain(out[0], deadline);
-    close(out[0]);
-    result.status = reap(pid, deadline);
-    result.err = readFile(errPath);
-    unlink(errPath.c_str());
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = readFile(err);
+    unlink(in.c_str());
+    unlink(err.c_str());
     return result;
 }
 
@@ -115,22 +78,26 @@ CommandResult runCimxmld(const std::vector<std::string> &args, const std::string
 }
 
 ServerProcess::ServerProcess(std::vector<std::string> args) {
-    bool https = false;
-    for (const std::string &arg : args) https = https || arg == "--cert";
-    std::vector<std::string> all = {"--bind", "127.0.0.1", "--port", "0"};
-    if (https) all.insert(all.end(), {"--https-port", "0"});
-    all.insert(all.end(), args.begin(), args.end());
+    bool https = std::find(args.begin(), args.end(), "--cert") != args.end();
+    args.insert(args.begin(), {CIMXMLD_PATH, "--bind", "127.0.0.1", "--port", "0", "--https-port", "0"});
+    std::vector<char *> argv;
+    for (std::string &arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
     int out[2];
-    int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (pipe2(out, O_CLOEXEC) != 0 || devNull < 0) {
+    if (pipe2(out, O_CLOEXEC) != 0) {
         ADD_FAILURE() << "no pipe";
         return;
     }
     logPath_ = temporaryPath("cimxmld_log");
-    pid_ = spawn(CIMXMLD_PATH, all, devNull, out[1], logPath_);
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(out[1], 1);
+        dup2(open(logPath_.c_str(), O_WRONLY | O_TRUNC), 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
     close(out[1]);
-    close(devNull);
-    static const std::regex listening("listening on (https?)://[^\n]*:([0-9]+)\n");
+    static const std::regex listening("listening on (https?)://[^\\n]*:([0-9]+)\\n");
     std::string printed = drain(out[0], Clock::now() + std::chrono::seconds(20), [&](const std::string &text) {
         return std::distance(std::sregex_iterator(text.begin(), text.end(), listening), {}) == (https ? 2 : 1);
     });
@@ -141,16 +108,19 @@ ServerProcess::ServerProcess(std::vector<std::string> args) {
 }
 
 ServerProcess::~ServerProcess() {
-    if (pid_ > 0) reap(pid_, Clock::now());
-    if (!logPath_.empty()) unlink(logPath_.c_str());
+    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+    unlink(logPath_.c_str());
 }
 
 int ServerProcess::stop() {
     if (pid_ <= 0) return -1;
     kill(pid_, SIGTERM);
-    int status = reap(pid_, Clock::now() + std::chrono::seconds(20));
-    pid_ = -1;
-    return status;
+    int status = 0;
+    for (Clock::time_point deadline = Clock::now() + std::chrono::seconds(20); Clock::now() < deadline;) {
+        if (waitpid(pid_, &status, WNOHANG) == pid_) return pid_ = -1, WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;  // the destructor kills it
 }
 
 std::string ServerProcess::log() const { return readFile(logPath_); }
@@ -165,13 +135,10 @@ RawConnection::RawConnection(int port, std::chrono::milliseconds timeout) : time
         ADD_FAILURE() << "cannot connect to port " << port;
 }
 
-RawConnection::~RawConnection() {
-    if (socket_ >= 0) ::close(socket_);
-}
+RawConnection::~RawConnection() { ::close(socket_); }
 
 bool RawConnection::send(const std::string &text) {
-    std::size_t sent = 0;
-    while (sent < text.size()) {
+    for (std::size_t sent = 0; sent < text.size();) {
         ssize_t n = ::send(socket_, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) return false;
         sent += static_cast<std::size_t>(n);
@@ -181,11 +148,9 @@ bool RawConnection::send(const std::string &text) {
 
 RawResponse RawConnection::receive() {
     Clock::time_point deadline = Clock::now() + timeout_;
-    if (pending_.find("\r\n\r\n") == std::string::npos) {
-        pending_ += drain(socket_, deadline, [this](const std::string &text) {
-            return (pending_ + text).find("\r\n\r\n") != std::string::npos;
-        });
-    }
+    pending_ += drain(socket_, deadline, [this](const std::string &text) {
+        return (pending_ + text).find("\r\n\r\n") != std::string::npos;
+    });
     std::size_t end = pending_.find("\r\n\r\n");
     if (end == std::string::npos) return {};
     RawResponse response{pending_.substr(0, end + 2), ""};
@@ -207,8 +172,7 @@ RawResponse RawConnection::receive() {
 bool RawConnection::closedByServer() {
     char byte;
     pollfd wanted{socket_, POLLIN, 0};
-    if (poll(&wanted, 1, static_cast<int>(timeout_.count())) <= 0) return false;
-    return ::recv(socket_, &byte, 1, 0) <= 0;
+    return poll(&wanted, 1, static_cast<int>(timeout_.count())) > 0 && ::recv(socket_, &byte, 1, 0) <= 0;
 }
 
 std::string intrinsicBody(const std::string &method, const std::string &parameters) {

@@ -10,9 +10,9 @@
 
 namespace httptest {
 
-// The outcome of running cimxmld to completion (for commands that exit).
+// The outcome of a command run to completion.
 struct CommandResult {
-    int status = -1;  // exit status; -1 when it did not exit by itself
+    int status = -1;  // exit status; 137 when it had to be killed
     std::string out;
     std::string err;
 };
@@ -20,7 +20,8 @@ struct CommandResult {
 // The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::string &path);
 
-// Runs program with args and stdinText to completion, killed after 20 s.
+// Runs program (a path, or a name looked up in PATH) with args and
+// stdinText to completion; killed after 20 s.
 CommandResult runCommand(const std::string &program, const std::vector<std::string> &args,
                          const std::string &stdinText = "");
 // The same for the cimxmld under test.
@@ -28,9 +29,9 @@ CommandResult runCimxmld(const std::vector<std::string> &args, const std::string
 
 class ServerProcess {
 public:
-    // Starts cimxmld --bind 127.0.0.1 --port 0 (and --https-port 0 when
-    // args hold --cert) with args added, and waits up to 20 s until it has
-    // printed the ports it listens on. A server that does not come up
+    // Starts cimxmld --bind 127.0.0.1 --port 0 --https-port 0 with args
+    // added, and waits up to 20 s until it has printed the ports it listens
+    // on (HTTPS too when args hold --cert). A server that does not come up
     // fails the test (port() is then 0).
     explicit ServerProcess(std::vector<std::string> args = {});
     // Kills the server if it still runs.
@@ -40,8 +41,8 @@ public:
 
     int port() const { return port_; }
     int httpsPort() const { return httpsPort_; }
-    // Sends SIGTERM and waits up to 20 s: the exit status, -1 when it had to
-    // be killed.
+    // Sends SIGTERM and waits up to 20 s: the exit status, -1 when it did
+    // not end (the destructor kills it).
     int stop();
     // What the server wrote to stderr so far.
     std::string log() const;

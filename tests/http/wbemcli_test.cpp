@@ -74,7 +74,7 @@ TEST(Wbemcli, EveryCommandAgainstAMofRepository) {
     for (const Step &step : steps) {
         std::vector<std::string> args;
         for (const std::string &arg : step.args) args.push_back(expand(arg, "http://" + base));
-        CommandResult result = runCommand("/usr/bin/wbemcli", args);
+        CommandResult result = runCommand("wbemcli", args);
         std::string command = args[0] + " " + args[1];
         EXPECT_EQ(result.out, expand(step.out, base)) << command;
         EXPECT_EQ(result.err, step.err) << command;
