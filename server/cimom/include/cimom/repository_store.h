@@ -77,13 +77,17 @@ private:
 };
 
 // Makes the file at path objectManager's durable repository: a new file is
-// filled with the default schema of schemaDir (in the transaction that makes
-// it; left empty when schemaDir is empty), an existing one is loaded. objectManager must hold no namespaces.
-// On success the store is installed as objectManager's journal and
-// returned; on failure nullptr with status 1 saying what failed, and no
-// journal is installed (objectManager may hold part of what was loaded).
+// filled with the default schema of schemaDir (left out when schemaDir is
+// empty) and then the MOF files of firstMof, in order, all in the
+// transaction that makes it; an existing one is loaded (firstMof is not
+// read). objectManager must hold no namespaces. On success the store is
+// installed as objectManager's journal and returned; on failure nullptr with
+// status 1 saying what failed (a MOF diagnostic with its file, line and
+// column), and no journal is installed (objectManager may hold part of what
+// was loaded).
 std::shared_ptr<RepositoryStore> openRepository(ObjectManager &objectManager, const std::string &path,
                                                 Status &status,
-                                                const std::string &schemaDir = ObjectManager::defaultSchemaDir());
+                                                const std::string &schemaDir = ObjectManager::defaultSchemaDir(),
+                                                const std::vector<std::string> &firstMof = {});
 
 }  // namespace cimom
