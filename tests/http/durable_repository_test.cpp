@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "server_process.h"
-#include "support/object_builders.h"
+#include "support/decoded_results.h"
 
 namespace {
 
@@ -34,69 +34,66 @@ CIMInstance *item(int id, int generation) {
                                     property(L"Text", string_value(itemText(id, generation).c_str()))});
 }
 
-// The items as text, one "Id Gen Text" line each, in key order.
-std::string itemsText(const std::map<int, int> &generations) {
+// Each instance's text, one line each in key order.
+std::string itemsText(const CIMList *instances) {
+    std::map<uint32_t, std::string> lines;
+    for (CIMListNode *node = getFirstNode(instances); node; node = getNextNode(node)) {
+        auto *one = static_cast<CIMInstance *>(getNodeItem(node));
+        CIMProperty *id = findCIMProperty(one->properties, L"Id");
+        lines[id && id->value ? id->value->data.u32 : UINT32_MAX] = testsupport::instanceText(one) + "\n";
+    }
     std::string text;
-    for (auto [id, generation] : generations)
-        text += std::to_string(id) + " " + std::to_string(generation) + " " + cimobj::toUtf8(itemText(id, generation)) + "\n";
+    for (const auto &[id, line] : lines) text += line;
     return text;
 }
 
+// The items of the acknowledged generations, as text.
+std::string itemsText(const std::map<int, int> &generations) {
+    auto list = own(newList(CIMLIST_INSTANCE));
+    for (auto [id, generation] : generations) freeReturnCode(appendToList(list.get(), item(id, generation)));
+    return itemsText(list.get());
+}
+
 // Posts an encoded request over connection; the response as the decoders
-// take it, empty when the server has gone.
+// take it, empty when the server has gone before answering in full.
 std::string exchange(httptest::RawConnection &connection, const char *encoded, const std::string &method) {
     std::string request = encoded ? encoded : "";
     std::string body = request.substr(request.find("\r\n\r\n") + 4);
     if (!connection.send(httptest::cimRequest(body, method))) return "";
     httptest::RawResponse response = connection.receive();
-    return response.head.empty() ? "" : response.head + "\r\n" + response.body;
+    std::size_t length = response.head.find("Content-Length: ");
+    if (length == std::string::npos || std::stoul(response.head.substr(length + 16)) != response.body.size()) return "";
+    return response.head + "\r\n" + response.body;
 }
 
-// Creates item id or writes its next generation; true when acknowledged.
-bool write(httptest::RawConnection &connection, CIMObjectPath *classPath, int id, int generation) {
+// Creates item id or writes its next generation: "0" when acknowledged,
+// "code: description" when refused, empty when no answer came.
+std::string write(httptest::RawConnection &connection, CIMObjectPath *classPath, int id, int generation) {
     auto written = own(item(id, generation));
-    ReturnCode *rc;
     if (generation == 0) {
         std::string response =
             exchange(connection, CIMXMLencode_createInstance(classPath, written.get(), 0), "CreateInstance");
         CIMObjectPath *made = nullptr;
-        rc = response.empty() ? nullptr : CIMXMLdecode_createInstance(response.c_str(), &made);
+        std::string outcome = response.empty() ? "" : testsupport::outcome(CIMXMLdecode_createInstance(response.c_str(), &made));
         freeCIMObjectPath(made);
-    } else {
-        auto named = own(copyObjectPath(classPath));
-        add_key(named.get(), L"Id", uint32_value(static_cast<uint32_t>(id)));
-        std::string response = exchange(
-            connection, CIMXMLencode_modifyInstance(named.get(), written.get(), 0, nullptr, 0), "ModifyInstance");
-        rc = response.empty() ? nullptr : CIMXMLdecode_modifyInstance(response.c_str());
+        return outcome;
     }
-    bool acknowledged = rc && getErrorFromRetCode(rc) == 0;
-    freeReturnCode(rc);
-    return acknowledged;
+    auto named = own(copyObjectPath(classPath));
+    add_key(named.get(), L"Id", uint32_value(static_cast<uint32_t>(id)));
+    std::string response =
+        exchange(connection, CIMXMLencode_modifyInstance(named.get(), written.get(), 0, nullptr, 0), "ModifyInstance");
+    return response.empty() ? "" : testsupport::outcome(CIMXMLdecode_modifyInstance(response.c_str()));
 }
 
-// The items the server holds, each checked whole: its Text must be the one
-// written with its Id and Gen.
+// The items the server holds, whole.
 std::string itemsServed(int port, CIMObjectPath *classPath) {
     httptest::RawConnection connection(port);
     std::string response = exchange(
         connection, CIMXMLencode_enumerateInstances(classPath, 1, 0, 0, 0, nullptr, 0), "EnumerateInstances");
     CIMInstanceList *instances = nullptr;
-    ReturnCode *rc = CIMXMLdecode_enumerateInstances(response.c_str(), &instances);
-    EXPECT_EQ(getErrorFromRetCode(rc), 0);
-    freeReturnCode(rc);
-    std::map<int, std::string> lines;
-    for (CIMListNode *node = getFirstNode(instances); node; node = getNextNode(node)) {
-        auto *one = static_cast<CIMInstance *>(getNodeItem(node));
-        auto value = [&](const wchar_t *name) {
-            CIMProperty *p = findCIMProperty(one->properties, name);
-            return p ? std::string(getCharFromCIMValue(p->value) ? getCharFromCIMValue(p->value) : "null") : "absent";
-        };
-        lines[std::atoi(value(L"Id").c_str())] = value(L"Id") + " " + value(L"Gen") + " " + value(L"Text") + "\n";
-    }
-    freeList(instances);
-    std::string text;
-    for (const auto &[id, line] : lines) text += line;
-    return text;
+    EXPECT_EQ(testsupport::outcome(CIMXMLdecode_enumerateInstances(response.c_str(), &instances)), "0");
+    auto owned = own(instances);
+    return itemsText(instances);
 }
 
 TEST(DurableRepository, KeepsEveryAcknowledgedWriteThroughKillsAtRandomPoints) {
@@ -125,7 +122,9 @@ TEST(DurableRepository, KeepsEveryAcknowledgedWriteThroughKillsAtRandomPoints) {
                 if (id > 0 && random() % 2) id = static_cast<int>(random() % acknowledged.size());
                 int generation = acknowledged.count(id) ? acknowledged[id] + 1 : 0;
                 inFlight = {id, generation};
-                if (!write(connection, classPath.get(), id, generation)) break;
+                std::string outcome = write(connection, classPath.get(), id, generation);
+                EXPECT_EQ(outcome.empty() ? "0" : outcome, "0") << "a write was refused";
+                if (outcome != "0") break;  // empty: killed before it answered in full
                 acknowledged[id] = generation;
                 inFlight.reset();
                 ++total;
