@@ -96,14 +96,12 @@ std::string compile(cimom::ObjectManager &om, const std::string &mof) {
 }
 
 // An object manager on the repository file (made with the default schema
-// when new); its store goes to store.
-std::shared_ptr<cimom::ObjectManager> openManager(const std::string &path,
-                                                  std::shared_ptr<cimom::RepositoryStore> *store = nullptr) {
+// when new), which it holds as its journal until it goes.
+std::shared_ptr<cimom::ObjectManager> openManager(const std::string &path) {
     auto om = std::make_shared<cimom::ObjectManager>(L"testhost");
     cimom::Status status;
-    std::shared_ptr<cimom::RepositoryStore> opened = cimom::openRepository(*om, path, status);
+    bool opened = cimom::openRepository(*om, path, status) != nullptr;
     EXPECT_EQ(status.message, "");
-    if (store) *store = opened;
     return opened ? om : nullptr;
 }
 
@@ -211,48 +209,43 @@ TEST(RepositoryStore, ARestartAndADumpGiveBackAnEqualRepository) {
 }
 
 // Files that cannot serve as a repository are refused at open, saying why,
-// and left as they were.
+// and left as they were. Each case makes its file: from text, by SQL on a
+// new database or on a new repository, or by a function.
 TEST(RepositoryStore, RefusesFilesThatCannotServeAndSaysWhy) {
-    auto makeRepository = [](const std::string &path) { openManager(path); };
     std::shared_ptr<cimom::ObjectManager> holder;  // keeps a file open as another process would
     const struct {
-        const char *name;
+        const char *name, *text, *sql;
+        bool repository;
         std::function<void(const std::string &)> make;
         const char *reason;
     } cases[] = {
-        {"text.db", [](const std::string &path) { std::ofstream(path) << "not a database at all\n"; },
-         "not an SQLite database"},
-        {"other.db", [](const std::string &path) { sqlite(path, "CREATE TABLE notes(text)"); },
-         "another application's database, not a repository"},
-        {"newer.db",
-         [&](const std::string &path) {
-             makeRepository(path);
-             sqlite(path, "UPDATE repository_format SET value = '2' WHERE name = 'version'");
-         },
+        {"text.db", "not a database at all\n", nullptr, false, {}, "not an SQLite database"},
+        {"other.db", nullptr, "CREATE TABLE notes(text)", false, {}, "another application's database, not a repository"},
+        {"newer.db", nullptr, "UPDATE repository_format SET value = '2' WHERE name = 'version'", true, {},
          "written by a newer version (repository format 2; this server reads format 1)"},
-        {"damaged.db",
-         [&](const std::string &path) {
-             makeRepository(path);
+        {"unloadable.db", nullptr,
+         "UPDATE qualifier_types SET mof = 'qualifier Key : boolean = maybe, scope(property);' "
+         "WHERE name = 'key' AND namespace = 'root/interop'",
+         true, {},
+         "qualifier key in namespace root/interop does not load: qualifier key:1:27: expected a value, found 'maybe'"},
+        {"damaged.db", nullptr, nullptr, true,
+         [](const std::string &path) {
              std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
              file.seekp(100);
              file << std::string(4000, '\x33');
          },
          "the file is damaged (database disk image is malformed)"},
-        {"unloadable.db",
-         [&](const std::string &path) {
-             makeRepository(path);
-             sqlite(path, "UPDATE qualifier_types SET mof = 'qualifier Key : boolean = maybe, scope(property);' "
-                          "WHERE name = 'key' AND namespace = 'root/interop'");
-         },
-         "qualifier key in namespace root/interop does not load: qualifier key:1:27: expected a value, found "
-         "'maybe'"},
-        {"missing/folder.db", [](const std::string &) {}, "cannot open the file (unable to open database file)"},
-        {"busy.db", [&](const std::string &path) { holder = openManager(path); }, "in use by another process"},
+        {"missing/folder.db", nullptr, nullptr, false, {}, "cannot open the file (unable to open database file)"},
+        {"busy.db", nullptr, nullptr, false, [&](const std::string &path) { holder = openManager(path); },
+         "in use by another process"},
     };
     for (const auto &c : cases) {
         TempDir dir;
         std::string path = dir.file(c.name);
-        c.make(path);
+        if (c.text) std::ofstream(path) << c.text;
+        if (c.repository) openManager(path);
+        if (c.sql) sqlite(path, c.sql);
+        if (c.make) c.make(path);
         std::string contents = omtest::commandOutput("cat " + path + " | md5sum");
         cimom::ObjectManager om;
         cimom::Status status;
@@ -278,72 +271,64 @@ TEST(RepositoryStore, RefusesAFileItCannotWrite) {
     EXPECT_EQ(exitCode, 2);
 }
 
-// While the process may not grow any file, a write and a compile fail
-// with the reason and change nothing, in memory or on disk; then writes
-// work again.
-TEST(RepositoryStore, AWriteTheDiskRefusesChangesNothing) {
-    TempDir dir;
-    std::string path = dir.file("repository.db");
-    std::shared_ptr<cimom::RepositoryStore> store;
-    auto om = openManager(path, &store);
-    writeEveryKind(*om);
-    std::string before = describeRepository(*om);
-    cimom::Status created;
-    std::string compiled;
-    {
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit none = old;
-        none.rlim_cur = 0;
-        auto previous = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &none);
-        cimobj::PathPtr made;
-        created = om->createInstance(L"root/Store", *omtest::instanceOf("S_Item", {{"Name", "four"}}), made);
-        compiled = compile(*om, "class S_New { };\ninstance of S_Item { Name = \"five\"; };\n");
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previous);
+// A disk that fails: writes are acknowledged until one is refused with the
+// reason (a compile too, as one transaction); memory keeps exactly the
+// acknowledged ones, and once the disk recovers, so does the reopened file.
+// The disk is a process that may not grow files (an I/O error), and a small
+// tmpfs filled up where one can be mounted.
+TEST(RepositoryStore, AFailingDiskRefusesTheWriteAndLosesNothingAcknowledged) {
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const struct {
+        const char *reason;
+        std::function<bool(const std::string &folder)> mount;  // false: not here
+        std::function<void(const std::string &folder)> fail, recover;
+    } disks[] = {
+        {"disk I/O error", [](const std::string &) { return true; },
+         [&](const std::string &) {
+             rlimit none{0, unlimited.rlim_max};
+             setrlimit(RLIMIT_FSIZE, &none);
+         },
+         [&](const std::string &) { setrlimit(RLIMIT_FSIZE, &unlimited); }},
+        {"database or disk is full",
+         [](const std::string &folder) { return mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=2m") == 0; },
+         [](const std::string &folder) {
+             std::ofstream(folder + "/filler") << std::string(1200 * 1024, '.');
+         },
+         [](const std::string &folder) { std::filesystem::remove(folder + "/filler"); }},
+    };
+    for (const auto &disk : disks) {
+        TempDir dir;
+        if (!disk.mount(dir.path)) continue;
+        std::string path = dir.file("repository.db");
+        auto om = openManager(path);
+        ASSERT_TRUE(om);
+        EXPECT_EQ(compile(*om, "qualifier Key : boolean = false, scope(property);\n"
+                               "class Fill { [Key] uint32 Id; string Text; };"), "");
+        disk.fail(dir.path);
+        cimom::Status status;
+        int id = 0;
+        for (; status.ok() && id < 100000; ++id) {
+            cimobj::PathPtr made;
+            auto filler = own(instance(L"Fill", {property(L"Id", uint32_value(id)),
+                                                  property(L"Text", string_value(std::wstring(500, L'x').c_str()))}));
+            status = om->createInstance(space, *filler, made);
+        }
+        std::string compiled = compile(*om, "class Fill_More { };\ninstance of Fill { Id = 999999; };\n");
+        std::string held = describeRepository(*om);
+        disk.recover(dir.path);
+        const std::string failure = "repository " + path + ": committing the transaction failed: " + disk.reason;
+        EXPECT_EQ(status.message, failure);
+        EXPECT_EQ(compiled, "more.mof: " + failure + "\n");
+        EXPECT_EQ(held.find("Id uint32 = " + std::to_string(id - 1) + "\n"), std::string::npos) << disk.reason;
+        EXPECT_EQ(compile(*om, "instance of Fill { Id = 999999; };"), "");
+        held = describeRepository(*om);
+        om.reset();
+        EXPECT_EQ(describeRepository(*openManager(path)), held);
+        umount2(dir.path.c_str(), MNT_DETACH);
     }
-    const std::string failure = "repository " + path + ": committing the transaction failed: disk I/O error";
-    EXPECT_EQ(created.code, 1);
-    EXPECT_EQ(created.message, failure);
-    EXPECT_EQ(compiled, "more.mof: " + failure + "\n");
-    EXPECT_EQ(describeRepository(*om), before);
-    EXPECT_EQ(compile(*om, "instance of S_Item { Name = \"six\"; };"), "");
-    std::string after = describeRepository(*om);
-    om.reset();
-    store.reset();
-    EXPECT_EQ(describeRepository(*openManager(path)), after);
-}
-
-// On a disk that fills up, writes are acknowledged until one is refused
-// with the reason; the file then holds exactly the acknowledged ones.
-TEST(RepositoryStore, AFullDiskRefusesTheWriteAndKeepsEveryAcknowledgedOne) {
-    TempDir dir;
-    if (mount("tmpfs", dir.path.c_str(), "tmpfs", 0, "size=1m") != 0) GTEST_SKIP() << "no small tmpfs to fill here";
-    std::string path = dir.file("repository.db");
-    std::shared_ptr<cimom::RepositoryStore> store;
-    auto om = openManager(path, &store);
-    ASSERT_TRUE(om);
-    ASSERT_EQ(compile(*om, "qualifier Key : boolean = false, scope(property);\n"
-                           "class Fill { [Key] uint32 Id; string Text; };"),
-              "");
-    cimom::Status status;
-    for (int id = 0; status.ok() && id < 100000; ++id) {
-        cimobj::PathPtr made;
-        status = om->createInstance(
-            L"root/Store", *omtest::instanceOf("Fill", {{"Id", std::to_string(id)}, {"Text", std::string(500, 'x')}}),
-            made);
-    }
-    EXPECT_EQ(status.message, "repository " + path + ": committing the transaction failed: database or disk is full");
-    std::string acknowledged = describeRepository(*om);
-    om.reset();
-    store.reset();
-    // The full disk has no room to open the file again: read a copy elsewhere.
-    TempDir copy;
-    for (const char *suffix : {"", "-wal"})
-        std::filesystem::copy_file(path + suffix, copy.file(std::string("repository.db") + suffix));
-    umount2(dir.path.c_str(), MNT_DETACH);
-    EXPECT_EQ(describeRepository(*openManager(copy.file("repository.db"))), acknowledged);
+    std::signal(SIGXFSZ, previous);
 }
 
 }  // namespace
