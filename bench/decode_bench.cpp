@@ -11,7 +11,7 @@
 #include <chrono>
 #include <string>
 
-#include "common_handlers/parse_driver.h"
+#include "cimop_request/request_routing.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ void expat_only(const std::string &text) {
 }
 
 void decode(const std::string &text) {
-    MessageData *msgData = cimxmlParseMessage(text.c_str());
+    MessageData *msgData = cimxmlParseMessage(text.c_str(), &cimxml_request_handlers);
     if (!msgData) std::abort();
     freeMessageData(msgData);
 }

@@ -1,3 +1,4 @@
-// The shared module is the whole static module library linked into one
-// object; the functions it exports are the ones include/cimxml/cimxml.h marks
-// with CIMXML_EXPORT. Everything else stays hidden.
+// A shared library of the module is the whole static module library linked
+// into one object; what it exports is what its version script lists, among
+// the functions the public headers mark with CIMXML_EXPORT. Everything else
+// stays hidden.

@@ -10,6 +10,7 @@
  * and the CIM-XML message. The host adds the HTTP status line and transport
  * header fields. Failures are answered with CIM-XML error responses; the
  * handler returns NULL only when it cannot allocate the response record.
+ * The module also builds indication export requests for the host.
  *
  * Threads that call into the module are registered with the module's garbage
  * collector on first use. A host must keep the MessageHandler pointer in a
@@ -79,6 +80,18 @@ CIMXML_EXPORT char *CIMXML_getResponseFromMessageHandler(MessageHandler *handler
 
 /* Releases the record and its text. NULL is ignored. */
 CIMXML_EXPORT void CIMXML_releaseMessageHandler(MessageHandler *handler);
+
+/* The complete export request that delivers indication to an indication
+ * listener: with withoutHeader 0 the HTTP request (request line, the CIM
+ * export header lines with a Content-Length that counts every byte after
+ * the empty line, the empty line) followed by the CIM-XML message, which
+ * calls "ExportIndication" with the parameter "NewIndication"; with any
+ * other withoutHeader the message alone. A new text from the collected heap
+ * (free it with GC_free or leave it to the collector); the indication stays
+ * the caller's and is not changed. NULL for a NULL indication or when the
+ * text cannot be made, after a log line. The module only builds the text:
+ * sending it is the host's business. */
+CIMXML_EXPORT char *CIMXMLencode_exportIndication(const CIMInstance *indication, int withoutHeader);
 
 #ifdef __cplusplus
 }

@@ -107,3 +107,5 @@ void reqmsg_start_element(MessageData *msgData, const char *name, const char **a
 void reqmsg_end_element(MessageData *msgData, const char *name) {
     run_end_route(msgData, request_ends().find(name));
 }
+
+const HandlerSet cimxml_request_handlers = {reqmsg_start_element, reqmsg_end_element};

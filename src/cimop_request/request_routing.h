@@ -3,7 +3,7 @@
 // fixed order, the first match deciding.
 #pragma once
 
-#include "common_handlers/message_data.h"
+#include "common_handlers/parse_driver.h"
 
 // Start tag: the element's record goes on the element stack, then its start
 // handler (if it has one) runs. Elements without handler only pass.
@@ -11,3 +11,6 @@ void reqmsg_start_element(MessageData *msgData, const char *name, const char **a
 // End tag: the element's end handler runs (its record still on top of the
 // element stack); the driver pops the record afterwards.
 void reqmsg_end_element(MessageData *msgData, const char *name);
+
+// The request set as the parser driver runs it (the two functions above).
+extern const HandlerSet cimxml_request_handlers;

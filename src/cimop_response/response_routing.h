@@ -1,13 +1,16 @@
-// response_routing.h - the routing frame of the response handler set
-// (operation and export responses).
-//
-// The response handlers are not part of the module yet: the frame keeps the
-// element stack of a response in step and routes no element, so a response
-// parses to a MessageData that holds its message kind and nothing decoded.
+// response_routing.h - the routing of the response handler set (operation
+// and export responses): element names to start and end handlers, tested in
+// a fixed order, the first match deciding.
 #pragma once
 
-#include "common_handlers/message_data.h"
+#include "common_handlers/parse_driver.h"
 
+// Start tag: the element's record goes on the element stack, then its start
+// handler (if it has one) runs. Elements without handler only pass.
 void rspmsg_start_element(MessageData *msgData, const char *name, const char **attributes);
+// End tag: the element's end handler runs (its record still on top of the
+// element stack); the driver pops the record afterwards.
 void rspmsg_end_element(MessageData *msgData, const char *name);
 
+// The response set as the parser driver runs it (the two functions above).
+extern const HandlerSet cimxml_response_handlers;

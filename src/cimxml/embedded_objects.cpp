@@ -3,13 +3,13 @@
 
 #include <cstring>
 
+#include "cimop_request/request_routing.h"
 #include "cimxml/error_reporting.h"
 #include "cimxml/last_error.h"
 #include "cimxml/operation_parameters.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 #include "cimxml_schema/xml_primitives.h"
-#include "common_handlers/parse_driver.h"
 
 namespace {
 
@@ -182,7 +182,7 @@ MessageData *cimxmlParseObject(const char *text, const char *parameterName) {
     MessageData *msgData;
     {
         DepthGuard depth;
-        msgData = cimxmlParseMessage(message);
+        msgData = cimxmlParseMessage(message, &cimxml_request_handlers);
     }
     cimxml_free(message, CIMXML_ATOMIC);
     return msgData;

@@ -1,6 +1,7 @@
 // request_handler.cpp - the module's face towards the host: one call per
 // request, answered with a complete response record, and the two calls that
 // read and release that record.
+#include "cimop_request/request_routing.h"
 #include "cimxml/request_handler.h"
 
 #include <cstring>
@@ -16,7 +17,6 @@
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 #include "cimxml_common/status_codes.h"
-#include "common_handlers/parse_driver.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ void answer(PoolString *pool, const char *request, CIMOMHandle *handle) {
         return;
     }
     // The parser has logged its own failure.
-    MessageData *msgData = cimxmlParseMessage(request);
+    MessageData *msgData = cimxmlParseMessage(request, &cimxml_request_handlers);
     if (msgData == nullptr) {
         write_last_error(pool, L"Unknown", nullptr, 1, notWellFormed);
         return;

@@ -31,7 +31,12 @@ char *reference_parameter_child(const CIMProperty *parameter) {
     const CIMObjectPath *path = static_cast<const CIMObjectPath *>(object_of_type(value, CIM_REFERENCE));
     if (named(parameter, L"ClassName")) return path ? cim_classname_toxml(getObjectPathName(path)) : nullptr;
     if (named(parameter, L"InstanceName")) return path ? cim_instancename_toxml(path) : nullptr;
-    if (named(parameter, L"ObjectName")) return path ? cim_objectpath_toxml(path) : nullptr;
+    // An operation's target: an instance by its INSTANCENAME, a class by its CLASSNAME.
+    if (named(parameter, L"ObjectName")) {
+        if (path == nullptr) return nullptr;
+        return has_items(getObjectPathKeys(path)) ? cim_instancename_toxml(path)
+                                                  : cim_classname_toxml(getObjectPathName(path));
+    }
     return cim_valuereference_toxml(value);
 }
 
@@ -47,10 +52,19 @@ char *object_parameter_child(const CIMProperty *parameter) {
     return nullptr;
 }
 
+// Child of an IPARAMVALUE holding an array. An array without elements is
+// written as an empty VALUE.ARRAY: an empty property list asks for no
+// properties, which an absent one would not.
+char *array_parameter_child(const CIMValue *value) {
+    if (!isCIMValueNull(value) && getCIMValueNumElements(value) == 0)
+        return concat_fragment({"<VALUE.ARRAY>\n</VALUE.ARRAY>\n"});
+    return cim_valuearray_toxml(value);
+}
+
 char *iparamvalue_child(const CIMProperty *parameter, const CIMQualifierType *qualifierDeclaration) {
     int type = propertyGetType(parameter);
     if (propertyIsRefType(parameter)) return reference_parameter_child(parameter);
-    if (isArrayType(type)) return cim_valuearray_toxml(propertyGetValue(parameter));
+    if (isArrayType(type)) return array_parameter_child(propertyGetValue(parameter));
     if (type == CIM_CLASS || type == CIM_OBJECT) return object_parameter_child(parameter);
     if (named(parameter, L"QualifierDeclaration")) return cim_qualifierdeclaration_toxml(qualifierDeclaration);
     return cim_value_toxml(propertyGetValue(parameter));

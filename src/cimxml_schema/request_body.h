@@ -42,8 +42,9 @@ char *cim_paramvalue_toxml(const CIMProperty *parameter);
 
 // IPARAMVALUE NAME=parameter holding the child its kind and name call for:
 // reference "ClassName" CLASSNAME, "InstanceName" INSTANCENAME,
-// "ObjectName" OBJECTPATH, other references VALUE.REFERENCE; arrays
-// VALUE.ARRAY; class or object values CLASS ("NewClass", "ModifiedClass"),
+// "ObjectName" INSTANCENAME (a path with keys) or CLASSNAME, other
+// references VALUE.REFERENCE; arrays VALUE.ARRAY (empty for an array
+// without elements, none for a null one); class or object values CLASS ("NewClass", "ModifiedClass"),
 // INSTANCE ("NewInstance", "NewIndication"), VALUE.NAMEDINSTANCE
 // ("ModifiedInstance") or nothing; "QualifierDeclaration" the
 // QUALIFIER.DECLARATION of qualifierDeclaration; anything else VALUE.

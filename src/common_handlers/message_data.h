@@ -14,11 +14,14 @@ enum {
     CIMXML_KIND_EXPORT_RESPONSE = 4
 };
 
+struct HandlerSet;
+
 // One decoded document. A collected block (kind 0): the texts and stacks it
 // points to are collected blocks too; the CIM objects are the object
 // library's and freed by freeMessageData.
 struct MessageData {
     int kind;                               // 1..4, see above
+    const HandlerSet *handlers;             // the routing the parse runs (lent)
     char *messageId;                        // MESSAGE ID
     char **extraStrings;                    // never filled by the decoder
     CIMObjectPathList *instancePaths;       // paths of VALUE.NAMEDINSTANCE elements

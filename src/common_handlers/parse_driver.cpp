@@ -2,14 +2,11 @@
 // the frames that route elements to handlers.
 #include "common_handlers/parse_driver.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
 #include <expat.h>
 
-#include "cimop_request/request_routing.h"
-#include "cimop_response/response_routing.h"
 #include "cimxml/error_reporting.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
@@ -17,19 +14,13 @@
 
 namespace {
 
-bool is_request_kind(int kind) {
-    return kind == CIMXML_KIND_OPERATION_REQUEST || kind == CIMXML_KIND_EXPORT_REQUEST;
-}
-
-bool is_response_kind(int kind) {
-    return kind == CIMXML_KIND_OPERATION_RESPONSE || kind == CIMXML_KIND_EXPORT_RESPONSE;
-}
-
-// Feeds the document to Expat. Texts beyond Expat's int length go in chunks;
-// the last call carries the final flag.
+// Feeds the document to Expat in chunks; the last call carries the final
+// flag. Expat copies what it is given into a buffer of its own, which comes
+// from the collector's scanned memory: small chunks keep that buffer small
+// instead of a second, scanned copy of the whole document.
 XML_Status parse_whole(XML_Parser parser, const char *document) {
     std::size_t remaining = std::strlen(document);
-    const std::size_t chunk = INT_MAX / 2;
+    const std::size_t chunk = 64 * 1024;
     while (remaining > chunk) {
         if (XML_Parse(parser, document, static_cast<int>(chunk), 0) != XML_STATUS_OK) return XML_STATUS_ERROR;
         document += chunk;
@@ -47,9 +38,13 @@ StackItem *top_element_item(MessageData *msgData) {
 
 }  // namespace
 
-MessageData *cimxmlParseMessage(const char *document) {
+MessageData *cimxmlParseMessage(const char *document, const HandlerSet *handlers, ParseFailure *failure) {
     if (!document) {
         reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - Xmldocument is null.", 1);
+        return nullptr;
+    }
+    if (!handlers) {
+        reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - No handler set.", 1);
         return nullptr;
     }
     cimEnsureCollectorThread();
@@ -76,18 +71,21 @@ MessageData *cimxmlParseMessage(const char *document) {
         return nullptr;
     }
     msgData->kind = kind;
+    msgData->handlers = handlers;
     XML_SetElementHandler(parser, cimxml_start_element, cimxml_end_element);
     XML_SetCharacterDataHandler(parser, cimxml_character_data);
     XML_SetUserData(parser, msgData);
     if (parse_whole(parser, document) != XML_STATUS_OK) {
+        long line = static_cast<long>(XML_GetCurrentLineNumber(parser));
+        const char *expatReason = XML_ErrorString(XML_GetErrorCode(parser));
         char reason[160];
-        std::snprintf(reason, sizeof reason, "Parse error at line %d: %s",
-                      static_cast<int>(XML_GetCurrentLineNumber(parser)), XML_ErrorString(XML_GetErrorCode(parser)));
+        std::snprintf(reason, sizeof reason, "Parse error at line %d: %s", static_cast<int>(line), expatReason);
         // Strict keeps the reason as the decoding error the response reports.
         if (strict_profile())
             REPORT_DECODING_TEXT(reason);
         else
             cimPrintMessage(CIM_LOG_ERROR, L"%s", reason);
+        if (failure) *failure = ParseFailure{line, expatReason};
         XML_ParserFree(parser);
         freeMessageData(msgData);
         return nullptr;
@@ -144,10 +142,10 @@ void cimxml_start_element(void *userData, const char *name, const char **attribu
         REPORT_DECODING_ERROR();
         return;
     }
-    if (is_request_kind(msgData->kind))
-        reqmsg_start_element(msgData, name, attributes);
-    else if (is_response_kind(msgData->kind))
-        rspmsg_start_element(msgData, name, attributes);
+    if (msgData->handlers)
+        msgData->handlers->startElement(msgData, name, attributes);
+    else
+        run_start_route(msgData, name, attributes, nullptr);
 }
 
 void cimxml_character_data(void *userData, const char *text, int length) {
@@ -156,7 +154,6 @@ void cimxml_character_data(void *userData, const char *text, int length) {
         REPORT_DECODING_ERROR();
         return;
     }
-    if (!is_request_kind(msgData->kind) && !is_response_kind(msgData->kind)) return;
     StackItem *entry = top_element_item(msgData);
     if (!entry) return;
     auto *element = static_cast<ExpatElement *>(entry->data);
@@ -174,9 +171,6 @@ void cimxml_end_element(void *userData, const char *name) {
         REPORT_DECODING_ERROR();
         return;
     }
-    if (is_request_kind(msgData->kind))
-        reqmsg_end_element(msgData, name);
-    else if (is_response_kind(msgData->kind))
-        rspmsg_end_element(msgData, name);
+    if (msgData->handlers) msgData->handlers->endElement(msgData, name);
     freeStackItem(stack_pop(&msgData->elementStack));
 }

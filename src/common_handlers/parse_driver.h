@@ -1,5 +1,5 @@
 // parse_driver.h - runs Expat over one CIM-XML document and routes its
-// elements to the handler set of the document's kind.
+// elements to the handler set its caller chose (requests or responses).
 #pragma once
 
 #include <cstddef>
@@ -7,18 +7,35 @@
 #include "common_handlers/handler_support.h"
 #include "common_handlers/message_data.h"
 
-// Decodes a whole NUL-terminated CIM-XML document. Returns a new MessageData
-// that the caller frees with freeMessageData, or NULL: for a NULL document,
-// a document of no known kind or exhausted memory (each recorded as the last
-// error with status 1), and for a document that is not well formed (logged
-// as "Parse error at line %d: %s"; the strict profile, which reads every
-// document as UTF-8, records that text as the last error, classic leaves
-// the last error alone). Errors met by
-// the element handlers do not stop the parse; they stand as the thread's
-// last error and the MessageData is returned.
-MessageData *cimxmlParseMessage(const char *document);
+// The routing a parse runs: the dispatchers of one handler set for start and
+// end tags. The request set and the response set each provide one; the
+// driver knows neither, so the sets may build on the driver.
+struct HandlerSet {
+    void (*startElement)(MessageData *msgData, const char *name, const char **attributes);
+    void (*endElement)(MessageData *msgData, const char *name);
+};
 
-// Expat's callbacks; userData is the MessageData.
+// Where a document stopped being well formed: Expat's line and its error
+// text (static, never freed).
+struct ParseFailure {
+    long line;
+    const char *reason;
+};
+
+// Decodes a whole NUL-terminated CIM-XML document with the elements routed
+// by handlers. Returns a new MessageData that the caller frees with
+// freeMessageData, or NULL: for a NULL document or handler set, a document
+// of no known kind or exhausted memory (each recorded as the last error with
+// status 1), and for a document that is not well formed (logged as "Parse
+// error at line %d: %s"; the strict profile, which reads every document as
+// UTF-8, records that text as the last error, classic leaves the last error
+// alone; failure, when given, receives the line and Expat's text). Errors met
+// by the element handlers do not stop the parse; they stand as the thread's
+// last error and the MessageData is returned.
+MessageData *cimxmlParseMessage(const char *document, const HandlerSet *handlers, ParseFailure *failure = nullptr);
+
+// Expat's callbacks; userData is the MessageData, whose handler set routes
+// the elements (none set: the element is only kept in step on the stack).
 void cimxml_start_element(void *userData, const char *name, const char **attributes);
 void cimxml_end_element(void *userData, const char *name);
 void cimxml_character_data(void *userData, const char *text, int length);

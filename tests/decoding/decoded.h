@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "common_handlers/parse_driver.h"
+#include "cimop_request/request_routing.h"
 #include "support/cimom_double.h"
 #include "support/last_error_text.h"
 #include "support/requests.h"
@@ -18,7 +18,7 @@ struct MessageDataDeleter {
 };
 using Message = std::unique_ptr<MessageData, MessageDataDeleter>;
 
-inline Message parse(const std::string &document) { return Message(cimxmlParseMessage(document.c_str())); }
+inline Message parse(const std::string &document) { return Message(cimxmlParseMessage(document.c_str(), &cimxml_request_handlers)); }
 
 // All that a decoded request holds, one item a line: kind, message id, call,
 // intrinsic or extrinsic and the target path, the target's keys;

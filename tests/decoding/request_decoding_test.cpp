@@ -227,11 +227,11 @@ TEST(ClassifyMessageKind, FirstMatchingRuleDecides) {
 TEST(ParseDriver, RefusesDocumentsItCannotParseWithTheirTexts) {
     LogCapture log;
     markLastError();
-    EXPECT_EQ(cimxmlParseMessage(nullptr), nullptr);
+    EXPECT_EQ(cimxmlParseMessage(nullptr, &cimxml_request_handlers), nullptr);
     EXPECT_EQ(lastError(), "1: cimxmlParseMessage failed - Xmldocument is null.");
     EXPECT_TRUE(log.contains("cimxmlParseMessage failed - Xmldocument is null.", 0));
     for (const char *kindless : {"", "<CIM><MESSAGE ID=\"1\"/></CIM>"}) {
-        EXPECT_EQ(cimxmlParseMessage(kindless), nullptr);
+        EXPECT_EQ(cimxmlParseMessage(kindless, &cimxml_request_handlers), nullptr);
         EXPECT_EQ(lastError(), "1: cimxmlParseMessage failed - Message does not contain operation type.");
     }
     // A malformed document is logged with its line and leaves the last error.
@@ -239,7 +239,8 @@ TEST(ParseDriver, RefusesDocumentsItCannotParseWithTheirTexts) {
     EXPECT_EQ(
         cimxmlParseMessage(
             "<CIM>\n<MESSAGE ID=\"1\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ><IMETHODCALL NAME=\"GetClass\">\n</SIMPLEREQ>"
-            "</MESSAGE></CIM>\n"),
+            "</MESSAGE></CIM>\n",
+            &cimxml_request_handlers),
         nullptr);
     EXPECT_TRUE(log.contains("Parse error at line 3: mismatched tag", 0));
     EXPECT_EQ(lastError(), unchanged);

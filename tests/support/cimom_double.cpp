@@ -56,7 +56,6 @@ int slot_index(const std::string &name) {
 constexpr int bank_count = 4;
 std::array<std::atomic<CimomDouble *>, bank_count> owners{};
 
-std::string valueText(const CIMValue *value);
 std::string text_of(int flag) { return std::to_string(flag); }
 std::string text_of(const CIMString *text) { return narrowText(text); }
 std::string text_of(const CIMObjectPath *path) { return pathText(path); }
@@ -159,6 +158,8 @@ std::string joined(const CIMList *list) {
                  : type == CIMLIST_VALUE      ? literal(static_cast<const CIMValue *>(item))
                  : type == CIMLIST_INSTANCE   ? instanceText(static_cast<const CIMInstance *>(item))
                  : type == CIMLIST_OBJECTPATH ? pathText(static_cast<const CIMObjectPath *>(item))
+                 : type == CIMLIST_CLASS      ? classText(static_cast<const CIMClass *>(item))
+                 : type == CIMLIST_QUALIFIERTYPE ? declarationText(static_cast<const CIMQualifierType *>(item))
                                               : "?");
     }
     return text;
@@ -180,11 +181,11 @@ std::string literal(const CIMValue *value) {
     return value->type == CIM_CHAR16 ? "'" + result + "'" : result;
 }
 
+}  // namespace
+
 std::string valueText(const CIMValue *value) {
     return value == nullptr ? "(null)" : type_text(value->type) + " " + literal(value);
 }
-
-}  // namespace
 
 std::string narrowText(const CIMString *text) {
     if (!present(text)) return "(null)";

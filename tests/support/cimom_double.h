@@ -91,7 +91,7 @@ private:
 //   class        namespace:ClassName[:Super][ qualifiers]{property,...}
 //                followed by " Method:type(parameter,...)[ origin...]" per method
 //   declaration  Name:type=literal scope=N flavor=N
-//   list         {item,...} (strings, properties); "(null)" for NULL
+//   list         {item,...} of its items' texts; "(null)" for NULL
 // A recorded value is "<type> <literal>".
 std::string narrowText(const CIMString *text);
 std::string pathText(const CIMObjectPath *path);
@@ -100,6 +100,7 @@ std::string instanceText(const CIMInstance *instance);
 std::string classText(const CIMClass *cimClass);
 std::string declarationText(const CIMQualifierType *declaration);
 std::string listText(const CIMList *list);
+std::string valueText(const CIMValue *value);
 
 // Builders of typical results; each returns a new object the caller owns.
 // Instances of className in root/cimv2 with ten properties of several types

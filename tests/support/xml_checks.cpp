@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <unistd.h>
 
 #include <expat.h>
@@ -42,19 +43,24 @@ bool haveXmllint() {
     return std::system("command -v xmllint >/dev/null 2>&1") == 0;
 }
 
-std::string dtdValidationError(const std::string &document, const std::string &dtdPath) {
-    char docName[] = "/tmp/cimxml-dtd-XXXXXX";
-    int fd = mkstemp(docName);
-    if (fd < 0) return "cannot create a temporary file";
-    bool written = write(fd, document.data(), document.size()) == static_cast<ssize_t>(document.size());
-    close(fd);
-    FILE *pipe = written ? popen(("xmllint --noout --dtdvalid '" + dtdPath + "' '" + docName + "' 2>&1").c_str(), "r")
-                         : nullptr;
+std::optional<std::string> ownDtdComplaints(const std::vector<std::pair<std::string, std::string>> &documents,
+                                            bool strict) {
+    const std::string dtd = ownOutputDtd(strict);
+    if (dtd.empty() || !haveXmllint()) return std::nullopt;
+    char folder[] = "/tmp/cimxml-dtd-XXXXXX";
+    if (mkdtemp(folder) == nullptr) return "cannot create a temporary folder";
+    std::string files;
+    for (const auto &[name, text] : documents) {
+        std::ofstream(std::string(folder) + "/" + name + ".xml", std::ios::binary) << text;
+        files += " '" + name + ".xml'";
+    }
+    FILE *pipe = popen(("cd " + std::string(folder) + " && xmllint --noout --dtdvalid '" + dtd + "'" + files + " 2>&1")
+                           .c_str(), "r");
     std::string report;
     char buffer[1024];
     while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) report += buffer;
     int status = pipe != nullptr ? pclose(pipe) : -1;
-    std::remove(docName);
+    std::filesystem::remove_all(folder);
     return status == 0 ? "" : report.empty() ? "xmllint failed" : report;
 }
 

@@ -1,7 +1,10 @@
 // xml_checks.h - well-formedness and DTD checks of produced CIM-XML.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
 
@@ -20,9 +23,12 @@ std::string ownOutputDtd(bool strict);
 // True when xmllint is on the machine.
 bool haveXmllint();
 
-// Empty when the document validates against dtdPath with
-// xmllint --noout --dtdvalid, else xmllint's complaint.
-std::string dtdValidationError(const std::string &document, const std::string &dtdPath);
+// xmllint's complaints about the documents (name, text) that do not
+// validate against the DTD of our own output in the profile, in one xmllint
+// run that names each document it rejects; empty when all validate. No value
+// when the conformance data or xmllint is absent.
+std::optional<std::string> ownDtdComplaints(const std::vector<std::pair<std::string, std::string>> &documents,
+                                            bool strict);
 
 // The part of an HTTP-style text after the first empty line ("\r\n\r\n");
 // the whole text when there is none.

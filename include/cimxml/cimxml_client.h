@@ -1,0 +1,192 @@
+/* cimxml_client.h - the client half of the CIM-XML module (libcimxmlclient.so):
+ * encoders that build complete CIM-XML requests and decoders that read the
+ * responses into CIM objects, with the same element writers and handlers the
+ * server module uses. Client programs link against this library and
+ * libcimobj.so; they never need the server module.
+ *
+ * Encoders. Each CIMXMLencode_ function returns the whole request as a new
+ * NUL-terminated text: with withoutHeader 0 the HTTP request ("POST
+ * /CIMOM2 HTTP/1.1", the CIM header lines with a Content-Length that counts
+ * every byte after the empty line, the empty line) followed by the CIM-XML
+ * message; with any other withoutHeader the message alone. The text comes
+ * from the collected heap: free it with GC_free or leave it to the collector
+ * (keep the pointer in a variable of your own meanwhile). Arguments are only
+ * read and stay the caller's. NULL means failure, after a log line that
+ * names the encoder and the step (a NULL target path, or another required
+ * argument missing, among them).
+ *
+ * Decoders. Each CIMXMLdecode_ function reads one complete response text:
+ * an HTTP response (status line, header, empty line, message), the header
+ * lines without a status line that the server module writes followed by the
+ * message, or the message alone. It returns a new ReturnCode that the
+ * caller frees with freeReturnCode, never NULL: status 0 on success; the
+ * server's ERROR (its CODE and DESCRIPTION); or status 1 with a description
+ * of what was wrong: an HTTP status other than 200 (with the CIMError
+ * header), a text that is not a CIM-XML response or not well formed (with
+ * the line), a response to another operation, results of the wrong kind.
+ * Results are copies that become the caller's. A list argument is the
+ * address of the caller's list (a NULL one is replaced by a new list);
+ * results are appended to it. Whenever an error is returned, every
+ * out argument is set to NULL, and a list it held is freed.
+ *
+ * Threads: any thread may call; each call uses its own objects. */
+#ifndef CIMXML_CIMXML_CLIENT_H
+#define CIMXML_CIMXML_CLIENT_H
+
+#include <cimobj/cimobj.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifndef CIMXML_EXPORT
+#if defined(__GNUC__)
+#define CIMXML_EXPORT __attribute__((visibility("default")))
+#else
+#define CIMXML_EXPORT
+#endif
+#endif
+
+/* A decoded response; only the library reads it. */
+typedef struct MessageData MessageData;
+
+/* ---- Indication export ---- */
+
+/* The export request "ExportIndication" carrying the indication as its
+ * parameter "NewIndication". */
+CIMXML_EXPORT char *CIMXMLencode_exportIndication(const CIMInstance *indication, int withoutHeader);
+
+/* ---- Requests ----
+ * The first argument is the target; its namespace is the request's
+ * namespace. String filters may be NULL (written as absent values). A NULL
+ * propertyList asks for every property and is left out of the request; an
+ * empty one asks for none. */
+
+/* CreateInstance of instance in the namespace of path. */
+CIMXML_EXPORT char *CIMXMLencode_createInstance(const CIMObjectPath *path, const CIMInstance *instance,
+                                                int withoutHeader);
+/* DeleteInstance of the instance instancePath names (class name and keys). */
+CIMXML_EXPORT char *CIMXMLencode_deleteInstance(const CIMObjectPath *instancePath, int withoutHeader);
+/* EnumerateInstanceNames of the class classPath names ("__Namespace" asks for "CIM_Namespace"). */
+CIMXML_EXPORT char *CIMXMLencode_enumerateInstanceNames(const CIMObjectPath *classPath, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_enumerateInstances(const CIMObjectPath *classPath, int deepInheritance,
+                                                    int localOnly, int includeQualifiers,
+                                                    int includeClassOrigin, const CIMStringList *propertyList,
+                                                    int withoutHeader);
+/* ExecQuery of query in queryLanguage against the namespace of path. */
+CIMXML_EXPORT char *CIMXMLencode_execQuery(const CIMObjectPath *path, const CIMString *query,
+                                           const CIMString *queryLanguage, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_getInstance(const CIMObjectPath *instancePath, int localOnly,
+                                             int includeQualifiers, int includeClassOrigin,
+                                             const CIMStringList *propertyList, int withoutHeader);
+/* ModifyInstance of instance (named by its own path; without one, by path
+ * when that has keys, else by the instance's key properties). */
+CIMXML_EXPORT char *CIMXMLencode_modifyInstance(const CIMObjectPath *path, const CIMInstance *instance,
+                                                int includeQualifiers, const CIMStringList *propertyList,
+                                                int withoutHeader);
+/* The association operations target an instance (objectPath with keys) or a class. */
+CIMXML_EXPORT char *CIMXMLencode_associators(const CIMObjectPath *objectPath, const CIMString *assocClass,
+                                             const CIMString *resultClass, const CIMString *role,
+                                             const CIMString *resultRole, int includeQualifiers,
+                                             int includeClassOrigin, const CIMStringList *propertyList,
+                                             int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_associatorNames(const CIMObjectPath *objectPath, const CIMString *assocClass,
+                                                 const CIMString *resultClass, const CIMString *role,
+                                                 const CIMString *resultRole, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_references(const CIMObjectPath *objectPath, const CIMString *resultClass,
+                                            const CIMString *role, int includeQualifiers, int includeClassOrigin,
+                                            const CIMStringList *propertyList, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_referenceNames(const CIMObjectPath *objectPath, const CIMString *resultClass,
+                                                const CIMString *role, int withoutHeader);
+/* The extrinsic method methodName on path (a class, or an instance when it
+ * has keys) with inParameters (NULL: none), each written as a PARAMVALUE. */
+CIMXML_EXPORT char *CIMXMLencode_invokeMethod(const CIMObjectPath *path, const CIMString *methodName,
+                                              const CIMPropertyList *inParameters, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_deleteClass(const CIMObjectPath *classPath, int withoutHeader);
+/* DeleteQualifier of the declaration qualifierName in the namespace of path. */
+CIMXML_EXPORT char *CIMXMLencode_deleteQualifier(const CIMObjectPath *path, const CIMString *qualifierName,
+                                                 int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_enumerateClassNames(const CIMObjectPath *classPath, int deepInheritance,
+                                                     int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_enumerateClasses(const CIMObjectPath *classPath, int deepInheritance,
+                                                  int localOnly, int includeQualifiers, int includeClassOrigin,
+                                                  int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_enumerateQualifiers(const CIMObjectPath *path, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_getQualifier(const CIMObjectPath *path, const CIMString *qualifierName,
+                                              int withoutHeader);
+/* SetQualifier of declaration (required) in the namespace of path. */
+CIMXML_EXPORT char *CIMXMLencode_setQualifier(const CIMObjectPath *path, const CIMQualifierType *declaration,
+                                              int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_getClass(const CIMObjectPath *classPath, int localOnly, int includeQualifiers,
+                                          int includeClassOrigin, const CIMStringList *propertyList,
+                                          int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_modifyClass(const CIMObjectPath *path, const CIMClass *modifiedClass,
+                                             int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_createClass(const CIMObjectPath *path, const CIMClass *newClass,
+                                             int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_getProperty(const CIMObjectPath *instancePath, const CIMString *propertyName,
+                                             int withoutHeader);
+/* SetProperty; newValue may be NULL (the property becomes NULL). */
+CIMXML_EXPORT char *CIMXMLencode_setProperty(const CIMObjectPath *instancePath, const CIMString *propertyName,
+                                             const CIMValue *newValue, int withoutHeader);
+/* CreateInstance and DeleteInstance of the CIM_Namespace instance named nameSpace. */
+CIMXML_EXPORT char *CIMXMLencode_createNamespace(const CIMString *nameSpace, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_deleteNamespace(const CIMString *nameSpace, int withoutHeader);
+
+/* ---- Responses ---- */
+
+/* Decodes a response text (any of the three forms above). Returns the
+ * decoded message, which the caller releases with
+ * CIMXMLdecode_releaseMessage, or NULL when the text is empty, has no body,
+ * carries an HTTP status other than 200, is not a CIM-XML response or is
+ * not well formed (the reason is logged and kept as the thread's last
+ * error). reserved is not read. */
+CIMXML_EXPORT MessageData *cimxml_decode_message(const char *response, void *reserved);
+/* Releases a decoded message and everything it holds. NULL is ignored. */
+CIMXML_EXPORT void CIMXMLdecode_releaseMessage(MessageData *message);
+
+/* Single results: *result receives the found object (NULL on error); what
+ * it held before is not freed. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_createInstance(const char *response, CIMObjectPath **instancePath);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_getInstance(const char *response, CIMInstance **instance);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_getClass(const char *response, CIMClass **cimClass);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_getQualifier(const char *response, CIMQualifierType **declaration);
+/* *value: the property's value as the response carries it (without a type
+ * in the response: a string, or a string array); NULL for a NULL property. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_getProperty(const char *response, CIMValue **value);
+/* *outParameters: a new list of the output parameters (NULL when there are
+ * none); *returnValue: the return value (NULL when there is none). */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_invokeMethod(const char *response, CIMPropertyList **outParameters,
+                                                    CIMValue **returnValue);
+
+/* Lists of results, appended to the caller's list. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_enumerateInstanceNames(const char *response, CIMObjectPathList **paths);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_enumerateInstances(const char *response, CIMInstanceList **instances);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_enumerateClassNames(const char *response, CIMObjectPathList **classPaths);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_enumerateClasses(const char *response, CIMClassList **classes);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_enumerateQualifiers(const char *response,
+                                                           CIMQualifierTypeList **declarations);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_associatorNames(const char *response, CIMObjectPathList **paths);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_referenceNames(const char *response, CIMObjectPathList **paths);
+/* Objects: a class list (CIMLIST_CLASS) receives classes, an instance list
+ * instances; a NULL list becomes a list of the kind the response holds. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_execQuery(const char *response, CIMList **objects);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_associators(const char *response, CIMList **objects);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_references(const char *response, CIMList **objects);
+
+/* Status only: the operation's outcome. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_deleteInstance(const char *response);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_modifyInstance(const char *response);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_deleteClass(const char *response);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_modifyClass(const char *response);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_createClass(const char *response);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_deleteQualifier(const char *response);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_setQualifier(const char *response);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_setProperty(const char *response);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_exportIndication(const char *response);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,414 @@
+// response_handlers.cpp - the response element, ERROR, return values, output
+// parameters and the objects a response returns.
+#include "cimop_response/response_handlers.h"
+
+#include <charconv>
+#include <climits>
+#include <cstring>
+
+#include "cimxml/error_reporting.h"
+#include "cimxml_common/cim_types.h"
+#include "cimxml_common/memory.h"
+#include "cimxml_common/status_codes.h"
+#include "cimxml_schema/value_encoding.h"
+#include "common_handlers/attributes.h"
+#include "common_handlers/named_instance_handlers.h"
+#include "common_handlers/qualifier_handlers.h"
+#include "common_handlers/schema_handlers.h"
+#include "common_handlers/value_handlers.h"
+
+namespace {
+
+const char *text_of(const ExpatElement *element) { return element ? element->text : nullptr; }
+
+// Name of the element a stack node stands for; NULL without a record.
+const char *element_name(const StackNode *node) {
+    const auto *element = node && node->item ? static_cast<const ExpatElement *>(node->item->data) : nullptr;
+    return element ? element->name : nullptr;
+}
+
+bool named(const StackNode *node, const char *name) {
+    const char *actual = element_name(node);
+    return actual && std::strcmp(actual, name) == 0;
+}
+
+// 1 when the element on top of the element stack stands in
+// CIM / MESSAGE / container, CIM being the document's root.
+bool in_envelope(const MessageData *msgData, const char *container) {
+    const StackNode *parent = msgData->elementStack ? msgData->elementStack->next : nullptr;
+    if (!named(parent, container) || !named(parent->next, "MESSAGE")) return false;
+    const StackNode *root = parent->next->next;
+    return named(root, "CIM") && root->next == nullptr;
+}
+
+// Status of an ERROR's CODE: a decimal number is the status itself (a number
+// that is no status, 0 among them, counts as 1), a status name is looked up.
+int status_of_code(const char *code) {
+    if (!code) return CIM_ERR_FAILED;
+    const char *end = code + std::strlen(code);
+    int status = 0;
+    auto [stop, error] = std::from_chars(code, end, status);
+    if (error == std::errc() && stop == end && stop != code) return status > 0 ? status : CIM_ERR_FAILED;
+    return statusCodeFromName(code);
+}
+
+// The current output parameter: the last of outParameters, lent.
+CIMProperty *current_output(const MessageData *msgData) { return last_property(msgData->outParameters); }
+
+// Value of one VALUE text for an output parameter whose (element) type is
+// type: an embedded object when the parameter carries one, else the text.
+CIMValue *output_value(MessageData *msgData, const CIMProperty *parameter, int type, const char *text) {
+    if (propertyIsEmbeddedObject(parameter))
+        return embedded_object_value(msgData, isObjectType(type) ? type : CIM_OBJECT, text);
+    return value_from_text(type, text);
+}
+
+// The type a RETURNVALUE item names: its PARAMTYPE text; string without one.
+int return_type(const StackItem *returnValue) {
+    const auto *typeText = static_cast<const CIMString *>(returnValue->data);
+    return typeText ? typeFromName(typeText) : CIM_STRING;
+}
+
+// The items whose VALUE.ARRAY elements are typed by a schema element.
+bool is_schema_owner(const StackItem *owner) {
+    return item_is(owner, item::QualifierDeclaration) || item_is(owner, item::QualifierType) ||
+           item_is(owner, item::PropertyType);
+}
+
+// Value of a VALUE inside a VALUE.ARRAY of a schema element (owner, the item
+// below the array, is one of is_schema_owner); NULL when memory is short.
+CIMValue *schema_array_element(MessageData *msgData, const StackItem *owner, const char *text) {
+    if (item_is(owner, item::QualifierDeclaration)) {
+        int type = getQualifierTypeValueType(static_cast<const CIMQualifierType *>(owner->data));
+        return value_from_text(isArrayType(type) ? scalarTypeOf(type) : type, text);
+    }
+    int type = typeFromName(static_cast<const CIMString *>(owner->data));
+    if (isArrayType(type)) type = scalarTypeOf(type);
+    if (item_is(owner, item::PropertyType) && isObjectType(type))
+        return embedded_object_value(msgData, type, text);
+    return value_from_text(type, text);
+}
+
+// Appends a return value; without the list (a response element out of place)
+// the value is dropped.
+void append_return_value(MessageData *msgData, CIMValue *value) {
+    if (!msgData->returnValues) {
+        freeCIMValue(value);
+        return;
+    }
+    append_value(msgData->returnValues, value);
+}
+
+// The last return value, lent; NULL when there is none.
+CIMValue *last_return_value(const MessageData *msgData) {
+    if (!msgData->returnValues) return nullptr;
+    return getCurrentCIMValue(getLastCIMValue(msgData->returnValues));
+}
+
+}  // namespace
+
+void rspmsg_methodresponse_element(MessageData *msgData, const ExpatElement *element) {
+    bool exported = element->name && std::strcmp(element->name, "EXPMETHODRESPONSE") == 0;
+    if (!in_envelope(msgData, exported ? "SIMPLEEXPRSP" : "SIMPLERSP")) {
+        REPORT_DECODING_TEXT(exported ? "EXPMETHODRESPONSE stands outside CIM/MESSAGE/SIMPLEEXPRSP."
+                                      : "The response element stands outside CIM/MESSAGE/SIMPLERSP.");
+        return;
+    }
+    if (msgData->responseMethodName) return;  // a second answer adds nothing
+    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    if (!name) {
+        REPORT_DECODING_ERROR();
+        return;
+    }
+    msgData->responseMethodName = name;
+    if (std::strcmp(element->name, "METHODRESPONSE") == 0) msgData->isMethodCall = 1;
+    // The answer element, not a text search, tells what the response answers.
+    msgData->kind = exported ? CIMXML_KIND_EXPORT_RESPONSE : CIMXML_KIND_OPERATION_RESPONSE;
+}
+
+void rspmsg_error_element(MessageData *msgData, const ExpatElement *element) {
+    if (msgData->error) return;
+    const char *const *attributes = attributes_of(element);
+    char *code = getAttribute("CODE", attributes);
+    int status = status_of_code(code);
+    cimxml_free(code, CIMXML_ATOMIC);
+    char *descriptionText = getAttribute("DESCRIPTION", attributes);
+    wchar_t *description = descriptionText ? createWideFromChar(descriptionText) : nullptr;
+    cimxml_free(descriptionText, CIMXML_ATOMIC);
+    msgData->error = newReturnCode(status, description);
+    cimxml_free(description, CIMXML_ATOMIC);
+    if (!msgData->error) REPORT_DECODING_ERROR();
+}
+
+void rspmsg_returnvalue_element(MessageData *msgData, const ExpatElement *element) {
+    if (!msgData->returnValues) {
+        msgData->returnValues = newCIMValueList();
+        if (!msgData->returnValues) {
+            REPORT_ALLOCATION_ERROR();
+            return;
+        }
+    }
+    const char *const *attributes = attributes_of(element);
+    CIMString *typeText = getAttributeCIMString("PARAMTYPE", attributes);
+    if (char *embedded = getAttribute("EmbeddedObject", attributes)) {
+        int type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
+        cimxml_free(embedded, CIMXML_ATOMIC);
+        freeCIMString(typeText);
+        typeText = typeNameOf(type);
+    }
+    push_new_item(&msgData->objectStack, item::ReturnValue, destroy_string, typeText);
+}
+
+void rspmsg_returnvalue_endhandler(MessageData *msgData) { pop_marker(msgData, item::ReturnValue); }
+
+void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element) {
+    if (!msgData->outParameters) {
+        msgData->outParameters = newCIMPropertyList();
+        if (!msgData->outParameters) {
+            REPORT_ALLOCATION_ERROR();
+            return;
+        }
+    }
+    const char *const *attributes = attributes_of(element);
+    CIMString *name = getAttributeCIMString("NAME", attributes);
+    if (!name) {
+        cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element failed - NAME attribute is null");
+        return;
+    }
+    CIMString *typeText = getAttributeCIMString("PARAMTYPE", attributes);
+    int type = typeText ? typeFromName(typeText) : CIM_STRING;
+    freeCIMString(typeText);
+    if (char *embedded = getAttribute("EmbeddedObject", attributes)) {
+        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
+        cimxml_free(embedded, CIMXML_ATOMIC);
+    }
+    CIMValue *value = newCIMValueNULL(type);
+    CIMProperty *parameter = value ? newProperty(name, nullptr, value, type, nullptr, 0) : nullptr;
+    if (!parameter) {
+        freeCIMValue(value);
+        freeCIMString(name);
+        cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element - newProperty failed!");
+    } else if (!STATUS_OK(appendToCIMPropertyList(msgData->outParameters, parameter))) {
+        freeCIMProperty(parameter);
+    }
+    push_new_item(&msgData->objectStack, item::ParamValue, nullptr, nullptr);
+}
+
+void rspmsg_paramvalue_endhandler(MessageData *msgData) { clear_object_stack(msgData); }
+
+void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
+    Stack *stack = &msgData->objectStack;
+    const char *text = text_of(element);
+    StackItem *top = stack_pop(stack);
+    if (!top) return;
+    if (!top->description) {
+        freeStackItem(top);
+        return;
+    }
+
+    if (item_is(top, item::ReturnValue)) {
+        // Several VALUEs in one RETURNVALUE give several values.
+        int type = return_type(top);
+        CIMValue *value =
+            isObjectType(type) ? embedded_object_value(msgData, type, text) : value_from_text(type, text);
+        append_return_value(msgData, value);
+        push_back(stack, top);
+        return;
+    }
+
+    if (item_is(top, item::ParamValue)) {
+        // The parameter's marker is consumed by its first value.
+        freeStackItem(top);
+        CIMProperty *parameter = current_output(msgData);
+        if (parameter)
+            set_property_value(parameter, output_value(msgData, parameter, propertyGetType(parameter), text));
+        return;
+    }
+
+    if (item_is(top, item::ValueArray)) {
+        auto *list = static_cast<CIMValueList *>(top->data);
+        StackItem *owner = stack_pop(stack);
+        if (!item_has_description(owner)) {
+            freeStackItem(owner);
+            push_back(stack, top);
+            return;
+        }
+        if (item_is(owner, item::ParamValue)) {
+            if (CIMProperty *parameter = current_output(msgData)) {
+                int type = propertyGetType(parameter);
+                append_value(list,
+                             output_value(msgData, parameter, isArrayType(type) ? scalarTypeOf(type) : type, text));
+            }
+        } else if (item_is(owner, item::ReturnValue)) {
+            append_value(list, value_from_text(CIM_STRING, text));
+        } else if (is_schema_owner(owner)) {
+            append_value(list, schema_array_element(msgData, owner, text));
+        } else {
+            push_back(stack, owner);
+            push_back(stack, top);
+            common_value_pcdata(msgData, element);
+            return;
+        }
+        push_back(stack, owner);
+        push_back(stack, top);
+        return;
+    }
+
+    push_back(stack, top);
+    common_value_pcdata(msgData, element);
+}
+
+void rspmsg_value_array_endhandler(MessageData *msgData) {
+    Stack *stack = &msgData->objectStack;
+    StackItem *top = stack_pop(stack);
+    if (!top) return;
+    if (!top->description) {
+        freeStackItem(top);
+        return;
+    }
+    if (!item_is(top, item::ValueArray)) {
+        push_back(stack, top);
+        return;
+    }
+    StackItem *owner = stack_pop(stack);
+    if (!item_has_description(owner)) {
+        REPORT_DECODING_TEXT("rspmsg_value_array_endhandler: invalid stack object");
+        freeStackItem(top);
+        freeStackItem(owner);
+        return;
+    }
+    if (item_is(owner, item::ParamValue)) {
+        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
+        CIMProperty *parameter = current_output(msgData);
+        if (parameter)
+            set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
+        else
+            freeCIMValueList(list);
+        freeStackItem(top);
+        push_back(stack, owner);
+        return;
+    }
+    if (item_is(owner, item::ReturnValue)) {
+        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
+        append_return_value(msgData, array_value_of(CIM_STRING, list));
+        freeStackItem(top);
+        push_back(stack, owner);
+        return;
+    }
+    push_back(stack, owner);
+    push_back(stack, top);
+    common_value_array_endhandler(msgData);
+}
+
+void rspmsg_value_refarray_endhandler(MessageData *msgData) {
+    Stack *stack = &msgData->objectStack;
+    StackItem *top = stack_pop(stack);
+    if (!top) return;
+    StackItem *owner = item_is(top, item::ValueRefArray) ? stack_pop(stack) : nullptr;
+    if (item_is(owner, item::ParamValue) || item_is(owner, item::ReturnValue)) {
+        CIMValue *value = array_value_of(CIM_REFERENCE, static_cast<CIMValueList *>(take_data(top)));
+        if (item_is(owner, item::ReturnValue))
+            append_return_value(msgData, value);
+        else
+            set_property_value(current_output(msgData), value);
+        freeStackItem(top);
+        push_back(stack, owner);
+        return;
+    }
+    push_back(stack, owner);
+    push_back(stack, top);
+    common_value_refarray_endhandler(msgData);
+}
+
+void rspmsg_instance_endhandler(MessageData *msgData) {
+    Stack *stack = &msgData->objectStack;
+    if (stack_isEmpty(stack)) cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed!");
+    if (!msgData->returnValues)
+        cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Returnvalue list is null!");
+    StackItem *top = stack_pop(stack);
+    if (!top) {
+        cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Stack item is null!");
+        return;
+    }
+    if (!top->description) {
+        cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Description is null!");
+        freeStackItem(top);
+        return;
+    }
+    if (!item_is(top, item::Instance)) {
+        push_back(stack, top);
+        return;
+    }
+    auto *instance = static_cast<CIMInstance *>(take_data(top));
+    freeStackItem(top);
+    CIMValue *value = newCIMValue(CIM_OBJECT, instance);
+    if (!value) {
+        freeCIMInstance(instance);
+        REPORT_ALLOCATION_ERROR();
+        return;
+    }
+    append_return_value(msgData, value);
+}
+
+void rspmsg_class_endhandler(MessageData *msgData) {
+    Stack *stack = &msgData->objectStack;
+    StackItem *top = pop_finished_item(stack, item::Class);
+    if (!top) return;
+    StackItem *owner = stack_pop(stack);
+    if (!item_is(owner, item::ObjectPath)) {
+        push_back(stack, owner);
+        push_back(stack, top);
+        common_class_endhandler(msgData);
+        return;
+    }
+    auto *cimClass = static_cast<CIMClass *>(take_data(top));
+    freeStackItem(top);
+    CIMValue *value = newCIMValue(CIM_CLASS, cimClass);
+    if (!value) {
+        freeCIMClass(cimClass);
+        REPORT_ALLOCATION_ERROR();
+    } else {
+        append_return_value(msgData, value);
+    }
+    push_back(stack, owner);
+}
+
+void rspmsg_qualifier_declaration_endhandler(MessageData *msgData) {
+    Stack *stack = &msgData->objectStack;
+    StackItem *top = pop_finished_item(stack, item::QualifierDeclaration);
+    if (!top) return;
+    StackItem *owner = stack_pop(stack);
+    if (!item_is(owner, item::ReturnValue)) {
+        push_back(stack, owner);
+        push_back(stack, top);
+        common_qualifier_declaration_endhandler(msgData);
+        return;
+    }
+    if (!msgData->qualifierTypes) msgData->qualifierTypes = newCIMQualifierTypeList();
+    auto *declaration = static_cast<CIMQualifierType *>(take_data(top));
+    freeStackItem(top);
+    if (!msgData->qualifierTypes) {
+        freeQualifierType(declaration);
+        REPORT_ALLOCATION_ERROR();
+    } else if (!STATUS_OK(appendToCIMQualifierTypeList(msgData->qualifierTypes, declaration))) {
+        freeQualifierType(declaration);
+    }
+    push_back(stack, owner);
+}
+
+void rspmsg_namedinstance_endhandler(MessageData *msgData) {
+    StackItem *top = stack_isEmpty(&msgData->objectStack) ? nullptr : msgData->objectStack->item;
+    const auto *path = item_is(top, item::ObjectPath) ? static_cast<const CIMObjectPath *>(top->data) : nullptr;
+    void *object = nullptr;
+    int type = CIM_NULL;
+    if (path) freeReturnCode(getCIMValue(last_return_value(msgData), &object, &type));
+    if (object && type == CIM_OBJECT && !getInstancePath(static_cast<CIMInstance *>(object))) {
+        CIMObjectPath *copy = copyObjectPath(path);
+        if (!copy || !setInstancePath(static_cast<CIMInstance *>(object), copy)) freeCIMObjectPath(copy);
+    } else if (object && type == CIM_CLASS && !getClassNameSpace(static_cast<CIMClass *>(object)) &&
+               !isEmptyCIMString(getObjectPathNameSpace(path))) {
+        CIMString *nameSpace = copyCIMString(getObjectPathNameSpace(path));
+        if (!nameSpace || !setClassNameSpace(static_cast<CIMClass *>(object), nameSpace)) freeCIMString(nameSpace);
+    }
+    common_namedinstance_endhandler(msgData);
+}
