@@ -1,20 +1,17 @@
 // live_fixture.cpp - the suite's object manager, child processes and readers.
 #include "live_fixture.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cimom/live_providers.h>
-#include <cstring>
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
-#include <regex>
 #include <thread>
 
 namespace livetest {
@@ -25,11 +22,6 @@ void LiveProviders::SetUpTestSuite() {
     om = std::make_shared<cimom::ObjectManager>();
     ASSERT_TRUE(om->loadDefaultSchema().empty());
     cimom::registerLiveProviders(*om);
-}
-
-void LiveProviders::TearDownTestSuite() {
-    cimom::installObjectManager(nullptr);
-    om.reset();
 }
 
 void LiveProviders::SetUp() {
@@ -52,7 +44,7 @@ std::vector<cimobj::InstancePtr> LiveProviders::enumerate(const char *className)
 
 Child Child::renamed(const char *name) {
     int ready[2];
-    if (pipe2(ready, O_CLOEXEC) != 0) return Child(-1);
+    if (pipe(ready) != 0) return Child(-1);
     pid_t pid = fork();
     if (pid == 0) {
         prctl(PR_SET_NAME, name);
@@ -106,6 +98,11 @@ cimobj::PathPtr processPath(const std::string &handle, const std::string &host) 
                   "root/cimv2");
 }
 
+cimobj::PathPtr computerSystemPath() {
+    return pathOf("CIMXML_ComputerSystem", {{"Name", hostName()}, {"CreationClassName", "CIMXML_ComputerSystem"}},
+                  "root/cimv2");
+}
+
 cimobj::PathPtr operatingSystemPath(const std::string &name) {
     return pathOf("CIMXML_OperatingSystem",
                   {{"Name", name}, {"CSCreationClassName", "CIMXML_ComputerSystem"}, {"CSName", hostName()},
@@ -128,26 +125,22 @@ const CIMInstance *processIn(const std::vector<cimobj::InstancePtr> &instances, 
 
 int processesInProc() {
     int count = 0;
-    DIR *proc = opendir("/proc");
-    while (const dirent *entry = proc ? readdir(proc) : nullptr)
-        count += std::all_of(entry->d_name, entry->d_name + strlen(entry->d_name), ::isdigit);
-    if (proc) closedir(proc);
+    for (const auto &entry : std::filesystem::directory_iterator("/proc"))
+        count += entry.path().filename().string().find_first_not_of("0123456789") == std::string::npos;
     return count;
 }
 
 long long secondsOf(const std::string &datetime) {
-    std::smatch parts;
-    static const std::regex form(R"((\d{4})(\d\d)(\d\d)(\d\d)(\d\d)(\d\d)\.\d{6}([+-])(\d{3}))");
-    if (!std::regex_match(datetime, parts, form)) return -1;
-    std::tm fields{};
-    fields.tm_year = std::stoi(parts[1]) - 1900;
-    fields.tm_mon = std::stoi(parts[2]) - 1;
-    fields.tm_mday = std::stoi(parts[3]);
-    fields.tm_hour = std::stoi(parts[4]);
-    fields.tm_min = std::stoi(parts[5]);
-    fields.tm_sec = std::stoi(parts[6]);
-    long long offset = std::stoll(parts[8]) * (parts[7] == "-" ? -1 : 1);
-    return static_cast<long long>(timegm(&fields)) - offset * 60;
+    std::tm at{};
+    int micro = 0, offset = 0;
+    char sign = 0;
+    if (datetime.size() != 25 || std::sscanf(datetime.c_str(), "%4d%2d%2d%2d%2d%2d.%6d%c%3d", &at.tm_year, &at.tm_mon,
+                                             &at.tm_mday, &at.tm_hour, &at.tm_min, &at.tm_sec, &micro, &sign,
+                                             &offset) != 9)
+        return -1;
+    at.tm_year -= 1900;
+    at.tm_mon -= 1;
+    return static_cast<long long>(timegm(&at)) - (sign == '-' ? -offset : offset) * 60LL;
 }
 
 }  // namespace livetest
