@@ -23,7 +23,7 @@ enum ProcessParts : unsigned {
 
 struct ProcessFacts {
     pid_t pid = 0;
-    std::string name;  // the kernel's name of the process (bytes, at most 15)
+    std::string name;  // the kernel's name of the process (bytes; 15 at most but for kernel threads)
     char state = '?';  // the kernel's state letter
     long long parent = 0, group = 0, session = 0;
     long long ttyNumber = 0;  // the controlling terminal's device number, 0 for none
