@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "server_process.h"
@@ -29,11 +30,10 @@ TEST(LiveProcesses, WbemcliListsTheMachinesProcessesAndReadsOne) {
 
     CommandResult listed = runCommand("wbemcli", {"ei", "http://" + base});
     ASSERT_EQ(listed.status, 0) << listed.err;
-    int processes = 0, lines = 0;
+    int processes = 0;
     for (const auto &entry : std::filesystem::directory_iterator("/proc"))
         processes += entry.path().filename().string().find_first_not_of("0123456789") == std::string::npos;
-    for (std::size_t at = listed.out.find('\n'); at != std::string::npos; at = listed.out.find('\n', at + 1)) ++lines;
-    EXPECT_NEAR(lines, processes, 10);
+    EXPECT_NEAR(std::count(listed.out.begin(), listed.out.end(), '\n'), processes, 10);
     std::size_t own = listed.out.find("\n" + self);
     ASSERT_NE(own, std::string::npos) << listed.out;
     std::string ownLine = listed.out.substr(own + 1, listed.out.find('\n', own + 1) - own);

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace livetest {
@@ -42,40 +43,25 @@ std::vector<cimobj::InstancePtr> LiveProviders::enumerate(const char *className)
     return instances;
 }
 
-Child Child::renamed(const char *name) {
-    int ready[2];
-    if (pipe(ready) != 0) return Child(-1);
-    pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_NAME, name);
-        (void)!write(ready[1], "x", 1);
-        for (;;) pause();
-    }
-    close(ready[1]);
-    char byte;
-    (void)!read(ready[0], &byte, 1);
-    close(ready[0]);
-    return Child(pid);
-}
-
-Child Child::running(const char *program, const std::vector<std::string> &argv) {
+Child::Child(const char *program, const std::vector<std::string> &argv) {
     std::vector<char *> arguments;
     for (const std::string &argument : argv) arguments.push_back(const_cast<char *>(argument.c_str()));
     arguments.push_back(nullptr);
-    pid_t pid = fork();
+    pid = fork();
     if (pid == 0) {
-        execv(program, arguments.data());
-        _exit(127);
+        if (program) execv(program, arguments.data());
+        prctl(PR_SET_NAME, arguments[0]);
+        for (;;) pause();
     }
-    // The command line shows once exec has set the new program up.
-    std::string cmdline = "/proc/" + std::to_string(pid) + "/cmdline";
+    // Ready once /proc shows the new command line, or the new name.
+    std::string file = "/proc/" + std::to_string(pid) + (program ? "/cmdline" : "/comm");
+    std::string shows = argv.at(0) + (program ? std::string(1, '\0') : "\n");
     for (int tries = 0; tries < 2000; ++tries) {
-        std::ifstream file(cmdline);
-        std::string first;
-        if (std::getline(file, first, '\0') && first == argv.at(0)) break;
+        std::stringstream text;
+        text << std::ifstream(file).rdbuf();
+        if (text.str().starts_with(shows)) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return Child(pid);
 }
 
 Child::~Child() {

@@ -28,14 +28,12 @@ protected:
     CIMOMHandle handle{};
 };
 
-// A process the test started; killed and reaped when it goes out of scope.
+// A process the test started, once /proc shows it: program run with argv,
+// or without program a fork of the test that names itself argv[0]. Killed
+// and reaped when it goes out of scope.
 struct Child {
-    // A fork of the test that names itself (comm) name and waits.
-    static Child renamed(const char *name);
-    // A child running program with argv, once its command line shows.
-    static Child running(const char *program, const std::vector<std::string> &argv);
-    Child(Child &&other) noexcept : pid(other.pid) { other.pid = -1; }
-    explicit Child(pid_t id) : pid(id) {}
+    Child(const char *program, const std::vector<std::string> &argv);
+    Child(const Child &) = delete;
     ~Child();
     pid_t pid;
 };

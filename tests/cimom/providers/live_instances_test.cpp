@@ -20,8 +20,7 @@ std::string inQuotes(const std::string &text) { return "\"" + text + "\""; }
 const std::string ownName = std::string(program_invocation_short_name).substr(0, 15);
 
 TEST_F(LiveProviders, ProcessesShowTheirOwnFacts) {
-    Child sleeper = Child::running("/bin/sleep", {"sleep", "30"});
-    Child odd = Child::renamed("a) b\n(c");
+    Child sleeper("/bin/sleep", {"sleep", "30"}), odd(nullptr, {"a) b\n(c"});
     std::vector<cimobj::InstancePtr> processes = enumerate("CIMXML_UnixProcess");
     const CIMInstance *self = processIn(processes, getpid()), *sleeping = processIn(processes, sleeper.pid);
     const CIMInstance *renamed = processIn(processes, odd.pid);
