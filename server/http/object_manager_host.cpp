@@ -51,6 +51,9 @@ std::unique_ptr<ObjectManagerHost> startOnRepository(const ServerOptions &option
     if (!store->isNew() && !options.mofFiles.empty())
         cimPrintMessage(CIM_LOG_WARNING, L"--mof files not compiled: repository %s exists (use cimxml-mof --repository)",
                         options.repositoryFile.c_str());
+    // After loading: what the file holds loads into the repository, never
+    // into a provider.
+    cimom::registerLiveProviders(*objectManager);
     return std::make_unique<InMemoryObjectManager>(std::move(objectManager));
 }
 
