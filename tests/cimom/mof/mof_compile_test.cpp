@@ -207,13 +207,7 @@ TEST(MofCompiler, ReadsAndWritesEmbeddedObjects) {
                                                                     newCIMValueNULL(type), type, nullptr, 0)));
     sink.text.clear();
     ASSERT_TRUE(sink.createClass(L"root/cimv2", std::move(holder)).ok());
-    const std::string holderMof = "class Holder\n{\n    object Object;\n    class Schema;\n};\n";
-    EXPECT_EQ(sink.text, holderMof);
-    RecordingSink typed;
-    ASSERT_EQ(compile(typed, "class Inner { uint8 Size; string Text; };"), "");
-    typed.text.clear();
-    EXPECT_EQ(compile(typed, holderMof), "");
-    EXPECT_EQ(typed.text, holderMof);
+    EXPECT_EQ(sink.text, "class Holder\n{\n    object Object;\n    class Schema;\n};\n");
     sink.text.clear();
     const char *source = "instance of Holder { Object = \"instance of Inner { Size = 7; Text = \\\"a \\\\\\\"b\\\\\\\"\\\"; };\";"
                          " Schema = \"class Nested : Inner { };\"; };";
