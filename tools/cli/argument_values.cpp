@@ -37,12 +37,14 @@ cimobj::ValuePtr integer(std::string_view text, int type, const char *name, cons
     auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
     std::string range = std::string(name) + " (" + std::to_string(std::numeric_limits<Integer>::min()) + ".." +
                         std::to_string(std::numeric_limits<Integer>::max()) + ")";
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || (negative && !std::is_signed_v<Integer>))
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+        (negative && !std::is_signed_v<Integer>))
         refuse(what, text, "a " + range);
     Wide value = 0;
     if constexpr (std::is_signed_v<Integer>) {
-        unsigned long long limit = negative ? 0ULL - static_cast<unsigned long long>(std::numeric_limits<Integer>::min())
-                                            : static_cast<unsigned long long>(std::numeric_limits<Integer>::max());
+        unsigned long long limit = negative
+                                       ? 0ULL - static_cast<unsigned long long>(std::numeric_limits<Integer>::min())
+                                       : static_cast<unsigned long long>(std::numeric_limits<Integer>::max());
         if (magnitude > limit) refuse(what, text, "a " + range);
         value = negative ? static_cast<Wide>(0ULL - magnitude) : static_cast<Wide>(magnitude);
     } else {
@@ -57,50 +59,52 @@ template <class Real>
 cimobj::ValuePtr real(std::string_view text, int type, const char *name, const std::string &what) {
     Real value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) refuse(what, text, std::string("a ") + name);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        refuse(what, text, std::string("a ") + name);
     return made(newCIMValue(type, &value));
 }
 
 cimobj::ValuePtr scalar(std::string_view text, int type, const std::string &what) {
     switch (type) {
-    case CIM_UINT8: return integer<uint8_t>(text, type, "uint8", what);
-    case CIM_SINT8: return integer<int8_t>(text, type, "sint8", what);
-    case CIM_UINT16: return integer<uint16_t>(text, type, "uint16", what);
-    case CIM_SINT16: return integer<int16_t>(text, type, "sint16", what);
-    case CIM_UINT32: return integer<uint32_t>(text, type, "uint32", what);
-    case CIM_SINT32: return integer<int32_t>(text, type, "sint32", what);
-    case CIM_UINT64: return integer<uint64_t>(text, type, "uint64", what);
-    case CIM_SINT64: return integer<int64_t>(text, type, "sint64", what);
-    case CIM_REAL32: return real<float>(text, type, "real32", what);
-    case CIM_REAL64: return real<double>(text, type, "real64", what);
-    case CIM_BOOLEAN: {
-        std::string lower;
-        for (char c : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower != "true" && lower != "false") refuse(what, text, "a boolean (true or false)");
-        int flag = lower == "true";
-        return made(newCIMValue(type, &flag));
-    }
-    case CIM_STRING: return made(newCIMValue(type, cimobj::makeString(cimobj::fromUtf8(text)).release()));
-    case CIM_DATETIME: {
-        std::wstring wide = cimobj::fromUtf8(text);
-        return made(newCIMValue(type, wide.data()));
-    }
-    case CIM_CHAR16: {
-        std::wstring wide = cimobj::fromUtf8(text);
-        if (wide.size() != 1 || wide[0] > 0xFFFF) refuse(what, text, "a char16 (one character)");
-        uint16_t c = static_cast<uint16_t>(wide[0]);
-        return made(newCIMValue(type, &c));
-    }
-    case CIM_REFERENCE: {
-        std::string error;
-        cimobj::PathPtr path = cimom::parseObjectPathText(cimobj::fromUtf8(text), &error);
-        if (!path) refuse(what, text, "an object path (" + error + ")");
-        cimobj::ValuePtr value = made(newCIMValue(type, path.get()));
-        path.release();
-        return value;
-    }
-    default:
-        throw ClientError(remote::exitBadInput, what + ": values of this type cannot be given on the command line");
+        case CIM_UINT8: return integer<uint8_t>(text, type, "uint8", what);
+        case CIM_SINT8: return integer<int8_t>(text, type, "sint8", what);
+        case CIM_UINT16: return integer<uint16_t>(text, type, "uint16", what);
+        case CIM_SINT16: return integer<int16_t>(text, type, "sint16", what);
+        case CIM_UINT32: return integer<uint32_t>(text, type, "uint32", what);
+        case CIM_SINT32: return integer<int32_t>(text, type, "sint32", what);
+        case CIM_UINT64: return integer<uint64_t>(text, type, "uint64", what);
+        case CIM_SINT64: return integer<int64_t>(text, type, "sint64", what);
+        case CIM_REAL32: return real<float>(text, type, "real32", what);
+        case CIM_REAL64: return real<double>(text, type, "real64", what);
+        case CIM_BOOLEAN: {
+            std::string lower;
+            for (char c : text)
+                lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (lower != "true" && lower != "false") refuse(what, text, "a boolean (true or false)");
+            int flag = lower == "true";
+            return made(newCIMValue(type, &flag));
+        }
+        case CIM_STRING: return made(newCIMValue(type, cimobj::makeString(cimobj::fromUtf8(text)).release()));
+        case CIM_DATETIME: {
+            std::wstring wide = cimobj::fromUtf8(text);
+            return made(newCIMValue(type, wide.data()));
+        }
+        case CIM_CHAR16: {
+            std::wstring wide = cimobj::fromUtf8(text);
+            if (wide.size() != 1 || wide[0] > 0xFFFF) refuse(what, text, "a char16 (one character)");
+            uint16_t c = static_cast<uint16_t>(wide[0]);
+            return made(newCIMValue(type, &c));
+        }
+        case CIM_REFERENCE: {
+            std::string error;
+            cimobj::PathPtr path = cimom::parseObjectPathText(cimobj::fromUtf8(text), &error);
+            if (!path) refuse(what, text, "an object path (" + error + ")");
+            cimobj::ValuePtr value = made(newCIMValue(type, path.get()));
+            path.release();
+            return value;
+        }
+        default:
+            throw ClientError(remote::exitBadInput, what + ": values of this type cannot be given on the command line");
     }
 }
 

@@ -45,8 +45,8 @@ void runAssociatorNames(CommandContext &c) {
     requireClassOrInstance(c);
     Filters f(c.invocation);
     writeObjects(c,
-                 c.call(CIMXMLencode_associatorNames(target(c), f.assocClass.get(), f.resultClass.get(),
-                                                     f.role.get(), f.resultRole.get(), 0),
+                 c.call(CIMXMLencode_associatorNames(target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
+                                                     f.resultRole.get(), 0),
                         "AssociatorNames"),
                  CIMXMLdecode_associatorNames);
 }
@@ -66,7 +66,8 @@ void runReferences(CommandContext &c) {
 void runReferenceNames(CommandContext &c) {
     requireClassOrInstance(c);
     Filters f(c.invocation);
-    writeObjects(c, c.call(CIMXMLencode_referenceNames(target(c), f.resultClass.get(), f.role.get(), 0), "ReferenceNames"),
+    writeObjects(c,
+                 c.call(CIMXMLencode_referenceNames(target(c), f.resultClass.get(), f.role.get(), 0), "ReferenceNames"),
                  CIMXMLdecode_referenceNames);
 }
 

@@ -31,8 +31,8 @@ void runEnumerateClasses(CommandContext &c) {
 }
 
 void runEnumerateClassNames(CommandContext &c) {
-    std::string body = c.call(CIMXMLencode_enumerateClassNames(target(c), c.invocation.deepInheritance, 0),
-                              "EnumerateClassNames");
+    std::string body =
+        c.call(CIMXMLencode_enumerateClassNames(target(c), c.invocation.deepInheritance, 0), "EnumerateClassNames");
     CIMObjectPathList *names = nullptr;
     c.connection.check(CIMXMLdecode_enumerateClassNames(body.c_str(), &names), body);
     cimobj::ListPtr owner(names);

@@ -62,7 +62,8 @@ const TextSpec textSpecs[] = {
 // The name of the positional arguments: the leading capitals of their description.
 std::string positionalName(const char *description) {
     std::string name;
-    for (const char *c = description; std::isupper(static_cast<unsigned char>(*c)) || *c == '_'; ++c) name += *c;
+    for (const char *c = description; std::isupper(static_cast<unsigned char>(*c)) || *c == '_'; ++c)
+        name += *c;
     return name;
 }
 
@@ -86,7 +87,8 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
     std::string output = "mof";
     app.add_option("-o,--output", output, "mof (the default), json (one object a line) or xml (the raw response)")
         ->check(CLI::IsMember({"mof", "json", "xml"}));
-    app.add_option("--timeout", parsed.transport.timeoutSeconds, "seconds to wait for the connection and each answer (30)")
+    app.add_option("--timeout", parsed.transport.timeoutSeconds,
+                   "seconds to wait for the connection and each answer (30)")
         ->check(CLI::Range(1, 86400));
     app.add_option("--ca", parsed.transport.caFile, "the certificates that may sign the server's (https)");
     app.add_flag("--insecure", parsed.transport.insecure, "do not check the server's certificate (https)");
@@ -106,8 +108,8 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
         sub->add_option("URL", in.url, command.object)->required();
         if (command.argumentsName) {
             int most = command.maxArguments < 0 ? 1 << 20 : command.maxArguments;
-            CLI::Option *arguments = sub->add_option(positionalName(command.argumentsName), in.arguments,
-                                                     command.argumentsName);
+            CLI::Option *arguments =
+                sub->add_option(positionalName(command.argumentsName), in.arguments, command.argumentsName);
             arguments->expected(command.minArguments, most);
             if (command.minArguments > 0) arguments->required();
         }

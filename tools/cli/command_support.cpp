@@ -70,8 +70,9 @@ remote::ServerMofSink::Options sinkOptions(unsigned kinds, const char *refusalTe
 void sendMofInput(CommandContext &c, remote::ServerMofSink::Options options) {
     const Invocation &in = c.invocation;
     if (in.mof.has_value() == !in.arguments.empty())
-        throw remote::ClientError(remote::exitUsage, std::string(c.commandName) +
-                                                         " takes its MOF as --mof TEXT or as one FILE (- for standard input)");
+        throw remote::ClientError(
+            remote::exitUsage,
+            std::string(c.commandName) + " takes its MOF as --mof TEXT or as one FILE (- for standard input)");
     std::optional<std::string> text = in.mof;
     std::string name = in.mof ? "--mof" : in.arguments[0];
     if (!in.mof && name == "-") {
@@ -89,23 +90,24 @@ void writeList(CommandContext &c, const CIMList *list) {
     for (CIMListNode *node = getFirstNode(list); node; node = getNextNode(node)) {
         void *item = getNodeItem(node);
         switch (type) {
-        case CIMLIST_INSTANCE: {
-            auto *instance = static_cast<const CIMInstance *>(item);
-            const CIMObjectPath *path = getInstancePath(instance);
-            cimobj::PathPtr named = path ? inUrlNamespace(c, path) : nullptr;
-            c.out.instance(instance, named.get());
-            break;
-        }
-        case CIMLIST_CLASS: c.out.cimClass(static_cast<const CIMClass *>(item)); break;
-        case CIMLIST_OBJECTPATH: {
-            // Instance names get the namespace they live in; bare class names stay bare.
-            auto *path = static_cast<const CIMObjectPath *>(item);
-            cimobj::PathPtr named = isEmptyCIMPropertyList(getObjectPathKeys(path)) ? nullptr : inUrlNamespace(c, path);
-            c.out.path(named ? named.get() : path);
-            break;
-        }
-        case CIMLIST_QUALIFIERTYPE: c.out.qualifierType(static_cast<const CIMQualifierType *>(item)); break;
-        default: break;
+            case CIMLIST_INSTANCE: {
+                auto *instance = static_cast<const CIMInstance *>(item);
+                const CIMObjectPath *path = getInstancePath(instance);
+                cimobj::PathPtr named = path ? inUrlNamespace(c, path) : nullptr;
+                c.out.instance(instance, named.get());
+                break;
+            }
+            case CIMLIST_CLASS: c.out.cimClass(static_cast<const CIMClass *>(item)); break;
+            case CIMLIST_OBJECTPATH: {
+                // Instance names get the namespace they live in; bare class names stay bare.
+                auto *path = static_cast<const CIMObjectPath *>(item);
+                cimobj::PathPtr named =
+                    isEmptyCIMPropertyList(getObjectPathKeys(path)) ? nullptr : inUrlNamespace(c, path);
+                c.out.path(named ? named.get() : path);
+                break;
+            }
+            case CIMLIST_QUALIFIERTYPE: c.out.qualifierType(static_cast<const CIMQualifierType *>(item)); break;
+            default: break;
         }
     }
 }

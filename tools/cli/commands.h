@@ -54,11 +54,11 @@ struct CommandContext {
 struct Command {
     const char *name;
     const char *summary;
-    const char *object;           // what the URL names, for the help ("a class: http://host/ns:Class")
-    const char *argumentsName;    // the positional arguments after the URL; nullptr: none
+    const char *object;              // what the URL names, for the help ("a class: http://host/ns:Class")
+    const char *argumentsName;       // the positional arguments after the URL; nullptr: none
     int minArguments, maxArguments;  // maxArguments -1: any number
-    unsigned options;             // OptionBit values
-    unsigned trueByDefault;       // the flags among them that default to true
+    unsigned options;                // OptionBit values
+    unsigned trueByDefault;          // the flags among them that default to true
     void (*run)(CommandContext &context);
 };
 

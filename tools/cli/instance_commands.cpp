@@ -24,10 +24,10 @@ void runEnumerateInstances(CommandContext &c) {
     requireClass(c);
     const Invocation &in = c.invocation;
     cimobj::ListPtr properties = propertyList(c);
-    std::string body = c.call(CIMXMLencode_enumerateInstances(target(c), in.deepInheritance, in.localOnly,
-                                                              in.includeQualifiers, in.includeClassOrigin,
-                                                              properties.get(), 0),
-                              "EnumerateInstances");
+    std::string body =
+        c.call(CIMXMLencode_enumerateInstances(target(c), in.deepInheritance, in.localOnly, in.includeQualifiers,
+                                               in.includeClassOrigin, properties.get(), 0),
+               "EnumerateInstances");
     CIMInstanceList *instances = nullptr;
     c.connection.check(CIMXMLdecode_enumerateInstances(body.c_str(), &instances), body);
     cimobj::ListPtr owner(instances);
@@ -51,7 +51,8 @@ void runModifyInstance(CommandContext &c) {
     std::optional<std::vector<std::wstring>> names;
     if (c.invocation.propertyList) {
         names.emplace();
-        for (const std::string &name : *c.invocation.propertyList) names->push_back(cimobj::fromUtf8(name));
+        for (const std::string &name : *c.invocation.propertyList)
+            names->push_back(cimobj::fromUtf8(name));
     }
     remote::ServerMofSink::Options options =
         sinkOptions(remote::ServerMofSink::instances, "modify-instance sends instances only", true);

@@ -19,8 +19,8 @@ using Json = nlohmann::ordered_json;
 std::string utf8(const CIMString *text) { return cimobj::toUtf8(text); }
 
 std::string typeName(int type) {
-    static const char *const names[] = {"uint8",  "sint8",   "uint16", "sint16",   "uint32",    "sint32",
-                                        "uint64", "sint64",  "string", "boolean",  "real32",    "real64",
+    static const char *const names[] = {"uint8",    "sint8",  "uint16",    "sint16",   "uint32", "sint32",
+                                        "uint64",   "sint64", "string",    "boolean",  "real32", "real64",
                                         "datetime", "char16", "reference", "instance", "class"};
     bool array = type >= CIM_ARRAY;
     int scalar = array ? type - CIM_ARRAY : type;
@@ -47,24 +47,24 @@ Json classJson(const CIMClass *cimClass);
 Json scalarJson(const CIMValue *value) {
     if (!value || isCIMValueNull(value)) return nullptr;
     switch (value->type) {
-    case CIM_UINT8: return value->data.u8;
-    case CIM_SINT8: return value->data.s8;
-    case CIM_UINT16: return value->data.u16;
-    case CIM_SINT16: return value->data.s16;
-    case CIM_UINT32: return value->data.u32;
-    case CIM_SINT32: return value->data.s32;
-    case CIM_UINT64: return value->data.u64;
-    case CIM_SINT64: return value->data.s64;
-    case CIM_REAL32: return realJson(value->data.r32);
-    case CIM_REAL64: return realJson(value->data.r64);
-    case CIM_BOOLEAN: return value->data.boolean != 0;
-    case CIM_STRING:
-    case CIM_DATETIME: return utf8(value->data.string);
-    case CIM_CHAR16: return cimobj::toUtf8(std::wstring(1, static_cast<wchar_t>(value->data.char16)));
-    case CIM_REFERENCE: return cimobj::toUtf8(cimom::writeObjectPathText(value->data.reference));
-    case CIM_OBJECT: return instanceJson(value->data.instance, getInstancePath(value->data.instance));
-    case CIM_CLASS: return classJson(value->data.cimClass);
-    default: return nullptr;
+        case CIM_UINT8: return value->data.u8;
+        case CIM_SINT8: return value->data.s8;
+        case CIM_UINT16: return value->data.u16;
+        case CIM_SINT16: return value->data.s16;
+        case CIM_UINT32: return value->data.u32;
+        case CIM_SINT32: return value->data.s32;
+        case CIM_UINT64: return value->data.u64;
+        case CIM_SINT64: return value->data.s64;
+        case CIM_REAL32: return realJson(value->data.r32);
+        case CIM_REAL64: return realJson(value->data.r64);
+        case CIM_BOOLEAN: return value->data.boolean != 0;
+        case CIM_STRING:
+        case CIM_DATETIME: return utf8(value->data.string);
+        case CIM_CHAR16: return cimobj::toUtf8(std::wstring(1, static_cast<wchar_t>(value->data.char16)));
+        case CIM_REFERENCE: return cimobj::toUtf8(cimom::writeObjectPathText(value->data.reference));
+        case CIM_OBJECT: return instanceJson(value->data.instance, getInstancePath(value->data.instance));
+        case CIM_CLASS: return classJson(value->data.cimClass);
+        default: return nullptr;
     }
 }
 
@@ -92,18 +92,20 @@ Json qualifiersJson(const CIMQualifierList *qualifiers) {
 }
 
 // The properties (or parameters, or keys) by name; detailed adds what a
-// class declares of each.
+// class declares of each. Keys show in the path and the Key qualifier (the
+// decoders mark every reference property as a key).
 Json propertiesJson(const CIMPropertyList *properties, bool detailed) {
     Json out = Json::object();
     for (CIMListNode *node = getFirstCIMProperty(properties); node; node = getNextCIMProperty(node)) {
         const CIMProperty *property = getCurrentCIMProperty(node);
         Json entry = typedJson(property->type, property->value);
-        if (property->isKey) entry["key"] = true;
         if (detailed) {
-            if (const CIMString *refClass = propertyGetReferenceClass(property)) entry["reference_class"] = utf8(refClass);
+            if (const CIMString *refClass = propertyGetReferenceClass(property))
+                entry["reference_class"] = utf8(refClass);
             if (property->classOrigin) entry["class_origin"] = utf8(property->classOrigin);
             if (property->propagated) entry["propagated"] = true;
-            if (!isEmptyCIMQualifierList(property->qualifiers)) entry["qualifiers"] = qualifiersJson(property->qualifiers);
+            if (!isEmptyCIMQualifierList(property->qualifiers))
+                entry["qualifiers"] = qualifiersJson(property->qualifiers);
         } else if (!isEmptyCIMQualifierList(property->qualifiers)) {
             entry["qualifiers"] = qualifiersJson(property->qualifiers);
         }
@@ -160,7 +162,8 @@ Json words(int bits, std::initializer_list<std::pair<int, const char *>> table) 
 
 Json qualifierTypeJson(const CIMQualifierType *declaration) {
     Json out{{"kind", "qualifier_type"}, {"name", utf8(declaration->name)}};
-    int type = declaration->value && declaration->value->type != CIM_NULL ? declaration->value->type : declaration->type;
+    int type =
+        declaration->value && declaration->value->type != CIM_NULL ? declaration->value->type : declaration->type;
     out["type"] = typeName(type);
     out["value"] = valueJson(declaration->value);
     if (declaration->arraySize > 0) out["array_size"] = declaration->arraySize;
@@ -186,7 +189,9 @@ public:
     explicit JsonWriter(std::ostream &out) : out_(out) {}
 
     void responseBody(const std::string &) override {}
-    void instance(const CIMInstance *instance, const CIMObjectPath *path) override { line(instanceJson(instance, path)); }
+    void instance(const CIMInstance *instance, const CIMObjectPath *path) override {
+        line(instanceJson(instance, path));
+    }
     void cimClass(const CIMClass *cimClass) override { line(classJson(cimClass)); }
     void path(const CIMObjectPath *path) override { line(pathJson(path)); }
     void qualifierType(const CIMQualifierType *declaration) override { line(qualifierTypeJson(declaration)); }
@@ -207,9 +212,7 @@ public:
     }
 
 private:
-    void line(const Json &object) {
-        out_ << object.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n";
-    }
+    void line(const Json &object) { out_ << object.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n"; }
     std::ostream &out_;
 };
 

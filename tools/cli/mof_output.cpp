@@ -54,7 +54,8 @@ public:
         appendToCIMPropertyList(properties.get(), namedValue(name, value));
         out_ << assignments(properties.get());
     }
-    void methodResult(const std::wstring &, const CIMValue *returnValue, const CIMPropertyList *outParameters) override {
+    void methodResult(const std::wstring &, const CIMValue *returnValue,
+                      const CIMPropertyList *outParameters) override {
         cimobj::ListPtr properties(outParameters ? copyCIMPropertyList(outParameters) : newCIMPropertyList());
         if (returnValue) {
             // The return value comes first, under the name MOF gives it nowhere else.

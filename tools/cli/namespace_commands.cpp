@@ -36,9 +36,10 @@ void runDeleteNamespace(CommandContext &c) {
 
 void runEnumerateNamespaces(CommandContext &c) {
     const remote::WbemUrl &url = c.connection.url();
-    cimobj::PathPtr path = remote::classPath(cimobj::fromUtf8(url.nameSpaceGiven ? url.nameSpace : "root/interop"),
-                                             L"CIM_Namespace");
-    std::string body = c.call(CIMXMLencode_enumerateInstances(path.get(), 1, 0, 0, 0, nullptr, 0), "EnumerateInstances");
+    cimobj::PathPtr path =
+        remote::classPath(cimobj::fromUtf8(url.nameSpaceGiven ? url.nameSpace : "root/interop"), L"CIM_Namespace");
+    std::string body =
+        c.call(CIMXMLencode_enumerateInstances(path.get(), 1, 0, 0, 0, nullptr, 0), "EnumerateInstances");
     CIMInstanceList *instances = nullptr;
     c.connection.check(CIMXMLdecode_enumerateInstances(body.c_str(), &instances), body);
     cimobj::ListPtr owner(instances);

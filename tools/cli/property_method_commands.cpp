@@ -36,15 +36,13 @@ void runSetProperty(CommandContext &c) {
     requireInstance(c);
     NamedArgument argument = splitNamedArgument(c.invocation.arguments.at(0));
     cimobj::ClassPtr cimClass = targetClass(c);
-    const CIMProperty *declared = findCIMProperty(getClassProperties(cimClass.get()),
-                                                  cimobj::fromUtf8(argument.name).c_str());
-    if (!declared)
-        throw ClientError(remote::exitUsage, "class " + className(c) + " has no property " + argument.name);
+    const CIMProperty *declared =
+        findCIMProperty(getClassProperties(cimClass.get()), cimobj::fromUtf8(argument.name).c_str());
+    if (!declared) throw ClientError(remote::exitUsage, "class " + className(c) + " has no property " + argument.name);
     // A name without '=' sets the property to NULL.
     cimobj::ValuePtr value;
     if (argument.hasValue) value = typedArgument(argument.value, declared->type, "property " + argument.name);
-    std::string body =
-        c.call(CIMXMLencode_setProperty(target(c), declared->name, value.get(), 0), "SetProperty");
+    std::string body = c.call(CIMXMLencode_setProperty(target(c), declared->name, value.get(), 0), "SetProperty");
     c.connection.check(CIMXMLdecode_setProperty(body.c_str()), body);
 }
 
@@ -70,8 +68,8 @@ void runInvokeMethod(CommandContext &c) {
         if (!declared)
             throw ClientError(remote::exitUsage, "method " + arguments[0] + " has no parameter " + argument.name);
         cimobj::ValuePtr value = typedArgument(argument.value, declared->type, "parameter " + argument.name);
-        cimobj::PropertyPtr parameter(newProperty(copyCIMString(declared->name), nullptr, value.get(), declared->type,
-                                                  nullptr, 0));
+        cimobj::PropertyPtr parameter(
+            newProperty(copyCIMString(declared->name), nullptr, value.get(), declared->type, nullptr, 0));
         if (!parameter) throw std::bad_alloc();
         value.release();
         if (!isSuccessfulFree(appendToCIMPropertyList(parameters.get(), parameter.get()))) throw std::bad_alloc();

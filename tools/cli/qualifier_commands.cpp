@@ -16,7 +16,8 @@ void runGetQualifier(CommandContext &c) {
 }
 
 void runSetQualifier(CommandContext &c) {
-    sendMofInput(c, sinkOptions(remote::ServerMofSink::qualifierTypes, "set-qualifier sends qualifier declarations only"));
+    sendMofInput(c,
+                 sinkOptions(remote::ServerMofSink::qualifierTypes, "set-qualifier sends qualifier declarations only"));
 }
 
 void runDeleteQualifier(CommandContext &c) {

@@ -29,9 +29,9 @@ private:
 
 std::unique_ptr<ResultWriter> makeResultWriter(OutputForm form, std::ostream &out) {
     switch (form) {
-    case OutputForm::json: return makeJsonWriter(out);
-    case OutputForm::xml: return std::make_unique<XmlWriter>(out);
-    case OutputForm::mof: break;
+        case OutputForm::json: return makeJsonWriter(out);
+        case OutputForm::xml: return std::make_unique<XmlWriter>(out);
+        case OutputForm::mof: break;
     }
     return makeMofWriter(out);
 }

@@ -52,13 +52,18 @@ void CimConnection::check(ReturnCode *rc, const std::string &body) const {
     if (!status) throw ClientError(exitInternal, "the client library gave no status");
     if (status->rc == 0) return;
     std::string description = cimobj::toUtf8(status->description);
+    std::string bad = "bad response from " + url_.authority() + ": ";
+    if (body.empty()) throw ClientError(exitProtocol, bad + "an empty answer");
+    if (!isCimXml(body)) {
+        std::string start = oneLine(body.substr(0, 60));
+        throw ClientError(exitProtocol,
+                          bad + "not a CIM-XML response: \"" + start + (body.size() > 60 ? "...\"" : "\""));
+    }
     // The decoders' own failures carry their names; a server's error never does.
-    if (description.rfind("CIMXMLdecode_", 0) == 0 || !isCimXml(body)) {
+    if (description.rfind("CIMXMLdecode_", 0) == 0) {
         size_t reason = description.find("failed; ");
-        if (description.rfind("CIMXMLdecode_", 0) == 0 && reason != std::string::npos)
-            description.erase(0, reason + 8);
-        if (body.empty()) description = "an empty answer";
-        throw ClientError(exitProtocol, "bad response from " + url_.authority() + ": " + oneLine(description));
+        throw ClientError(exitProtocol,
+                          bad + oneLine(description.substr(reason == std::string::npos ? 0 : reason + 8)));
     }
     throw cimError(status->rc, description);
 }

@@ -85,22 +85,23 @@ struct HttpTransport::Connection {
         std::string seconds = std::to_string(options.timeoutSeconds) + " s";
         bool timedOut = elapsed >= std::chrono::seconds(options.timeoutSeconds) - std::chrono::milliseconds(200);
         switch (error) {
-        case httplib::Error::Connection: throw ClientError(exitUnreachable, "cannot connect to " + where);
-        case httplib::Error::ConnectionTimeout:
-            throw ClientError(exitTimeout, "no connection to " + where + " within " + seconds);
-        case httplib::Error::Read:
-        case httplib::Error::Write:
-            if (timedOut) throw ClientError(exitTimeout, "no answer from " + where + " within " + seconds);
-            throw ClientError(exitProtocol, "the connection to " + where + " closed before a complete answer");
-        case httplib::Error::SSLConnection:
-            throw ClientError(exitUnreachable, "TLS handshake with " + where + " failed");
-        case httplib::Error::SSLServerVerification:
-            throw ClientError(exitUnreachable, "the certificate of " + where +
-                                                   " could not be verified (--ca FILE names its issuer; "
-                                                   "--insecure skips the check)");
-        case httplib::Error::SSLLoadingCerts:
-            throw ClientError(exitNoInput, "cannot load CA certificates from " + options.caFile);
-        default: throw ClientError(exitUnreachable, "request to " + where + " failed: " + httplib::to_string(error));
+            case httplib::Error::Connection: throw ClientError(exitUnreachable, "cannot connect to " + where);
+            case httplib::Error::ConnectionTimeout:
+                throw ClientError(exitTimeout, "no connection to " + where + " within " + seconds);
+            case httplib::Error::Read:
+            case httplib::Error::Write:
+                if (timedOut) throw ClientError(exitTimeout, "no answer from " + where + " within " + seconds);
+                throw ClientError(exitProtocol, "the connection to " + where + " closed before a complete answer");
+            case httplib::Error::SSLConnection:
+                throw ClientError(exitUnreachable, "TLS handshake with " + where + " failed");
+            case httplib::Error::SSLServerVerification:
+                throw ClientError(exitUnreachable, "the certificate of " + where +
+                                                       " could not be verified (--ca FILE names its issuer; "
+                                                       "--insecure skips the check)");
+            case httplib::Error::SSLLoadingCerts:
+                throw ClientError(exitNoInput, "cannot load CA certificates from " + options.caFile);
+            default:
+                throw ClientError(exitUnreachable, "request to " + where + " failed: " + httplib::to_string(error));
         }
     }
 
@@ -112,7 +113,8 @@ struct HttpTransport::Connection {
         answer.status = result->status;
         answer.reason = result->reason;
         answer.body = std::move(result->body);
-        for (const auto &header : result->headers) answer.headers.push_back(header);
+        for (const auto &header : result->headers)
+            answer.headers.push_back(header);
         return answer;
     }
 };
@@ -160,8 +162,9 @@ HttpAnswer HttpTransport::post(const std::string &request) {
     HttpAnswer answer = c.send(encoded);
     if (answer.status != 401) return answer;
     if (c.url.user.empty())
-        throw ClientError(exitAuth, c.url.authority() + " asks for a user and password (HTTP 401); "
-                                                        "give them in the URL: http://user@host/...");
+        throw ClientError(exitAuth, c.url.authority() +
+                                        " asks for a user and password (HTTP 401); "
+                                        "give them in the URL: http://user@host/...");
     if (!c.password && !c.asked) {
         c.asked = true;
         c.password = askPassword("Password for " + c.url.user + "@" + c.url.authority() + ": ");

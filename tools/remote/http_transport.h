@@ -13,10 +13,10 @@
 namespace remote {
 
 struct TransportOptions {
-    int timeoutSeconds = 30;  // connect, send and each wait for the answer
-    std::string caFile;       // certificates that may sign the server's; empty: the system's
-    bool insecure = false;    // do not check the server's certificate
-    bool verbose = false;     // request and response headers to the diagnostics stream
+    int timeoutSeconds = 30;             // connect, send and each wait for the answer
+    std::string caFile;                  // certificates that may sign the server's; empty: the system's
+    bool insecure = false;               // do not check the server's certificate
+    bool verbose = false;                // request and response headers to the diagnostics stream
     std::string program = "cimxml-cli";  // how warnings name their writer
 };
 

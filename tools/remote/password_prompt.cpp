@@ -22,7 +22,8 @@ std::optional<std::string> askPassword(const std::string &prompt) {
         std::string line;
         char c = 0;
         ssize_t got = 0;
-        while ((got = read(tty, &c, 1)) == 1 && c != '\n') line += c;
+        while ((got = read(tty, &c, 1)) == 1 && c != '\n')
+            line += c;
         if (got == 1 || !line.empty()) password = line;
         [[maybe_unused]] ssize_t ignored = write(tty, "\n", 1);  // the Enter the person typed was not echoed
     }

@@ -12,7 +12,8 @@ namespace {
 // Cache key: namespace and name, without regard to case.
 std::wstring keyOf(const std::wstring &nameSpace, const std::wstring &name) {
     std::wstring key = nameSpace + L":" + name;
-    for (wchar_t &c : key) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    for (wchar_t &c : key)
+        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
     return key;
 }
 
@@ -62,9 +63,10 @@ cimom::Status ServerMofSink::refuseKind() {
 cimom::Status ServerMofSink::setQualifierType(const std::wstring &nameSpace, cimobj::QualifierTypePtr declaration) {
     if (!(options_.kinds & qualifierTypes)) return refuseKind();
     cimobj::PathPtr path = classPath(nameSpace, L"");
-    cimom::Status status = send(CIMXMLencode_setQualifier(path.get(), declaration.get(), 0), "SetQualifier",
-                                CIMXMLdecode_setQualifier);
-    if (status.ok()) qualifierTypes_[keyOf(nameSpace, std::wstring(cimobj::view(declaration->name)))] = std::move(declaration);
+    cimom::Status status =
+        send(CIMXMLencode_setQualifier(path.get(), declaration.get(), 0), "SetQualifier", CIMXMLdecode_setQualifier);
+    if (status.ok())
+        qualifierTypes_[keyOf(nameSpace, std::wstring(cimobj::view(declaration->name)))] = std::move(declaration);
     return status;
 }
 
@@ -73,10 +75,9 @@ cimom::Status ServerMofSink::createClass(const std::wstring &nameSpace, cimobj::
     std::wstring name(cimobj::view(getClassName(cimClass.get())));
     cimobj::PathPtr path = classPath(nameSpace, name);
     cimom::Status status =
-        options_.modify ? send(CIMXMLencode_modifyClass(path.get(), cimClass.get(), 0), "ModifyClass",
-                               CIMXMLdecode_modifyClass)
-                        : send(CIMXMLencode_createClass(path.get(), cimClass.get(), 0), "CreateClass",
-                               CIMXMLdecode_createClass);
+        options_.modify
+            ? send(CIMXMLencode_modifyClass(path.get(), cimClass.get(), 0), "ModifyClass", CIMXMLdecode_modifyClass)
+            : send(CIMXMLencode_createClass(path.get(), cimClass.get(), 0), "CreateClass", CIMXMLdecode_createClass);
     // The server resolves the new class: ask again when it is needed.
     classes_.erase(keyOf(nameSpace, name));
     return status;
@@ -91,14 +92,13 @@ cimom::Status ServerMofSink::createInstance(const std::wstring &nameSpace, cimob
         if (!name || !setObjectPathNameSpace(name.get(), cimobj::makeString(nameSpace).release()))
             throw std::bad_alloc();
         cimobj::ListPtr properties = stringList(options_.propertyList.value_or(givenProperties(instance.get())));
-        return send(CIMXMLencode_modifyInstance(name.get(), instance.get(), options_.includeQualifiers,
-                                                properties.get(), 0),
-                    "ModifyInstance", CIMXMLdecode_modifyInstance);
+        return send(
+            CIMXMLencode_modifyInstance(name.get(), instance.get(), options_.includeQualifiers, properties.get(), 0),
+            "ModifyInstance", CIMXMLdecode_modifyInstance);
     }
     CIMObjectPath *created = nullptr;
-    cimom::Status status =
-        send(CIMXMLencode_createInstance(path.get(), instance.get(), 0), "CreateInstance",
-             [&created](const char *body) { return CIMXMLdecode_createInstance(body, &created); });
+    cimom::Status status = send(CIMXMLencode_createInstance(path.get(), instance.get(), 0), "CreateInstance",
+                                [&created](const char *body) { return CIMXMLdecode_createInstance(body, &created); });
     newPath.reset(created);
     if (newPath && isEmptyCIMString(getObjectPathNameSpace(newPath.get())))
         setObjectPathNameSpace(newPath.get(), cimobj::makeString(nameSpace).release());
@@ -125,7 +125,8 @@ const CIMQualifierType *ServerMofSink::findQualifierType(const std::wstring &nam
     if (found != qualifierTypes_.end()) return found->second.get();
     cimobj::PathPtr path = classPath(nameSpace, L"");
     cimobj::StringPtr qualifierName = cimobj::makeString(name);
-    std::string body = connection_.exchange(CIMXMLencode_getQualifier(path.get(), qualifierName.get(), 0), "GetQualifier");
+    std::string body =
+        connection_.exchange(CIMXMLencode_getQualifier(path.get(), qualifierName.get(), 0), "GetQualifier");
     CIMQualifierType *declaration = nullptr;
     try {
         connection_.check(CIMXMLdecode_getQualifier(body.c_str(), &declaration), body);

@@ -20,9 +20,9 @@ class ServerMofSink : public cimom::MofSink {
 public:
     enum Kind : unsigned { qualifierTypes = 1, classes = 2, instances = 4, everything = 7 };
     struct Options {
-        bool modify = false;         // ModifyClass and ModifyInstance instead of the Create operations
+        bool modify = false;          // ModifyClass and ModifyInstance instead of the Create operations
         unsigned kinds = everything;  // the declarations accepted; others are refused
-        std::string refusalText;     // why another kind is refused ("create-class sends classes")
+        std::string refusalText;      // why another kind is refused ("create-class sends classes")
         bool includeQualifiers = true;
         // ModifyInstance's PropertyList; nullopt: the properties the MOF gives.
         std::optional<std::vector<std::wstring>> propertyList;

@@ -110,7 +110,8 @@ WbemUrl parseWbemUrl(std::string_view text) {
     // The namespace ends at the first ':'; namespaces never hold one.
     size_t colon = object.find(':');
     std::string_view nameSpace = object.substr(0, colon);
-    while (!nameSpace.empty() && nameSpace.back() == '/') nameSpace.remove_suffix(1);
+    while (!nameSpace.empty() && nameSpace.back() == '/')
+        nameSpace.remove_suffix(1);
     result.nameSpaceGiven = !nameSpace.empty();
     result.nameSpace = result.nameSpaceGiven ? std::string(nameSpace) : "root/cimv2";
     if (colon == std::string_view::npos) {
