@@ -1,15 +1,7 @@
 // replay_server.cpp - the replaying test server and the tool runner.
 #include "replay_server.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <fstream>
-#include <regex>
-#include <sstream>
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -60,27 +52,11 @@ std::vector<ReceivedRequest> ReplayServer::received() const {
     return received_;
 }
 
-CliResult runTool(const std::vector<std::string> &args, const std::string &stdinText, const std::string &program) {
-    std::string in = ::testing::TempDir() + "cli_inXXXXXX", err = ::testing::TempDir() + "cli_errXXXXXX";
-    close(mkstemp(in.data()));
-    close(mkstemp(err.data()));
-    std::ofstream(in) << stdinText;
-    std::string command = "timeout -s KILL 20 setsid -w " + (program.empty() ? std::string(CIMXML_CLI_PATH) : program);
-    for (const std::string &arg : args)
-        command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
-    FILE *pipe = popen((command + " <" + in + " 2>" + err).c_str(), "r");
-    CliResult result;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        result.out.append(buffer, n);
-    int status = pclose(pipe);
-    result.status = WIFEXITED(status) && WEXITSTATUS(status) != 137 ? WEXITSTATUS(status) : -1;
-    std::stringstream errText;
-    errText << std::ifstream(err).rdbuf();
-    result.err = errText.str();
-    unlink(in.c_str());
-    unlink(err.c_str());
-    return result;
+httptest::CommandResult runTool(const std::vector<std::string> &args, const std::string &stdinText,
+                                const std::string &program) {
+    std::vector<std::string> command = {"-w", program};
+    command.insert(command.end(), args.begin(), args.end());
+    return httptest::runCommand("setsid", command, stdinText);
 }
 
 }  // namespace clitest

@@ -1,6 +1,6 @@
 // replay_server.h - a test HTTP server on 127.0.0.1 that answers each
-// request with the next of its recorded answers, and a runner for the
-// client tools.
+// request with the next of its recorded answers, and the way the tests run
+// the client tools.
 #pragma once
 
 #include <condition_variable>
@@ -10,6 +10,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "server_process.h"
 
 namespace httplib {
 class Server;
@@ -49,14 +51,10 @@ private:
     int port_ = 0;
 };
 
-struct CliResult {
-    int status = -1;  // -1 when it did not exit by itself within 20 s
-    std::string out, err;
-};
-
-// Runs program (cimxml-cli when empty) with args and stdinText, without a
-// controlling terminal (a password is never asked), killed after 20 s.
-CliResult runTool(const std::vector<std::string> &args, const std::string &stdinText = "",
-                  const std::string &program = "");
+// Runs cimxml-cli (or program) with args and stdinText through the shared
+// command runner, without a controlling terminal, so that no password is
+// ever asked; killed after 20 s (status 137).
+httptest::CommandResult runTool(const std::vector<std::string> &args, const std::string &stdinText = "",
+                                const std::string &program = CIMXML_CLI_PATH);
 
 }  // namespace clitest

@@ -314,7 +314,7 @@ TEST_P(ReplayedAnswers, GiveTheWholeOutputAndStatus) {
     for (const std::string &arg : c.args)
         args.push_back(std::regex_replace(std::regex_replace(arg, std::regex("^@"), "http://" + authority),
                                           std::regex("PORT"), std::to_string(server.port())));
-    CliResult result = runTool(args);
+    httptest::CommandResult result = runTool(args);
     EXPECT_EQ(result.out, c.out);
     EXPECT_EQ(result.err, std::regex_replace(c.err, std::regex("%A"), authority));
     EXPECT_EQ(result.status, c.status);

@@ -20,6 +20,19 @@ cimobj::ClassPtr targetClass(CommandContext &c) {
 
 std::string className(CommandContext &c) { return cimobj::toUtf8(getObjectPathName(target(c))); }
 
+// The text of a string value, array elements joined by commas as
+// typedArgument reads them.
+std::string valueText(const CIMValue *value) {
+    if (value->type == CIM_STRING) return cimobj::toUtf8(value->data.string);
+    std::string text;
+    const char *separator = "";
+    for (CIMListNode *node = getFirstCIMValue(value->data.array); node; node = getNextCIMValue(node)) {
+        text += separator + cimobj::toUtf8(getCurrentCIMValue(node)->data.string);
+        separator = ",";
+    }
+    return text;
+}
+
 }  // namespace
 
 void runGetProperty(CommandContext &c) {
@@ -29,7 +42,21 @@ void runGetProperty(CommandContext &c) {
     CIMValue *value = nullptr;
     c.connection.check(CIMXMLdecode_getProperty(body.c_str(), &value), body);
     cimobj::ValuePtr owner(value);
-    c.out.propertyValue(std::wstring(cimobj::view(name.get())), value);
+    // The answer carries the value as text: the class's declaration types it.
+    int type = getCIMValueType(value);
+    if (value && !isCIMValueNull(value) && (type == CIM_STRING || type == CIM_STRING + CIM_ARRAY)) {
+        cimobj::ClassPtr cimClass = targetClass(c);
+        const CIMProperty *declared =
+            findCIMProperty(getClassProperties(cimClass.get()), getCIMStringBuffer(name.get()));
+        if (declared && declared->type != type && (declared->type >= CIM_ARRAY) == (type >= CIM_ARRAY)) {
+            try {
+                owner = typedArgument(valueText(value), declared->type, "property");
+            } catch (const ClientError &) {
+                // Not a value of the declared type after all: shown as it came.
+            }
+        }
+    }
+    c.out.propertyValue(std::wstring(cimobj::view(name.get())), owner.get());
 }
 
 void runSetProperty(CommandContext &c) {
