@@ -5,6 +5,9 @@
 // and comes back equal.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 
@@ -195,6 +198,48 @@ TEST(AgainstCimxmld, MofRoundTripsAndUploads) {
              classes + ":3:1: class Test_Gadget not created: CIM_ERR_ALREADY_EXISTS (11): class Test_Gadget already "
                        "exists in namespace root/cimv2\n"},
         });
+}
+
+// Over HTTPS with users: the certificate checked against --ca, or not at
+// all with --insecure (said on stderr); credentials from the URL or
+// CIMXML_PASSWORD, and the statuses of missing and wrong ones.
+TEST(AgainstCimxmld, HttpsWithCertificateAndUsers) {
+    std::string folder = testing::TempDir() + "cli_tls_" + std::to_string(getpid());
+    std::string cert = folder + "/cert.pem", key = folder + "/key.pem", passwd = folder + "/passwd";
+    std::string command = "mkdir -p " + folder +
+                          " && openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "
+                          "/CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " +
+                          key + " -out " + cert + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(httptest::runCimxmld({"--add-user", "alice", "--passwd", passwd}, "secret\n").status, 0);
+    ServerProcess server({"--cert", cert, "--key", key, "--passwd", passwd});
+    std::string at = "127.0.0.1:" + std::to_string(server.httpsPort());
+    std::string https = "https://alice:secret@" + at, names = "root/cimv2\nroot/interop\n";
+    setenv("CIMXML_PASSWORD", "secret", 1);
+    run(server, {
+                    {{"enumerate-namespaces", https, "--ca", cert}, names},
+                    {{"enumerate-namespaces", "https://alice@" + at, "--ca", cert}, names},
+                    {{"enumerate-namespaces", https},
+                     "",
+                     69,
+                     "cimxml-cli: the certificate of " + at +
+                         " could not be verified (--ca FILE names its issuer; --insecure skips the check)\n"},
+                    {{"enumerate-namespaces", https, "--insecure"},
+                     names,
+                     0,
+                     "cimxml-cli: WARNING: --insecure: the certificate of " + at +
+                         " is NOT checked; anyone between here and there can read and change this session\n"},
+                    {{"enumerate-namespaces", "https://alice:wrong@" + at, "--ca", cert},
+                     "",
+                     77,
+                     "cimxml-cli: " + at + " refused the password of alice (HTTP 401)\n"},
+                    {{"enumerate-namespaces", "https://" + at, "--ca", cert},
+                     "",
+                     77,
+                     "cimxml-cli: " + at +
+                         " asks for a user and password (HTTP 401); give them in the URL: http://user@host/...\n"},
+                });
+    unsetenv("CIMXML_PASSWORD");
 }
 
 }  // namespace

@@ -67,11 +67,12 @@ std::string positionalName(const char *description) {
     return name;
 }
 
+// The names of "a,b"; empty ones ("" or "a,,b") are left out.
 std::vector<std::string> commaSeparated(const std::string &text) {
     std::vector<std::string> items;
-    for (size_t start = 0; !text.empty() && start <= text.size();) {
+    for (size_t start = 0; start < text.size();) {
         size_t comma = std::min(text.find(',', start), text.size());
-        items.push_back(text.substr(start, comma - start));
+        if (comma > start) items.push_back(text.substr(start, comma - start));
         start = comma + 1;
     }
     return items;
@@ -153,6 +154,10 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
     }
     for (size_t i = 0; i < table.size(); ++i) {
         if (!subcommands[i]->parsed()) continue;
+        for (const std::string &argument : invocations[i].arguments)
+            if (argument.empty())
+                throw remote::ClientError(remote::exitUsage,
+                                          std::string(table[i].name) + ": " + table[i].argumentsName + " is empty");
         parsed.command = &table[i];
         parsed.invocation = std::move(invocations[i]);
         if (propertyListOptions[i] && propertyListOptions[i]->count() > 0)
