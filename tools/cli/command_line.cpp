@@ -105,10 +105,12 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
         Invocation &in = invocations[i];
         CLI::App *sub = app.add_subcommand(command.name, command.summary);
         sub->fallthrough();
-        sub->footer(std::string("URL: ") + command.object);
+        sub->footer(std::string("URL: ") + command.object +
+                    "\nThe program's options (-o, --timeout, --ca, --insecure, -v) may follow the command;"
+                    "\ncimxml-cli --help lists them with the exit statuses.");
         sub->add_option("URL", in.url, command.object)->required();
         if (command.argumentsName) {
-            int most = command.maxArguments < 0 ? 1 << 20 : command.maxArguments;
+            int most = command.maxArguments < 0 ? CLI::detail::expected_max_vector_size : command.maxArguments;
             CLI::Option *arguments =
                 sub->add_option(positionalName(command.argumentsName), in.arguments, command.argumentsName);
             arguments->expected(command.minArguments, most);
