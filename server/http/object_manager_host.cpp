@@ -3,6 +3,7 @@
 #include "object_manager_host.h"
 
 #include <cimom/handle.h>
+#include <cimom/live_providers.h>
 #include <cimom/object_manager.h>
 
 namespace cimxmld {
@@ -40,6 +41,7 @@ std::unique_ptr<ObjectManagerHost> ObjectManagerHost::start(const ServerOptions 
         error = "the default schema does not load:\n" + error;
         return nullptr;
     }
+    cimom::registerLiveProviders(*objectManager);
     for (const std::string &file : options.mofFiles) {
         error = joined(objectManager->compileMofFile(file, {}, cimom::Journaling::Off));
         if (!error.empty()) return nullptr;
