@@ -127,6 +127,17 @@ TEST(AgainstCimxmld, EverySubcommandWithItsMainOptions) {
              "cimxml-cli: cannot connect to 127.0.0.1:1\n"},
             {{"get-property", alpha}, "", 64, "cimxml-cli: get-property: NAME is required\n"},
         });
+    // A method the live operating system serves: its values change, their form does not.
+    std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/";
+    std::string system = runTool({"enumerate-instance-names", url + "root/cimv2:CIMXML_OperatingSystem"}).out;
+    httptest::CommandResult load =
+        runTool({"invoke-method", url + system.substr(0, system.find('\n')), "GetLoadAverage", "-o", "json"});
+    const std::string real = R"(\{"type":"real64","value":[0-9.e+-]+\})";
+    EXPECT_TRUE(std::regex_match(load.out, std::regex(R"(\{"kind":"method_result","method":"GetLoadAverage","return":)"
+                                                      R"(\{"type":"uint32","value":0\},"out":\{"LoadAverage1":)" +
+                                                      real + ",\"LoadAverage5\":" + real + ",\"LoadAverage15\":" +
+                                                      real + "\\}\\}\n")))
+        << load.out << load.err;
 }
 
 // Class, qualifier declaration and instance in the MOF writer's form: what
