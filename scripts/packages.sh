@@ -5,4 +5,5 @@ CIMXML_PACKAGES=(
   libexpat1-dev libgc-dev googletest libgtest-dev libbenchmark-dev
   libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3
   libxml2-utils sblim-wbemcli openssl
+  nlohmann-json3-dev libcli11-dev
 )

@@ -3,23 +3,36 @@
 // every error as file:line:column: message; writes a repository back as MOF.
 // Exit status 0 when every file compiled, 1 when one did not (or the dump
 // failed), 2 for a wrong command line, a repository that cannot be opened
-// or a default schema that fails.
+// or a default schema that fails. With --url the files go to a CIM server
+// instead (server_upload.h).
 #include <cimom/object_manager.h>
 #include <cimom/repository_store.h>
 
+#include <optional>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "server_upload.h"
+#include "strict_profile.h"
 
 namespace {
 
 const char usage[] =
     "usage: cimxml-mof [-n NAMESPACE] [-I DIR]... [--schema DIR] [--repository FILE] [--bare] FILE.mof...\n"
     "       cimxml-mof --dump [-n NAMESPACE] [--repository FILE] [--bare] [FILE.mof...]\n"
+    "       cimxml-mof --url URL [--timeout S] [--ca FILE] [--insecure] [-n NAMESPACE] FILE.mof...\n"
     "Compiles MOF files against the default schema and reports each error as\n"
     "FILE:LINE:COLUMN: MESSAGE. A file with an error changes nothing.\n"
+    "With --url the files are compiled against the server the WBEM URL names\n"
+    "(http[s]://[user[:password]@]host[:port]/namespace) and their declarations\n"
+    "are sent to it in order; a refused one stops its file. Exit status 69, 75,\n"
+    "76 or 77 when the server cannot be reached, times out, answers badly or\n"
+    "refuses the credentials.\n"
     "  -n NAMESPACE       namespace of declarations without #pragma namespace (root/cimv2);\n"
     "                     with --dump, the only namespace written\n"
     "  -I DIR             folder searched for #pragma include files\n"
@@ -43,6 +56,8 @@ struct Options {
     std::string repository;
     bool bare = false;
     bool dump = false;
+    std::optional<std::string> url;
+    remote::TransportOptions transport;
     std::vector<std::string> files;
 };
 
@@ -70,6 +85,17 @@ std::string parse(int argc, char **argv, Options &options, bool &help) {
             options.bare = true;
         } else if (argument == "--dump") {
             options.dump = true;
+        } else if (argument == "--url") {
+            if (!hasValue) return "--url needs a WBEM URL";
+            options.url = argv[++i];
+        } else if (argument == "--timeout") {
+            if (!hasValue || std::atoi(argv[i + 1]) < 1) return "--timeout needs a number of seconds";
+            options.transport.timeoutSeconds = std::atoi(argv[++i]);
+        } else if (argument == "--ca") {
+            if (!hasValue) return "--ca needs a file";
+            options.transport.caFile = argv[++i];
+        } else if (argument == "--insecure") {
+            options.transport.insecure = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             return "unknown option " + argument;
         } else {
@@ -91,6 +117,14 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (!wrong.empty()) return fail(wrong);
+    if (options.url) {
+        remote::restartInStrictProfile(argv);
+        cimSetLogLevel(-1);  // the client library's log lines would repeat each error
+        options.transport.program = "cimxml-mof";
+        std::optional<std::wstring> nameSpace;
+        if (options.namespaceGiven) nameSpace = options.mof.defaultNamespace;
+        return uploadMofFiles(*options.url, options.transport, nameSpace, options.files);
+    }
 
     cimom::ObjectManager objectManager;
     std::string schemaDir = options.bare ? std::string() : options.schemaDir;
