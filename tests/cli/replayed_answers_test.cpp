@@ -134,7 +134,10 @@ instance of Test_Item
     Note = null;
     Sizes = {1, 65535};
     Owner = "//h/root/cimv2:Test_Owner.Id=\"7\"";
-    Part = "instance of Test_Part\n{\n    Id = 3;\n};\n";
+    Part = instance of Test_Part
+    {
+        Id = 3;
+    };
 };
 
 // root/cimv2:Test_Item.Name="c"
@@ -148,7 +151,10 @@ instance of Test_Item
     Note = null;
     Sizes = {1, 65535};
     Owner = "//h/root/cimv2:Test_Owner.Id=\"7\"";
-    Part = "instance of Test_Part\n{\n    Id = 4;\n};\n";
+    Part = instance of Test_Part
+    {
+        Id = 4;
+    };
 };
 )",
      "",
