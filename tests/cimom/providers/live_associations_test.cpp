@@ -59,7 +59,7 @@ TEST_F(LiveAssociations, ProcessesBelongToTheOperatingSystem) {
 
     std::string links = objects(false, operatingSystemPath(), "CIM_OSProcess", "GroupComponent", {"PartComponent"});
     std::string ownLink = "\n  PartComponent ref = " + describe(self.get()).substr(11) + "\ninstance of CIMXML_OSProcess";
-    EXPECT_NE(links.find(ownLink), std::string::npos);
+    EXPECT_NE((links + "instance of CIMXML_OSProcess").find(ownLink), std::string::npos);  // last when newest
     std::size_t found = occurrences(links, "instance of CIMXML_OSProcess");
     EXPECT_NEAR(static_cast<double>(found), processesInProc(), 10);
     EXPECT_EQ(occurrences(links, "\n"), 2 * found);  // the path and PartComponent only
