@@ -19,6 +19,10 @@ CIMString *getReturnCodeDescription(const ReturnCode *rc);
 /* Nonzero when rc reports success (status 0). Frees rc. NULL counts as failure. */
 int isSuccessfulFree(ReturnCode *rc);
 
+/* The name of a CIM status code, such as "CIM_ERR_NOT_FOUND" for 6; static
+ * text, NULL for codes outside 1..17. */
+const char *cimStatusCodeName(int code);
+
 /* Message levels: 0 failures, 1 warnings, 2 traces and information (what a
  * host logs of normal operation: requests, answered errors), 3 debugging
  * detail. */
