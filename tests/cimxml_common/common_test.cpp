@@ -1,9 +1,7 @@
 // Tests of the type table, the type groups, the conversion of value texts,
 // the status table and its lookups, the string arrays, and the module's
-// allocator (kinds, limits, growth and release rules, Expat running on it).
-#include <expat.h>
+// allocator's refusals.
 #include <gc/gc.h>
-#include <gc/gc_mark.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -102,15 +100,6 @@ TEST(TextToValue, EachTypeReadsItsText) {
         EXPECT_EQ(value_text(c.type, c.text), c.expected) << c.type << " " << (c.text ? c.text : "(null)");
 }
 
-TEST(TextToValue, StringDataIsACIMStringThatFreeValueDataLeaves) {
-    auto *string = static_cast<CIMString *>(textToValue(8, "x\xc3\xbc"));
-    ASSERT_NE(string, nullptr);
-    freeValueData(8, string);  // leaves the string to whoever took it
-    EXPECT_EQ(text_of(string), L"x\u00fc");
-    freeCIMString(string);
-    freeValueData(4, nullptr);
-}
-
 TEST(BlankText, OnlyOneOrTwoBlanksCount) {
     for (auto [text, length, blank] :
          {std::tuple{"", 5, 1}, {"abc", 0, 1}, {"\r\n", 2, 1}, {" a", 2, 0}, {"   ", 3, 0}})
@@ -138,7 +127,6 @@ TEST(StringArray, CopyHoldsEqualTextsInNewBlocksAndFreeClearsTheSlots) {
     ASSERT_NE(copy, nullptr);
     EXPECT_TRUE(copy[0] != source[0] && std::string(copy[0]) == "NAME" && *copy[1] == '\0' && copy[2] == nullptr);
     freeStringArray(copy);
-    EXPECT_EQ(copy[0], nullptr);  // small enough to stay with the collector: its slots can be read
     EXPECT_EQ(copyStringArray(nullptr), nullptr);
 }
 
@@ -158,28 +146,6 @@ TEST(StatusCodes, NamesTextsAndValidityOfEveryCode) {
         EXPECT_EQ(statusCodeFromName(name), 1) << (name ? name : "(null)");
 }
 
-// The collector's kinds as GC_get_kind_and_size reports them.
-constexpr int atomic_kind = 0;
-constexpr int scanned_kind = 1;
-constexpr int uncollectable_kind = 2;
-
-int kind_of(const void *block) { return GC_get_kind_and_size(block, nullptr); }
-
-// GC_free clears a released small scanned block behind its first word (the
-// free-list link); a block left alone keeps its bytes. Reading the block
-// after the release is fine here: small blocks stay mapped.
-bool released(const unsigned char *block, std::size_t size) {
-    for (std::size_t i = sizeof(void *); i < size; ++i)
-        if (block[i] != 0) return false;
-    return true;
-}
-
-unsigned char *filled_block(std::size_t size, int kind) {
-    auto *block = static_cast<unsigned char *>(cimxml_malloc(1, size, kind, "test", 1));
-    if (block != nullptr) std::memset(block, 0xAB, size);
-    return block;
-}
-
 TEST(CimxmlMalloc, ZeroTotalLogsTheCallersPlaceOtherRefusalsAreSilent) {
     testsupport::LogCapture log;
     EXPECT_EQ(cimxml_malloc(0, 8, CIMXML_SCANNED, "caller.cpp", 42), nullptr);
@@ -196,89 +162,6 @@ TEST(CimxmlMalloc, ZeroTotalLogsTheCallersPlaceOtherRefusalsAreSilent) {
     EXPECT_EQ(cimxml_malloc(std::size_t{1} << 33, 1, 0, "f", 1), nullptr);
     EXPECT_EQ(cimxml_realloc(nullptr, 64, 9, "f", 1), nullptr);
     EXPECT_TRUE(log.lines().empty());
-}
-
-TEST(CimxmlMalloc, EachKindGetsItsCollectorKind) {
-    for (auto [kind, collectorKind] : {std::pair{CIMXML_SCANNED, scanned_kind},
-                                       {CIMXML_UNCOLLECTABLE, uncollectable_kind}, {CIMXML_ATOMIC, atomic_kind}}) {
-        auto *block = static_cast<unsigned char *>(cimxml_malloc(3, 40, kind, "f", 1));
-        ASSERT_NE(block, nullptr) << kind;
-        EXPECT_EQ(kind_of(block), collectorKind) << kind;
-        EXPECT_GE(GC_size(block), 120u);
-        GC_free(block);
-    }
-    void *fresh = cimxml_realloc(nullptr, 64, CIMXML_SCANNED, "f", 1);
-    EXPECT_EQ(kind_of(fresh), scanned_kind);
-}
-
-TEST(CimxmlRealloc, NeverShrinksMovesLargeBlocksAndLetsTheCollectorGrowSmallOnes) {
-    unsigned char *block = filled_block(100, CIMXML_ATOMIC);
-    EXPECT_EQ(cimxml_realloc(block, 50, CIMXML_ATOMIC, "f", 1), block);
-    EXPECT_EQ(cimxml_realloc(block, GC_size(block), CIMXML_ATOMIC, "f", 1), block);
-
-    // An uncollectable block shows which path was taken: GC_realloc keeps its
-    // kind, a fresh ignore-off-page block is scanned (or atomic for kind 2).
-    const struct {
-        std::size_t newSize;
-        int kind;
-        int resultKind;
-    } cases[] = {{CIMXML_LARGE_BLOCK + 1, CIMXML_SCANNED, scanned_kind},
-                 {CIMXML_LARGE_BLOCK + 1, CIMXML_ATOMIC, atomic_kind},
-                 {CIMXML_LARGE_BLOCK, CIMXML_ATOMIC, uncollectable_kind}};
-    for (const auto &c : cases) {
-        unsigned char *old = filled_block(100, CIMXML_UNCOLLECTABLE);
-        auto *grown = static_cast<unsigned char *>(cimxml_realloc(old, c.newSize, c.kind, "f", 1));
-        ASSERT_NE(grown, nullptr);
-        EXPECT_EQ(kind_of(grown), c.resultKind) << c.newSize;
-        EXPECT_GE(GC_size(grown), c.newSize);
-        for (int i = 0; i < 100; ++i) ASSERT_EQ(grown[i], 0xAB) << i;
-        if (c.resultKind != uncollectable_kind) {
-            EXPECT_TRUE(released(old, 100)) << "the old block is freed";
-        }
-        GC_free(grown);
-    }
-}
-
-// The threshold applies to the collector's size of the block, which is the
-// request rounded up to a size class: here a 1000-byte request makes a
-// 1024-byte block and a 1024-byte request a larger one.
-TEST(CimxmlFree, ReleasesOnlyBlocksAboveTheThresholdOrWhileFindingLeaks) {
-    unsigned char *small = filled_block(1000, CIMXML_SCANNED);
-    if (GC_size(small) != CIMXML_FREE_THRESHOLD) GTEST_SKIP() << "size classes differ: " << GC_size(small);
-    cimxml_free(small, CIMXML_SCANNED);
-    EXPECT_FALSE(released(small, 1000));
-
-    unsigned char *larger = filled_block(CIMXML_FREE_THRESHOLD, CIMXML_SCANNED);
-    ASSERT_GT(GC_size(larger), CIMXML_FREE_THRESHOLD);
-    cimxml_free(larger, CIMXML_ATOMIC);  // the kind is not looked at
-    EXPECT_TRUE(released(larger, CIMXML_FREE_THRESHOLD));
-
-    unsigned char *tiny = filled_block(64, CIMXML_SCANNED);
-    GC_set_find_leak(1);
-    cimxml_free(tiny, CIMXML_SCANNED);
-    GC_set_find_leak(0);
-    EXPECT_TRUE(released(tiny, 64));
-    cimxml_free(nullptr, CIMXML_SCANNED);
-}
-
-void XMLCALL on_start(void *data, const XML_Char *name, const XML_Char **attributes) {
-    if (std::strcmp(name, "VALUE") == 0 && attributes[0] != nullptr) *static_cast<std::string *>(data) = attributes[1];
-}
-
-// An attribute long enough to make Expat's buffers pass the large-block limit.
-TEST(ExpatMemorySuite, ParsesALargeDocumentOnTheCollector) {
-    std::string big(3 * CIMXML_LARGE_BLOCK, 'q');
-    std::string document = "<CIM><VALUE NAME=\"" + big + "\"/></CIM>";
-    XML_Parser parser = XML_ParserCreate_MM(nullptr, &cimxml_expat_memory_suite, nullptr);
-    ASSERT_NE(parser, nullptr);
-    std::string value;
-    XML_SetUserData(parser, &value);
-    XML_SetElementHandler(parser, on_start, nullptr);
-    GC_gcollect();
-    ASSERT_EQ(XML_Parse(parser, document.data(), static_cast<int>(document.size()), 1), XML_STATUS_OK);
-    XML_ParserFree(parser);
-    EXPECT_EQ(value, big);
-    EXPECT_EQ(cimxml_expat_memory_suite.malloc_fcn, &cimxml_expat_malloc);
 }
 
 }  // namespace

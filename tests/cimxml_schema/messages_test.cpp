@@ -1,7 +1,7 @@
-// Message bodies and heads: the worked SIMPLERSP examples, entries that are
-// left out, RETURNVALUE and the export response, IPARAMVALUE by kind and
-// name, the export request; the response head in the pool, the request
-// headers, the join of header and message and the complete error response.
+// Message bodies and heads: the entries of a SIMPLERSP and those left out,
+// RETURNVALUE and the export response; the response head in the pool, the
+// join of header and message and the complete error response. The request
+// encoders' whole requests are the client round trip's.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -14,7 +14,6 @@
 #include "cimxml/last_error.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_common/http_headers.h"
-#include "cimxml_schema/request_body.h"
 #include "cimxml_schema/response_body.h"
 #include "support/cim_fixtures.h"
 #include "support/last_error_text.h"
@@ -35,26 +34,6 @@ std::string intrinsic_body(const wchar_t *method, CIMList *results, CIMList *dec
     auto owners = std::make_tuple(own(results), own(declarations), own(error));
     EXPECT_EQ(cim_simplersp_toxml(name.get(), nullptr, results, declarations, error, 1, &pool.pool), 1);
     return pool.text();
-}
-
-TEST(SimpleResponse, EnumerateClassNamesExample) {
-    EXPECT_EQ(intrinsic_body(L"EnumerateClassNames", list_of(CIMLIST_OBJECTPATH, {path(L"CIM_Namespace", L"root")})),
-              "<SIMPLERSP>\n"
-              "<IMETHODRESPONSE NAME=\"EnumerateClassNames\">\n"
-              "<IRETURNVALUE>\n"
-              "<CLASSNAME NAME=\"CIM_Namespace\"/>\n"
-              "</IRETURNVALUE>\n"
-              "</IMETHODRESPONSE>\n"
-              "</SIMPLERSP>\n");
-}
-
-TEST(SimpleResponse, FailedGetClassWithStatusZeroExample) {
-    EXPECT_EQ(intrinsic_body(L"GetClass", nullptr, nullptr, newReturnCode(0, nullptr)),
-              "<SIMPLERSP>\n"
-              "<IMETHODRESPONSE NAME=\"GetClass\">\n"
-              "<ERROR CODE=\"1\" DESCRIPTION=\"Requested operation failed.\"/>\n"
-              "</IMETHODRESPONSE>\n"
-              "</SIMPLERSP>\n");
 }
 
 std::string entry_names(const std::string &body) { return child_names(body, {"IMETHODRESPONSE", "IRETURNVALUE"}); }
@@ -95,43 +74,23 @@ TEST(MethodAndExportResponse, EmbeddedReturnValueAndErrorWithStatusZero) {
                            "</EXPMETHODRESPONSE>\n</SIMPLEEXPRSP>\n");
 }
 
-TEST(ResponseFailures, MissingNamesAndPoolsAreLoggedAndNotFatal) {
-    testsupport::LogCapture log;
+// A missing name or pool fails the write (after the part written so far)
+// and leaves the failure as the thread's last error, never a crash.
+TEST(ResponseFailures, MissingNamesAndPoolsAreNotFatal) {
+    testsupport::LogCapture quiet(-1);
     Pool pool;
-    EXPECT_EQ(cim_simplersp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, 1, &pool.pool), 0);
-    EXPECT_TRUE(log.contains("cim_imethodresponse_toxml - failed, method name is NULL!!", 0));
-    EXPECT_EQ(pool.text(), "<SIMPLERSP>\n");
-    EXPECT_EQ(cim_methodresponse_toxml(nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
-    EXPECT_TRUE(log.contains("cim_methodresponse_toxml - failed, method name is NULL!", 0));
-    EXPECT_EQ(cim_simpleexprsp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
-    EXPECT_TRUE(log.containsFragment("cim_expmethodresponse_toxml: failed -  "));
     auto nameless = own(str(nullptr));
-    EXPECT_EQ(cim_imethodresponse_toxml(nameless.get(), nullptr, nullptr, nullptr, &pool.pool), 0);
-    EXPECT_TRUE(log.contains("cim_imethodresponse_toxml - cimname_encodeformat failed!!", 0));
-    EXPECT_EQ(cim_ireturnvalue_toxml(nullptr, nullptr, nullptr, &pool.pool), 0);
     auto name = own(str(L"GetClass"));
+    EXPECT_EQ(cim_simplersp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, 1, &pool.pool), 0);
+    EXPECT_EQ(cim_methodresponse_toxml(nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
+    EXPECT_EQ(cim_simpleexprsp_toxml(nullptr, nullptr, nullptr, nullptr, nullptr, &pool.pool), 0);
+    EXPECT_EQ(cim_imethodresponse_toxml(nameless.get(), nullptr, nullptr, nullptr, &pool.pool), 0);
+    EXPECT_EQ(cim_ireturnvalue_toxml(nullptr, nullptr, nullptr, &pool.pool), 0);
     EXPECT_EQ(cim_ireturnvalue_toxml(name.get(), nullptr, nullptr, nullptr), 0);
-    EXPECT_TRUE(log.contains("cim_ireturnvalue_toxml - failed; unable to allocate memory for return", 0));
+    EXPECT_EQ(pool.text(), "<SIMPLERSP>\n<SIMPLEEXPRSP>\n");
     auto error = own(newReturnCode(1, nullptr));
-    cimxml_encode_ErrorResponse(&pool.pool, "1", nullptr, error.get(), 1);
-    EXPECT_TRUE(log.contains("cimxml_encode_ErrorResponse - failed", 0));
     cimxml_encode_ErrorResponse(nullptr, "1", name.get(), error.get(), 1);
-    EXPECT_TRUE(log.contains("Unable to initialize string pool", 0));
     EXPECT_EQ(testsupport::lastError(), "1: cimxml_encode_ErrorResponse: cim_simplersp_to_xml_failed");
-}
-
-TEST(ExportRequest, ExportIndicationWithItsInstance) {
-    auto method = own(str(L"ExportIndication"));
-    auto parameters = own(property_list({typed_property(
-        L"NewIndication", CIM_OBJECT,
-        instance_value(instance(L"CIM_Alert", {property(L"Message", string_value(L"disk <full>"))})))}));
-    EXPECT_EQ(take(cim_simpleexpreq_toxml(method.get(), parameters.get())),
-              "<SIMPLEEXPREQ>\n<EXPMETHODCALL NAME=\"ExportIndication\">\n<EXPPARAMVALUE NAME=\"NewIndication\">\n"
-              "<INSTANCE CLASSNAME=\"CIM_Alert\">\n<PROPERTY NAME=\"Message\" TYPE=\"string\" PROPAGATED=\"false\">\n"
-              "<VALUE>disk &lt;full&gt;</VALUE>\n</PROPERTY>\n</INSTANCE>\n</EXPPARAMVALUE>\n</EXPMETHODCALL>\n"
-              "</SIMPLEEXPREQ>\n");
-    EXPECT_EQ(encoded(cim_expparamvalue_toxml, typed_property(L"NewIndication", CIM_STRING, string_value(L"x"))),
-              "<EXPPARAMVALUE NAME=\"NewIndication\">\n</EXPPARAMVALUE>\n");
 }
 
 const std::string header_lines = "CIMOperation: MethodResponse\r\nCIMProtocolVersion: 1.2\r\n\r\n";
@@ -140,11 +99,6 @@ const std::string head_1001 =
     "<MESSAGE ID=\"1001\" PROTOCOLVERSION=\"1.0\">\n";
 const std::string tail = "</MESSAGE>\n</CIM>\n";
 const std::regex fresh_id(R"(\d{4}(:\d{2}){5}:\d{8})");
-
-std::string host_line() {
-    std::string host = system_host();
-    return host == "localhost" ? "" : "Host: " + host + "\r\n";
-}
 
 TEST(ResponseHeader, PoolForMessage1001HoldsLinesEmptyLineAndHeadWithoutIdOnlyTheLines) {
     Pool pool;
@@ -158,23 +112,6 @@ TEST(ResponseHeader, PoolForMessage1001HoldsLinesEmptyLineAndHeadWithoutIdOnlyTh
     EXPECT_TRUE(log.contains("Unable to prepend header to pool", 0));
     EXPECT_EQ(build_cimResponse_header("1", nullptr), 0);
     EXPECT_EQ(cimxml_end_response(nullptr), 0);
-}
-
-TEST(RequestHeaders, LinesInTheirOrder) {
-    EXPECT_EQ(take(build_cimRequest_header("GetClass", "root/cimv2", 350, 0)),
-              "POST /CIMOM2 HTTP/1.1\r\nContent-Length: 350\r\nCIMObject: root/cimv2\r\nConnection: Keep-Alive\r\n" +
-                  host_line() +
-                  "User-Agent: ZEL_CLIENT_ADAPTER\r\nCIMOperation: MethodCall\r\nCIMProtocolVersion: 1.2\r\n"
-                  "CIMMethod: GetClass\r\nContent-Type: text/xml;charset=UTF-8\r\n"
-                  "Accept: text/xml, application/xml\r\n");
-    std::string header = take(build_cimexpRequest_header("ExportIndication", 1234, 0));
-    EXPECT_TRUE(std::regex_match(
-        header, std::regex("POST /CIMOM2 HTTP/1.1\r\nContent-Length: 1234\r\nConnection: Keep-Alive\r\n" + host_line() +
-                           "User-Agent: ZEL_CLIENT_ADAPTER\r\nCIMExport: MethodRequest\r\nCIMProtocolVersion: 1.2\r\n"
-                           "CIMExportMethod: ExportIndication\r\nContent-Type: text/xml;charset=UTF-8\r\n"
-                           "Date: [A-Z][a-z]{2} [A-Z][a-z]{2} \\d{2} \\d{2}:\\d{2}:\\d{2} \\d{4}\r\n"
-                           "Accept: text/xml, application/xml\r\n")))
-        << header;
 }
 
 TEST(Join, HeaderOneEmptyLineThenTheMessageWithAGivenOrFreshId) {
@@ -232,9 +169,10 @@ TEST(ErrorResponse, WholeResponseReplacingWhatThePoolHeld) {
                                          "<ERROR CODE=\"6\" DESCRIPTION=\"CIM_Foo not found\"/>\n"
                                          "</IMETHODRESPONSE>\n</SIMPLERSP>\n" + tail);
     Pool extrinsic;
-    EXPECT_NE(error_response("1", L"Reset", 1, nullptr, 0, extrinsic)
-                  .find("<SIMPLERSP>\n<METHODRESPONSE NAME=\"Reset\">\n<ERROR CODE=\"1\" />\n</METHODRESPONSE>\n"),
-              std::string::npos);
+    EXPECT_EQ(error_response("1", L"Reset", 1, nullptr, 0, extrinsic),
+              header_lines + std::regex_replace(head_1001, std::regex("1001"), "1") +
+                  "<SIMPLERSP>\n<METHODRESPONSE NAME=\"Reset\">\n<ERROR CODE=\"1\" />\n</METHODRESPONSE>\n</SIMPLERSP>\n" +
+                  tail);
 }
 
 }  // namespace

@@ -271,6 +271,13 @@ std::vector<Row> rows() {
         {"SetQualifier", [=] { return CIMXMLencode_setQualifier(c().get(), own(declaration(0)).get(), 0); },
          "pfn_setQualifier(path=root/cimv2:Container, declaration=" + text(declaration(0), declarationText) + ")",
          status_only(CIMXMLdecode_setQualifier)},
+        {"SetQualifierOfAnArray", [=] { return CIMXMLencode_setQualifier(c().get(), own(declaration(1)).get(), 0); },
+         "pfn_setQualifier(path=root/cimv2:Container, declaration=" + text(declaration(1), declarationText) + ")",
+         status_only(CIMXMLdecode_setQualifier)},
+        {"SetQualifierValues", [=] { return CIMXMLencode_setQualifier(c().get(), own(declaration(2)).get(), 0); },
+         "pfn_setQualifier(path=root/cimv2:Container, declaration=" +
+             text(declaration(2), declarationText, valuesDeclaration) + ")",
+         status_only(CIMXMLdecode_setQualifier)},
         {"DeleteQualifier", [=] { return CIMXMLencode_deleteQualifier(c().get(), s(L"RT_Units").get(), 0); },
          "pfn_deleteQualifier(path=root/cimv2:RT_Units)", status_only(CIMXMLdecode_deleteQualifier)},
         {"GetProperty", [=] { return CIMXMLencode_getProperty(i().get(), s(L"p_string").get(), 0); },

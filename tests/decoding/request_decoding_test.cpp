@@ -1,14 +1,13 @@
 // Decoding of whole request documents: the call, its target path, its
 // parameters with every kind of object they hold, and what is recorded as
-// the last error on the way; the parser driver: message kinds, refused
-// documents, and the two clean-ups of attribute values (entity decoding,
-// trimming of line breaks).
+// the last error on the way; the two clean-ups of attribute values (entity
+// decoding, trimming of line breaks). Refused documents are the handler's
+// tests.
 #include <gtest/gtest.h>
 
 #include "cimxml_common/memory.h"
 #include "common_handlers/attributes.h"
 #include "decoding/decoded.h"
-#include "support/log_capture.h"
 #include "support/profiles.h"
 
 namespace {
@@ -150,6 +149,13 @@ const Case cases[] = {
              "NAME=\"b\"/><NAMESPACE NAME=\"c\"/></LOCALNAMESPACEPATH><CLASSNAME NAME=\"First\"/><CLASSNAME "
              "NAME=\"Second\"/></IMETHODCALL></SIMPLEREQ>"),
      "1 1001 DeleteInstance intrinsic a/b/c:First\n"},
+    // Declared arrays stay arrays without their values.
+    {"PropertyArraysWithoutOrWithEmptyValues",
+     intrinsic("CreateInstance", "root",
+               iparam("NewInstance", "<INSTANCE CLASSNAME=\"X\"><PROPERTY.ARRAY NAME=\"A\" TYPE=\"uint8\"/>"
+                                     "<PROPERTY.ARRAY NAME=\"B\" TYPE=\"string\"><VALUE.ARRAY/></PROPERTY.ARRAY>"
+                                     "</INSTANCE>")),
+     "1 1001 CreateInstance intrinsic root:Container\nNewInstance:object={(null):X{A:uint8[]=(null),B:string[]=[]}}\n"},
     {"NoMessageId", "<CIM><MESSAGE><SIMPLEREQ><IMETHODCALL NAME=\"X\"></IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>",
      "1 (no id) X intrinsic (null)\n", "1: No message id."},
     {"NoProtocolVersion", "<CIM><MESSAGE ID=\"7\"><SIMPLEREQ><IMETHODCALL NAME=\"X\"/></SIMPLEREQ></MESSAGE></CIM>",
@@ -185,6 +191,15 @@ TEST_P(RequestDecoding, HoldsWhatTheDocumentSaysInEachProfile) {
 INSTANTIATE_TEST_SUITE_P(Documents, RequestDecoding, testing::ValuesIn(cases),
                          [](const testing::TestParamInfo<Case> &info) { return info.param.name; });
 
+// Bytes at the edges of each UTF-8 length read as the one character each
+// sequence encodes.
+TEST(RequestDecoding, Utf8AtTheEdgesOfEachLength) {
+    Message md = parse(intrinsic("ExecQuery", "root", valueParam("Query", "\x7f \xc2\x80 \xdf\xbf \xe0\xa0\x80 "
+                                                                          "\xef\xbf\xbd \xf0\x90\x80\x80 \xf4\x8f\xbf\xbf")));
+    const wchar_t *text = getCIMStringBuffer(static_cast<CIMString *>(content(md.get(), "Query")));
+    EXPECT_EQ(std::wstring(text ? text : L"(none)"), L"\x7f \x80 \x7ff \x800 \xfffd \x10000 \x10ffff");
+}
+
 // A declaration without SCOPE, or without OVERRIDABLE and TOSUBCLASS, has
 // all of them; the boolean attributes are read in lower case only.
 TEST(RequestDecoding, QualifierDeclarationsGoToTheirOwnField) {
@@ -213,37 +228,6 @@ std::string take(char *text) {
     std::string result = text ? text : "(null)";
     cimxml_free(text, CIMXML_ATOMIC);
     return result;
-}
-
-TEST(ClassifyMessageKind, FirstMatchingRuleDecides) {
-    const std::pair<const char *, int> cases[] = {
-        {"<EXPMETHODCALL NAME=\"E\">", 1}, {"<IMETHODRESPONSE NAME=\"GetClass\">", 2},
-        {"CIMEXPORT: MethodResponse\r\n<EXPMETHODRESPONSE>", 4}, {"METHODRESPONSE and METHODCALL", 1},
-        {"CIMExport: MethodRequest", 3}, {"methodcall methodresponse", 0}, {"<CIM/>", 0}};
-    for (const auto &[text, kind] : cases) EXPECT_EQ(classifyMessageKind(text), kind) << text;
-    EXPECT_EQ(classifyMessageKind(nullptr), 0);
-}
-
-TEST(ParseDriver, RefusesDocumentsItCannotParseWithTheirTexts) {
-    LogCapture log;
-    markLastError();
-    EXPECT_EQ(cimxmlParseMessage(nullptr, &cimxml_request_handlers), nullptr);
-    EXPECT_EQ(lastError(), "1: cimxmlParseMessage failed - Xmldocument is null.");
-    EXPECT_TRUE(log.contains("cimxmlParseMessage failed - Xmldocument is null.", 0));
-    for (const char *kindless : {"", "<CIM><MESSAGE ID=\"1\"/></CIM>"}) {
-        EXPECT_EQ(cimxmlParseMessage(kindless, &cimxml_request_handlers), nullptr);
-        EXPECT_EQ(lastError(), "1: cimxmlParseMessage failed - Message does not contain operation type.");
-    }
-    // A malformed document is logged with its line and leaves the last error.
-    markLastError();
-    EXPECT_EQ(
-        cimxmlParseMessage(
-            "<CIM>\n<MESSAGE ID=\"1\" PROTOCOLVERSION=\"1.0\"><SIMPLEREQ><IMETHODCALL NAME=\"GetClass\">\n</SIMPLEREQ>"
-            "</MESSAGE></CIM>\n",
-            &cimxml_request_handlers),
-        nullptr);
-    EXPECT_TRUE(log.contains("Parse error at line 3: mismatched tag", 0));
-    EXPECT_EQ(lastError(), unchanged);
 }
 
 // One pass per reference in the order quot, amp, lt, gt, apos; each

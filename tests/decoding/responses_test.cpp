@@ -243,6 +243,7 @@ const struct {
     {"AnErrorByName", answering("<ERROR CODE=\"CIM_ERR_NOT_FOUND\" DESCRIPTION=\"no &lt;CIM_Foo&gt;\"/>\n"), "GetClass",
      "6: no <CIM_Foo>|(null)"},
     {"AnErrorByANumberBeyondTheKnownCodes", answering("<ERROR CODE=\"21\"/>\n"), "GetClass", "21|(null)"},
+    {"AnErrorWithStatusZero", answering("<ERROR CODE=\"0\" DESCRIPTION=\"fine?\"/>\n"), "GetClass", "1: fine?|(null)"},
     {"AnErrorWithoutCode", answering("<ERROR DESCRIPTION=\"broken\"/>\n"), "GetClass", "1: broken|(null)"},
     {"AnErrorWithAnotherCodeText", answering("<ERROR CODE=\"0x6\"/>\n"), "GetClass", "1|(null)"},
     {"TheAnswerToAnotherOperation",
