@@ -1,7 +1,5 @@
 // The object manager behind the built libcimxml.so, loaded with dlopen as a
-// host loads it: an independent client's requests get DTD-valid answers,
-// and a create-get-modify-enumerate-delete sequence gives the answers its
-// steps call for.
+// host loads it: an independent client's requests get DTD-valid answers.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -13,7 +11,6 @@
 #include "om_fixture.h"
 #include "support/conformance_requests.h"
 #include "support/log_capture.h"
-#include "support/requests.h"
 
 namespace omtest {
 namespace {
@@ -69,44 +66,6 @@ TEST_F(EndToEnd, AnIndependentClientsRequestsGetValidAnswers) {
                   "valid\n");
     }
     fs::remove_all(folder);
-}
-
-TEST_F(EndToEnd, AnInstanceIsCreatedReadModifiedListedAndDeleted) {
-    using testsupport::intrinsic, testsupport::iparam, testsupport::simpleResponse;
-    testsupport::LogCapture quiet(-1);
-    const std::string name = "<INSTANCENAME CLASSNAME=\"T_Other\"><KEYBINDING NAME=\"Id\">"
-                             "<KEYVALUE VALUETYPE=\"numeric\">9</KEYVALUE></KEYBINDING></INSTANCENAME>";
-    auto instance = [](const std::string &note) {
-        return "<INSTANCE CLASSNAME=\"T_Other\"><PROPERTY NAME=\"Id\" TYPE=\"uint32\"><VALUE>9</VALUE></PROPERTY>"
-               "<PROPERTY NAME=\"Note\" TYPE=\"string\"><VALUE>" + note + "</VALUE></PROPERTY></INSTANCE>";
-    };
-    const std::string answeredName = "<INSTANCENAME CLASSNAME=\"T_Other\">\n<KEYBINDING NAME=\"Id\">\n"
-                                     "<KEYVALUE VALUETYPE=\"numeric\" TYPE=\"uint32\">9</KEYVALUE>\n</KEYBINDING>\n"
-                                     "</INSTANCENAME>\n";
-    auto answeredInstance = [](const std::string &note) {
-        return "<INSTANCE CLASSNAME=\"T_Other\">\n<PROPERTY NAME=\"Id\" TYPE=\"uint32\" PROPAGATED=\"false\">\n"
-               "<VALUE>9</VALUE>\n</PROPERTY>\n<PROPERTY NAME=\"Note\" TYPE=\"string\" PROPAGATED=\"false\">\n<VALUE>" +
-               note + "</VALUE>\n</PROPERTY>\n</INSTANCE>\n";
-    };
-    auto returned = [](const std::string &inner) { return "<IRETURNVALUE>\n" + inner + "</IRETURNVALUE>\n"; };
-
-    EXPECT_EQ(answer(intrinsic("CreateInstance", "test", iparam("NewInstance", instance("nine")))),
-              simpleResponse("IMETHODRESPONSE", "CreateInstance", returned(answeredName)));
-    EXPECT_EQ(answer(intrinsic("GetInstance", "test", iparam("InstanceName", name))),
-              simpleResponse("IMETHODRESPONSE", "GetInstance", returned(answeredInstance("nine"))));
-    EXPECT_EQ(answer(intrinsic("ModifyInstance", "test",
-                               iparam("ModifiedInstance", "<VALUE.NAMEDINSTANCE>" + name + instance("changed") +
-                                                              "</VALUE.NAMEDINSTANCE>"))),
-              simpleResponse("IMETHODRESPONSE", "ModifyInstance", returned("")));
-    EXPECT_EQ(answer(intrinsic("EnumerateInstances", "test", testsupport::classNameParam("T_Other"))),
-              simpleResponse("IMETHODRESPONSE", "EnumerateInstances",
-                             returned("<VALUE.NAMEDINSTANCE>\n" + answeredName + answeredInstance("changed") +
-                                      "</VALUE.NAMEDINSTANCE>\n")));
-    EXPECT_EQ(answer(intrinsic("DeleteInstance", "test", iparam("InstanceName", name))),
-              simpleResponse("IMETHODRESPONSE", "DeleteInstance", returned("")));
-    EXPECT_EQ(answer(intrinsic("GetInstance", "test", iparam("InstanceName", name))),
-              simpleResponse("IMETHODRESPONSE", "GetInstance",
-                             "<ERROR CODE=\"6\" DESCRIPTION=\"no instance T_Other.Id=9 in namespace test\"/>\n"));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace {
 class Instances : public ObjectManagerTest {
 protected:
     std::string extraMof() const override {
-        return "class T_Keys { [Key] uint8 Small; [Key] boolean Flag; [Key] datetime When;"
+        return "[Association] class T_Keys { [Key] uint8 Small; [Key] boolean Flag; [Key] datetime When;"
                " [Key] T_Other REF Other; string Value; };\n"
                "instance of T_Other { Id = 1; };\n";
     }

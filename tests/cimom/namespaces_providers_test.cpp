@@ -40,6 +40,13 @@ TEST_F(NamespacesAndProviders, NamespacesAreCreatedListedAndDeletedAsInstances) 
               listed + "test\"\n" + listed + "root/interop\"\n" + listed + "root/new\"\n" + listed + "root/other\"\n");
     cimobj::PathPtr doomed = pathOf("CIM_Namespace", {{"Name", "root/NEW"}}, "root/interop");
     EXPECT_EQ(statusText(handle.pfn_deleteInstance(doomed.get())), "0: ");
+    // Removed by a request sent to the namespace itself, as it was made;
+    // another namespace's instance is not found there.
+    EXPECT_EQ(statusText(handle.pfn_deleteInstance(pathOf("CIM_Namespace", {{"Name", "test"}}, "root/other").get())),
+              "5: class CIM_Namespace does not exist in namespace root/other");
+    EXPECT_EQ(statusText(handle.pfn_deleteInstance(pathOf("CIM_Namespace", {{"Name", "Root/Other"}}, "root/other").get())),
+              "0: ");
+    EXPECT_EQ(names("CIM_Namespace", "root/interop"), listed + "test\"\n" + listed + "root/interop\"\n");
     EXPECT_EQ(names("T_Other", "root/new"), "3: namespace root/new does not exist");
     EXPECT_EQ(names("CIM_Namespace", "test"), "5: class CIM_Namespace does not exist in namespace test");
     EXPECT_EQ(create(instanceOf("T_Other", {{"Id", "1"}}), "root/none"), "3: namespace root/none does not exist");

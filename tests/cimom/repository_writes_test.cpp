@@ -1,7 +1,6 @@
 // Writes as a durable store sees them: each operation's complete change
 // offered to the journal first, nothing in memory when the journal refuses,
-// MOF compiled all or nothing, the default schema loaded at start, and the
-// cimxml-mof command.
+// MOF compiled all or nothing, and the cimxml-mof command.
 #include <fstream>
 
 #include "om_fixture.h"
@@ -97,20 +96,6 @@ TEST_F(RepositoryWrites, MofThatFailsAnywhereLeavesTheRepositoryAsItWas) {
         EXPECT_EQ(dump(*om, L"test"), before) << row.mof;
         EXPECT_FALSE(om->hasNamespace(L"root/fresh"));
     }
-}
-
-TEST(DefaultSchema, LoadsIntoRootCimv2AndRootInterop) {
-    cimom::ObjectManager om(L"here");
-    std::vector<cimom::MofDiagnostic> errors = om.loadDefaultSchema();
-    EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : errors.front().text());
-    std::vector<cimobj::InstancePtr> namespaces;
-    ASSERT_TRUE(om.enumerateInstances(L"root/interop", L"CIM_Namespace", {}, namespaces).ok());
-    std::string names;
-    for (auto &instance : namespaces)
-        names += describe(findCIMProperty(instance->properties, L"Name")->value) + " ";
-    EXPECT_EQ(names, "\"root/cimv2\" \"root/interop\" ");
-    cimobj::ClassPtr system;
-    EXPECT_TRUE(om.getClass(L"root/cimv2", L"CIM_ComputerSystem", {}, system).ok());
 }
 
 std::string run(const std::string &arguments, int &exitCode) {

@@ -1,8 +1,6 @@
-// Who may talk to the server: users in a password file (HTTP Basic); and
-// the same answers over HTTPS.
+// Who may talk to the server: users in a password file (HTTP Basic); HTTPS
+// is served in the client tool's suite.
 #include <gtest/gtest.h>
-
-#include <httplib.h>
 
 #include <cstdlib>
 #include <regex>
@@ -44,32 +42,6 @@ TEST(Passwords, AddUserStoresHashesThatTheServerChecks) {
     EXPECT_EQ(metrics.receive().head, "HTTP/1.1 401 Unauthorized\r\nContent-Length: 0\r\n"
                                       "Keep-Alive: timeout=5, max=100\r\nWWW-Authenticate: Basic realm=\"cimxmld\"\r\n");
     std::remove(file.c_str());
-}
-
-TEST(Https, ServesTheSameAnswersOverTls) {
-    std::string folder = ::testing::TempDir() + "tls_" + std::to_string(getpid());
-    std::string cert = folder + "/cert.pem", key = folder + "/key.pem";
-    std::string command = "mkdir -p " + folder + " && openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "
-                          "/CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " + key + " -out " + cert +
-                          " 2>/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    ServerProcess server({"--cert", cert, "--key", key});
-
-    RawConnection plain(server.port());
-    plain.send(getClassRequest());
-    RawResponse expected = plain.receive();
-
-    httplib::SSLClient client("127.0.0.1", server.httpsPort());
-    client.set_ca_cert_path(cert.c_str());
-    client.set_read_timeout(5);
-    httplib::Headers headers = {{"CIMProtocolVersion", "1.0"}, {"CIMOperation", "MethodCall"},
-                                {"CIMMethod", "GetClass"}, {"CIMObject", "root%2Fcimv2"}};
-    httplib::Result result = client.Post("/cimom", headers, getClassBody(), "application/xml; charset=\"utf-8\"");
-    ASSERT_TRUE(result) << httplib::to_string(result.error());
-    EXPECT_EQ(result->status, 200);
-    EXPECT_EQ(result->get_header_value("CIMOperation"), "MethodResponse");
-    EXPECT_EQ(result->body, expected.body);
-    std::system(("rm -rf " + folder).c_str());
 }
 
 }  // namespace

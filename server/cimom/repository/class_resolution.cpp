@@ -256,7 +256,10 @@ bool resolveProperties(Resolver &r, const CIMClass &declared, const ClassRecord 
         ListPtr merged;
         if (!r.merge(inherited->qualifiers, typed.effective.get(), where, merged)) return false;
         if (isCIMValueNull(value.get())) {
+            // The inherited default, but a narrowed reference keeps its own class.
             cimobj::ValuePtr kept = copyValue(inherited->value);
+            if (kept && value->referenceClass)
+                setCIMValueReferenceType(kept.get(), orThrow(copyCIMString(value->referenceClass)));
             if (kept) value = std::move(kept);
         }
         resolved.list[inheritedAt->second] =

@@ -2,6 +2,7 @@
 // enumerating classes.
 #include <unordered_map>
 
+#include "repository/class_rules.h"
 #include "semantics/object_manager_state.h"
 #include "semantics/result_shaping.h"
 #include "support/names.h"
@@ -18,6 +19,19 @@ QualifierLookup lookupIn(const NamespaceData &space) {
         const QualifierTypeRecord *found = space.qualifiers.find(folded);
         return found ? found->get() : nullptr;
     };
+}
+
+ClassLookup classesIn(const NamespaceData &space) {
+    return [&space](std::wstring_view name) { return space.findClass(name); };
+}
+
+// The record of a class as declared, built and checked against the rules
+// towards the other classes of its namespace.
+Status buildCheckedRecord(const NamespaceData &space, const CIMClass &cimClass, const ClassRecord *superclass,
+                          std::shared_ptr<ClassRecord> &record) {
+    Status status = buildClassRecord(cimClass, superclass, lookupIn(space), record);
+    if (status.ok()) status = checkClassRules(*record, superclass, classesIn(space));
+    return status;
 }
 
 // The subclasses of classKey ("" for the top level), preorder when deep.
@@ -117,7 +131,7 @@ Status ObjectManager::createClass(const std::wstring &nameSpace, const CIMClass 
             return Status::error(10,
                                  "superclass " + toUtf8(superName) + " of class " + toUtf8(name) + " does not exist");
         std::shared_ptr<ClassRecord> record;
-        status = buildClassRecord(cimClass, superclass, lookupIn(*space), record);
+        status = buildCheckedRecord(*space, cimClass, superclass, record);
         if (status.ok()) changes.putClass(space->name, std::move(record));
         return status;
     });
@@ -136,8 +150,8 @@ Status ObjectManager::modifyClass(const std::wstring &nameSpace, const CIMClass 
                                          (old->superName.empty() ? "none" : toUtf8(old->superName)) + " to " +
                                          (superName.empty() ? "none" : toUtf8(superName)));
         std::shared_ptr<ClassRecord> record;
-        status = buildClassRecord(cimClass, old->superName.empty() ? nullptr : space->findClass(old->superName),
-                                  lookupIn(*space), record);
+        status = buildCheckedRecord(*space, cimClass,
+                                    old->superName.empty() ? nullptr : space->findClass(old->superName), record);
         if (!status.ok()) return status;
         std::wstring classKey = foldName(name);
         if (shapeOf(*record) != shapeOf(*old)) {

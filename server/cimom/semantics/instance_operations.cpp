@@ -60,6 +60,26 @@ void replaceValue(CIMInstance &instance, std::size_t index, cimobj::ValuePtr val
     propertyAddValue(p, value.release());
 }
 
+// A namespace's own CIM_Namespace instance, named in a request sent to that
+// namespace, which has no such class: the namespace provider serves it with
+// root/interop's class, as it does for a namespace being made.
+bool namespaceItself(const ObjectManager::State &state, const std::wstring &nameSpace, const CIMObjectPath &name,
+                     InstanceSource &source) {
+    const NamespaceData *space = state.repository.find(nameSpace);
+    const NamespaceData *interop = state.repository.find(L"root/interop");
+    if (!space || !interop || !sameName(textOf(name.className), namespaceClassName) ||
+        space->classRecord(namespaceClassName))
+        return false;
+    const CIMProperty *key = findCIMProperty(name.mkeys, L"Name");
+    if (!key || isCIMValueNull(key->value) || key->value->type != CIM_STRING ||
+        !sameName(textOf(key->value->data.string), space->name))
+        return false;
+    source.provider = state.providers.instanceProvider(L"", namespaceClassName);
+    source.record = interop->classRecord(namespaceClassName);
+    source.nameSpace = space->name;
+    return source.provider && source.record;
+}
+
 }  // namespace
 
 Status ObjectManager::getInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName,
@@ -253,8 +273,10 @@ Status ObjectManager::deleteInstance(const std::wstring &nameSpace, const CIMObj
     InstanceSource source;
     {
         auto lock = state_->repository.readLock();
-        Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
-        if (!status.ok()) return status;
+        if (!namespaceItself(*state_, nameSpace, instanceName, source)) {
+            Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
+            if (!status.ok()) return status;
+        }
     }
     if (source.provider) {
         const PropertyNames all;

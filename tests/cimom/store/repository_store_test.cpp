@@ -54,7 +54,7 @@ class S_Item : S_Base {
 };
 [Association] class S_Link { [Key] S_Base REF Left; [Key] S_Item REF Right; };
 class S_Holder { [Key] uint32 Id; string Object; string Schema; string Objects[]; string Payload; };
-class Object { [Key] string Id; Object REF Next; object Inside; class Schema; };
+[Association] class Object { [Key] string Id; Object REF Next; object Inside; class Schema; };
 class S_Doomed { [Key] uint32 Id; };
 class S_DoomedChild : S_Doomed { };
 instance of S_Item { Name = "one"; Text = "tab\t\x1 \x263A \"q\" \\"; Codes = {1, 65535}; };
