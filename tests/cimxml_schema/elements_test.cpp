@@ -21,7 +21,6 @@
 #include "support/cim_fixtures.h"
 #include "support/log_capture.h"
 #include "support/mini_dom.h"
-#include "support/xml_checks.h"
 
 using namespace fixtures;
 

@@ -4,14 +4,12 @@
 // encoders' whole requests are the client round trip's.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <regex>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "cimxml/last_error.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_common/http_headers.h"
 #include "cimxml_schema/response_body.h"
@@ -20,7 +18,6 @@
 #include "support/log_capture.h"
 #include "support/mini_dom.h"
 #include "support/profiles.h"
-#include "support/xml_checks.h"
 
 using namespace fixtures;
 

@@ -12,8 +12,6 @@
 #include <functional>
 #include <vector>
 
-#include "cimxml/operations.h"
-#include "cimop_request/request_routing.h"
 #include "support/log_capture.h"
 #include "support/profiles.h"
 #include "support/request_mix.h"
