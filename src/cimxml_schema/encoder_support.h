@@ -6,7 +6,7 @@
 #include <cimobj/cimobj.h>
 #include <utils/pool_string.h>
 
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_common/fragment_builder.h"
 
 // "Insf. Memory: %s %d" at level 0 with this source file and line.
 #define CIMXML_LOG_NO_MEMORY() cimPrintMessage(CIM_LOG_ERROR, L"Insf. Memory: %s %d", __FILE_NAME__, __LINE__)

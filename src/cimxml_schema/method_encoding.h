@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_common/fragment_builder.h"
 
 // METHOD with NAME, TYPE (the return type), CLASSORIGIN (when present) and
 // PROPAGATED, holding the qualifiers and the parameters. NULL when the

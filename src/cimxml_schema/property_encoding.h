@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_common/fragment_builder.h"
 
 // PROPERTY with NAME, EmbeddedObject (embedded objects), TYPE ("string" for
 // embedded objects), CLASSORIGIN (when present) and PROPAGATED, holding the

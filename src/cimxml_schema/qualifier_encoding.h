@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_common/fragment_builder.h"
 
 // QUALIFIER with NAME, TYPE (element type for arrays), PROPAGATED and the
 // flavor attributes (after two blanks), holding VALUE.ARRAY (array types)

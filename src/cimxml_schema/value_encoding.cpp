@@ -6,7 +6,7 @@
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/class_encoding.h"
 #include "cimxml_schema/encoder_support.h"
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_common/fragment_builder.h"
 #include "cimxml_schema/path_encoding.h"
 #include "cimxml_schema/xml_primitives.h"
 

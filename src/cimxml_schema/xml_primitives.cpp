@@ -10,7 +10,7 @@
 #include "cimxml_common/http_headers.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/encoder_support.h"
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_common/fragment_builder.h"
 #include "cimxml_schema/xml_escaping.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "cimxml/error_list.h"
-#include "cimxml/error_reporting.h"
-#include "cimxml/last_error.h"
+#include "cimxml_common/error_list.h"
+#include "cimxml_common/error_reporting.h"
+#include "cimxml_common/last_error.h"
 #include "cimxml/module_lifecycle.h"
 #include "cimxml_common/memory.h"
 #include "support/log_capture.h"

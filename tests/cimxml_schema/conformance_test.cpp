@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cimxml/response_writer.h"
-#include "cimxml_common/http_headers.h"
+#include "cimxml_schema/message_framing.h"
 #include "cimxml_schema/request_body.h"
 #include "cimxml_schema/response_body.h"
 #include "support/cim_fixtures.h"

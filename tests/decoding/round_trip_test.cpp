@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cimxml_common/cim_types.h"
-#include "cimxml_common/http_headers.h"
+#include "cimxml_schema/message_framing.h"
 #include "cimxml_schema/request_body.h"
 #include "decoding/decoded.h"
 #include "support/cim_fixtures.h"

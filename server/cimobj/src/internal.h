@@ -39,6 +39,9 @@ void appendUtf8(std::string &out, const wchar_t *text, size_t count);
 void appendUtf8Char(std::string &out, wchar_t c);
 // Decodes UTF-8 (invalid bytes become 0xDC00 + byte) into out.
 void decodeUtf8(const char *text, size_t length, std::wstring &out);
+// The same into out, which has room for length characters (UTF-8 never
+// takes fewer bytes than characters); returns the number written.
+size_t decodeUtf8Into(const char *text, size_t length, wchar_t *out);
 
 // Copy of bytes into a NUL-terminated atomic block of the collected heap.
 char *collectedText(const char *bytes, size_t length);

@@ -2,6 +2,7 @@
 #include "utils/pool_string.h"
 
 #include <gc/gc.h>
+#include <sys/mman.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -30,12 +31,27 @@ bool is_initialised(const PoolString *pool) {
     return pool != nullptr && pool->magic == magic_of(pool) && pool->text != nullptr;
 }
 
+// From this size on a buffer grows by doubling and asks for huge pages: a
+// large response is written once from start to end, and faulting it in 4 KiB
+// at a time costs more than writing it.
+constexpr size_t pool_large_capacity = size_t{4} << 20;
+
+// Lets the kernel back a large buffer with huge pages (a hint; it may say no).
+void prefer_huge_pages(char *buffer, size_t capacity) {
+    const auto huge = uintptr_t{2} << 20;
+    uintptr_t start = (reinterpret_cast<uintptr_t>(buffer) + huge - 1) & ~(huge - 1);
+    uintptr_t end = reinterpret_cast<uintptr_t>(buffer) + capacity;
+    if (end > start) madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
+}
+
 // Makes room for at least `needed` bytes (NUL included), growing the buffer
-// at least by half again so that a run of appends costs linear time overall.
-// On failure the buffer is left as it was and false is returned.
+// at least by half again (doubling it once it is large) so that a run of
+// appends costs linear time overall. On failure the buffer is left as it
+// was and false is returned.
 bool ensure_capacity(PoolString *pool, size_t needed) {
     if (needed <= pool->capacity) return true;
-    size_t grown = pool->capacity + pool->capacity / 2;
+    size_t step = pool->capacity >= pool_large_capacity ? pool->capacity : pool->capacity / 2;
+    size_t grown = pool->capacity + step;
     if (grown < pool->capacity) grown = SIZE_MAX;  // overflow
     size_t target = needed > grown ? needed : grown;
     char *bigger = static_cast<char *>(std::realloc(pool->text, target));
@@ -46,6 +62,7 @@ bool ensure_capacity(PoolString *pool, size_t needed) {
     if (bigger == nullptr) return false;
     pool->text = bigger;
     pool->capacity = target;
+    if (target >= pool_large_capacity) prefer_huge_pages(bigger, target);
     return true;
 }
 
@@ -151,4 +168,19 @@ void release_PoolStringBuffer(PoolString *pool) {
     pool->length = 0;
     pool->capacity = 0;
     pool->magic = 0;
+}
+
+char *reserve_PoolString(PoolString *pool, size_t extra, size_t *room) {
+    if (!is_initialised(pool) || room == nullptr) return nullptr;
+    size_t needed = pool->length + extra + 1;
+    if (needed <= pool->length || !ensure_capacity(pool, needed)) return nullptr;
+    *room = pool->capacity - pool->length - 1;
+    return pool->text + pool->length;
+}
+
+int commit_PoolString(PoolString *pool, size_t count) {
+    if (!is_initialised(pool) || count > pool->capacity - pool->length - 1) return 0;
+    pool->length += count;
+    pool->text[pool->length] = '\0';
+    return 1;
 }
