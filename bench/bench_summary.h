@@ -1,0 +1,83 @@
+// bench_summary.h - what the benchmark programs share for the figures they
+// print after their runs: a console reporter that keeps the CPU seconds per
+// iteration and the counters of every run (the median when runs are
+// repeated, also with --benchmark_report_aggregates_only), and the
+// "figure <name> <value>" lines bench/report.sh reads.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+class FigureReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &run : runs) {
+            if (run.error_occurred) continue;
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type != Run::RT_Iteration && !median) continue;
+            Sample &sample = samples_[key(run.run_name.function_name, run.run_name.args)];
+            // A median stands for all the repetitions; without one the
+            // repetitions are averaged.
+            if (median) sample = Sample{0, {}, true};
+            if (sample.median && !median) continue;
+            double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            sample.add(seconds, run.counters);
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // CPU seconds per iteration of the benchmark function with its argument
+    // text ("" without one); 0 when it did not run.
+    double seconds(const std::string &function, const std::string &args = "") const {
+        auto found = samples_.find(key(function, args));
+        return found == samples_.end() ? 0 : found->second.seconds();
+    }
+
+    // A counter of the same run; 0 when absent.
+    double counter(const std::string &function, const std::string &args, const std::string &name) const {
+        auto found = samples_.find(key(function, args));
+        return found == samples_.end() ? 0 : found->second.counter(name);
+    }
+
+private:
+    struct Sample {
+        int count = 0;
+        std::map<std::string, double> sums;
+        bool median = false;
+        void add(double seconds, const benchmark::UserCounters &counters) {
+            ++count;
+            sums["seconds"] += seconds;
+            for (const auto &[name, value] : counters) sums[name] += value.value;
+        }
+        double counter(const std::string &name) const {
+            auto found = sums.find(name);
+            return found == sums.end() || count == 0 ? 0 : found->second / count;
+        }
+        double seconds() const { return counter("seconds"); }
+    };
+    static std::string key(const std::string &function, const std::string &args) { return function + "/" + args; }
+    std::map<std::string, Sample> samples_;
+};
+
+// Prints one figure for bench/report.sh; nothing when value is not positive
+// (a run that did not happen).
+inline void print_figure(const char *name, double value) {
+    if (value > 0) std::printf("figure %s %.4f\n", name, value);
+}
+
+// Runs the benchmarks the command line selects with reporter, then figures.
+template <typename Figures>
+int run_benchmarks(int argc, char **argv, FigureReporter &reporter, Figures figures) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n");
+    figures();
+    std::fflush(stdout);
+    benchmark::Shutdown();
+    return 0;
+}
