@@ -234,7 +234,8 @@ void rspmsg_keyvalue_pcdata(MessageData *msgData, const ExpatElement *element) {
     const char *typeText = attribute_value(element, "TYPE");
     if (!typeText) typeText = attribute_value(element, "VALUETYPE");
     int type = typeText ? typeFromText(typeText) : CIM_STRING;
-    set_last_key(path_of(top), value_from_text(type, element ? element->text : nullptr));
+    if (CIMProperty *key = last_property(getObjectPathKeys(path_of(top))))
+        set_property_from_text(key, type, element ? element->text : nullptr);
     push_back(stack, top);
 }
 

@@ -240,10 +240,30 @@ int typeFromName(const CIMString *name) {
     return CIM_STRING;
 }
 
+// The names of the table by their first letter and length, so that a
+// look-up compares a name with four entries at most.
+struct TypeNameIndex {
+    static constexpr std::size_t kLongest = 15;
+    static constexpr std::size_t kShared = 4;  // names that share a letter and a length
+    const TypeName *entries[26][kLongest + 1][kShared] = {};
+    TypeNameIndex() {
+        for (const TypeName &entry : type_names) {
+            const TypeName **slots = entries[entry.name[0] - 'a'][std::strlen(entry.name)];
+            std::size_t free = 0;
+            while (slots[free] != nullptr) ++free;
+            slots[free] = &entry;
+        }
+    }
+};
+const TypeNameIndex type_name_index;
+
 int typeFromText(const char *name) {
     if (name == nullptr) return CIM_STRING;
-    for (const TypeName &entry : type_names)
-        if (same_name(entry.name, name)) return entry.code;
+    char first = name[0] >= 'A' && name[0] <= 'Z' ? static_cast<char>(name[0] - 'A' + 'a') : name[0];
+    std::size_t length = std::strlen(name);
+    if (first < 'a' || first > 'z' || length > TypeNameIndex::kLongest) return CIM_STRING;
+    for (const TypeName *entry : type_name_index.entries[first - 'a'][length])
+        if (entry != nullptr && same_name(entry->name, name)) return entry->code;
     return CIM_STRING;
 }
 
@@ -302,28 +322,47 @@ void freeValueData(int type, void *data) {
         cimxml_free(data, CIMXML_ATOMIC);
 }
 
-CIMValue *newValueFromText(int type, const char *text) {
-    if (text == nullptr || type == CIM_CHAR16) return newCIMValueNULL(type);
+bool storeValueFromText(CIMValue *value, const char *text) {
+    int type = value->type;
+    if (text == nullptr || type == CIM_CHAR16) return true;
     if (isNumericType(type)) {
         alignas(8) unsigned char block[8] = {};
         read_number(type, text, block);
-        return newCIMValue(type, block);
+        // The number lies at the start of the block as the value's member does.
+        std::size_t width = type <= CIM_SINT64 ? std::size_t{1} << (type / 2) : type == CIM_REAL32 ? 4 : 8;
+        std::memcpy(&value->data, block, width);
+        value->isNull = 0;
+        return true;
     }
     switch (type) {
     case CIM_BOOLEAN: {
-        int value = boolean_of(text);
-        return value < 0 ? newCIMValueNULL(type) : newCIMValue(type, &value);
+        int flag = boolean_of(text);
+        if (flag >= 0) {
+            value->data.boolean = flag;
+            value->isNull = 0;
+        }
+        return true;
     }
     case CIM_DATETIME:
     case CIM_STRING: {
         std::string_view source = type == CIM_DATETIME ? datetime_text(text) : std::string_view(text);
         CIMString *string = cimobj::newStringFromUtf8(source.data(), source.size());
-        CIMValue *value = string ? cimobj::newValueOfString(type, string) : nullptr;
-        if (value == nullptr) freeCIMString(string);
-        return value;
+        if (string == nullptr) return false;
+        value->data.string = string;
+        value->isNull = 0;
+        return true;
     }
-    default: return newCIMValueNULL(type);
+    default: return true;
     }
+}
+
+CIMValue *newValueFromText(int type, const char *text) {
+    CIMValue *value = newCIMValueNULL(type);
+    if (value != nullptr && !storeValueFromText(value, text)) {
+        freeCIMValue(value);
+        return nullptr;
+    }
+    return value;
 }
 
 int paramTypeFromName(const CIMString *name) {

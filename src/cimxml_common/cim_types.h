@@ -33,6 +33,10 @@ void freeValueData(int type, void *data);
 // without the intermediate data: a value of type, null when textToValue
 // gives no data. NULL only when memory is exhausted.
 CIMValue *newValueFromText(int type, const char *text);
+// The same into value, a null value of its type: afterwards it holds what
+// newValueFromText(its type, text) would. false (value unchanged) only when
+// memory is exhausted.
+bool storeValueFromText(CIMValue *value, const char *text);
 
 // A SCOPE attribute of a qualifier declaration and its scope bit; the table
 // lists the seven in the order they are written.

@@ -110,7 +110,7 @@ const char *attribute_value(const ExpatElement *element, const char *name) {
     if (!element || !element->attributes || !name) return nullptr;
     for (char *const *slot = element->attributes; slot[0]; slot += 2) {
         if (!slot[1]) break;  // a malformed array: a name without a value
-        if (std::strcmp(slot[0], name) == 0) return slot[1];
+        if (slot[0][0] == name[0] && std::strcmp(slot[0], name) == 0) return slot[1];
     }
     return nullptr;
 }

@@ -1,6 +1,7 @@
 // element_stack.cpp - element records, stack items and the two stacks.
 #include "common_handlers/element_stack.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -34,13 +35,17 @@ ExpatElement *next_record(ElementStack *stack) {
     return record;
 }
 
-// Copies text into the record's storage at *at and moves *at on.
-char *store(char **at, const char *text, std::size_t length) {
-    char *copy = *at;
-    std::memcpy(copy, text, length);
-    copy[length] = '\0';
-    *at += length + 1;
-    return copy;
+// Copies text to the end of the record's storage (*used bytes so far),
+// growing it; returns where the copy starts, or SIZE_MAX when memory is
+// exhausted. Offsets stand in for pointers while the storage may move.
+std::size_t store(ExpatElement *record, std::size_t *used, const char *text, std::size_t *length) {
+    *length = std::strlen(text);
+    if (!grow_array(reinterpret_cast<void **>(&record->storage), &record->storageCapacity, *used + *length + 1, 1))
+        return SIZE_MAX;
+    std::size_t at = *used;
+    std::memcpy(record->storage + at, text, *length + 1);
+    *used += *length + 1;
+    return at;
 }
 
 }  // namespace
@@ -49,25 +54,32 @@ ExpatElement *element_stack_push(ElementStack *stack, const char *name, const ch
                                  AttributeCleaner clean) {
     ExpatElement *record = next_record(stack);
     if (!record) return nullptr;
-    std::size_t nameLength = name ? std::strlen(name) : 0;
-    std::size_t bytes = nameLength + 1;
     std::size_t count = 0;
     if (attributes) {
-        while (attributes[count]) bytes += std::strlen(attributes[count++]) + 1;
+        while (attributes[count]) ++count;
     }
-    if (!grow_array(reinterpret_cast<void **>(&record->storage), &record->storageCapacity, bytes, 1) ||
-        !grow_array(reinterpret_cast<void **>(&record->attributes), &record->attributeSlots, count + 1,
+    if (!grow_array(reinterpret_cast<void **>(&record->attributes), &record->attributeSlots, count + 1,
                     sizeof(char *)))
         return nullptr;
-    char *at = record->storage;
-    record->name = name ? store(&at, name, nameLength) : nullptr;
+    std::size_t used = 0, length = 0;
+    std::size_t nameAt = name ? store(record, &used, name, &length) : 0;
+    if (nameAt == SIZE_MAX) return nullptr;
+    // The slots hold offsets until every text is in place.
     for (std::size_t i = 0; i < count; ++i) {
-        std::size_t length = std::strlen(attributes[i]);
-        char *copy = store(&at, attributes[i], length);
+        std::size_t at = store(record, &used, attributes[i], &length);
+        if (at == SIZE_MAX) return nullptr;
         // Values stand at the odd slots; each is read once, here.
-        if (i % 2 == 1 && clean) copy[clean(copy, length)] = '\0';
-        record->attributes[i] = copy;
+        if (i % 2 == 1 && clean) {
+            char *value = record->storage + at;
+            std::size_t cleaned = clean(value, length);
+            value[cleaned] = '\0';
+            used = at + cleaned + 1;
+        }
+        record->attributes[i] = reinterpret_cast<char *>(at);
     }
+    record->name = name ? record->storage + nameAt : nullptr;
+    for (std::size_t i = 0; i < count; ++i)
+        record->attributes[i] = record->storage + reinterpret_cast<std::uintptr_t>(record->attributes[i]);
     record->attributes[count] = nullptr;
     record->text = nullptr;
     record->textLength = 0;
@@ -171,32 +183,10 @@ void freeStackItem(StackItem *item) {
     item->home->spares = item;
 }
 
-void stack_init(Stack *stack) {
-    if (stack) *stack = Stack{};
+bool stack_grow(Stack *stack) {
+    return grow_array(reinterpret_cast<void **>(&stack->items), &stack->capacity, stack->count + 1,
+                      sizeof(StackItem *));
 }
-
-int stack_isEmpty(const Stack *stack) { return !stack || stack->count == 0; }
-
-Stack *stack_push(Stack *stack, StackItem *item) {
-    if (!stack) return nullptr;
-    if (!grow_array(reinterpret_cast<void **>(&stack->items), &stack->capacity, stack->count + 1,
-                    sizeof(StackItem *)))
-        return nullptr;
-    stack->items[stack->count++] = item;
-    return stack;
-}
-
-StackItem *stack_pop(Stack *stack) {
-    if (stack_isEmpty(stack)) return nullptr;
-    return stack->items[--stack->count];
-}
-
-StackItem *stack_peek(const Stack *stack, std::size_t below) {
-    if (!stack || below >= stack->count) return nullptr;
-    return stack->items[stack->count - 1 - below];
-}
-
-std::size_t stack_depth(const Stack *stack) { return stack ? stack->count : 0; }
 
 void freeStack(Stack *stack) {
     if (!stack) return;

@@ -118,20 +118,33 @@ StackItem *newStackItem(Stack *home, ItemKind kind, StackItemDestructor destruct
 // item's to free) and gives the item back to its stack. NULL does nothing.
 void freeStackItem(StackItem *item);
 
+// Grows the stack's array to hold one more item; false when memory is exhausted.
+bool stack_grow(Stack *stack);
+
 // Sets the stack empty (it must hold nothing).
-void stack_init(Stack *stack);
+inline void stack_init(Stack *stack) {
+    if (stack) *stack = Stack{};
+}
 // 1 when stack is NULL or empty.
-int stack_isEmpty(const Stack *stack);
+inline int stack_isEmpty(const Stack *stack) { return !stack || stack->count == 0; }
 // Puts item on top. Returns stack, or NULL when no room could be made (the
 // item is then not on the stack and still the caller's).
-Stack *stack_push(Stack *stack, StackItem *item);
+inline Stack *stack_push(Stack *stack, StackItem *item) {
+    if (!stack || (stack->count == stack->capacity && !stack_grow(stack))) return nullptr;
+    stack->items[stack->count++] = item;
+    return stack;
+}
 // Takes the top item off; NULL for a NULL or empty stack. The caller owns
 // the item.
-StackItem *stack_pop(Stack *stack);
+inline StackItem *stack_pop(Stack *stack) {
+    return stack_isEmpty(stack) ? nullptr : stack->items[--stack->count];
+}
 // The item below levels items from the top (0 is the top), lent; NULL
 // beyond the bottom.
-StackItem *stack_peek(const Stack *stack, std::size_t below = 0);
+inline StackItem *stack_peek(const Stack *stack, std::size_t below = 0) {
+    return !stack || below >= stack->count ? nullptr : stack->items[stack->count - 1 - below];
+}
 // Number of items on the stack.
-std::size_t stack_depth(const Stack *stack);
+inline std::size_t stack_depth(const Stack *stack) { return stack ? stack->count : 0; }
 // Frees every item from top down and the spare ones. NULL does nothing.
 void freeStack(Stack *stack);

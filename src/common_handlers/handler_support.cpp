@@ -198,29 +198,56 @@ CIMPropertyList *path_keys(CIMObjectPath *path) {
 namespace {
 
 // The strict profile's char16: the one character of the text, which must
-// be a character of the basic multilingual plane. Anything else is reported
-// and gives a null value.
-CIMValue *char16_from_text(const char *text) {
+// be a character of the basic multilingual plane, goes into value. Anything
+// else is reported and leaves the value null.
+void store_char16(CIMValue *value, const char *text) {
     wchar_t *wide = text ? createWideFromChar(text) : nullptr;
     bool one = wide && wide[0] != L'\0' && wide[1] == L'\0';
     auto code = one ? static_cast<unsigned long>(wide[0]) : 0UL;
     cimxml_free(wide, CIMXML_ATOMIC);
     if (!one || code > 0xFFFF || (code >= 0xD800 && code <= 0xDFFF)) {
         REPORT_DECODING_TEXT("A char16 value is not one character of the basic multilingual plane.");
-        return newCIMValueNULL(CIM_CHAR16);
+        return;
     }
-    auto character = static_cast<uint16_t>(code);
-    return newCIMValue(CIM_CHAR16, &character);
+    value->data.char16 = static_cast<uint16_t>(code);
+    value->isNull = 0;
+}
+
+// Fills value, a null value of its type, from the text; false when memory
+// is exhausted.
+bool store_text(CIMValue *value, const char *text) {
+    // A value element without character data is the empty text; for a
+    // string that is the empty string.
+    if (value->type == CIM_STRING && !text) text = "";
+    if (value->type == CIM_CHAR16 && strict_profile()) {
+        store_char16(value, text);
+        return true;
+    }
+    return storeValueFromText(value, text);
 }
 
 }  // namespace
 
 CIMValue *value_from_text(int type, const char *text) {
-    // A value element without character data is the empty text; for a
-    // string that is the empty string.
-    if (type == CIM_STRING && !text) text = "";
-    if (type == CIM_CHAR16 && strict_profile()) return char16_from_text(text);
-    return newValueFromText(type, text);
+    CIMValue *value = newCIMValueNULL(type);
+    if (value && !store_text(value, text)) {
+        freeCIMValue(value);
+        return nullptr;
+    }
+    return value;
+}
+
+void set_property_from_text(CIMProperty *property, int type, const char *text) {
+    CIMValue *current = propertyGetValue(property);
+    if (!current || !current->isNull || current->referenceClass) {
+        set_property_value(property, value_from_text(type, text));
+        return;
+    }
+    // The null value the property holds takes the text in place, as a new
+    // value of the type would.
+    current->type = type;
+    property->type = type;
+    if (!store_text(current, text)) REPORT_ALLOCATION_ERROR();
 }
 
 void mark_instance_name(CIMObjectPath *path) {

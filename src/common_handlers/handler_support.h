@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
-#include <unordered_map>
 
 #include <cimobj/cimobj.h>
 
@@ -29,23 +29,45 @@ struct EndRoute {
 };
 
 // Name lookup over a routing table: the first row of a name wins, as a
-// scan of the table in its order would find it. Built once per table.
+// scan of the table in its order would find it. Built once per table: an
+// open-addressed table of the names, so that a look-up hashes the name once
+// and compares it with one row most of the time.
 template <typename Route>
 class RouteIndex {
 public:
     template <std::size_t N>
     explicit RouteIndex(const Route (&table)[N]) {
-        for (const Route &row : table) rows_.try_emplace(row.name, &row);
+        static_assert(N < kSlots / 2, "the index is kept at most half full");
+        for (const Route &row : table) {
+            std::string_view name(row.name);
+            std::size_t slot = hash(name) & (kSlots - 1);
+            while (slots_[slot].route && slots_[slot].name != name) slot = (slot + 1) & (kSlots - 1);
+            if (!slots_[slot].route) slots_[slot] = Slot{name, &row};
+        }
     }
     // The row for name, or NULL when the table has none.
     const Route *find(const char *name) const {
         if (!name) return nullptr;
-        auto it = rows_.find(name);
-        return it == rows_.end() ? nullptr : it->second;
+        std::string_view text(name);
+        for (std::size_t slot = hash(text) & (kSlots - 1); slots_[slot].route; slot = (slot + 1) & (kSlots - 1)) {
+            if (slots_[slot].name == text) return slots_[slot].route;
+        }
+        return nullptr;
     }
 
 private:
-    std::unordered_map<std::string_view, const Route *> rows_;
+    static constexpr std::size_t kSlots = 128;
+    struct Slot {
+        std::string_view name;
+        const Route *route = nullptr;
+    };
+    // FNV-1a.
+    static std::size_t hash(std::string_view name) {
+        std::uint32_t h = 2166136261u;
+        for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h;
+    }
+    Slot slots_[kSlots];
 };
 
 // The kinds of the items on the object stack, by their old names.
@@ -144,6 +166,10 @@ CIMPropertyList *path_keys(CIMObjectPath *path);
 // char16 is the one character its text holds (otherwise reported, and a null
 // value). NULL only when memory is exhausted.
 CIMValue *value_from_text(int type, const char *text);
+// set_property_value(property, value_from_text(type, text)), made without a
+// new value when the property holds a null value without reference class:
+// that value takes the type and the text in place.
+void set_property_from_text(CIMProperty *property, int type, const char *text);
 
 // An INSTANCENAME names an instance even without key bindings: the strict
 // profile gives its path an empty key list (created when absent), so that

@@ -199,17 +199,14 @@ void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
             CIMProperty *property = owner_current_property(owner);
             if (!property) {
                 REPORT_DECODING_ERROR();
+            } else if (propertyIsEmbeddedObject(property)) {
+                int objectType = isObjectType(type) ? type
+                                 : item_is(owner, item::Class) ? CIM_CLASS
+                                                               : CIM_OBJECT;
+                if (CIMValue *value = embedded_object_value(msgData, objectType, text))
+                    set_property_value(property, value);
             } else {
-                CIMValue *value;
-                if (propertyIsEmbeddedObject(property)) {
-                    int objectType = isObjectType(type) ? type
-                                     : item_is(owner, item::Class) ? CIM_CLASS
-                                                                   : CIM_OBJECT;
-                    value = embedded_object_value(msgData, objectType, text);
-                } else {
-                    value = value_from_text(type, text);
-                }
-                if (value) set_property_value(property, value);
+                set_property_from_text(property, type, text);
             }
         }
         push_back(stack, owner);

@@ -5,8 +5,6 @@
 
 #include "internal.h"
 
-#include "cimobj/cimobj.hpp"
-
 namespace {
 
 bool isArrayCode(int type) { return type >= CIM_ARRAY + CIM_UINT8 && type <= CIM_ARRAY + CIM_CLASS; }
@@ -92,18 +90,6 @@ CIMValue *newCIMValue(int type, void *data) {
 
 CIMValue *newCIMValueNULL(int type) { return newCIMValue(type, nullptr); }
 
-}  // extern "C"
-
-CIMValue *cimobj::newValueOfString(int type, CIMString *text) {
-    if (!text || (type != CIM_STRING && type != CIM_DATETIME)) return nullptr;
-    CIMValue *v = allocRecord<CIMValue>();
-    if (!v) return nullptr;
-    v->type = type;
-    v->data.string = text;
-    return v;
-}
-
-extern "C" {
 
 CIMValue *newCIMValueEmpty(void) { return newCIMValue(CIM_EMPTY, nullptr); }
 

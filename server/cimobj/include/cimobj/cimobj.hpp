@@ -50,10 +50,6 @@ constexpr size_t kScalarTextSize = 64;
 constexpr size_t kNoScalarText = static_cast<size_t>(-1);
 size_t scalarText(const CIMValue *value, char *buffer);
 
-// New string or datetime value (type 8 or 12) that takes text, without
-// copying it. NULL for another type, a NULL text or exhausted memory (text
-// is then still the caller's).
-CIMValue *newValueOfString(int type, CIMString *text);
 
 // The wide text of a string, lent; empty for NULL or a null string.
 inline std::wstring_view view(const CIMString *text) {
