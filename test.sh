@@ -5,10 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 source scripts/ensure_packages.sh
-ensure_packages build-essential cmake ninja-build pkgconf \
-  libexpat1-dev libgc-dev googletest libgtest-dev libbenchmark-dev \
-  libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3 \
-  libxml2-utils sblim-wbemcli
+source scripts/packages.sh
+ensure_packages "${CIMXML_PACKAGES[@]}"
 
 BUILD_DIR=${BUILD_DIR:-build}
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then

@@ -1,0 +1,9 @@
+# The Debian packages that building, testing and running the server need
+# (test.sh and run.sh install the missing ones).
+CIMXML_PACKAGES=(
+  build-essential cmake ninja-build pkgconf
+  libexpat1-dev libgc-dev googletest libgtest-dev libbenchmark-dev
+  libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3
+  libxml2-utils sblim-wbemcli openssl
+  nlohmann-json3-dev libcli11-dev
+)

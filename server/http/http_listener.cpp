@@ -1,0 +1,59 @@
+// http_listener.cpp - the connection loop.
+#include "http_listener.h"
+
+#include "connection_stream.h"
+
+namespace cimxmld {
+
+namespace {
+
+thread_local RequestContext *current = nullptr;
+
+}  // namespace
+
+RequestContext *currentRequest() { return current; }
+
+HttpListener::HttpListener(TlsContext tls, std::chrono::seconds timeout) : tls_(std::move(tls)) {
+    set_read_timeout(timeout);
+    set_write_timeout(timeout);
+    // Head and body go out in separate writes: without this the body waits
+    // for the client's delayed acknowledgement.
+    set_tcp_nodelay(true);
+}
+
+bool HttpListener::process_and_close_socket(socket_t sock) {
+    using std::chrono::seconds, std::chrono::microseconds;
+    ConnectionStream stream(sock, tls_.get(),
+                            std::chrono::duration_cast<std::chrono::milliseconds>(
+                                seconds(read_timeout_sec_) + microseconds(read_timeout_usec_)),
+                            std::chrono::duration_cast<std::chrono::milliseconds>(
+                                seconds(write_timeout_sec_) + microseconds(write_timeout_usec_)));
+    bool served = stream.open();
+    bool drain = false;
+    std::string address;
+    int port = 0;
+    stream.get_remote_ip_and_port(address, port);
+    std::string peer = (address.find(':') != std::string::npos ? "[" + address + "]" : address) + ":" + std::to_string(port);
+    auto stopping = [this] { return svr_sock_ == INVALID_SOCKET; };
+    for (std::size_t left = keep_alive_max_count_; served && left > 0; --left) {
+        if (!stream.waitForRequest(std::chrono::seconds(keep_alive_timeout_sec_), stopping)) break;
+        RequestContext context;
+        context.started = std::chrono::steady_clock::now();
+        context.tls = tls_ != nullptr;
+        context.peer = peer;
+        current = &context;
+        stream.beginRequest();
+        bool closed = false;
+        served = process_request(stream, left == 1, closed, [&](httplib::Request &) {
+            stream.endHead();
+            context.mpost = stream.wasMPost();
+        });
+        current = nullptr;
+        drain = context.closeAfter;
+        if (closed || context.closeAfter) break;
+    }
+    stream.close(drain);
+    return served;
+}
+
+}  // namespace cimxmld

@@ -1,0 +1,27 @@
+// object_manager_host.h - the object manager the server serves: the one seam
+// between the front end and it. The front end needs only its CIMOMHandle.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <cimxml/cimom_handle.h>
+
+#include "options.h"
+
+namespace cimxmld {
+
+class ObjectManagerHost {
+public:
+    // Sets the object manager up as the options say (host name, the default
+    // schema with the live providers of this machine, the --mof files in
+    // order). On failure returns null and the
+    // reason (a MOF diagnostic names file, line and column) in error.
+    static std::unique_ptr<ObjectManagerHost> start(const ServerOptions &options, std::string &error);
+    virtual ~ObjectManagerHost() = default;
+
+    // The handle the module calls; valid as long as this host lives.
+    virtual CIMOMHandle *handle() = 0;
+};
+
+}  // namespace cimxmld

@@ -1,0 +1,269 @@
+// options.cpp - the command line and the --config file, read through one
+// table of keys so that both accept exactly the same settings.
+#include "options.h"
+
+#include <charconv>
+#include <fstream>
+#include <functional>
+#include <string_view>
+
+namespace cimxmld {
+
+namespace {
+
+using Setter = std::function<bool(ServerOptions &, const std::string &value, std::string &error)>;
+
+struct Key {
+    std::string_view name;
+    bool inConfigFile;  // false: command line only
+    Setter set;         // null: a flag without value
+};
+
+bool parseNumber(const std::string &text, long long low, long long high, long long &out) {
+    const char *end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, out);
+    return ec == std::errc() && ptr == end && !text.empty() && out >= low && out <= high;
+}
+
+Setter text(std::string ServerOptions::*field) {
+    return [field](ServerOptions &o, const std::string &v, std::string &error) {
+        if (v.empty()) {
+            error = "needs a value";
+            return false;
+        }
+        o.*field = v;
+        return true;
+    };
+}
+
+Setter number(int ServerOptions::*field, long long low, long long high, const char *what) {
+    return [=](ServerOptions &o, const std::string &v, std::string &error) {
+        long long n = 0;
+        if (!parseNumber(v, low, high, n)) {
+            error = "'" + v + "' is not " + what;
+            return false;
+        }
+        o.*field = static_cast<int>(n);
+        return true;
+    };
+}
+
+bool setProfile(ServerOptions &o, const std::string &v, std::string &error) {
+    if (v != "strict" && v != "classic") {
+        error = "'" + v + "' is not strict or classic";
+        return false;
+    }
+    o.profile = v;
+    return true;
+}
+
+bool setLogLevel(ServerOptions &o, const std::string &v, std::string &error) {
+    static const std::string_view names[] = {"error", "warn", "info", "debug"};
+    for (int level = 0; level < 4; ++level) {
+        if (v == names[level]) {
+            o.logLevel = level;
+            return true;
+        }
+    }
+    error = "'" + v + "' is not error, warn, info or debug";
+    return false;
+}
+
+bool setMaxBody(ServerOptions &o, const std::string &v, std::string &error) {
+    long long n = 0;
+    if (!parseNumber(v, 1, 1ll << 40, n)) {
+        error = "'" + v + "' is not a byte count";
+        return false;
+    }
+    o.maxBody = static_cast<std::size_t>(n);
+    return true;
+}
+
+const std::vector<Key> &keys() {
+    static const std::vector<Key> table = {
+        {"bind", true, text(&ServerOptions::bind)},
+        {"port", true, number(&ServerOptions::port, 0, 65535, "a port number")},
+        {"https-port", true, number(&ServerOptions::httpsPort, 0, 65535, "a port number")},
+        {"cert", true, text(&ServerOptions::certFile)},
+        {"key", true, text(&ServerOptions::keyFile)},
+        {"repository", true, text(&ServerOptions::repositoryFile)},
+        {"passwd", true, text(&ServerOptions::passwordFile)},
+        {"module", true, text(&ServerOptions::modulePath)},
+        {"profile", true, setProfile},
+        {"host-name", true, text(&ServerOptions::hostName)},
+        {"log-level", true, setLogLevel},
+        {"max-body", true, setMaxBody},
+        {"threads", true, number(&ServerOptions::threads, 1, 1024, "a thread count (1-1024)")},
+        {"timeout", true, number(&ServerOptions::timeoutSeconds, 1, 3600, "a number of seconds (1-3600)")},
+        {"mof", true,
+         [](ServerOptions &o, const std::string &v, std::string &error) {
+             if (v.empty()) error = "needs a value";
+             else o.mofFiles.push_back(v);
+             return !v.empty();
+         }},
+        {"config", false, text(&ServerOptions::configFile)},
+        {"add-user", false, text(&ServerOptions::addUser)},
+        {"help", false, nullptr},
+    };
+    return table;
+}
+
+const Key *findKey(std::string_view name) {
+    for (const Key &key : keys()) {
+        if (key.name == name) return &key;
+    }
+    return nullptr;
+}
+
+std::string trim(std::string_view s) {
+    std::size_t b = s.find_first_not_of(" \t\r");
+    if (b == std::string_view::npos) return {};
+    std::size_t e = s.find_last_not_of(" \t\r");
+    return std::string(s.substr(b, e - b + 1));
+}
+
+// "key value" or "key = value" per line; '#' starts a comment line.
+bool readConfigFile(const std::string &path, ServerOptions &options, std::string &error) {
+    std::ifstream in(path);
+    if (!in) {
+        error = "--config: cannot read '" + path + "'";
+        return false;
+    }
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        std::string content = trim(line);
+        if (content.empty() || content[0] == '#') continue;
+        std::size_t split = content.find_first_of(" \t=");
+        std::string name = content.substr(0, split);
+        std::string value = split == std::string::npos ? "" : trim(content.substr(split));
+        if (!value.empty() && value[0] == '=') value = trim(value.substr(1));
+        const Key *key = findKey(name);
+        std::string where = path + ":" + std::to_string(number) + ": ";
+        if (key == nullptr || !key->inConfigFile) {
+            error = where + "unknown setting '" + name + "'";
+            return false;
+        }
+        std::string reason;
+        if (!key->set(options, value, reason)) {
+            error = where + name + ": " + reason;
+            return false;
+        }
+    }
+    return true;
+}
+
+// One command-line argument, with its value taken from "--name=value" or
+// from the next argument.
+struct Argument {
+    const Key *key = nullptr;
+    std::string name;
+    std::string value;
+};
+
+bool nextArgument(int argc, const char *const *argv, int &i, Argument &arg, std::string &error) {
+    std::string_view word = argv[i];
+    if (word.substr(0, 2) != "--") {
+        error = "unexpected argument '" + std::string(word) + "'";
+        return false;
+    }
+    std::size_t eq = word.find('=');
+    arg.name = std::string(word.substr(2, eq == std::string_view::npos ? std::string_view::npos : eq - 2));
+    arg.key = findKey(arg.name);
+    if (arg.key == nullptr) {
+        error = "unknown option '--" + arg.name + "'";
+        return false;
+    }
+    if (!arg.key->set) {
+        if (eq != std::string_view::npos) {
+            error = "--" + arg.name + " takes no value";
+            return false;
+        }
+        return true;
+    }
+    if (eq != std::string_view::npos) {
+        arg.value = std::string(word.substr(eq + 1));
+    } else if (i + 1 < argc) {
+        arg.value = argv[++i];
+    } else {
+        error = "--" + arg.name + " needs a value";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<ServerOptions> parseOptions(int argc, const char *const *argv, std::string &error) {
+    std::vector<Argument> arguments;
+    for (int i = 1; i < argc; ++i) {
+        Argument arg;
+        if (!nextArgument(argc, argv, i, arg, error)) return std::nullopt;
+        arguments.push_back(std::move(arg));
+    }
+    ServerOptions options;
+    for (const Argument &arg : arguments) {
+        if (arg.name == "config" && !readConfigFile(arg.value, options, error)) return std::nullopt;
+    }
+    for (const Argument &arg : arguments) {
+        if (!arg.key->set) {
+            options.help = true;
+            continue;
+        }
+        std::string reason;
+        if (!arg.key->set(options, arg.value, reason)) {
+            error = "--" + arg.name + ": " + reason;
+            return std::nullopt;
+        }
+    }
+    if (options.certFile.empty() != options.keyFile.empty()) {
+        error = "--cert and --key go together";
+        return std::nullopt;
+    }
+    return options;
+}
+
+std::string usageText() {
+    return R"(Usage: cimxmld [OPTION]...
+       cimxmld --add-user NAME [--passwd FILE]
+A WBEM server: answers CIM-XML requests over HTTP (POST or M-POST to /cimom)
+from a repository holding the default schema: in memory, or durable in an
+SQLite file with --repository.
+
+  --bind ADDR          address to listen on (default 127.0.0.1; anything but
+                       a loopback address needs --passwd)
+  --port N             HTTP port (default 5988; 0 picks a free one)
+  --https-port N       HTTPS port (default 5989), served with --cert and --key
+  --cert FILE          PEM certificate (chain) for HTTPS
+  --key FILE           PEM private key for HTTPS
+  --repository FILE    keep the repository in FILE (SQLite), made with the
+                       default schema and the --mof files when absent;
+                       every acknowledged write survives a crash
+  --passwd FILE        require HTTP Basic authentication against FILE
+                       (lines "user:hash", written by --add-user)
+  --module PATH        the CIM-XML protocol module (default: libcimxml.so
+                       next to the program, then in ../lib)
+  --profile P          module profile: strict (default) or classic
+  --host-name NAME     host name in the paths the server returns
+                       (default: this machine's name)
+  --log-level L        error, warn (default), info (one line per request)
+                       or debug
+  --max-body BYTES     largest request body (default 67108864); larger: 413
+  --threads N          worker threads per listener (default 16)
+  --timeout SECONDS    read and write timeout; a request head must arrive
+                       within it (default 20)
+  --mof FILE           compile FILE into the repository at start (repeatable;
+                       with --repository, only when FILE is made)
+  --config FILE        read settings from FILE: one "key value" a line, keys
+                       as the options above without "--"; the command line
+                       wins
+  --add-user NAME      read a password from the terminal (or one line of
+                       stdin), store NAME with its hash in the --passwd file
+                       (default ./cimxmld.passwd) and exit
+  --help               show this text and exit
+
+GET /metrics answers request counts and durations in the Prometheus text
+format. SIGTERM or SIGINT stops the server after the requests in flight.
+)";
+}
+
+}  // namespace cimxmld

@@ -1,0 +1,119 @@
+// protocol_module.cpp - finding, loading and calling the protocol module.
+#include "protocol_module.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <new>
+
+namespace cimxmld {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string programFolder() {
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.parent_path().string();
+}
+
+template <class Function>
+bool resolve(void *library, const char *name, Function &out, std::string &error) {
+    out = reinterpret_cast<Function>(dlsym(library, name));
+    if (out == nullptr) error = std::string("does not export ") + name;
+    return out != nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> ProtocolModule::candidatePaths() {
+    std::vector<std::string> paths;
+    std::string folder = programFolder();
+    if (!folder.empty()) {
+        paths.push_back(folder + "/libcimxml.so");
+        paths.push_back((fs::path(folder).parent_path() / "lib" / "libcimxml.so").string());
+    }
+#ifdef CIMXMLD_BUILD_MODULE_PATH
+    paths.push_back(CIMXMLD_BUILD_MODULE_PATH);
+#endif
+    return paths;
+}
+
+std::unique_ptr<ProtocolModule> ProtocolModule::load(const std::string &path, const std::string &profile,
+                                                     std::string &error) {
+    setenv("CIMXML_PROFILE", profile.c_str(), 1);
+    std::vector<std::string> tried = path.empty() ? candidatePaths() : std::vector<std::string>{path};
+    error.clear();
+    for (const std::string &candidate : tried) {
+        // An explicit path is tried even when it does not look like a file,
+        // so that the loader's own message reaches the user.
+        if (path.empty() && !fs::exists(candidate)) {
+            error += "\n  " + candidate + ": not found";
+            continue;
+        }
+        void *library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) {
+            error += "\n  " + candidate + ": " + dlerror();
+            continue;
+        }
+        std::unique_ptr<ProtocolModule> module(new ProtocolModule());
+        std::string missing;
+        if (!resolve(library, "CIMXML_RequestMessage_Handler", module->requestHandler_, missing) ||
+            !resolve(library, "CIMXML_getResponseFromMessageHandler", module->responseText_, missing) ||
+            !resolve(library, "CIMXML_releaseMessageHandler", module->release_, missing)) {
+            error += "\n  " + candidate + ": " + missing;
+            dlclose(library);
+            continue;
+        }
+        module->path_ = candidate;
+        error.clear();
+        return module;
+    }
+    error = "cannot load the protocol module:" + error;
+    return nullptr;
+}
+
+ModuleAnswer ProtocolModule::handle(const std::string &body, CIMOMHandle *objectManager) const {
+    // The record is collected memory: it stays in this local variable, where
+    // the collector sees it, until it is released.
+    MessageHandler *response = requestHandler_(body.c_str(), nullptr, objectManager);
+    if (response == nullptr) throw std::bad_alloc();
+    ModuleAnswer answer;
+    try {
+        answer = splitModuleResponse(responseText_(response));
+    } catch (...) {
+        release_(response);
+        throw;
+    }
+    release_(response);
+    return answer;
+}
+
+ModuleAnswer splitModuleResponse(const char *text) {
+    ModuleAnswer answer;
+    if (text == nullptr) return answer;
+    const char *separator = std::strstr(text, "\r\n\r\n");
+    if (separator == nullptr) {
+        answer.body = text;
+        return answer;
+    }
+    for (const char *line = text; line < separator;) {
+        const char *end = std::strstr(line, "\r\n");
+        std::string_view content(line, end - line);
+        std::size_t colon = content.find(':');
+        if (colon != std::string_view::npos) {
+            std::string_view value = content.substr(colon + 1);
+            while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+            answer.headers.emplace_back(content.substr(0, colon), value);
+        }
+        line = end + 2;
+    }
+    answer.body = separator + 4;
+    return answer;
+}
+
+}  // namespace cimxmld

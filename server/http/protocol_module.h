@@ -1,0 +1,63 @@
+// protocol_module.h - the CIM-XML protocol module (libcimxml.so), loaded with
+// dlopen and called as include/cimxml/cimxml.h tells a host to.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <cimxml/cimxml.h>
+
+namespace cimxmld {
+
+// The module's answer to one request: its header lines ("CIMOperation",
+// "MethodResponse") and the CIM-XML message after the empty line.
+struct ModuleAnswer {
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+};
+
+class ProtocolModule {
+public:
+    // Loads the module at path, or the first one found among
+    // candidatePaths() when path is empty, with CIMXML_PROFILE set to
+    // profile beforehand (the module reads it at load). Resolves the request
+    // entry points. On failure returns null and says why in error (every
+    // path tried, with the loader's message).
+    static std::unique_ptr<ProtocolModule> load(const std::string &path, const std::string &profile,
+                                                std::string &error);
+    // Where the module is looked for: next to the running program, in
+    // ../lib from it, then where the build put it.
+    static std::vector<std::string> candidatePaths();
+
+    // Hands the request body to the module with the object manager's handle
+    // and returns the answer, copied out of the module's record (which is
+    // released before returning). Safe from any number of threads. Throws
+    // std::bad_alloc when the module cannot allocate its record.
+    ModuleAnswer handle(const std::string &body, CIMOMHandle *objectManager) const;
+
+    const std::string &path() const { return path_; }
+
+    // The library stays loaded for the life of the process: threads the
+    // module registered with its collector may still be ending.
+    ~ProtocolModule() = default;
+
+private:
+    using RequestHandler = decltype(&CIMXML_RequestMessage_Handler);
+    using ResponseText = decltype(&CIMXML_getResponseFromMessageHandler);
+    using Release = decltype(&CIMXML_releaseMessageHandler);
+
+    ProtocolModule() = default;
+
+    std::string path_;
+    RequestHandler requestHandler_ = nullptr;
+    ResponseText responseText_ = nullptr;
+    Release release_ = nullptr;
+};
+
+// Splits a module response text at its empty line into header lines and
+// message. A text without an empty line is all message.
+ModuleAnswer splitModuleResponse(const char *text);
+
+}  // namespace cimxmld
