@@ -13,7 +13,8 @@
 // measure a case in a process of its own:
 //     handler_bench --benchmark_filter='EnumerateInstances/100000/'
 // rss_before_MiB is the resident size just before the last handler call (the
-// object manager's result list already built).
+// object manager's result list already built), call_added_MiB what the
+// process's peak during that call added to it.
 //
 // MixedRequestsThreads is the thread test at a larger size: 8 threads send
 // 200,000 mixed requests while the collector is forced every 2 ms; it
@@ -67,6 +68,26 @@ double current_rss_mib() {
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
+// The process's peak resident size since the last reset_peak_rss, in MiB.
+double peak_since_reset_mib() {
+    std::FILE *status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, status) != nullptr)
+        if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+    std::fclose(status);
+    return static_cast<double>(kb) / 1024.0;
+}
+
+// Sets the peak resident size back to the current one.
+void reset_peak_rss() {
+    if (std::FILE *refs = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", refs);
+        std::fclose(refs);
+    }
+}
+
 // CPU seconds the process has used.
 double process_cpu_seconds() {
     timespec now{};
@@ -101,11 +122,14 @@ std::string body_of(const std::string &response) {
 
 // Sends request once, timing only the handler call (CPU seconds, added to
 // seconds and given to the state as the iteration's time); returns the
-// response.
-std::string timed_send(benchmark::State &state, const std::string &request, CIMOMHandle *handle, double &seconds) {
+// response. With peakMiB, the peak resident size during the call is put there.
+std::string timed_send(benchmark::State &state, const std::string &request, CIMOMHandle *handle, double &seconds,
+                       double *peakMiB = nullptr) {
+    if (peakMiB) reset_peak_rss();
     double started = process_cpu_seconds();
     MessageHandler *handler = CIMXML_RequestMessage_Handler(request.c_str(), nullptr, handle);
     double used = process_cpu_seconds() - started;
+    if (peakMiB) *peakMiB = peak_since_reset_mib();
     seconds += used;
     state.SetIterationTime(used);
     std::string text = handler != nullptr ? CIMXML_getResponseFromMessageHandler(handler) : "";
@@ -158,13 +182,14 @@ void BM_EnumerateInstances(benchmark::State &state) {
     });
     std::string response;
     double handlerSeconds = 0;
-    double rssBefore = 0;
+    double rssBefore = 0, callPeak = 0;
     for (auto _ : state) {
         state.PauseTiming();
+        response = std::string();  // the last response does not count in the next call's peak
         pending = testsupport::makeInstanceList(L"CIM_Foo", count);
         rssBefore = current_rss_mib();
         state.ResumeTiming();
-        response = timed_send(state, enumerate_instances_request, cimom.handle(), handlerSeconds);
+        response = timed_send(state, enumerate_instances_request, cimom.handle(), handlerSeconds, &callPeak);
     }
     freeCIMInstanceList(pending);
     std::size_t written = 0;
@@ -175,6 +200,7 @@ void BM_EnumerateInstances(benchmark::State &state) {
     if (written != static_cast<std::size_t>(count)) state.SkipWithError("not every instance was written");
     report_rates(state, response, handlerSeconds);
     state.counters["rss_before_MiB"] = rssBefore;
+    state.counters["call_added_MiB"] = callPeak - rssBefore;
     state.counters["ns_per_instance"] = handlerSeconds * 1e9 / static_cast<double>(state.iterations()) / count;
     state.SetComplexityN(count);
 }
@@ -222,5 +248,8 @@ int main(int argc, char **argv) {
         print_figure("handler_enumerate_1e5_seconds", reporter.counter("BM_EnumerateInstances", "100000", "handler_s"));
         print_figure("handler_enumerate_1e5_ratio_to_expat",
                      reporter.counter("BM_EnumerateInstances", "100000", "ratio_to_expat"));
+        print_figure("handler_enumerate_1e5_peak_MiB", reporter.counter("BM_EnumerateInstances", "100000", "peak_RSS_MiB"));
+        print_figure("handler_enumerate_1e5_call_added_MiB",
+                     reporter.counter("BM_EnumerateInstances", "100000", "call_added_MiB"));
     });
 }
