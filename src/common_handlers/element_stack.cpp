@@ -35,19 +35,6 @@ ExpatElement *next_record(ElementStack *stack) {
     return record;
 }
 
-// Copies text to the end of the record's storage (*used bytes so far),
-// growing it; returns where the copy starts, or SIZE_MAX when memory is
-// exhausted. Offsets stand in for pointers while the storage may move.
-std::size_t store(ExpatElement *record, std::size_t *used, const char *text, std::size_t *length) {
-    *length = std::strlen(text);
-    if (!grow_array(reinterpret_cast<void **>(&record->storage), &record->storageCapacity, *used + *length + 1, 1))
-        return SIZE_MAX;
-    std::size_t at = *used;
-    std::memcpy(record->storage + at, text, *length + 1);
-    *used += *length + 1;
-    return at;
-}
-
 }  // namespace
 
 ExpatElement *element_stack_push(ElementStack *stack, const char *name, const char *const *attributes,
@@ -61,25 +48,34 @@ ExpatElement *element_stack_push(ElementStack *stack, const char *name, const ch
     if (!grow_array(reinterpret_cast<void **>(&record->attributes), &record->attributeSlots, count + 1,
                     sizeof(char *)))
         return nullptr;
-    std::size_t used = 0, length = 0;
-    std::size_t nameAt = name ? store(record, &used, name, &length) : 0;
-    if (nameAt == SIZE_MAX) return nullptr;
-    // The slots hold offsets until every text is in place.
+    // Measured once, then copied into storage grown once: the slots hold
+    // the lengths until the texts are in place.
+    std::size_t nameLength = name ? std::strlen(name) : 0;
+    std::size_t bytes = name ? nameLength + 1 : 0;
     for (std::size_t i = 0; i < count; ++i) {
-        std::size_t at = store(record, &used, attributes[i], &length);
-        if (at == SIZE_MAX) return nullptr;
+        std::size_t length = std::strlen(attributes[i]);
+        record->attributes[i] = reinterpret_cast<char *>(length);
+        bytes += length + 1;
+    }
+    if (!grow_array(reinterpret_cast<void **>(&record->storage), &record->storageCapacity, bytes, 1)) return nullptr;
+    char *at = record->storage;
+    record->name = nullptr;
+    if (name) {
+        std::memcpy(at, name, nameLength + 1);
+        record->name = at;
+        at += nameLength + 1;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        auto length = reinterpret_cast<std::uintptr_t>(record->attributes[i]);
+        std::memcpy(at, attributes[i], length + 1);
         // Values stand at the odd slots; each is read once, here.
         if (i % 2 == 1 && clean) {
-            char *value = record->storage + at;
-            std::size_t cleaned = clean(value, length);
-            value[cleaned] = '\0';
-            used = at + cleaned + 1;
+            length = clean(at, length);
+            at[length] = '\0';
         }
-        record->attributes[i] = reinterpret_cast<char *>(at);
+        record->attributes[i] = at;
+        at += length + 1;
     }
-    record->name = name ? record->storage + nameAt : nullptr;
-    for (std::size_t i = 0; i < count; ++i)
-        record->attributes[i] = record->storage + reinterpret_cast<std::uintptr_t>(record->attributes[i]);
     record->attributes[count] = nullptr;
     record->text = nullptr;
     record->textLength = 0;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include <cimobj/cimobj.h>
@@ -39,18 +40,18 @@ public:
     explicit RouteIndex(const Route (&table)[N]) {
         static_assert(N < kSlots / 2, "the index is kept at most half full");
         for (const Route &row : table) {
-            std::string_view name(row.name);
-            std::size_t slot = hash(name) & (kSlots - 1);
-            while (slots_[slot].route && slots_[slot].name != name) slot = (slot + 1) & (kSlots - 1);
-            if (!slots_[slot].route) slots_[slot] = Slot{name, &row};
+            Key key = key_of(row.name);
+            std::size_t slot = key.hash & (kSlots - 1);
+            while (slots_[slot].route && !same(slots_[slot], key, row.name)) slot = (slot + 1) & (kSlots - 1);
+            if (!slots_[slot].route) slots_[slot] = Slot{row.name, key.length, key.hash, &row};
         }
     }
     // The row for name, or NULL when the table has none.
     const Route *find(const char *name) const {
         if (!name) return nullptr;
-        std::string_view text(name);
-        for (std::size_t slot = hash(text) & (kSlots - 1); slots_[slot].route; slot = (slot + 1) & (kSlots - 1)) {
-            if (slots_[slot].name == text) return slots_[slot].route;
+        Key key = key_of(name);
+        for (std::size_t slot = key.hash & (kSlots - 1); slots_[slot].route; slot = (slot + 1) & (kSlots - 1)) {
+            if (same(slots_[slot], key, name)) return slots_[slot].route;
         }
         return nullptr;
     }
@@ -58,14 +59,24 @@ public:
 private:
     static constexpr std::size_t kSlots = 128;
     struct Slot {
-        std::string_view name;
+        const char *name = nullptr;
+        std::size_t length = 0;
+        std::uint32_t hash = 0;
         const Route *route = nullptr;
     };
-    // FNV-1a.
-    static std::size_t hash(std::string_view name) {
+    struct Key {
+        std::size_t length;
+        std::uint32_t hash;
+    };
+    // FNV-1a and the length, in one pass over the name.
+    static Key key_of(const char *name) {
         std::uint32_t h = 2166136261u;
-        for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-        return h;
+        const char *at = name;
+        for (; *at; ++at) h = (h ^ static_cast<unsigned char>(*at)) * 16777619u;
+        return Key{static_cast<std::size_t>(at - name), h};
+    }
+    static bool same(const Slot &slot, Key key, const char *name) {
+        return slot.hash == key.hash && slot.length == key.length && std::memcmp(slot.name, name, key.length) == 0;
     }
     Slot slots_[kSlots];
 };
