@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,6 +63,32 @@ private:
     static std::string key(const std::string &function, const std::string &args) { return function + "/" + args; }
     std::map<std::string, Sample> samples_;
 };
+
+// CPU seconds the process has used (all its threads: the collector marks on
+// threads of its own).
+inline double process_cpu_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Runs ours and then Expat's work on the same text in every iteration and
+// sets the counter x_expat to our CPU time over Expat's. Taken side by side,
+// the two see the same load on a shared machine, which two runs one after
+// the other do not.
+template <typename Ours, typename Expat>
+void alternate_with_expat(benchmark::State &state, Ours ours, Expat expat) {
+    double oursSeconds = 0, expatSeconds = 0;
+    for (auto _ : state) {
+        double started = process_cpu_seconds();
+        ours();
+        double between = process_cpu_seconds();
+        expat();
+        expatSeconds += process_cpu_seconds() - between;
+        oursSeconds += between - started;
+    }
+    state.counters["x_expat"] = expatSeconds > 0 ? oursSeconds / expatSeconds : 0;
+}
 
 // Prints one figure for bench/report.sh; nothing when value is not positive
 // (a run that did not happen).

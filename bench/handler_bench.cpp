@@ -89,13 +89,6 @@ void reset_peak_rss() {
     }
 }
 
-// CPU seconds the process has used.
-double process_cpu_seconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 // Expat's rate, in MB/s of CPU time, of parsing text (no handlers), repeated
 // for at least a fifth of a second.
 double expat_mb_per_s(std::string_view text) {
