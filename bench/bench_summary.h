@@ -96,6 +96,15 @@ inline void print_figure(const char *name, double value) {
     if (value > 0) std::printf("figure %s %.4f\n", name, value);
 }
 
+// Growth against Expat's from two runs in turns: 10 x the ratio at the larger
+// size over the ratio at the smaller, 10 when both grow alike; 0 when either
+// did not run.
+inline double scaled_growth(const FigureReporter &runs, const std::string &function, const char *small,
+                            const char *large) {
+    double before = runs.counter(function, small, "x_expat");
+    return before > 0 ? 10 * runs.counter(function, large, "x_expat") / before : 0;
+}
+
 // Runs the benchmarks the command line selects with reporter, then figures.
 template <typename Figures>
 int run_benchmarks(int argc, char **argv, FigureReporter &reporter, Figures figures) {

@@ -47,15 +47,13 @@ cat "$out"/*.txt | awk -v PEAK="${PEAK_MIB_GOAL:-128}" '
     if (!ok) failed = 1
     printf "| %-62s | %12s | %-14s | %-3s |\n", label, sprintf("%.2f%s", value, unit), goal, ok ? "yes" : "no"
   }
-  # Growth 1e4 -> 1e5 (10 when linear). A text ten times longer falls out of
-  # the caches, and Expat on the same texts shows what that costs: growth is
-  # met when it is 8..12 by itself or once scaled by Expat'"'"'s own (10 x ours /
-  # Expat'"'"'s), so that only growth beyond the parser'"'"'s counts against us.
-  function growth(label, mine, expat,   scaled, best, ok) {
-    if (mine == "" || expat <= 0) { row(label, "", "within", 8, 12, ""); return }
-    scaled = 10 * mine / expat
-    best = (mine >= 8 && mine <= 12) ? mine : scaled
-    ok = best >= 8 && best <= 12
+  # Growth 1e4 -> 1e5 (10 when linear), and scaled by Expat'"'"'s own growth on
+  # the same texts (10 x our ratio to Expat at 1e5 / at 1e4, from runs in
+  # turns): a text ten times longer falls out of the caches, which costs the
+  # parser too. Met when either is 8..12.
+  function growth(label, mine, scaled,   ok) {
+    if (mine == "" || scaled == "") { row(label, "", "within", 8, 12, ""); return }
+    ok = (mine >= 8 && mine <= 12) || (scaled >= 8 && scaled <= 12)
     if (!ok) failed = 1
     printf "| %-62s | %12s | %-14s | %-3s |\n", label, sprintf("%.1f (%.1f)", mine, scaled), "8..12", ok ? "yes" : "no"
   }
@@ -67,11 +65,11 @@ cat "$out"/*.txt | awk -v PEAK="${PEAK_MIB_GOAL:-128}" '
     row("encode VALUE.ARRAY of 1e4 strings, rate / Expat parse rate", f["encode_array_rate_vs_expat"], "at_least", 1.0, 0, "x")
     row("handler EnumerateInstances 1e5, CPU seconds per call", f["handler_enumerate_1e5_seconds"], "at_most", 1.0, 0, " s")
     row("client decode of 1e5 instances, time / Expat, in turns", f["client_decode_x_expat"], "at_most", 2.0, 0, "x")
-    growth("growth 1e4->1e5 raw (scaled by Expat): encode instances", f["encode_growth_EnumerateInstances"], f["expat_growth_encoded_EnumerateInstances"])
-    growth("growth 1e4->1e5 raw (scaled by Expat): client decode instances", f["client_decode_growth"], f["expat_growth_response"])
-    growth("growth 1e4->1e5 raw (scaled by Expat): encode array elements", f["encode_growth_ValueArray"], f["expat_growth_encoded_ValueArray"])
-    growth("growth 1e4->1e5 raw (scaled by Expat): decode properties", f["decode_growth_properties"], f["expat_growth_properties"])
-    growth("growth 1->10 MB raw (scaled by Expat): decode entity-heavy text", f["decode_growth_entities"], f["expat_growth_entities"])
+    growth("growth 1e4->1e5 alone (vs Expat): encode instances", f["encode_growth_EnumerateInstances"], f["encode_scaled_growth_EnumerateInstances"])
+    growth("growth 1e4->1e5 alone (vs Expat): client decode instances", f["client_decode_growth"], f["client_decode_scaled_growth"])
+    growth("growth 1e4->1e5 alone (vs Expat): encode array elements", f["encode_growth_ValueArray"], f["encode_scaled_growth_ValueArray"])
+    growth("growth 1e4->1e5 alone (vs Expat): decode properties", f["decode_growth_properties"], f["decode_scaled_growth_properties"])
+    growth("growth 1->10 MB alone (vs Expat): decode entity-heavy text", f["decode_growth_entities"], f["decode_scaled_growth_entities"])
     # The goal is what the call added before the response pool became a
     # mapping of its own (the process'"'"'s peak also holds the benchmark'"'"'s input).
     row("handler EnumerateInstances 1e5, MiB the call adds at peak", f["handler_enumerate_1e5_call_added_MiB"], "at_most", PEAK, 0, "")
