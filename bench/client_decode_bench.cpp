@@ -4,9 +4,10 @@
 // parsing the same text with empty handlers, both in CPU time of the whole
 // process (the collector marks on threads of its own).
 //
-// After the runs a summary gives MB/s, decode time / parse time per N, the
-// time growth from 1e4 to 1e5 (about 10 when linear), and the peak resident
-// memory that decoding the 1e5 response adds, against the response's size.
+// Before the runs it prints the peak resident memory that decoding the 1e5
+// response adds, against the response's size; after them a summary gives
+// MB/s, decode time / parse time per N and the time growth from 1e4 to 1e5
+// (about 10 when linear), then the figures bench/report.sh reads.
 #include <benchmark/benchmark.h>
 #include <cimxml/cimxml_client.h>
 #include <expat.h>
@@ -21,6 +22,7 @@
 #include <map>
 #include <string>
 
+#include "bench_summary.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_schema/response_body.h"
 #include "support/cimom_double.h"
@@ -91,6 +93,31 @@ void BM_ParseEnumerateInstances(benchmark::State &state) {
     state.SetBytesProcessed(static_cast<int64_t>(text.size()) * state.iterations());
 }
 
+// Decoding and Expat in turns on the 1e5 response: the ratio the figure is
+// judged by (the decoded list freed outside both times).
+void BM_DecodeAndExpatEnumerateInstances(benchmark::State &state) {
+    const std::string &text = response_of(state.range(0));
+    const std::string body = text.substr(text.find("\r\n\r\n") + 4);
+    CIMInstanceList *instances = nullptr;
+    auto decode = [&] {
+        freeList(instances);
+        instances = nullptr;
+        freeReturnCode(CIMXMLdecode_enumerateInstances(text.c_str(), &instances));
+    };
+    auto expat = [&] {
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetElementHandler(parser, on_start, on_end);
+        XML_SetCharacterDataHandler(parser, on_text);
+        XML_Parse(parser, body.data(), static_cast<int>(body.size()), 1);
+        XML_ParserFree(parser);
+    };
+    alternate_with_expat(state, decode, expat);
+    if (getLength(instances) != state.range(0)) state.SkipWithError("not decoded");
+    freeList(instances);
+}
+
+BENCHMARK(BM_DecodeAndExpatEnumerateInstances)->Arg(10000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeAndExpatEnumerateInstances)->Arg(100000)->Iterations(2)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeEnumerateInstances)
     ->RangeMultiplier(10)
     ->Range(1000, 100000)
@@ -135,58 +162,39 @@ void print_peak_memory() {
         "\npeak memory, 1e5 instances: response %.1f MB, resident before decoding %.1f MB, peak %.1f MB, "
         "added by decoding %.1f MB = %.2f x the response\n",
         size / 1024, before / 1024.0, peak / 1024.0, (peak - before) / 1024.0, (peak - before) / size);
+    print_figure("client_decode_memory_x_response", (peak - before) / size);
     std::fflush(stdout);
     _exit(0);
 }
 
-// Keeps CPU seconds and bytes per iteration of every run and prints the
-// derived figures at the end.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-            Figure &figure = figures_[run.run_name.function_name][std::stoll(run.run_name.args)];
-            figure.seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            figure.bytes = run.counters.at("bytes").value;
-        }
-        ConsoleReporter::ReportRuns(runs);
+void print_summary(const FigureReporter &runs) {
+    auto seconds = [&](const char *function, long long n) { return runs.seconds(function, std::to_string(n)); };
+    std::printf("%8s %14s %14s %22s\n", "N", "decode MB/s", "Expat MB/s", "decode time / Expat time");
+    for (long long n : {1000LL, 10000LL, 100000LL}) {
+        double decode = seconds("BM_DecodeEnumerateInstances", n), parse = seconds("BM_ParseEnumerateInstances", n);
+        if (decode <= 0 || parse <= 0) continue;
+        double bytes = runs.counter("BM_DecodeEnumerateInstances", std::to_string(n), "bytes");
+        std::printf("%8lld %14.1f %14.1f %22.2f\n", n, bytes / decode / 1e6, bytes / parse / 1e6, decode / parse);
     }
-
-    void PrintSummary() const {
-        auto decode = figures_.find("BM_DecodeEnumerateInstances"), parse = figures_.find("BM_ParseEnumerateInstances");
-        if (decode == figures_.end() || parse == figures_.end()) return;
-        std::printf("\n%8s %14s %14s %22s\n", "N", "decode MB/s", "Expat MB/s", "decode time / Expat time");
-        for (const auto &[n, figure] : decode->second) {
-            const Figure &expat = parse->second.at(n);
-            std::printf("%8lld %14.1f %14.1f %22.2f\n", n, figure.rate(), expat.rate(), figure.seconds / expat.seconds);
-        }
-        auto growth = [](const std::map<long long, Figure> &sizes) {
-            return sizes.count(10000) && sizes.count(100000) ? sizes.at(100000).seconds / sizes.at(10000).seconds : 0;
-        };
-        std::printf("\ntime growth 1e4 -> 1e5: decode %.2f, Expat %.2f\n", growth(decode->second),
-                    growth(parse->second));
-    }
-
-private:
-    struct Figure {
-        double seconds = 0;
-        double bytes = 0;
-        double rate() const { return seconds > 0 ? bytes / seconds / 1e6 : 0; }
+    auto growth = [&](const char *function) {
+        double small = seconds(function, 10000);
+        return small > 0 ? seconds(function, 100000) / small : 0;
     };
-    std::map<std::string, std::map<long long, Figure>> figures_;
-};
+    double decode = growth("BM_DecodeEnumerateInstances"), parse = growth("BM_ParseEnumerateInstances");
+    std::printf("\ntime growth 1e4 -> 1e5: decode %.2f, Expat %.2f\n\n", decode, parse);
+    double inTurns = runs.counter("BM_DecodeAndExpatEnumerateInstances", "100000", "x_expat");
+    std::printf("1e5 instances, decoding and Expat in turns: %.2f\n\n", inTurns);
+    print_figure("client_decode_x_expat", inTurns);
+    print_figure("client_decode_scaled_growth", scaled_growth(runs, "BM_DecodeAndExpatEnumerateInstances", "10000", "100000"));
+    print_figure("client_decode_growth", decode);
+    print_figure("expat_growth_response", parse);
+}
 
 }  // namespace
 
 int main(int argc, char **argv) {
     cimEnsureCollectorThread();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     print_peak_memory();
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
-    benchmark::Shutdown();
-    return 0;
+    FigureReporter reporter;
+    return run_benchmarks(argc, argv, reporter, [&] { print_summary(reporter); });
 }

@@ -8,8 +8,10 @@
 //   EncodeValueArray          a VALUE.ARRAY of N strings
 //   Parse...                  Expat over the text the matching encoder wrote,
 //                             with empty handlers
-// After the runs a summary gives MB/s of output, the time growth from 1e4 to
-// 1e5 (about 10 when linear) and the ratio encode rate / parse rate.
+// Times are the process's CPU time (the collector marks on threads of its
+// own). After the runs a summary gives MB/s of output, the time growth from
+// 1e4 to 1e5 (about 10 when linear) and the ratio encode rate / parse rate,
+// then the figures bench/report.sh reads.
 #include <benchmark/benchmark.h>
 #include <expat.h>
 
@@ -22,6 +24,7 @@
 #include <cimobj/cimobj.h>
 #include <utils/pool_string.h>
 
+#include "bench_summary.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/response_body.h"
@@ -145,14 +148,19 @@ void XMLCALL on_start(void *, const XML_Char *, const XML_Char **) {}
 void XMLCALL on_end(void *, const XML_Char *) {}
 void XMLCALL on_text(void *, const XML_Char *, int) {}
 
+// Expat over text with empty handlers; false when it is not well formed.
+bool parse_text(const std::string &text) {
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    XML_SetElementHandler(parser, on_start, on_end);
+    XML_SetCharacterDataHandler(parser, on_text);
+    bool parsed = XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) != XML_STATUS_ERROR;
+    XML_ParserFree(parser);
+    return parsed;
+}
+
 void parse_bench(benchmark::State &state, const std::string &text) {
     for (auto _ : state) {
-        XML_Parser parser = XML_ParserCreate(nullptr);
-        XML_SetElementHandler(parser, on_start, on_end);
-        XML_SetCharacterDataHandler(parser, on_text);
-        if (XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) == XML_STATUS_ERROR)
-            state.SkipWithError(XML_ErrorString(XML_GetErrorCode(parser)));
-        XML_ParserFree(parser);
+        if (!parse_text(text)) state.SkipWithError("the encoded text is not well formed");
     }
     state.counters["bytes"] = static_cast<double>(text.size());
     state.SetBytesProcessed(static_cast<int64_t>(text.size()) * state.iterations());
@@ -169,89 +177,114 @@ void BM_ParseValueArray(benchmark::State &state) {
     parse_bench(state, document);
 }
 
-BENCHMARK(BM_EncodeEnumerateInstances)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ParseEnumerateInstances)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_EncodeValueArray)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ParseValueArray)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond);
+// Encoding and Expat over the encoder's output in turns: growth against
+// Expat's as the ratio at 1e5 over the ratio at 1e4.
+void BM_EncodeAndExpatEnumerateInstances(benchmark::State &state) {
+    CIMList *instances = instances_of(state.range(0));
+    CIMString *method = newCIMString(L"EnumerateInstances");
+    const std::string text = enumerate_instances_text(state.range(0));
+    auto encode = [&] {
+        PoolString pool{};
+        cimxml_begin_response(&pool, "1001", "bench");
+        cim_simplersp_toxml(method, nullptr, instances, nullptr, nullptr, 1, &pool);
+        cimxml_end_response(&pool);
+        benchmark::DoNotOptimize(pool.text);
+        release_PoolStringBuffer(&pool);
+    };
+    alternate_with_expat(state, encode, [&] { parse_text(text); });
+    freeCIMString(method);
+}
+
+void BM_EncodeAndExpatValueArray(benchmark::State &state) {
+    CIMValue *value = strings_of(state.range(0));
+    char *written = cim_valuearray_toxml(value);
+    const std::string text = written;
+    cimxml_free(written, CIMXML_ATOMIC);
+    auto encode = [&] {
+        char *out = cim_valuearray_toxml(value);
+        benchmark::DoNotOptimize(out);
+        cimxml_free(out, CIMXML_ATOMIC);
+    };
+    alternate_with_expat(state, encode, [&] { parse_text(text); });
+}
+
+void sizes(benchmark::internal::Benchmark *b) {
+    b->RangeMultiplier(10)->Range(1000, 100000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_EncodeEnumerateInstances)->Apply(sizes);
+BENCHMARK(BM_ParseEnumerateInstances)->Apply(sizes);
+BENCHMARK(BM_EncodeValueArray)->Apply(sizes);
+BENCHMARK(BM_ParseValueArray)->Apply(sizes);
+void large_sizes(benchmark::internal::Benchmark *b) {
+    b->Arg(10000)->Arg(100000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_EncodeAndExpatEnumerateInstances)->Apply(large_sizes);
+BENCHMARK(BM_EncodeAndExpatValueArray)->Apply(large_sizes);
 
 // ---- Summary ----
 
-// Keeps seconds per iteration and bytes per iteration of every run, and
-// prints the derived figures at the end.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-            Figure &figure = figures_[run.run_name.function_name][std::stoll(run.run_name.args)];
-            figure.seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-            auto bytes = run.counters.find("bytes");
-            figure.bytes = bytes != run.counters.end() ? bytes->second.value : 0;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
+const char *const kinds[] = {"EnumerateInstances", "ValueArray"};
 
-    void PrintSummary() const {
-        std::printf("\n%-28s %8s %12s %10s\n", "case", "N", "MB/s", "ms");
-        for (const auto &[name, sizes] : figures_) {
-            for (const auto &[n, figure] : sizes)
-                std::printf("%-28s %8lld %12.1f %10.2f\n", name.c_str(), static_cast<long long>(n), figure.rate(),
-                            figure.seconds * 1e3);
-        }
-        // Expat's own growth on the same texts shows what the memory system
-        // adds once the text no longer fits in the caches; an encoder that is
-        // linear grows as the parser does.
-        std::printf("\n%-28s %22s %26s\n", "case", "time growth 1e4 -> 1e5", "relative to Expat's growth");
-        for (const auto &[name, sizes] : figures_) {
-            double growth = growth_of(name);
-            if (growth <= 0) continue;
-            std::string parse = name.rfind("BM_Encode", 0) == 0 ? "BM_Parse" + name.substr(9) : std::string();
-            double parseGrowth = parse.empty() ? 0 : growth_of(parse);
-            if (parseGrowth > 0 && parse != name)
-                std::printf("%-28s %22.2f %26.2f\n", name.c_str(), growth, growth / parseGrowth);
-            else
-                std::printf("%-28s %22.2f %26s\n", name.c_str(), growth, "");
-        }
-        std::printf("\n%-20s %8s %24s\n", "document", "N", "encode rate / parse rate");
-        for (const char *kind : {"EnumerateInstances", "ValueArray"}) {
-            auto encode = figures_.find(std::string("BM_Encode") + kind);
-            auto parse = figures_.find(std::string("BM_Parse") + kind);
-            if (encode == figures_.end() || parse == figures_.end()) continue;
-            for (const auto &[n, figure] : encode->second) {
-                auto other = parse->second.find(n);
-                if (other != parse->second.end() && other->second.rate() > 0)
-                    std::printf("%-20s %8lld %24.2f\n", kind, static_cast<long long>(n), figure.rate() / other->second.rate());
+// Output MB/s of a run (CPU time), 0 when it did not run.
+double rate(const FigureReporter &runs, const std::string &function, long long n) {
+    double seconds = runs.seconds(function, std::to_string(n));
+    return seconds > 0 ? runs.counter(function, std::to_string(n), "bytes") / seconds / 1e6 : 0;
+}
+
+// Time at 1e5 over time at 1e4, or 0 when either is missing.
+double growth(const FigureReporter &runs, const std::string &function) {
+    double small = runs.seconds(function, "10000"), large = runs.seconds(function, "100000");
+    return small > 0 ? large / small : 0;
+}
+
+void print_summary(const FigureReporter &runs) {
+    std::printf("%-28s %8s %12s %10s\n", "case", "N", "MB/s", "ms");
+    for (const char *kind : kinds) {
+        for (const std::string prefix : {"BM_Encode", "BM_Parse"}) {
+            std::string function = prefix + kind;
+            for (long long n : {1000LL, 10000LL, 100000LL}) {
+                double seconds = runs.seconds(function, std::to_string(n));
+                if (seconds > 0)
+                    std::printf("%-28s %8lld %12.1f %10.2f\n", function.c_str(), n, rate(runs, function, n), seconds * 1e3);
             }
         }
     }
-
-private:
-    // Time at 1e5 over time at 1e4, or 0 when either is missing.
-    double growth_of(const std::string &name) const {
-        auto sizes = figures_.find(name);
-        if (sizes == figures_.end()) return 0;
-        auto small = sizes->second.find(10000), large = sizes->second.find(100000);
-        if (small == sizes->second.end() || large == sizes->second.end() || small->second.seconds <= 0) return 0;
-        return large->second.seconds / small->second.seconds;
+    // Expat's own growth on the same texts shows what the memory system adds
+    // once the text no longer fits in the caches; an encoder that is linear
+    // grows as the parser does.
+    std::printf("\n%-20s %24s %24s %26s\n", "document", "encode growth 1e4->1e5", "Expat growth 1e4->1e5",
+                "relative to Expat's growth");
+    for (const char *kind : kinds) {
+        double encode = growth(runs, std::string("BM_Encode") + kind), parse = growth(runs, std::string("BM_Parse") + kind);
+        if (encode > 0 && parse > 0) std::printf("%-20s %24.2f %24.2f %26.2f\n", kind, encode, parse, encode / parse);
     }
-
-    struct Figure {
-        double seconds = 0;
-        double bytes = 0;
-        double rate() const { return seconds > 0 ? bytes / seconds / 1e6 : 0; }
+    std::printf("\n%-20s %8s %24s\n", "document", "N", "encode rate / parse rate");
+    for (const char *kind : kinds) {
+        for (long long n : {1000LL, 10000LL, 100000LL}) {
+            double encode = rate(runs, std::string("BM_Encode") + kind, n), parse = rate(runs, std::string("BM_Parse") + kind, n);
+            if (encode > 0 && parse > 0) std::printf("%-20s %8lld %24.2f\n", kind, n, encode / parse);
+        }
+    }
+    std::printf("\n");
+    auto ratio = [&](const char *kind) {
+        double parse = rate(runs, std::string("BM_Parse") + kind, 10000);
+        return parse > 0 ? rate(runs, std::string("BM_Encode") + kind, 10000) / parse : 0;
     };
-    std::map<std::string, std::map<long long, Figure>> figures_;
-};
+    print_figure("encode_instances_rate_vs_expat", ratio("EnumerateInstances"));
+    print_figure("encode_array_rate_vs_expat", ratio("ValueArray"));
+    for (const char *kind : kinds) {
+        double encode = growth(runs, std::string("BM_Encode") + kind), parse = growth(runs, std::string("BM_Parse") + kind);
+        print_figure((std::string("encode_growth_") + kind).c_str(), encode);
+        print_figure((std::string("expat_growth_encoded_") + kind).c_str(), parse);
+        print_figure((std::string("encode_scaled_growth_") + kind).c_str(),
+                     scaled_growth(runs, std::string("BM_EncodeAndExpat") + kind, "10000", "100000"));
+    }
+}
 
 }  // namespace
 
 int main(int argc, char **argv) {
     cimEnsureCollectorThread();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
-    benchmark::Shutdown();
-    return 0;
+    FigureReporter reporter;
+    return run_benchmarks(argc, argv, reporter, [&] { print_summary(reporter); });
 }

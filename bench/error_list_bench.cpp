@@ -18,7 +18,7 @@
 #include <thread>
 
 // The tests' object manager and request helpers (the test_support library).
-#include "cimxml/error_list.h"
+#include "cimxml_common/error_list.h"
 #include "support/cimom_double.h"
 #include "support/request_mix.h"
 

@@ -1,17 +1,20 @@
 // handler_bench.cpp - whole request round trips through the handler, with
 // the test object manager behind the CIMOM handle.
 //
-// Each case reports requests/s, the response size, the rate the response is
-// written at (out_MB/s, measured around the handler calls only) and, for
-// scale, Expat's rate of parsing the same response text in the same run
-// (expat_MB/s, ratio = out_MB/s / expat_MB/s). The EnumerateInstances cases
-// also report ns per instance and a linear fit over the sizes.
+// Times are the process's CPU time around the handler calls only (the
+// collector marks on threads of its own): the time column and handler_s
+// (seconds per call). Each case also reports requests/s, the response size,
+// the rate the response is written at (out_MB/s) and, for scale, Expat's
+// rate of parsing the same response text in the same run (expat_MB/s,
+// ratio = out_MB/s / expat_MB/s, both in CPU time). The EnumerateInstances
+// cases also report ns per instance and a linear fit over the sizes.
 //
-// Peak memory: peak_RSS_MB is the process's peak (getrusage ru_maxrss), so
+// Peak memory: peak_RSS_MiB is the process's peak (getrusage ru_maxrss), so
 // measure a case in a process of its own:
-//     handler_bench --benchmark_filter='EnumerateInstances/100000$'
-// rss_before_MB is the resident size just before the last handler call (the
-// object manager's result list already built).
+//     handler_bench --benchmark_filter='EnumerateInstances/100000/'
+// rss_before_MiB is the resident size just before the last handler call (the
+// object manager's result list already built), call_added_MiB what the
+// process's peak during that call added to it.
 //
 // MixedRequestsThreads is the thread test at a larger size: 8 threads send
 // 200,000 mixed requests while the collector is forced every 2 ms; it
@@ -24,16 +27,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
+#include <string_view>
 
 // The tests' object manager and request mix (the test_support library).
+#include "bench_summary.h"
 #include "cimxml/module_lifecycle.h"
 #include "support/cimom_double.h"
 #include "support/request_mix.h"
 
 namespace {
-
-using clock_type = std::chrono::steady_clock;
 
 // Failure lines the module logs (an error path per request in the mixed
 // case) are counted, not written: a terminal would set the pace otherwise.
@@ -49,26 +53,47 @@ const std::string get_class_request =
 const std::string enumerate_instances_request =
     testsupport::intrinsic("EnumerateInstances", "root/cimv2", testsupport::classNameParam("CIM_Foo"));
 
-double peak_rss_mb() {
+// Both in MiB.
+double peak_rss_mib() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-double current_rss_mb() {
+double current_rss_mib() {
     long pages = 0, resident = 0;
     FILE *statm = std::fopen("/proc/self/statm", "r");
     if (statm == nullptr) return 0;
     if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
     std::fclose(statm);
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-// Expat's rate, in MB/s, of parsing text (no handlers), repeated for at least
-// a fifth of a second.
-double expat_mb_per_s(const std::string &text) {
+// The process's peak resident size since the last reset_peak_rss, in MiB.
+double peak_since_reset_mib() {
+    std::FILE *status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) return 0;
+    char line[256];
+    long kb = 0;
+    while (std::fgets(line, sizeof line, status) != nullptr)
+        if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+    std::fclose(status);
+    return static_cast<double>(kb) / 1024.0;
+}
+
+// Sets the peak resident size back to the current one.
+void reset_peak_rss() {
+    if (std::FILE *refs = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", refs);
+        std::fclose(refs);
+    }
+}
+
+// Expat's rate, in MB/s of CPU time, of parsing text (no handlers), repeated
+// for at least a fifth of a second.
+double expat_mb_per_s(std::string_view text) {
     int repetitions = 0;
-    auto started = clock_type::now();
+    double started = process_cpu_seconds();
     double seconds = 0;
     do {
         XML_Parser parser = XML_ParserCreate(nullptr);
@@ -78,22 +103,30 @@ double expat_mb_per_s(const std::string &text) {
         }
         XML_ParserFree(parser);
         ++repetitions;
-        seconds = std::chrono::duration<double>(clock_type::now() - started).count();
+        seconds = process_cpu_seconds() - started;
     } while (seconds < 0.2);
     return static_cast<double>(text.size()) * repetitions / 1e6 / seconds;
 }
 
 // The CIM-XML document after the header lines and their empty line.
-std::string body_of(const std::string &response) {
-    auto at = response.find("\r\n\r\n");
-    return at == std::string::npos ? response : response.substr(at + 4);
+std::string_view body_of(const std::string &response) {
+    std::string_view text(response);
+    auto at = text.find("\r\n\r\n");
+    return at == std::string_view::npos ? text : text.substr(at + 4);
 }
 
-// Sends request once, timing only the handler call; returns the response.
-std::string timed_send(const std::string &request, CIMOMHandle *handle, double &seconds) {
-    auto started = clock_type::now();
+// Sends request once, timing only the handler call (CPU seconds, added to
+// seconds and given to the state as the iteration's time); returns the
+// response. With peakMiB, the peak resident size during the call is put there.
+std::string timed_send(benchmark::State &state, const std::string &request, CIMOMHandle *handle, double &seconds,
+                       double *peakMiB = nullptr) {
+    if (peakMiB) reset_peak_rss();
+    double started = process_cpu_seconds();
     MessageHandler *handler = CIMXML_RequestMessage_Handler(request.c_str(), nullptr, handle);
-    seconds += std::chrono::duration<double>(clock_type::now() - started).count();
+    double used = process_cpu_seconds() - started;
+    if (peakMiB) *peakMiB = peak_since_reset_mib();
+    seconds += used;
+    state.SetIterationTime(used);
     std::string text = handler != nullptr ? CIMXML_getResponseFromMessageHandler(handler) : "";
     CIMXML_releaseMessageHandler(handler);
     return text;
@@ -105,12 +138,14 @@ void report_rates(benchmark::State &state, const std::string &response, double h
     state.SetItemsProcessed(state.iterations());
     state.SetBytesProcessed(static_cast<int64_t>(bytes * requests));
     double outRate = handlerSeconds > 0 ? bytes * requests / 1e6 / handlerSeconds : 0;
+    // The peak before Expat's own copy of the text adds to it.
+    state.counters["peak_RSS_MiB"] = peak_rss_mib();
     double expatRate = expat_mb_per_s(body_of(response));
     state.counters["response_bytes"] = bytes;
     state.counters["out_MB/s"] = outRate;
     state.counters["expat_MB/s"] = expatRate;
     state.counters["ratio_to_expat"] = expatRate > 0 ? outRate / expatRate : 0;
-    state.counters["peak_RSS_MB"] = peak_rss_mb();
+    state.counters["handler_s"] = handlerSeconds / requests;
 }
 
 void BM_GetClass(benchmark::State &state) {
@@ -121,11 +156,11 @@ void BM_GetClass(benchmark::State &state) {
     cimom.setRecording(false);
     std::string response;
     double handlerSeconds = 0;
-    for (auto _ : state) response = timed_send(get_class_request, cimom.handle(), handlerSeconds);
+    for (auto _ : state) response = timed_send(state, get_class_request, cimom.handle(), handlerSeconds);
     if (response.find("<CLASS NAME=\"CIM_Foo\"") == std::string::npos) state.SkipWithError("unexpected response");
     report_rates(state, response, handlerSeconds);
 }
-BENCHMARK(BM_GetClass)->UseRealTime();
+BENCHMARK(BM_GetClass)->UseManualTime();
 
 void BM_EnumerateInstances(benchmark::State &state) {
     QuietLog quiet;
@@ -143,13 +178,14 @@ void BM_EnumerateInstances(benchmark::State &state) {
     });
     std::string response;
     double handlerSeconds = 0;
-    double rssBefore = 0;
+    double rssBefore = 0, callPeak = 0;
     for (auto _ : state) {
         state.PauseTiming();
+        response = std::string();  // the last response does not count in the next call's peak
         pending = testsupport::makeInstanceList(L"CIM_Foo", count);
-        rssBefore = current_rss_mb();
+        rssBefore = current_rss_mib();
         state.ResumeTiming();
-        response = timed_send(enumerate_instances_request, cimom.handle(), handlerSeconds);
+        response = timed_send(state, enumerate_instances_request, cimom.handle(), handlerSeconds, &callPeak);
     }
     freeCIMInstanceList(pending);
     std::size_t written = 0;
@@ -159,7 +195,8 @@ void BM_EnumerateInstances(benchmark::State &state) {
     }
     if (written != static_cast<std::size_t>(count)) state.SkipWithError("not every instance was written");
     report_rates(state, response, handlerSeconds);
-    state.counters["rss_before_MB"] = rssBefore;
+    state.counters["rss_before_MiB"] = rssBefore;
+    state.counters["call_added_MiB"] = callPeak - rssBefore;
     state.counters["ns_per_instance"] = handlerSeconds * 1e9 / static_cast<double>(state.iterations()) / count;
     state.SetComplexityN(count);
 }
@@ -168,7 +205,7 @@ BENCHMARK(BM_EnumerateInstances)
     ->Arg(10000)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
+    ->UseManualTime()
     ->Complexity(benchmark::oN);
 
 void BM_MixedRequestsThreads(benchmark::State &state) {
@@ -201,4 +238,14 @@ BENCHMARK(BM_MixedRequestsThreads)->Arg(200000)->Iterations(1)->UseManualTime()-
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    FigureReporter reporter;
+    return run_benchmarks(argc, argv, reporter, [&] {
+        print_figure("handler_enumerate_1e5_seconds", reporter.counter("BM_EnumerateInstances", "100000", "handler_s"));
+        print_figure("handler_enumerate_1e5_ratio_to_expat",
+                     reporter.counter("BM_EnumerateInstances", "100000", "ratio_to_expat"));
+        print_figure("handler_enumerate_1e5_peak_MiB", reporter.counter("BM_EnumerateInstances", "100000", "peak_RSS_MiB"));
+        print_figure("handler_enumerate_1e5_call_added_MiB",
+                     reporter.counter("BM_EnumerateInstances", "100000", "call_added_MiB"));
+    });
+}

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
@@ -36,23 +36,18 @@ void refuse(MessageData *msgData, int status, const wchar_t *text) {
 }  // namespace
 
 void reqmsg_message_element(MessageData *msgData, const ExpatElement *element) {
-    char *messageId = getAttribute("ID", attributes_of(element));
+    const char *messageId = attribute_value(element, "ID");
     if (!messageId) {
         REPORT_DECODING_TEXT("No message id.");
         return;
     }
     cimxml_free(msgData->messageId, CIMXML_ATOMIC);
-    msgData->messageId = messageId;
-    char *protocolVersion = getAttribute("PROTOCOLVERSION", attributes_of(element));
-    if (!protocolVersion) {
-        REPORT_DECODING_TEXT("No protocol version.");
-        return;
-    }
-    cimxml_free(protocolVersion, CIMXML_ATOMIC);
+    msgData->messageId = real_dupChar(messageId, __FILE_NAME__, __LINE__);
+    if (!attribute_value(element, "PROTOCOLVERSION")) REPORT_DECODING_TEXT("No protocol version.");
 }
 
 void reqmsg_methodcall_element(MessageData *msgData, const ExpatElement *element) {
-    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    CIMString *name = attribute_string(element, "NAME");
     if (!name) {
         REPORT_DECODING_ERROR();
         return;
@@ -96,16 +91,11 @@ void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
         REPORT_ALLOCATION_ERROR();
         return;
     }
-    const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
-    CIMString *paramType = getAttributeCIMString("PARAMTYPE", attributes);
-    int type = paramType ? typeFromName(paramType) : paramTypeFromName(name);
-    if (char *embedded = getAttribute("EmbeddedObject", attributes)) {
+    CIMString *name = attribute_string(element, "NAME");
+    const char *paramType = attribute_value(element, "PARAMTYPE");
+    int type = paramType ? typeFromText(paramType) : paramTypeFromName(name);
+    if (const char *embedded = attribute_value(element, "EmbeddedObject"))
         type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
-        cimxml_free(embedded, CIMXML_ATOMIC);
-        freeCIMString(paramType);
-        paramType = typeNameOf(type);
-    }
 
     CIMValue *value = newCIMValueNULL(type);
     CIMProperty *parameter = value ? newProperty(name, nullptr, value, type, nullptr, 0) : nullptr;
@@ -117,12 +107,10 @@ void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
         freeCIMProperty(parameter);
     }
 
-    if (element->name && local_strcasecmp(element->name, "PARAMVALUE") == 0) {
-        push_new_item(&msgData->objectStack, item::ParamType, destroy_string, paramType);
-    } else {
-        freeCIMString(paramType);
+    if (element->name && local_strcasecmp(element->name, "PARAMVALUE") == 0)
+        push_new_item(&msgData->objectStack, item::ParamType, nullptr, nullptr, type);
+    else
         push_new_item(&msgData->objectStack, item::ParamValue, nullptr, nullptr);
-    }
 }
 
 void reqmsg_paramvalue_endhandler(MessageData *msgData) {
@@ -135,7 +123,7 @@ void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
     const char *text = element ? element->text : nullptr;
     StackItem *top = stack_pop(stack);
     if (!top) return;
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         return;
     }
@@ -190,7 +178,7 @@ void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
                 if (isArrayType(type)) type = scalarTypeOf(type);
                 value = value_from_text(type, text);
             } else {
-                int type = typeFromName(static_cast<CIMString *>(owner->data));
+                int type = owner->type;
                 if (item_is(owner, item::PropertyType) && isObjectType(type))
                     value = embedded_object_value(msgData, type, text);
                 else
@@ -215,7 +203,7 @@ void reqmsg_value_array_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;
     StackItem *top = stack_pop(stack);
     if (!top) return;
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         return;
     }
@@ -259,7 +247,7 @@ void reqmsg_instance_endhandler(MessageData *msgData) {
         cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Stack item is null!");
         return;
     }
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Description is null!");
         freeStackItem(top);
         return;

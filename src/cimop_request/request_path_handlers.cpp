@@ -2,7 +2,7 @@
 // KEYVALUE, HOST and the end of VALUE.REFERENCE in requests.
 #include "cimop_request/request_path_handlers.h"
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "common_handlers/attributes.h"
 #include "common_handlers/value_handlers.h"
@@ -49,7 +49,7 @@ void report_failure(ReturnCode *rc) {
 }  // namespace
 
 void reqmsg_namespace_element(MessageData *msgData, const ExpatElement *element) {
-    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    CIMString *name = attribute_string(element, "NAME");
     if (!name) {
         REPORT_DECODING_ERROR();
         return;
@@ -96,7 +96,7 @@ void reqmsg_namespace_element(MessageData *msgData, const ExpatElement *element)
 }
 
 void reqmsg_classname_element(MessageData *msgData, const ExpatElement *element) {
-    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    CIMString *name = attribute_string(element, "NAME");
     Stack *stack = &msgData->objectStack;
     if (stack_isEmpty(stack)) {
         if (!msgData->objectPath || !name) {
@@ -108,7 +108,7 @@ void reqmsg_classname_element(MessageData *msgData, const ExpatElement *element)
         return;
     }
     StackItem *top = stack_pop(stack);
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         freeCIMString(name);
         REPORT_DECODING_ERROR();
@@ -157,7 +157,7 @@ void reqmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
     Stack *stack = &msgData->objectStack;
     StackItem *top = stack_pop(stack);
     if (!top) {
-        CIMString *className = getAttributeCIMString("CLASSNAME", attributes_of(element));
+        CIMString *className = attribute_string(element, "CLASSNAME");
         if (!msgData->objectPath || !className) {
             freeCIMString(className);
             REPORT_DECODING_ERROR();
@@ -167,14 +167,14 @@ void reqmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
         mark_instance_name(msgData->objectPath);
         return;
     }
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         cimPrintMessage(CIM_LOG_ERROR, L"reqmsg_instancename_element - failed.");
         freeStackItem(top);
         return;
     }
     if (item_is(top, item::ParamValue)) {
         push_back(stack, top);
-        CIMString *className = getAttributeCIMString("CLASSNAME", attributes_of(element));
+        CIMString *className = attribute_string(element, "CLASSNAME");
         CIMObjectPath *path = newObjectPathWithName(className);
         if (!path) {
             freeCIMString(className);
@@ -192,7 +192,7 @@ void reqmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
             REPORT_DECODING_ERROR();
             return;
         }
-        set_name_if_placeholder(path, getAttributeCIMString("CLASSNAME", attributes_of(element)));
+        set_name_if_placeholder(path, attribute_string(element, "CLASSNAME"));
         mark_instance_name(path);
         push_back(stack, top);
         return;
@@ -204,7 +204,7 @@ void reqmsg_instancename_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;
     StackItem *top = stack_pop(stack);
     if (!top) return;
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         cimPrintMessage(CIM_LOG_ERROR, L"reqmsg_instancename_endhandler failed - stack item description is null!");
         freeStackItem(top);
         return;
@@ -244,7 +244,7 @@ void reqmsg_keybinding_element(MessageData *msgData, const ExpatElement *element
             REPORT_DECODING_ERROR();
             return;
         }
-    } else if (!top->description) {
+    } else if (!item_has_kind(top)) {
         cimPrintMessage(CIM_LOG_ERROR, L"reqmsg_keybinding_element failed.");
         freeStackItem(top);
         return;
@@ -266,7 +266,7 @@ void reqmsg_keybinding_element(MessageData *msgData, const ExpatElement *element
         REPORT_ALLOCATION_ERROR();
         return;
     }
-    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    CIMString *name = attribute_string(element, "NAME");
     CIMValue *empty = newCIMValueEmpty();
     CIMProperty *key = empty ? newPropertyKey(name, nullptr, empty) : nullptr;
     if (!key) {
@@ -288,11 +288,9 @@ void reqmsg_keybinding_element(MessageData *msgData, const ExpatElement *element
 }
 
 void reqmsg_keyvalue_pcdata(MessageData *msgData, const ExpatElement *element) {
-    const char *const *attributes = attributes_of(element);
-    CIMString *typeText = getAttributeCIMString("TYPE", attributes);
-    if (!typeText) typeText = getAttributeCIMString("VALUETYPE", attributes);
-    int type = typeText ? typeFromName(typeText) : CIM_STRING;
-    freeCIMString(typeText);
+    const char *typeText = attribute_value(element, "TYPE");
+    if (!typeText) typeText = attribute_value(element, "VALUETYPE");
+    int type = typeText ? typeFromText(typeText) : CIM_STRING;
     const char *text = element ? element->text : nullptr;
 
     Stack *stack = &msgData->objectStack;
@@ -308,7 +306,7 @@ void reqmsg_keyvalue_pcdata(MessageData *msgData, const ExpatElement *element) {
         if (key && !set_key_value(key, value_from_text(type, text), &failure)) report_failure(failure);
         return;
     }
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         cimPrintMessage(CIM_LOG_ERROR, L"reqmsg_keyvalue_pcdata failed!");
         freeStackItem(top);
         return;
@@ -346,7 +344,7 @@ void reqmsg_value_reference_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;
     if (stack_isEmpty(stack)) return;
     StackItem *top = stack_pop(stack);
-    if (!item_has_description(top)) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         return;
     }
@@ -373,7 +371,7 @@ void reqmsg_value_reference_endhandler(MessageData *msgData) {
     }
 
     StackItem *owner = stack_pop(stack);
-    if (!item_has_description(owner)) {
+    if (!item_has_kind(owner)) {
         freeStackItem(top);
         freeStackItem(owner);
         freeCIMObjectPath(reference);

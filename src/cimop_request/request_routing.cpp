@@ -1,6 +1,7 @@
 // request_routing.cpp - the routing tables of the request handler set.
 #include "cimop_request/request_routing.h"
 
+#include "cimop_request/embedded_objects.h"
 #include "cimop_request/request_handlers.h"
 #include "cimop_request/request_path_handlers.h"
 #include "common_handlers/method_handlers.h"
@@ -108,4 +109,4 @@ void reqmsg_end_element(MessageData *msgData, const char *name) {
     run_end_route(msgData, request_ends().find(name));
 }
 
-const HandlerSet cimxml_request_handlers = {reqmsg_start_element, reqmsg_end_element};
+const HandlerSet cimxml_request_handlers = {reqmsg_start_element, reqmsg_end_element, getEmbeddedObjectValue};

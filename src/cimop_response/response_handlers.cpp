@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/status_codes.h"
@@ -21,24 +21,17 @@ namespace {
 
 const char *text_of(const ExpatElement *element) { return element ? element->text : nullptr; }
 
-// Name of the element a stack node stands for; NULL without a record.
-const char *element_name(const StackNode *node) {
-    const auto *element = node && node->item ? static_cast<const ExpatElement *>(node->item->data) : nullptr;
-    return element ? element->name : nullptr;
-}
-
-bool named(const StackNode *node, const char *name) {
-    const char *actual = element_name(node);
-    return actual && std::strcmp(actual, name) == 0;
+// 1 when the open element below levels under the top is called name.
+bool named(const MessageData *msgData, std::size_t below, const char *name) {
+    const ExpatElement *element = element_stack_at(&msgData->elementStack, below);
+    return element && element->name && std::strcmp(element->name, name) == 0;
 }
 
 // 1 when the element on top of the element stack stands in
 // CIM / MESSAGE / container, CIM being the document's root.
 bool in_envelope(const MessageData *msgData, const char *container) {
-    const StackNode *parent = msgData->elementStack ? msgData->elementStack->next : nullptr;
-    if (!named(parent, container) || !named(parent->next, "MESSAGE")) return false;
-    const StackNode *root = parent->next->next;
-    return named(root, "CIM") && root->next == nullptr;
+    return named(msgData, 1, container) && named(msgData, 2, "MESSAGE") && named(msgData, 3, "CIM") &&
+           element_stack_depth(&msgData->elementStack) == 4;
 }
 
 // Status of an ERROR's CODE: a decimal number is the status itself (a number
@@ -63,11 +56,8 @@ CIMValue *output_value(MessageData *msgData, const CIMProperty *parameter, int t
     return value_from_text(type, text);
 }
 
-// The type a RETURNVALUE item names: its PARAMTYPE text; string without one.
-int return_type(const StackItem *returnValue) {
-    const auto *typeText = static_cast<const CIMString *>(returnValue->data);
-    return typeText ? typeFromName(typeText) : CIM_STRING;
-}
+// The type a RETURNVALUE item names: its PARAMTYPE; string without one.
+int return_type(const StackItem *returnValue) { return returnValue->type; }
 
 // The items whose VALUE.ARRAY elements are typed by a schema element.
 bool is_schema_owner(const StackItem *owner) {
@@ -82,7 +72,7 @@ CIMValue *schema_array_element(MessageData *msgData, const StackItem *owner, con
         int type = getQualifierTypeValueType(static_cast<const CIMQualifierType *>(owner->data));
         return value_from_text(isArrayType(type) ? scalarTypeOf(type) : type, text);
     }
-    int type = typeFromName(static_cast<const CIMString *>(owner->data));
+    int type = owner->type;
     if (isArrayType(type)) type = scalarTypeOf(type);
     if (item_is(owner, item::PropertyType) && isObjectType(type))
         return embedded_object_value(msgData, type, text);
@@ -115,7 +105,7 @@ void rspmsg_methodresponse_element(MessageData *msgData, const ExpatElement *ele
         return;
     }
     if (msgData->responseMethodName) return;  // a second answer adds nothing
-    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    CIMString *name = attribute_string(element, "NAME");
     if (!name) {
         REPORT_DECODING_ERROR();
         return;
@@ -128,13 +118,9 @@ void rspmsg_methodresponse_element(MessageData *msgData, const ExpatElement *ele
 
 void rspmsg_error_element(MessageData *msgData, const ExpatElement *element) {
     if (msgData->error) return;
-    const char *const *attributes = attributes_of(element);
-    char *code = getAttribute("CODE", attributes);
-    int status = status_of_code(code);
-    cimxml_free(code, CIMXML_ATOMIC);
-    char *descriptionText = getAttribute("DESCRIPTION", attributes);
+    int status = status_of_code(attribute_value(element, "CODE"));
+    const char *descriptionText = attribute_value(element, "DESCRIPTION");
     wchar_t *description = descriptionText ? createWideFromChar(descriptionText) : nullptr;
-    cimxml_free(descriptionText, CIMXML_ATOMIC);
     msgData->error = newReturnCode(status, description);
     cimxml_free(description, CIMXML_ATOMIC);
     if (!msgData->error) REPORT_DECODING_ERROR();
@@ -148,15 +134,11 @@ void rspmsg_returnvalue_element(MessageData *msgData, const ExpatElement *elemen
             return;
         }
     }
-    const char *const *attributes = attributes_of(element);
-    CIMString *typeText = getAttributeCIMString("PARAMTYPE", attributes);
-    if (char *embedded = getAttribute("EmbeddedObject", attributes)) {
-        int type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
-        cimxml_free(embedded, CIMXML_ATOMIC);
-        freeCIMString(typeText);
-        typeText = typeNameOf(type);
-    }
-    push_new_item(&msgData->objectStack, item::ReturnValue, destroy_string, typeText);
+    const char *typeText = attribute_value(element, "PARAMTYPE");
+    int type = typeText ? typeFromText(typeText) : CIM_STRING;
+    if (const char *embedded = attribute_value(element, "EmbeddedObject"))
+        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
+    push_new_item(&msgData->objectStack, item::ReturnValue, nullptr, nullptr, type);
 }
 
 void rspmsg_returnvalue_endhandler(MessageData *msgData) { pop_marker(msgData, item::ReturnValue); }
@@ -169,19 +151,15 @@ void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
             return;
         }
     }
-    const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
+    CIMString *name = attribute_string(element, "NAME");
     if (!name) {
         cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element failed - NAME attribute is null");
         return;
     }
-    CIMString *typeText = getAttributeCIMString("PARAMTYPE", attributes);
-    int type = typeText ? typeFromName(typeText) : CIM_STRING;
-    freeCIMString(typeText);
-    if (char *embedded = getAttribute("EmbeddedObject", attributes)) {
+    const char *typeText = attribute_value(element, "PARAMTYPE");
+    int type = typeText ? typeFromText(typeText) : CIM_STRING;
+    if (const char *embedded = attribute_value(element, "EmbeddedObject"))
         type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
-        cimxml_free(embedded, CIMXML_ATOMIC);
-    }
     CIMValue *value = newCIMValueNULL(type);
     CIMProperty *parameter = value ? newProperty(name, nullptr, value, type, nullptr, 0) : nullptr;
     if (!parameter) {
@@ -201,7 +179,7 @@ void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
     const char *text = text_of(element);
     StackItem *top = stack_pop(stack);
     if (!top) return;
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         return;
     }
@@ -228,7 +206,7 @@ void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
     if (item_is(top, item::ValueArray)) {
         auto *list = static_cast<CIMValueList *>(top->data);
         StackItem *owner = stack_pop(stack);
-        if (!item_has_description(owner)) {
+        if (!item_has_kind(owner)) {
             freeStackItem(owner);
             push_back(stack, top);
             return;
@@ -262,7 +240,7 @@ void rspmsg_value_array_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;
     StackItem *top = stack_pop(stack);
     if (!top) return;
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         return;
     }
@@ -271,7 +249,7 @@ void rspmsg_value_array_endhandler(MessageData *msgData) {
         return;
     }
     StackItem *owner = stack_pop(stack);
-    if (!item_has_description(owner)) {
+    if (!item_has_kind(owner)) {
         REPORT_DECODING_TEXT("rspmsg_value_array_endhandler: invalid stack object");
         freeStackItem(top);
         freeStackItem(owner);
@@ -330,7 +308,7 @@ void rspmsg_instance_endhandler(MessageData *msgData) {
         cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Stack item is null!");
         return;
     }
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Description is null!");
         freeStackItem(top);
         return;
@@ -397,7 +375,7 @@ void rspmsg_qualifier_declaration_endhandler(MessageData *msgData) {
 }
 
 void rspmsg_namedinstance_endhandler(MessageData *msgData) {
-    StackItem *top = stack_isEmpty(&msgData->objectStack) ? nullptr : msgData->objectStack->item;
+    StackItem *top = stack_peek(&msgData->objectStack);
     const auto *path = item_is(top, item::ObjectPath) ? static_cast<const CIMObjectPath *>(top->data) : nullptr;
     void *object = nullptr;
     int type = CIM_NULL;

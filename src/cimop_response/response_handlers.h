@@ -28,7 +28,7 @@ void rspmsg_error_element(MessageData *msgData, const ExpatElement *element);
 // pushes "RETURNVALUE" with the PARAMTYPE text (the embedded kind's type
 // name when EmbeddedObject is given; none for IRETURNVALUE).
 void rspmsg_returnvalue_element(MessageData *msgData, const ExpatElement *element);
-// Their end: removes the "RETURNVALUE" item (or an item without description).
+// Their end: removes the "RETURNVALUE" item (or an item that stands for nothing).
 void rspmsg_returnvalue_endhandler(MessageData *msgData);
 
 // PARAMVALUE start: appends an output parameter NAME with a null value of

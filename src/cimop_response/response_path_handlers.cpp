@@ -5,18 +5,18 @@
 
 #include <cwchar>
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "common_handlers/attributes.h"
 #include "common_handlers/value_handlers.h"
 
 namespace {
 
-// Pops the top item; NULL when the stack is empty or the item has no
-// description (it is freed then).
+// Pops the top item; NULL when the stack is empty or the item stands for
+// nothing (it is freed then).
 StackItem *pop_described(Stack *stack) {
     StackItem *top = stack_pop(stack);
-    if (top && !top->description) {
+    if (top && !item_has_kind(top)) {
         freeStackItem(top);
         return nullptr;
     }
@@ -98,7 +98,7 @@ void rspmsg_namespace_element(MessageData *msgData, const ExpatElement *element)
     if (!top) return;
     if (is_reference_item(top)) {
         CIMObjectPath *path = path_of(top);
-        CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+        CIMString *name = attribute_string(element, "NAME");
         if (!path || !name) {
             freeCIMString(name);
             freeStackItem(top);
@@ -126,9 +126,9 @@ void rspmsg_classname_element(MessageData *msgData, const ExpatElement *element)
             REPORT_DECODING_ERROR();
             return;
         }
-        set_name_if_placeholder(path_of(top), getAttributeCIMString("NAME", attributes_of(element)));
+        set_name_if_placeholder(path_of(top), attribute_string(element, "NAME"));
     } else if (item_is(top, item::ReturnValue)) {
-        CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+        CIMString *name = attribute_string(element, "NAME");
         if (!name) {
             REPORT_DECODING_ERROR();
         } else {
@@ -147,7 +147,7 @@ void rspmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
     Stack *stack = &msgData->objectStack;
     StackItem *top = pop_described(stack);
     if (!top) return;
-    CIMString *className = getAttributeCIMString("CLASSNAME", attributes_of(element));
+    CIMString *className = attribute_string(element, "CLASSNAME");
     if (is_reference_item(top)) {
         if (!path_of(top)) {
             freeCIMString(className);
@@ -204,7 +204,7 @@ void rspmsg_keybinding_element(MessageData *msgData, const ExpatElement *element
         REPORT_ALLOCATION_ERROR();
         return;
     }
-    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    CIMString *name = attribute_string(element, "NAME");
     CIMValue *empty = newCIMValueEmpty();
     CIMProperty *key = empty ? newPropertyKey(name, nullptr, empty) : nullptr;
     if (!key) {
@@ -231,12 +231,11 @@ void rspmsg_keyvalue_pcdata(MessageData *msgData, const ExpatElement *element) {
         return;
     }
     // TYPE says exactly which type a key has; VALUETYPE only its family.
-    const char *const *attributes = attributes_of(element);
-    CIMString *typeText = getAttributeCIMString("TYPE", attributes);
-    if (!typeText) typeText = getAttributeCIMString("VALUETYPE", attributes);
-    int type = typeText ? typeFromName(typeText) : CIM_STRING;
-    freeCIMString(typeText);
-    set_last_key(path_of(top), value_from_text(type, element ? element->text : nullptr));
+    const char *typeText = attribute_value(element, "TYPE");
+    if (!typeText) typeText = attribute_value(element, "VALUETYPE");
+    int type = typeText ? typeFromText(typeText) : CIM_STRING;
+    if (CIMProperty *key = last_property(getObjectPathKeys(path_of(top))))
+        set_property_from_text(key, type, element ? element->text : nullptr);
     push_back(stack, top);
 }
 

@@ -1,6 +1,7 @@
 // response_routing.cpp - the routing tables of the response handler set.
 #include "cimop_response/response_routing.h"
 
+#include "cimop_request/embedded_objects.h"
 #include "cimop_request/request_handlers.h"
 #include "cimop_response/response_handlers.h"
 #include "cimop_response/response_path_handlers.h"
@@ -106,4 +107,4 @@ void rspmsg_start_element(MessageData *msgData, const char *name, const char **a
 
 void rspmsg_end_element(MessageData *msgData, const char *name) { run_end_route(msgData, response_ends().find(name)); }
 
-const HandlerSet cimxml_response_handlers = {rspmsg_start_element, rspmsg_end_element};
+const HandlerSet cimxml_response_handlers = {rspmsg_start_element, rspmsg_end_element, getEmbeddedObjectValue};

@@ -9,22 +9,18 @@
 #include <cstring>
 #include <mutex>
 
-#include "cimxml/error_list.h"
+#include "cimxml_common/last_error.h"
 #include "cimxml_common/profile.h"
 
-pthread_key_t lastErrorSlot;
 ZelStatsContext *cimxmlStats = nullptr;
 const wchar_t *const cimxmlStatsNames[CIMXML_STATS_NAME_COUNT] = {L"CIMXML Unknown", L"CIMXML Handle"};
 
 namespace {
 
-// Serialises attach and detach; the flag is read without the lock on every
-// store and read of a last error.
+// Serialises attach and detach; the flag is read without the lock by the
+// entry points.
 std::mutex lifecycle_mutex;
 std::atomic<int> attached{0};
-
-// A thread that ends takes its entry out of the error list.
-void remove_thread_entry(void *entry) { error_list_remove(static_cast<ErrorListEntry *>(entry)); }
 
 // Writes the statistics through the log printer, one message per name, at
 // info level: the host decides where its log goes, and they are no failure.
@@ -56,7 +52,7 @@ void cimxml_process_attach() {
     load_profile();
     GC_INIT();
     GC_allow_register_threads();
-    if (pthread_key_create(&lastErrorSlot, remove_thread_entry) != 0) {
+    if (!cimxml_open_last_error_slot()) {
         cimPrintMessage(CIM_LOG_ERROR, L"cimxml_process_attach - unable to allocate the last error slot");
         return;
     }
@@ -74,7 +70,7 @@ void cimxml_process_detach() {
     log_statistics(cimxmlStats);
     zelStatsDeinitialize(cimxmlStats);
     cimxmlStats = nullptr;
-    pthread_key_delete(lastErrorSlot);
+    cimxml_close_last_error_slot();
 }
 
 int cimxml_is_attached() {

@@ -1,14 +1,9 @@
 // module_lifecycle.h - process-wide state made when the module is loaded.
 #pragma once
 
-#include <pthread.h>
-
 #include <cimobj/cimobj.h>
 #include <zellib/zelstats.h>
 
-// Thread-local slot that holds each thread's entry of the error list (the
-// thread's last error, error_list.h).
-extern pthread_key_t lastErrorSlot;
 // Statistics context of the request handler.
 extern ZelStatsContext *cimxmlStats;
 

@@ -9,8 +9,8 @@
 #include <cimxml/cimxml.h>
 
 #include "cimxml/dispatch_table.h"
-#include "cimxml/error_reporting.h"
-#include "cimxml/last_error.h"
+#include "cimxml_common/error_reporting.h"
+#include "cimxml_common/last_error.h"
 #include "cimxml/module_lifecycle.h"
 #include "cimxml/operations.h"
 #include "cimxml/response_writer.h"
@@ -26,7 +26,7 @@ namespace {
 // load routine.
 void enter_module() {
     if (!cimxml_is_attached()) cimxml_process_attach();
-    cimEnsureCollectorThread();
+    cimxml_enter_collector();
 }
 
 // A request without a call element that no handler reported: the decoding

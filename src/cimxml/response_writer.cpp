@@ -2,8 +2,8 @@
 // the complete error response.
 #include "cimxml/response_writer.h"
 
-#include "cimxml/error_reporting.h"
-#include "cimxml_common/http_headers.h"
+#include "cimxml_common/error_reporting.h"
+#include "cimxml_schema/message_framing.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/response_body.h"
 #include "cimxml_schema/xml_primitives.h"

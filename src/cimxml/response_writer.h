@@ -4,7 +4,7 @@
 #include <cimobj/cimobj.h>
 #include <utils/pool_string.h>
 
-#include "cimxml_common/http_headers.h"
+#include "cimxml_schema/message_framing.h"
 
 // Initialises the pool (2048 bytes, owner label, NULL: "unknown"), dropping
 // whatever it held, and writes the header lines (with what lines adds) and

@@ -2,10 +2,14 @@
 #include "cimxml_common/cim_types.h"
 
 #include <cctype>
+#include <charconv>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+
+#include <cimobj/cimobj.hpp>
 
 #include "cimxml_common/memory.h"
 #include "cimxml_common/text_utils.h"
@@ -113,13 +117,40 @@ void scan_number(const char *text, const char *format, void *block) {
     }
 }
 
-// New 8-byte atomic block holding the number of a numeric type; NULL for
-// char16 (it has no number text) or no memory.
-void *number_from_text(int type, const char *text) {
-    if (type == CIM_CHAR16) return nullptr;
-    void *block = CIMXML_MALLOC(1, 8, CIMXML_ATOMIC);
-    if (block == nullptr) return nullptr;
-    std::memset(block, 0, 8);
+// The common forms of numbers read without scanf, with the same result:
+// an optional minus and at most 18 digits (no overflow, so every width
+// keeps the low bits as scanf's conversion does), and reals that
+// std::from_chars reads in full and in range (both round correctly).
+// Anything else, blanks and plus signs among it, goes to scanf.
+bool read_plain_integer(const char *text, int64_t *value) {
+    std::size_t length = std::strlen(text);
+    std::size_t digits = length - (text[0] == '-' ? 1 : 0);
+    if (digits == 0 || digits > 18 || text[length - digits] == '-') return false;
+    auto [end, error] = std::from_chars(text, text + length, *value);
+    return error == std::errc() && end == text + length;
+}
+
+template <typename Real>
+bool read_plain_real(const char *text, void *block) {
+    if (text[0] == '+' || std::isspace(static_cast<unsigned char>(text[0]))) return false;
+    const char *end = text + std::strlen(text);
+    Real value{};
+    auto [stop, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || stop != end) return false;
+    std::memcpy(block, &value, sizeof value);
+    return true;
+}
+
+// Writes the number of a numeric type (char16 excepted) read from text
+// into block (8 bytes, zero-filled by the caller), as scan_number does.
+void read_number(int type, const char *text, void *block) {
+    int64_t integer = 0;
+    if (type <= CIM_SINT64 && read_plain_integer(text, &integer)) {
+        std::memcpy(block, &integer, 8);  // the low bytes hold each narrower width
+        return;
+    }
+    if (type == CIM_REAL32 && read_plain_real<float>(text, block)) return;
+    if (type == CIM_REAL64 && read_plain_real<double>(text, block)) return;
     switch (type) {
     case CIM_UINT8: scan_number<unsigned int, uint8_t>(text, "%u", block); break;
     case CIM_SINT8: scan_number<int, int8_t>(text, "%d", block); break;
@@ -133,20 +164,52 @@ void *number_from_text(int type, const char *text) {
     case CIM_REAL64: scan_number<double>(text, "%lf", block); break;
     default: break;
     }
+}
+
+// New 8-byte atomic block holding the number of a numeric type; NULL for
+// char16 (it has no number text) or no memory.
+void *number_from_text(int type, const char *text) {
+    if (type == CIM_CHAR16) return nullptr;
+    void *block = CIMXML_MALLOC(1, 8, CIMXML_ATOMIC);
+    if (block == nullptr) return nullptr;
+    std::memset(block, 0, 8);
+    read_number(type, text, block);
     return block;
 }
 
+// 1 for "true", 0 for "false" (caseless), -1 for any other text.
+int boolean_of(const char *text) {
+    if (local_strcasecmp(text, "true") == 0) return 1;
+    if (local_strcasecmp(text, "false") == 0) return 0;
+    return -1;
+}
+
 void *boolean_from_text(const char *text) {
-    int value;
-    if (local_strcasecmp(text, "true") == 0)
-        value = 1;
-    else if (local_strcasecmp(text, "false") == 0)
-        value = 0;
-    else
-        return nullptr;
+    int value = boolean_of(text);
+    if (value < 0) return nullptr;
     auto *block = static_cast<int *>(CIMXML_MALLOC(1, sizeof(int), CIMXML_ATOMIC));
     if (block != nullptr) *block = value;
     return block;
+}
+
+// A datetime's text: the quoted part when there is one.
+std::string_view datetime_text(const char *text) {
+    const char *open = std::strchr(text, '"');
+    if (open == nullptr) return text;
+    const char *close = std::strchr(open + 1, '"');
+    return close != nullptr ? std::string_view(open + 1, static_cast<std::size_t>(close - open - 1))
+                            : std::string_view(open + 1);
+}
+
+// Caseless comparison of an ASCII table name with a UTF-8 text; a byte of
+// 128 or above never equals a letter of the table, as in the wide form.
+bool same_name(const char *tableName, const char *text) {
+    for (;; ++tableName, ++text) {
+        unsigned char a = static_cast<unsigned char>(*tableName), b = static_cast<unsigned char>(*text);
+        if (b >= 'A' && b <= 'Z') b = static_cast<unsigned char>(b - 'A' + 'a');
+        if (a != b) return false;
+        if (a == '\0') return true;
+    }
 }
 
 // A datetime may come quoted; only the quoted part is the value.
@@ -174,6 +237,33 @@ int typeFromName(const CIMString *name) {
     if (text == nullptr) return CIM_STRING;
     for (const TypeName &entry : type_names)
         if (local_wcscasecmp(text, entry.wideName) == 0) return entry.code;
+    return CIM_STRING;
+}
+
+// The names of the table by their first letter and length, so that a
+// look-up compares a name with four entries at most.
+struct TypeNameIndex {
+    static constexpr std::size_t kLongest = 15;
+    static constexpr std::size_t kShared = 4;  // names that share a letter and a length
+    const TypeName *entries[26][kLongest + 1][kShared] = {};
+    TypeNameIndex() {
+        for (const TypeName &entry : type_names) {
+            const TypeName **slots = entries[entry.name[0] - 'a'][std::strlen(entry.name)];
+            std::size_t free = 0;
+            while (slots[free] != nullptr) ++free;
+            slots[free] = &entry;
+        }
+    }
+};
+const TypeNameIndex type_name_index;
+
+int typeFromText(const char *name) {
+    if (name == nullptr) return CIM_STRING;
+    char first = name[0] >= 'A' && name[0] <= 'Z' ? static_cast<char>(name[0] - 'A' + 'a') : name[0];
+    std::size_t length = std::strlen(name);
+    if (first < 'a' || first > 'z' || length > TypeNameIndex::kLongest) return CIM_STRING;
+    for (const TypeName *entry : type_name_index.entries[first - 'a'][length])
+        if (entry != nullptr && same_name(entry->name, name)) return entry->code;
     return CIM_STRING;
 }
 
@@ -230,6 +320,49 @@ void freeValueData(int type, void *data) {
     if (data == nullptr) return;
     if ((type >= CIM_UINT8 && type <= CIM_SINT64) || (type >= CIM_BOOLEAN && type <= CIM_CHAR16))
         cimxml_free(data, CIMXML_ATOMIC);
+}
+
+bool storeValueFromText(CIMValue *value, const char *text) {
+    int type = value->type;
+    if (text == nullptr || type == CIM_CHAR16) return true;
+    if (isNumericType(type)) {
+        alignas(8) unsigned char block[8] = {};
+        read_number(type, text, block);
+        // The number lies at the start of the block as the value's member does.
+        std::size_t width = type <= CIM_SINT64 ? std::size_t{1} << (type / 2) : type == CIM_REAL32 ? 4 : 8;
+        std::memcpy(&value->data, block, width);
+        value->isNull = 0;
+        return true;
+    }
+    switch (type) {
+    case CIM_BOOLEAN: {
+        int flag = boolean_of(text);
+        if (flag >= 0) {
+            value->data.boolean = flag;
+            value->isNull = 0;
+        }
+        return true;
+    }
+    case CIM_DATETIME:
+    case CIM_STRING: {
+        std::string_view source = type == CIM_DATETIME ? datetime_text(text) : std::string_view(text);
+        CIMString *string = cimobj::newStringFromUtf8(source.data(), source.size());
+        if (string == nullptr) return false;
+        value->data.string = string;
+        value->isNull = 0;
+        return true;
+    }
+    default: return true;
+    }
+}
+
+CIMValue *newValueFromText(int type, const char *text) {
+    CIMValue *value = newCIMValueNULL(type);
+    if (value != nullptr && !storeValueFromText(value, text)) {
+        freeCIMValue(value);
+        return nullptr;
+    }
+    return value;
 }
 
 int paramTypeFromName(const CIMString *name) {

@@ -7,6 +7,8 @@
 
 // Code of a type name (caseless); NULL, a null string and unknown names give 8 (string).
 int typeFromName(const CIMString *name);
+// The same for a name given as UTF-8 text.
+int typeFromText(const char *name);
 // New string holding the name of a code; unknown codes give "string".
 CIMString *typeNameOf(int type);
 // Narrow name of a code, static; unknown codes give "string".
@@ -27,6 +29,14 @@ int isNumericType(int type);  // 0..7, 10, 11, 13
 void *textToValue(int type, const char *text);
 // Releases what textToValue made when the value did not take it.
 void freeValueData(int type, void *data);
+// newCIMValue(type, textToValue(type, text)) made straight from the text,
+// without the intermediate data: a value of type, null when textToValue
+// gives no data. NULL only when memory is exhausted.
+CIMValue *newValueFromText(int type, const char *text);
+// The same into value, a null value of its type: afterwards it holds what
+// newValueFromText(its type, text) would. false (value unchanged) only when
+// memory is exhausted.
+bool storeValueFromText(CIMValue *value, const char *text);
 
 // A SCOPE attribute of a qualifier declaration and its scope bit; the table
 // lists the seven in the order they are written.

@@ -12,8 +12,7 @@
 
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
-#include "cimxml_schema/fragment_builder.h"
-#include "cimxml_schema/xml_primitives.h"
+#include "cimxml_common/fragment_builder.h"
 
 namespace {
 
@@ -50,32 +49,6 @@ void format_host_line(char (&line)[line_buffer_size]) {
 }
 
 }  // namespace
-
-int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines) {
-    if (pool == nullptr || pool->append == nullptr) return 0;
-    // An export listener's client recognises the answer by this line.
-    const char *first = lines.exportResponse && strict_profile() ? "CIMExport: MethodResponse\r\n"
-                                                                 : "CIMOperation: MethodResponse\r\n";
-    if (pool->append(pool, first, 0, 0) != 1) return 0;
-    if (pool->append(pool, protocol_line, 0, 0) != 1) return 0;
-    if (lines.cimError != nullptr) {
-        char errorLine[line_buffer_size];
-        std::snprintf(errorLine, sizeof errorLine, "CIMError: %s\r\n", lines.cimError);
-        if (pool->append(pool, errorLine, 0, 0) != 1) return 0;
-    }
-    if (pool->append(pool, "\r\n", 0, 0) == 0)
-        cimPrintMessage(CIM_LOG_ERROR, L"Unable to append body sep to pool");
-    if (messageId == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"No Message ID!");
-        return 0;
-    }
-    char *head = message_head_toxml(messageId);
-    if (head == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"unable to get open tag!");
-        return 0;
-    }
-    return pool->append(pool, head, 0, 1);
-}
 
 char *build_cimRequest_header(const char *methodName, const char *objectText, std::size_t bodyLength,
                               int batch) {
@@ -137,26 +110,6 @@ char *build_cimexpRequest_header(const char *exportMethodName, std::size_t bodyL
     header.add(dateLine);
     header.add(accept_line);
     return header.finish();
-}
-
-char *join_header_and_message(const char *header, const char *fragment, const char *messageId) {
-    if (fragment == nullptr) return nullptr;
-    char *head = message_head_toxml(messageId);
-    if (head == nullptr) return nullptr;
-    char *tail = message_tail_toxml();
-    if (tail == nullptr) {
-        cimxml_free(head, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    fragment_builder message;
-    if (header != nullptr) {
-        message.add(header);
-        message.add("\r\n");
-    }
-    message.take(head);
-    message.add(fragment);
-    message.take(tail);
-    return message.finish();
 }
 
 char *get_date_text() { return local_time_text("%a %b %d %H:%M:%S %Y", 60); }

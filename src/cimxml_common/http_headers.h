@@ -1,6 +1,6 @@
 // http_headers.h - the HTTP header lines of responses, operation requests and
-// export requests, the join of a header with a CIM-XML message, the two
-// time-based texts messages carry, and the split of a received message.
+// export requests, the two time-based texts messages carry, and the split of
+// a received message.
 #pragma once
 
 #include <cstddef>
@@ -16,16 +16,6 @@ struct ResponseHeaderLines {
     // "request-not-well-formed"), or NULL for none.
     const char *cimError = nullptr;
 };
-
-// Appends the response header to the pool: "CIMOperation: MethodResponse"
-// (or the export form, see above), "CIMProtocolVersion: 1.2", the CIMError
-// line when lines asks for one (each with CR LF), the empty line, then the
-// message head for messageId. Returns 1 on success. Returns 0 when one of
-// the lines cannot be appended, when messageId is NULL (logs "No Message
-// ID!"; the lines and the empty line stay in the pool) or when the head
-// cannot be made (logs "unable to get open tag!") or appended. A failed
-// empty line logs "Unable to append body sep to pool" and goes on.
-int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines = {});
 
 // The header of an operation request: request line, Content-Length,
 // CIMObject (objectText given, batch clear) or "CIMBatch: " (batch set),
@@ -43,13 +33,6 @@ char *build_cimRequest_header(const char *methodName, const char *objectText, st
 // known) and Accept. A new text that the caller frees; NULL for a NULL name
 // or when memory is exhausted.
 char *build_cimexpRequest_header(const char *exportMethodName, std::size_t bodyLength, int batch);
-
-// The whole request: the header and the empty line (when header is not
-// NULL), the message head for messageId (a fresh id when NULL), the body
-// fragment and the message tail, in one new text (kind 2) that the caller
-// frees. header and fragment stay the caller's. NULL for a NULL fragment or
-// when memory is exhausted.
-char *join_header_and_message(const char *header, const char *fragment, const char *messageId);
 
 // Local time as "%a %b %d %H:%M:%S %Y", a new text (real_dupChar); NULL when
 // the time cannot be read or memory is exhausted.

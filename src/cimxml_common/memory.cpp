@@ -8,13 +8,15 @@
 
 #include <cimobj/cimobj.h>
 
+__thread bool cimxml_collector_thread_ready = false;
+
 // Allocates count * size bytes of the kind. Logs "zero allocation request
 // from <file>, line <line>" and returns NULL when the total is 0. Returns NULL
 // without a message for a total beyond 32 bits, an unknown kind or an
 // exhausted heap. Kinds 0 and 1 come back zero-filled. The caller owns the
 // block (or leaves it to the collector).
 void *cimxml_malloc(std::size_t count, std::size_t size, int kind, const char *file, int line) {
-    cimEnsureCollectorThread();
+    cimxml_enter_collector();
     if (count == 0 || size == 0) {
         cimPrintMessage(CIM_LOG_ERROR, L"zero allocation request from %s, line %d",
                         file != nullptr ? file : "unknown", line);
@@ -41,7 +43,7 @@ void *cimxml_malloc(std::size_t count, std::size_t size, int kind, const char *f
 // old block is freed; up to it GC_realloc does the work. On failure NULL is
 // returned and block stays valid and unchanged.
 void *cimxml_realloc(void *block, std::size_t newSize, int kind, const char *file, int line) {
-    cimEnsureCollectorThread();
+    cimxml_enter_collector();
     if (block == nullptr) return cimxml_malloc(1, newSize, kind, file, line);
     std::size_t oldSize = GC_size(block);
     if (newSize <= oldSize) return block;
@@ -62,8 +64,8 @@ void *cimxml_realloc(void *block, std::size_t newSize, int kind, const char *fil
 // collector. kind is not looked at. NULL does nothing.
 void cimxml_free(void *block, int /*kind*/) {
     if (block == nullptr) return;
-    cimEnsureCollectorThread();
-    if (GC_get_find_leak() == 1 || GC_size(block) > CIMXML_FREE_THRESHOLD) GC_free(block);
+    cimxml_enter_collector();
+    if (GC_size(block) > CIMXML_FREE_THRESHOLD || GC_get_find_leak() == 1) GC_free(block);
 }
 
 void *cimxml_expat_malloc(std::size_t size) {

@@ -5,6 +5,8 @@
 
 #include <expat.h>
 
+#include <cimobj/cimobj.h>
+
 // Allocation kinds.
 enum {
     CIMXML_SCANNED = 0,        // collected, scanned for pointers: records, arrays of pointers
@@ -33,6 +35,21 @@ void *cimxml_realloc(void *block, std::size_t newSize, int kind, const char *fil
 // collector finds leaks; smaller blocks are left to the collector. kind is
 // accepted and not looked at. NULL does nothing.
 void cimxml_free(void *block, int kind);
+
+// Set once the calling thread is known to the collector. A plain
+// initial-exec thread-local flag: testing it is one load, so every
+// allocation may check it.
+extern __thread bool cimxml_collector_thread_ready __attribute__((tls_model("initial-exec")));
+
+// Registers the calling thread with the collector unless it is known
+// already (cimEnsureCollectorThread); the entry points call it, and so does
+// every allocation, at the price of the flag's test.
+inline void cimxml_enter_collector() {
+    if (__builtin_expect(!cimxml_collector_thread_ready, 0)) {
+        cimEnsureCollectorThread();
+        cimxml_collector_thread_ready = true;
+    }
+}
 
 #define CIMXML_MALLOC(count, size, kind) cimxml_malloc((count), (size), (kind), __FILE_NAME__, __LINE__)
 #define CIMXML_REALLOC(block, size, kind) cimxml_realloc((block), (size), (kind), __FILE_NAME__, __LINE__)

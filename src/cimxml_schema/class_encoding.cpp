@@ -6,43 +6,50 @@
 #include "cimxml_schema/property_encoding.h"
 #include "cimxml_schema/qualifier_encoding.h"
 
-char *cim_class_toxml(const CIMClass *cimClass) {
+bool write_class(xml_sink &out, const CIMClass *cimClass) {
     if (cimClass == nullptr) {
         cimPrintMessage(CIM_LOG_ERROR, L"cim_class_toxml failed: Null parameter(s)");
-        return nullptr;
+        return false;
     }
-    fragment_builder element;
-    element.add("<CLASS");
-    if (!add_string_attribute(element, "NAME", getClassName(cimClass))) {
+    std::size_t mark = out.mark();
+    out.put("<CLASS");
+    if (!put_string_attribute(out, "NAME", getClassName(cimClass))) {
         cimPrintMessage(CIM_LOG_ERROR, L"cim_class_toxml failed: Could not encode classname");
-        return nullptr;
+        return drop_element(out, mark);
     }
     const CIMString *superClass = getClassSuperName(cimClass);
-    if (has_text(superClass)) add_string_attribute(element, "SUPERCLASS", superClass);
-    element.add(">\n");
-    add_qualifier_elements(element, getClassQualifiers(cimClass));
-    add_property_elements(element, getClassProperties(cimClass));
-    add_method_elements(element, getClassMethods(cimClass));
-    element.add("</CLASS>\n");
-    char *result = element.finish();
-    if (result == nullptr)
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_class_toxml failed: Could not allocate the encoded xml string.");
-    return result;
+    if (has_text(superClass)) put_string_attribute(out, "SUPERCLASS", superClass);
+    out.put(">\n");
+    write_qualifier_elements(out, getClassQualifiers(cimClass));
+    write_property_elements(out, getClassProperties(cimClass));
+    write_method_elements(out, getClassMethods(cimClass));
+    out.put("</CLASS>\n");
+    if (out.ok()) return true;
+    cimPrintMessage(CIM_LOG_ERROR, L"cim_class_toxml failed: Could not allocate the encoded xml string.");
+    return drop_element(out, mark);
+}
+
+bool write_instance(xml_sink &out, const CIMInstance *instance) {
+    if (instance == nullptr) {
+        cimPrintMessage(CIM_LOG_TRACE, L"cim_instance_toxml - Null parameter(s).");
+        return false;
+    }
+    std::size_t mark = out.mark();
+    out.put("<INSTANCE");
+    if (!put_string_attribute(out, "CLASSNAME", getInstanceName(instance))) {
+        cimPrintMessage(CIM_LOG_TRACE, L"cim_instance_toxml - newCIMValue failed");
+        return drop_element(out, mark);
+    }
+    out.put(">\n");
+    write_property_elements(out, getInstanceProperties(instance));
+    out.put("</INSTANCE>\n");
+    return END_ELEMENT(out, mark);
+}
+
+char *cim_class_toxml(const CIMClass *cimClass) {
+    return written_fragment([&](xml_sink &out) { return write_class(out, cimClass); });
 }
 
 char *cim_instance_toxml(const CIMInstance *instance) {
-    if (instance == nullptr) {
-        cimPrintMessage(CIM_LOG_TRACE, L"cim_instance_toxml - Null parameter(s).");
-        return nullptr;
-    }
-    fragment_builder element;
-    element.add("<INSTANCE");
-    if (!add_string_attribute(element, "CLASSNAME", getInstanceName(instance))) {
-        cimPrintMessage(CIM_LOG_TRACE, L"cim_instance_toxml - newCIMValue failed");
-        return nullptr;
-    }
-    element.add(">\n");
-    add_property_elements(element, getInstanceProperties(instance));
-    element.add("</INSTANCE>\n");
-    return FINISH_ELEMENT(element);
+    return written_fragment([&](xml_sink &out) { return write_instance(out, instance); });
 }

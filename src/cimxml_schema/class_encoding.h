@@ -7,6 +7,8 @@
 
 #include <cimobj/cimobj.h>
 
+#include "cimxml_schema/xml_sink.h"
+
 // CLASS with NAME and SUPERCLASS (when there is one), holding the
 // qualifiers, the properties and the methods. NULL with a level 0 message
 // for a NULL class ("cim_class_toxml failed: Null parameter(s)") or one
@@ -18,3 +20,8 @@ char *cim_class_toxml(const CIMClass *cimClass);
 // ("cim_instance_toxml - Null parameter(s).") or one without class name
 // ("cim_instance_toxml - newCIMValue failed").
 char *cim_instance_toxml(const CIMInstance *instance);
+
+// The same elements written into a sink: true when written, false (with the
+// same messages, nothing written) where the encoders above give NULL.
+bool write_class(xml_sink &out, const CIMClass *cimClass);
+bool write_instance(xml_sink &out, const CIMInstance *instance);

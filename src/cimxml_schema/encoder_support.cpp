@@ -42,6 +42,44 @@ bool add_count_attribute(fragment_builder &builder, const char *name, unsigned c
     return true;
 }
 
+bool put_string_attribute(xml_sink &out, const char *name, const CIMString *text) {
+    const wchar_t *wide = getCIMStringBuffer(text);
+    if (wide == nullptr) return false;
+    out.put(" ");
+    out.put(name);
+    out.put("=\"");
+    out.put_escaped(wide, text->length);
+    out.put("\"");
+    return true;
+}
+
+void put_fixed_attribute(xml_sink &out, const char *name, const char *value) {
+    out.put(" ");
+    out.put(name);
+    out.put("=\"");
+    out.put(value);
+    out.put("\"");
+}
+
+void put_boolean_attribute(xml_sink &out, const char *name, int flag) {
+    put_fixed_attribute(out, name, flag ? "true" : "false");
+}
+
+void put_count_attribute(xml_sink &out, const char *name, unsigned count) {
+    out.put(" ");
+    out.put(name);
+    out.put("=\"");
+    out.put_number(count);
+    out.put("\"");
+}
+
+bool end_element(xml_sink &out, std::size_t mark, const char *file, int line) {
+    if (out.ok()) return true;
+    out.rewind(mark);
+    cimPrintMessage(CIM_LOG_ERROR, L"Insf. Memory: %s %d", file, line);
+    return false;
+}
+
 int pool_append(PoolString *pool, char *text, int handover) {
     if (pool == nullptr || pool->append == nullptr) {
         if (handover) cimxml_free(text, CIMXML_ATOMIC);

@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_schema/xml_sink.h"
 
 // METHOD with NAME, TYPE (the return type), CLASSORIGIN (when present) and
 // PROPAGATED, holding the qualifiers and the parameters. NULL when the
@@ -28,9 +28,19 @@ char *cim_parameterrefarray_toxml(const CIMProperty *parameter);
 // is skipped with "methodlist_toxml - Method list encoding failed." (level
 // 1). NULL for a NULL list or when nothing is written.
 char *methodlist_toxml(const CIMMethodList *methods);
-int add_method_elements(fragment_builder &builder, const CIMMethodList *methods);
+// The same methods written into a sink; returns how many were written.
+int write_method_elements(xml_sink &out, const CIMMethodList *methods);
 
 // Every parameter that can be written, each by its kind (reference,
 // reference array, array, scalar), joined. NULL when nothing is written.
 char *parameterlist_toxml(const CIMPropertyList *parameters);
-int add_parameter_elements(fragment_builder &builder, const CIMPropertyList *parameters);
+// The same parameters written into a sink; returns how many were written.
+int write_parameter_elements(xml_sink &out, const CIMPropertyList *parameters);
+
+// The elements above written into a sink: true when written, false
+// (nothing written) where the encoders give NULL.
+bool write_method(xml_sink &out, const CIMMethod *method);
+bool write_parameter(xml_sink &out, const CIMProperty *parameter);
+bool write_parameterreference(xml_sink &out, const CIMProperty *parameter);
+bool write_parameterarray(xml_sink &out, const CIMProperty *parameter);
+bool write_parameterrefarray(xml_sink &out, const CIMProperty *parameter);

@@ -1,88 +1,69 @@
 // object_wrappers.cpp - objects paired with their names or paths.
 #include "cimxml_schema/object_wrappers.h"
 
-#include "cimxml_common/memory.h"
 #include "cimxml_schema/class_encoding.h"
 #include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/path_encoding.h"
 
 namespace {
 
-// start tag, the content, end tag.
-char *wrap(const char *startTag, char *content, const char *endTag) {
-    if (content == nullptr) return nullptr;
-    fragment_builder element;
-    element.add(startTag);
-    element.take(content);
-    element.add(endTag);
-    return element.finish();
+// start tag, the content, end tag; false (nothing written) without content.
+template <typename Content>
+bool write_wrapped(xml_sink &out, const char *startTag, Content content, const char *endTag) {
+    std::size_t mark = out.mark();
+    out.put(startTag);
+    if (!content()) return drop_element(out, mark);
+    out.put(endTag);
+    return out.ok() || drop_element(out, mark);
 }
 
-// The two parts joined; NULL (both released) when either is missing.
-char *join_pair(char *first, char *second) {
-    if (first == nullptr || second == nullptr) {
-        cimxml_free(first, CIMXML_ATOMIC);
-        cimxml_free(second, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    fragment_builder pair;
-    pair.take(first);
-    pair.take(second);
-    return pair.finish();
+bool write_object(xml_sink &out, const void *object, int isClass) {
+    return isClass ? write_class(out, static_cast<const CIMClass *>(object))
+                   : write_instance(out, static_cast<const CIMInstance *>(object));
 }
 
 }  // namespace
 
-char *cim_valueobject_toxml(const void *object, int isClass) {
-    if (object == nullptr) return nullptr;
-    char *content = isClass ? cim_class_toxml(static_cast<const CIMClass *>(object))
-                            : cim_instance_toxml(static_cast<const CIMInstance *>(object));
-    if (content == nullptr) return nullptr;
-    char *result = wrap("<VALUE.OBJECT>\n", content, "</VALUE.OBJECT>\n");
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+bool write_valueobject(xml_sink &out, const void *object, int isClass) {
+    if (object == nullptr) return false;
+    return write_wrapped(out, "<VALUE.OBJECT>\n", [&] { return write_object(out, object, isClass); },
+                         "</VALUE.OBJECT>\n");
 }
 
-char *get_instance_instancename(const CIMInstance *instance) {
-    if (instance == nullptr) return nullptr;
+bool write_instance_instancename(xml_sink &out, const CIMInstance *instance) {
+    if (instance == nullptr) return false;
     const CIMObjectPath *path = getInstancePath(instance);
     if (path == nullptr) {
         cimPrintMessage(CIM_LOG_TRACE, L"get_instance_instancename - Instance does not have an ObjectPath!");
-        return nullptr;
+        return false;
     }
-    char *name = cim_instancename_toxml(path);
-    if (name == nullptr) {
+    std::size_t mark = out.mark();
+    if (!write_instancename(out, path)) {
         cimPrintMessage(CIM_LOG_TRACE, L"get_instance_instancename - cim_instancename_toxml failed");
-        return nullptr;
+        return false;
     }
-    char *body = cim_instance_toxml(instance);
-    if (body == nullptr) {
+    if (!write_instance(out, instance)) {
         cimPrintMessage(CIM_LOG_TRACE, L"get_instance_instancename - cim_instance_toxml failed");
-        cimxml_free(name, CIMXML_ATOMIC);
-        return nullptr;
+        return drop_element(out, mark);
     }
-    char *result = join_pair(name, body);
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return true;
 }
 
-char *cim_namedinstance_toxml(const CIMInstance *instance) {
-    char *content = get_instance_instancename(instance);
-    if (content == nullptr) {
+bool write_namedinstance(xml_sink &out, const CIMInstance *instance) {
+    bool written = write_wrapped(
+        out, "<VALUE.NAMEDINSTANCE>\n", [&] { return write_instance_instancename(out, instance); },
+        "</VALUE.NAMEDINSTANCE>\n");
+    if (!written && out.ok())
         cimPrintMessage(CIM_LOG_ERROR, L"cim_namedinstance_toxml - get_instance_instancename failed");
-        return nullptr;
-    }
-    char *result = wrap("<VALUE.NAMEDINSTANCE>\n", content, "</VALUE.NAMEDINSTANCE>\n");
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+    return written;
 }
 
-char *get_class_classpath(const CIMClass *cimClass) {
-    if (cimClass == nullptr) return nullptr;
+bool write_class_classpath(xml_sink &out, const CIMClass *cimClass) {
+    if (cimClass == nullptr) return false;
     CIMString *name = copyCIMString(getClassName(cimClass));
     if (name == nullptr) {
         cimPrintMessage(CIM_LOG_ERROR, L"get_class_classpath - copyCIMString failed");
-        return nullptr;
+        return false;
     }
     const CIMString *classNameSpace = getClassNameSpace(cimClass);
     CIMString *nameSpace = copyCIMString(classNameSpace);
@@ -93,44 +74,56 @@ char *get_class_classpath(const CIMClass *cimClass) {
         cimPrintMessage(CIM_LOG_ERROR, L"get_class_classpath - newObjectPathWithName failed");
         freeCIMString(name);
         freeCIMString(nameSpace);
-        return nullptr;
+        return false;
     }
     if (nameSpace != nullptr && !setObjectPathNameSpace(path, nameSpace)) freeCIMString(nameSpace);
-    char *classPath = cim_classpath_toxml(path);
+    std::size_t mark = out.mark();
+    bool written = write_classpath(out, path);
     freeCIMObjectPath(path);
-    char *body = classPath ? cim_class_toxml(cimClass) : nullptr;
-    if (classPath != nullptr && body != nullptr) {
-        char *result = join_pair(classPath, body);
-        if (result == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"Encode failed: get_class_classpath");
-        return result;
-    }
-    cimxml_free(classPath, CIMXML_ATOMIC);
-    return nullptr;
+    return written && (write_class(out, cimClass) || drop_element(out, mark));
+}
+
+bool write_instance_instancepath(xml_sink &out, const CIMInstance *instance) {
+    if (instance == nullptr) return false;
+    CIMObjectPath *path = newObjectPathFromInst(instance);
+    if (path == nullptr) return false;
+    std::size_t mark = out.mark();
+    bool written = write_instancepath(out, path);
+    freeCIMObjectPath(path);
+    return written && (write_instance(out, instance) || drop_element(out, mark));
+}
+
+bool write_objectwithpath(xml_sink &out, const void *object, int isClass) {
+    if (object == nullptr) return false;
+    return write_wrapped(
+        out, "<VALUE.OBJECTWITHPATH>\n",
+        [&] {
+            return isClass ? write_class_classpath(out, static_cast<const CIMClass *>(object))
+                           : write_instance_instancepath(out, static_cast<const CIMInstance *>(object));
+        },
+        "</VALUE.OBJECTWITHPATH>\n");
+}
+
+char *cim_valueobject_toxml(const void *object, int isClass) {
+    return written_fragment([&](xml_sink &out) { return write_valueobject(out, object, isClass); });
+}
+
+char *get_instance_instancename(const CIMInstance *instance) {
+    return written_fragment([&](xml_sink &out) { return write_instance_instancename(out, instance); });
+}
+
+char *cim_namedinstance_toxml(const CIMInstance *instance) {
+    return written_fragment([&](xml_sink &out) { return write_namedinstance(out, instance); });
+}
+
+char *get_class_classpath(const CIMClass *cimClass) {
+    return written_fragment([&](xml_sink &out) { return write_class_classpath(out, cimClass); });
 }
 
 char *get_instance_instancepath(const CIMInstance *instance) {
-    if (instance == nullptr) return nullptr;
-    CIMObjectPath *path = newObjectPathFromInst(instance);
-    if (path == nullptr) return nullptr;
-    char *instancePath = cim_instancepath_toxml(path);
-    freeCIMObjectPath(path);
-    if (instancePath == nullptr) return nullptr;
-    char *body = cim_instance_toxml(instance);
-    if (body == nullptr) {
-        cimxml_free(instancePath, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    char *result = join_pair(instancePath, body);
-    if (result == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"Encode failed: get_instance_instancepath");
-    return result;
+    return written_fragment([&](xml_sink &out) { return write_instance_instancepath(out, instance); });
 }
 
 char *cim_objectwithpath_toxml(const void *object, int isClass) {
-    if (object == nullptr) return nullptr;
-    char *content = isClass ? get_class_classpath(static_cast<const CIMClass *>(object))
-                            : get_instance_instancepath(static_cast<const CIMInstance *>(object));
-    if (content == nullptr) return nullptr;
-    char *result = wrap("<VALUE.OBJECTWITHPATH>\n", content, "</VALUE.OBJECTWITHPATH>\n");
-    if (result == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"Encode failed: Insf. Memory: cim_objectwithpath_toxml");
-    return result;
+    return written_fragment([&](xml_sink &out) { return write_objectwithpath(out, object, isClass); });
 }

@@ -8,6 +8,8 @@
 
 #include <cimobj/cimobj.h>
 
+#include "cimxml_schema/xml_sink.h"
+
 // VALUE.OBJECT around the CLASS or INSTANCE.
 char *cim_valueobject_toxml(const void *object, int isClass);
 
@@ -29,3 +31,12 @@ char *get_class_classpath(const CIMClass *cimClass);
 // INSTANCEPATH of the path made from the instance directly followed by the
 // INSTANCE.
 char *get_instance_instancepath(const CIMInstance *instance);
+
+// The same elements written into a sink: true when written, false (with
+// the same messages, nothing written) where the encoders give NULL.
+bool write_valueobject(xml_sink &out, const void *object, int isClass);
+bool write_namedinstance(xml_sink &out, const CIMInstance *instance);
+bool write_instance_instancename(xml_sink &out, const CIMInstance *instance);
+bool write_objectwithpath(xml_sink &out, const void *object, int isClass);
+bool write_class_classpath(xml_sink &out, const CIMClass *cimClass);
+bool write_instance_instancepath(xml_sink &out, const CIMInstance *instance);

@@ -7,208 +7,214 @@
 
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/encoder_support.h"
-#include "cimxml_schema/fragment_builder.h"
 #include "cimxml_schema/value_encoding.h"
-#include "cimxml_schema/xml_escaping.h"
-
-char *cim_host_toxml(const char *host) {
-    if (host == nullptr) return nullptr;
-    char *text = needs_xml_escape(host) ? escape_through_pool(host, 128, "cim_jost_toxml")
-                                        : concat_fragment({host});
-    if (text == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_host_toxml: could not alloc hostid");
-        return nullptr;
-    }
-    fragment_builder element;
-    element.add("<HOST>");
-    element.take(text);
-    element.add("</HOST>\n");
-    char *result = element.finish();
-    if (result == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"Encode failed: cim_host_toxml");
-    return result;
-}
 
 namespace {
 
-// Host text of a path: its own host, else the machine's address, else "localhost".
-char *host_text(const CIMObjectPath *path) {
+// HOST of a path: its own host, else the machine's address, else "localhost".
+bool write_path_host(xml_sink &out, const CIMObjectPath *path) {
     const CIMString *host = getObjectPathHost(path);
-    char *text = has_text(host) ? createCharFromCIMString(host) : nullptr;
-    if (text == nullptr) text = get_system_ip();
-    if (text == nullptr) text = real_dupChar("localhost", __FILE_NAME__, __LINE__);
-    return text;
+    if (has_text(host)) {
+        out.put("<HOST>");
+        out.put_escaped(host->buffer, host->length);
+        out.put("</HOST>\n");
+        return out.ok();
+    }
+    char *address = get_system_ip();
+    bool written = write_host(out, address ? address : "localhost");
+    cimxml_free(address, CIMXML_ATOMIC);
+    return written;
 }
 
-// start tag, the children (each required), end tag; NULL (releasing what
-// was made) when a child is missing.
-char *wrap_pair(const char *startTag, char *first, char *second, const char *endTag) {
-    if (first == nullptr || second == nullptr) {
-        cimxml_free(first, CIMXML_ATOMIC);
-        cimxml_free(second, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    fragment_builder element;
-    element.add(startTag);
-    element.take(first);
-    element.take(second);
-    element.add(endTag);
-    return element.finish();
+// start tag, the two children (each required), end tag; false (nothing
+// written) when a child is missing.
+template <typename First, typename Second>
+bool write_pair(xml_sink &out, const char *startTag, First first, Second second, const char *endTag) {
+    std::size_t mark = out.mark();
+    out.put(startTag);
+    if (!first() || !second()) return drop_element(out, mark);
+    out.put(endTag);
+    return out.ok() || drop_element(out, mark);
 }
 
 }  // namespace
 
-char *cim_namespacepath_toxml(const CIMObjectPath *path) {
-    if (path == nullptr) return nullptr;
-    char *host = host_text(path);
-    char *hostElement = cim_host_toxml(host);
-    cimxml_free(host, CIMXML_ATOMIC);
-    char *local = cim_localnamespacepath_toxml(getObjectPathNameSpace(path));
-    return wrap_pair("<NAMESPACEPATH>\n", hostElement, local, "</NAMESPACEPATH>\n");
+bool write_host(xml_sink &out, const char *host) {
+    if (host == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<HOST>");
+    out.put_escaped(host);
+    out.put("</HOST>\n");
+    if (out.ok()) return true;
+    cimPrintMessage(CIM_LOG_ERROR, L"Encode failed: cim_host_toxml");
+    return drop_element(out, mark);
 }
 
-char *cim_localnamespacepath_toxml(const CIMString *nameSpace) {
-    char *text = createCharFromCIMString(nameSpace);
-    if (text == nullptr) return nullptr;
-    fragment_builder element;
-    element.add("<LOCALNAMESPACEPATH>\n");
+bool write_namespacepath(xml_sink &out, const CIMObjectPath *path) {
+    if (path == nullptr) return false;
+    return write_pair(
+        out, "<NAMESPACEPATH>\n", [&] { return write_path_host(out, path); },
+        [&] { return write_localnamespacepath(out, getObjectPathNameSpace(path)); }, "</NAMESPACEPATH>\n");
+}
+
+bool write_localnamespacepath(xml_sink &out, const CIMString *nameSpace) {
+    const wchar_t *text = getCIMStringBuffer(nameSpace);
+    if (text == nullptr) return false;
+    std::size_t length = nameSpace->length;
+    std::size_t mark = out.mark();
+    out.put("<LOCALNAMESPACEPATH>\n");
     // Slashes and backslashes both separate components; empty ones vanish.
-    for (char *at = text; *at != '\0';) {
-        std::size_t length = std::strcspn(at, "/\\");
-        if (length > 0) {
-            char saved = at[length];
-            at[length] = '\0';
-            element.take(cim_namespace_toxml(at));
-            at[length] = saved;
-            at += length;
+    for (std::size_t at = 0; at < length && text[at] != L'\0';) {
+        std::size_t end = at;
+        while (end < length && text[end] != L'\0' && text[end] != L'/' && text[end] != L'\\') ++end;
+        if (end > at) {
+            out.put("<NAMESPACE NAME=\"");
+            out.put_escaped(text + at, end - at);
+            out.put("\"/>\n");
         }
-        if (*at != '\0') ++at;
+        at = end < length && text[end] != L'\0' ? end + 1 : end;
     }
-    element.add("</LOCALNAMESPACEPATH>\n");
-    char *result = element.finish();
-    cimxml_free(text, CIMXML_ATOMIC);
-    return result;
+    out.put("</LOCALNAMESPACEPATH>\n");
+    return out.ok() || drop_element(out, mark);
 }
 
-char *cim_namespace_toxml(const char *component) {
-    if (component == nullptr) return nullptr;
-    char *name = needs_xml_escape(component)
-                     ? escape_through_pool(component, std::strlen(component) * 3 / 2, "pcdata_encodeformat")
-                     : concat_fragment({component});
-    if (name == nullptr) return nullptr;
-    fragment_builder element;
-    element.add("<NAMESPACE NAME=\"");
-    element.take(name);
-    element.add("\"/>\n");
-    return element.finish();
+bool write_classname(xml_sink &out, const CIMString *className) {
+    std::size_t mark = out.mark();
+    out.put("<CLASSNAME");
+    if (!put_string_attribute(out, "NAME", className)) return drop_element(out, mark);
+    out.put("/>\n");
+    return out.ok() || drop_element(out, mark);
 }
 
-char *cim_classname_toxml(const CIMString *className) {
-    fragment_builder element;
-    element.add("<CLASSNAME");
-    if (!add_string_attribute(element, "NAME", className)) return nullptr;
-    element.add("/>\n");
-    return element.finish();
+bool write_classpath(xml_sink &out, const CIMObjectPath *path) {
+    if (path == nullptr) return false;
+    bool written = write_pair(
+        out, "<CLASSPATH>\n", [&] { return write_namespacepath(out, path); },
+        [&] { return write_classname(out, getObjectPathName(path)); }, "</CLASSPATH>\n");
+    if (!written && !out.ok()) cimPrintMessage(CIM_LOG_ERROR, L"Encode failed: cim_classpath_toxml");
+    return written;
 }
 
-char *cim_classpath_toxml(const CIMObjectPath *path) {
-    if (path == nullptr) return nullptr;
-    char *nameSpacePath = cim_namespacepath_toxml(path);
-    char *className = nameSpacePath ? cim_classname_toxml(getObjectPathName(path)) : nullptr;
-    if (nameSpacePath == nullptr || className == nullptr) {
-        cimxml_free(nameSpacePath, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    char *result = wrap_pair("<CLASSPATH>\n", nameSpacePath, className, "</CLASSPATH>\n");
-    if (result == nullptr) cimPrintMessage(CIM_LOG_ERROR, L"Encode failed: cim_classpath_toxml");
-    return result;
+bool write_localclasspath(xml_sink &out, const CIMObjectPath *path) {
+    if (path == nullptr) return false;
+    return write_pair(
+        out, "<LOCALCLASSPATH>\n", [&] { return write_localnamespacepath(out, getObjectPathNameSpace(path)); },
+        [&] { return write_classname(out, getObjectPathName(path)); }, "</LOCALCLASSPATH>\n");
 }
 
-char *cim_localclasspath_toxml(const CIMObjectPath *path) {
-    if (path == nullptr) return nullptr;
-    char *local = cim_localnamespacepath_toxml(getObjectPathNameSpace(path));
-    char *className = local ? cim_classname_toxml(getObjectPathName(path)) : nullptr;
-    if (local == nullptr || className == nullptr) {
-        cimxml_free(local, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    char *result = wrap_pair("<LOCALCLASSPATH>\n", local, className, "</LOCALCLASSPATH>\n");
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+bool write_instancepath(xml_sink &out, const CIMObjectPath *path) {
+    if (path == nullptr) return false;
+    return write_pair(
+        out, "<INSTANCEPATH>\n", [&] { return write_namespacepath(out, path); },
+        [&] { return write_instancename(out, path); }, "</INSTANCEPATH>\n");
 }
 
-char *cim_instancepath_toxml(const CIMObjectPath *path) {
-    if (path == nullptr) return nullptr;
-    char *nameSpacePath = cim_namespacepath_toxml(path);
-    char *instanceName = nameSpacePath ? cim_instancename_toxml(path) : nullptr;
-    if (nameSpacePath == nullptr || instanceName == nullptr) {
-        cimxml_free(nameSpacePath, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    char *result = wrap_pair("<INSTANCEPATH>\n", nameSpacePath, instanceName, "</INSTANCEPATH>\n");
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
+bool write_localinstancepath(xml_sink &out, const CIMObjectPath *path) {
+    if (path == nullptr) return false;
+    return write_pair(
+        out, "<LOCALINSTANCEPATH>\n", [&] { return write_localnamespacepath(out, getObjectPathNameSpace(path)); },
+        [&] { return write_instancename(out, path); }, "</LOCALINSTANCEPATH>\n");
 }
 
-char *cim_localinstancepath_toxml(const CIMObjectPath *path) {
-    if (path == nullptr) return nullptr;
-    char *local = cim_localnamespacepath_toxml(getObjectPathNameSpace(path));
-    char *instanceName = local ? cim_instancename_toxml(path) : nullptr;
-    if (local == nullptr || instanceName == nullptr) {
-        cimxml_free(local, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    char *result = wrap_pair("<LOCALINSTANCEPATH>\n", local, instanceName, "</LOCALINSTANCEPATH>\n");
-    if (result == nullptr) CIMXML_LOG_NO_MEMORY();
-    return result;
-}
-
-char *cim_instancename_toxml(const CIMObjectPath *path) {
-    if (path == nullptr) return nullptr;
-    fragment_builder element;
-    element.add("<INSTANCENAME");
-    if (!add_string_attribute(element, "CLASSNAME", getObjectPathName(path))) {
+bool write_instancename(xml_sink &out, const CIMObjectPath *path) {
+    if (path == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<INSTANCENAME");
+    if (!put_string_attribute(out, "CLASSNAME", getObjectPathName(path))) {
         cimPrintMessage(CIM_LOG_TRACE, L"cim_instancename_toxml - newCIMValue failed");
-        return nullptr;
+        return drop_element(out, mark);
     }
-    element.add(">\n");
+    out.put(">\n");
     const CIMPropertyList *keys = getObjectPathKeys(path);
     int count = getCIMPropertyListLength(keys);
     for (int i = 0; i < count; ++i) {
         const CIMProperty *key = getCIMPropertyAt(keys, i);
-        if (key != nullptr) element.take(cim_keybinding_toxml(key));
+        if (key != nullptr) write_keybinding(out, key);
     }
-    element.add("</INSTANCENAME>\n");
-    return FINISH_ELEMENT(element);
+    out.put("</INSTANCENAME>\n");
+    return END_ELEMENT(out, mark);
+}
+
+bool write_keybinding(xml_sink &out, const CIMProperty *key) {
+    if (key == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<KEYBINDING");
+    bool named = put_string_attribute(out, "NAME", propertyGetName(key));
+    out.put(">\n");
+    // The value comes first: a key without it is refused before its name is looked at.
+    const CIMValue *value = propertyGetValue(key);
+    if (!(propertyIsRefType(key) ? write_valuereference(out, value) : write_keyvalue(out, value))) {
+        cimPrintMessage(CIM_LOG_TRACE, L"cim_keybinding_toxml - failed; subelements are null");
+        return drop_element(out, mark);
+    }
+    if (!named) {
+        cimPrintMessage(CIM_LOG_TRACE, L"cim_keybinding_toxml - newCIMValue failed");
+        return drop_element(out, mark);
+    }
+    out.put("</KEYBINDING>\n");
+    return END_ELEMENT(out, mark);
+}
+
+bool write_objectpath(xml_sink &out, const CIMObjectPath *path) {
+    if (path == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<OBJECTPATH>\n");
+    bool child = has_items(getObjectPathKeys(path)) ? write_instancepath(out, path) : write_classpath(out, path);
+    if (!child) return drop_element(out, mark);
+    out.put("</OBJECTPATH>\n");
+    return END_ELEMENT(out, mark);
+}
+
+char *cim_host_toxml(const char *host) {
+    return written_fragment([&](xml_sink &out) { return write_host(out, host); });
+}
+
+char *cim_namespacepath_toxml(const CIMObjectPath *path) {
+    return written_fragment([&](xml_sink &out) { return write_namespacepath(out, path); });
+}
+
+char *cim_localnamespacepath_toxml(const CIMString *nameSpace) {
+    return written_fragment([&](xml_sink &out) { return write_localnamespacepath(out, nameSpace); });
+}
+
+char *cim_namespace_toxml(const char *component) {
+    if (component == nullptr) return nullptr;
+    return written_fragment([&](xml_sink &out) {
+        out.put("<NAMESPACE NAME=\"");
+        out.put_escaped(component);
+        out.put("\"/>\n");
+        return true;
+    });
+}
+
+char *cim_classname_toxml(const CIMString *className) {
+    return written_fragment([&](xml_sink &out) { return write_classname(out, className); });
+}
+
+char *cim_classpath_toxml(const CIMObjectPath *path) {
+    return written_fragment([&](xml_sink &out) { return write_classpath(out, path); });
+}
+
+char *cim_localclasspath_toxml(const CIMObjectPath *path) {
+    return written_fragment([&](xml_sink &out) { return write_localclasspath(out, path); });
+}
+
+char *cim_instancepath_toxml(const CIMObjectPath *path) {
+    return written_fragment([&](xml_sink &out) { return write_instancepath(out, path); });
+}
+
+char *cim_localinstancepath_toxml(const CIMObjectPath *path) {
+    return written_fragment([&](xml_sink &out) { return write_localinstancepath(out, path); });
+}
+
+char *cim_instancename_toxml(const CIMObjectPath *path) {
+    return written_fragment([&](xml_sink &out) { return write_instancename(out, path); });
 }
 
 char *cim_keybinding_toxml(const CIMProperty *key) {
-    if (key == nullptr) return nullptr;
-    const CIMValue *value = propertyGetValue(key);
-    char *child = propertyIsRefType(key) ? cim_valuereference_toxml(value) : cim_keyvalue_toxml(value);
-    if (child == nullptr) {
-        cimPrintMessage(CIM_LOG_TRACE, L"cim_keybinding_toxml - failed; subelements are null");
-        return nullptr;
-    }
-    fragment_builder element;
-    element.add("<KEYBINDING");
-    if (!add_string_attribute(element, "NAME", propertyGetName(key))) {
-        cimxml_free(child, CIMXML_ATOMIC);
-        cimPrintMessage(CIM_LOG_TRACE, L"cim_keybinding_toxml - newCIMValue failed");
-        return nullptr;
-    }
-    element.add(">\n");
-    element.take(child);
-    element.add("</KEYBINDING>\n");
-    return FINISH_ELEMENT(element);
+    return written_fragment([&](xml_sink &out) { return write_keybinding(out, key); });
 }
 
 char *cim_objectpath_toxml(const CIMObjectPath *path) {
-    if (path == nullptr) return nullptr;
-    char *child = has_items(getObjectPathKeys(path)) ? cim_instancepath_toxml(path) : cim_classpath_toxml(path);
-    if (child == nullptr) return nullptr;
-    fragment_builder element;
-    element.add("<OBJECTPATH>\n");
-    element.take(child);
-    element.add("</OBJECTPATH>\n");
-    return FINISH_ELEMENT(element);
+    return written_fragment([&](xml_sink &out) { return write_objectpath(out, path); });
 }

@@ -8,9 +8,11 @@
 
 #include <cimobj/cimobj.h>
 
-// "<HOST>name</HOST>\n" with the name escaped (through a 128-byte pool).
-// NULL for a NULL name; "cim_host_toxml: could not alloc hostid" when the
-// name cannot be copied or escaped.
+#include "cimxml_schema/xml_sink.h"
+
+// "<HOST>name</HOST>\n" with the name escaped.
+// NULL for a NULL name; "Encode failed: cim_host_toxml" when memory is
+// exhausted.
 char *cim_host_toxml(const char *host);
 
 // NAMESPACEPATH: HOST (the path's host, else the machine's address, else
@@ -48,3 +50,17 @@ char *cim_keybinding_toxml(const CIMProperty *key);
 
 // OBJECTPATH around INSTANCEPATH (the path has keys) or CLASSPATH.
 char *cim_objectpath_toxml(const CIMObjectPath *path);
+
+// The elements above written into a sink: true when written, false (with
+// the same messages, nothing written) where the encoders give NULL.
+bool write_host(xml_sink &out, const char *host);
+bool write_namespacepath(xml_sink &out, const CIMObjectPath *path);
+bool write_localnamespacepath(xml_sink &out, const CIMString *nameSpace);
+bool write_classname(xml_sink &out, const CIMString *className);
+bool write_classpath(xml_sink &out, const CIMObjectPath *path);
+bool write_localclasspath(xml_sink &out, const CIMObjectPath *path);
+bool write_instancepath(xml_sink &out, const CIMObjectPath *path);
+bool write_localinstancepath(xml_sink &out, const CIMObjectPath *path);
+bool write_instancename(xml_sink &out, const CIMObjectPath *path);
+bool write_keybinding(xml_sink &out, const CIMProperty *key);
+bool write_objectpath(xml_sink &out, const CIMObjectPath *path);

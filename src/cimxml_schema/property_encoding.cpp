@@ -2,12 +2,10 @@
 #include "cimxml_schema/property_encoding.h"
 
 #include "cimxml_common/cim_types.h"
-#include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 #include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/qualifier_encoding.h"
 #include "cimxml_schema/value_encoding.h"
-#include "cimxml_schema/xml_primitives.h"
 
 namespace {
 
@@ -17,105 +15,114 @@ const char *embedded_kind(int type) {
     return scalar == CIM_CLASS ? "object" : "instance";
 }
 
-// Adds CLASSORIGIN (when the property has one) and PROPAGATED.
-void add_origin_attributes(fragment_builder &element, const CIMProperty *property) {
+// Writes CLASSORIGIN (when the property has one) and PROPAGATED.
+void put_origin_attributes(xml_sink &out, const CIMProperty *property) {
     const CIMString *origin = propertyGetClassOrigin(property);
-    if (has_text(origin)) add_string_attribute(element, "CLASSORIGIN", origin);
-    add_boolean_attribute(element, "PROPAGATED", isPropertyPropagated(property));
+    if (has_text(origin)) put_string_attribute(out, "CLASSORIGIN", origin);
+    put_boolean_attribute(out, "PROPAGATED", isPropertyPropagated(property));
+}
+
+bool write_property_element(xml_sink &out, CIMProperty *property) {
+    if (property == nullptr) return false;
+    if (propertyIsRefType(property)) return write_propertyreference(out, property);
+    if (isArrayType(propertyGetType(property))) return write_propertyarray(out, property);
+    return write_property(out, property);
 }
 
 }  // namespace
 
-char *cim_property_toxml(CIMProperty *property) {
-    if (property == nullptr) return nullptr;
+bool write_property(xml_sink &out, CIMProperty *property) {
+    if (property == nullptr) return false;
     int type = propertyGetType(property);
     bool embedded = propertyIsEmbeddedObject(property);
-    fragment_builder element;
-    element.add("<PROPERTY");
-    if (!add_string_attribute(element, "NAME", propertyGetName(property))) return nullptr;
+    std::size_t mark = out.mark();
+    out.put("<PROPERTY");
+    if (!put_string_attribute(out, "NAME", propertyGetName(property))) return drop_element(out, mark);
     if (embedded) {
-        add_fixed_attribute(element, "EmbeddedObject", embedded_kind(type));
-        add_fixed_attribute(element, "TYPE", "string");
+        put_fixed_attribute(out, "EmbeddedObject", embedded_kind(type));
+        put_fixed_attribute(out, "TYPE", "string");
         if (!propertyHasEmbeddedQualifier(property)) propertyAddEmbeddedObjectQualifier(property);
     } else {
-        add_fixed_attribute(element, "TYPE", typeNameText(type));
+        put_fixed_attribute(out, "TYPE", typeNameText(type));
     }
-    add_origin_attributes(element, property);
-    element.add(">\n");
-    add_qualifier_elements(element, propertyGetQualifiers(property));
+    put_origin_attributes(out, property);
+    out.put(">\n");
+    write_qualifier_elements(out, propertyGetQualifiers(property));
     const CIMValue *value = propertyGetValue(property);
-    element.take(embedded ? embedded_value_toxml(value) : cim_value_toxml(value));
-    element.add("</PROPERTY>\n");
-    return FINISH_ELEMENT(element);
+    if (embedded)
+        write_embedded_value(out, value);
+    else
+        write_value(out, value);
+    out.put("</PROPERTY>\n");
+    return END_ELEMENT(out, mark);
 }
 
-char *cim_propertyarray_toxml(const CIMProperty *property) {
-    if (property == nullptr) return nullptr;
+bool write_propertyarray(xml_sink &out, const CIMProperty *property) {
+    if (property == nullptr) return false;
     int type = propertyGetType(property);
     bool embedded = propertyIsEmbeddedObject(property);
     const CIMValue *value = propertyGetValue(property);
-    fragment_builder element;
-    element.add("<PROPERTY.ARRAY");
-    if (!add_string_attribute(element, "NAME", propertyGetName(property))) return nullptr;
+    std::size_t mark = out.mark();
+    out.put("<PROPERTY.ARRAY");
+    if (!put_string_attribute(out, "NAME", propertyGetName(property))) return drop_element(out, mark);
     if (embedded) {
-        add_fixed_attribute(element, "EmbeddedObject", embedded_kind(type));
-        add_fixed_attribute(element, "TYPE", "string");
+        put_fixed_attribute(out, "EmbeddedObject", embedded_kind(type));
+        put_fixed_attribute(out, "TYPE", "string");
     } else {
-        add_fixed_attribute(element, "TYPE", typeNameText(isArrayType(type) ? scalarTypeOf(type) : type));
+        put_fixed_attribute(out, "TYPE", typeNameText(isArrayType(type) ? scalarTypeOf(type) : type));
     }
     int size = getCIMValueNumElements(value);
-    if (isArrayType(type) && size > 0) add_count_attribute(element, "ARRAYSIZE", static_cast<unsigned>(size));
-    add_origin_attributes(element, property);
-    element.add(">\n");
-    add_qualifier_elements(element, propertyGetQualifiers(property));
-    element.take(cim_valuearray_toxml(value));
-    element.add("</PROPERTY.ARRAY>\n");
-    return FINISH_ELEMENT(element);
+    if (isArrayType(type) && size > 0) put_count_attribute(out, "ARRAYSIZE", static_cast<unsigned>(size));
+    put_origin_attributes(out, property);
+    out.put(">\n");
+    write_qualifier_elements(out, propertyGetQualifiers(property));
+    write_valuearray(out, value);
+    out.put("</PROPERTY.ARRAY>\n");
+    return END_ELEMENT(out, mark);
 }
 
-char *cim_propertyreference_toxml(const CIMProperty *property) {
-    if (property == nullptr) return nullptr;
-    fragment_builder element;
-    element.add("<PROPERTY.REFERENCE");
-    if (!add_string_attribute(element, "NAME", propertyGetName(property))) return nullptr;
+bool write_propertyreference(xml_sink &out, const CIMProperty *property) {
+    if (property == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<PROPERTY.REFERENCE");
+    if (!put_string_attribute(out, "NAME", propertyGetName(property))) return drop_element(out, mark);
     // The DMTF DTD declares no TYPE here; clients that validate refuse it.
-    if (!strict_profile()) add_fixed_attribute(element, "TYPE", "reference");
-    add_string_attribute(element, "REFERENCECLASS", propertyGetReferenceClass(property));
-    add_origin_attributes(element, property);
-    element.add(">\n");
-    add_qualifier_elements(element, propertyGetQualifiers(property));
-    element.take(cim_valuereference_toxml(propertyGetValue(property)));
-    element.add("</PROPERTY.REFERENCE>\n");
-    return FINISH_ELEMENT(element);
+    if (!strict_profile()) put_fixed_attribute(out, "TYPE", "reference");
+    put_string_attribute(out, "REFERENCECLASS", propertyGetReferenceClass(property));
+    put_origin_attributes(out, property);
+    out.put(">\n");
+    write_qualifier_elements(out, propertyGetQualifiers(property));
+    write_valuereference(out, propertyGetValue(property));
+    out.put("</PROPERTY.REFERENCE>\n");
+    return END_ELEMENT(out, mark);
 }
 
-namespace {
-
-char *property_element_toxml(CIMProperty *property) {
-    if (property == nullptr) return nullptr;
-    if (propertyIsRefType(property)) return cim_propertyreference_toxml(property);
-    if (isArrayType(propertyGetType(property))) return cim_propertyarray_toxml(property);
-    return cim_property_toxml(property);
-}
-
-}  // namespace
-
-int add_property_elements(fragment_builder &builder, const CIMPropertyList *properties) {
+int write_property_elements(xml_sink &out, const CIMPropertyList *properties) {
     if (properties == nullptr) {
         cimPrintMessage(CIM_LOG_TRACE, L"propertylist_toxml - Property list is null.");
         return 0;
     }
-    int added = 0;
+    int written = 0;
     int count = getCIMPropertyListLength(properties);
     for (int i = 0; i < count; ++i) {
-        if (builder.take(property_element_toxml(getCIMPropertyAt(properties, i)))) ++added;
+        if (write_property_element(out, getCIMPropertyAt(properties, i))) ++written;
     }
-    if (added == 0) cimPrintMessage(CIM_LOG_WARNING, L"propertylist_toxml - Property list is empty.");
-    return added;
+    if (written == 0) cimPrintMessage(CIM_LOG_WARNING, L"propertylist_toxml - Property list is empty.");
+    return written;
+}
+
+char *cim_property_toxml(CIMProperty *property) {
+    return written_fragment([&](xml_sink &out) { return write_property(out, property); });
+}
+
+char *cim_propertyarray_toxml(const CIMProperty *property) {
+    return written_fragment([&](xml_sink &out) { return write_propertyarray(out, property); });
+}
+
+char *cim_propertyreference_toxml(const CIMProperty *property) {
+    return written_fragment([&](xml_sink &out) { return write_propertyreference(out, property); });
 }
 
 char *propertylist_toxml(const CIMPropertyList *properties) {
-    fragment_builder list;
-    if (add_property_elements(list, properties) == 0) return nullptr;
-    return list.finish();
+    return written_fragment([&](xml_sink &out) { return write_property_elements(out, properties) > 0; });
 }

@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_schema/xml_sink.h"
 
 // PROPERTY with NAME, EmbeddedObject (embedded objects), TYPE ("string" for
 // embedded objects), CLASSORIGIN (when present) and PROPAGATED, holding the
@@ -32,6 +32,12 @@ char *cim_propertyreference_toxml(const CIMProperty *property);
 // - Property list is null.", level 2) or when nothing is written
 // ("propertylist_toxml - Property list is empty.", level 1).
 char *propertylist_toxml(const CIMPropertyList *properties);
-// Adds the same elements straight to an element under construction;
-// returns how many were added, with the same messages.
-int add_property_elements(fragment_builder &builder, const CIMPropertyList *properties);
+// Writes the same elements into a sink; returns how many were written, with
+// the same messages.
+int write_property_elements(xml_sink &out, const CIMPropertyList *properties);
+
+// The elements above written into a sink: true when written, false (nothing
+// written) where the encoders give NULL.
+bool write_property(xml_sink &out, CIMProperty *property);
+bool write_propertyarray(xml_sink &out, const CIMProperty *property);
+bool write_propertyreference(xml_sink &out, const CIMProperty *property);

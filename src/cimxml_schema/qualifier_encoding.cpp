@@ -22,24 +22,30 @@ char *qualifier_value_toxml(const CIMValue *value, int type) {
 
 }  // namespace
 
-char *cim_qualifier_toxml(const CIMQualifier *qualifier) {
-    if (qualifier == nullptr) return nullptr;
+bool write_qualifier(xml_sink &out, const CIMQualifier *qualifier) {
+    if (qualifier == nullptr) return false;
     int type = getQualifierValueType(qualifier);
-    fragment_builder element;
-    element.add("<QUALIFIER");
-    if (!add_string_attribute(element, "NAME", getQualifierName(qualifier))) return nullptr;
-    add_fixed_attribute(element, "TYPE", written_type_name(type));
-    add_boolean_attribute(element, "PROPAGATED", isQualifierPropagated(qualifier));
+    std::size_t mark = out.mark();
+    out.put("<QUALIFIER");
+    if (!put_string_attribute(out, "NAME", getQualifierName(qualifier))) return drop_element(out, mark);
+    put_fixed_attribute(out, "TYPE", written_type_name(type));
+    put_boolean_attribute(out, "PROPAGATED", isQualifierPropagated(qualifier));
     // The flavor list starts with its own blank: two blanks before it.
-    element.add(" ");
-    if (!element.take(flavor_attributes(getQualifierFlavors(qualifier)))) {
-        CIMXML_LOG_NO_MEMORY();
-        return nullptr;
+    out.put(" ");
+    put_flavor_attributes(out, getQualifierFlavors(qualifier));
+    out.put(">\n");
+    if (const CIMValue *value = getQualifierValue(qualifier)) {
+        if (isArrayType(type))
+            write_valuearray(out, value);
+        else
+            write_value(out, value);
     }
-    element.add(">\n");
-    element.take(qualifier_value_toxml(getQualifierValue(qualifier), type));
-    element.add("</QUALIFIER>\n");
-    return FINISH_ELEMENT(element);
+    out.put("</QUALIFIER>\n");
+    return END_ELEMENT(out, mark);
+}
+
+char *cim_qualifier_toxml(const CIMQualifier *qualifier) {
+    return written_fragment([&](xml_sink &out) { return write_qualifier(out, qualifier); });
 }
 
 int isArrayQualifierName(const CIMString *name) {
@@ -99,19 +105,17 @@ char *cim_qualifierdeclaration_toxml(const CIMQualifierType *declaration) {
     return FINISH_ELEMENT(element);
 }
 
-int add_qualifier_elements(fragment_builder &builder, const CIMQualifierList *qualifiers) {
+int write_qualifier_elements(xml_sink &out, const CIMQualifierList *qualifiers) {
     if (qualifiers == nullptr) return 0;
-    int added = 0;
+    int written = 0;
     int count = getCIMQualifierListLength(qualifiers);
     for (int i = 0; i < count; ++i) {
-        if (builder.take(cim_qualifier_toxml(getCIMQualifierAt(qualifiers, i)))) ++added;
+        if (write_qualifier(out, getCIMQualifierAt(qualifiers, i))) ++written;
     }
-    if (added == 0) cimPrintMessage(CIM_LOG_ERROR, L"qualifierlist_toxml - Qualifier list encoding failed.");
-    return added;
+    if (written == 0) cimPrintMessage(CIM_LOG_ERROR, L"qualifierlist_toxml - Qualifier list encoding failed.");
+    return written;
 }
 
 char *qualifierlist_toxml(const CIMQualifierList *qualifiers) {
-    fragment_builder list;
-    if (add_qualifier_elements(list, qualifiers) == 0) return nullptr;
-    return list.finish();
+    return written_fragment([&](xml_sink &out) { return write_qualifier_elements(out, qualifiers) > 0; });
 }

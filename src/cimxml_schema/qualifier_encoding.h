@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_schema/xml_sink.h"
 
 // QUALIFIER with NAME, TYPE (element type for arrays), PROPAGATED and the
 // flavor attributes (after two blanks), holding VALUE.ARRAY (array types)
@@ -35,6 +35,9 @@ int isArrayQualifierName(const CIMString *name);
 // NULL list (silently) or when nothing is written (logs "qualifierlist_toxml
 // - Qualifier list encoding failed." at level 0, also for an empty list).
 char *qualifierlist_toxml(const CIMQualifierList *qualifiers);
-// Adds the same elements straight to an element under construction;
-// returns how many were added, with the same message.
-int add_qualifier_elements(fragment_builder &builder, const CIMQualifierList *qualifiers);
+// Writes the same elements into a sink; returns how many were written, with
+// the same message.
+int write_qualifier_elements(xml_sink &out, const CIMQualifierList *qualifiers);
+// A QUALIFIER written into a sink; false (nothing written) where
+// cim_qualifier_toxml gives NULL.
+bool write_qualifier(xml_sink &out, const CIMQualifier *qualifier);

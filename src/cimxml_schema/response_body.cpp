@@ -132,46 +132,45 @@ bool list_fits(entry_form form, int listType) {
     return false;
 }
 
-char *property_value_toxml(const CIMProperty *property) {
+bool write_property_value(xml_sink &out, const CIMProperty *property) {
     const CIMValue *value = propertyGetValue(property);
     int type = propertyGetType(property);
-    if (type == CIM_REFERENCE) return cim_valuereference_toxml(value);
-    if (isArrayType(type)) return cim_valuearray_toxml(value);
-    return cim_value_toxml(value);
+    if (type == CIM_REFERENCE) return write_valuereference(out, value);
+    if (isArrayType(type)) return write_valuearray(out, value);
+    return write_value(out, value);
 }
 
-char *entry_toxml(entry_form form, const void *entry, bool classes) {
+bool write_entry(xml_sink &out, entry_form form, const void *entry, bool classes) {
     switch (form) {
-    case entry_form::classes: return cim_class_toxml(static_cast<const CIMClass *>(entry));
-    case entry_form::instance_names: return cim_instancename_toxml(static_cast<const CIMObjectPath *>(entry));
-    case entry_form::objects_with_path: return cim_objectwithpath_toxml(entry, classes);
-    case entry_form::object_paths: return cim_objectpath_toxml(static_cast<const CIMObjectPath *>(entry));
+    case entry_form::classes: return write_class(out, static_cast<const CIMClass *>(entry));
+    case entry_form::instance_names: return write_instancename(out, static_cast<const CIMObjectPath *>(entry));
+    case entry_form::objects_with_path: return write_objectwithpath(out, entry, classes);
+    case entry_form::object_paths: return write_objectpath(out, static_cast<const CIMObjectPath *>(entry));
     case entry_form::class_names:
-        return cim_classname_toxml(getObjectPathName(static_cast<const CIMObjectPath *>(entry)));
+        return write_classname(out, getObjectPathName(static_cast<const CIMObjectPath *>(entry)));
     case entry_form::property_instances: {
         const CIMValue *value = propertyGetValue(static_cast<const CIMProperty *>(entry));
-        if (getCIMValueType(value) != CIM_OBJECT) return nullptr;
-        return cim_instance_toxml(static_cast<const CIMInstance *>(cim_value_content(value)));
+        if (getCIMValueType(value) != CIM_OBJECT) return false;
+        return write_instance(out, static_cast<const CIMInstance *>(cim_value_content(value)));
     }
-    case entry_form::named_instances: return cim_namedinstance_toxml(static_cast<const CIMInstance *>(entry));
-    case entry_form::value_objects: return cim_valueobject_toxml(entry, classes);
-    case entry_form::property_values: return property_value_toxml(static_cast<const CIMProperty *>(entry));
+    case entry_form::named_instances: return write_namedinstance(out, static_cast<const CIMInstance *>(entry));
+    case entry_form::value_objects: return write_valueobject(out, entry, classes);
+    case entry_form::property_values: return write_property_value(out, static_cast<const CIMProperty *>(entry));
     }
-    return nullptr;
+    return false;
 }
 
-// Appends one fragment per entry that can be written, in list order.
+// Writes every entry that can be written, in list order, straight into the pool.
 void append_results(const char *method, const CIMList *results, PoolString *pool) {
     entry_form form = form_of(method);
     int listType = getListType(results);
     if (!list_fits(form, listType)) return;
     bool classes = listType == CIMLIST_CLASS;
     int count = getLength(results);
+    xml_sink out(pool);
     for (int i = 0; i < count; ++i) {
         const void *entry = getElementAt(results, i);
-        if (entry == nullptr) continue;
-        char *fragment = entry_toxml(form, entry, classes);
-        if (fragment != nullptr) pool_append(pool, fragment, 1);
+        if (entry != nullptr) write_entry(out, form, entry, classes);
     }
 }
 

@@ -6,8 +6,8 @@
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/class_encoding.h"
 #include "cimxml_schema/encoder_support.h"
-#include "cimxml_schema/fragment_builder.h"
 #include "cimxml_schema/path_encoding.h"
+#include "cimxml_schema/xml_escaping.h"
 #include "cimxml_schema/xml_primitives.h"
 
 int propertyIsEmbeddedObject(const CIMProperty *property) {
@@ -46,16 +46,6 @@ int propertyAddEmbeddedObjectQualifier(CIMProperty *property) {
     return 1;
 }
 
-char *cim_value_toxml(const CIMValue *value) {
-    char *text = pcdata_encodeformat(value);
-    if (text == nullptr) return nullptr;
-    fragment_builder element;
-    element.add("<VALUE>");
-    element.take(text);
-    element.add("</VALUE>\n");
-    return FINISH_ELEMENT(element);
-}
-
 namespace {
 
 // Elements of an array value, or NULL when the value is not an array or
@@ -65,101 +55,106 @@ const CIMValueList *array_elements(const CIMValue *value) {
     return static_cast<const CIMValueList *>(cim_value_content(value));
 }
 
-// One array element as VALUE: the CDATA form around the embedded object for
-// object arrays, the plain form otherwise.
-char *array_element_toxml(const CIMValue *element, bool objects) {
-    return objects ? embedded_value_toxml(element) : cim_value_toxml(element);
+// The word of a KEYVALUE's VALUETYPE.
+const char *value_type_word(int type) {
+    if (type == CIM_BOOLEAN) return "boolean";
+    return isNumericType(type) ? "numeric" : "string";
 }
 
 }  // namespace
 
-char *cim_valuearray_toxml(const CIMValue *value) {
-    const CIMValueList *elements = array_elements(value);
-    if (elements == nullptr) return nullptr;
-    bool objects = isObjectType(getCIMValueType(value));
-    fragment_builder array;
-    array.add("<VALUE.ARRAY>\n");
-    int count = getCIMValueListLength(elements);
-    for (int i = 0; i < count; ++i) array.take(array_element_toxml(getCIMValueAt(elements, i), objects));
-    // Only the start tag: an empty array is no element at all.
-    if (array.pieces() == 1) return nullptr;
-    array.add("</VALUE.ARRAY>\n");
-    return array.finish();
+bool write_value(xml_sink &out, const CIMValue *value) {
+    std::size_t mark = out.mark();
+    out.put("<VALUE>");
+    if (!write_pcdata(out, value)) return drop_element(out, mark);
+    out.put("</VALUE>\n");
+    return END_ELEMENT(out, mark);
 }
 
-char *cim_valuerefarray_toxml(const CIMValue *value) {
+bool write_valuearray(xml_sink &out, const CIMValue *value) {
     const CIMValueList *elements = array_elements(value);
-    if (elements == nullptr) return nullptr;
-    fragment_builder array;
-    array.add("<VALUE.REFARRAY>\n");
+    if (elements == nullptr) return false;
+    bool objects = isObjectType(getCIMValueType(value));
+    std::size_t mark = out.mark();
+    out.put("<VALUE.ARRAY>\n");
+    bool written = false;
     int count = getCIMValueListLength(elements);
     for (int i = 0; i < count; ++i) {
         const CIMValue *element = getCIMValueAt(elements, i);
-        if (element != nullptr) array.take(cim_valuereference_toxml(element));
+        // The CDATA form around the embedded object for object arrays.
+        written |= objects ? write_embedded_value(out, element) : write_value(out, element);
     }
-    if (array.pieces() == 1) return nullptr;
-    array.add("</VALUE.REFARRAY>\n");
-    return array.finish();
+    // Only the start tag: an empty array is no element at all.
+    if (!written) return drop_element(out, mark);
+    out.put("</VALUE.ARRAY>\n");
+    return out.ok() || drop_element(out, mark);
 }
 
-char *cim_valuereference_toxml(const CIMValue *value) {
+bool write_valuerefarray(xml_sink &out, const CIMValue *value) {
+    const CIMValueList *elements = array_elements(value);
+    if (elements == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<VALUE.REFARRAY>\n");
+    bool written = false;
+    int count = getCIMValueListLength(elements);
+    for (int i = 0; i < count; ++i) {
+        const CIMValue *element = getCIMValueAt(elements, i);
+        if (element != nullptr) written |= write_valuereference(out, element);
+    }
+    if (!written) return drop_element(out, mark);
+    out.put("</VALUE.REFARRAY>\n");
+    return out.ok() || drop_element(out, mark);
+}
+
+bool write_valuereference(xml_sink &out, const CIMValue *value) {
     const CIMObjectPath *path = nullptr;
     if (value != nullptr && getCIMValueType(value) == CIM_REFERENCE)
         path = static_cast<const CIMObjectPath *>(cim_value_content(value));
     if (path == nullptr) {
         cimPrintMessage(CIM_LOG_TRACE, L"cim_valuereference_toxml - getCIMValue failed");
-        return nullptr;
+        return false;
     }
     bool host = has_text(getObjectPathHost(path));
     bool nameSpace = has_text(getObjectPathNameSpace(path));
     bool keys = has_items(getObjectPathKeys(path));
-    char *child;
+    std::size_t mark = out.mark();
+    out.put("<VALUE.REFERENCE>\n");
+    bool child;
     if (host)
-        child = keys ? cim_instancepath_toxml(path) : cim_classpath_toxml(path);
+        child = keys ? write_instancepath(out, path) : write_classpath(out, path);
     else if (nameSpace)
-        child = keys ? cim_localinstancepath_toxml(path) : cim_localclasspath_toxml(path);
+        child = keys ? write_localinstancepath(out, path) : write_localclasspath(out, path);
     else
-        child = keys ? cim_instancename_toxml(path) : cim_classname_toxml(getObjectPathName(path));
-    if (child == nullptr) {
+        child = keys ? write_instancename(out, path) : write_classname(out, getObjectPathName(path));
+    if (!child) {
         cimPrintMessage(CIM_LOG_TRACE, L"cim_valuereference_toxml - failed; subelements are null");
-        return nullptr;
+        return drop_element(out, mark);
     }
-    fragment_builder element;
-    element.add("<VALUE.REFERENCE>\n");
-    element.take(child);
-    element.add("</VALUE.REFERENCE>\n");
-    return FINISH_ELEMENT(element);
+    out.put("</VALUE.REFERENCE>\n");
+    return END_ELEMENT(out, mark);
 }
 
-char *cim_keyvalue_toxml(const CIMValue *value) {
-    if (value == nullptr) return nullptr;
+bool write_keyvalue(xml_sink &out, const CIMValue *value) {
+    if (value == nullptr) return false;
     int type = getCIMValueType(value);
-    char *valueType = valuetype_encodeformat(type);
-    char *text = pcdata_encodeformat(value);
-    if (text == nullptr) {
-        cimxml_free(valueType, CIMXML_ATOMIC);
+    std::size_t mark = out.mark();
+    out.put("<KEYVALUE VALUETYPE=\"");
+    out.put(value_type_word(type));
+    out.put("\" TYPE=\"");
+    out.put(typeNameText(type));
+    out.put("\">");
+    if (!write_pcdata(out, value)) {
         cimPrintMessage(CIM_LOG_TRACE, L"cim_keyvalue_toxml - pcdata_encodeformat failed");
-        return nullptr;
+        return drop_element(out, mark);
     }
-    fragment_builder element;
-    element.add("<KEYVALUE VALUETYPE=");
-    if (!element.take(valueType)) {
-        cimxml_free(text, CIMXML_ATOMIC);
-        CIMXML_LOG_NO_MEMORY();
-        return nullptr;
-    }
-    element.add(" TYPE=\"");
-    element.add(typeNameText(type));
-    element.add("\">");
-    element.take(text);
-    element.add("</KEYVALUE>\n");
-    return FINISH_ELEMENT(element);
+    out.put("</KEYVALUE>\n");
+    return END_ELEMENT(out, mark);
 }
 
-char *embeddedobject_toxml(const CIMValue *value) {
+bool write_embedded_object(xml_sink &out, const CIMValue *value) {
     if (value == nullptr) {
         cimPrintMessage(CIM_LOG_ERROR, L"embeddedobject_toxml failed, %s, %d.", __FILE_NAME__, __LINE__);
-        return nullptr;
+        return false;
     }
     void *object = nullptr;
     int type = CIM_NULL;
@@ -168,21 +163,52 @@ char *embeddedobject_toxml(const CIMValue *value) {
     freeReturnCode(rc);
     if (status != 0) {
         cimPrintMessage(CIM_LOG_ERROR, L"embeddedobject_toxml failed: %d", status);
-        return nullptr;
+        return false;
     }
-    if (object == nullptr) return nullptr;
-    if (type == CIM_OBJECT) return cim_instance_toxml(static_cast<const CIMInstance *>(object));
+    if (object == nullptr) return false;
+    if (type == CIM_OBJECT) return write_instance(out, static_cast<const CIMInstance *>(object));
     // Only a class value holds a class; an unparsed string and every other
     // content have no CIM-XML form here.
-    if (type == CIM_CLASS) return cim_class_toxml(static_cast<const CIMClass *>(object));
-    return nullptr;
+    if (type == CIM_CLASS) return write_class(out, static_cast<const CIMClass *>(object));
+    return false;
+}
+
+bool write_embedded_value(xml_sink &out, const CIMValue *value) {
+    if (value == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<VALUE><![CDATA[");
+    if (!write_embedded_object(out, value)) return drop_element(out, mark);
+    out.put("]]></VALUE>\n");
+    if (out.ok()) return true;
+    out.rewind(mark);
+    cimPrintMessage(CIM_LOG_ERROR, L"cdata_section_encodeformat failed, %s, %d.", __FILE_NAME__, __LINE__);
+    return false;
+}
+
+char *cim_value_toxml(const CIMValue *value) {
+    return written_fragment([&](xml_sink &out) { return write_value(out, value); });
+}
+
+char *cim_valuearray_toxml(const CIMValue *value) {
+    return written_fragment([&](xml_sink &out) { return write_valuearray(out, value); });
+}
+
+char *cim_valuerefarray_toxml(const CIMValue *value) {
+    return written_fragment([&](xml_sink &out) { return write_valuerefarray(out, value); });
+}
+
+char *cim_valuereference_toxml(const CIMValue *value) {
+    return written_fragment([&](xml_sink &out) { return write_valuereference(out, value); });
+}
+
+char *cim_keyvalue_toxml(const CIMValue *value) {
+    return written_fragment([&](xml_sink &out) { return write_keyvalue(out, value); });
+}
+
+char *embeddedobject_toxml(const CIMValue *value) {
+    return written_fragment([&](xml_sink &out) { return write_embedded_object(out, value); });
 }
 
 char *embedded_value_toxml(const CIMValue *value) {
-    if (value == nullptr) return nullptr;
-    char *object = embeddedobject_toxml(value);
-    if (object == nullptr) return nullptr;
-    char *result = cdata_section_encodeformat(object);
-    cimxml_free(object, CIMXML_ATOMIC);
-    return result;
+    return written_fragment([&](xml_sink &out) { return write_embedded_value(out, value); });
 }

@@ -4,6 +4,8 @@
 
 #include <cimobj/cimobj.h>
 
+#include "cimxml_schema/xml_sink.h"
+
 // 1 when the property carries an embedded object: its qualifiers enable the
 // boolean qualifier "EmbeddedObject", or its type is 16, 15 or 115.
 int propertyIsEmbeddedObject(const CIMProperty *property);
@@ -53,3 +55,13 @@ char *embeddedobject_toxml(const CIMValue *value);
 // The VALUE of an embedded object: the instance's or class's CIM-XML inside a
 // CDATA section. NULL when the value holds no object.
 char *embedded_value_toxml(const CIMValue *value);
+
+// The same elements written into a sink: true when written, false (with
+// the same messages, nothing written) where the encoders above give NULL.
+bool write_value(xml_sink &out, const CIMValue *value);
+bool write_valuearray(xml_sink &out, const CIMValue *value);
+bool write_valuereference(xml_sink &out, const CIMValue *value);
+bool write_valuerefarray(xml_sink &out, const CIMValue *value);
+bool write_keyvalue(xml_sink &out, const CIMValue *value);
+bool write_embedded_object(xml_sink &out, const CIMValue *value);
+bool write_embedded_value(xml_sink &out, const CIMValue *value);

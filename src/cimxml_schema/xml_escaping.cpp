@@ -2,6 +2,9 @@
 #include "cimxml_schema/xml_escaping.h"
 
 #include <cstring>
+#include <cwchar>
+
+#include <cimobj/cimobj.hpp>
 
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
@@ -22,16 +25,6 @@ struct entity_lookup {
     }
 };
 const entity_lookup lookup;
-
-// Escaped text of a narrow text that the caller owns: the text itself when
-// nothing needs escaping, else an escaped copy (the original is released).
-char *escape_owned_text(char *text) {
-    if (text == nullptr || !needs_xml_escape(text)) return text;
-    std::size_t length = std::strlen(text);
-    char *escaped = escape_through_pool(text, length + length / 2, "pcdata_encodeformat");
-    cimxml_free(text, CIMXML_ATOMIC);
-    return escaped;
-}
 
 }  // namespace
 
@@ -84,36 +77,46 @@ char *escape_through_pool(const char *text, std::size_t initialCapacity, const c
     return copy;
 }
 
-char *pcdata_encodeformat(const CIMValue *value) {
-    if (value == nullptr) return nullptr;
+bool write_pcdata(xml_sink &out, const CIMValue *value) {
+    if (value == nullptr) return false;
     int type = getCIMValueType(value);
-    char *text = nullptr;
     if (type == CIM_BOOLEAN) {
         const int *flag = static_cast<const int *>(cim_value_content(value));
-        if (flag == nullptr) return nullptr;
+        if (flag == nullptr) return false;
         // Only a stored 1 is true; any other number reads as false.
-        return real_dupChar(*flag == 1 ? "true" : "false", __FILE_NAME__, __LINE__);
+        out.put(*flag == 1 ? "true" : "false");
     } else if (type == CIM_DATETIME) {
         const wchar_t *wide = static_cast<const wchar_t *>(cim_value_content(value));
-        if (wide == nullptr) return nullptr;
-        text = createCharFromWide(wide);
+        if (wide == nullptr) return false;
+        out.put_escaped(wide, std::wcslen(wide));
     } else if (type == CIM_STRING) {
         const CIMString *string = static_cast<const CIMString *>(cim_value_content(value));
-        if (getCIMStringBuffer(string) == nullptr) return nullptr;
-        text = createCharFromCIMString(string);
+        const wchar_t *wide = getCIMStringBuffer(string);
+        if (wide == nullptr) return false;
+        out.put_escaped(wide, string->length);
     } else if (type == CIM_EMPTY) {
-        return nullptr;
+        return false;
     } else if (isNumericType(type)) {
-        text = getCharFromCIMValue(value);
+        char text[cimobj::kScalarTextSize];
+        std::size_t length = cimobj::scalarText(value, text);
+        if (length == cimobj::kNoScalarText) return false;
+        out.put_escaped(std::string_view(text, length));
     } else {
         cimPrintMessage(CIM_LOG_ERROR, L"pcdata_encodeformat: unknown type!");
-        return nullptr;
+        return false;
     }
-    return escape_owned_text(text);
+    return true;
+}
+
+char *pcdata_encodeformat(const CIMValue *value) {
+    return written_fragment([&](xml_sink &out) { return write_pcdata(out, value); });
 }
 
 char *escaped_cimstring_text(const CIMString *text) {
     const wchar_t *wide = getCIMStringBuffer(text);
     if (wide == nullptr) return nullptr;
-    return escape_owned_text(createCharFromCIMString(text));
+    return written_fragment([&](xml_sink &out) {
+        out.put_escaped(wide, text->length);
+        return true;
+    });
 }

@@ -7,6 +7,8 @@
 #include <cimobj/cimobj.h>
 #include <utils/pool_string.h>
 
+#include "cimxml_schema/xml_sink.h"
+
 // The five entities, in the order "&quot;", "&amp;", "&lt;", "&gt;",
 // "&apos;", next to the characters they stand for in the same order. The
 // readers use the table to turn entities back into characters.
@@ -39,6 +41,9 @@ char *escape_through_pool(const char *text, std::size_t initialCapacity, const c
 // A text holding special characters is returned escaped (pool of 1.5 times
 // its length), any other text unchanged. The receiver owns the fragment.
 char *pcdata_encodeformat(const CIMValue *value);
+// The same text written into a sink; false (nothing written) where
+// pcdata_encodeformat gives NULL.
+bool write_pcdata(xml_sink &out, const CIMValue *value);
 
 // The narrow text of a string, escaped as pcdata_encodeformat escapes a
 // string value. NULL when the string or its text is absent, or memory is

@@ -10,7 +10,7 @@
 #include "cimxml_common/http_headers.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/encoder_support.h"
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_common/fragment_builder.h"
 #include "cimxml_schema/xml_escaping.h"
 
 namespace {
@@ -99,22 +99,24 @@ char *cdata_section_encodeformat(const char *text) {
     return result;
 }
 
-char *flavor_attributes(int bits) {
-    char overridable[30] = "";
-    char tosubclass[30] = "";
-    char translatable[30];
+void put_flavor_attributes(xml_sink &out, int bits) {
     // When both bits of a pair are set, the enabling one wins.
     if (bits & CIM_FLAVOR_ENABLEOVERRIDE)
-        std::snprintf(overridable, sizeof overridable, " OVERRIDABLE=\"true\"");
+        out.put(" OVERRIDABLE=\"true\"");
     else if (bits & CIM_FLAVOR_DISABLEOVERRIDE)
-        std::snprintf(overridable, sizeof overridable, " OVERRIDABLE=\"false\"");
+        out.put(" OVERRIDABLE=\"false\"");
     if (bits & CIM_FLAVOR_TOSUBCLASS)
-        std::snprintf(tosubclass, sizeof tosubclass, " TOSUBCLASS=\"true\"");
+        out.put(" TOSUBCLASS=\"true\"");
     else if (bits & CIM_FLAVOR_RESTRICTED)
-        std::snprintf(tosubclass, sizeof tosubclass, " TOSUBCLASS=\"false\"");
-    std::snprintf(translatable, sizeof translatable, " TRANSLATABLE=\"%s\"",
-                  (bits & CIM_FLAVOR_TRANSLATABLE) ? "true" : "false");
-    return concat_fragment({overridable, tosubclass, translatable});
+        out.put(" TOSUBCLASS=\"false\"");
+    out.put((bits & CIM_FLAVOR_TRANSLATABLE) ? " TRANSLATABLE=\"true\"" : " TRANSLATABLE=\"false\"");
+}
+
+char *flavor_attributes(int bits) {
+    return written_fragment([&](xml_sink &out) {
+        put_flavor_attributes(out, bits);
+        return true;
+    });
 }
 
 char *flavor_encodeformat(const CIMValue *flavor) {

@@ -68,6 +68,8 @@ char *cdata_section_encodeformat(const char *text);
 char *flavor_encodeformat(const CIMValue *flavor);
 // The same list from the bits themselves.
 char *flavor_attributes(int bits);
+// The same list written into a sink.
+void put_flavor_attributes(xml_sink &out, int bits);
 
 // ---- Envelope ----
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "cimxml/last_error.h"
+#include "cimxml_common/last_error.h"
 #include "cimxml_common/memory.h"
 #include "client_adapter/request_framing.h"
 

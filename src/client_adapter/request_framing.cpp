@@ -5,14 +5,14 @@
 #include <cstring>
 #include <string>
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml/module_lifecycle.h"
 #include "cimxml/operation_parameters.h"
-#include "cimxml_common/http_headers.h"
+#include "cimxml_schema/message_framing.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/fragment_builder.h"
 #include "cimxml_common/profile.h"
 #include "cimxml_schema/encoder_support.h"
-#include "cimxml_schema/fragment_builder.h"
 #include "cimxml_schema/request_body.h"
 
 namespace client_requests {
@@ -42,7 +42,7 @@ char *frame(const char *body, int withoutHeader, MakeHeader make_header) {
 
 void enter_client() {
     if (!cimxml_is_attached()) cimxml_process_attach();
-    cimEnsureCollectorThread();
+    cimxml_enter_collector();
 }
 
 void log_failure(const char *encoder, const char *text) { cimPrintMessage(CIM_LOG_ERROR, L"%s%s", encoder, text); }

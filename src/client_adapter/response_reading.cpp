@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "cimop_response/response_routing.h"
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/http_headers.h"
 #include "client_adapter/request_framing.h"
 #include "common_handlers/message_data.h"

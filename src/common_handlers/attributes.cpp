@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include <cimobj/cimobj.hpp>
+
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 
@@ -13,7 +15,8 @@ bool starts_with(const char *text, const char *prefix, std::size_t prefixLength)
 }
 
 // Writes the decoded form of text into out (which has room for strlen(text)
-// + 1 bytes: decoding never lengthens a text) and returns its length.
+// + 1 bytes: decoding never lengthens a text, so out may be text itself) and
+// returns its length.
 //
 // The five sequential passes interact in one way only: the "&amp;" pass
 // writes an ampersand that the later "&lt;", "&gt;" and "&apos;" passes can
@@ -98,31 +101,21 @@ char *trimLineBreaks(const char *text) {
     return copy;
 }
 
-char *getAttribute(const char *name, const char *const *attributes) {
-    if (!name || !attributes) return nullptr;
-    for (const char *const *slot = attributes; slot[0]; slot += 2) {
+std::size_t decodeEntityReferencesInPlace(char *text, std::size_t length) {
+    if (!text || !std::memchr(text, '&', length)) return length;
+    return decode_into(text, text);
+}
+
+const char *attribute_value(const ExpatElement *element, const char *name) {
+    if (!element || !element->attributes || !name) return nullptr;
+    for (char *const *slot = element->attributes; slot[0]; slot += 2) {
         if (!slot[1]) break;  // a malformed array: a name without a value
-        if (std::strcmp(slot[0], name) != 0) continue;
-        std::size_t length = std::strlen(slot[1]);
-        auto *value = static_cast<char *>(CIMXML_MALLOC(length + 1, 1, CIMXML_ATOMIC));
-        if (!value) return nullptr;
-        // Expat has expanded the references once; strict keeps what the
-        // document says ("&amp;lt;" stays "&lt;").
-        std::size_t decoded = length;
-        if (strict_profile())
-            std::memcpy(value, slot[1], length + 1);
-        else
-            decoded = decode_into(slot[1], value);
-        trimLineBreaksInPlace(value, decoded);
-        return value;
+        if (slot[0][0] == name[0] && std::strcmp(slot[0], name) == 0) return slot[1];
     }
     return nullptr;
 }
 
-CIMString *getAttributeCIMString(const char *name, const char *const *attributes) {
-    char *value = getAttribute(name, attributes);
-    if (!value) return nullptr;
-    CIMString *result = createCIMStringFromChar(value);
-    cimxml_free(value, CIMXML_ATOMIC);
-    return result;
+CIMString *attribute_string(const ExpatElement *element, const char *name) {
+    const char *value = attribute_value(element, name);
+    return value ? cimobj::newStringFromUtf8(value, std::strlen(value)) : nullptr;
 }

@@ -6,15 +6,17 @@
 
 #include <cimobj/cimobj.h>
 
-// Value of the first attribute named exactly name in Expat's array (name,
-// value, ..., NULL), entity-decoded (classic profile only) and with its line
-// breaks trimmed, as a new text (kind 2) the caller frees. NULL when name or
-// attributes is NULL, no attribute matches, or memory is exhausted.
-char *getAttribute(const char *name, const char *const *attributes);
+#include "common_handlers/element_stack.h"
 
-// getAttribute as a new CIMString the caller frees; NULL when the attribute
-// is absent.
-CIMString *getAttributeCIMString(const char *name, const char *const *attributes);
+// Value of the first attribute named exactly name, as the element's record
+// holds it: read once when the record was made (entity-decoded in the classic
+// profile, line breaks trimmed, see the parse driver). Lent until the element
+// closes; NULL for a NULL record or when no attribute matches.
+const char *attribute_value(const ExpatElement *element, const char *name);
+
+// The same value as a new CIMString the caller frees; NULL when the
+// attribute is absent or memory is exhausted.
+CIMString *attribute_string(const ExpatElement *element, const char *name);
 
 // New copy of text (kind 2) in which the five predefined references are
 // replaced as five passes one after the other would replace them: "&quot;",
@@ -33,3 +35,7 @@ char *trimLineBreaks(const char *text);
 
 // The same trim done in place on a text of the given length; returns the new length.
 std::size_t trimLineBreaksInPlace(char *text, std::size_t length);
+
+// decodeEntityReferences done in place on a NUL-terminated text of the given
+// length (decoding never lengthens a text); returns the new length.
+std::size_t decodeEntityReferencesInPlace(char *text, std::size_t length);

@@ -1,191 +1,196 @@
-// element_stack.cpp - element records, stack items and the stacks.
+// element_stack.cpp - element records, stack items and the two stacks.
 #include "common_handlers/element_stack.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
-#include <cimobj/cimobj.h>
-
-#include "cimxml_common/memory.h"
-
 namespace {
-
-// New atomic copy of length bytes of text, NUL-terminated; NULL when memory is exhausted.
-char *copy_text(const char *text, std::size_t length) {
-    auto *copy = static_cast<char *>(CIMXML_MALLOC(length + 1, 1, CIMXML_ATOMIC));
-    if (!copy) return nullptr;
-    std::memcpy(copy, text, length);
-    copy[length] = '\0';
-    return copy;
-}
 
 // First capacity of a text buffer; small texts (key values, names) fit at once.
 constexpr std::size_t kFirstTextCapacity = 64;
 
-// Copy of Expat's attribute array in two blocks: the pointer array (scanned)
-// and one atomic block holding every text one after the other. The first
-// slot points at the start of the text block, which keeps it alive. Every
-// element start copies its attributes, so one allocation instead of one per
-// text matters. NULL when memory is exhausted.
-char **copy_attributes(const char *const *attributes) {
-    std::size_t count = 0;
-    std::size_t bytes = 0;
-    while (attributes[count]) bytes += std::strlen(attributes[count++]) + 1;
-    auto **copy = static_cast<char **>(CIMXML_MALLOC(count + 1, sizeof(char *), CIMXML_SCANNED));
-    if (!copy) return nullptr;
-    copy[count] = nullptr;
-    if (count == 0) return copy;
-    auto *texts = static_cast<char *>(CIMXML_MALLOC(bytes, 1, CIMXML_ATOMIC));
-    if (!texts) {
-        cimxml_free(copy, CIMXML_SCANNED);
-        return nullptr;
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        std::size_t length = std::strlen(attributes[i]) + 1;
-        std::memcpy(texts, attributes[i], length);
-        copy[i] = texts;
-        texts += length;
-    }
-    return copy;
+// Grows *array of *capacity slots of size bytes each to hold at least
+// wanted slots, doubling; false when memory is exhausted (nothing changed).
+bool grow_array(void **array, std::size_t *capacity, std::size_t wanted, std::size_t size) {
+    if (wanted <= *capacity) return true;
+    std::size_t grown = *capacity ? *capacity * 2 : 8;
+    if (grown < wanted) grown = wanted;
+    void *bigger = std::realloc(*array, grown * size);
+    if (!bigger) return false;
+    *array = bigger;
+    *capacity = grown;
+    return true;
 }
 
-void free_attributes(char **attributes) {
-    if (!attributes) return;
-    cimxml_free(attributes[0], CIMXML_ATOMIC);
-    attributes[0] = nullptr;
-    cimxml_free(attributes, CIMXML_SCANNED);
+// The record for the next level: a spare one, else a new zero-filled one.
+ExpatElement *next_record(ElementStack *stack) {
+    if (!grow_array(reinterpret_cast<void **>(&stack->records), &stack->capacity, stack->depth + 1,
+                    sizeof(ExpatElement *)))
+        return nullptr;
+    if (stack->depth < stack->made) return stack->records[stack->depth];
+    auto *record = static_cast<ExpatElement *>(std::calloc(1, sizeof(ExpatElement)));
+    if (!record) return nullptr;
+    stack->records[stack->made++] = record;
+    return record;
 }
 
 }  // namespace
 
-ExpatElement *newExpatElement(const char *name, const char *text, const char *const *attributes) {
-    auto *element = static_cast<ExpatElement *>(CIMXML_MALLOC(1, sizeof(ExpatElement), CIMXML_SCANNED));
-    if (!element) return nullptr;
-    element->name = nullptr;
-    element->text = nullptr;
-    element->attributes = nullptr;
-    element->textLength = 0;
-    element->textCapacity = 0;
-    if (name && !(element->name = copy_text(name, std::strlen(name)))) {
-        freeExpatElement(element);
-        return nullptr;
+ExpatElement *element_stack_push(ElementStack *stack, const char *name, const char *const *attributes,
+                                 AttributeCleaner clean) {
+    ExpatElement *record = next_record(stack);
+    if (!record) return nullptr;
+    std::size_t count = 0;
+    if (attributes) {
+        while (attributes[count]) ++count;
     }
-    if (text) {
-        std::size_t length = std::strlen(text);
-        if (!(element->text = copy_text(text, length))) {
-            freeExpatElement(element);
-            return nullptr;
+    if (!grow_array(reinterpret_cast<void **>(&record->attributes), &record->attributeSlots, count + 1,
+                    sizeof(char *)))
+        return nullptr;
+    // Measured once, then copied into storage grown once: the slots hold
+    // the lengths until the texts are in place.
+    std::size_t nameLength = name ? std::strlen(name) : 0;
+    std::size_t bytes = name ? nameLength + 1 : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t length = std::strlen(attributes[i]);
+        record->attributes[i] = reinterpret_cast<char *>(length);
+        bytes += length + 1;
+    }
+    if (!grow_array(reinterpret_cast<void **>(&record->storage), &record->storageCapacity, bytes, 1)) return nullptr;
+    char *at = record->storage;
+    record->name = nullptr;
+    if (name) {
+        std::memcpy(at, name, nameLength + 1);
+        record->name = at;
+        at += nameLength + 1;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        auto length = reinterpret_cast<std::uintptr_t>(record->attributes[i]);
+        std::memcpy(at, attributes[i], length + 1);
+        // Values stand at the odd slots; each is read once, here.
+        if (i % 2 == 1 && clean) {
+            length = clean(at, length);
+            at[length] = '\0';
         }
-        element->textLength = length;
-        element->textCapacity = length + 1;
+        record->attributes[i] = at;
+        at += length + 1;
     }
-    if (attributes && !(element->attributes = copy_attributes(attributes))) {
-        freeExpatElement(element);
-        return nullptr;
-    }
-    return element;
+    record->attributes[count] = nullptr;
+    record->text = nullptr;
+    record->textLength = 0;
+    ++stack->depth;
+    return record;
 }
 
-ExpatElement *copyExpatElement(const ExpatElement *element) {
-    if (!element) return nullptr;
-    return newExpatElement(element->name, element->text, element->attributes);
+void element_stack_pop(ElementStack *stack) {
+    if (stack && stack->depth > 0) --stack->depth;
 }
 
-void freeExpatElement(ExpatElement *element) {
-    if (!element) return;
-    cimxml_free(element->name, CIMXML_ATOMIC);
-    cimxml_free(element->text, CIMXML_ATOMIC);
-    free_attributes(element->attributes);
-    element->name = nullptr;
-    element->text = nullptr;
-    element->attributes = nullptr;
-    cimxml_free(element, CIMXML_SCANNED);
+ExpatElement *element_stack_at(const ElementStack *stack, std::size_t below) {
+    if (!stack || below >= stack->depth) return nullptr;
+    return stack->records[stack->depth - 1 - below];
+}
+
+std::size_t element_stack_depth(const ElementStack *stack) { return stack ? stack->depth : 0; }
+
+void element_stack_free(ElementStack *stack) {
+    if (!stack) return;
+    for (std::size_t i = 0; i < stack->made; ++i) {
+        ExpatElement *record = stack->records[i];
+        std::free(record->textBuffer);
+        std::free(record->storage);
+        std::free(record->attributes);
+        std::free(record);
+    }
+    std::free(stack->records);
+    *stack = ElementStack{};
 }
 
 int appendExpatElementText(ExpatElement *element, const char *piece, std::size_t length) {
     if (!element || (!piece && length)) return 0;
     std::size_t needed = element->textLength + length + 1;
     if (needed < element->textLength) return 0;  // size overflow
-    if (!element->text || needed > element->textCapacity) {
+    if (needed > element->textCapacity) {
         std::size_t capacity = element->textCapacity ? element->textCapacity : kFirstTextCapacity;
         while (capacity < needed) {
             if (capacity > static_cast<std::size_t>(-1) / 2) return 0;
             capacity *= 2;
         }
-        auto *grown = static_cast<char *>(CIMXML_REALLOC(element->text, capacity, CIMXML_ATOMIC));
+        auto *grown = static_cast<char *>(std::realloc(element->textBuffer, capacity));
         if (!grown) return 0;
-        if (!element->text) grown[0] = '\0';
-        element->text = grown;
+        element->textBuffer = grown;
         element->textCapacity = capacity;
     }
+    // A record reused from an earlier element starts without text.
+    element->text = element->textBuffer;
     if (length) std::memcpy(element->text + element->textLength, piece, length);
     element->textLength += length;
     element->text[element->textLength] = '\0';
     return 1;
 }
 
-StackItem *newStackItem(const char *description, StackItemDestructor destructor, void *data) {
-    auto *item = static_cast<StackItem *>(CIMXML_MALLOC(1, sizeof(StackItem), CIMXML_SCANNED));
-    if (!item) return nullptr;
-    item->description = nullptr;
-    if (description && !(item->description = copy_text(description, std::strlen(description)))) {
-        cimxml_free(item, CIMXML_SCANNED);
+const char *item_kind_name(ItemKind kind) {
+    switch (kind) {
+    case ItemKind::none: return "";
+    case ItemKind::ValueReference: return "VALUE.REFERENCE";
+    case ItemKind::ValueArray: return "VALUE.ARRAY";
+    case ItemKind::ValueRefArray: return "VALUE.REFARRAY";
+    case ItemKind::QualifierDeclaration: return "QUALIFIER.DECLARATION";
+    case ItemKind::QualifierType: return "QUALIFIER_TYPE";
+    case ItemKind::Class: return "CLASS";
+    case ItemKind::PropertyType: return "PROPERTY_TYPE";
+    case ItemKind::Method: return "METHOD";
+    case ItemKind::Parameter: return "PARAMETER";
+    case ItemKind::ParameterRefArray: return "PARAMETER.REFARRAY";
+    case ItemKind::ParameterReference: return "PARAMETER.REFERENCE";
+    case ItemKind::ParameterArray: return "PARAMETER.ARRAY";
+    case ItemKind::Instance: return "INSTANCE";
+    case ItemKind::ObjectPath: return "OBJECTPATH";
+    case ItemKind::InstanceName: return "INSTANCENAME";
+    case ItemKind::ParamType: return "PARAMTYPE";
+    case ItemKind::ParamValue: return "PARAMVALUE";
+    case ItemKind::ReturnValue: return "RETURNVALUE";
+    }
+    return "";
+}
+
+StackItem *newStackItem(Stack *home, ItemKind kind, StackItemDestructor destructor, void *data, int type) {
+    StackItem *item = home ? home->spares : nullptr;
+    if (item) {
+        home->spares = item->spare;
+    } else if (!(item = static_cast<StackItem *>(std::malloc(sizeof(StackItem))))) {
         return nullptr;
     }
-    item->data = data;
-    item->destructor = destructor;
+    *item = StackItem{kind, type, data, destructor, home, nullptr};
     return item;
 }
 
 void freeStackItem(StackItem *item) {
     if (!item) return;
-    cimxml_free(item->description, CIMXML_ATOMIC);
-    item->description = nullptr;
-    if (item->data) {
-        if (item->destructor)
-            item->destructor(item->data);
-        else
-            cimxml_free(item->data, CIMXML_SCANNED);
-    }
+    if (item->data && item->destructor) item->destructor(item->data);
     item->data = nullptr;
-    cimxml_free(item, CIMXML_SCANNED);
-}
-
-void stack_init(Stack *stack) {
-    if (stack) *stack = nullptr;
-}
-
-int stack_isEmpty(const Stack *stack) {
-    return !stack || !*stack;
-}
-
-Stack *stack_push(Stack *stack, StackItem *item) {
-    if (!stack) return nullptr;
-    auto *node = static_cast<StackNode *>(CIMXML_MALLOC(1, sizeof(StackNode), CIMXML_SCANNED));
-    if (!node) return nullptr;
-    node->item = item;
-    node->next = *stack;
-    *stack = node;
-    return stack;
-}
-
-StackItem *stack_pop(Stack *stack) {
-    if (stack_isEmpty(stack)) return nullptr;
-    StackNode *top = *stack;
-    StackItem *item = top->item;
-    *stack = top->next;
-    top->item = nullptr;
-    top->next = nullptr;
-    cimxml_free(top, CIMXML_SCANNED);
-    return item;
-}
-
-void freeStack(StackNode *top) {
-    while (top) {
-        StackNode *next = top->next;
-        freeStackItem(top->item);
-        top->item = nullptr;
-        top->next = nullptr;
-        cimxml_free(top, CIMXML_SCANNED);
-        top = next;
+    item->kind = ItemKind::none;
+    if (!item->home) {
+        std::free(item);
+        return;
     }
+    item->spare = item->home->spares;
+    item->home->spares = item;
+}
+
+bool stack_grow(Stack *stack) {
+    return grow_array(reinterpret_cast<void **>(&stack->items), &stack->capacity, stack->count + 1,
+                      sizeof(StackItem *));
+}
+
+void freeStack(Stack *stack) {
+    if (!stack) return;
+    while (StackItem *item = stack_pop(stack)) freeStackItem(item);
+    while (StackItem *spare = stack->spares) {
+        stack->spares = spare->spare;
+        std::free(spare);
+    }
+    std::free(stack->items);
+    *stack = Stack{};
 }

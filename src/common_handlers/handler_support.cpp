@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
@@ -16,13 +16,6 @@ void destroy_valuelist(void *data) { freeCIMValueList(static_cast<CIMValueList *
 void destroy_class(void *data) { freeCIMClass(static_cast<CIMClass *>(data)); }
 void destroy_instance(void *data) { freeCIMInstance(static_cast<CIMInstance *>(data)); }
 void destroy_qualifiertype(void *data) { freeQualifierType(static_cast<CIMQualifierType *>(data)); }
-void destroy_expat_element(void *data) { freeExpatElement(static_cast<ExpatElement *>(data)); }
-
-bool item_has_description(const StackItem *item) { return item && item->description; }
-
-bool item_is(const StackItem *item, const char *description) {
-    return item_has_description(item) && std::strcmp(item->description, description) == 0;
-}
 
 void push_back(Stack *stack, StackItem *item) {
     if (!item) return;
@@ -39,8 +32,8 @@ void *take_data(StackItem *item) {
     return data;
 }
 
-int push_new_item(Stack *stack, const char *description, StackItemDestructor destructor, void *data) {
-    StackItem *entry = newStackItem(description, destructor, data);
+int push_new_item(Stack *stack, ItemKind kind, StackItemDestructor destructor, void *data, int type) {
+    StackItem *entry = newStackItem(stack, kind, destructor, data, type);
     if (!entry) {
         if (data && destructor) destructor(data);
         REPORT_ALLOCATION_ERROR();
@@ -205,37 +198,56 @@ CIMPropertyList *path_keys(CIMObjectPath *path) {
 namespace {
 
 // The strict profile's char16: the one character of the text, which must
-// be a character of the basic multilingual plane. Anything else is reported
-// and gives a null value.
-CIMValue *char16_from_text(const char *text) {
+// be a character of the basic multilingual plane, goes into value. Anything
+// else is reported and leaves the value null.
+void store_char16(CIMValue *value, const char *text) {
     wchar_t *wide = text ? createWideFromChar(text) : nullptr;
     bool one = wide && wide[0] != L'\0' && wide[1] == L'\0';
     auto code = one ? static_cast<unsigned long>(wide[0]) : 0UL;
     cimxml_free(wide, CIMXML_ATOMIC);
     if (!one || code > 0xFFFF || (code >= 0xD800 && code <= 0xDFFF)) {
         REPORT_DECODING_TEXT("A char16 value is not one character of the basic multilingual plane.");
-        return newCIMValueNULL(CIM_CHAR16);
+        return;
     }
-    auto character = static_cast<uint16_t>(code);
-    return newCIMValue(CIM_CHAR16, &character);
+    value->data.char16 = static_cast<uint16_t>(code);
+    value->isNull = 0;
+}
+
+// Fills value, a null value of its type, from the text; false when memory
+// is exhausted.
+bool store_text(CIMValue *value, const char *text) {
+    // A value element without character data is the empty text; for a
+    // string that is the empty string.
+    if (value->type == CIM_STRING && !text) text = "";
+    if (value->type == CIM_CHAR16 && strict_profile()) {
+        store_char16(value, text);
+        return true;
+    }
+    return storeValueFromText(value, text);
 }
 
 }  // namespace
 
 CIMValue *value_from_text(int type, const char *text) {
-    // A value element without character data is the empty text; for a
-    // string that is the empty string.
-    if (type == CIM_STRING && !text) text = "";
-    if (type == CIM_CHAR16 && strict_profile()) return char16_from_text(text);
-    void *data = textToValue(type, text);
-    CIMValue *value = newCIMValue(type, data);
-    if (type == CIM_STRING) {
-        // The value takes the string; without a value it is still ours.
-        if (!value) freeCIMString(static_cast<CIMString *>(data));
-    } else {
-        freeValueData(type, data);
+    CIMValue *value = newCIMValueNULL(type);
+    if (value && !store_text(value, text)) {
+        freeCIMValue(value);
+        return nullptr;
     }
     return value;
+}
+
+void set_property_from_text(CIMProperty *property, int type, const char *text) {
+    CIMValue *current = propertyGetValue(property);
+    if (!current || !current->isNull || current->referenceClass) {
+        set_property_value(property, value_from_text(type, text));
+        return;
+    }
+    // The null value the property holds takes the text in place, as a new
+    // value of the type would.
+    current->type = type;
+    property->type = type;
+    if (!store_text(current, text)) REPORT_ALLOCATION_ERROR();
 }
 
 void mark_instance_name(CIMObjectPath *path) {
@@ -272,20 +284,14 @@ CIMString *append_namespace(CIMString *nameSpace, const CIMString *name) {
 }
 
 bool attribute_is_true(const ExpatElement *element, const char *name) {
-    char *value = getAttribute(name, attributes_of(element));
-    bool result = value && local_strcasecmp(value, "true") == 0;
-    cimxml_free(value, CIMXML_ATOMIC);
-    return result;
+    const char *value = attribute_value(element, name);
+    return value && local_strcasecmp(value, "true") == 0;
 }
 
-const char *const *attributes_of(const ExpatElement *element) {
-    return element ? element->attributes : nullptr;
-}
-
-StackItem *pop_finished_item(Stack *stack, const char *kind) {
+StackItem *pop_finished_item(Stack *stack, ItemKind kind) {
     StackItem *top = stack_pop(stack);
     if (!top) return nullptr;
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         REPORT_DECODING_ERROR();
         return nullptr;
@@ -309,20 +315,21 @@ void report_missing(const char *text) {
 
 }  // namespace
 
-bool read_name_and_type(const ExpatElement *element, CIMString **name, CIMString **typeText,
-                        const char *missingName, const char *missingType) {
-    *typeText = nullptr;
-    *name = getAttributeCIMString("NAME", attributes_of(element));
+bool read_name_and_type(const ExpatElement *element, CIMString **name, int *type, const char *missingName,
+                        const char *missingType) {
+    *type = CIM_STRING;
+    *name = attribute_string(element, "NAME");
     if (!*name) {
         report_missing(missingName);
         return false;
     }
-    *typeText = getAttributeCIMString("TYPE", attributes_of(element));
-    if (!*typeText) {
+    const char *typeText = attribute_value(element, "TYPE");
+    if (!typeText) {
         freeCIMString(*name);
         *name = nullptr;
         report_missing(missingType);
         return false;
     }
+    *type = typeFromText(typeText);
     return true;
 }

@@ -1,11 +1,12 @@
 // handler_support.h - what the element handlers of both handler sets share:
-// handler types, the descriptions of object-stack items, item destructors,
+// handler types, the kinds of object-stack items, item destructors,
 // and small helpers for stacks, status records, lists and values.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
-#include <unordered_map>
 
 #include <cimobj/cimobj.h>
 
@@ -29,46 +30,77 @@ struct EndRoute {
 };
 
 // Name lookup over a routing table: the first row of a name wins, as a
-// scan of the table in its order would find it. Built once per table.
+// scan of the table in its order would find it. Built once per table: an
+// open-addressed table of the names, so that a look-up hashes the name once
+// and compares it with one row most of the time.
 template <typename Route>
 class RouteIndex {
 public:
     template <std::size_t N>
     explicit RouteIndex(const Route (&table)[N]) {
-        for (const Route &row : table) rows_.try_emplace(row.name, &row);
+        static_assert(N < kSlots / 2, "the index is kept at most half full");
+        for (const Route &row : table) {
+            Key key = key_of(row.name);
+            std::size_t slot = key.hash & (kSlots - 1);
+            while (slots_[slot].route && !same(slots_[slot], key, row.name)) slot = (slot + 1) & (kSlots - 1);
+            if (!slots_[slot].route) slots_[slot] = Slot{row.name, key.length, key.hash, &row};
+        }
     }
     // The row for name, or NULL when the table has none.
     const Route *find(const char *name) const {
         if (!name) return nullptr;
-        auto it = rows_.find(name);
-        return it == rows_.end() ? nullptr : it->second;
+        Key key = key_of(name);
+        for (std::size_t slot = key.hash & (kSlots - 1); slots_[slot].route; slot = (slot + 1) & (kSlots - 1)) {
+            if (same(slots_[slot], key, name)) return slots_[slot].route;
+        }
+        return nullptr;
     }
 
 private:
-    std::unordered_map<std::string_view, const Route *> rows_;
+    static constexpr std::size_t kSlots = 128;
+    struct Slot {
+        const char *name = nullptr;
+        std::size_t length = 0;
+        std::uint32_t hash = 0;
+        const Route *route = nullptr;
+    };
+    struct Key {
+        std::size_t length;
+        std::uint32_t hash;
+    };
+    // FNV-1a and the length, in one pass over the name.
+    static Key key_of(const char *name) {
+        std::uint32_t h = 2166136261u;
+        const char *at = name;
+        for (; *at; ++at) h = (h ^ static_cast<unsigned char>(*at)) * 16777619u;
+        return Key{static_cast<std::size_t>(at - name), h};
+    }
+    static bool same(const Slot &slot, Key key, const char *name) {
+        return slot.hash == key.hash && slot.length == key.length && std::memcmp(slot.name, name, key.length) == 0;
+    }
+    Slot slots_[kSlots];
 };
 
-// Descriptions of the items on the two stacks.
+// The kinds of the items on the object stack, by their old names.
 namespace item {
-inline constexpr const char *ExpatElementItem = "expatElement";
-inline constexpr const char *ValueReference = "VALUE.REFERENCE";
-inline constexpr const char *ValueArray = "VALUE.ARRAY";
-inline constexpr const char *ValueRefArray = "VALUE.REFARRAY";
-inline constexpr const char *QualifierDeclaration = "QUALIFIER.DECLARATION";
-inline constexpr const char *QualifierType = "QUALIFIER_TYPE";
-inline constexpr const char *Class = "CLASS";
-inline constexpr const char *PropertyType = "PROPERTY_TYPE";
-inline constexpr const char *Method = "METHOD";
-inline constexpr const char *Parameter = "PARAMETER";
-inline constexpr const char *ParameterRefArray = "PARAMETER.REFARRAY";
-inline constexpr const char *ParameterReference = "PARAMETER.REFERENCE";
-inline constexpr const char *ParameterArray = "PARAMETER.ARRAY";
-inline constexpr const char *Instance = "INSTANCE";
-inline constexpr const char *ObjectPath = "OBJECTPATH";
-inline constexpr const char *InstanceName = "INSTANCENAME";
-inline constexpr const char *ParamType = "PARAMTYPE";
-inline constexpr const char *ParamValue = "PARAMVALUE";
-inline constexpr const char *ReturnValue = "RETURNVALUE";
+inline constexpr ItemKind ValueReference = ItemKind::ValueReference;
+inline constexpr ItemKind ValueArray = ItemKind::ValueArray;
+inline constexpr ItemKind ValueRefArray = ItemKind::ValueRefArray;
+inline constexpr ItemKind QualifierDeclaration = ItemKind::QualifierDeclaration;
+inline constexpr ItemKind QualifierType = ItemKind::QualifierType;
+inline constexpr ItemKind Class = ItemKind::Class;
+inline constexpr ItemKind PropertyType = ItemKind::PropertyType;
+inline constexpr ItemKind Method = ItemKind::Method;
+inline constexpr ItemKind Parameter = ItemKind::Parameter;
+inline constexpr ItemKind ParameterRefArray = ItemKind::ParameterRefArray;
+inline constexpr ItemKind ParameterReference = ItemKind::ParameterReference;
+inline constexpr ItemKind ParameterArray = ItemKind::ParameterArray;
+inline constexpr ItemKind Instance = ItemKind::Instance;
+inline constexpr ItemKind ObjectPath = ItemKind::ObjectPath;
+inline constexpr ItemKind InstanceName = ItemKind::InstanceName;
+inline constexpr ItemKind ParamType = ItemKind::ParamType;
+inline constexpr ItemKind ParamValue = ItemKind::ParamValue;
+inline constexpr ItemKind ReturnValue = ItemKind::ReturnValue;
 }  // namespace item
 
 // Destructors of the data items carry.
@@ -78,12 +110,11 @@ void destroy_valuelist(void *data);
 void destroy_class(void *data);
 void destroy_instance(void *data);
 void destroy_qualifiertype(void *data);
-void destroy_expat_element(void *data);
 
-// 1 when item is present, has a description and it equals description.
-bool item_is(const StackItem *item, const char *description);
-// 1 when item is present and has a description.
-bool item_has_description(const StackItem *item);
+// 1 when item is present and of kind.
+inline bool item_is(const StackItem *item, ItemKind kind) { return item && item->kind == kind; }
+// 1 when item is present and stands for something.
+inline bool item_has_kind(const StackItem *item) { return item && item->kind != ItemKind::none; }
 
 // Puts a popped item back. NULL does nothing. When no node can be made the
 // item is freed and the allocation failure reported, so nothing leaks.
@@ -94,9 +125,9 @@ void push_back(Stack *stack, StackItem *item);
 // freeing the item, without the copy.)
 void *take_data(StackItem *item);
 
-// Pushes a new item. On failure data is freed with destructor, the failure
-// is reported and 0 is returned.
-int push_new_item(Stack *stack, const char *description, StackItemDestructor destructor, void *data);
+// Pushes a new item (type: the type code a marker carries). On failure data
+// is freed with destructor, the failure is reported and 0 is returned.
+int push_new_item(Stack *stack, ItemKind kind, StackItemDestructor destructor, void *data, int type = CIM_STRING);
 
 // Pops and frees every item of the object stack.
 void clear_object_stack(MessageData *msgData);
@@ -141,12 +172,15 @@ CIMQualifierList *method_qualifiers(CIMMethod *method);
 CIMPropertyList *method_parameters(CIMMethod *method);
 CIMPropertyList *path_keys(CIMObjectPath *path);
 
-// newCIMValue(type, textToValue(type, text)), with the intermediate data
-// released; a NULL text (an element without character data) is the empty
-// string for the string type. In the strict profile a char16 is the one
-// character its text holds (otherwise reported, and a null value). NULL
-// only when memory is exhausted.
+// newValueFromText(type, text); a NULL text (an element without character
+// data) is the empty string for the string type. In the strict profile a
+// char16 is the one character its text holds (otherwise reported, and a null
+// value). NULL only when memory is exhausted.
 CIMValue *value_from_text(int type, const char *text);
+// set_property_value(property, value_from_text(type, text)), made without a
+// new value when the property holds a null value without reference class:
+// that value takes the type and the text in place.
+void set_property_from_text(CIMProperty *property, int type, const char *text);
 
 // An INSTANCENAME names an instance even without key bindings: the strict
 // profile gives its path an empty key list (created when absent), so that
@@ -168,16 +202,14 @@ CIMString *append_namespace(CIMString *nameSpace, const CIMString *name);
 
 // 1 when the attribute is present and equals "true" without regard to case.
 bool attribute_is_true(const ExpatElement *element, const char *name);
-// The attributes of a record, or NULL for a NULL record.
-const char *const *attributes_of(const ExpatElement *element);
 // Pops the item an end tag finishes. Returns it when it is of kind; returns
-// NULL when the stack is empty, when the top item has no description (it is
+// NULL when the stack is empty, when the top item stands for nothing (it is
 // freed and the general decoding error reported) or is of another kind (it
 // stays on the stack).
-StackItem *pop_finished_item(Stack *stack, const char *kind);
+StackItem *pop_finished_item(Stack *stack, ItemKind kind);
 // Reads the NAME and TYPE attributes an element requires. Returns true with
-// both read (the caller owns them); otherwise reports missingName or
-// missingType (NULL: the general decoding error), leaves nothing allocated
-// and returns false.
-bool read_name_and_type(const ExpatElement *element, CIMString **name, CIMString **typeText,
+// the name (the caller owns it) and the code of the type; otherwise reports
+// missingName or missingType (NULL: the general decoding error), leaves
+// nothing allocated and returns false.
+bool read_name_and_type(const ExpatElement *element, CIMString **name, int *type,
                         const char *missingName = nullptr, const char *missingType = nullptr);

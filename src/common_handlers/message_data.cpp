@@ -66,10 +66,8 @@ void freeMessageData(MessageData *msgData) {
         freeReturnCode(msgData->refusal);
         msgData->refusal = nullptr;
     }
-    freeStack(msgData->objectStack);
-    msgData->objectStack = nullptr;
-    freeStack(msgData->elementStack);
-    msgData->elementStack = nullptr;
+    freeStack(&msgData->objectStack);
+    element_stack_free(&msgData->elementStack);
     cimxml_free(msgData, CIMXML_SCANNED);
 }
 

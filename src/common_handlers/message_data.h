@@ -16,9 +16,9 @@ enum {
 
 struct HandlerSet;
 
-// One decoded document. A collected block (kind 0): the texts and stacks it
-// points to are collected blocks too; the CIM objects are the object
-// library's and freed by freeMessageData.
+// One decoded document. A collected block (kind 0): the texts it points to
+// are collected blocks too; the stacks are ordinary memory and the CIM
+// objects the object library's, all freed by freeMessageData.
 struct MessageData {
     int kind;                               // 1..4, see above
     const HandlerSet *handlers;             // the routing the parse runs (lent)
@@ -26,7 +26,7 @@ struct MessageData {
     char **extraStrings;                    // never filled by the decoder
     CIMObjectPathList *instancePaths;       // paths of VALUE.NAMEDINSTANCE elements
     Stack objectStack;                      // partial objects under construction
-    Stack elementStack;                     // one "expatElement" item per open element
+    ElementStack elementStack;              // one record per open element
     CIMMethod *method;                      // the called operation and its parameters
     int isMethodCall;                       // 1 for METHODCALL
     CIMQualifierType *qualifierType;        // a declaration given as a parameter

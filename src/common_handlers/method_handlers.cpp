@@ -2,7 +2,7 @@
 // PARAMETER.REFERENCE and PARAMETER.REFARRAY.
 #include "common_handlers/method_handlers.h"
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "common_handlers/attributes.h"
 #include "common_handlers/schema_handlers.h"
@@ -44,29 +44,27 @@ int append_parameter(CIMMethod *method, CIMProperty *parameter) {
 
 void common_method_element(MessageData *msgData, const ExpatElement *element) {
     CIMString *name = nullptr;
-    CIMString *typeText = nullptr;
-    if (!read_name_and_type(element, &name, &typeText)) return;
+    int type = CIM_STRING;
+    if (!read_name_and_type(element, &name, &type)) return;
     int propagated = attribute_is_true(element, "PROPAGATED") ? 1 : 0;
-    CIMString *classOrigin = getAttributeCIMString("CLASSORIGIN", attributes_of(element));
-    CIMMethod *method = newMethod(name, classOrigin, propagated, nullptr, typeFromName(typeText), nullptr);
+    CIMString *classOrigin = attribute_string(element, "CLASSORIGIN");
+    CIMMethod *method = newMethod(name, classOrigin, propagated, nullptr, type, nullptr);
     if (!method) {
         freeCIMString(name);
         freeCIMString(classOrigin);
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
     Stack *stack = &msgData->objectStack;
     StackItem *owner = stack_pop(stack);
     if (!item_is(owner, item::Class) || !owner->data) {
-        // No class to take the method: an item without description or
+        // No class to take the method: an item that stands for nothing or
         // without its class is dropped, any other goes back.
-        if (item_has_description(owner) && !item_is(owner, item::Class))
+        if (item_has_kind(owner) && !item_is(owner, item::Class))
             push_back(stack, owner);
         else
             freeStackItem(owner);
         freeMethod(method);
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
@@ -78,32 +76,29 @@ void common_method_element(MessageData *msgData, const ExpatElement *element) {
         freeMethod(method);
     }
     push_back(stack, owner);
-    push_new_item(stack, item::Method, destroy_string, typeText);
+    push_new_item(stack, item::Method, nullptr, nullptr, type);
 }
 
 void common_parameter_element(MessageData *msgData, const ExpatElement *element) {
     CIMString *name = nullptr;
-    CIMString *typeText = nullptr;
-    if (!read_name_and_type(element, &name, &typeText)) return;
-    CIMProperty *parameter = new_parameter(name, typeFromName(typeText));
+    int type = CIM_STRING;
+    if (!read_name_and_type(element, &name, &type)) return;
+    CIMProperty *parameter = new_parameter(name, type);
     if (!parameter) {
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
     Stack *stack = &msgData->objectStack;
     StackItem *methodItem = stack_pop(stack);
-    if (!item_has_description(methodItem)) {
+    if (!item_has_kind(methodItem)) {
         freeStackItem(methodItem);
         freeCIMProperty(parameter);
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
     if (!item_is(methodItem, item::Method)) {
         push_back(stack, methodItem);
         freeCIMProperty(parameter);
-        freeCIMString(typeText);
         return;
     }
     StackItem *classItem = stack_pop(stack);
@@ -112,25 +107,22 @@ void common_parameter_element(MessageData *msgData, const ExpatElement *element)
         push_back(stack, classItem);
         push_back(stack, methodItem);
         freeCIMProperty(parameter);
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
     if (!append_parameter(method, parameter)) freeCIMProperty(parameter);
     push_back(stack, classItem);
     push_back(stack, methodItem);
-    push_new_item(stack, item::Parameter, destroy_string, typeText);
+    push_new_item(stack, item::Parameter, nullptr, nullptr, type);
 }
 
 void common_parameter_array_element(MessageData *msgData, const ExpatElement *element) {
     CIMString *name = nullptr;
-    CIMString *typeText = nullptr;
-    if (!read_name_and_type(element, &name, &typeText)) return;
-    int type = typeFromName(typeText);
+    int type = CIM_STRING;
+    if (!read_name_and_type(element, &name, &type)) return;
     if (!isArrayType(type)) type = arrayTypeOf(type);
     CIMProperty *parameter = new_parameter(name, type);
     if (!parameter) {
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
@@ -139,7 +131,6 @@ void common_parameter_array_element(MessageData *msgData, const ExpatElement *el
     if (!item_is(methodItem, item::Method)) {
         push_back(stack, methodItem);
         freeCIMProperty(parameter);
-        freeCIMString(typeText);
         return;
     }
     StackItem *classItem = stack_pop(stack);
@@ -147,7 +138,6 @@ void common_parameter_array_element(MessageData *msgData, const ExpatElement *el
         push_back(stack, classItem);
         push_back(stack, methodItem);
         freeCIMProperty(parameter);
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
@@ -155,24 +145,22 @@ void common_parameter_array_element(MessageData *msgData, const ExpatElement *el
         push_back(stack, classItem);
         push_back(stack, methodItem);
         freeCIMProperty(parameter);
-        freeCIMString(typeText);
         return;
     }
     if (!append_parameter(class_current_method(classItem), parameter)) freeCIMProperty(parameter);
     push_back(stack, classItem);
     push_back(stack, methodItem);
-    push_new_item(stack, item::Parameter, destroy_string, typeText);
+    push_new_item(stack, item::Parameter, nullptr, nullptr, type);
 }
 
 void common_parameter_ref_element(MessageData *msgData, const ExpatElement *element) {
     static const char *const invalidObject = "common_parameter_ref_element: invalid stack object.";
-    const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
+    CIMString *name = attribute_string(element, "NAME");
     if (!name) {
         REPORT_DECODING_TEXT("common_parameter_ref_element: NAME attribute is null");
         return;
     }
-    CIMString *referenceClass = getAttributeCIMString("REFERENCECLASS", attributes);
+    CIMString *referenceClass = attribute_string(element, "REFERENCECLASS");
     CIMValue *value = nullptr;
     if (!referenceClass) {
         value = newCIMValueNULL(CIM_REFERENCE);
@@ -207,7 +195,7 @@ void common_parameter_ref_element(MessageData *msgData, const ExpatElement *elem
         REPORT_DECODING_TEXT("common_parameter_ref_element: empty stack.");
         return;
     }
-    if (!methodItem->description) {
+    if (!item_has_kind(methodItem)) {
         freeStackItem(methodItem);
         drop();
         REPORT_DECODING_TEXT(invalidObject);
@@ -247,13 +235,12 @@ void common_parameter_ref_element(MessageData *msgData, const ExpatElement *elem
 }
 
 void common_parameter_refarray_element(MessageData *msgData, const ExpatElement *element) {
-    const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
+    CIMString *name = attribute_string(element, "NAME");
     if (!name) {
         REPORT_DECODING_TEXT("common_parameter_refarray_element: NAME attribute is null.");
         return;
     }
-    CIMString *referenceClass = getAttributeCIMString("REFERENCECLASS", attributes);
+    CIMString *referenceClass = attribute_string(element, "REFERENCECLASS");
     CIMProperty *parameter = new_parameter(name, CIM_REFERENCE + CIM_ARRAY);
     if (!parameter) {
         freeCIMString(referenceClass);
@@ -276,7 +263,7 @@ void common_parameter_refarray_element(MessageData *msgData, const ExpatElement 
         REPORT_DECODING_ERROR();
         return;
     }
-    if (!methodItem->description) {
+    if (!item_has_kind(methodItem)) {
         freeStackItem(methodItem);
         drop();
         REPORT_DECODING_TEXT("common_parameter_refarray_element: stack item description is null.");
@@ -291,7 +278,7 @@ void common_parameter_refarray_element(MessageData *msgData, const ExpatElement 
     const char *problem = nullptr;
     if (!classItem) {
         problem = "common_parameter_refarray_element: stack item is invalid.";
-    } else if (!classItem->description) {
+    } else if (!item_has_kind(classItem)) {
         freeStackItem(classItem);
         classItem = nullptr;
         problem = "common_parameter_refarray_element: stack item description is invalid.";

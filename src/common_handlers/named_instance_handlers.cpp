@@ -1,7 +1,7 @@
 // named_instance_handlers.cpp - VALUE.NAMEDINSTANCE and its path.
 #include "common_handlers/named_instance_handlers.h"
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 
 void common_namedinstance_element(MessageData *msgData, const ExpatElement *) {
     CIMObjectPath *path = new_placeholder_path();

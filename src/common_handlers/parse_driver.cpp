@@ -7,7 +7,7 @@
 
 #include <expat.h>
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 #include "common_handlers/attributes.h"
@@ -30,10 +30,16 @@ XML_Status parse_whole(XML_Parser parser, const char *document) {
 }
 
 // The record of the innermost open element (the top of the element stack),
-// lent; NULL when no element is open. Character data arrives piece by piece,
-// so the callback looks at the top in place instead of popping and pushing.
-StackItem *top_element_item(MessageData *msgData) {
-    return stack_isEmpty(&msgData->elementStack) ? nullptr : msgData->elementStack->item;
+// lent; NULL when no element is open.
+ExpatElement *top_element(MessageData *msgData) { return element_stack_at(&msgData->elementStack, 0); }
+
+// Attribute values are read once, as the record is made: entity-decoded a
+// second time in the classic profile (Expat has expanded the references
+// once; strict keeps what the document says, "&amp;lt;" stays "&lt;"), and
+// trimmed of line breaks.
+std::size_t clean_attribute(char *value, std::size_t length) {
+    if (!strict_profile()) length = decodeEntityReferencesInPlace(value, length);
+    return trimLineBreaksInPlace(value, length);
 }
 
 }  // namespace
@@ -47,7 +53,7 @@ MessageData *cimxmlParseMessage(const char *document, const HandlerSet *handlers
         reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseMessage failed - No handler set.", 1);
         return nullptr;
     }
-    cimEnsureCollectorThread();
+    cimxml_enter_collector();
     // CIM-XML is UTF-8: strict reads every document as UTF-8 whatever it
     // declares, so other bytes fail as not well formed.
     XML_Parser parser = XML_ParserCreate_MM(strict_profile() ? "UTF-8" : nullptr, &cimxml_expat_memory_suite, nullptr);
@@ -101,20 +107,12 @@ void run_start_route(MessageData *msgData, const char *name, const char **attrib
     }
     // The record on the element stack is the one the start handler reads; it
     // stays there until the element's end tag.
-    ExpatElement *element = newExpatElement(name, nullptr, attributes);
-    if (!element) REPORT_ALLOCATION_ERROR();
-    StackItem *entry = newStackItem(item::ExpatElementItem, destroy_expat_element, element);
-    if (!entry) {
-        freeExpatElement(element);
+    ExpatElement *element = element_stack_push(&msgData->elementStack, name, attributes, clean_attribute);
+    if (!element) {
         REPORT_ALLOCATION_ERROR();
         return;
     }
-    if (!stack_push(&msgData->elementStack, entry)) {
-        freeStackItem(entry);
-        REPORT_ALLOCATION_ERROR();
-        return;
-    }
-    if (element && route && route->handler) route->handler(msgData, element);
+    if (route && route->handler) route->handler(msgData, element);
 }
 
 void run_end_route(MessageData *msgData, const EndRoute *route) {
@@ -122,8 +120,7 @@ void run_end_route(MessageData *msgData, const EndRoute *route) {
 }
 
 void run_text_endhandler(MessageData *msgData, bool trim, ElementHandler handler) {
-    StackItem *entry = top_element_item(msgData);
-    auto *element = entry ? static_cast<ExpatElement *>(entry->data) : nullptr;
+    ExpatElement *element = top_element(msgData);
     if (!element) {
         REPORT_DECODING_ERROR();
         return;
@@ -154,14 +151,8 @@ void cimxml_character_data(void *userData, const char *text, int length) {
         REPORT_DECODING_ERROR();
         return;
     }
-    StackItem *entry = top_element_item(msgData);
-    if (!entry) return;
-    auto *element = static_cast<ExpatElement *>(entry->data);
-    if (!element) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (length < 0) return;
+    ExpatElement *element = top_element(msgData);
+    if (!element || length < 0) return;
     if (!appendExpatElementText(element, text, static_cast<std::size_t>(length))) REPORT_ALLOCATION_ERROR();
 }
 
@@ -172,5 +163,5 @@ void cimxml_end_element(void *userData, const char *name) {
         return;
     }
     if (msgData->handlers) msgData->handlers->endElement(msgData, name);
-    freeStackItem(stack_pop(&msgData->elementStack));
+    element_stack_pop(&msgData->elementStack);
 }

@@ -8,11 +8,15 @@
 #include "common_handlers/message_data.h"
 
 // The routing a parse runs: the dispatchers of one handler set for start and
-// end tags. The request set and the response set each provide one; the
-// driver knows neither, so the sets may build on the driver.
+// end tags, and the decoder of embedded objects (the text of a value that
+// holds an instance or class, decoded as a document of its own; see
+// getEmbeddedObjectValue). The request set and the response set each
+// provide one; the driver knows neither, so the sets may build on the
+// driver.
 struct HandlerSet {
     void (*startElement)(MessageData *msgData, const char *name, const char **attributes);
     void (*endElement)(MessageData *msgData, const char *name);
+    CIMValue *(*embeddedObject)(const CIMObjectPath *contextPath, int type, const char *text);
 };
 
 // Where a document stopped being well formed: Expat's line and its error

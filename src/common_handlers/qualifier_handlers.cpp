@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
 #include "common_handlers/attributes.h"
@@ -15,11 +15,9 @@ namespace {
 enum class Flag { Absent, True, False };
 
 Flag flag_of(const ExpatElement *element, const char *name) {
-    char *value = getAttribute(name, attributes_of(element));
+    const char *value = attribute_value(element, name);
     if (!value) return Flag::Absent;
-    Flag flag = local_strcasecmp(value, "true") == 0 ? Flag::True : Flag::False;
-    cimxml_free(value, CIMXML_ATOMIC);
-    return flag;
+    return local_strcasecmp(value, "true") == 0 ? Flag::True : Flag::False;
 }
 
 // Flavor bits of a qualifier or declaration; absentIsTrue gives the
@@ -182,15 +180,11 @@ bool attach_qualifier(MessageData *msgData, StackItem *marker, CIMQualifier *qua
 }  // namespace
 
 void common_qualifier_declaration_element(MessageData *msgData, const ExpatElement *element) {
-    const char *const *attributes = attributes_of(element);
     CIMString *name;
-    CIMString *typeText;
-    if (!read_name_and_type(element, &name, &typeText, "NAME attribute is null", "TYPE attribute is null")) return;
-    int type = typeFromName(typeText);
-    freeCIMString(typeText);
-    char *isArray = getAttribute("ISARRAY", attributes);
+    int type;
+    if (!read_name_and_type(element, &name, &type, "NAME attribute is null", "TYPE attribute is null")) return;
+    const char *isArray = attribute_value(element, "ISARRAY");
     if (isArray && std::strcmp(isArray, "true") == 0 && !isArrayType(type)) type = arrayTypeOf(type);
-    cimxml_free(isArray, CIMXML_ATOMIC);
     int flavor = flavor_of(element, true);
     CIMQualifierType *declaration = newQualifierType(name, flavor, nullptr, type, 0, CIM_SCOPE_ANY);
     if (!declaration) {
@@ -204,7 +198,7 @@ void common_qualifier_declaration_element(MessageData *msgData, const ExpatEleme
 void common_scope_element(MessageData *msgData, const ExpatElement *element) {
     StackItem *top = stack_pop(&msgData->objectStack);
     if (!top) return;
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         REPORT_DECODING_ERROR();
         return;
@@ -242,35 +236,28 @@ void common_qualifier_declaration_endhandler(MessageData *msgData) {
 
 void common_qualifier_element(MessageData *msgData, const ExpatElement *element) {
     CIMString *name;
-    CIMString *typeText;
-    if (!read_name_and_type(element, &name, &typeText)) return;
-    int type = typeFromName(typeText);
+    int type;
+    if (!read_name_and_type(element, &name, &type)) return;
     int propagated = attribute_is_true(element, "PROPAGATED") ? 1 : 0;
     CIMQualifier *qualifier = newQualifier(name, flavor_of(element, false), nullptr, type, propagated);
     if (!qualifier) {
         freeCIMString(name);
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
     Stack *stack = &msgData->objectStack;
     if (stack_isEmpty(stack)) {
         freeCIMQualifier(qualifier);
-        freeCIMString(typeText);
         return;
     }
     StackItem *marker = stack_pop(stack);
-    if (!item_has_description(marker)) {
+    if (!item_has_kind(marker)) {
         freeStackItem(marker);
         freeCIMQualifier(qualifier);
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
-    if (attach_qualifier(msgData, marker, qualifier))
-        push_new_item(stack, item::QualifierType, destroy_string, typeText);
-    else
-        freeCIMString(typeText);
+    if (attach_qualifier(msgData, marker, qualifier)) push_new_item(stack, item::QualifierType, nullptr, nullptr, type);
 }
 
 void common_qualifier_endhandler(MessageData *msgData) {

@@ -4,18 +4,12 @@
 
 #include <cstring>
 
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
 #include "common_handlers/attributes.h"
 
 namespace {
-
-// Frees an unattached property (and the type text that would have marked it).
-void drop_property(CIMProperty *property, CIMString *typeText) {
-    freeCIMProperty(property);
-    freeCIMString(typeText);
-}
 
 // The property list of a CLASS or INSTANCE item, created when absent; NULL
 // when the item carries no object or the list cannot be made.
@@ -29,19 +23,12 @@ bool is_class_or_instance(const StackItem *entry) {
 }
 
 // The EmbeddedObject attribute's effect on a property's type: "object" (any
-// case) makes it a class (16), any other text an instance (15), and the type
-// text is replaced by the type's name. Returns the (possibly new) type.
-int apply_embedded_object(const ExpatElement *element, int type, CIMString **typeText) {
-    char *embedded = getAttribute("EmbeddedObject", attributes_of(element));
+// case) makes it a class (16), any other text an instance (15); without the
+// attribute the type stays.
+int embedded_object_type(const ExpatElement *element, int type) {
+    const char *embedded = attribute_value(element, "EmbeddedObject");
     if (!embedded) return type;
-    type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
-    cimxml_free(embedded, CIMXML_ATOMIC);
-    CIMString *name = typeNameOf(type);
-    if (name) {
-        freeCIMString(*typeText);
-        *typeText = name;
-    }
-    return type;
+    return local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
 }
 
 // A new property with a null value of the type; NULL when memory is exhausted
@@ -70,11 +57,11 @@ int attach_property(StackItem *owner, CIMProperty *property) {
 
 }  // namespace
 
-void pop_marker(MessageData *msgData, const char *description, const char *other, const char *third) {
+void pop_marker(MessageData *msgData, ItemKind kind, ItemKind other, ItemKind third) {
     StackItem *top = stack_pop(&msgData->objectStack);
     if (!top) return;
-    if (!top->description || item_is(top, description) || (other && item_is(top, other)) ||
-        (third && item_is(top, third))) {
+    if (!item_has_kind(top) || item_is(top, kind) || (other != ItemKind::none && item_is(top, other)) ||
+        (third != ItemKind::none && item_is(top, third))) {
         freeStackItem(top);
         return;
     }
@@ -82,12 +69,12 @@ void pop_marker(MessageData *msgData, const char *description, const char *other
 }
 
 void common_class_element(MessageData *msgData, const ExpatElement *element) {
-    CIMString *name = getAttributeCIMString("NAME", attributes_of(element));
+    CIMString *name = attribute_string(element, "NAME");
     if (!name) {
         REPORT_DECODING_TEXT("common_class_element: NAME attribute is null");
         return;
     }
-    CIMString *superClass = getAttributeCIMString("SUPERCLASS", attributes_of(element));
+    CIMString *superClass = attribute_string(element, "SUPERCLASS");
     CIMClass *cls = newCIMClassEmpty();
     if (!cls) {
         freeCIMString(name);
@@ -101,7 +88,7 @@ void common_class_element(MessageData *msgData, const ExpatElement *element) {
 }
 
 void common_instance_element(MessageData *msgData, const ExpatElement *element) {
-    CIMString *className = getAttributeCIMString("CLASSNAME", attributes_of(element));
+    CIMString *className = attribute_string(element, "CLASSNAME");
     if (!className) {
         REPORT_DECODING_ERROR();
         return;
@@ -153,16 +140,14 @@ void common_class_endhandler(MessageData *msgData) {
 }
 
 void common_property_element(MessageData *msgData, const ExpatElement *element) {
-    const char *const *attributes = attributes_of(element);
     CIMString *name;
-    CIMString *typeText;
-    if (!read_name_and_type(element, &name, &typeText)) return;
-    int type = apply_embedded_object(element, typeFromName(typeText), &typeText);
+    int type;
+    if (!read_name_and_type(element, &name, &type)) return;
+    type = embedded_object_type(element, type);
     int propagated = attribute_is_true(element, "PROPAGATED") ? 1 : 0;
-    CIMString *classOrigin = getAttributeCIMString("CLASSORIGIN", attributes);
+    CIMString *classOrigin = attribute_string(element, "CLASSORIGIN");
     CIMProperty *property = new_null_property(name, classOrigin, type, propagated);
     if (!property) {
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
@@ -171,55 +156,52 @@ void common_property_element(MessageData *msgData, const ExpatElement *element) 
     StackItem *owner = stack_pop(stack);
     if (!owner) {
         cimPrintMessage(CIM_LOG_ERROR, L"common_property_element - stack_pop failed");
-        drop_property(property, typeText);
+        freeCIMProperty(property);
         return;
     }
-    if (!owner->description) {
+    if (!item_has_kind(owner)) {
         freeStackItem(owner);
         cimPrintMessage(CIM_LOG_ERROR, L"common_property_element - stack item description is null");
-        drop_property(property, typeText);
+        freeCIMProperty(property);
         return;
     }
     if (!is_class_or_instance(owner)) {
         push_back(stack, owner);
-        drop_property(property, typeText);
+        freeCIMProperty(property);
         return;
     }
     if (!owner->data) {
         push_back(stack, owner);
-        drop_property(property, typeText);
+        freeCIMProperty(property);
         REPORT_DECODING_ERROR();
         return;
     }
     if (!attach_property(owner, property)) freeCIMProperty(property);
     push_back(stack, owner);
-    push_new_item(stack, item::PropertyType, destroy_string, typeText);
+    push_new_item(stack, item::PropertyType, nullptr, nullptr, type);
 }
 
 void common_property_array_element(MessageData *msgData, const ExpatElement *element) {
-    const char *const *attributes = attributes_of(element);
     CIMString *name;
-    CIMString *typeText;
-    if (!read_name_and_type(element, &name, &typeText)) return;
-    int type = typeFromName(typeText);
-    if (!isArrayType(type)) type = arrayTypeOf(type);
+    int written;
+    if (!read_name_and_type(element, &name, &written)) return;
     // An embedded-object array is typed by its element kind; the array type
-    // comes with its VALUE.ARRAY.
-    type = apply_embedded_object(element, type, &typeText);
+    // comes with its VALUE.ARRAY. The marker carries the type as written.
+    int type = embedded_object_type(element, isArrayType(written) ? written : arrayTypeOf(written));
+    int markerType = embedded_object_type(element, written);
     int propagated = attribute_is_true(element, "PROPAGATED") ? 1 : 0;
-    CIMString *classOrigin = getAttributeCIMString("CLASSORIGIN", attributes);
+    CIMString *classOrigin = attribute_string(element, "CLASSORIGIN");
     CIMProperty *property = new_null_property(name, classOrigin, type, propagated);
     if (!property) {
-        freeCIMString(typeText);
         REPORT_DECODING_ERROR();
         return;
     }
 
     Stack *stack = &msgData->objectStack;
     StackItem *owner = stack_pop(stack);
-    if (!item_has_description(owner)) {
+    if (!item_has_kind(owner)) {
         freeStackItem(owner);
-        drop_property(property, typeText);
+        freeCIMProperty(property);
         return;
     }
     if (is_class_or_instance(owner)) {
@@ -233,17 +215,16 @@ void common_property_array_element(MessageData *msgData, const ExpatElement *ele
         freeCIMProperty(property);
     }
     push_back(stack, owner);
-    push_new_item(stack, item::PropertyType, destroy_string, typeText);
+    push_new_item(stack, item::PropertyType, nullptr, nullptr, markerType);
 }
 
 void common_property_ref_element(MessageData *msgData, const ExpatElement *element) {
-    const char *const *attributes = attributes_of(element);
-    CIMString *name = getAttributeCIMString("NAME", attributes);
+    CIMString *name = attribute_string(element, "NAME");
     if (!name) {
         REPORT_DECODING_ERROR();
         return;
     }
-    CIMString *classOrigin = getAttributeCIMString("CLASSORIGIN", attributes);
+    CIMString *classOrigin = attribute_string(element, "CLASSORIGIN");
     CIMValue *value = newCIMValueNULL(CIM_REFERENCE);
     CIMProperty *property = value ? newPropertyKey(name, classOrigin, value) : nullptr;
     if (!property) {
@@ -253,7 +234,7 @@ void common_property_ref_element(MessageData *msgData, const ExpatElement *eleme
         REPORT_DECODING_ERROR();
         return;
     }
-    if (CIMString *referenceClass = getAttributeCIMString("REFERENCECLASS", attributes)) {
+    if (CIMString *referenceClass = attribute_string(element, "REFERENCECLASS")) {
         if (!setCIMValueReferenceType(propertyGetValue(property), referenceClass)) freeCIMString(referenceClass);
     }
 

@@ -26,8 +26,8 @@ void common_property_ref_element(MessageData *msgData, const ExpatElement *eleme
 // End of the three property elements: removes the marker when it is still on top.
 void common_property_endhandler(MessageData *msgData);
 
-// Pops the top item and frees it when it is described description (or has no
-// description); any other item is pushed back. The ends of QUALIFIER, METHOD,
-// PARAMETER and PROPERTY elements all work this way.
-void pop_marker(MessageData *msgData, const char *description, const char *other = nullptr,
-                const char *third = nullptr);
+// Pops the top item and frees it when it is of kind (or of other or third,
+// when given, or stands for nothing); any other item is pushed back. The ends
+// of QUALIFIER, METHOD, PARAMETER and PROPERTY elements all work this way.
+void pop_marker(MessageData *msgData, ItemKind kind, ItemKind other = ItemKind::none,
+                ItemKind third = ItemKind::none);

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "cimxml/embedded_objects.h"
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/profile.h"
+#include "common_handlers/parse_driver.h"
 #include "cimxml_schema/value_encoding.h"
 
 namespace {
@@ -20,12 +20,12 @@ void log_array_chain(const char *text) {
 
 // Checks one link of the METHOD/CLASS chain below a parameter's qualifier.
 // In the array form the three cases are logged with their own texts.
-bool chain_link_ok(const StackItem *link, const char *description, bool arrayForm) {
-    if (item_is(link, description)) return true;
+bool chain_link_ok(const StackItem *link, ItemKind kind, bool arrayForm) {
+    if (item_is(link, kind)) return true;
     if (arrayForm) {
         if (!link)
             log_array_chain("common_value_array_endhandler - stack_pop failed.");
-        else if (!link->description)
+        else if (!item_has_kind(link))
             log_array_chain("common_value_array_endhandler - stack item desc is null.");
         else
             log_array_chain("common_value_array_endhandler - stack item desc is invalid.");
@@ -61,7 +61,9 @@ bool first_element_is_instance(const char *text) {
 
 CIMValue *embedded_object_value(const MessageData *msgData, int type, const char *text) {
     if (type == CIM_CLASS && strict_profile() && first_element_is_instance(text)) type = CIM_OBJECT;
-    return getEmbeddedObjectValue(msgData->objectPath, type, text);
+    const HandlerSet *handlers = msgData->handlers;
+    if (!handlers || !handlers->embeddedObject) return nullptr;
+    return handlers->embeddedObject(msgData->objectPath, type, text);
 }
 
 CIMQualifier *find_owner_qualifier(MessageData *msgData, StackItem *owner, bool arrayForm, bool *missing) {
@@ -147,7 +149,7 @@ void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
         cimPrintMessage(CIM_LOG_ERROR, L"stack_pop failed: %s %d", __FILE_NAME__, __LINE__);
         return;
     }
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         cimPrintMessage(CIM_LOG_ERROR, L"item->description == NULL: %s %d", __FILE_NAME__, __LINE__);
         freeStackItem(top);
         return;
@@ -170,16 +172,13 @@ void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
 
     if (item_is(top, item::QualifierType)) {
         // The qualifier's marker is consumed by its first value.
-        CIMString *typeText = copyCIMString(static_cast<CIMString *>(top->data));
+        int type = top->type;
         freeStackItem(top);
         StackItem *owner = stack_pop(stack);
         if (!owner) {
-            freeCIMString(typeText);
             REPORT_DECODING_ERROR();
             return;
         }
-        int type = typeFromName(typeText);
-        freeCIMString(typeText);
         bool missing = false;
         CIMQualifier *qualifier = find_owner_qualifier(msgData, owner, false, &missing);
         if (missing) REPORT_DECODING_ERROR();
@@ -189,11 +188,10 @@ void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
 
     if (item_is(top, item::PropertyType)) {
         // The property's marker is consumed by its first value.
-        CIMString *typeText = copyCIMString(static_cast<CIMString *>(top->data));
+        int type = top->type;
         freeStackItem(top);
         StackItem *owner = stack_pop(stack);
         if (!owner) {
-            freeCIMString(typeText);
             REPORT_DECODING_ERROR();
             return;
         }
@@ -201,21 +199,16 @@ void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
             CIMProperty *property = owner_current_property(owner);
             if (!property) {
                 REPORT_DECODING_ERROR();
+            } else if (propertyIsEmbeddedObject(property)) {
+                int objectType = isObjectType(type) ? type
+                                 : item_is(owner, item::Class) ? CIM_CLASS
+                                                               : CIM_OBJECT;
+                if (CIMValue *value = embedded_object_value(msgData, objectType, text))
+                    set_property_value(property, value);
             } else {
-                int type = typeFromName(typeText);
-                CIMValue *value;
-                if (propertyIsEmbeddedObject(property)) {
-                    int objectType = isObjectType(type) ? type
-                                     : item_is(owner, item::Class) ? CIM_CLASS
-                                                                   : CIM_OBJECT;
-                    value = embedded_object_value(msgData, objectType, text);
-                } else {
-                    value = value_from_text(type, text);
-                }
-                if (value) set_property_value(property, value);
+                set_property_from_text(property, type, text);
             }
         }
-        freeCIMString(typeText);
         push_back(stack, owner);
         return;
     }
@@ -252,7 +245,7 @@ void common_value_array_endhandler(MessageData *msgData) {
     }
 
     if (item_is(owner, item::QualifierType)) {
-        int type = typeFromName(static_cast<CIMString *>(owner->data));
+        int type = owner->type;
         freeStackItem(owner);
         StackItem *qualifierOwner = stack_pop(stack);
         if (!qualifierOwner) {
@@ -308,7 +301,7 @@ void common_value_reference_endhandler(MessageData *msgData) {
     }
     StackItem *top = stack_pop(stack);
     if (!item_is(top, item::ValueReference)) {
-        if (item_has_description(top))
+        if (item_has_kind(top))
             push_back(stack, top);
         else
             freeStackItem(top);
@@ -317,7 +310,7 @@ void common_value_reference_endhandler(MessageData *msgData) {
     }
     CIMObjectPath *reference = static_cast<CIMObjectPath *>(take_data(top));
     StackItem *owner = stack_pop(stack);
-    if (!item_has_description(owner)) {
+    if (!item_has_kind(owner)) {
         freeStackItem(top);
         freeStackItem(owner);
         freeCIMObjectPath(reference);
@@ -417,7 +410,7 @@ void common_value_refarray_endhandler(MessageData *msgData) {
         REPORT_DECODING_TEXT("common_value_refarray_endhandler: stack item is NULL");
         return;
     }
-    if (!top->description) {
+    if (!item_has_kind(top)) {
         freeStackItem(top);
         REPORT_DECODING_TEXT("common_value_refarray_endhandler: stack item description is NULL");
         return;

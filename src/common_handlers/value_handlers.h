@@ -9,8 +9,9 @@
 #include "common_handlers/handler_support.h"
 
 // The value of an embedded object's text for a property or parameter
-// declared type (15 instance, 16 class), decoded with the message's target
-// path for namespace defaults (getEmbeddedObjectValue). Independent clients
+// declared type (15 instance, 16 class), decoded by the message's handler set
+// with the target path for namespace defaults (NULL when the set decodes no
+// embedded objects). Independent clients
 // mark an embedded instance EmbeddedObject="object" too: in the strict
 // profile a text whose first element is an INSTANCE decodes as an instance
 // whatever the declaration says. A new value the caller owns, or NULL.

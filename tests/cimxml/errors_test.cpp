@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "cimxml/error_list.h"
-#include "cimxml/error_reporting.h"
-#include "cimxml/last_error.h"
+#include "cimxml_common/error_list.h"
+#include "cimxml_common/error_reporting.h"
+#include "cimxml_common/last_error.h"
 #include "cimxml/module_lifecycle.h"
 #include "support/log_capture.h"
 

@@ -12,6 +12,9 @@
 
 #include "cimxml/response_writer.h"
 #include "cimxml_common/http_headers.h"
+#include "cimxml_common/last_error.h"
+#include "cimxml_schema/message_framing.h"
+#include "cimxml_schema/request_body.h"
 #include "cimxml_schema/response_body.h"
 #include "support/cim_fixtures.h"
 #include "support/last_error_text.h"

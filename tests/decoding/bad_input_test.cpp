@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 
-#include "cimxml/embedded_objects.h"
+#include "cimop_request/embedded_objects.h"
 #include "decoding/decoded.h"
 #include "support/log_capture.h"
 #include "support/conformance_requests.h"
@@ -112,7 +112,7 @@ TEST_F(BadInput, MisplacedUnknownAndIncompleteElementsAreReportedNotFatal) {
         std::string body = c.body;
         Message md = parse(body.rfind("<SIMPLEREQ", 0) == 0 ? request(body) : intrinsic("X", "root", body));
         ASSERT_TRUE(md);
-        EXPECT_TRUE(stack_isEmpty(&md->elementStack));
+        EXPECT_EQ(element_stack_depth(&md->elementStack), 0u);
         if (*c.error == '\0') {
             EXPECT_NE(lastError(), unchanged);
         } else {
@@ -134,7 +134,7 @@ TEST_F(BadInput, TenThousandNestedLevelsOfEveryElement) {
         for (int i = 0; i < 10000; ++i) body += close;
         Message md = parse(intrinsic("X", "root", iparam("P", body)));
         ASSERT_TRUE(md) << element;
-        EXPECT_TRUE(stack_isEmpty(&md->elementStack)) << element;
+        EXPECT_EQ(element_stack_depth(&md->elementStack), 0u) << element;
     }
 }
 

@@ -44,11 +44,9 @@ inline std::string decoded(const MessageData *md) {
         text += "refused " + std::to_string(getErrorFromRetCode(md->refusal)) + ": " +
                 narrowText(getReturnCodeDescription(md->refusal)) + "\n";
     }
-    for (const Stack *stack : {&md->objectStack, &md->elementStack}) {
-        for (StackNode *node = *stack; node != nullptr; node = node->next) {
-            text += std::string("left ") + (node->item->description ? node->item->description : "?") + "\n";
-        }
-    }
+    for (std::size_t i = 0; i < stack_depth(&md->objectStack); ++i)
+        text += std::string("left ") + item_kind_name(stack_peek(&md->objectStack, i)->kind) + "\n";
+    for (std::size_t i = 0; i < element_stack_depth(&md->elementStack); ++i) text += "left expatElement\n";
     return text;
 }
 

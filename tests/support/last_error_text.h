@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cimxml/last_error.h"
+#include "cimxml_common/last_error.h"
 #include "support/cimom_double.h"
 
 namespace testsupport {

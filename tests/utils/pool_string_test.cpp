@@ -88,4 +88,29 @@ TEST(PoolString, ResizeReservesAheadWithinTheCap) {
     release_PoolStringBuffer(&pool);
 }
 
+// Bytes written in place but not yet committed stay when the room grows,
+// from a small buffer and from a large one alike.
+TEST(PoolString, BytesWrittenInPlaceSurviveGrowth) {
+    PoolString pool{};
+    ASSERT_NE(init_PoolString(&pool, 1, 1, 1, 16, "in place"), 0);
+    ASSERT_EQ(pool.append(&pool, "<A>", 0, 0), 1);
+    size_t room = 0;
+    for (size_t written : {size_t{10}, size_t{5} << 20, size_t{40} << 20}) {
+        char *at = reserve_PoolString(&pool, written, &room);
+        ASSERT_NE(at, nullptr);
+        ASSERT_GE(room, written);
+        std::memset(at, 'x', written);  // each round rewrites what the last wrote
+        at = reserve_PoolString(&pool, written * 2, &room);
+        ASSERT_NE(at, nullptr);
+        ASSERT_GE(room, written * 2);
+        std::memset(at + written, 'y', written);
+        ASSERT_EQ(commit_PoolString(&pool, written * 2), 1);
+        EXPECT_EQ(std::string(pool.text), "<A>" + std::string(written, 'x') + std::string(written, 'y'));
+        pool.length = 3;  // back to "<A>" for the next round
+        pool.text[3] = '\0';
+    }
+    EXPECT_EQ(commit_PoolString(&pool, room + 1), 0);
+    release_PoolStringBuffer(&pool);
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 // cim_list.cpp - the generic list: linked nodes (stable while their item
 // stays) plus an index of the nodes for constant-time access by position.
+// Nodes come from chunks the list owns, so that a list of n items is a
+// handful of blocks, not n.
 #include <cstring>
 
 #include "internal.h"
@@ -9,6 +11,24 @@ struct CIMListNode {
     CIMListNode *next;
 };
 
+namespace {
+
+// A block of nodes; the newest chunk is the list's, the older ones chain
+// behind it.
+struct NodeChunk {
+    NodeChunk *older;
+    int used;
+    int capacity;
+    CIMListNode nodes[1];
+};
+
+// Nodes per chunk: the first chunk is small (most lists are short), later
+// ones double up to a bound.
+constexpr int kFirstChunkNodes = 4;
+constexpr int kLargestChunkNodes = 1024;
+
+}  // namespace
+
 struct CIMList {
     int type;
     int length;
@@ -16,6 +36,8 @@ struct CIMList {
     CIMListNode **index;   // index[i] is the i-th node
     CIMListNode *first;
     CIMListNode *last;
+    NodeChunk *chunks;     // where the nodes live
+    CIMListNode *spares;   // nodes of removed items, for reuse
 };
 
 namespace cimobj {
@@ -84,10 +106,54 @@ bool reserveSlot(CIMList *list) {
     return true;
 }
 
+// A node for a new item: a spare one, else the next of the newest chunk (a
+// new chunk when it is full); NULL when memory is exhausted.
+CIMListNode *takeNode(CIMList *list) {
+    if (CIMListNode *node = list->spares) {
+        list->spares = node->next;
+        return node;
+    }
+    NodeChunk *chunk = list->chunks;
+    if (!chunk || chunk->used == chunk->capacity) {
+        int capacity = chunk ? chunk->capacity * 2 : kFirstChunkNodes;
+        if (capacity > kLargestChunkNodes) capacity = kLargestChunkNodes;
+        auto *fresh = static_cast<NodeChunk *>(
+            std::malloc(sizeof(NodeChunk) + static_cast<size_t>(capacity - 1) * sizeof(CIMListNode)));
+        if (!fresh) return nullptr;
+        fresh->older = chunk;
+        fresh->used = 0;
+        fresh->capacity = capacity;
+        list->chunks = chunk = fresh;
+    }
+    return &chunk->nodes[chunk->used++];
+}
+
+// Makes room for count more items at once: index slots and one chunk that
+// holds their nodes. False when memory is exhausted (the list still works).
+bool reserveItems(CIMList *list, int count) {
+    if (count <= 0 || list->length > (1 << 29) - count) return false;
+    int wanted = list->length + count;
+    if (wanted > list->capacity) {
+        auto *grown = static_cast<CIMListNode **>(
+            std::realloc(list->index, static_cast<size_t>(wanted) * sizeof(CIMListNode *)));
+        if (!grown) return false;
+        list->index = grown;
+        list->capacity = wanted;
+    }
+    auto *chunk = static_cast<NodeChunk *>(
+        std::malloc(sizeof(NodeChunk) + static_cast<size_t>(count - 1) * sizeof(CIMListNode)));
+    if (!chunk) return false;
+    chunk->older = list->chunks;
+    chunk->used = 0;
+    chunk->capacity = count;
+    list->chunks = chunk;
+    return true;
+}
+
 // Appends without looking at the item; false when memory is exhausted.
 bool appendNode(CIMList *list, void *item) {
     if (!reserveSlot(list)) return false;
-    auto *node = static_cast<CIMListNode *>(std::malloc(sizeof(CIMListNode)));
+    CIMListNode *node = takeNode(list);
     if (!node) return false;
     node->item = item;
     node->next = nullptr;
@@ -101,11 +167,13 @@ bool appendNode(CIMList *list, void *item) {
 // Frees nodes and index; the items only when freeItems.
 void releaseList(CIMList *list, bool freeItems) {
     int kind = cimobj::listItemKind(list->type);
-    for (CIMListNode *node = list->first; node;) {
-        CIMListNode *next = node->next;
-        if (freeItems) freeItem(kind, node->item);
-        std::free(node);
-        node = next;
+    if (freeItems) {
+        for (int i = 0; i < list->length; ++i) freeItem(kind, list->index[i]->item);
+    }
+    for (NodeChunk *chunk = list->chunks; chunk;) {
+        NodeChunk *older = chunk->older;
+        std::free(chunk);
+        chunk = older;
     }
     std::free(list->index);
     std::free(list);
@@ -144,7 +212,9 @@ int removeFromList(CIMList *list, const void *item) {
         std::memmove(list->index + i, list->index + i + 1,
                      static_cast<size_t>(list->length - i - 1) * sizeof(CIMListNode *));
         --list->length;
-        std::free(node);
+        node->item = nullptr;
+        node->next = list->spares;
+        list->spares = node;
         return 1;
     }
     return 0;
@@ -166,6 +236,7 @@ CIMList *copyList(const CIMList *list) {
     CIMList *copy = newList(list->type);
     if (!copy) return nullptr;
     int kind = cimobj::listItemKind(list->type);
+    reserveItems(copy, list->length);
     for (CIMListNode *node = list->first; node; node = node->next) {
         void *item = copyItem(kind, node->item);
         if (!item || !appendNode(copy, item)) {

@@ -5,22 +5,36 @@
 
 #include "internal.h"
 
+#include "cimobj/cimobj.hpp"
+
 namespace {
+
+// The text of a string made at its final size lives in the record's own
+// block, right behind it: one block per string instead of two.
+wchar_t *inlineBuffer(const CIMString *s) {
+    return reinterpret_cast<wchar_t *>(const_cast<CIMString *>(s) + 1);
+}
+
+// A string whose block has room for capacity characters (the terminating
+// NUL included) behind the record, empty; NULL when memory is exhausted.
+CIMString *makeRoom(size_t capacity) {
+    if (capacity > (SIZE_MAX - sizeof(CIMString)) / sizeof(wchar_t)) return nullptr;
+    auto *s = static_cast<CIMString *>(std::malloc(sizeof(CIMString) + capacity * sizeof(wchar_t)));
+    if (!s) return nullptr;
+    s->buffer = inlineBuffer(s);
+    s->buffer[0] = L'\0';
+    s->length = 0;
+    s->capacity = capacity;
+    return s;
+}
 
 // Makes a string holding a copy of length characters of text.
 CIMString *makeString(const wchar_t *text, size_t length) {
-    CIMString *s = cimobj::allocRecord<CIMString>();
+    CIMString *s = makeRoom(length + 1);
     if (!s) return nullptr;
-    auto *buffer = static_cast<wchar_t *>(std::malloc((length + 1) * sizeof(wchar_t)));
-    if (!buffer) {
-        std::free(s);
-        return nullptr;
-    }
-    if (length) std::wmemcpy(buffer, text, length);
-    buffer[length] = L'\0';
-    s->buffer = buffer;
+    if (length) std::wmemcpy(s->buffer, text, length);
+    s->buffer[length] = L'\0';
     s->length = length;
-    s->capacity = length + 1;
     return s;
 }
 
@@ -42,6 +56,16 @@ int compareWide(const wchar_t *a, const wchar_t *b, bool caseless) {
 }  // namespace
 
 namespace cimobj {
+
+CIMString *newStringFromUtf8(const char *text, size_t length) {
+    if (!text) return allocRecord<CIMString>();
+    // UTF-8 never takes fewer bytes than characters.
+    CIMString *s = makeRoom(length + 1);
+    if (!s) return nullptr;
+    s->length = decodeUtf8Into(text, length, s->buffer);
+    s->buffer[s->length] = L'\0';
+    return s;
+}
 
 bool copyOptionalString(const CIMString *from, CIMString **to) {
     *to = nullptr;
@@ -72,14 +96,7 @@ CIMString *newCIMString(const wchar_t *text) {
 
 /* New string decoded from UTF-8; NULL text gives a null string. */
 CIMString *createCIMStringFromChar(const char *text) {
-    if (!text) return cimobj::allocRecord<CIMString>();
-    try {
-        std::wstring wide;
-        cimobj::decodeUtf8(text, std::strlen(text), wide);
-        return makeString(wide.data(), wide.size());
-    } catch (...) {
-        return nullptr;  // exhausted memory
-    }
+    return cimobj::newStringFromUtf8(text, text ? std::strlen(text) : 0);
 }
 
 /* Deep copy; a null string copies to a null string. NULL in, NULL out. */
@@ -92,7 +109,7 @@ CIMString *copyCIMString(const CIMString *s) {
 /* Frees the text and the record. */
 void freeCIMString(CIMString *s) {
     if (!s) return;
-    std::free(s->buffer);
+    if (s->buffer != inlineBuffer(s)) std::free(s->buffer);
     std::free(s);
 }
 
@@ -122,8 +139,12 @@ CIMString *cimStringCat(CIMString *dst, const CIMString *src) {
         size_t capacity = dst->capacity * 2;
         if (capacity < needed) capacity = needed;
         if (capacity < 16) capacity = 16;
-        auto *grown = static_cast<wchar_t *>(std::realloc(dst->buffer, capacity * sizeof(wchar_t)));
+        // A text in the record's own block cannot grow there: it moves out.
+        bool moves = dst->buffer == inlineBuffer(dst);
+        auto *grown = static_cast<wchar_t *>(moves ? std::malloc(capacity * sizeof(wchar_t))
+                                                   : std::realloc(dst->buffer, capacity * sizeof(wchar_t)));
         if (!grown) return nullptr;
+        if (moves) std::wmemcpy(grown, dst->buffer, dst->length + 1);
         if (!dst->buffer) dst->length = 0;
         dst->buffer = grown;
         dst->capacity = capacity;

@@ -90,6 +90,7 @@ CIMValue *newCIMValue(int type, void *data) {
 
 CIMValue *newCIMValueNULL(int type) { return newCIMValue(type, nullptr); }
 
+
 CIMValue *newCIMValueEmpty(void) { return newCIMValue(CIM_EMPTY, nullptr); }
 
 /* Deep copy of the value, its data and its reference class. NULL in, NULL

@@ -26,12 +26,19 @@ struct ThreadRegistration {
 
 thread_local ThreadRegistration registration;
 
+// Set after the first call on a thread. A plain initial-exec flag, so the
+// calls after the first cost one load instead of a look-up of the
+// registration record.
+__thread bool checked __attribute__((tls_model("initial-exec"))) = false;
+
 }  // namespace
 
 /* Registers the calling thread with the collector once; threads the collector
  * already knows (the main thread, threads made through GC_pthread_create) are
  * left alone. Cannot fail visibly: an unregistrable thread stays unregistered. */
 extern "C" void cimEnsureCollectorThread(void) {
+    if (checked) return;
+    checked = true;
     if (registration.checked) return;
     registration.checked = true;
     if (GC_thread_is_registered()) return;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "cimobj/cimobj.h"
@@ -12,9 +13,13 @@
 namespace cimobj {
 
 // Zero-filled record from the ordinary heap; NULL when memory is exhausted.
+// (malloc and a fill rather than calloc: malloc serves small blocks from the
+// thread's cache, calloc does not.)
 template <class T>
 T *allocRecord() {
-    return static_cast<T *>(std::calloc(1, sizeof(T)));
+    void *record = std::malloc(sizeof(T));
+    if (record) std::memset(record, 0, sizeof(T));
+    return static_cast<T *>(record);
 }
 
 // New status record without description; NULL when memory is exhausted.
@@ -39,6 +44,9 @@ void appendUtf8(std::string &out, const wchar_t *text, size_t count);
 void appendUtf8Char(std::string &out, wchar_t c);
 // Decodes UTF-8 (invalid bytes become 0xDC00 + byte) into out.
 void decodeUtf8(const char *text, size_t length, std::wstring &out);
+// The same into out, which has room for length characters (UTF-8 never
+// takes fewer bytes than characters); returns the number written.
+size_t decodeUtf8Into(const char *text, size_t length, wchar_t *out);
 
 // Copy of bytes into a NUL-terminated atomic block of the collected heap.
 char *collectedText(const char *bytes, size_t length);

@@ -4,9 +4,23 @@
 
 #include "internal.h"
 
+namespace {
+
+// The one success record the library hands out: status 0 without text,
+// never freed. It lies in read-only memory, so a caller that writes into a
+// record it did not make fails at once instead of changing every success.
+const ReturnCode kSuccess = {0, nullptr};
+
+bool isShared(const ReturnCode *rc) { return rc == &kSuccess; }
+
+}  // namespace
+
 namespace cimobj {
 
-ReturnCode *statusOnly(int code) { return newReturnCode(code, nullptr); }
+ReturnCode *statusOnly(int code) {
+    if (code == 0) return const_cast<ReturnCode *>(&kSuccess);
+    return newReturnCode(code, nullptr);
+}
 
 ReturnCode *statusWithText(int code, const char *text) {
     ReturnCode *rc = allocRecord<ReturnCode>();
@@ -45,6 +59,7 @@ ReturnCode *newReturnCode(int code, const wchar_t *description) {
 /* Deep copy; NULL in, NULL out (also when memory is exhausted). */
 ReturnCode *copyReturnCode(const ReturnCode *rc) {
     if (!rc) return nullptr;
+    if (isShared(rc)) return const_cast<ReturnCode *>(rc);
     ReturnCode *copy = cimobj::allocRecord<ReturnCode>();
     if (!copy) return nullptr;
     copy->rc = rc->rc;
@@ -56,7 +71,7 @@ ReturnCode *copyReturnCode(const ReturnCode *rc) {
 }
 
 void freeReturnCode(ReturnCode *rc) {
-    if (!rc) return;
+    if (!rc || isShared(rc)) return;
     freeCIMString(rc->description);
     std::free(rc);
 }

@@ -52,21 +52,31 @@ size_t decodeOne(const unsigned char *s, size_t avail, uint32_t &cp) {
 
 }  // namespace
 
-void decodeUtf8(const char *text, size_t length, std::wstring &out) {
-    out.reserve(out.size() + length);
+size_t decodeUtf8Into(const char *text, size_t length, wchar_t *out) {
     const auto *s = reinterpret_cast<const unsigned char *>(text);
-    size_t i = 0;
+    size_t i = 0, written = 0;
     while (i < length) {
+        if (s[i] < 0x80) {
+            out[written++] = static_cast<wchar_t>(s[i++]);
+            continue;
+        }
         uint32_t cp = 0;
         size_t n = decodeOne(s + i, length - i, cp);
         if (n == 0) {
-            out.push_back(static_cast<wchar_t>(escapeBase + s[i]));
+            out[written++] = static_cast<wchar_t>(escapeBase + s[i]);
             ++i;
         } else {
-            out.push_back(static_cast<wchar_t>(cp));
+            out[written++] = static_cast<wchar_t>(cp);
             i += n;
         }
     }
+    return written;
+}
+
+void decodeUtf8(const char *text, size_t length, std::wstring &out) {
+    size_t start = out.size();
+    out.resize(start + length);
+    out.resize(start + decodeUtf8Into(text, length, out.data() + start));
 }
 
 void appendUtf8Char(std::string &out, wchar_t c) {

@@ -7,26 +7,29 @@
 
 #include "internal.h"
 
+#include "cimobj/cimobj.hpp"
+
 namespace {
 
 template <class T>
-char *integerText(T value) {
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return cimobj::collectedText(buffer, static_cast<size_t>(result.ptr - buffer));
+size_t integerText(T value, char *buffer) {
+    return static_cast<size_t>(std::to_chars(buffer, buffer + cimobj::kScalarTextSize, value).ptr - buffer);
+}
+
+size_t copyText(const char *text, char *buffer) {
+    size_t length = std::strlen(text);
+    std::memcpy(buffer, text, length);
+    return length;
 }
 
 // Shortest of the forms that read back exactly: 9 significant digits for a
 // real32, 17 for a real64 (scanf accepts both the plain and the exponent form).
 template <class T>
-char *realText(T value, int digits) {
-    if (std::isnan(value)) return cimobj::collectedText("NaN", 3);
-    if (std::isinf(value)) return value < 0 ? cimobj::collectedText("-INF", 4)
-                                            : cimobj::collectedText("INF", 3);
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                std::chars_format::general, digits);
-    return cimobj::collectedText(buffer, static_cast<size_t>(result.ptr - buffer));
+size_t realText(T value, int digits, char *buffer) {
+    if (std::isnan(value)) return copyText("NaN", buffer);
+    if (std::isinf(value)) return copyText(value < 0 ? "-INF" : "INF", buffer);
+    auto result = std::to_chars(buffer, buffer + cimobj::kScalarTextSize, value, std::chars_format::general, digits);
+    return static_cast<size_t>(result.ptr - buffer);
 }
 
 char *wideText(const CIMString *s) {
@@ -36,6 +39,30 @@ char *wideText(const CIMString *s) {
 
 }  // namespace
 
+size_t cimobj::scalarText(const CIMValue *v, char *buffer) {
+    if (!v || v->isNull) return kNoScalarText;
+    switch (v->type) {
+    case CIM_UINT8: return integerText(static_cast<unsigned>(v->data.u8), buffer);
+    case CIM_SINT8: return integerText(static_cast<int>(v->data.s8), buffer);
+    case CIM_UINT16: return integerText(static_cast<unsigned>(v->data.u16), buffer);
+    case CIM_SINT16: return integerText(static_cast<int>(v->data.s16), buffer);
+    case CIM_UINT32: return integerText(v->data.u32, buffer);
+    case CIM_SINT32: return integerText(v->data.s32, buffer);
+    case CIM_UINT64: return integerText(v->data.u64, buffer);
+    case CIM_SINT64: return integerText(v->data.s64, buffer);
+    case CIM_REAL32: return realText(v->data.r32, 9, buffer);
+    case CIM_REAL64: return realText(v->data.r64, 17, buffer);
+    case CIM_BOOLEAN: return copyText(v->data.boolean ? "true" : "false", buffer);
+    case CIM_CHAR16: {
+        std::string one;
+        cimobj::appendUtf8Char(one, static_cast<wchar_t>(v->data.char16));
+        std::memcpy(buffer, one.data(), one.size());
+        return one.size();
+    }
+    default: return kNoScalarText;
+    }
+}
+
 extern "C" {
 
 /* Text of a scalar value from the collected heap; NULL for NULL, null,
@@ -43,33 +70,10 @@ extern "C" {
  * exhausted. */
 char *getCharFromCIMValue(const CIMValue *v) {
     if (!v || v->isNull) return nullptr;
-    try {
-        switch (v->type) {
-        case CIM_UINT8: return integerText(static_cast<unsigned>(v->data.u8));
-        case CIM_SINT8: return integerText(static_cast<int>(v->data.s8));
-        case CIM_UINT16: return integerText(static_cast<unsigned>(v->data.u16));
-        case CIM_SINT16: return integerText(static_cast<int>(v->data.s16));
-        case CIM_UINT32: return integerText(v->data.u32);
-        case CIM_SINT32: return integerText(v->data.s32);
-        case CIM_UINT64: return integerText(v->data.u64);
-        case CIM_SINT64: return integerText(v->data.s64);
-        case CIM_REAL32: return realText(v->data.r32, 9);
-        case CIM_REAL64: return realText(v->data.r64, 17);
-        case CIM_BOOLEAN:
-            return v->data.boolean ? cimobj::collectedText("true", 4)
-                                   : cimobj::collectedText("false", 5);
-        case CIM_STRING:
-        case CIM_DATETIME: return wideText(v->data.string);
-        case CIM_CHAR16: {
-            std::string one;
-            cimobj::appendUtf8Char(one, static_cast<wchar_t>(v->data.char16));
-            return cimobj::collectedText(one.data(), one.size());
-        }
-        default: return nullptr;
-        }
-    } catch (...) {
-        return nullptr;
-    }
+    if (v->type == CIM_STRING || v->type == CIM_DATETIME) return wideText(v->data.string);
+    char buffer[cimobj::kScalarTextSize];
+    size_t length = cimobj::scalarText(v, buffer);
+    return length == cimobj::kNoScalarText ? nullptr : cimobj::collectedText(buffer, length);
 }
 
 }  // extern "C"

@@ -2,6 +2,7 @@
 #include "utils/pool_string.h"
 
 #include <gc/gc.h>
+#include <sys/mman.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -30,18 +31,78 @@ bool is_initialised(const PoolString *pool) {
     return pool != nullptr && pool->magic == magic_of(pool) && pool->text != nullptr;
 }
 
+// From this size on a buffer is a mapping of its own that grows by doubling
+// and asks for huge pages: a large response is written once from start to
+// end, and faulting it in 4 KiB at a time, or copying it on each growth,
+// costs more than writing it. Below it the buffer comes from malloc. A
+// buffer is mapped exactly when its capacity is at least this size.
+constexpr size_t pool_large_capacity = size_t{4} << 20;
+constexpr size_t huge_page = size_t{2} << 20;
+
+bool is_mapped(size_t capacity) { return capacity >= pool_large_capacity; }
+
+// Lets the kernel back a mapped buffer with huge pages (a hint; it may say no).
+void prefer_huge_pages(char *buffer, size_t capacity) {
+    uintptr_t start = (reinterpret_cast<uintptr_t>(buffer) + huge_page - 1) & ~(huge_page - 1);
+    uintptr_t end = reinterpret_cast<uintptr_t>(buffer) + capacity;
+    if (end > start) madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
+}
+
+// A buffer of capacity bytes (a mapping when large); NULL when memory is exhausted.
+char *new_buffer(size_t capacity) {
+    if (!is_mapped(capacity)) return static_cast<char *>(std::malloc(capacity));
+    void *mapping = mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED) return nullptr;
+    prefer_huge_pages(static_cast<char *>(mapping), capacity);
+    return static_cast<char *>(mapping);
+}
+
+void free_buffer(char *buffer, size_t capacity) {
+    if (is_mapped(capacity))
+        munmap(buffer, capacity);
+    else
+        std::free(buffer);
+}
+
+// The buffer moved to a capacity of target bytes, all its bytes kept (also
+// those written in place and not yet committed); NULL (the old buffer
+// untouched) when memory is exhausted. A mapping grows by moving its pages,
+// not its bytes.
+char *grow_buffer(char *buffer, size_t capacity, size_t target) {
+    if (!is_mapped(target)) return static_cast<char *>(std::realloc(buffer, target));
+    if (is_mapped(capacity)) {
+        void *moved = mremap(buffer, capacity, target, MREMAP_MAYMOVE);
+        if (moved == MAP_FAILED) return nullptr;
+        prefer_huge_pages(static_cast<char *>(moved), target);
+        return static_cast<char *>(moved);
+    }
+    char *mapped = new_buffer(target);
+    if (mapped == nullptr) return nullptr;
+    std::memcpy(mapped, buffer, capacity);
+    std::free(buffer);
+    return mapped;
+}
+
+// Capacity for at least needed bytes: a mapping is a whole number of huge pages.
+size_t rounded(size_t needed) {
+    if (!is_mapped(needed) || needed > SIZE_MAX - huge_page) return needed;
+    return (needed + huge_page - 1) & ~(huge_page - 1);
+}
+
 // Makes room for at least `needed` bytes (NUL included), growing the buffer
-// at least by half again so that a run of appends costs linear time overall.
-// On failure the buffer is left as it was and false is returned.
+// at least by half again (doubling it once it is large) so that a run of
+// appends costs linear time overall. On failure the buffer is left as it
+// was and false is returned.
 bool ensure_capacity(PoolString *pool, size_t needed) {
     if (needed <= pool->capacity) return true;
-    size_t grown = pool->capacity + pool->capacity / 2;
+    size_t step = is_mapped(pool->capacity) ? pool->capacity : pool->capacity / 2;
+    size_t grown = pool->capacity + step;
     if (grown < pool->capacity) grown = SIZE_MAX;  // overflow
-    size_t target = needed > grown ? needed : grown;
-    char *bigger = static_cast<char *>(std::realloc(pool->text, target));
-    if (bigger == nullptr && target > needed) {
-        target = needed;  // the geometric step may be what does not fit
-        bigger = static_cast<char *>(std::realloc(pool->text, target));
+    size_t target = rounded(needed > grown ? needed : grown);
+    char *bigger = grow_buffer(pool->text, pool->capacity, target);
+    if (bigger == nullptr && target > rounded(needed)) {
+        target = rounded(needed);  // the geometric step may be what does not fit
+        bigger = grow_buffer(pool->text, pool->capacity, target);
     }
     if (bigger == nullptr) return false;
     pool->text = bigger;
@@ -104,7 +165,8 @@ int init_PoolString(PoolString *pool, int flag1, int flag2, int flag3,
         pool->length = 0;
         if (!ensure_capacity(pool, wanted)) return 0;
     } else {
-        char *buffer = static_cast<char *>(std::malloc(wanted));
+        wanted = rounded(wanted);
+        char *buffer = new_buffer(wanted);
         if (buffer == nullptr) {
             pool->text = nullptr;
             pool->length = 0;
@@ -146,9 +208,24 @@ int resize_PoolString(PoolString *pool, size_t itemCount, size_t bytesPerItem) {
 // holds no text and counts as not initialised.
 void release_PoolStringBuffer(PoolString *pool) {
     if (!is_initialised(pool)) return;
-    std::free(pool->text);
+    free_buffer(pool->text, pool->capacity);
     pool->text = nullptr;
     pool->length = 0;
     pool->capacity = 0;
     pool->magic = 0;
+}
+
+char *reserve_PoolString(PoolString *pool, size_t extra, size_t *room) {
+    if (!is_initialised(pool) || room == nullptr) return nullptr;
+    size_t needed = pool->length + extra + 1;
+    if (needed <= pool->length || !ensure_capacity(pool, needed)) return nullptr;
+    *room = pool->capacity - pool->length - 1;
+    return pool->text + pool->length;
+}
+
+int commit_PoolString(PoolString *pool, size_t count) {
+    if (!is_initialised(pool) || count > pool->capacity - pool->length - 1) return 0;
+    pool->length += count;
+    pool->text[pool->length] = '\0';
+    return 1;
 }

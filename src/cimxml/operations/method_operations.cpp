@@ -1,6 +1,6 @@
 // method_operations.cpp - extrinsic method calls (InvokeMethod) and the
 // export of indications (ExportIndication).
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 #include "cimxml/operation_parameters.h"
 #include "cimxml/operations.h"
 #include "cimxml/operations/operation_support.h"

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "cimxml/error_reporting.h"
-#include "cimxml/last_error.h"
+#include "cimxml_common/error_reporting.h"
+#include "cimxml_common/last_error.h"
 #include "cimxml/operation_parameters.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_common/status_codes.h"

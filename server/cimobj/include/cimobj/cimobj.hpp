@@ -38,6 +38,18 @@ std::string toUtf8(std::wstring_view text);
 std::string toUtf8(const CIMString *text);
 // Wide form of UTF-8 text (invalid bytes travel as 0xDC00 + byte).
 std::wstring fromUtf8(std::string_view text);
+// New string decoded from length bytes of UTF-8 text, as
+// createCIMStringFromChar decodes them, without a copy in between; NULL
+// text gives a null string. NULL when memory is exhausted.
+CIMString *newStringFromUtf8(const char *text, size_t length);
+// The text getCharFromCIMValue gives a scalar value of a numeric, boolean
+// or char16 type, written into buffer (kScalarTextSize bytes, not
+// terminated); returns its length, or kNoScalarText for a NULL or null
+// value and for the other types (strings and datetimes among them).
+constexpr size_t kScalarTextSize = 64;
+constexpr size_t kNoScalarText = static_cast<size_t>(-1);
+size_t scalarText(const CIMValue *value, char *buffer);
+
 
 // The wide text of a string, lent; empty for NULL or a null string.
 inline std::wstring_view view(const CIMString *text) {

@@ -8,6 +8,11 @@
 extern "C" {
 #endif
 
+/* Status records the library returns are the caller's to free with
+ * freeReturnCode. A success without text may be one shared record that
+ * freeReturnCode and copyReturnCode leave as it is: read a returned record,
+ * never write into it. */
+
 /* New record with the code and a copy of the description (NULL: none). */
 ReturnCode *newReturnCode(int code, const wchar_t *description);
 ReturnCode *copyReturnCode(const ReturnCode *rc);

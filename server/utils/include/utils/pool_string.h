@@ -46,6 +46,22 @@ int resize_PoolString(PoolString *pool, size_t itemCount, size_t bytesPerItem);
  * then holds no text until it is initialised again. */
 void release_PoolStringBuffer(PoolString *pool);
 
+/* Writing in place, for writers that produce text piece by piece: makes
+ * room for at least extra bytes after the text (and its NUL), growing the
+ * buffer geometrically, and returns the first of them (pool->text +
+ * pool->length), or NULL for a pool that is not initialised or when memory
+ * is exhausted (the pool is then unchanged). *room receives the number of
+ * bytes that may be written there, extra or more. The text itself does not
+ * change until commit_PoolString adds the bytes written; bytes written
+ * there stay when reserve_PoolString is called again to grow the room
+ * (extra counting them). */
+char *reserve_PoolString(PoolString *pool, size_t extra, size_t *room);
+/* Adds count bytes written at the place reserve_PoolString gave last (at
+ * most the room it told) to the text and terminates it; an append in
+ * between voids that place. Returns 1, or 0 for a pool that is not
+ * initialised or a count beyond its room. */
+int commit_PoolString(PoolString *pool, size_t count);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,5 +1,5 @@
 // error_list.cpp - the process-wide list of the errors threads hold.
-#include "cimxml/error_list.h"
+#include "cimxml_common/error_list.h"
 
 #include <mutex>
 #include <new>

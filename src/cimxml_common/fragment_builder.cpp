@@ -1,5 +1,5 @@
 // fragment_builder.cpp - one-allocation assembly of fragments.
-#include "cimxml_schema/fragment_builder.h"
+#include "cimxml_common/fragment_builder.h"
 
 #include <cstring>
 

@@ -1,12 +1,11 @@
 // embedded_objects.cpp - decoding of instances and classes carried as text.
-#include "cimxml/embedded_objects.h"
+#include "cimop_request/embedded_objects.h"
 
 #include <cstring>
 
 #include "cimop_request/request_routing.h"
-#include "cimxml/error_reporting.h"
-#include "cimxml/last_error.h"
-#include "cimxml/operation_parameters.h"
+#include "cimxml_common/error_reporting.h"
+#include "cimxml_common/last_error.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 #include "cimxml_schema/xml_primitives.h"
@@ -49,8 +48,11 @@ struct ParseTexts {
 // keeps a parameter that decoded to another kind of object from being taken
 // for the one asked for.
 void *parameter_content(const CIMPropertyList *parameters, const wchar_t *name, int expectedType) {
-    if (getCIMValueType(getParamCIMValue(parameters, name)) != expectedType) return nullptr;
-    return getParamValue(parameters, name);
+    const CIMValue *value = propertyGetValue(findCIMProperty(parameters, name));
+    if (getCIMValueType(value) != expectedType) return nullptr;
+    void *content = nullptr;
+    freeReturnCode(getCIMValue(value, &content, nullptr));
+    return content;
 }
 
 // The common path of the three object parsers: decode text as the parameter

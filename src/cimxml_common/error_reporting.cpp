@@ -1,12 +1,12 @@
 // error_reporting.cpp - the three ways the module records a failure as the
 // thread's last error.
-#include "cimxml/error_reporting.h"
+#include "cimxml_common/error_reporting.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "cimxml/last_error.h"
+#include "cimxml_common/last_error.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 #include "cimxml_common/status_codes.h"
