@@ -81,6 +81,8 @@ TEST(CimRules, RefuseEachBreachWithItsStatusAndCimErrorAndPassTheRestToTheModule
         {"no CIMObject", editHeader(request, "CIMObject", nullptr), refused("400 Bad Request", "header-mismatch", false)},
         {"key differs", extrinsic("root%2Fcimv2%3ACIM_Foo.Name=\"x\",Id=4"),
          refused("400 Bad Request", "header-mismatch", false)},
+        {"a key more", extrinsic("root%2Fcimv2%3ACIM_Foo.Name=\"x\",Id=3,Other=1"),
+         refused("400 Bad Request", "header-mismatch", false)},
         {"namespace for a method", extrinsic("root%2Fcimv2"), refused("400 Bad Request", "header-mismatch", false)},
         {"export under CIMOperation", editHeader(exportRequest(), "CIMOperation", "MethodCall"),
          refused("400 Bad Request", "request-not-valid", false)},
