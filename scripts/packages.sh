@@ -6,3 +6,6 @@ CIMXML_PACKAGES=(
   libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3
   libxml2-utils sblim-wbemcli openssl
 )
+# What ./test.sh --fuzz (and CI) needs on top: clang with libFuzzer and the
+# sanitizer runtimes, and jq to read the conformance documents' headers.
+CIMXML_FUZZ_PACKAGES=(clang libclang-rt-14-dev jq)
