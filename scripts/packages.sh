@@ -5,6 +5,7 @@ CIMXML_PACKAGES=(
   libexpat1-dev libgc-dev googletest libgtest-dev libbenchmark-dev
   libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3
   libxml2-utils sblim-wbemcli openssl
+  nlohmann-json3-dev libcli11-dev
 )
 # What ./test.sh --fuzz (and CI) needs on top: clang with libFuzzer and the
 # sanitizer runtimes, and jq to read the conformance documents' headers.

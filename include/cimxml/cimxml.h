@@ -44,6 +44,11 @@
  *     call element or target LOCALNAMESPACEPATH is refused with status 4.
  * 12. Freshly made message ids never repeat within the process.
  * 13. A non-zero status of the object manager is logged at info level (2).
+ * 14. The client encoders write ClassName, AssocClass and ResultClass as
+ *     CLASSNAME elements.
+ * 15. The client encoders' CIMMethod line is the call element's name (for an
+ *     extrinsic call the method's own), and an extrinsic call's CIMObject
+ *     line is its target object, escaped.
  * In both profiles the request's message id is written back escaped, and an
  * empty VALUE element is the empty string. */
 #ifndef CIMXML_CIMXML_H

@@ -72,7 +72,6 @@ bool bindListener(Listener &listener, const ServerOptions &options, CimomService
 }
 
 int serve(const ServerOptions &options) {
-    if (!options.repositoryFile.empty()) return fail("--repository: a persistent repository is not available yet", 2);
     if (options.passwordFile.empty() && !isLoopback(options.bind))
         return fail("--bind " + options.bind + ": only a loopback address may be served without --passwd", 2);
     std::string error;

@@ -1,14 +1,19 @@
-// object_manager_host.cpp - the in-memory object manager of libcimom,
-// installed as the process's one object manager behind the handle.
+// object_manager_host.cpp - the object manager of libcimom, in memory or on
+// a durable repository file, installed as the process's one object manager
+// behind the handle.
 #include "object_manager_host.h"
 
 #include <cimom/handle.h>
+#include <cimom/live_providers.h>
 #include <cimom/object_manager.h>
+#include <cimom/repository_store.h>
 
 namespace cimxmld {
 
 namespace {
 
+// The object manager installed for the handle (a durable one holds its
+// store as its journal).
 class InMemoryObjectManager : public ObjectManagerHost {
 public:
     explicit InMemoryObjectManager(std::shared_ptr<cimom::ObjectManager> objectManager)
@@ -31,15 +36,38 @@ std::string joined(const std::vector<cimom::MofDiagnostic> &diagnostics) {
     return text;
 }
 
+// The object manager on the repository file: made with the default schema
+// and the --mof files when new, else loaded (the --mof files are not read
+// again: they were compiled when the file was made).
+std::unique_ptr<ObjectManagerHost> startOnRepository(const ServerOptions &options, std::string &error) {
+    auto objectManager = std::make_shared<cimom::ObjectManager>(cimobj::fromUtf8(options.hostName));
+    cimom::Status status;
+    std::shared_ptr<cimom::RepositoryStore> store = cimom::openRepository(
+        *objectManager, options.repositoryFile, status, cimom::ObjectManager::defaultSchemaDir(), options.mofFiles);
+    if (!store) {
+        error = status.message;
+        return nullptr;
+    }
+    if (!store->isNew() && !options.mofFiles.empty())
+        cimPrintMessage(CIM_LOG_WARNING, L"--mof files not compiled: repository %s exists (use cimxml-mof --repository)",
+                        options.repositoryFile.c_str());
+    // After loading: what the file holds loads into the repository, never
+    // into a provider.
+    cimom::registerLiveProviders(*objectManager);
+    return std::make_unique<InMemoryObjectManager>(std::move(objectManager));
+}
+
 }  // namespace
 
 std::unique_ptr<ObjectManagerHost> ObjectManagerHost::start(const ServerOptions &options, std::string &error) {
+    if (!options.repositoryFile.empty()) return startOnRepository(options, error);
     auto objectManager = std::make_shared<cimom::ObjectManager>(cimobj::fromUtf8(options.hostName));
     error = joined(objectManager->loadDefaultSchema(cimom::ObjectManager::defaultSchemaDir(), cimom::Journaling::Off));
     if (!error.empty()) {
         error = "the default schema does not load:\n" + error;
         return nullptr;
     }
+    cimom::registerLiveProviders(*objectManager);
     for (const std::string &file : options.mofFiles) {
         error = joined(objectManager->compileMofFile(file, {}, cimom::Journaling::Off));
         if (!error.empty()) return nullptr;

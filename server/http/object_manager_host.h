@@ -14,7 +14,8 @@ namespace cimxmld {
 class ObjectManagerHost {
 public:
     // Sets the object manager up as the options say (host name, the default
-    // schema, the --mof files in order). On failure returns null and the
+    // schema with the live providers of this machine, the --mof files in
+    // order). On failure returns null and the
     // reason (a MOF diagnostic names file, line and column) in error.
     static std::unique_ptr<ObjectManagerHost> start(const ServerOptions &options, std::string &error);
     virtual ~ObjectManagerHost() = default;

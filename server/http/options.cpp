@@ -226,7 +226,8 @@ std::string usageText() {
     return R"(Usage: cimxmld [OPTION]...
        cimxmld --add-user NAME [--passwd FILE]
 A WBEM server: answers CIM-XML requests over HTTP (POST or M-POST to /cimom)
-from an in-memory repository holding the default schema.
+from a repository holding the default schema: in memory, or durable in an
+SQLite file with --repository.
 
   --bind ADDR          address to listen on (default 127.0.0.1; anything but
                        a loopback address needs --passwd)
@@ -234,7 +235,9 @@ from an in-memory repository holding the default schema.
   --https-port N       HTTPS port (default 5989), served with --cert and --key
   --cert FILE          PEM certificate (chain) for HTTPS
   --key FILE           PEM private key for HTTPS
-  --repository FILE    persistent repository (not available yet)
+  --repository FILE    keep the repository in FILE (SQLite), made with the
+                       default schema and the --mof files when absent;
+                       every acknowledged write survives a crash
   --passwd FILE        require HTTP Basic authentication against FILE
                        (lines "user:hash", written by --add-user)
   --module PATH        the CIM-XML protocol module (default: libcimxml.so
@@ -248,7 +251,8 @@ from an in-memory repository holding the default schema.
   --threads N          worker threads per listener (default 16)
   --timeout SECONDS    read and write timeout; a request head must arrive
                        within it (default 20)
-  --mof FILE           compile FILE into the repository at start (repeatable)
+  --mof FILE           compile FILE into the repository at start (repeatable;
+                       with --repository, only when FILE is made)
   --config FILE        read settings from FILE: one "key value" a line, keys
                        as the options above without "--"; the command line
                        wins

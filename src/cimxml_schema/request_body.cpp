@@ -29,7 +29,8 @@ const void *object_of_type(const CIMValue *value, int type) {
 char *reference_parameter_child(const CIMProperty *parameter) {
     const CIMValue *value = propertyGetValue(parameter);
     const CIMObjectPath *path = static_cast<const CIMObjectPath *>(object_of_type(value, CIM_REFERENCE));
-    if (named(parameter, L"ClassName")) return path ? cim_classname_toxml(getObjectPathName(path)) : nullptr;
+    if (named(parameter, L"ClassName") || named(parameter, L"AssocClass") || named(parameter, L"ResultClass"))
+        return path ? cim_classname_toxml(getObjectPathName(path)) : nullptr;
     if (named(parameter, L"InstanceName")) return path ? cim_instancename_toxml(path) : nullptr;
     // An operation's target: an instance by its INSTANCENAME, a class by its CLASSNAME.
     if (named(parameter, L"ObjectName")) {

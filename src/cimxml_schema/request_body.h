@@ -41,7 +41,7 @@ char *cim_expmethodcall_toxml(const CIMString *methodName, const CIMPropertyList
 char *cim_paramvalue_toxml(const CIMProperty *parameter);
 
 // IPARAMVALUE NAME=parameter holding the child its kind and name call for:
-// reference "ClassName" CLASSNAME, "InstanceName" INSTANCENAME,
+// reference "ClassName", "AssocClass" or "ResultClass" CLASSNAME, "InstanceName" INSTANCENAME,
 // "ObjectName" INSTANCENAME (a path with keys) or CLASSNAME, other
 // references VALUE.REFERENCE; arrays VALUE.ARRAY (empty for an array
 // without elements, none for a null one); class or object values CLASS ("NewClass", "ModifiedClass"),

@@ -17,8 +17,8 @@ char *CIMXMLencode_associators(const CIMObjectPath *objectPath, const CIMString 
     if (refuse_null(call, objectPath)) return nullptr;
     request_parameters parameters(call.encoder);
     parameters.reference(L"ObjectName", objectPath)
-        .string(L"AssocClass", assocClass)
-        .string(L"ResultClass", resultClass)
+        .class_name(L"AssocClass", assocClass)
+        .class_name(L"ResultClass", resultClass)
         .string(L"Role", role)
         .string(L"ResultRole", resultRole)
         .boolean(L"IncludeQualifiers", includeQualifiers)
@@ -35,8 +35,8 @@ char *CIMXMLencode_associatorNames(const CIMObjectPath *objectPath, const CIMStr
     if (refuse_null(call, objectPath)) return nullptr;
     request_parameters parameters(call.encoder);
     parameters.reference(L"ObjectName", objectPath)
-        .string(L"AssocClass", assocClass)
-        .string(L"ResultClass", resultClass)
+        .class_name(L"AssocClass", assocClass)
+        .class_name(L"ResultClass", resultClass)
         .string(L"Role", role)
         .string(L"ResultRole", resultRole);
     return frame_request(call, objectPath, parameters.list(), nullptr, withoutHeader);
@@ -50,7 +50,7 @@ char *CIMXMLencode_references(const CIMObjectPath *objectPath, const CIMString *
     if (refuse_null(call, objectPath)) return nullptr;
     request_parameters parameters(call.encoder);
     parameters.reference(L"ObjectName", objectPath)
-        .string(L"ResultClass", resultClass)
+        .class_name(L"ResultClass", resultClass)
         .string(L"Role", role)
         .boolean(L"IncludeQualifiers", includeQualifiers)
         .boolean(L"IncludeClassOrigin", includeClassOrigin)
@@ -64,6 +64,6 @@ char *CIMXMLencode_referenceNames(const CIMObjectPath *objectPath, const CIMStri
     enter_client();
     if (refuse_null(call, objectPath)) return nullptr;
     request_parameters parameters(call.encoder);
-    parameters.reference(L"ObjectName", objectPath).string(L"ResultClass", resultClass).string(L"Role", role);
+    parameters.reference(L"ObjectName", objectPath).class_name(L"ResultClass", resultClass).string(L"Role", role);
     return frame_request(call, objectPath, parameters.list(), nullptr, withoutHeader);
 }

@@ -1,6 +1,7 @@
 // request_framing.cpp - parameter lists and the framing of client requests.
 #include "client_adapter/request_framing.h"
 
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -9,6 +10,8 @@
 #include "cimxml/operation_parameters.h"
 #include "cimxml_common/http_headers.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
+#include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/fragment_builder.h"
 #include "cimxml_schema/request_body.h"
 
@@ -93,8 +96,19 @@ request_parameters &request_parameters::reference(const wchar_t *name, const CIM
 request_parameters &request_parameters::class_name(const CIMObjectPath *path) {
     CIMObjectPath *copy = copyObjectPath(path);
     removePseudoClassName(copy);
-    string(L"ClassName", getObjectPathName(copy));
+    class_name(L"ClassName", getObjectPathName(copy));
     freeCIMObjectPath(copy);
+    return *this;
+}
+
+request_parameters &request_parameters::class_name(const wchar_t *name, const CIMString *className) {
+    // Servers read a class-name parameter as a CLASSNAME element (written for
+    // a reference to a path holding only the class name); classic sends the
+    // name as a string value, as it always has.
+    if (!strict_profile() || isEmptyCIMString(className)) return string(name, className);
+    CIMObjectPath *path = newObjectPathWithName(copyCIMString(className));
+    reference(name, path);
+    freeCIMObjectPath(path);
     return *this;
 }
 
@@ -157,9 +171,15 @@ char *frame_request(const request_call &call, const CIMObjectPath *target, const
     freeCIMString(methodName);
     char *request = nullptr;
     if (body.text != nullptr) {
-        text_owner nameSpace{createCharFromCIMString(getObjectPathNameSpace(target))};
+        // Servers check CIMMethod and CIMObject against the call: strict names
+        // the operation as the call element does and an extrinsic call's object
+        // by its path; classic keeps the lines the module always wrote.
+        bool strict = strict_profile();
+        text_owner object{strict && !call.intrinsic ? object_header_text(target)
+                                                    : createCharFromCIMString(getObjectPathNameSpace(target))};
+        text_owner method{strict ? createCharFromWide(call.method) : nullptr};
         request = frame(body.text, withoutHeader, [&](std::size_t length) {
-            return build_cimRequest_header(call.headerMethod, nameSpace.text, length, 0);
+            return build_cimRequest_header(strict ? method.text : call.headerMethod, object.text, length, 0);
         });
     }
     if (request == nullptr) log_failure(call.encoder, " - failed.");
@@ -183,6 +203,71 @@ char *frame_export_request(const char *encoder, const char *methodName, const CI
     });
     if (headerFailed) log_failure(encoder, " - Could not build the request header.");
     return request;
+}
+
+namespace {
+
+// Appends the path text of object_header_text, before its escaping.
+void append_path_text(std::string &out, const CIMObjectPath *path);
+
+void append_quoted(std::string &out, const std::string &text) {
+    out += '"';
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    out += '"';
+}
+
+void append_key_value(std::string &out, const CIMValue *value) {
+    int type = getCIMValueType(value);
+    if (type == CIM_REFERENCE) {
+        std::string inner;
+        append_path_text(inner, static_cast<const CIMObjectPath *>(cim_value_content(value)));
+        append_quoted(out, inner);
+        return;
+    }
+    text_owner text{getCharFromCIMValue(value)};
+    std::string plain = text.text ? text.text : "";
+    if (type == CIM_STRING || type == CIM_DATETIME || type == CIM_CHAR16)
+        append_quoted(out, plain);
+    else
+        out += plain;
+}
+
+void append_path_text(std::string &out, const CIMObjectPath *path) {
+    text_owner nameSpace{createCharFromCIMString(getObjectPathNameSpace(path))};
+    text_owner className{createCharFromCIMString(getObjectPathName(path))};
+    if (nameSpace.text) out.append(nameSpace.text).append(":");
+    if (className.text) out.append(className.text);
+    const char *separator = ".";
+    for (CIMListNode *node = getFirstCIMProperty(getObjectPathKeys(path)); node; node = getNextCIMProperty(node)) {
+        const CIMProperty *key = getCurrentCIMProperty(node);
+        text_owner name{createCharFromCIMString(propertyGetName(key))};
+        out.append(separator).append(name.text ? name.text : "").append("=");
+        append_key_value(out, propertyGetValue(key));
+        separator = ",";
+    }
+}
+
+}  // namespace
+
+char *object_header_text(const CIMObjectPath *path) {
+    std::string text;
+    append_path_text(text, path);
+    static const char safe[] = "-_.~/:=,\"'";
+    static const char hex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || (c != '\0' && std::strchr(safe, c))) {
+            escaped += static_cast<char>(c);
+        } else {
+            escaped += '%';
+            escaped += hex[c >> 4];
+            escaped += hex[c & 15];
+        }
+    }
+    return concat_fragment({escaped});
 }
 
 CIMObjectPath *class_and_namespace(const char *encoder, const CIMObjectPath *path) {

@@ -42,6 +42,10 @@ public:
     request_parameters &reference(const wchar_t *name, const CIMObjectPath *path);
     // "ClassName": the class name of path, "__Namespace" named "CIM_Namespace".
     request_parameters &class_name(const CIMObjectPath *path);
+    // A parameter that names a class (ClassName, AssocClass, ResultClass):
+    // in the strict profile a CLASSNAME element, in classic (and for a NULL
+    // or empty name) a string value like string().
+    request_parameters &class_name(const wchar_t *name, const CIMString *className);
     // A NULL text gives a null string value.
     request_parameters &string(const wchar_t *name, const CIMString *text);
     request_parameters &boolean(const wchar_t *name, int flag);
@@ -67,7 +71,9 @@ private:
 // The complete request: the SIMPLEREQ body of the call on target with the
 // parameters (and declaration, written for a "QualifierDeclaration"
 // parameter), the message around it and, unless withoutHeader, the request
-// header with the CIMObject line of the target's namespace. A new text
+// header. Classic writes the call's headerMethod and the target's namespace
+// as CIMObject; strict writes the call's own name as CIMMethod and, for an
+// extrinsic call, the target object (object_header_text) as CIMObject. A new text
 // (kind 2) for the caller; NULL after "<encoder> - failed." when a piece
 // cannot be made or parameters is NULL.
 char *frame_request(const request_call &call, const CIMObjectPath *target, const CIMPropertyList *parameters,
@@ -78,6 +84,13 @@ char *frame_request(const request_call &call, const CIMObjectPath *target, const
 // (after the matching log line of encoder) when a piece cannot be made.
 char *frame_export_request(const char *encoder, const char *methodName, const CIMPropertyList *parameters,
                            int withoutHeader);
+
+// The CIMObject text of an extrinsic call's target:
+// "namespace:Class[.key=value,...]" with string, datetime and char16 values
+// quoted (\" and \\ escaped), references as their own text quoted, and
+// every byte that is not a letter, a digit or one of -_.~/:=,"' written as
+// %XX. A new text (kind 2) for the caller; NULL when memory is short.
+char *object_header_text(const CIMObjectPath *path);
 
 // A new path with only the class name of path (with "__Namespace" named
 // "CIM_Namespace") and its namespace; NULL after "<encoder> -

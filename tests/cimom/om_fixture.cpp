@@ -137,6 +137,8 @@ std::string describe(const CIMValue *v) {
     switch (v->type) {
     case CIM_STRING: return "\"" + text(v->data.string) + "\"";
     case CIM_REFERENCE: return describe(v->data.reference);
+    case CIM_OBJECT: return "<" + describe(v->data.instance) + ">";
+    case CIM_CLASS: return "<" + describe(v->data.cimClass) + ">";
     default: {
         // The library's text of the other scalars (collected memory, left to the collector).
         const char *scalar = getCharFromCIMValue(v);

@@ -135,7 +135,7 @@ TEST(CimxmlMof, ReportsEveryErrorWithItsPlaceAndFailsTheExit) {
     EXPECT_EQ(exitCode, 0);
     std::string help = run("--help", exitCode);
     EXPECT_EQ(help.substr(0, help.find('\n')),
-              "usage: cimxml-mof [-n NAMESPACE] [-I DIR]... [--schema DIR] FILE.mof...");
+              "usage: cimxml-mof [-n NAMESPACE] [-I DIR]... [--schema DIR] [--repository FILE] [--bare] FILE.mof...");
     EXPECT_EQ(exitCode, 0);
 }
 

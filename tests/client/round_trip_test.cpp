@@ -324,12 +324,26 @@ std::vector<Row> rows() {
     };
 }
 
-// The header of an operation or export request, its length captured.
+// The header of an operation or export request; captured: its length, the
+// CIMObject value and the CIM(Export)Method value.
 const std::regex header_lines(
-    "POST /CIMOM2 HTTP/1\\.1\r\nContent-Length: (\\d+)\r\n(CIMObject: [^\r]+\r\n)?Connection: Keep-Alive\r\n"
-    "(Host: [^\r]+\r\n)?User-Agent: ZEL_CLIENT_ADAPTER\r\n(CIMOperation: MethodCall|CIMExport: MethodRequest)\r\n"
-    "CIMProtocolVersion: 1\\.2\r\nCIM(Export)?Method: \\w+\r\nContent-Type: text/xml;charset=UTF-8\r\n"
-    "(Date: [^\r]+\r\n)?Accept: text/xml, application/xml\r\n\r\n");
+    "POST /CIMOM2 HTTP/1\\.1\r\nContent-Length: (\\d+)\r\n(?:CIMObject: ([^\r]+)\r\n)?Connection: Keep-Alive\r\n"
+    "(?:Host: [^\r]+\r\n)?User-Agent: ZEL_CLIENT_ADAPTER\r\n(?:CIMOperation: MethodCall|CIMExport: MethodRequest)\r\n"
+    "CIMProtocolVersion: 1\\.2\r\nCIM(?:Export)?Method: (\\w+)\r\nContent-Type: text/xml;charset=UTF-8\r\n"
+    "(?:Date: [^\r]+\r\n)?Accept: text/xml, application/xml\r\n\r\n");
+const std::regex call_element("<(?:I|EXP)?METHODCALL NAME=\"(\\w+)\"");
+const std::regex class_parameter("<IPARAMVALUE NAME=\"(ClassName|AssocClass|ResultClass)\">\n<(\\w+)");
+
+// The CIMMethod line: in strict the call element's name; classic keeps the
+// spellings the module always wrote.
+std::string expected_header_method(const std::string &body) {
+    std::smatch call;
+    std::regex_search(body, call, call_element);
+    if (strict) return call[1];
+    if (body.find("<METHODCALL") != std::string::npos) return "InvokeMethod";
+    if (call[1] == "GetClass" || call[1] == "GetInstance") return "g" + call[1].str().substr(1);
+    return call[1];
+}
 
 class RoundTrip : public testing::Test {
 protected:
@@ -340,6 +354,7 @@ TEST_F(RoundTrip, EveryOperationCarriesItsObjectsBothWays) {
     ASSERT_TRUE(module_.loaded()) << dlerror();
     LogCapture quiet(-1);
     std::vector<std::pair<std::string, std::string>> documents;
+    std::string classParameters, objects;
     for (const Row &row : rows()) {
         SCOPED_TRACE(row.operation);
         char *request = row.encode();
@@ -350,6 +365,10 @@ TEST_F(RoundTrip, EveryOperationCarriesItsObjectsBothWays) {
         ASSERT_TRUE(std::regex_search(text, header, header_lines) && header.position(0) == 0) << text;
         std::string body = text.substr(header.length(0));
         EXPECT_EQ(header[1].str(), std::to_string(body.size()));
+        EXPECT_EQ(header[3].str(), expected_header_method(body));
+        objects += row.operation + std::string("=") + header[2].str() + "\n";
+        for (std::sregex_iterator m(body.begin(), body.end(), class_parameter), end; m != end; ++m)
+            classParameters += row.operation + std::string(":") + (*m)[1].str() + "=" + (*m)[2].str() + " ";
         documents.emplace_back(row.operation + std::string("-request"), body);
         for (int failing : {0, 1}) {
             CimomDouble cimom;
@@ -368,6 +387,22 @@ TEST_F(RoundTrip, EveryOperationCarriesItsObjectsBothWays) {
         }
     }
     EXPECT_EQ(ownDtdComplaints(documents, strict).value_or(""), "");
+    // Class names travel as CLASSNAME in strict, as string values in classic.
+    const std::string kind = strict ? "CLASSNAME" : "VALUE";
+    std::string expected;
+    for (const char *parameter :
+         {"GetClass:ClassName", "EnumerateClasses:ClassName", "EnumerateClassNames:ClassName", "DeleteClass:ClassName",
+          "EnumerateInstances:ClassName", "EnumerateInstanceNames:ClassName", "Associators:AssocClass",
+          "AssociatorsOfAClass:ResultClass", "AssociatorNames:AssocClass", "AssociatorNames:ResultClass",
+          "References:ResultClass"})
+        expected += std::string(parameter) + "=" + kind + " ";
+    EXPECT_EQ(classParameters, expected);
+    // Only an extrinsic call names its object in strict; the rest name the namespace.
+    const std::string invokeTarget =
+        strict ? "root/a\"b%26c'd%3Ce%3Ef%20%C3%A9%20%E6%97%A5:RT_Service.Name=\"s\",Num=4000000000"
+               : "root/" + tricky_utf8;
+    EXPECT_NE(objects.find("\nInvokeMethod=" + invokeTarget + "\n"), std::string::npos) << objects;
+    EXPECT_NE(objects.find("\nDeleteNamespace=root/test\n"), std::string::npos) << objects;
 }
 
 }  // namespace

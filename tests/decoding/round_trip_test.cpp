@@ -139,11 +139,12 @@ TEST_F(RoundTrip, IntrinsicParametersByName) {
     add(property(L"DeepInheritance", boolean_value(1)));
     add(property(L"LocalOnly", boolean_value(0)));
     Message md = round_trip(L"References", 1);
-    // An INSTANCENAME names no namespace; a class path comes as LOCALCLASSPATH.
+    // An INSTANCENAME names no namespace; a class-name parameter given as a
+    // path travels as its CLASSNAME and comes back as the name.
     EXPECT_EQ(decoded(md.get()), "1 1001 References intrinsic root/cimv2:Container\n"
                                  "InstanceName:reference={(null):CIM_A.Name=\"a\",Num=4000000000} refclass=CIM_A\n"
                                  "ObjectName:reference={(null):CIM_B.Name=\"b\",Num=4000000000} refclass=CIM_B\n"
-                                 "AssocClass:reference={root/cimv2:CIM_C} refclass=CIM_C\n"
+                                 "AssocClass:string=\"CIM_C\"\n"
                                  "ResultClass:string=\"CIM_D\"\n"
                                  "PropertyList:string[]=[\"" + tricky_utf8 + " 0\"]\n"
                                  "DeepInheritance:boolean=true\n"

@@ -34,7 +34,8 @@ TEST(Options, NameTheMistakeAndExit) {
         {{"--threads"}, 2, "cimxmld: --threads needs a value" + hint},
         {{"--cert", "c.pem"}, 2, "cimxmld: --cert and --key go together" + hint},
         {{"--config", config}, 2, "cimxmld: " + config + ":3: threads: 'lots' is not a thread count (1-1024)" + hint},
-        {{"--repository", "r.db"}, 2, "cimxmld: --repository: a persistent repository is not available yet\n"},
+        {{"--repository", "/nonexistent/r.db", "--port", "0"}, 1,
+         "cimxmld: repository /nonexistent/r.db: cannot open the file (unable to open database file)\n"},
         {{"--module", "/nonexistent/libcimxml.so"}, 1,
          "cimxmld: cannot load the protocol module:\n  /nonexistent/libcimxml.so: /nonexistent/libcimxml.so: "
          "cannot open shared object file: No such file or directory\n"},

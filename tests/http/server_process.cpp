@@ -123,6 +123,11 @@ int ServerProcess::stop() {
     return -1;  // the destructor kills it
 }
 
+void ServerProcess::crash() {
+    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
 std::string ServerProcess::log() const { return readFile(logPath_); }
 
 RawConnection::RawConnection(int port, std::chrono::milliseconds timeout) : timeout_(timeout) {

@@ -44,6 +44,8 @@ public:
     // Sends SIGTERM and waits up to 20 s: the exit status, -1 when it did
     // not end (the destructor kills it).
     int stop();
+    // Kills the server with SIGKILL at once, as a crash would, and reaps it.
+    void crash();
     // What the server wrote to stderr so far.
     std::string log() const;
 

@@ -3,6 +3,7 @@
 // declarations and classes.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -12,15 +13,18 @@
 
 namespace cimom::mof {
 
+struct EmbeddedAst;
+
 // A constant as written: typed only once the declared type is known.
 struct Literal {
-    enum class Kind : uint8_t { Null, Boolean, Integer, Real, String, Char16, Alias, Array };
+    enum class Kind : uint8_t { Null, Boolean, Integer, Real, String, Char16, Alias, Array, Object };
     Kind kind = Kind::Null;
     bool boolean = false;
     Location at;
     std::string text;     // Integer and Real: as written; Alias: the name
     std::wstring string;  // String: decoded; Char16: the character
     std::vector<Literal> elements;  // Array
+    std::shared_ptr<const EmbeddedAst> object;  // Object: an instance or class written in place
 };
 
 struct QualifierAst {
@@ -85,5 +89,11 @@ struct InstanceAst {
 };
 
 using DeclarationAst = std::variant<QualifierDeclAst, ClassAst, InstanceAst>;
+
+// An embedded object written as a value: `instance of C { ... }` or
+// `[qualifiers] class C { ... }`, without the ';' of a declaration.
+struct EmbeddedAst {
+    std::variant<ClassAst, InstanceAst> declaration;
+};
 
 }  // namespace cimom::mof

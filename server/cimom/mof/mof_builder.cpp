@@ -12,8 +12,9 @@ namespace cimom::mof {
 
 namespace {
 
-// Embedded objects inside embedded objects deeper than this are refused.
-constexpr int maxEmbeddedDepth = 8;
+// Embedded objects inside embedded objects deeper than this are refused (as
+// in CIM-XML).
+constexpr int maxEmbeddedDepth = 32;
 
 std::wstring lowerCase(std::wstring_view text) {
     std::wstring lower(text);
@@ -266,6 +267,22 @@ cimobj::ValuePtr DeclarationBuilder::embeddedObject(const Literal &text, int typ
     } catch (const MofError &error) {
         throw embeddedFailure(parsed.sources.diagnostic(error));
     }
+}
+
+cimobj::ValuePtr DeclarationBuilder::embeddedDeclaration(const Literal &object) {
+    if (embeddedDepth_ >= maxEmbeddedDepth) fail(object.at, "embedded objects nested too deeply");
+    DeclarationBuilder inner(sink_, embeddedDepth_ + 1);
+    cimobj::ValuePtr value;
+    if (const auto *classAst = std::get_if<ClassAst>(&object.object->declaration)) {
+        cimobj::ClassPtr cls = inner.cimClass(*classAst, nameSpace_);
+        value.reset(checked(newCIMValue(CIM_CLASS, cls.get())));
+        cls.release();
+    } else {
+        cimobj::InstancePtr made = inner.instance(std::get<InstanceAst>(object.object->declaration), nameSpace_);
+        value.reset(checked(newCIMValue(CIM_OBJECT, made.get())));
+        made.release();
+    }
+    return value;
 }
 
 }  // namespace cimom::mof

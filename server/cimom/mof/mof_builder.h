@@ -30,6 +30,7 @@ public:
     cimobj::PathPtr aliasPath(const Literal &alias) override;
     const KeyTypeLookup &keyTypes() override { return keyTypes_; }
     cimobj::ValuePtr embeddedObject(const Literal &text, int type) override;
+    cimobj::ValuePtr embeddedDeclaration(const Literal &object) override;
 
 private:
     cimobj::ListPtr qualifiers(const QualifierListAst &list);

@@ -19,6 +19,8 @@ namespace {
 
 // Includes deeper than this are refused (a chain that long is a mistake).
 constexpr size_t maxIncludeDepth = 32;
+// Embedded objects written in place nest at most this deep, as in CIM-XML.
+constexpr int maxEmbeddedNesting = 32;
 
 std::wstring wide(std::string_view text) { return cimobj::fromUtf8(text); }
 std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
@@ -101,20 +103,23 @@ private:
     void parsePragma();
     QualifierListAst parseQualifierList();
     QualifierDeclAst parseQualifierDeclaration();
-    ClassAst parseClass(QualifierListAst qualifiers);
+    // asValue: an embedded object written in place (no ';', no alias).
+    ClassAst parseClass(QualifierListAst qualifiers, bool asValue = false);
     void parseFeature(ClassAst &cls);
     void parseParameters(MethodAst &method);
     FeatureAst parseTypedName(QualifierListAst qualifiers, const char *what);
     void parseArraySuffix(FeatureAst &feature);
-    InstanceAst parseInstance();
+    InstanceAst parseInstance(bool asValue = false);
     Literal parseValue();
     Literal parseConstant();
+    Literal parseEmbedded();
 
     Parser *parser_;
     Lexer lexer_;
     std::string directory_;
     uint32_t nameSpace_;
-    int depth_ = 0;  // braces opened and not closed in the current declaration
+    int depth_ = 0;    // braces opened and not closed in the current declaration
+    int nesting_ = 0;  // embedded objects being read inside one another
 };
 
 void FileParser::parseAll() {
@@ -248,7 +253,8 @@ QualifierDeclAst FileParser::parseQualifierDeclaration() {
     expect(':', "expected ':' and a type after the qualifier's name");
     Token type = expectName("expected the qualifier's type");
     declaration.type = typeFromMofName(type.text);
-    if (declaration.type < 0) fail(type.at, "unknown type " + quoted(type.text));
+    if (declaration.type < 0 || declaration.type == CIM_OBJECT || declaration.type == CIM_CLASS)
+        fail(type.at, "unknown type " + quoted(type.text));
     if (peek().is('[')) {
         FeatureAst array;
         parseArraySuffix(array);
@@ -297,7 +303,7 @@ QualifierDeclAst FileParser::parseQualifierDeclaration() {
     return declaration;
 }
 
-ClassAst FileParser::parseClass(QualifierListAst qualifiers) {
+ClassAst FileParser::parseClass(QualifierListAst qualifiers, bool asValue) {
     ClassAst cls;
     cls.at = take().at;
     cls.qualifiers = std::move(qualifiers);
@@ -312,7 +318,7 @@ ClassAst FileParser::parseClass(QualifierListAst qualifiers) {
         parseFeature(cls);
     }
     take();
-    expect(';', "expected ';' after the class declaration");
+    if (!asValue) expect(';', "expected ';' after the class declaration");
     return cls;
 }
 
@@ -322,12 +328,14 @@ FeatureAst FileParser::parseTypedName(QualifierListAst qualifiers, const char *w
     FeatureAst feature;
     feature.qualifiers = std::move(qualifiers);
     Token type = expectName((std::string("expected a ") + what + " declaration").c_str());
-    feature.type = typeFromMofName(type.text);
-    if (feature.type < 0) {
-        if (!peek().isWord("ref")) fail(type.at, "unknown type " + quoted(type.text));
+    // Before REF any word is a class name, even one that is also a type word.
+    if (peek().isWord("ref")) {
         take();
         feature.type = CIM_REFERENCE;
         feature.refClass = wide(type.text);
+    } else {
+        feature.type = typeFromMofName(type.text);
+        if (feature.type < 0) fail(type.at, "unknown type " + quoted(type.text));
     }
     Token name = expectName((std::string("expected the ") + what + " name after its type").c_str());
     feature.at = name.at;
@@ -389,7 +397,7 @@ void FileParser::parseParameters(MethodAst &method) {
     take();
 }
 
-InstanceAst FileParser::parseInstance() {
+InstanceAst FileParser::parseInstance(bool asValue) {
     InstanceAst instance;
     instance.at = take().at;
     if (!peek().isWord("of")) fail(peek().at, "expected 'of' after 'instance'");
@@ -398,6 +406,7 @@ InstanceAst FileParser::parseInstance() {
     instance.classAt = className.at;
     instance.className = wide(className.text);
     if (peek().isWord("as")) {
+        if (asValue) fail(peek().at, "an embedded instance cannot define an alias");
         take();
         if (peek().kind != TokenKind::Alias) fail(peek().at, "expected an alias ($name) after 'as'");
         Token alias = take();
@@ -419,8 +428,32 @@ InstanceAst FileParser::parseInstance() {
         instance.values.push_back(std::move(value));
     }
     take();
-    expect(';', "expected ';' after the instance declaration");
+    if (!asValue) expect(';', "expected ';' after the instance declaration");
     return instance;
+}
+
+// An instance or class written in place of a value.
+Literal FileParser::parseEmbedded() {
+    Literal literal;
+    literal.kind = Literal::Kind::Object;
+    literal.at = peek().at;
+    if (nesting_ >= maxEmbeddedNesting) fail(literal.at, "embedded objects nested too deeply");
+    ++nesting_;
+    struct Unnest {
+        int &nesting;
+        ~Unnest() { --nesting; }
+    } unnest{nesting_};
+    auto embedded = std::make_shared<EmbeddedAst>();
+    if (peek().isWord("instance")) {
+        embedded->declaration = parseInstance(true);
+    } else {
+        QualifierListAst qualifiers;
+        if (peek().is('[')) qualifiers = parseQualifierList();
+        if (!peek().isWord("class")) fail(peek().at, "expected 'class' after the qualifier list");
+        embedded->declaration = parseClass(std::move(qualifiers), true);
+    }
+    literal.object = std::move(embedded);
+    return literal;
 }
 
 Literal FileParser::parseValue() {
@@ -444,6 +477,7 @@ Literal FileParser::parseValue() {
 
 Literal FileParser::parseConstant() {
     const Token &token = peek();
+    if (token.isWord("instance") || token.isWord("class") || token.is('[')) return parseEmbedded();
     Literal literal;
     literal.at = token.at;
     switch (token.kind) {

@@ -28,11 +28,15 @@ bool sameWord(std::string_view a, std::string_view b) {
 int typeFromMofName(std::string_view word) {
     for (size_t i = 0; i < keywords.size(); ++i)
         if (sameWord(word, keywords[i])) return static_cast<int>(i);
+    if (sameWord(word, "object")) return CIM_OBJECT;
+    if (sameWord(word, "class")) return CIM_CLASS;
     return -1;
 }
 
 std::string_view mofTypeName(int type) {
     if (type >= 0 && type < static_cast<int>(keywords.size())) return keywords[static_cast<size_t>(type)];
+    if (type == CIM_OBJECT) return "object";
+    if (type == CIM_CLASS) return "class";
     return {};
 }
 

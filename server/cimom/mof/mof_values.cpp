@@ -19,6 +19,7 @@ const char *describeLiteral(const Literal &literal) {
     case Literal::Kind::Char16: return "a char16";
     case Literal::Kind::Alias: return "an alias";
     case Literal::Kind::Array: return "an array";
+    case Literal::Kind::Object: return "an embedded object";
     }
     return "a value";
 }
@@ -56,7 +57,13 @@ cimobj::ValuePtr integerFromLiteral(const Literal &literal, int type) {
 
 cimobj::ValuePtr scalarFromLiteral(const Literal &literal, int type, const std::string &what,
                                    ValueResolver &resolver) {
+    // An object written in place is one whatever holds it: the object
+    // manager keeps embedded objects in string properties too.
     using Kind = Literal::Kind;
+    if (literal.kind == Kind::Object) {
+        if (type != CIM_STRING && type != CIM_OBJECT && type != CIM_CLASS) mismatch(literal, type, what);
+        return resolver.embeddedDeclaration(literal);
+    }
     if (literal.kind == Kind::Null) return nullValue(type);
     if (literal.kind == Kind::Array) mismatch(literal, type, what);
     if (isIntegerType(type)) {

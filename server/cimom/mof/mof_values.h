@@ -24,6 +24,10 @@ public:
     // (CIM_CLASS) written as MOF text in the string literal; throws MofError
     // at the literal when the text is not one such declaration.
     virtual cimobj::ValuePtr embeddedObject(const Literal &text, int type) = 0;
+    // The value of an embedded instance (CIM_OBJECT) or class (CIM_CLASS)
+    // written in place (a literal of kind Object); throws MofError where it
+    // does not build.
+    virtual cimobj::ValuePtr embeddedDeclaration(const Literal &object) = 0;
 };
 
 // The literal converted to type (a type code, arrays included). what names

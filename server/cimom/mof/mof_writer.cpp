@@ -71,6 +71,22 @@ std::string char16Text(uint16_t c) {
     return out + "'";
 }
 
+// An embedded object written in place of a value: its declaration without
+// the final ';', each further line indented once more. Unlike a quoted MOF
+// string it grows with its nesting by indentation only, and it stays an
+// object whatever holds it (a string property may hold one).
+std::string inPlace(std::string declaration) {
+    if (declaration.size() >= 2 && declaration.compare(declaration.size() - 2, 2, ";\n") == 0)
+        declaration.resize(declaration.size() - 2);
+    std::string out;
+    out.reserve(declaration.size() + declaration.size() / 8);
+    for (char c : declaration) {
+        out += c;
+        if (c == '\n') out += indent;
+    }
+    return out;
+}
+
 std::string scalarText(const CIMValue *value) {
     if (!value || value->isNull) return "null";
     switch (value->type) {
@@ -79,8 +95,8 @@ std::string scalarText(const CIMValue *value) {
     case CIM_BOOLEAN: return value->data.boolean ? "true" : "false";
     case CIM_CHAR16: return char16Text(value->data.char16);
     case CIM_REFERENCE: return quoted(writeObjectPathText(value->data.reference));
-    case CIM_OBJECT: return quoted(cimobj::fromUtf8(writeInstanceMof(value->data.instance)));
-    case CIM_CLASS: return quoted(cimobj::fromUtf8(writeClassMof(value->data.cimClass)));
+    case CIM_OBJECT: return inPlace(writeInstanceMof(value->data.instance));
+    case CIM_CLASS: return inPlace(writeClassMof(value->data.cimClass));
     default: {
         std::string number = mof::numberText(value);
         return number.empty() ? "null" : number;
@@ -159,7 +175,8 @@ std::string qualifierListText(const CIMQualifierList *list) {
     return out.empty() ? out : out + "]";
 }
 
-// The MOF type word of a property or parameter; objects travel as strings.
+// The MOF type word of a property or parameter ("object" and "class" for
+// embedded instances and classes).
 std::string typeWord(int type) {
     std::string_view word = mof::mofTypeName(scalarTypeOf(type));
     return word.empty() ? "string" : std::string(word);

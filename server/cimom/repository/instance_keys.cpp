@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "repository/embedded_instances.h"
 #include "repository/value_conversion.h"
 #include "support/names.h"
 #include "support/objects.h"
@@ -75,7 +76,9 @@ Status convertForProperty(const NamespaceData &space, const CIMProperty &propert
     if (converted->type == CIM_REFERENCE && !converted->referenceClass && property.value &&
         property.value->referenceClass)
         setCIMValueReferenceType(converted.get(), orThrow(copyCIMString(property.value->referenceClass)));
-    return Status::success();
+    Status typed = typeEmbeddedInstances(space, *converted);
+    if (!typed.ok()) converted.reset();
+    return typed;
 }
 
 Status buildStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMInstance &given,

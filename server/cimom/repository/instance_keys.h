@@ -13,7 +13,8 @@
 namespace cimom {
 
 // Converts value to the declared type of property (a copy; a reference's keys
-// normalised as by normalisedReference). On failure returns status
+// normalised as by normalisedReference, embedded instances typed by
+// typeEmbeddedInstances). On failure returns status
 // failureCode naming the property ("<role> <name>: <problem>") and leaves
 // converted empty.
 Status convertForProperty(const NamespaceData &space, const CIMProperty &property, const CIMValue *value,

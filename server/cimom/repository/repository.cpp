@@ -40,6 +40,26 @@ void Repository::setJournal(std::shared_ptr<Journal> journal) {
     journal_ = std::move(journal);
 }
 
+bool Repository::beginBatch() {
+    std::lock_guard writer(writers_);
+    return journal_ && journal_->beginBatch();
+}
+
+Status Repository::endBatch(bool keep) {
+    std::lock_guard writer(writers_);
+    return journal_ ? journal_->endBatch(keep) : Status::success();
+}
+
+std::shared_ptr<void> Repository::bypassJournal() {
+    std::lock_guard writer(writers_);
+    ++bypassed_;
+    return std::shared_ptr<void>(this, [](void *self) {
+        auto *repository = static_cast<Repository *>(self);
+        std::lock_guard writer(repository->writers_);
+        --repository->bypassed_;
+    });
+}
+
 Status Repository::write(Journaling journaling, const std::function<Status(ChangeSet &)> &plan) {
     std::lock_guard writer(writers_);
     ChangeSet changes;
@@ -47,7 +67,7 @@ Status Repository::write(Journaling journaling, const std::function<Status(Chang
         std::shared_lock reading(state_);
         Status planned = plan(changes);
         if (!planned.ok() || changes.empty()) return planned;
-        if (journaling == Journaling::On && journal_) {
+        if (journaling == Journaling::On && journal_ && bypassed_ == 0) {
             Status committed = journal_->commit(changes.journalView());
             if (!committed.ok()) return committed;
         }

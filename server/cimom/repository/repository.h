@@ -33,6 +33,15 @@ public:
     // (its own writes still pass).
     std::unique_lock<std::recursive_mutex> holdWriters() { return std::unique_lock(writers_); }
     void setJournal(std::shared_ptr<Journal> journal);
+    // Opens a batch on the journal (see Journal::beginBatch); false when
+    // there is no journal or it keeps no batches. Call while holding writers.
+    bool beginBatch();
+    // Ends it (Journal::endBatch); success when there is no journal.
+    Status endBatch(bool keep);
+    // While the returned guard lives, the calling thread's writes (it holds
+    // writers) bypass the journal: undoing in memory a batch the journal has
+    // already dropped.
+    std::shared_ptr<void> bypassJournal();
 
 private:
     void apply(ChangeSet &changes);
@@ -42,6 +51,7 @@ private:
     mutable std::shared_mutex state_;
     std::recursive_mutex writers_;
     std::shared_ptr<Journal> journal_;  // guarded by writers_
+    int bypassed_ = 0;                  // guarded by writers_: open bypassJournal guards
     unsigned long long referenceSequence_ = 0;
     OrderedMap<std::unique_ptr<NamespaceData>> namespaces_;
 };

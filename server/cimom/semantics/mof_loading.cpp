@@ -1,6 +1,6 @@
 // mof_loading.cpp - MOF compiled into the repository, all or nothing: the
 // sink remembers what each accepted declaration did and undoes it all, in
-// reverse, when a later one fails.
+// reverse, when a later one fails (or the journal cannot keep the batch).
 #include <functional>
 
 #include "semantics/object_manager_state.h"
@@ -92,20 +92,37 @@ private:
     QualifierTypeRecord lentQualifier_;
 };
 
+// A durable journal takes the whole compile as one batch: on disk too it is
+// all or nothing. Undoing in memory what the journal dropped bypasses it.
 template <class Compile>
 std::vector<MofDiagnostic> compileAllOrNothing(ObjectManager &objectManager, ObjectManager::State &state,
-                                               Journaling journaling, Compile compile) {
+                                               Journaling journaling, const std::string &source, Compile compile) {
     // Other writers wait until the compile is complete or undone.
     auto writers = state.repository.holdWriters();
+    bool batched = journaling == Journaling::On && state.repository.beginBatch();
     RepositorySink sink(objectManager, state, journaling);
+    auto undo = [&] {
+        std::shared_ptr<void> bypass = batched ? state.repository.bypassJournal() : nullptr;
+        sink.rollBack();
+    };
     std::vector<MofDiagnostic> diagnostics;
     try {
         diagnostics = compile(sink);
     } catch (...) {
-        sink.rollBack();
+        undo();
+        if (batched) state.repository.endBatch(false);
         throw;
     }
-    if (!diagnostics.empty()) sink.rollBack();
+    if (!diagnostics.empty()) {
+        undo();
+        if (batched) state.repository.endBatch(false);
+    } else if (batched) {
+        Status kept = state.repository.endBatch(true);
+        if (!kept.ok()) {
+            undo();
+            diagnostics.push_back(MofDiagnostic{source, 0, 0, kept.message});
+        }
+    }
     return diagnostics;
 }
 
@@ -113,13 +130,13 @@ std::vector<MofDiagnostic> compileAllOrNothing(ObjectManager &objectManager, Obj
 
 std::vector<MofDiagnostic> ObjectManager::compileMofFile(const std::string &path, const MofOptions &options,
                                                          Journaling journaling) {
-    return compileAllOrNothing(*this, *state_, journaling,
+    return compileAllOrNothing(*this, *state_, journaling, path,
                                [&](MofSink &sink) { return cimom::compileMofFile(path, sink, options); });
 }
 
 std::vector<MofDiagnostic> ObjectManager::compileMofText(std::string_view text, const std::string &name,
                                                          const MofOptions &options, Journaling journaling) {
-    return compileAllOrNothing(*this, *state_, journaling,
+    return compileAllOrNothing(*this, *state_, journaling, name,
                                [&](MofSink &sink) { return cimom::compileMofText(text, name, sink, options); });
 }
 

@@ -52,6 +52,21 @@ public:
     // status. Calls come one at a time (writers are serialised) while
     // readers continue.
     virtual Status commit(const std::vector<Change> &changes) = 0;
+
+    // Opens a batch: the commits that follow, until the matching endBatch,
+    // are kept together or not at all (a MOF compile is one batch). Batches
+    // nest. Returns false when the journal keeps no batches; each commit
+    // then stands alone and the caller undoes what it must by further
+    // commits.
+    virtual bool beginBatch() { return false; }
+    // Ends the innermost batch: keep makes its commits durable as one unit
+    // (part of the enclosing batch when nested), otherwise they are dropped.
+    // A failure status means none of them was kept; the caller then undoes
+    // the batch in memory without offering that undoing to the journal.
+    virtual Status endBatch(bool keep) {
+        (void)keep;
+        return Status::success();
+    }
 };
 
 }  // namespace cimom

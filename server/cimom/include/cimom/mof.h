@@ -79,10 +79,12 @@ std::vector<MofDiagnostic> compileMofText(std::string_view text, const std::stri
 // MOF text of one object (UTF-8), as the compiler reads it back to an equal
 // object. An instance is written with its properties' values; a class with
 // its local members (inherited ones are left to the superclass). References
-// are written as object path texts (object_path_text.h), embedded instances
-// and classes as strings holding their MOF. Empty for NULL; never fails
-// otherwise (std::bad_alloc aside). Not kept: the size of a fixed array
-// (the objects have no place for it).
+// are written as object path texts (object_path_text.h); embedded instances
+// and classes in place, as `instance of C { ... }` and `class C { ... }`
+// values (the compiler also reads them as strings holding their MOF), and
+// properties typed as such with the type words object and class. Empty for
+// NULL; never fails otherwise (std::bad_alloc aside). Not kept: the size of
+// a fixed array (the objects have no place for it).
 std::string writeQualifierTypeMof(const CIMQualifierType *declaration);
 std::string writeClassMof(const CIMClass *cimClass);
 std::string writeInstanceMof(const CIMInstance *instance);

@@ -1,0 +1,97 @@
+// commands.h - the subcommands of cimxml-cli: one per CIM operation, each
+// with the operation's parameters as options and the object as a WBEM URL.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cim_connection.h"
+#include "result_writer.h"
+
+namespace cli {
+
+// The options a command takes, as bits.
+enum OptionBit : unsigned {
+    deepInheritanceOption = 1u << 0,
+    localOnlyOption = 1u << 1,
+    includeQualifiersOption = 1u << 2,
+    includeClassOriginOption = 1u << 3,
+    propertyListOption = 1u << 4,
+    assocClassOption = 1u << 5,
+    resultClassOption = 1u << 6,
+    roleOption = 1u << 7,
+    resultRoleOption = 1u << 8,
+    queryLanguageOption = 1u << 9,
+    mofOption = 1u << 10,
+};
+
+// What the command line says to one command.
+struct Invocation {
+    std::string url;
+    std::vector<std::string> arguments;  // after the URL
+    bool deepInheritance = false;
+    bool localOnly = false;
+    bool includeQualifiers = false;
+    bool includeClassOrigin = false;
+    std::optional<std::vector<std::string>> propertyList;  // nullopt: every property
+    std::optional<std::string> assocClass, resultClass, role, resultRole;
+    std::string queryLanguage = "WQL";
+    std::optional<std::string> mof;  // --mof TEXT
+};
+
+// What a command works with while it runs.
+struct CommandContext {
+    remote::CimConnection &connection;
+    ResultWriter &out;
+    const Invocation &invocation;
+    const char *commandName;
+
+    // Sends request and hands the answer's body to the writer; returns the body.
+    std::string call(char *request, const char *operation);
+};
+
+struct Command {
+    const char *name;
+    const char *summary;
+    const char *object;              // what the URL names, for the help ("a class: http://host/ns:Class")
+    const char *argumentsName;       // the positional arguments after the URL; nullptr: none
+    int minArguments, maxArguments;  // maxArguments -1: any number
+    unsigned options;                // OptionBit values
+    unsigned trueByDefault;          // the flags among them that default to true
+    void (*run)(CommandContext &context);
+};
+
+// Every command, in the order the help lists them.
+const std::vector<Command> &commandTable();
+
+// The runners, grouped by the operations they serve (one file each).
+void runGetClass(CommandContext &c);
+void runEnumerateClasses(CommandContext &c);
+void runEnumerateClassNames(CommandContext &c);
+void runCreateClass(CommandContext &c);
+void runModifyClass(CommandContext &c);
+void runDeleteClass(CommandContext &c);
+void runGetInstance(CommandContext &c);
+void runEnumerateInstances(CommandContext &c);
+void runEnumerateInstanceNames(CommandContext &c);
+void runCreateInstance(CommandContext &c);
+void runModifyInstance(CommandContext &c);
+void runDeleteInstance(CommandContext &c);
+void runExecQuery(CommandContext &c);
+void runGetProperty(CommandContext &c);
+void runSetProperty(CommandContext &c);
+void runInvokeMethod(CommandContext &c);
+void runAssociators(CommandContext &c);
+void runAssociatorNames(CommandContext &c);
+void runReferences(CommandContext &c);
+void runReferenceNames(CommandContext &c);
+void runGetQualifier(CommandContext &c);
+void runSetQualifier(CommandContext &c);
+void runDeleteQualifier(CommandContext &c);
+void runEnumerateQualifiers(CommandContext &c);
+void runCreateNamespace(CommandContext &c);
+void runDeleteNamespace(CommandContext &c);
+void runEnumerateNamespaces(CommandContext &c);
+
+}  // namespace cli

@@ -1,0 +1,80 @@
+// instance_commands.cpp - get-instance, enumerate-instances,
+// enumerate-instance-names, create-instance, modify-instance,
+// delete-instance and exec-query.
+#include <cimxml/cimxml_client.h>
+
+#include "command_support.h"
+
+namespace cli {
+
+void runGetInstance(CommandContext &c) {
+    requireInstance(c);
+    const Invocation &in = c.invocation;
+    cimobj::ListPtr properties = propertyList(c);
+    std::string body = c.call(CIMXMLencode_getInstance(target(c), in.localOnly, in.includeQualifiers,
+                                                       in.includeClassOrigin, properties.get(), 0),
+                              "GetInstance");
+    CIMInstance *instance = nullptr;
+    c.connection.check(CIMXMLdecode_getInstance(body.c_str(), &instance), body);
+    cimobj::InstancePtr owner(instance);
+    c.out.instance(instance, target(c));
+}
+
+void runEnumerateInstances(CommandContext &c) {
+    requireClass(c);
+    const Invocation &in = c.invocation;
+    cimobj::ListPtr properties = propertyList(c);
+    std::string body =
+        c.call(CIMXMLencode_enumerateInstances(target(c), in.deepInheritance, in.localOnly, in.includeQualifiers,
+                                               in.includeClassOrigin, properties.get(), 0),
+               "EnumerateInstances");
+    CIMInstanceList *instances = nullptr;
+    c.connection.check(CIMXMLdecode_enumerateInstances(body.c_str(), &instances), body);
+    cimobj::ListPtr owner(instances);
+    writeList(c, instances);
+}
+
+void runEnumerateInstanceNames(CommandContext &c) {
+    requireClass(c);
+    std::string body = c.call(CIMXMLencode_enumerateInstanceNames(target(c), 0), "EnumerateInstanceNames");
+    CIMObjectPathList *names = nullptr;
+    c.connection.check(CIMXMLdecode_enumerateInstanceNames(body.c_str(), &names), body);
+    cimobj::ListPtr owner(names);
+    writeList(c, names);
+}
+
+void runCreateInstance(CommandContext &c) {
+    sendMofInput(c, sinkOptions(remote::ServerMofSink::instances, "create-instance sends instances only"));
+}
+
+void runModifyInstance(CommandContext &c) {
+    std::optional<std::vector<std::wstring>> names;
+    if (c.invocation.propertyList) {
+        names.emplace();
+        for (const std::string &name : *c.invocation.propertyList)
+            names->push_back(cimobj::fromUtf8(name));
+    }
+    remote::ServerMofSink::Options options =
+        sinkOptions(remote::ServerMofSink::instances, "modify-instance sends instances only", true);
+    options.includeQualifiers = c.invocation.includeQualifiers;
+    options.propertyList = std::move(names);
+    sendMofInput(c, std::move(options));
+}
+
+void runDeleteInstance(CommandContext &c) {
+    requireInstance(c);
+    std::string body = c.call(CIMXMLencode_deleteInstance(target(c), 0), "DeleteInstance");
+    c.connection.check(CIMXMLdecode_deleteInstance(body.c_str()), body);
+}
+
+void runExecQuery(CommandContext &c) {
+    cimobj::StringPtr query = wide(c.invocation.arguments.at(0));
+    cimobj::StringPtr language = wide(c.invocation.queryLanguage);
+    std::string body = c.call(CIMXMLencode_execQuery(target(c), query.get(), language.get(), 0), "ExecQuery");
+    CIMList *objects = nullptr;
+    c.connection.check(CIMXMLdecode_execQuery(body.c_str(), &objects), body);
+    cimobj::ListPtr owner(objects);
+    writeList(c, objects);
+}
+
+}  // namespace cli

@@ -1,0 +1,39 @@
+// xml_output.cpp - results as the raw CIM-XML bodies of the answers, and
+// the choice of the output form.
+#include "result_writer.h"
+
+namespace cli {
+
+namespace {
+
+class XmlWriter : public ResultWriter {
+public:
+    explicit XmlWriter(std::ostream &out) : out_(out) {}
+    void responseBody(const std::string &body) override {
+        out_ << body;
+        if (!body.empty() && body.back() != '\n') out_ << "\n";
+    }
+    void instance(const CIMInstance *, const CIMObjectPath *) override {}
+    void cimClass(const CIMClass *) override {}
+    void path(const CIMObjectPath *) override {}
+    void qualifierType(const CIMQualifierType *) override {}
+    void propertyValue(const std::wstring &, const CIMValue *) override {}
+    void methodResult(const std::wstring &, const CIMValue *, const CIMPropertyList *) override {}
+    void namespaceName(const std::wstring &) override {}
+
+private:
+    std::ostream &out_;
+};
+
+}  // namespace
+
+std::unique_ptr<ResultWriter> makeResultWriter(OutputForm form, std::ostream &out) {
+    switch (form) {
+        case OutputForm::json: return makeJsonWriter(out);
+        case OutputForm::xml: return std::make_unique<XmlWriter>(out);
+        case OutputForm::mof: break;
+    }
+    return makeMofWriter(out);
+}
+
+}  // namespace cli
