@@ -19,7 +19,12 @@ if [ ! -f "$build/build.ninja" ]; then
     -DCIMXML_FUZZ=ON -DCIMXML_BUILD_TESTS=OFF -DCIMXML_BUILD_BENCH=OFF
 fi
 cmake --build "$build" --target fuzz_targets -j "$(nproc)"
-fuzz/build_seeds.sh "$build/seeds"
+# The seeds are made once and again only when the script changes (making
+# them reads every conformance document: slow on a busy machine).
+if [ ! -f "$build/seeds.done" ] || [ fuzz/build_seeds.sh -nt "$build/seeds.done" ]; then
+  fuzz/build_seeds.sh "$build/seeds"
+  touch "$build/seeds.done"
+fi
 
 # The collector scans the real stacks only: ASan's fake stacks (use after
 # return) would hide live collected blocks from it, so they stay off.
