@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine (as root), builds everything and runs every
 # test through CTest. Exits non-zero on any failure. A second run is incremental.
+#   ./test.sh [CTEST ARGS...]             the suite, in build/ (or $BUILD_DIR)
+#   ./test.sh --sanitize [CTEST ARGS...]  the suite built with AddressSanitizer and
+#                                         UndefinedBehaviorSanitizer, in build-sanitize/
+#   ./test.sh --fuzz SECONDS [TARGET...]  the fuzz programs, each run for SECONDS (fuzz/run.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -8,9 +12,23 @@ source scripts/ensure_packages.sh
 source scripts/packages.sh
 ensure_packages "${CIMXML_PACKAGES[@]}"
 
+if [ "${1:-}" = --fuzz ]; then
+  shift
+  ensure_packages "${CIMXML_FUZZ_PACKAGES[@]}"
+  exec fuzz/run.sh "$@"
+fi
+options=()
+if [ "${1:-}" = --sanitize ]; then
+  shift
+  BUILD_DIR=${BUILD_DIR:-build-sanitize}
+  options=(-DCIMXML_SANITIZE=address,undefined -DCIMXML_BUILD_BENCH=OFF)
+  # The collector scans the real stacks only, never ASan's fake ones.
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_stack_use_after_return=0}
+  export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+fi
 BUILD_DIR=${BUILD_DIR:-build}
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
 fi
 cmake --build "$BUILD_DIR" -j "$(nproc)"
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)" "$@"

@@ -7,3 +7,6 @@ CIMXML_PACKAGES=(
   libxml2-utils sblim-wbemcli openssl
   nlohmann-json3-dev libcli11-dev
 )
+# What ./test.sh --fuzz (and CI) needs on top: clang with libFuzzer and the
+# sanitizer runtimes, and jq to read the conformance documents' headers.
+CIMXML_FUZZ_PACKAGES=(clang libclang-rt-14-dev jq)

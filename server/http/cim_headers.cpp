@@ -150,7 +150,11 @@ std::optional<std::string> mappingPrefix(std::string_view man) {
             declaration = declaration.substr(semicolon + 1);
             semicolon = declaration.find(';');
             std::string_view parameter = trim(declaration.substr(0, semicolon));
-            if (parameter.substr(0, 3) == "ns=" && parameter.size() > 3) prefix = std::string(parameter.substr(3)) + "-";
+            if (parameter.substr(0, 3) != "ns=" || parameter.size() == 3) continue;
+            // The prefix becomes part of the answer's header names: digits only.
+            std::string_view ns = parameter.substr(3);
+            if (!std::all_of(ns.begin(), ns.end(), [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
+            prefix = std::string(ns) + "-";
         }
         return prefix;
     }

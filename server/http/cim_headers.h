@@ -36,7 +36,8 @@ private:
 
 // The header prefix an M-POST's Man header declares for the CIM mapping
 // ("73-" for "...; ns=73", "" without ns); nullopt when Man does not name
-// the mapping, which the server then does not understand.
+// the mapping, or gives it an ns that is not digits, which the server then
+// does not understand.
 std::optional<std::string> mappingPrefix(std::string_view man);
 
 // What can be judged before the body is read: Content-Type, CIMOperation or

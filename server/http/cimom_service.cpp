@@ -164,7 +164,6 @@ std::optional<Rejection> CimomService::admit(const httplib::Request &request, ht
 
 void CimomService::serveCimom(const httplib::Request &request, httplib::Response &response,
                               const httplib::ContentReader &reader) {
-    RequestContext &context = *currentRequest();
     std::string body;
     bool tooLarge = false;
     bool complete = reader([&](const char *data, std::size_t length) {
@@ -174,7 +173,11 @@ void CimomService::serveCimom(const httplib::Request &request, httplib::Response
     });
     if (tooLarge || response.status == 413) return refuse(refusal(413, "body over the limit"), response, false);
     if (!complete) return refuse(refusal(400, "body cut short or badly framed"), response, false);
+    serveBody(request, body, response);
+}
 
+void CimomService::serveBody(const httplib::Request &request, const std::string &body, httplib::Response &response) {
+    RequestContext &context = *currentRequest();
     RequestSummary summary = scanRequest(body);
     context.operation = summary.methodName;
     context.className = summary.className;
@@ -183,6 +186,28 @@ void CimomService::serveCimom(const httplib::Request &request, httplib::Response
     if (std::optional<Rejection> rejection = checkBody(summary, cim, context.isExport))
         return refuse(*rejection, response, true);
     answer(module_.handle(body, objectManager_), response);
+}
+
+httplib::Response CimomService::respond(const std::string &method, const std::string &path,
+                                        const httplib::Headers &headers, const std::string &body) {
+    RequestContext context;
+    context.started = Clock::now();
+    context.mpost = method == "M-POST";
+    CurrentRequestScope scope(context);
+    httplib::Request request;
+    request.method = context.mpost ? "POST" : method;
+    request.path = path;
+    request.headers = headers;
+    httplib::Response response;
+    std::optional<Rejection> rejection = admit(request, response);
+    if (!rejection) {
+        if (body.size() > maxBody_) refuse(refusal(413, "body over the limit"), response, true);
+        else serveBody(request, body, response);
+    } else if (rejection->status != 200) {
+        refuse(*rejection, response, true);
+    }
+    finish(request, response);
+    return response;
 }
 
 void CimomService::answer(ModuleAnswer answer, httplib::Response &response) {

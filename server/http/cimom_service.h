@@ -29,10 +29,22 @@ public:
     // POST /cimom, post-routing, logger, exceptions) on a listener.
     void attach(httplib::Server &server);
 
+    // Answers one request as a listener would, without a connection: method
+    // as the client sent it ("POST", "M-POST", "GET", ...), path, the header
+    // fields as the HTTP library parsed them and the whole body. Runs the
+    // same admission, CIM header rules, body checks, module call, access log
+    // and figures, and returns the status, header fields and body a listener
+    // would send (the library adds the framing fields). Never throws on bad
+    // input.
+    httplib::Response respond(const std::string &method, const std::string &path, const httplib::Headers &headers,
+                              const std::string &body);
+
 private:
     std::optional<Rejection> admit(const httplib::Request &request, httplib::Response &response);
     void serveCimom(const httplib::Request &request, httplib::Response &response,
                     const httplib::ContentReader &reader);
+    // The admitted request's whole body: its checks against the headers, then the module.
+    void serveBody(const httplib::Request &request, const std::string &body, httplib::Response &response);
     void answer(ModuleAnswer answer, httplib::Response &response);
     // bodyRead: false when the connection must close after the answer.
     void refuse(const Rejection &rejection, httplib::Response &response, bool bodyRead);

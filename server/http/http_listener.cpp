@@ -13,6 +13,10 @@ thread_local RequestContext *current = nullptr;
 
 RequestContext *currentRequest() { return current; }
 
+CurrentRequestScope::CurrentRequestScope(RequestContext &context) : previous_(current) { current = &context; }
+
+CurrentRequestScope::~CurrentRequestScope() { current = previous_; }
+
 HttpListener::HttpListener(TlsContext tls, std::chrono::seconds timeout) : tls_(std::move(tls)) {
     set_read_timeout(timeout);
     set_write_timeout(timeout);
@@ -41,14 +45,15 @@ bool HttpListener::process_and_close_socket(socket_t sock) {
         context.started = std::chrono::steady_clock::now();
         context.tls = tls_ != nullptr;
         context.peer = peer;
-        current = &context;
-        stream.beginRequest();
         bool closed = false;
-        served = process_request(stream, left == 1, closed, [&](httplib::Request &) {
-            stream.endHead();
-            context.mpost = stream.wasMPost();
-        });
-        current = nullptr;
+        {
+            CurrentRequestScope scope(context);
+            stream.beginRequest();
+            served = process_request(stream, left == 1, closed, [&](httplib::Request &) {
+                stream.endHead();
+                context.mpost = stream.wasMPost();
+            });
+        }
         drain = context.closeAfter;
         if (closed || context.closeAfter) break;
     }

@@ -32,6 +32,19 @@ struct RequestContext {
 // The request being answered on the calling thread; null outside one.
 RequestContext *currentRequest();
 
+// Makes context the calling thread's current request while the scope lives;
+// the one before comes back when it ends.
+class CurrentRequestScope {
+public:
+    explicit CurrentRequestScope(RequestContext &context);
+    ~CurrentRequestScope();
+    CurrentRequestScope(const CurrentRequestScope &) = delete;
+    CurrentRequestScope &operator=(const CurrentRequestScope &) = delete;
+
+private:
+    RequestContext *previous_;
+};
+
 class HttpListener : public httplib::Server {
 public:
     // tls: null for plain HTTP. timeout: the read and write timeouts (see

@@ -56,7 +56,8 @@ char *referenceclass_encodeformat(const CIMValue *value);  // REFERENCECLASS
 // "numeric" for the numeric types (char16 included), "string" otherwise.
 char *valuetype_encodeformat(int type);
 
-// "<VALUE><![CDATA[", text unchanged, "]]></VALUE>\n". A NULL text, or no
+// "<VALUE><![CDATA[", text, "]]></VALUE>\n", each "]]>" of the text split
+// as "]]]]><![CDATA[>" so the section holds it unchanged. A NULL text, or no
 // memory, logs "cdata_section_encodeformat failed, %s, %d." at level 0 and
 // gives NULL.
 char *cdata_section_encodeformat(const char *text);
