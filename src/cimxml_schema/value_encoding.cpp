@@ -2,6 +2,8 @@
 // KEYVALUE and embedded objects.
 #include "cimxml_schema/value_encoding.h"
 
+#include <string>
+
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/class_encoding.h"
@@ -173,11 +175,33 @@ bool write_embedded_object(xml_sink &out, const CIMValue *value) {
     return false;
 }
 
+namespace {
+
+// A "]]>" in an embedded object's text (a nested embedded object's own
+// section) would end the section early: each one is split across two
+// sections, which keeps the character data the same.
+void split_section_ends(xml_sink &out, std::size_t content) {
+    std::string_view written = out.written_since(content);
+    if (written.find("]]>") == std::string_view::npos) return;
+    std::string text(written);
+    out.rewind(content);
+    std::size_t at = 0;
+    for (std::size_t end; (end = text.find("]]>", at)) != std::string::npos; at = end + 2) {
+        out.put(std::string_view(text).substr(at, end + 2 - at));
+        out.put("]]><![CDATA[");
+    }
+    out.put(std::string_view(text).substr(at));
+}
+
+}  // namespace
+
 bool write_embedded_value(xml_sink &out, const CIMValue *value) {
     if (value == nullptr) return false;
     std::size_t mark = out.mark();
     out.put("<VALUE><![CDATA[");
+    std::size_t content = out.mark();
     if (!write_embedded_object(out, value)) return drop_element(out, mark);
+    split_section_ends(out, content);
     out.put("]]></VALUE>\n");
     if (out.ok()) return true;
     out.rewind(mark);

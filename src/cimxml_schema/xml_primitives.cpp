@@ -93,29 +93,6 @@ char *valuetype_encodeformat(int type) {
     return copy_buffer(buffer);
 }
 
-char *cdata_section_encodeformat(const char *text) {
-    // A "]]>" in the text (a nested embedded object's own section) would end
-    // the section early: each one is split across two sections, which keeps
-    // the character data the same.
-    std::string split;
-    if (text != nullptr && std::strstr(text, "]]>") != nullptr) {
-        for (const char *at = text;;) {
-            const char *end = std::strstr(at, "]]>");
-            if (end == nullptr) {
-                split.append(at);
-                break;
-            }
-            split.append(at, end + 2 - at).append("]]><![CDATA[");
-            at = end + 2;
-        }
-        text = split.c_str();
-    }
-    char *result = text ? concat_fragment({"<VALUE><![CDATA[", text, "]]></VALUE>\n"}) : nullptr;
-    if (result == nullptr)
-        cimPrintMessage(CIM_LOG_ERROR, L"cdata_section_encodeformat failed, %s, %d.", __FILE_NAME__, __LINE__);
-    return result;
-}
-
 void put_flavor_attributes(xml_sink &out, int bits) {
     // When both bits of a pair are set, the enabling one wins.
     if (bits & CIM_FLAVOR_ENABLEOVERRIDE)

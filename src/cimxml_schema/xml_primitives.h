@@ -56,11 +56,6 @@ char *referenceclass_encodeformat(const CIMValue *value);  // REFERENCECLASS
 // "numeric" for the numeric types (char16 included), "string" otherwise.
 char *valuetype_encodeformat(int type);
 
-// "<VALUE><![CDATA[", text, "]]></VALUE>\n", each "]]>" of the text split
-// as "]]]]><![CDATA[>" so the section holds it unchanged. A NULL text, or no
-// memory, logs "cdata_section_encodeformat failed, %s, %d." at level 0 and
-// gives NULL.
-char *cdata_section_encodeformat(const char *text);
 
 // The flavor attributes of the flavor bits held by the value (its text read
 // as a decimal number): " OVERRIDABLE=..." (bits 1/2), " TOSUBCLASS=..."

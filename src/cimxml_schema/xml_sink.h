@@ -42,6 +42,10 @@ public:
     // since (never more than this sink wrote).
     std::size_t mark() const { return static_cast<std::size_t>(at_ - base_); }
     void rewind(std::size_t mark) { at_ = base_ + mark; }
+    // What was written since mark, lent until the next write.
+    std::string_view written_since(std::size_t mark) const {
+        return {base_ + mark, static_cast<std::size_t>(at_ - base_) - mark};
+    }
     // False once the pool could not grow.
     bool ok() const { return !failed_; }
     // Adds what was written to the pool's text. Returns ok().
