@@ -57,7 +57,7 @@ cimobj::ValuePtr classDefault(const CIMProperty &declared) {
 // Replaces the value of the property at index of a stored instance.
 void replaceValue(CIMInstance &instance, std::size_t index, cimobj::ValuePtr value) {
     auto *p = static_cast<CIMProperty *>(getElementAt(instance.properties, static_cast<int>(index)));
-    propertyAddValue(p, value.release());
+    if (!isSuccessfulFree(propertyAddValue(p, value.release()))) throw std::bad_alloc();
 }
 
 // A namespace's own CIM_Namespace instance, named in a request sent to that

@@ -35,7 +35,7 @@ Status ObjectManager::invokeMethod(const std::wstring &nameSpace, const CIMObjec
             if (!status.ok()) return status;
             cimobj::PropertyPtr parameter = copyProperty(declared);
             propertySetQualifiers(parameter.get(), nullptr);
-            propertyAddValue(parameter.get(), value.release());
+            if (!isSuccessfulFree(propertyAddValue(parameter.get(), value.release()))) throw std::bad_alloc();
             in.push_back(std::move(parameter));
         }
     }

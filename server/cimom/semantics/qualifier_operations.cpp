@@ -35,7 +35,7 @@ Status ObjectManager::setQualifier(const std::wstring &nameSpace, const CIMQuali
     if (!value.ok())
         return Status::error(4, "default value of qualifier " + cimobj::toUtf8(name) + ": " + value.problem);
     cimobj::QualifierTypePtr copy(orThrow(copyQualifierType(&declaration)));
-    setQualifierValue(copy.get(), value.value.release());
+    if (!isSuccessfulFree(setQualifierValue(copy.get(), value.value.release()))) throw std::bad_alloc();
     copy->type = declaration.type;
     if (copy->scope == 0) copy->scope = CIM_SCOPE_ANY;
     QualifierTypeRecord record(copy.release(), cimobj::Deleter<freeQualifierType>());
