@@ -52,11 +52,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 std::wstring() + wchar_t(0xDCED) + wchar_t(0xDCA0) + wchar_t(0xDC80)}),
     [](const auto &info) { return std::string(info.param.label); });
 
-TEST(Utf8, WritesUnpairedSurrogatesAndOutOfRangeCharactersAsReplacement) {
-    const wchar_t text[] = {L'a', wchar_t(0xD800), wchar_t(0x110000), wchar_t(0xDC41), 0};
-    EXPECT_EQ(narrow(createCharFromWide(text)), "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
-}
-
 TEST(CIMStringText, NullStaysNullThroughConversionsAndCopiesAndCountsAsEmpty) {
     EXPECT_EQ(createWideFromChar(nullptr), nullptr);
     EXPECT_EQ(createCharFromWide(nullptr), nullptr);

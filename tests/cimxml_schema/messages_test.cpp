@@ -1,7 +1,7 @@
 // Message bodies and heads: the entries of a SIMPLERSP and those left out,
-// RETURNVALUE and the export response; the response head in the pool, the
-// join of header and message and the complete error response. The request
-// encoders' whole requests are the client round trip's.
+// RETURNVALUE and the export response; the response head in the pool and the
+// join of header and message. Whole error responses are the operation tests';
+// the request encoders' whole requests are the client round trip's.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -100,10 +100,8 @@ const std::string head_1001 =
 const std::string tail = "</MESSAGE>\n</CIM>\n";
 const std::regex fresh_id(R"(\d{4}(:\d{2}){5}:\d{8})");
 
-TEST(ResponseHeader, PoolForMessage1001HoldsLinesEmptyLineAndHeadWithoutIdOnlyTheLines) {
-    Pool pool;
-    EXPECT_EQ(build_cimResponse_header("1001", &pool.pool), 1);
-    EXPECT_EQ(pool.text(), header_lines + head_1001);
+// The head with an id is in every whole response of the operation tests.
+TEST(ResponseHeader, WithoutIdOnlyTheLines) {
     testsupport::LogCapture log;
     Pool noId;
     EXPECT_EQ(cimxml_begin_response(&noId.pool, nullptr, nullptr), 0);
@@ -150,29 +148,6 @@ TEST(ReceivedMessage, SplitsAtTheFirstEmptyLine) {
     EXPECT_STREQ(parts.body, "<A/>");
     EXPECT_EQ(split_received_message(nullptr, &parts), 0);
     EXPECT_EQ(parts.body, nullptr);
-}
-
-std::string error_response(const char *id, const wchar_t *method, int code, const wchar_t *description, int intrinsic,
-                           Pool &pool) {
-    auto name = own(str(method));
-    auto error = own(newReturnCode(code, description));
-    cimxml_encode_ErrorResponse(&pool.pool, id, name.get(), error.get(), intrinsic);
-    return pool.text();
-}
-
-TEST(ErrorResponse, WholeResponseReplacingWhatThePoolHeld) {
-    Pool pool;
-    ASSERT_EQ(cimxml_begin_response(&pool.pool, "1001", "test"), 1);
-    pool.pool.append(&pool.pool, "<SIMPLERSP>\n<IMETHODRESPONSE NAME=\"X\">\n", 0, 0);  // a partial response
-    EXPECT_EQ(error_response("1001", L"GetClass", 6, L"CIM_Foo not found", 1, pool),
-              header_lines + head_1001 + "<SIMPLERSP>\n<IMETHODRESPONSE NAME=\"GetClass\">\n"
-                                         "<ERROR CODE=\"6\" DESCRIPTION=\"CIM_Foo not found\"/>\n"
-                                         "</IMETHODRESPONSE>\n</SIMPLERSP>\n" + tail);
-    Pool extrinsic;
-    EXPECT_EQ(error_response("1", L"Reset", 1, nullptr, 0, extrinsic),
-              header_lines + std::regex_replace(head_1001, std::regex("1001"), "1") +
-                  "<SIMPLERSP>\n<METHODRESPONSE NAME=\"Reset\">\n<ERROR CODE=\"1\" />\n</METHODRESPONSE>\n</SIMPLERSP>\n" +
-                  tail);
 }
 
 }  // namespace

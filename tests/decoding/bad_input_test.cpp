@@ -163,9 +163,8 @@ TEST_F(BadInput, InvalidUtf8IsRefusedByTheParser) {
     EXPECT_EQ(lastError(), unchanged);
 }
 
-// Embedded objects: the synthetic message they are parsed in, the object
-// parsers, namespace defaults, recursion and its bound, and texts that are
-// not objects.
+// Embedded objects: the object parsers, namespace defaults, recursion and
+// its bound, and texts that are not objects.
 class EmbeddedObjects : public testing::Test {
 protected:
     void SetUp() override { markLastError(); }
@@ -174,16 +173,6 @@ protected:
 
 // The text is wrapped into a request of its own, answered as parameter
 // NewInstance of a call "Null" on namespace "Null" with a fresh message id.
-TEST_F(EmbeddedObjects, AreParsedInASyntheticRequest) {
-    Message md(cimxmlParseObject("<INSTANCE CLASSNAME=\\\"A\\\"><PROPERTY NAME=\"P\" TYPE=\"string\"/></INSTANCE>",
-                                 "NewInstance"));
-    ASSERT_TRUE(md);
-    EXPECT_NE(std::string(md->messageId), "");
-    EXPECT_EQ(decoded(md.get()).substr(decoded(md.get()).find(' ')),
-              " " + std::string(md->messageId) +
-                  " Null intrinsic Null:Container\nNewInstance:object={(null):A{P:string=(null)}}\n");
-}
-
 TEST_F(EmbeddedObjects, ParseTheirOwnKindWithPlainOrEscapedQuotes) {
     for (const char *text :
          {"<INSTANCE CLASSNAME=\"A\"><PROPERTY NAME=\"P\" TYPE=\"uint8\"><VALUE>5</VALUE></PROPERTY>"

@@ -290,11 +290,6 @@ TEST(MofCompiler, StopsAtTheFirstDeclarationThatFails) {
     RecordingSink sink;
     EXPECT_EQ(compile(sink, text), "test.mof:4:21: integer 256 out of range for uint8\n");
     EXPECT_EQ(sink.calls, (std::vector<std::string>{"qualifier Q", "class A", "instance of A"}));
-
-    RecordingSink refusing;
-    refusing.refusedClass = L"A";
-    EXPECT_EQ(compile(refusing, text), "test.mof:2:1: class A not created: already exists\n");
-    EXPECT_EQ(refusing.calls, (std::vector<std::string>{"qualifier Q", "class A"}));
 }
 
 class MofIncludes : public ::testing::Test {

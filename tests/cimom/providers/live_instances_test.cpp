@@ -1,6 +1,6 @@
 // The live providers' instances against facts the test reads itself: its
 // own process and children it starts, the machine's memory, clock and root
-// file system; PropertyList; missing and read-only instances; the method.
+// file system; missing and read-only instances; the method.
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/sysinfo.h>
@@ -88,24 +88,6 @@ TEST_F(LiveProviders, OperatingSystemAndRootFileSystemMatchTheMachine) {
     EXPECT_EQ(valueOf(root.get(), "FileSystemSize"), std::to_string(figures.f_blocks * figures.f_frsize));
     EXPECT_EQ(valueOf(root.get(), "BlockSize"), std::to_string(figures.f_bsize));
     EXPECT_EQ(valueOf(root.get(), "ReadOnly"), (figures.f_flag & ST_RDONLY) ? "true" : "false");
-}
-
-TEST_F(LiveProviders, PropertyListCutsLiveInstancesAsStoredOnes) {
-    std::string pid = std::to_string(getpid());
-    std::string self = "instance of CIMXML_UnixProcess //" + hostName() + "/" + describe(processPath(pid).get()) + "\n";
-    cimobj::ListPtr nameOnly = stringList({"name"}), none = stringList({});
-    EXPECT_EQ(get(processPath(pid), nameOnly.get()), self + "  Name string = " + inQuotes(ownName) + "\n");
-    EXPECT_EQ(get(processPath(pid), none.get()), self);
-    // Not deep: only what CIM_Process declares, whatever the provider's class adds.
-    cimobj::ListPtr two = stringList({"ThreadCount", "Handle"});
-    std::string listed = answer<CIMList>([&](CIMList **out) {
-        return handle.pfn_enumerateInstances(pathOf("CIM_Process", {}, "root/cimv2").get(), 0, 0, 0, 0, two.get(), out);
-    });
-    // The test may be the newest process and so the last one listed.
-    EXPECT_NE((listed + "instance of ").find(self + "  Handle string = " + inQuotes(pid) + "\ninstance of "),
-              std::string::npos)
-        << listed;
-    EXPECT_EQ(listed.find("ThreadCount"), std::string::npos);
 }
 
 TEST_F(LiveProviders, MissingAndReadOnlyInstancesGiveTheirStatus) {
