@@ -3,6 +3,7 @@
 // what it logs and counts meanwhile.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <regex>
 #include <sstream>
@@ -78,9 +79,17 @@ TEST(Transport, ServesSixteenClientsAtOnceAndCountsThem) {
     }
     for (auto &client : answered) EXPECT_EQ(client.get(), requests);
 
-    reference.send("GET /metrics HTTP/1.1\r\n\r\n");
-    std::string text = reference.receive().body;
+    // A request is counted once its answer is written, which a client may
+    // see a moment before: read the figures until the last one is in.
+    const std::string total = "} " + std::to_string(clients * requests + 1);
+    std::string text;
     std::smatch line;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        reference.send("GET /metrics HTTP/1.1\r\n\r\n");
+        text = reference.receive().body;
+        if (text.find(total) != std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     ASSERT_TRUE(std::regex_search(text, line, std::regex("cimxmld_requests_total\\{operation=\"GetClass\",[^\\n]*")));
     EXPECT_EQ(line.str(), "cimxmld_requests_total{operation=\"GetClass\",http_status=\"200\",cim_status=\"0\"} " +
                               std::to_string(clients * requests + 1));
