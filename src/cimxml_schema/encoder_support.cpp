@@ -6,21 +6,34 @@
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/xml_escaping.h"
 
-bool add_string_attribute(fragment_builder &builder, const char *name, const CIMString *text) {
-    char *escaped = escaped_cimstring_text(text);
-    if (escaped == nullptr) return false;
+namespace {
+
+// Writes ' name="', the start of an attribute whose value follows.
+void open_attribute(fragment_builder &builder, const char *name) {
     builder.add(" ");
     builder.add(name);
     builder.add("=\"");
+}
+
+void open_attribute(xml_sink &out, const char *name) {
+    out.put(" ");
+    out.put(name);
+    out.put("=\"");
+}
+
+}  // namespace
+
+bool add_string_attribute(fragment_builder &builder, const char *name, const CIMString *text) {
+    char *escaped = escaped_cimstring_text(text);
+    if (escaped == nullptr) return false;
+    open_attribute(builder, name);
     builder.take(escaped);
     builder.add("\"");
     return true;
 }
 
 void add_fixed_attribute(fragment_builder &builder, const char *name, const char *value) {
-    builder.add(" ");
-    builder.add(name);
-    builder.add("=\"");
+    open_attribute(builder, name);
     builder.add(value);
     builder.add("\"");
 }
@@ -34,9 +47,7 @@ bool add_count_attribute(fragment_builder &builder, const char *name, unsigned c
     std::snprintf(digits, sizeof digits, "%u", count);
     char *text = concat_fragment({digits});
     if (text == nullptr) return false;
-    builder.add(" ");
-    builder.add(name);
-    builder.add("=\"");
+    open_attribute(builder, name);
     builder.take(text);
     builder.add("\"");
     return true;
@@ -45,18 +56,14 @@ bool add_count_attribute(fragment_builder &builder, const char *name, unsigned c
 bool put_string_attribute(xml_sink &out, const char *name, const CIMString *text) {
     const wchar_t *wide = getCIMStringBuffer(text);
     if (wide == nullptr) return false;
-    out.put(" ");
-    out.put(name);
-    out.put("=\"");
+    open_attribute(out, name);
     out.put_escaped(wide, text->length);
     out.put("\"");
     return true;
 }
 
 void put_fixed_attribute(xml_sink &out, const char *name, const char *value) {
-    out.put(" ");
-    out.put(name);
-    out.put("=\"");
+    open_attribute(out, name);
     out.put(value);
     out.put("\"");
 }
@@ -66,9 +73,7 @@ void put_boolean_attribute(xml_sink &out, const char *name, int flag) {
 }
 
 void put_count_attribute(xml_sink &out, const char *name, unsigned count) {
-    out.put(" ");
-    out.put(name);
-    out.put("=\"");
+    open_attribute(out, name);
     out.put_number(count);
     out.put("\"");
 }
