@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 
@@ -216,6 +217,10 @@ TEST(AgainstCimxmld, MofRoundTripsAndUploads) {
 // CIMXML_PASSWORD, and the statuses of missing and wrong ones.
 TEST(AgainstCimxmld, HttpsWithCertificateAndUsers) {
     std::string folder = testing::TempDir() + "cli_tls_" + std::to_string(getpid());
+    struct RemovedAtEnd {
+        std::string path;
+        ~RemovedAtEnd() { std::filesystem::remove_all(path); }
+    } removed{folder};
     std::string cert = folder + "/cert.pem", key = folder + "/key.pem", passwd = folder + "/passwd";
     std::string command = "mkdir -p " + folder +
                           " && openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "
