@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
+#include <vector>
+
+#include <cimobj/cimobj.hpp>
+#include <zellib/zelstats.h>
 
 namespace cimxmld {
 
@@ -19,6 +23,49 @@ std::string labelText(const std::tuple<std::string, int, int> &labels) {
     const auto &[operation, http, cim] = labels;
     return "operation=\"" + operation + "\",http_status=\"" + std::to_string(http) + "\",cim_status=\"" +
            (cim < 0 ? std::string("none") : std::to_string(cim)) + "\"";
+}
+
+// Label values are quoted: a backslash, quote or line break is escaped.
+std::string labelValue(const std::string &text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    return out;
+}
+
+// The figures the loaded module (and any other user of the statistics
+// library in this process) keeps: calls and their time per name.
+void renderModuleFigures(std::ostringstream &out) {
+    struct Row {
+        std::string name;
+        ZelStatsFigures figures;
+    };
+    std::vector<Row> rows;
+    zelStatsVisit(
+        [](const wchar_t *name, const ZelStatsFigures *figures, void *user) {
+            static_cast<std::vector<Row> *>(user)->push_back({labelValue(cimobj::toUtf8(name)), *figures});
+        },
+        &rows);
+    const struct {
+        const char *metric, *type, *help;
+        std::string (*value)(const ZelStatsFigures &);
+    } kinds[] = {
+        {"cimxmld_module_calls_total", "counter", "Calls the protocol module measured, by name.",
+         [](const ZelStatsFigures &f) { return std::to_string(f.count); }},
+        {"cimxmld_module_seconds_total", "counter", "Time of those calls.",
+         [](const ZelStatsFigures &f) { return number(double(f.totalNs) / 1e9); }},
+        {"cimxmld_module_call_seconds_min", "gauge", "Shortest of those calls (0 before the first).",
+         [](const ZelStatsFigures &f) { return number(double(f.minNs) / 1e9); }},
+        {"cimxmld_module_call_seconds_max", "gauge", "Longest of those calls.",
+         [](const ZelStatsFigures &f) { return number(double(f.maxNs) / 1e9); }},
+    };
+    for (const auto &kind : kinds) {
+        out << "# HELP " << kind.metric << ' ' << kind.help << "\n# TYPE " << kind.metric << ' ' << kind.type << '\n';
+        for (const Row &row : rows)
+            out << kind.metric << "{name=\"" << row.name << "\"} " << kind.value(row.figures) << '\n';
+    }
 }
 
 }  // namespace
@@ -63,6 +110,7 @@ std::string Metrics::render() const {
            "# TYPE cimxmld_requests_in_flight gauge\n"
            "cimxmld_requests_in_flight "
         << inFlight_.load(std::memory_order_relaxed) << '\n';
+    renderModuleFigures(out);
     return out.str();
 }
 

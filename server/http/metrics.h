@@ -1,5 +1,5 @@
-// metrics.h - the server's own request figures, exposed at GET /metrics in
-// the Prometheus text format.
+// metrics.h - the server's own request figures and the protocol module's
+// call figures, exposed at GET /metrics in the Prometheus text format.
 #pragma once
 
 #include <array>
@@ -28,7 +28,8 @@ public:
     void requestStarted() { inFlight_.fetch_add(1, std::memory_order_relaxed); }
     void requestEnded() { inFlight_.fetch_sub(1, std::memory_order_relaxed); }
 
-    // Every figure so far, as Prometheus text (version 0.0.4).
+    // Every figure so far, as Prometheus text (version 0.0.4): this object's
+    // and those of every statistics context alive in the process.
     std::string render() const;
 
 private:

@@ -93,6 +93,12 @@ TEST(Transport, ServesSixteenClientsAtOnceAndCountsThem) {
     ASSERT_TRUE(std::regex_search(text, line, std::regex("cimxmld_requests_total\\{operation=\"GetClass\",[^\\n]*")));
     EXPECT_EQ(line.str(), "cimxmld_requests_total{operation=\"GetClass\",http_status=\"200\",cim_status=\"0\"} " +
                               std::to_string(clients * requests + 1));
+    // The module's own count of its calls, read while it is loaded.
+    EXPECT_NE(text.find("\ncimxmld_module_calls_total{name=\"CIMXML Unknown\"} 0\n"
+                        "cimxmld_module_calls_total{name=\"CIMXML Handle\"} " +
+                        std::to_string(clients * requests + 1) + "\n"),
+              std::string::npos)
+        << text;
 }
 
 TEST(Transport, RefusesOversizeBodiesUnreadDropsSlowClientsAndLogsEachRequest) {

@@ -104,4 +104,24 @@ TEST_F(ZelStatsTest, ManyThreadsGiveExactCountsAndOwnTheirMeasurements) {
     EXPECT_LE(handle.totalNs, handle.count * handle.maxNs);
 }
 
+// Visiting reads every live context, in the order they were made, and
+// nothing of a freed one.
+TEST_F(ZelStatsTest, VisitSeesEveryLiveContextAndNoFreedOne) {
+    const wchar_t *const other_names[] = {L"Other"};
+    ZelStatsContext *other = nullptr, *freed = nullptr;
+    ASSERT_EQ(zelStatsInitialize(1, other_names, &freed), 1);
+    ASSERT_EQ(zelStatsInitialize(1, other_names, &other), 1);
+    zelStatsDeinitialize(freed);
+    zelStatsStart(other, 0);
+    zelStatsEnd(other, 0);
+    std::wstring seen;
+    auto visit = [](const wchar_t *name, const ZelStatsFigures *figures, void *user) {
+        *static_cast<std::wstring *>(user) += std::wstring(name) + L"=" + std::to_wstring(figures->count) + L";";
+    };
+    EXPECT_EQ(zelStatsVisit(visit, &seen), 3);
+    EXPECT_EQ(seen, L"CIMXML Unknown=0;CIMXML Handle=0;Other=1;");
+    EXPECT_EQ(zelStatsVisit(nullptr, nullptr), 0);
+    zelStatsDeinitialize(other);
+}
+
 }  // namespace

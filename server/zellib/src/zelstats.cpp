@@ -5,11 +5,11 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -41,11 +41,12 @@ thread_local std::vector<OpenMeasurement> open_measurements;
 
 std::atomic<uint64_t> next_context_id{1};
 
-// Ids of live contexts, read only when a thread's stack is full and
-// entries of freed contexts must be dropped.
+// Live contexts by id (ids grow, so this is their order of making): read
+// when a thread's stack is full and entries of freed contexts must be
+// dropped, and by zelStatsVisit.
 std::mutex live_ids_mutex;
-std::unordered_set<uint64_t> &live_ids() {
-    static auto *ids = new std::unordered_set<uint64_t>();  // outlives every thread
+std::map<uint64_t, const ZelStatsContext *> &live_ids() {
+    static auto *ids = new std::map<uint64_t, const ZelStatsContext *>();  // outlives every thread
     return *ids;
 }
 
@@ -150,7 +151,7 @@ int zelStatsInitialize(int nameCount, const wchar_t *const *names, ZelStatsConte
         made->figures = std::make_unique<NameFigures[]>(static_cast<size_t>(nameCount));
         {
             std::lock_guard<std::mutex> lock(live_ids_mutex);
-            live_ids().insert(made->id);
+            live_ids().emplace(made->id, made.get());
         }
         *context = made.release();
         return 1;
@@ -197,6 +198,21 @@ int zelStatsRead(ZelStatsContext *context, int index, ZelStatsFigures *figures) 
     if (context == nullptr || figures == nullptr || !context->valid_index(index)) return 0;
     *figures = snapshot(context->figures[index]);
     return 1;
+}
+
+// Visits every name of every live context under the registry's lock, so
+// that no context is freed while it is read. 0 for a NULL visitor.
+int zelStatsVisit(ZelStatsVisitor visit, void *user) {
+    if (visit == nullptr) return 0;
+    std::lock_guard<std::mutex> lock(live_ids_mutex);
+    int visited = 0;
+    for (const auto &[id, context] : live_ids()) {
+        for (size_t i = 0; i < context->names.size(); ++i, ++visited) {
+            ZelStatsFigures figures = snapshot(context->figures[i]);
+            visit(context->names[i].c_str(), &figures, user);
+        }
+    }
+    return visited;
 }
 
 int zelStatsDump(ZelStatsContext *context, int index) {

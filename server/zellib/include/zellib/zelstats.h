@@ -32,6 +32,14 @@ int zelStatsStart(ZelStatsContext *context, int index);
 int zelStatsEnd(ZelStatsContext *context, int index);
 /* Copies the figures of index. 1 or 0 (bad context or index). */
 int zelStatsRead(ZelStatsContext *context, int index, ZelStatsFigures *figures);
+/* Receives one name's figures from zelStatsVisit; user is the caller's. */
+typedef void (*ZelStatsVisitor)(const wchar_t *name, const ZelStatsFigures *figures, void *user);
+/* Calls visit for every name of every context alive in the process (those
+ * of a loaded module too), contexts in the order they were made and names
+ * in table order, with the figures read at that moment. No context is freed
+ * while the visit runs; visit must not make or free one. Returns the number
+ * of names visited, 0 for a NULL visit. */
+int zelStatsVisit(ZelStatsVisitor visit, void *user);
 /* Writes the figures of index, or of every name for -1, one line per name,
  * to stderr. 1 or 0. */
 int zelStatsDump(ZelStatsContext *context, int index);
