@@ -38,7 +38,8 @@
  *  9. EmbeddedObject="object" holding an INSTANCE decodes as an instance;
  *     embedded objects nested deeper than one level take the request's
  *     namespace.
- * 10. An export response begins with "CIMExport: MethodResponse".
+ * 10. An export response begins with "CIMExport: MethodResponse"; a failed
+ *     export is answered inside SIMPLEEXPRSP/EXPMETHODRESPONSE.
  * 11. MULTIREQ and MULTIEXPREQ are recognised as elements, not as text; a
  *     body may begin with a UTF-8 byte-order mark or white space; a second
  *     call element or target LOCALNAMESPACEPATH is refused with status 4.

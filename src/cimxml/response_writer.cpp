@@ -5,6 +5,7 @@
 #include "cimxml_common/error_reporting.h"
 #include "cimxml_schema/message_framing.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/response_body.h"
 #include "cimxml_schema/xml_primitives.h"
 
@@ -40,7 +41,12 @@ void cimxml_encode_ErrorResponse(PoolString *pool, const char *messageId, const 
     if (cimxml_begin_response(pool, messageId ? messageId : freshId, "cimxml_encode_ErrorResponse", lines) == 0)
         reportOperationFailure(CIM_LOG_ERROR, "cimxml_encode_ErrorResponse: failed to append to pool", 1);
     cimxml_free(freshId, CIMXML_ATOMIC);
-    if (cim_simplersp_toxml(methodName, nullptr, nullptr, nullptr, error, intrinsic, pool) != 0) {
+    // A failed export is answered as an export in the strict profile: the
+    // listener's client reads SIMPLEEXPRSP, as the CIMExport header says.
+    int written = lines.exportResponse && strict_profile()
+                      ? cim_simpleexprsp_toxml(methodName, nullptr, nullptr, error, nullptr, pool)
+                      : cim_simplersp_toxml(methodName, nullptr, nullptr, nullptr, error, intrinsic, pool);
+    if (written != 0) {
         if (cimxml_end_response(pool) != 1)
             reportOperationFailure(CIM_LOG_ERROR,
                                    "cimxml_encode_ErrorResponse - could not append eng tags to pool.", 1);

@@ -146,7 +146,9 @@ const Difference differences[] = {
     {"FailedExport", exportRequest(""),
      simpleResponse("METHODRESPONSE", "ExportIndication",
                     "<ERROR CODE=\"1\" DESCRIPTION=\"CIMOMhdle_exportIndication: failed - Null parameter list.\"/>\n"),
-     {{"CIMOperation:", "CIMExport:"}}},
+     {{"CIMOperation:", "CIMExport:"},
+      {"<SIMPLERSP>\n<METHODRESPONSE", "<SIMPLEEXPRSP>\n<EXPMETHODRESPONSE"},
+      {"</METHODRESPONSE>\n</SIMPLERSP>", "</EXPMETHODRESPONSE>\n</SIMPLEEXPRSP>"}}},
     // In both profiles the id is written back escaped.
     {"MessageIdWithSpecialCharacters", request("<SIMPLEREQ><IMETHODCALL NAME=\"DeleteClass\">" + namespacePath(ns) +
                                                     classNameParam("CIM_Foo") + "</IMETHODCALL></SIMPLEREQ>",
