@@ -25,12 +25,12 @@ ClassLookup classesIn(const NamespaceData &space) {
     return [&space](std::wstring_view name) { return space.findClass(name); };
 }
 
-// The record of a class as declared, built and checked against the rules
-// towards the other classes of its namespace.
+// The record of a class as declared, built and (unless checkRules is false)
+// checked against the rules towards the other classes of its namespace.
 Status buildCheckedRecord(const NamespaceData &space, const CIMClass &cimClass, const ClassRecord *superclass,
-                          std::shared_ptr<ClassRecord> &record) {
+                          std::shared_ptr<ClassRecord> &record, bool checkRules = true) {
     Status status = buildClassRecord(cimClass, superclass, lookupIn(space), record);
-    if (status.ok()) status = checkClassRules(*record, superclass, classesIn(space));
+    if (status.ok() && checkRules) status = checkClassRules(*record, superclass, classesIn(space));
     return status;
 }
 
@@ -118,9 +118,14 @@ Status ObjectManager::enumerateClassNames(const std::wstring &nameSpace, const s
 }
 
 Status ObjectManager::createClass(const std::wstring &nameSpace, const CIMClass &cimClass, Journaling journaling) {
-    return state_->repository.write(journaling, [&](ChangeSet &changes) {
+    return createClassIn(*state_, nameSpace, cimClass, journaling, true);
+}
+
+Status createClassIn(ObjectManager::State &state, const std::wstring &nameSpace, const CIMClass &cimClass,
+                     Journaling journaling, bool checkRules) {
+    return state.repository.write(journaling, [&](ChangeSet &changes) {
         Status status;
-        const NamespaceData *space = findNamespace(state_->repository, nameSpace, status);
+        const NamespaceData *space = findNamespace(state.repository, nameSpace, status);
         if (!space) return status;
         std::wstring_view name = textOf(getClassName(&cimClass));
         if (space->findClass(name))
@@ -131,7 +136,7 @@ Status ObjectManager::createClass(const std::wstring &nameSpace, const CIMClass 
             return Status::error(10,
                                  "superclass " + toUtf8(superName) + " of class " + toUtf8(name) + " does not exist");
         std::shared_ptr<ClassRecord> record;
-        status = buildCheckedRecord(*space, cimClass, superclass, record);
+        status = buildCheckedRecord(*space, cimClass, superclass, record, checkRules);
         if (status.ok()) changes.putClass(space->name, std::move(record));
         return status;
     });

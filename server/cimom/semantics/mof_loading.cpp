@@ -13,8 +13,8 @@ namespace {
 
 class RepositorySink : public MofSink {
 public:
-    RepositorySink(ObjectManager &objectManager, ObjectManager::State &state, Journaling journaling)
-        : objectManager_(objectManager), state_(state), journaling_(journaling) {}
+    RepositorySink(ObjectManager &objectManager, ObjectManager::State &state, Journaling journaling, bool readBack)
+        : objectManager_(objectManager), state_(state), journaling_(journaling), readBack_(readBack) {}
 
     Status setQualifierType(const std::wstring &nameSpace, cimobj::QualifierTypePtr declaration) override {
         Status status = ensureNamespace(nameSpace);
@@ -37,7 +37,7 @@ public:
     Status createClass(const std::wstring &nameSpace, cimobj::ClassPtr cimClass) override {
         Status status = ensureNamespace(nameSpace);
         if (!status.ok()) return status;
-        status = objectManager_.createClass(nameSpace, *cimClass, journaling_);
+        status = createClassIn(state_, nameSpace, *cimClass, journaling_, !readBack_);
         if (!status.ok()) return status;
         std::wstring name(textOf(getClassName(cimClass.get())));
         undo_.push_back([this, nameSpace, name] { objectManager_.deleteClass(nameSpace, name); });
@@ -87,6 +87,7 @@ private:
     ObjectManager &objectManager_;
     ObjectManager::State &state_;
     Journaling journaling_;
+    bool readBack_;
     std::vector<std::function<void()>> undo_;
     ClassRecordPtr lentClass_;
     QualifierTypeRecord lentQualifier_;
@@ -96,11 +97,12 @@ private:
 // all or nothing. Undoing in memory what the journal dropped bypasses it.
 template <class Compile>
 std::vector<MofDiagnostic> compileAllOrNothing(ObjectManager &objectManager, ObjectManager::State &state,
-                                               Journaling journaling, const std::string &source, Compile compile) {
+                                               Journaling journaling, bool readBack, const std::string &source,
+                                               Compile compile) {
     // Other writers wait until the compile is complete or undone.
     auto writers = state.repository.holdWriters();
     bool batched = journaling == Journaling::On && state.repository.beginBatch();
-    RepositorySink sink(objectManager, state, journaling);
+    RepositorySink sink(objectManager, state, journaling, readBack);
     auto undo = [&] {
         std::shared_ptr<void> bypass = batched ? state.repository.bypassJournal() : nullptr;
         sink.rollBack();
@@ -130,13 +132,13 @@ std::vector<MofDiagnostic> compileAllOrNothing(ObjectManager &objectManager, Obj
 
 std::vector<MofDiagnostic> ObjectManager::compileMofFile(const std::string &path, const MofOptions &options,
                                                          Journaling journaling) {
-    return compileAllOrNothing(*this, *state_, journaling, path,
+    return compileAllOrNothing(*this, *state_, journaling, options.readBack, path,
                                [&](MofSink &sink) { return cimom::compileMofFile(path, sink, options); });
 }
 
 std::vector<MofDiagnostic> ObjectManager::compileMofText(std::string_view text, const std::string &name,
                                                          const MofOptions &options, Journaling journaling) {
-    return compileAllOrNothing(*this, *state_, journaling, name,
+    return compileAllOrNothing(*this, *state_, journaling, options.readBack, name,
                                [&](MofSink &sink) { return cimom::compileMofText(text, name, sink, options); });
 }
 

@@ -38,6 +38,12 @@ const NamespaceData *findNamespace(const Repository &repository, std::wstring_vi
 ClassRecordPtr findClassRecord(const Repository &repository, std::wstring_view nameSpace, std::wstring_view className,
                                Status &status);
 
+// CreateClass: a new class in nameSpace, journaled as journaling says;
+// with checkRules false, the rules towards other classes are trusted (a
+// class read back from the store). Status 11, 10, 3 or the failed rule.
+Status createClassIn(ObjectManager::State &state, const std::wstring &nameSpace, const CIMClass &cimClass,
+                     Journaling journaling, bool checkRules);
+
 // The folded names of className and its subclasses, superclasses first.
 std::vector<std::wstring> classTree(const NamespaceData &space, const std::wstring &classKey);
 

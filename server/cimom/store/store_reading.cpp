@@ -76,6 +76,7 @@ public:
         if (objects_.empty()) return Status::success();
         MofOptions options;
         options.defaultNamespace = nameSpace_;
+        options.readBack = true;
         std::vector<MofDiagnostic> diagnostics =
             objectManager_.compileMofText(text_, "repository", options, Journaling::Off);
         Status status;

@@ -208,6 +208,41 @@ TEST(RepositoryStore, ARestartAndADumpGiveBackAnEqualRepository) {
     EXPECT_EQ(exitCode, 1);
 }
 
+// Classes come back whatever order their references were made in: an
+// association modified to refer to a newer class, and one whose referenced
+// class was deleted (the reference left dangling) and made again after it.
+TEST(RepositoryStore, ClassesComeBackWhateverOrderTheirReferencesWereMadeIn) {
+    TempDir dir;
+    std::string file = dir.file("refs.db");
+    std::string expected;
+    {
+        auto om = openManager(file);
+        ASSERT_TRUE(om);
+        EXPECT_EQ(om->createNamespace(space).message, "");
+        EXPECT_EQ(compile(*om, "Qualifier Key : boolean = false, Scope(property, reference), Flavor(DisableOverride);\n"
+                               "Qualifier Association : boolean = false, Scope(association), Flavor(DisableOverride);\n"
+                               "class S_End { [Key] string K; };\n"
+                               "[Association] class S_Link { [Key] S_End REF A; };\n"
+                               "class S_Later { [Key] string K; };\n"),
+                  "");
+        EXPECT_EQ(om->deleteClass(space, L"S_End").message, "");
+        EXPECT_EQ(compile(*om, "class S_End { [Key] string K; string Extra; };\n"), "");
+        cimobj::ClassPtr link;
+        om->getClass(space, L"S_Link", {true, true, false, std::nullopt}, link);
+        ASSERT_TRUE(link);
+        CIMValue *later = newCIMValueNULL(CIM_REFERENCE);
+        setCIMValueReferenceType(later, str(L"S_Later"));
+        CIMProperty *b = typed_property(L"B", CIM_REFERENCE, later);
+        add_qualifier(b, boolean_qualifier(L"Key", 1));
+        freeReturnCode(appendToCIMPropertyList(link->properties, b));
+        EXPECT_EQ(om->modifyClass(space, *link).message, "");
+        expected = describeRepository(*om);
+    }
+    auto again = openManager(file);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(describeRepository(*again), expected);
+}
+
 // Files that cannot serve as a repository are refused at open, saying why,
 // and left as they were. Each case makes its file: from text, by SQL on a
 // new database or on a new repository, or by a function.
