@@ -1,6 +1,8 @@
 // http_listener.cpp - the connection loop.
 #include "http_listener.h"
 
+#include <sys/socket.h>
+
 #include "connection_stream.h"
 
 namespace cimxmld {
@@ -23,6 +25,23 @@ HttpListener::HttpListener(TlsContext tls, std::chrono::seconds timeout) : tls_(
     // Head and body go out in separate writes: without this the body waits
     // for the client's delayed acknowledgement.
     set_tcp_nodelay(true);
+}
+
+int HttpListener::bind_to_any_port(const std::string &host, int socketFlags) {
+    int port = httplib::Server::bind_to_any_port(host, socketFlags);
+    if (port > 0) deepenAcceptQueue();
+    return port;
+}
+
+bool HttpListener::bind_to_port(const std::string &host, int port, int socketFlags) {
+    bool bound = httplib::Server::bind_to_port(host, port, socketFlags);
+    if (bound) deepenAcceptQueue();
+    return bound;
+}
+
+void HttpListener::deepenAcceptQueue() {
+    // Listening again on a listening socket only changes its queue length.
+    ::listen(svr_sock_, SOMAXCONN);
 }
 
 bool HttpListener::process_and_close_socket(socket_t sock) {

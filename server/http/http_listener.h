@@ -51,7 +51,17 @@ public:
     // ConnectionStream); set_read_timeout and set_write_timeout change them.
     HttpListener(TlsContext tls, std::chrono::seconds timeout);
 
+    // The library's binds, with a deep accept queue: the library listens
+    // with a backlog of 5, so a burst of clients beyond it had connections
+    // dropped and retried a second later, some of them failing. Return what
+    // the library's do: the port (-1 on failure), or whether it is bound.
+    int bind_to_any_port(const std::string &host, int socketFlags = 0);
+    bool bind_to_port(const std::string &host, int port, int socketFlags = 0);
+
 private:
+    // Listens again on the bound socket with the system's largest queue.
+    void deepenAcceptQueue();
+
     // Runs the keep-alive loop of one connection: at most the keep-alive
     // count of requests, each waited for up to the keep-alive timeout; ends
     // once the server stops listening, so requests in flight finish and
