@@ -1,10 +1,14 @@
 // store_reading.cpp - the repository file read back: into an object manager
 // at start, or out as MOF. Each table is read once, in the order its rows
-// were made; only classes are held at once, to put superclasses first.
+// were made; only classes are held at once, to put superclasses (and, in a
+// dump, referenced classes) first.
 #include <algorithm>
+#include <type_traits>
 #include <unordered_map>
+#include <variant>
 
 #include "cimom/mof.h"
+#include "mof/mof_parser.h"
 #include "store/class_order.h"
 #include "store/store_impl.h"
 #include "support/names.h"
@@ -31,9 +35,34 @@ Status forEachRow(RepositoryStore::Impl &impl, const char *sql, const std::strin
     return code == SQLITE_DONE ? Status::success() : impl.failure("reading", code);
 }
 
+// The folded names of the classes a stored class's references (properties
+// and method parameters) name, read from its MOF; none when it does not read.
+std::vector<std::string> referencedClasses(const std::string &mof) {
+    std::vector<std::string> names;
+    mof::ParsedMof parsed;
+    mof::parseMofText(mof, "repository", MofOptions{}, parsed);
+    if (!parsed.diagnostics.empty() || parsed.declarations.size() != 1) return names;
+    try {
+        mof::DeclarationAst declaration = mof::readDeclaration(parsed, parsed.declarations.front());
+        const auto *cls = std::get_if<mof::ClassAst>(&declaration);
+        if (!cls) return names;
+        auto note = [&](const mof::FeatureAst &feature) {
+            if (!feature.refClass.empty()) names.push_back(cimobj::toUtf8(foldName(feature.refClass)));
+        };
+        for (const mof::FeatureAst &property : cls->properties) note(property);
+        for (const mof::MethodAst &method : cls->methods)
+            for (const mof::FeatureAst &parameter : method.parameters) note(parameter);
+    } catch (...) {  // a text that reads differently the second time: no order from it
+        names.clear();
+    }
+    return names;
+}
+
 // Every class of the file (of one namespace when spaceKey is not empty),
-// superclasses first.
-Status readClasses(RepositoryStore::Impl &impl, const std::string &spaceKey, std::vector<ClassRow> &ordered) {
+// superclasses first; with references, also the classes each refers to
+// (a MOF dump must load again as it is written).
+Status readClasses(RepositoryStore::Impl &impl, const std::string &spaceKey, std::vector<ClassRow> &ordered,
+                   bool withReferences = false) {
     std::vector<ClassRow> rows;
     Status status = forEachRow(impl,
                                spaceKey.empty() ? "SELECT namespace, name, superclass, mof FROM classes ORDER BY seq"
@@ -45,8 +74,10 @@ Status readClasses(RepositoryStore::Impl &impl, const std::string &spaceKey, std
                                    return Status::success();
                                });
     if (!status.ok()) return status;
+    if (withReferences)
+        for (ClassRow &row : rows) row.referenced = referencedClasses(row.mof);
     ordered.reserve(rows.size());
-    for (std::size_t at : store::superclassesFirst(rows)) ordered.push_back(std::move(rows[at]));
+    for (std::size_t at : store::dependenciesFirst(rows)) ordered.push_back(std::move(rows[at]));
     return status;
 }
 
@@ -204,7 +235,7 @@ Status RepositoryStore::writeMof(std::ostream &out, const std::wstring &nameSpac
     status = forEachRow(impl, ("SELECT namespace, mof FROM qualifier_types " + std::string(filter) + "ORDER BY seq").c_str(),
                         only, [&](Statement &row) { return write(row.text(0), row.text(1)); });
     std::vector<ClassRow> classes;
-    if (status.ok()) status = readClasses(impl, only, classes);
+    if (status.ok()) status = readClasses(impl, only, classes, true);
     for (const ClassRow &row : classes) write(row.nameSpace, row.mof);
     if (status.ok())
         status = forEachRow(impl, ("SELECT namespace, mof FROM instances " + std::string(filter) + "ORDER BY seq").c_str(),
