@@ -12,7 +12,6 @@
 #include "cimxml_common/status_codes.h"
 #include "cimxml_schema/value_encoding.h"
 #include "common_handlers/attributes.h"
-#include "common_handlers/named_instance_handlers.h"
 #include "common_handlers/qualifier_handlers.h"
 #include "common_handlers/schema_handlers.h"
 #include "common_handlers/value_handlers.h"
@@ -374,19 +373,23 @@ void rspmsg_qualifier_declaration_endhandler(MessageData *msgData) {
     push_back(stack, owner);
 }
 
+// The path of a named object goes to the object it names (an instance
+// takes it whole, a class its namespace); nothing else in a response reads
+// it, so it is not kept beside the object.
 void rspmsg_namedinstance_endhandler(MessageData *msgData) {
-    StackItem *top = stack_peek(&msgData->objectStack);
-    const auto *path = item_is(top, item::ObjectPath) ? static_cast<const CIMObjectPath *>(top->data) : nullptr;
+    StackItem *top = stack_pop(&msgData->objectStack);
+    if (!top) return;
+    auto *path = item_is(top, item::ObjectPath) ? static_cast<CIMObjectPath *>(take_data(top)) : nullptr;
+    freeStackItem(top);
     void *object = nullptr;
     int type = CIM_NULL;
     if (path) freeReturnCode(getCIMValue(last_return_value(msgData), &object, &type));
     if (object && type == CIM_OBJECT && !getInstancePath(static_cast<CIMInstance *>(object))) {
-        CIMObjectPath *copy = copyObjectPath(path);
-        if (!copy || !setInstancePath(static_cast<CIMInstance *>(object), copy)) freeCIMObjectPath(copy);
+        if (setInstancePath(static_cast<CIMInstance *>(object), path)) path = nullptr;
     } else if (object && type == CIM_CLASS && !getClassNameSpace(static_cast<CIMClass *>(object)) &&
                !isEmptyCIMString(getObjectPathNameSpace(path))) {
         CIMString *nameSpace = copyCIMString(getObjectPathNameSpace(path));
         if (!nameSpace || !setClassNameSpace(static_cast<CIMClass *>(object), nameSpace)) freeCIMString(nameSpace);
     }
-    common_namedinstance_endhandler(msgData);
+    if (path) freeCIMObjectPath(path);
 }

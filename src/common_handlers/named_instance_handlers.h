@@ -1,6 +1,7 @@
 // named_instance_handlers.h - VALUE.NAMEDINSTANCE (and, in responses,
 // VALUE.OBJECTWITHPATH and VALUE.OBJECTWITHLOCALPATH): the object's path is
-// gathered in an "OBJECTPATH" item and collected in instancePaths.
+// gathered in an "OBJECTPATH" item; a request collects it in instancePaths,
+// a response gives it to the object it names.
 #pragma once
 
 #include "common_handlers/handler_support.h"
