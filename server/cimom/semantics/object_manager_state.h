@@ -39,8 +39,8 @@ ClassRecordPtr findClassRecord(const Repository &repository, std::wstring_view n
                                Status &status);
 
 // CreateClass: a new class in nameSpace, journaled as journaling says;
-// with checkRules false, the rules towards other classes are trusted (a
-// class read back from the store). Status 11, 10, 3 or the failed rule.
+// with checkRules false, the class rules are trusted (a class read back
+// from the store, checked when it was written). Status 11, 10, 3 or the failed rule.
 Status createClassIn(ObjectManager::State &state, const std::wstring &nameSpace, const CIMClass &cimClass,
                      Journaling journaling, bool checkRules);
 

@@ -58,10 +58,11 @@ struct MofOptions {
     // Folders searched for #pragma include files after the including file's own folder.
     std::vector<std::string> includeDirs;
     // Objects this object manager wrote and reads back from its store: the
-    // rules a class keeps towards other classes (references to classes that
-    // exist, Propagated keys, narrowed references) held when it was written,
-    // and are not checked again, so neither the order classes are read in
-    // nor a class deleted since (a reference left dangling) keeps one out.
+    // class rules (among them those towards other classes: references to
+    // classes that exist, Propagated keys, narrowed references) held when a
+    // class was written and are not checked again, so neither the order
+    // classes are read in nor a class deleted since (a reference left
+    // dangling) keeps one out.
     bool readBack = false;
 };
 
