@@ -214,8 +214,7 @@ TEST(RepositoryStore, ARestartAndADumpGiveBackAnEqualRepository) {
 // dangling until then) and made again after it.
 TEST(RepositoryStore, ClassesComeBackWhateverOrderTheirReferencesWereMadeIn) {
     TempDir dir;
-    std::string file = dir.file("refs.db"), copy = dir.file("copy.db"), mof = dir.file("refs.mof");
-    std::string expected;
+    std::string file = dir.file("refs.db"), copy = dir.file("copy.db"), mof = dir.file("refs.mof"), expected;
     {
         auto om = openManager(file);
         ASSERT_TRUE(om);
@@ -239,10 +238,7 @@ TEST(RepositoryStore, ClassesComeBackWhateverOrderTheirReferencesWereMadeIn) {
         EXPECT_EQ(om->modifyClass(space, *link).message, "");
         expected = describeRepository(*om);
     }
-    auto again = openManager(file);
-    ASSERT_TRUE(again);
-    EXPECT_EQ(describeRepository(*again), expected);
-    again.reset();
+    EXPECT_EQ(describeRepository(*openManager(file)), expected);
     // The dump puts each class after those it refers to, so it loads; the
     // copy holds the same objects (made in another order) and dumps the same.
     std::string dump = cimxmlMof("--dump --repository " + file);
