@@ -211,6 +211,30 @@ CIMObjectPath *cimxmlParseObjectPath(const char *text) {
     return parse_embedded<CIMObjectPath>(text, "ObjectName", L"ObjectName", CIM_REFERENCE, copyObjectPath, texts);
 }
 
+namespace {
+
+// The value of type that holds an embedded instance or class just parsed
+// (NULL: it did not parse, which is logged); it takes nameSpace when it
+// names none. The object is the value's, or freed.
+template <class Object>
+CIMValue *embedded_value(Object *object, int type, const CIMString *nameSpace,
+                         CIMString *(*nameSpaceOf)(const Object *), int (*setNameSpace)(Object *, CIMString *),
+                         void (*release)(Object *)) {
+    if (!object) {
+        cimPrintMessage(CIM_LOG_ERROR, L"getEmbeddedObjectValue - Could not parse embedded object string.");
+        return nullptr;
+    }
+    if (isEmptyCIMString(nameSpaceOf(object)) && nameSpace) {
+        CIMString *copy = copyCIMString(nameSpace);
+        if (copy && !setNameSpace(object, copy)) freeCIMString(copy);
+    }
+    CIMValue *value = newCIMValue(type, object);
+    if (!value) release(object);
+    return value;
+}
+
+}  // namespace
+
 CIMValue *getEmbeddedObjectValue(const CIMObjectPath *contextPath, int type, const char *text) {
     const CIMString *nameSpace = getObjectPathNameSpace(contextPath);
     // Classic gives an object nested deeper than one level the placeholder
@@ -227,31 +251,9 @@ CIMValue *getEmbeddedObjectValue(const CIMObjectPath *contextPath, int type, con
         return nullptr;
     }
 
-    if (type == CIM_OBJECT) {
-        CIMInstance *instance = cimxmlParseInstance(text);
-        if (!instance) {
-            cimPrintMessage(CIM_LOG_ERROR, L"getEmbeddedObjectValue - Could not parse embedded object string.");
-            return nullptr;
-        }
-        if (isEmptyCIMString(getInstanceNameSpace(instance)) && nameSpace) {
-            CIMString *copy = copyCIMString(nameSpace);
-            if (copy && !setInstanceNameSpace(instance, copy)) freeCIMString(copy);
-        }
-        CIMValue *value = newCIMValue(CIM_OBJECT, instance);
-        if (!value) freeCIMInstance(instance);
-        return value;
-    }
-
-    CIMClass *cls = cimxmlParseClass(text);
-    if (!cls) {
-        cimPrintMessage(CIM_LOG_ERROR, L"getEmbeddedObjectValue - Could not parse embedded object string.");
-        return nullptr;
-    }
-    if (isEmptyCIMString(getClassNameSpace(cls)) && nameSpace) {
-        CIMString *copy = copyCIMString(nameSpace);
-        if (copy && !setClassNameSpace(cls, copy)) freeCIMString(copy);
-    }
-    CIMValue *value = newCIMValue(CIM_CLASS, cls);
-    if (!value) freeCIMClass(cls);
-    return value;
+    if (type == CIM_OBJECT)
+        return embedded_value(cimxmlParseInstance(text), CIM_OBJECT, nameSpace, getInstanceNameSpace,
+                              setInstanceNameSpace, freeCIMInstance);
+    return embedded_value(cimxmlParseClass(text), CIM_CLASS, nameSpace, getClassNameSpace, setClassNameSpace,
+                          freeCIMClass);
 }

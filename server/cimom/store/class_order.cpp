@@ -20,15 +20,15 @@ std::vector<std::size_t> placeInOrder(const std::vector<ClassRow> &rows, const s
                                       bool withReferences, const std::unordered_set<std::string> &present,
                                       std::unordered_set<std::string> &placed, std::vector<std::size_t> &order) {
     std::unordered_map<std::string, std::vector<std::size_t>> waiting;  // needed class -> rows waiting, in order
-    std::unordered_map<std::size_t, int> unmet;
-    std::unordered_set<std::size_t> done;
+    std::vector<int> unmet(rows.size(), 0);
+    std::vector<bool> done(rows.size(), false);
     auto place = [&](std::size_t first) {
         std::vector<std::size_t> ready{first};
         while (!ready.empty()) {
             std::size_t next = ready.back();
             ready.pop_back();
             order.push_back(next);
-            done.insert(next);
+            done[next] = true;
             std::string placedKey = keyOf(rows[next].nameSpace, rows[next].name);
             if (auto children = waiting.find(placedKey); children != waiting.end()) {
                 // Pushed in reverse so that waiting rows come out in their order.
@@ -57,7 +57,7 @@ std::vector<std::size_t> placeInOrder(const std::vector<ClassRow> &rows, const s
     }
     std::vector<std::size_t> left;
     for (std::size_t i : candidates)
-        if (!done.count(i)) left.push_back(i);
+        if (!done[i]) left.push_back(i);
     return left;
 }
 

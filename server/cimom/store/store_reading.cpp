@@ -3,7 +3,6 @@
 // were made; only classes are held at once, to put superclasses (and, in a
 // dump, referenced classes) first.
 #include <algorithm>
-#include <type_traits>
 #include <unordered_map>
 #include <variant>
 
