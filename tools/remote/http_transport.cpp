@@ -136,6 +136,9 @@ HttpTransport::HttpTransport(const WbemUrl &url, TransportOptions options, std::
         c.client = std::make_unique<httplib::ClientImpl>(url.host, url.port);
     }
     c.client->set_keep_alive(true);
+    // Head and body go out in separate writes: without this, each request
+    // waits for the server's delayed acknowledgement.
+    c.client->set_tcp_nodelay(true);
     c.client->set_connection_timeout(c.options.timeoutSeconds, 0);
     c.client->set_read_timeout(c.options.timeoutSeconds, 0);
     c.client->set_write_timeout(c.options.timeoutSeconds, 0);
