@@ -31,7 +31,8 @@
  *  4. A METHODCALL always goes to the InvokeMethod slot, whatever its name.
  *  5. char16 values decode as their one character.
  *  6. Attribute values are not entity-decoded a second time; trailing line
- *     breaks are trimmed only as CR LF pairs.
+ *     breaks are trimmed only as CR LF pairs; VALUE and KEYVALUE text is
+ *     kept whole.
  *  7. NULL output parameters and a NULL return value are left out of a
  *     METHODRESPONSE.
  *  8. An INSTANCENAME without key bindings is a path with no keys.
@@ -50,6 +51,16 @@
  * 15. The client encoders' CIMMethod line is the call element's name (for an
  *     extrinsic call the method's own), and an extrinsic call's CIMObject
  *     line is its target object, escaped.
+ * 16. An empty array is written as an empty VALUE.ARRAY (VALUE.REFARRAY), a
+ *     NULL element as VALUE.NULL; both decode so.
+ * 17. A CR in text is written as "&#13;"; characters no XML document may
+ *     hold are written as U+FFFD.
+ * 18. EmbeddedObject is "instance" for an EmbeddedInstance property (type
+ *     15) and "object" for an EmbeddedObject one (type 16), NULL values
+ *     included; no EmbeddedObject qualifier is added; a PROPERTY.ARRAY with
+ *     EmbeddedObject decodes as an array; GetProperty and SetProperty carry
+ *     embedded objects (SetProperty's NewValue is typed by the class, which
+ *     the module asks the object manager for).
  * In both profiles the request's message id is written back escaped, and an
  * empty VALUE element is the empty string. */
 #ifndef CIMXML_CIMXML_H

@@ -10,13 +10,19 @@
 #include "common_handlers/qualifier_handlers.h"
 #include "common_handlers/schema_handlers.h"
 #include "common_handlers/value_handlers.h"
+#include "cimxml_common/profile.h"
 
 namespace {
 
 // VALUE, KEYVALUE and HOST do their work at the end tag, with their text.
-void reqmsg_value_endhandler(MessageData *msgData) { run_text_endhandler(msgData, true, reqmsg_value_pcdata); }
+// Classic trims line breaks off values; strict keeps a value's text as the
+// document holds it (a parser has already made every literal line end one
+// LF, so a CR there was written as a reference on purpose).
+void reqmsg_value_endhandler(MessageData *msgData) {
+    run_text_endhandler(msgData, !strict_profile(), reqmsg_value_pcdata);
+}
 void reqmsg_keyvalue_endhandler(MessageData *msgData) {
-    run_text_endhandler(msgData, true, reqmsg_keyvalue_pcdata);
+    run_text_endhandler(msgData, !strict_profile(), reqmsg_keyvalue_pcdata);
 }
 void reqmsg_host_endhandler(MessageData *msgData) { run_text_endhandler(msgData, true, reqmsg_host_pcdata); }
 
@@ -46,6 +52,7 @@ constexpr StartRoute kRequestStartRoutes[] = {
     {"PARAMVALUE", reqmsg_paramvalue_element},
     {"VALUE.ARRAY", common_value_array_element},
     {"VALUE.REFARRAY", common_value_refarray_element},
+    {"VALUE.NULL", common_value_null_element},
     {"QUALIFIER.DECLARATION", common_qualifier_declaration_element},
     {"SCOPE", common_scope_element},
     {"CLASS", common_class_element},

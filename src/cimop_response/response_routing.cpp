@@ -37,6 +37,7 @@ constexpr StartRoute kResponseStartRoutes[] = {
     {"PARAMVALUE", rspmsg_paramvalue_element},
     {"VALUE.ARRAY", common_value_array_element},
     {"VALUE.REFARRAY", common_value_refarray_element},
+    {"VALUE.NULL", common_value_null_element},
     {"QUALIFIER.DECLARATION", common_qualifier_declaration_element},
     {"SCOPE", common_scope_element},
     {"CLASS", common_class_element},

@@ -9,12 +9,6 @@
 
 namespace {
 
-// EmbeddedObject names a class only for the class type (element type for arrays).
-const char *embedded_kind(int type) {
-    int scalar = isArrayType(type) ? scalarTypeOf(type) : type;
-    return scalar == CIM_CLASS ? "object" : "instance";
-}
-
 // Writes CLASSORIGIN (when the property has one) and PROPAGATED.
 void put_origin_attributes(xml_sink &out, const CIMProperty *property) {
     const CIMString *origin = propertyGetClassOrigin(property);
@@ -34,14 +28,16 @@ bool write_property_element(xml_sink &out, CIMProperty *property) {
 bool write_property(xml_sink &out, CIMProperty *property) {
     if (property == nullptr) return false;
     int type = propertyGetType(property);
-    bool embedded = propertyIsEmbeddedObject(property);
+    const char *embedded = embedded_object_kind(property);
     std::size_t mark = out.mark();
     out.put("<PROPERTY");
     if (!put_string_attribute(out, "NAME", propertyGetName(property))) return drop_element(out, mark);
     if (embedded) {
-        put_fixed_attribute(out, "EmbeddedObject", embedded_kind(type));
+        put_fixed_attribute(out, "EmbeddedObject", embedded);
         put_fixed_attribute(out, "TYPE", "string");
-        if (!propertyHasEmbeddedQualifier(property)) propertyAddEmbeddedObjectQualifier(property);
+        // Classic also declares it with a qualifier of its own; strict writes
+        // only the qualifiers the property has (none unless asked for).
+        if (!strict_profile() && !propertyHasEmbeddedQualifier(property)) propertyAddEmbeddedObjectQualifier(property);
     } else {
         put_fixed_attribute(out, "TYPE", typeNameText(type));
     }
@@ -60,13 +56,13 @@ bool write_property(xml_sink &out, CIMProperty *property) {
 bool write_propertyarray(xml_sink &out, const CIMProperty *property) {
     if (property == nullptr) return false;
     int type = propertyGetType(property);
-    bool embedded = propertyIsEmbeddedObject(property);
+    const char *embedded = embedded_object_kind(property);
     const CIMValue *value = propertyGetValue(property);
     std::size_t mark = out.mark();
     out.put("<PROPERTY.ARRAY");
     if (!put_string_attribute(out, "NAME", propertyGetName(property))) return drop_element(out, mark);
     if (embedded) {
-        put_fixed_attribute(out, "EmbeddedObject", embedded_kind(type));
+        put_fixed_attribute(out, "EmbeddedObject", embedded);
         put_fixed_attribute(out, "TYPE", "string");
     } else {
         put_fixed_attribute(out, "TYPE", typeNameText(isArrayType(type) ? scalarTypeOf(type) : type));

@@ -5,6 +5,7 @@
 
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/value_encoding.h"
 #include "cimxml_schema/xml_primitives.h"
@@ -112,7 +113,9 @@ int write_qualifier_elements(xml_sink &out, const CIMQualifierList *qualifiers) 
     for (int i = 0; i < count; ++i) {
         if (write_qualifier(out, getCIMQualifierAt(qualifiers, i))) ++written;
     }
-    if (written == 0) cimPrintMessage(CIM_LOG_ERROR, L"qualifierlist_toxml - Qualifier list encoding failed.");
+    // An empty list is no failure; strict says so only when qualifiers were lost.
+    if (written == 0 && (count > 0 || !strict_profile()))
+        cimPrintMessage(CIM_LOG_ERROR, L"qualifierlist_toxml - Qualifier list encoding failed.");
     return written;
 }
 

@@ -33,7 +33,8 @@ int isArrayQualifierName(const CIMString *name);
 
 // Every qualifier that can be written, in list order, joined. NULL for a
 // NULL list (silently) or when nothing is written (logs "qualifierlist_toxml
-// - Qualifier list encoding failed." at level 0, also for an empty list).
+// - Qualifier list encoding failed." at level 0; classic also for an empty
+// list).
 char *qualifierlist_toxml(const CIMQualifierList *qualifiers);
 // Writes the same elements into a sink; returns how many were written, with
 // the same message.

@@ -3,6 +3,7 @@
 
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/class_encoding.h"
 #include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/object_wrappers.h"
@@ -50,7 +51,9 @@ char *object_parameter_child(const CIMProperty *parameter) {
         return cim_instance_toxml(static_cast<const CIMInstance *>(object_of_type(value, CIM_OBJECT)));
     if (named(parameter, L"ModifiedInstance"))
         return cim_namedinstance_toxml(static_cast<const CIMInstance *>(object_of_type(value, CIM_OBJECT)));
-    return nullptr;
+    // Any other object (SetProperty's NewValue) is a value: strict writes
+    // its embedded form, classic nothing.
+    return strict_profile() ? embedded_value_toxml(value) : nullptr;
 }
 
 // Child of an IPARAMVALUE holding an array. An array without elements is
@@ -86,19 +89,18 @@ char *paramvalue_child(const CIMProperty *parameter, bool embedded) {
 char *cim_paramvalue_toxml(const CIMProperty *parameter) {
     if (parameter == nullptr) return nullptr;
     int type = propertyGetType(parameter);
-    bool embedded = propertyIsEmbeddedObject(parameter);
+    const char *embedded = embedded_object_kind(parameter);
     fragment_builder element;
     element.add("<PARAMVALUE");
     if (!add_string_attribute(element, "NAME", propertyGetName(parameter))) return nullptr;
     if (embedded) {
-        int scalar = isArrayType(type) ? scalarTypeOf(type) : type;
-        add_fixed_attribute(element, "EmbeddedObject", scalar == CIM_CLASS ? "object" : "instance");
+        add_fixed_attribute(element, "EmbeddedObject", embedded);
         add_fixed_attribute(element, "PARAMTYPE", "string");
     } else {
         add_fixed_attribute(element, "PARAMTYPE", typeNameText(isArrayType(type) ? scalarTypeOf(type) : type));
     }
     element.add(">\n");
-    element.take(paramvalue_child(parameter, embedded));
+    element.take(paramvalue_child(parameter, embedded != nullptr));
     element.add("</PARAMVALUE>\n");
     return FINISH_ELEMENT(element);
 }

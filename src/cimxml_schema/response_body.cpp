@@ -136,7 +136,10 @@ bool write_property_value(xml_sink &out, const CIMProperty *property) {
     const CIMValue *value = propertyGetValue(property);
     int type = propertyGetType(property);
     if (type == CIM_REFERENCE) return write_valuereference(out, value);
+    if (type == CIM_REFERENCE + CIM_ARRAY && strict_profile()) return write_valuerefarray(out, value);
     if (isArrayType(type)) return write_valuearray(out, value);
+    // An embedded object has no text of its own: strict writes its CDATA form.
+    if (strict_profile() && isObjectType(getCIMValueType(value))) return write_embedded_value(out, value);
     return write_value(out, value);
 }
 
@@ -222,11 +225,11 @@ char *cim_error_toxml(const ReturnCode *error) {
 char *cim_returnvalue_toxml(const CIMProperty *returnValue) {
     if (returnValue == nullptr) return nullptr;
     int type = propertyGetType(returnValue);
-    bool embedded = propertyIsEmbeddedObject(returnValue);
+    const char *embedded = embedded_object_kind(returnValue);
     fragment_builder element;
     element.add("<RETURNVALUE");
     if (embedded) {
-        add_fixed_attribute(element, "EmbeddedObject", type == CIM_CLASS ? "object" : "instance");
+        add_fixed_attribute(element, "EmbeddedObject", embedded);
         add_fixed_attribute(element, "PARAMTYPE", "string");
     } else {
         add_fixed_attribute(element, "PARAMTYPE", typeNameText(isArrayType(type) ? scalarTypeOf(type) : type));

@@ -6,6 +6,7 @@
 
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/class_encoding.h"
 #include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/path_encoding.h"
@@ -25,6 +26,48 @@ int propertyHasEmbeddedQualifier(const CIMProperty *property) {
     const CIMQualifierList *qualifiers = propertyGetQualifiers(property);
     return isBoolQualEnabledInList(qualifiers, L"EmbeddedObject") ||
            isBoolQualEnabledInList(qualifiers, L"EmbeddedInstance");
+}
+
+namespace {
+
+bool qualifier_named(const CIMQualifierList *qualifiers, const wchar_t *name) {
+    for (int i = 0; i < getCIMQualifierListLength(qualifiers); ++i) {
+        const CIMQualifier *q = getCIMQualifierAt(qualifiers, i);
+        const wchar_t *qualifierName = getCIMStringBuffer(getQualifierName(q));
+        if (qualifierName && local_wcscasecmp(qualifierName, name) == 0 && !isCIMValueNull(getQualifierValue(q)))
+            return true;
+    }
+    return false;
+}
+
+// The kind of object a value holds: its own type, or for an array the type
+// of its first element that is not NULL.
+int held_object_type(const CIMValue *value) {
+    int type = getCIMValueType(value);
+    if (isCIMValueNull(value) || !isArrayType(type)) return type;
+    const CIMValueList *elements = static_cast<const CIMValueList *>(cim_value_content(value));
+    for (int i = 0; i < getCIMValueListLength(elements); ++i) {
+        const CIMValue *element = getCIMValueAt(elements, i);
+        if (!isCIMValueNull(element)) return getCIMValueType(element);
+    }
+    return CIM_NULL;
+}
+
+}  // namespace
+
+const char *embedded_object_kind(const CIMProperty *property) {
+    if (property == nullptr) return nullptr;
+    int type = propertyGetType(property);
+    int scalar = isArrayType(type) ? scalarTypeOf(type) : type;
+    if (!strict_profile()) {
+        if (!propertyIsEmbeddedObject(property)) return nullptr;
+        return scalar == CIM_CLASS ? "object" : "instance";
+    }
+    const CIMQualifierList *qualifiers = propertyGetQualifiers(property);
+    if (qualifier_named(qualifiers, L"EmbeddedInstance")) return "instance";
+    if (isBoolQualEnabledInList(qualifiers, L"EmbeddedObject")) return "object";
+    if (scalar != CIM_OBJECT && scalar != CIM_CLASS) scalar = held_object_type(propertyGetValue(property));
+    return scalar == CIM_OBJECT ? "instance" : scalar == CIM_CLASS ? "object" : nullptr;
 }
 
 int propertyAddEmbeddedObjectQualifier(CIMProperty *property) {
@@ -73,6 +116,27 @@ bool write_value(xml_sink &out, const CIMValue *value) {
     return END_ELEMENT(out, mark);
 }
 
+namespace {
+
+// A NULL element of an array. Classic leaves it out, as it leaves out an
+// array with nothing written; strict keeps both, so that [1, NULL] and []
+// read back as what was written.
+bool write_null_element(xml_sink &out) {
+    if (!strict_profile()) return false;
+    out.put("<VALUE.NULL/>\n");
+    return true;
+}
+
+// An array whose elements were all left out: classic drops the element,
+// strict closes it empty (an empty array is not NULL).
+bool close_array(xml_sink &out, std::size_t mark, bool written, const char *endTag) {
+    if (!written && !strict_profile()) return drop_element(out, mark);
+    out.put(endTag);
+    return out.ok() || drop_element(out, mark);
+}
+
+}  // namespace
+
 bool write_valuearray(xml_sink &out, const CIMValue *value) {
     const CIMValueList *elements = array_elements(value);
     if (elements == nullptr) return false;
@@ -83,13 +147,16 @@ bool write_valuearray(xml_sink &out, const CIMValue *value) {
     int count = getCIMValueListLength(elements);
     for (int i = 0; i < count; ++i) {
         const CIMValue *element = getCIMValueAt(elements, i);
-        // The CDATA form around the embedded object for object arrays.
-        written |= objects ? write_embedded_value(out, element) : write_value(out, element);
+        if (isCIMValueNull(element)) {
+            written |= write_null_element(out);
+            continue;
+        }
+        // The CDATA form around the embedded object for object arrays;
+        // strict also for an object held in an array of another type.
+        bool embedded = objects || (strict_profile() && isObjectType(getCIMValueType(element)));
+        written |= embedded ? write_embedded_value(out, element) : write_value(out, element);
     }
-    // Only the start tag: an empty array is no element at all.
-    if (!written) return drop_element(out, mark);
-    out.put("</VALUE.ARRAY>\n");
-    return out.ok() || drop_element(out, mark);
+    return close_array(out, mark, written, "</VALUE.ARRAY>\n");
 }
 
 bool write_valuerefarray(xml_sink &out, const CIMValue *value) {
@@ -101,11 +168,12 @@ bool write_valuerefarray(xml_sink &out, const CIMValue *value) {
     int count = getCIMValueListLength(elements);
     for (int i = 0; i < count; ++i) {
         const CIMValue *element = getCIMValueAt(elements, i);
-        if (element != nullptr) written |= write_valuereference(out, element);
+        if (isCIMValueNull(element))
+            written |= write_null_element(out);
+        else
+            written |= write_valuereference(out, element);
     }
-    if (!written) return drop_element(out, mark);
-    out.put("</VALUE.REFARRAY>\n");
-    return out.ok() || drop_element(out, mark);
+    return close_array(out, mark, written, "</VALUE.REFARRAY>\n");
 }
 
 bool write_valuereference(xml_sink &out, const CIMValue *value) {

@@ -13,6 +13,15 @@ int propertyIsEmbeddedObject(const CIMProperty *property);
 // 1 when the property's qualifiers enable "EmbeddedObject" or "EmbeddedInstance".
 int propertyHasEmbeddedQualifier(const CIMProperty *property);
 
+// The EmbeddedObject attribute word a property, parameter or return value
+// is written with: "instance", "object", or NULL when it carries no
+// embedded object. Classic: propertyIsEmbeddedObject decides, and the word
+// is "object" for the class type, "instance" otherwise. Strict: an
+// EmbeddedInstance qualifier gives "instance" and an EmbeddedObject
+// qualifier "object"; else the type (scalar or array) does, 15 "instance"
+// and 16 "object"; else the value, when it holds an instance or a class.
+const char *embedded_object_kind(const CIMProperty *property);
+
 // Adds the boolean qualifier "EmbeddedObject" = true (flavor 2, not
 // propagated) to the property, which takes it. Returns 1 on success; on
 // failure logs "propertyAddQualifier failed." at level 2, frees the new

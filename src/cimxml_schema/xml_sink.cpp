@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 
 namespace {
 
@@ -20,19 +21,27 @@ struct entity_table {
         for (int i = 0; entity[i] != '\0'; ++i) text[slot][i] = entity[i];
         for (const char *at = entity; *at != '\0'; ++at) ++length[slot];
     }
-    constexpr entity_table() {
+    constexpr explicit entity_table(bool strict) {
         set('"', "&quot;");
         set('&', "&amp;");
         set('<', "&lt;");
         set('>', "&gt;");
         set('\'', "&apos;");
+        if (!strict) return;
+        // A parser turns a literal CR into LF: only a reference keeps it.
+        set('\r', "&#13;");
+        // Control characters no XML document may hold, not even as a
+        // reference, become U+FFFD, so that the answer stays readable.
+        for (char c = 1; c < 0x20; ++c)
+            if (c != '\t' && c != '\n' && c != '\r') set(c, "\xEF\xBF\xBD");
     }
 };
-constexpr entity_table entities;
+constexpr entity_table classicEntities(false);
+constexpr entity_table strictEntities(true);
 
 // Writes the entity of an ASCII special character, or the character; needs
 // kLongestForm bytes of room.
-inline char *put_ascii(char *at, unsigned char c) {
+inline char *put_ascii(char *at, unsigned char c, const entity_table &entities) {
     if (unsigned length = entities.length[c]) {
         std::memcpy(at, entities.text[c], kLongestForm);
         return at + length;
@@ -41,13 +50,15 @@ inline char *put_ascii(char *at, unsigned char c) {
     return at + 1;
 }
 
-// Writes one wide character that is not ASCII as UTF-8.
-inline char *put_wide(char *at, uint32_t cp) {
-    if (cp >= 0xDC80 && cp <= 0xDCFF) {  // a byte that was not UTF-8
+// Writes one wide character that is not ASCII as UTF-8. Classic writes a
+// byte that was not UTF-8 back as that byte; strict writes U+FFFD for it and
+// for the two characters XML excludes, as no document may hold them.
+inline char *put_wide(char *at, uint32_t cp, bool strict) {
+    if (cp >= 0xDC80 && cp <= 0xDCFF && !strict) {  // a byte that was not UTF-8
         *at++ = static_cast<char>(cp - 0xDC00);
         return at;
     }
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF || (strict && (cp == 0xFFFE || cp == 0xFFFF))) cp = 0xFFFD;
     if (cp < 0x800) {
         *at++ = static_cast<char>(0xC0 | (cp >> 6));
     } else if (cp < 0x10000) {
@@ -66,12 +77,13 @@ inline char *put_wide(char *at, uint32_t cp) {
 
 void xml_sink::put_escaped(std::string_view text) {
     if (text.empty() || !room(text.size() * kLongestForm)) return;
+    const entity_table &entities = strict_profile() ? strictEntities : classicEntities;
     char *at = at_;
     for (char c : text) {
         auto byte = static_cast<unsigned char>(c);
         if (byte == 0) break;
         if (byte < 128) {
-            at = put_ascii(at, byte);
+            at = put_ascii(at, byte, entities);
         } else {
             *at++ = c;
         }
@@ -81,11 +93,13 @@ void xml_sink::put_escaped(std::string_view text) {
 
 void xml_sink::put_escaped(const wchar_t *text, std::size_t length) {
     if (length == 0 || !room(length * kLongestForm)) return;
+    bool strict = strict_profile();
+    const entity_table &entities = strict ? strictEntities : classicEntities;
     char *at = at_;
     for (std::size_t i = 0; i < length; ++i) {
         auto cp = static_cast<uint32_t>(text[i]);
         if (cp == 0) break;
-        at = cp < 128 ? put_ascii(at, static_cast<unsigned char>(cp)) : put_wide(at, cp);
+        at = cp < 128 ? put_ascii(at, static_cast<unsigned char>(cp), entities) : put_wide(at, cp, strict);
     }
     at_ = at;
 }

@@ -75,7 +75,16 @@ void set_property_value(CIMProperty *property, CIMValue *value) {
         freeCIMValue(value);
         return;
     }
-    if (!STATUS_OK(propertyAddValue(property, value))) freeCIMValue(value);
+    int declared = property->type;
+    if (!STATUS_OK(propertyAddValue(property, value))) {
+        freeCIMValue(value);
+        return;
+    }
+    // The value takes the property's type; strict keeps an embedded
+    // object's declared kind (EmbeddedObject="object" holding an instance).
+    if (strict_profile() && isObjectType(declared) && isObjectType(value->type) &&
+        isArrayType(declared) == isArrayType(value->type))
+        property->type = declared;
 }
 
 void append_value(CIMValueList *list, CIMValue *value) {

@@ -7,6 +7,7 @@
 #include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "common_handlers/attributes.h"
 
 namespace {
@@ -185,9 +186,12 @@ void common_property_array_element(MessageData *msgData, const ExpatElement *ele
     CIMString *name;
     int written;
     if (!read_name_and_type(element, &name, &written)) return;
-    // An embedded-object array is typed by its element kind; the array type
-    // comes with its VALUE.ARRAY. The marker carries the type as written.
+    // Classic types an embedded-object array by its element kind, and the
+    // array type comes with its VALUE.ARRAY; strict types it as an array
+    // from the start, so a declaration or a NULL array stays an array. The
+    // marker carries the element type as written.
     int type = embedded_object_type(element, isArrayType(written) ? written : arrayTypeOf(written));
+    if (strict_profile() && !isArrayType(type)) type = arrayTypeOf(type);
     int markerType = embedded_object_type(element, written);
     int propagated = attribute_is_true(element, "PROPAGATED") ? 1 : 0;
     CIMString *classOrigin = attribute_string(element, "CLASSORIGIN");

@@ -141,6 +141,26 @@ void common_value_refarray_element(MessageData *msgData, const ExpatElement *) {
     push_new_item(&msgData->objectStack, item::ValueRefArray, destroy_valuelist, list);
 }
 
+void common_value_null_element(MessageData *msgData, const ExpatElement *) {
+    if (!strict_profile()) return;
+    Stack *stack = &msgData->objectStack;
+    StackItem *top = stack_peek(stack);
+    bool references = item_is(top, item::ValueRefArray);
+    if (!references && !item_is(top, item::ValueArray)) return;
+    // A type marker below says the element type.
+    const StackItem *owner = stack_peek(stack, 1);
+    bool marker = item_is(owner, item::PropertyType) || item_is(owner, item::ParamType) ||
+                  item_is(owner, item::QualifierType);
+    int type = references ? CIM_REFERENCE : marker ? owner->type : CIM_STRING;
+    if (isArrayType(type)) type = scalarTypeOf(type);
+    CIMValue *value = newCIMValueNULL(type);
+    if (!value) {
+        REPORT_ALLOCATION_ERROR();
+        return;
+    }
+    append_value(static_cast<CIMValueList *>(top->data), value);
+}
+
 void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
     Stack *stack = &msgData->objectStack;
     const char *text = text_of(element);

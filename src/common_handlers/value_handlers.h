@@ -24,6 +24,11 @@ void common_value_reference_element(MessageData *msgData, const ExpatElement *el
 void common_value_array_element(MessageData *msgData, const ExpatElement *element);
 // VALUE.REFARRAY start: pushes "VALUE.REFARRAY" with a new empty value list.
 void common_value_refarray_element(MessageData *msgData, const ExpatElement *element);
+// VALUE.NULL: strict appends a NULL element to the VALUE.ARRAY or
+// VALUE.REFARRAY being read (typed as the array's owner declares it);
+// classic lets the element pass, as it always has. Cannot fail but for
+// memory, which is reported as a decoding error.
+void common_value_null_element(MessageData *msgData, const ExpatElement *element);
 
 // VALUE text inside a schema element: sets the value of the declaration,
 // qualifier or property the item on top stands for. Qualifier and property

@@ -22,7 +22,11 @@ class StatusCodes : public ObjectManagerTest {
 protected:
     std::string extraMof() const override {
         return "class T_Lonely { [Key] string Name; };\n"
-               "instance of T_Other { Id = 1; Note = \"one\"; };\n";
+               "instance of T_Other { Id = 1; Note = \"one\"; };\n"
+               "Qualifier EmbeddedInstance : string = null, Scope(property);\n"
+               "Qualifier EmbeddedObject : boolean = false, Scope(property), Flavor(DisableOverride);\n"
+               "class T_Holder { [Key] uint32 Id; [EmbeddedInstance(\"T_Other\")] string Item; real32 R;"
+               " uint8 Smalls[]; };\n";
     }
 };
 
@@ -54,6 +58,16 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
     CIMQualifierType *declaration = nullptr;
     CIMObjectPath *made = nullptr;
     auto create = [&](cimobj::InstancePtr i) { return h.pfn_createInstance(pathOf("").get(), i.get(), &made); };
+    // A T_Holder with one typed value besides its key.
+    auto hold = [&](const char *name, CIMValue *value) {
+        cimobj::InstancePtr i = instanceOf("T_Holder", {{"Id", "1"}});
+        freeReturnCode(instanceAddProperty(i.get(), newProperty(str(name).release(), nullptr, value, value->type,
+                                                                nullptr, 0)));
+        return create(std::move(i));
+    };
+    auto embedded = [](const char *className) {
+        return newCIMValue(CIM_OBJECT, instanceOf(className, {{"Name", "n"}}).release());
+    };
     auto createClass = [&](cimobj::ClassPtr c) { return h.pfn_createClass(pathOf("").get(), c.get()); };
     auto modifyClass = [&](cimobj::ClassPtr c) { return h.pfn_modifyClass(pathOf("").get(), c.get()); };
     auto setProperty = [&](const char *name, cimobj::ValuePtr value) {
@@ -105,6 +119,21 @@ TEST_F(StatusCodes, EachFailureAnswersItsCodeAndSaysWhatWasWrong) {
          "4: property Id: '4294967296' is out of the range of uint32"},
         {"CreateInstance", [&] { return create(instanceOf("T_Other", {{"Note", "no key"}})); },
          "4: key property Id of class T_Other has no value"},
+        {"CreateInstance", [&] { return hold("Item", embedded("T_Leaf")); },
+         "4: property Item: an embedded instance of class T_Leaf is not a T_Other"},
+        {"CreateInstance", [&] { return hold("Item", embedded("T_Nowhere")); },
+         "4: property Item: embedded instance of class T_Nowhere: no such class in namespace test"},
+        {"CreateInstance", [&] { return hold("Item", newCIMValue(CIM_CLASS, classOf("T_Shape", "").release())); },
+         "4: property Item: holds embedded instances, not a class"},
+        {"CreateInstance", [&] { return hold("Item", stringValue("<INSTANCE CLASSNAME=\"T_Other\"/>").release()); },
+         "4: property Item: a string is not an embedded instance"},
+        {"CreateInstance", [&] { double d = 1e39; return hold("R", newCIMValue(CIM_REAL64, &d)); },
+         "4: property R: 1e+39 is out of the range of real32"},
+        {"CreateInstance", [&] {
+             return create(instanceOf("T_Link", {{"Source", "T_Other.Id=1"}, {"Target", "T_Leaf.Name=\"l\""}})); },
+         "4: property Source: T_Other is not a T_Base"},
+        {"CreateInstance", [&] { return hold("Smalls", uint32Value(1).release()); },
+         "4: property Smalls: a uint32 value is not an array"},
         {"CreateInstance", [&] { return create(instanceOf("T_Lonely", {{"Name", "n"}})); },
          "7: the provider does not create instances"},
         {"GetProperty", [&] {

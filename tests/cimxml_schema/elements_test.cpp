@@ -5,6 +5,8 @@
 // entry, or the element without the missing piece.
 #include <gtest/gtest.h>
 
+#include "support/profiles.h"
+
 #include <string>
 
 #include "cimxml_schema/class_encoding.h"
@@ -48,16 +50,30 @@ TEST(Escaping, ReplacesTheFiveCharactersAcrossChunkEdges) {
 }
 
 // Each code point at an edge of the UTF-8 lengths is written with its own
-// number of bytes; what is no character (a surrogate, beyond U+10FFFF) as U+FFFD.
+// number of bytes; what is no character (a surrogate, beyond U+10FFFF) as
+// U+FFFD. Strict also writes a CR as a reference and what no XML document
+// may hold (controls, U+FFFE, U+FFFF, a byte that was not UTF-8) as U+FFFD.
 TEST(Escaping, CodePointsAtTheEdgesOfEachUtf8Length) {
-    const std::pair<wchar_t, const char *> cases[] = {
-        {0x7F, "\x7f"},          {0x80, "\xc2\x80"},         {0x7FF, "\xdf\xbf"},
-        {0x800, "\xe0\xa0\x80"},  {0xFFFF, "\xef\xbf\xbf"},   {0x10000, "\xf0\x90\x80\x80"},
-        {0x10FFFF, "\xf4\x8f\xbf\xbf"}, {0x110000, "\xef\xbf\xbd"}, {0xD800, "\xef\xbf\xbd"}};
-    for (auto [c, bytes] : cases) {
-        const wchar_t text[] = {L'<', c, L'>', 0};
-        EXPECT_EQ(encoded(cim_value_toxml, string_value(text)), std::string("<VALUE>&lt;") + bytes + "&gt;</VALUE>\n")
-            << static_cast<unsigned>(c);
+    const char *const replaced = "\xef\xbf\xbd";
+    const struct {
+        wchar_t c;
+        const char *classic;
+        const char *strict;
+    } cases[] = {
+        {0x7F, "\x7f", "\x7f"},       {0x80, "\xc2\x80", "\xc2\x80"},           {0x7FF, "\xdf\xbf", "\xdf\xbf"},
+        {0x800, "\xe0\xa0\x80", "\xe0\xa0\x80"},                           {0xFFFF, "\xef\xbf\xbf", replaced},
+        {0x10000, "\xf0\x90\x80\x80", "\xf0\x90\x80\x80"},           {0x10FFFF, "\xf4\x8f\xbf\xbf", "\xf4\x8f\xbf\xbf"},
+        {0x110000, replaced, replaced},                               {0xD800, replaced, replaced},
+        {L'\r', "\r", "&#13;"},                                       {L'\t', "\t", "\t"},
+        {0x01, "\x01", replaced},                                     {0xDC80 + 0x7F, "\xff", replaced}};
+    for (bool strict : {false, true}) {
+        testsupport::ProfileScope profile(strict);
+        for (const auto &one : cases) {
+            const wchar_t text[] = {L'<', one.c, L'>', 0};
+            EXPECT_EQ(encoded(cim_value_toxml, string_value(text)),
+                      std::string("<VALUE>&lt;") + (strict ? one.strict : one.classic) + "&gt;</VALUE>\n")
+                << static_cast<unsigned>(one.c) << (strict ? " strict" : " classic");
+        }
     }
 }
 

@@ -107,8 +107,14 @@ Changes operator+(Changes a, const Changes &b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-const Changes both =
-    char16 + Changes{{"Num=4000000000} refclass=CIM_Target", "Num=4000000000} key refclass=CIM_Target"}};
+// Strict writes a property with the EmbeddedObject qualifier as
+// EmbeddedObject="object", which reads back as the object kind (16) holding
+// the instance.
+const Changes objectKind = strict ? Changes{{"embeddedInstance:object=", "embeddedInstance:class="},
+                                            {"embeddedArray:object[]=", "embeddedArray:class[]="}}
+                                  : Changes{};
+const Changes both = char16 + objectKind +
+                     Changes{{"Num=4000000000} refclass=CIM_Target", "Num=4000000000} key refclass=CIM_Target"}};
 // A request's embedded objects take the request's namespace.
 const Changes sent = both + Changes{{"(null):Emb_", "root/cimv2:Emb_"}};
 

@@ -37,7 +37,6 @@ int expected_type(const Node &param, bool strict, std::set<std::string> &notes) 
     const std::string name = param.attribute("NAME"), kind = param.first();
     if (param.name == "EXPPARAMVALUE") return kind == "INSTANCE" ? 15 : 8;
     if (param.name == "PARAMVALUE") {
-        if (strict && instance_as_object(param)) return 15;
         int type = has(param, "EmbeddedObject") ? (param.attribute("EmbeddedObject") == "object" ? 16 : 15)
                    : has(param, "PARAMTYPE")     ? type_names.at(param.attribute("PARAMTYPE"))
                    : kind == "VALUE.REFERENCE"               ? 14
@@ -109,6 +108,9 @@ std::string problems(const std::string &document, const std::string &operation, 
         const std::string name = params[i]->attribute("NAME");
         if (narrowText(propertyGetName(p)) != name) wrong += " name of " + name;
         if (propertyGetType(p) != expected_type(*params[i], strict, notes)) wrong += " type of " + name;
+        // Strict reads an instance marked as an object as the instance it is.
+        if (strict && instance_as_object(*params[i]) && getCIMValueType(propertyGetValue(p)) != CIM_OBJECT)
+            wrong += " instance in " + name;
         if (isCIMValueNull(propertyGetValue(p)) == expects_value(*params[i], strict, notes))
             wrong += " value of " + name;
         if (params[i]->first() == "QUALIFIER.DECLARATION" &&

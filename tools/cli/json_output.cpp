@@ -21,7 +21,7 @@ std::string utf8(const CIMString *text) { return cimobj::toUtf8(text); }
 std::string typeName(int type) {
     static const char *const names[] = {"uint8",    "sint8",  "uint16",    "sint16",   "uint32", "sint32",
                                         "uint64",   "sint64", "string",    "boolean",  "real32", "real64",
-                                        "datetime", "char16", "reference", "instance", "class"};
+                                        "datetime", "char16", "reference", "instance", "object"};
     bool array = type >= CIM_ARRAY;
     int scalar = array ? type - CIM_ARRAY : type;
     std::string name = scalar >= 0 && scalar <= CIM_CLASS ? names[scalar] : "null";

@@ -7,6 +7,7 @@
 
 #include "mof/mof_types.h"
 #include "mof/number_text.h"
+#include "support/embedded_types.h"
 
 namespace cimom::mof {
 
@@ -195,7 +196,7 @@ cimobj::InstancePtr DeclarationBuilder::instance(const InstanceAst &declaration,
             if (!property)
                 fail(value.at, "class " + utf8(declaration.className) + " has no property " + utf8(value.name));
             names.add(value.name, value.at, "given");
-            declared.push_back(Declared{cimobj::StringPtr(checked(copyCIMString(property->name))), property->type,
+            declared.push_back(Declared{cimobj::StringPtr(checked(copyCIMString(property->name))), heldType(*property),
                                         property->isKey || hasKeyQualifier(property->qualifiers)});
         }
     }
@@ -233,7 +234,9 @@ cimobj::PathPtr DeclarationBuilder::aliasPath(const Literal &alias) {
 }
 
 cimobj::ValuePtr DeclarationBuilder::embeddedObject(const Literal &text, int type) {
-    const char *kind = type == CIM_CLASS ? "class" : "instance";
+    // An embedded object (16) holds a class or an instance; an embedded
+    // instance (15) only an instance.
+    const char *kind = type == CIM_CLASS ? "object" : "instance";
     if (embeddedDepth_ >= maxEmbeddedDepth) fail(text.at, "embedded objects nested too deeply");
     ParsedMof parsed;
     MofOptions options;
@@ -249,8 +252,9 @@ cimobj::ValuePtr DeclarationBuilder::embeddedObject(const Literal &text, int typ
     if (parsed.declarations.size() == 1) declaration = readDeclaration(parsed, parsed.declarations[0]);
     const auto *instanceAst = declaration ? std::get_if<InstanceAst>(&*declaration) : nullptr;
     const auto *classAst = declaration ? std::get_if<ClassAst>(&*declaration) : nullptr;
-    if (type == CIM_CLASS ? !classAst : !instanceAst)
-        fail(text.at, "expected the MOF text of one " + std::string(kind) + " in the embedded object");
+    if (type == CIM_CLASS ? !classAst && !instanceAst : !instanceAst)
+        fail(text.at, "expected the MOF text of one " + std::string(type == CIM_CLASS ? "class or instance" : kind) +
+                          " in the embedded " + kind);
     DeclarationBuilder inner(sink_, embeddedDepth_ + 1);
     try {
         cimobj::ValuePtr value;

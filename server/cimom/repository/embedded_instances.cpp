@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "repository/instance_keys.h"
+#include "support/embedded_types.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -36,7 +37,7 @@ Status typedInstance(const NamespaceData &space, const CIMInstance &given, cimob
         Status status = convertForProperty(space, *declared, p->value, value, 4, "embedded property");
         if (!status.ok()) return status;
         cimobj::PropertyPtr made(orThrow(newProperty(orThrow(copyCIMString(declared->name)), nullptr, value.get(),
-                                                     declared->type, nullptr, 0)));
+                                                     heldType(*declared), nullptr, 0)));
         value.release();
         made->isKey = declared->isKey;
         appendOwned(&raw, CIMLIST_PROPERTY, std::move(made));

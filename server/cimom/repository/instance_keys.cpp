@@ -6,6 +6,7 @@
 
 #include "repository/embedded_instances.h"
 #include "repository/value_conversion.h"
+#include "support/embedded_types.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -17,24 +18,55 @@ using cimobj::toUtf8;
 
 cimobj::PropertyPtr makeValueProperty(const CIMProperty &declared, cimobj::ValuePtr value, bool key) {
     cimobj::StringPtr name(orThrow(copyCIMString(declared.name)));
-    cimobj::PropertyPtr p(orThrow(newProperty(name.get(), nullptr, value.get(), declared.type, nullptr, 0)));
+    cimobj::PropertyPtr p(orThrow(newProperty(name.get(), nullptr, value.get(), heldType(declared), nullptr, 0)));
     name.release();
     value.release();
     p->isKey = key ? 1 : 0;
     return p;
 }
 
-// The null value a property has without a value or default; a reference
-// keeps the class it names.
+// An embedded instance the value holds that is not of the class its
+// EmbeddedInstance qualifier names, or a class where only instances may be.
+Status checkEmbeddedKind(const NamespaceData &space, const CIMProperty &property, const CIMValue &value,
+                         const char *role) {
+    int held = heldType(property);
+    if ((held % CIM_ARRAY) != CIM_OBJECT || value.isNull) return Status::success();
+    std::wstring wanted = foldName(embeddedInstanceClass(property));
+    auto check = [&](const CIMValue *element) {
+        if (isCIMValueNull(element)) return Status::success();
+        std::string name = toUtf8(textOf(property.name));
+        if (element->type != CIM_OBJECT || !element->data.instance)
+            return Status::error(4, std::string(role) + " " + name + ": holds embedded instances, not " +
+                                        (element->type == CIM_CLASS ? "a class" : "a " + typeName(element->type)));
+        const ClassRecord *record = space.findClass(textOf(getInstanceName(element->data.instance)));
+        if (record && !wanted.empty() && !record->isA(wanted))
+            return Status::error(4, std::string(role) + " " + name + ": an embedded instance of class " +
+                                        toUtf8(record->name) + " is not a " + toUtf8(embeddedInstanceClass(property)));
+        return Status::success();
+    };
+    if (value.type < CIM_ARRAY) return check(&value);
+    for (CIMValue *element : items<CIMValue>(value.data.array)) {
+        Status status = check(element);
+        if (!status.ok()) return status;
+    }
+    return Status::success();
+}
+
+}  // namespace
+
 cimobj::ValuePtr defaultOf(const CIMProperty &declared) {
-    if (declared.value && !declared.value->isNull) return copyValue(declared.value);
-    cimobj::ValuePtr value(orThrow(newCIMValueNULL(declared.type)));
+    int held = heldType(declared);
+    if (declared.value && !declared.value->isNull) {
+        cimobj::ValuePtr value = copyValue(declared.value);
+        // An embedded object's default keeps its objects, typed as held.
+        if (held != declared.type && value->type == declared.type) value->type = held;
+        return value;
+    }
+    cimobj::ValuePtr value(orThrow(newCIMValueNULL(held)));
     if (declared.value && declared.value->referenceClass)
         setCIMValueReferenceType(value.get(), orThrow(copyCIMString(declared.value->referenceClass)));
     return value;
 }
-
-}  // namespace
 
 cimobj::PathPtr normalisedReference(const NamespaceData &space, const CIMObjectPath &path) {
     cimobj::PathPtr copy = copyPath(&path);
@@ -63,7 +95,7 @@ cimobj::PathPtr normalisedReference(const NamespaceData &space, const CIMObjectP
 
 Status convertForProperty(const NamespaceData &space, const CIMProperty &property, const CIMValue *value,
                           cimobj::ValuePtr &converted, int failureCode, const char *role) {
-    Conversion conversion = convertValue(value, property.type);
+    Conversion conversion = convertValue(value, heldType(property));
     if (!conversion.ok())
         return Status::error(failureCode,
                              std::string(role) + " " + toUtf8(textOf(property.name)) + ": " + conversion.problem);
@@ -72,11 +104,24 @@ Status convertForProperty(const NamespaceData &space, const CIMProperty &propert
         cimobj::PathPtr normal = normalisedReference(space, *converted->data.reference);
         freeCIMObjectPath(converted->data.reference);
         converted->data.reference = normal.release();
+        // A reference into this namespace names a class the property may refer to.
+        const CIMObjectPath &target = *converted->data.reference;
+        const ClassRecord *targetClass =
+            textOf(target.nameSpace).empty() ? space.findClass(textOf(target.className)) : nullptr;
+        std::wstring_view referenceClass = property.value ? textOf(property.value->referenceClass) : L"";
+        if (targetClass && !referenceClass.empty() && !targetClass->isA(foldName(referenceClass))) {
+            converted.reset();
+            return Status::error(failureCode, std::string(role) + " " + toUtf8(textOf(property.name)) + ": " +
+                                                  toUtf8(targetClass->name) + " is not a " + toUtf8(referenceClass));
+        }
     }
     if (converted->type == CIM_REFERENCE && !converted->referenceClass && property.value &&
         property.value->referenceClass)
         setCIMValueReferenceType(converted.get(), orThrow(copyCIMString(property.value->referenceClass)));
     Status typed = typeEmbeddedInstances(space, *converted);
+    if (!typed.ok())
+        typed = Status::error(typed.code, std::string(role) + " " + toUtf8(textOf(property.name)) + ": " + typed.message);
+    if (typed.ok()) typed = checkEmbeddedKind(space, property, *converted, role);
     if (!typed.ok()) converted.reset();
     return typed;
 }

@@ -12,9 +12,16 @@
 
 namespace cimom {
 
-// Converts value to the declared type of property (a copy; a reference's keys
-// normalised as by normalisedReference, embedded instances typed by
-// typeEmbeddedInstances). On failure returns status
+// The value a property of an instance has when none is given: the
+// declared default (its embedded objects typed as the instance holds them,
+// support/embedded_types.h), else a NULL of the held type; a NULL reference
+// keeps the class it names. Throws std::bad_alloc.
+cimobj::ValuePtr defaultOf(const CIMProperty &declared);
+
+// Converts value to the type an instance holds property with (a copy; a
+// reference's keys normalised as by normalisedReference, embedded
+// instances typed by typeEmbeddedInstances and of the class an
+// EmbeddedInstance qualifier names). On failure returns status
 // failureCode naming the property ("<role> <name>: <problem>") and leaves
 // converted empty.
 Status convertForProperty(const NamespaceData &space, const CIMProperty &property, const CIMValue *value,

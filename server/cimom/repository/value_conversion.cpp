@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -112,6 +113,17 @@ cimobj::ValuePtr realValue(int type, double d) {
     return valueOf(type, &d);
 }
 
+// A finite real beyond what real32 holds would become an infinity.
+bool fitsReal(int type, double d) {
+    return type != CIM_REAL32 || !std::isfinite(d) || std::isfinite(static_cast<float>(d));
+}
+
+std::string realText(double d) {
+    char buffer[32];
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, d);
+    return std::string(buffer, written.ptr);
+}
+
 // ASCII form of short numeric text with blanks trimmed; false when it holds
 // anything else.
 bool asciiOf(std::wstring_view text, std::string &out) {
@@ -181,6 +193,7 @@ Conversion fromText(std::wstring_view text, int type) {
     if (isRealType(type)) {
         double d = 0;
         if (!parseReal(text, d)) return failure(notA, false);
+        if (!fitsReal(type, d)) return failure(quoted(text) + " is out of the range of " + typeName(type), false);
         return success(realValue(type, d));
     }
     switch (type) {
@@ -209,6 +222,10 @@ Conversion fromText(std::wstring_view text, int type) {
             path.release();
             return success(std::move(value));
         }
+        case CIM_OBJECT:
+        case CIM_CLASS:
+            // Its CIM-XML arrives as an embedded object only when marked as one.
+            return failure("a string is not an " + typeName(type), true);
         default:
             return failure(quoted(text) + " cannot be a " + typeName(type), true);
     }
@@ -231,8 +248,11 @@ Conversion fromScalar(const CIMValue *value, int type) {
         return success(integerValue(type, n));
     }
     if (isIntegerType(from) && isRealType(type)) return success(realValue(type, static_cast<double>(integerOf(value))));
-    if (isRealType(from) && isRealType(type))
-        return success(realValue(type, from == CIM_REAL32 ? value->data.r32 : value->data.r64));
+    if (isRealType(from) && isRealType(type)) {
+        double d = from == CIM_REAL32 ? value->data.r32 : value->data.r64;
+        if (!fitsReal(type, d)) return failure(realText(d) + " is out of the range of " + typeName(type), false);
+        return success(realValue(type, d));
+    }
     return failure("a " + typeName(from) + " value is not a " + typeName(type), true);
 }
 
@@ -262,7 +282,7 @@ void appendEscaped(std::wstring &out, std::wstring_view text) {
 std::string typeName(int type) {
     static const char *const names[] = {"uint8",    "sint8",  "uint16",    "sint16",  "uint32", "sint32",
                                         "uint64",   "sint64", "string",    "boolean", "real32", "real64",
-                                        "datetime", "char16", "reference", "object",  "class"};
+                                        "datetime", "char16", "reference", "embedded instance", "embedded object"};
     if (isArray(type)) return typeName(type - CIM_ARRAY) + "[]";
     if (type >= 0 && type <= CIM_CLASS) return names[type];
     return "value of type " + std::to_string(type);

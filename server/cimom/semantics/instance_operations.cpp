@@ -49,15 +49,13 @@ Status abstractClass(const ClassRecord &record) {
 }
 
 // The value a property gets when a modification names it without a value.
-cimobj::ValuePtr classDefault(const CIMProperty &declared) {
-    if (declared.value) return copyValue(declared.value);
-    return cimobj::ValuePtr(orThrow(newCIMValueNULL(declared.type)));
-}
-
-// Replaces the value of the property at index of a stored instance.
+// Replaces the value of the property at index of a stored instance; the
+// property keeps the type it is held with.
 void replaceValue(CIMInstance &instance, std::size_t index, cimobj::ValuePtr value) {
     auto *p = static_cast<CIMProperty *>(getElementAt(instance.properties, static_cast<int>(index)));
+    int type = p->type;
     if (!isSuccessfulFree(propertyAddValue(p, value.release()))) throw std::bad_alloc();
+    p->type = type;
 }
 
 // A namespace's own CIM_Namespace instance, named in a request sent to that
@@ -253,7 +251,7 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (!chosen[i] || (!given[i] && !properties)) continue;
             const CIMProperty &declared = *record.properties[i];
-            cimobj::ValuePtr value = given[i] ? std::move(values[i]) : classDefault(declared);
+            cimobj::ValuePtr value = given[i] ? std::move(values[i]) : defaultOf(declared);
             if (declared.isKey) {
                 const CIMValue *old =
                     static_cast<CIMProperty *>(getElementAt(stored->properties, static_cast<int>(i)))->value;

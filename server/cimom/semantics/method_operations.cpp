@@ -1,6 +1,7 @@
 // method_operations.cpp - extrinsic methods, served by method providers.
 #include "repository/instance_keys.h"
 #include "semantics/instance_access.h"
+#include "support/embedded_types.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -36,6 +37,7 @@ Status ObjectManager::invokeMethod(const std::wstring &nameSpace, const CIMObjec
             cimobj::PropertyPtr parameter = copyProperty(declared);
             propertySetQualifiers(parameter.get(), nullptr);
             if (!isSuccessfulFree(propertyAddValue(parameter.get(), value.release()))) throw std::bad_alloc();
+            parameter->type = heldType(*declared);
             in.push_back(std::move(parameter));
         }
     }

@@ -2,6 +2,7 @@
 #include "repository/instance_keys.h"
 #include "repository/value_conversion.h"
 #include "semantics/instance_access.h"
+#include "support/embedded_types.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -25,7 +26,7 @@ Status ObjectManager::getProperty(const std::wstring &nameSpace, const CIMObject
         if (!status.ok()) return status;
         const CIMProperty *declared = source.record->property(name);
         if (!declared) return noSuchProperty(*source.record, name);
-        type = declared->type;
+        type = heldType(*declared);
     }
     InstanceOptions options;
     options.properties = std::vector<std::wstring>{name};
@@ -48,7 +49,7 @@ Status ObjectManager::setProperty(const std::wstring &nameSpace, const CIMObject
         if (!status.ok()) return status;
         const CIMProperty *declared = source.record->property(name);
         if (!declared) return noSuchProperty(*source.record, name);
-        Conversion conversion = convertValue(value, declared->type);
+        Conversion conversion = convertValue(value, heldType(*declared));
         if (!conversion.ok())
             return Status::error(conversion.typeMismatch ? 13 : 4,
                                  "property " + cimobj::toUtf8(textOf(declared->name)) + ": " + conversion.problem);

@@ -158,7 +158,10 @@ instance of Test_Child
     Name = "first";
     Codes = {};
     [Description("off")] Flag = false;
-    Payload = "instance of Test_Child { Name = \"inner\"; };";
+    Payload = instance of Test_Child
+    {
+        Name = "inner";
+    };
 };
 instance of Test_Child
 {
