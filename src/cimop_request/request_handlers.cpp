@@ -94,7 +94,7 @@ void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
     CIMString *name = attribute_string(element, "NAME");
     const char *paramType = attribute_value(element, "PARAMTYPE");
     int type = paramType ? typeFromText(paramType) : paramTypeFromName(name);
-    if (const char *embedded = attribute_value(element, "EmbeddedObject"))
+    if (const char *embedded = embedded_object_attribute(element))
         type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
 
     CIMValue *value = newCIMValueNULL(type);

@@ -9,6 +9,7 @@
 #include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "cimxml_common/memory.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_common/status_codes.h"
 #include "cimxml_schema/value_encoding.h"
 #include "common_handlers/attributes.h"
@@ -117,7 +118,11 @@ void rspmsg_methodresponse_element(MessageData *msgData, const ExpatElement *ele
 
 void rspmsg_error_element(MessageData *msgData, const ExpatElement *element) {
     if (msgData->error) return;
-    int status = status_of_code(attribute_value(element, "CODE"));
+    const char *code = attribute_value(element, "CODE");
+    // Strict refuses an answer whose ERROR says no status: it is no answer.
+    if (!code && strict_profile() && !msgData->refusal)
+        msgData->refusal = newReturnCode(CIM_ERR_FAILED, L"the ERROR element has no CODE.");
+    int status = status_of_code(code);
     const char *descriptionText = attribute_value(element, "DESCRIPTION");
     wchar_t *description = descriptionText ? createWideFromChar(descriptionText) : nullptr;
     msgData->error = newReturnCode(status, description);
@@ -135,7 +140,7 @@ void rspmsg_returnvalue_element(MessageData *msgData, const ExpatElement *elemen
     }
     const char *typeText = attribute_value(element, "PARAMTYPE");
     int type = typeText ? typeFromText(typeText) : CIM_STRING;
-    if (const char *embedded = attribute_value(element, "EmbeddedObject"))
+    if (const char *embedded = embedded_object_attribute(element))
         type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
     push_new_item(&msgData->objectStack, item::ReturnValue, nullptr, nullptr, type);
 }
@@ -157,7 +162,7 @@ void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
     }
     const char *typeText = attribute_value(element, "PARAMTYPE");
     int type = typeText ? typeFromText(typeText) : CIM_STRING;
-    if (const char *embedded = attribute_value(element, "EmbeddedObject"))
+    if (const char *embedded = embedded_object_attribute(element))
         type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
     CIMValue *value = newCIMValueNULL(type);
     CIMProperty *parameter = value ? newProperty(name, nullptr, value, type, nullptr, 0) : nullptr;

@@ -72,7 +72,11 @@ void write_last_error(PoolString *pool, const wchar_t *name, const char *message
 void dispatch(PoolString *pool, MessageData *msgData, CIMOMHandle *handle, const wchar_t *operationName) {
     const DispatchEntry *entry = find_dispatch_entry(operationName, msgData->isMethodCall);
     if (entry == nullptr) {
-        write_error(pool, L"MethodResponse", CIM_ERR_NOT_SUPPORTED, nullptr, msgData->messageId);
+        // Strict names the answer after the method, so that a client sees
+        // its own call refused (and can fall back, as from a pull operation).
+        bool strict = strict_profile();
+        write_error(pool, strict && operationName ? operationName : L"MethodResponse", CIM_ERR_NOT_SUPPORTED,
+                    strict ? L"The server does not serve this operation." : nullptr, msgData->messageId);
         cimPrintMessage(CIM_LOG_ERROR, L"%ls method not supported", operationName);
         return;
     }

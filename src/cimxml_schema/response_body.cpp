@@ -289,6 +289,22 @@ int cim_ireturnvalue_toxml(const CIMString *methodName, const CIMList *results,
     return result;
 }
 
+namespace {
+
+// The operations that return nothing: strict writes no IRETURNVALUE for them.
+bool returns_nothing(const CIMString *methodName) {
+    static const wchar_t *const names[] = {L"CreateClass",    L"ModifyClass",  L"DeleteClass",
+                                           L"ModifyInstance", L"DeleteInstance", L"SetQualifier",
+                                           L"DeleteQualifier", L"SetProperty", L"ExportIndication"};
+    const wchar_t *name = getCIMStringBuffer(methodName);
+    if (name == nullptr) return false;
+    for (const wchar_t *each : names)
+        if (local_wcscasecmp(name, each) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
 int cim_imethodresponse_toxml(const CIMString *methodName, const CIMList *results,
                               const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
                               PoolString *pool) {
@@ -309,7 +325,7 @@ int cim_imethodresponse_toxml(const CIMString *methodName, const CIMList *result
     }
     if (error != nullptr) {
         if (!append_error_element(pool, error, end, L"cim_imethodresponse_toxml - cim_error_toxml failed!!")) return 0;
-    } else {
+    } else if (!(strict_profile() && returns_nothing(methodName))) {
         cim_ireturnvalue_toxml(methodName, results, qualifierDeclarations, pool);
     }
     int appended = pool_append(pool, end, 1);
@@ -404,6 +420,8 @@ int cim_expmethodresponse_toxml(const CIMString *methodName, const CIMList *resu
     }
     if (error != nullptr) {
         if (!append_error_element(pool, error, end, nullptr)) return 0;
+    } else if (strict_profile() && returns_nothing(methodName)) {
+        // ExportIndication returns nothing.
     } else if (cim_ireturnvalue_toxml(methodName, results, qualifierDeclarations, pool) == 0) {
         cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml-cim_ireturnvalue_toxml failed: %s, %d",
                         __FILE_NAME__, __LINE__);

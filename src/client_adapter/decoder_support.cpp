@@ -72,6 +72,7 @@ message_owner read_answer(const char *response, const decoder &d, ReturnCode **r
         return nullptr;
     }
     std::string why = mismatch(message.get(), d);
+    if (why.empty() && message->refusal) why = narrow(getReturnCodeDescription(message->refusal));
     if (!why.empty()) {
         *result = failure(d, why);
         return nullptr;

@@ -3,6 +3,7 @@
 #include <cimxml/cimxml_client.h>
 
 #include "client_adapter/decoder_support.h"
+#include "cimxml_common/profile.h"
 
 using namespace client_responses;
 
@@ -10,10 +11,14 @@ namespace {
 
 // Success, the server's error, or a failure; an answer that carries results
 // (an empty IRETURNVALUE carries none) is no answer of these operations.
+// Strict also refuses an IRETURNVALUE at all: these operations return nothing.
 ReturnCode *decode_status(const char *response, const decoder &d) {
     ReturnCode *result = nullptr;
     message_owner message = read_answer(response, d, &result);
     if (!message) return result;
+    if (strict_profile() && message->returnValues && d.kind != answer_kind::exported)
+        return failure(d, std::string("the response has an IRETURNVALUE, which a ") + d.operation +
+                              " answer has none of.");
     if (return_value_count(message.get()) > 0 || message->outParameters ||
         getCIMQualifierTypeListLength(message->qualifierTypes) > 0)
         return failure(d, std::string("the response carries results, which a ") + d.operation + " answer has none of.");

@@ -115,6 +115,12 @@ const char *attribute_value(const ExpatElement *element, const char *name) {
     return nullptr;
 }
 
+const char *embedded_object_attribute(const ExpatElement *element) {
+    const char *value = attribute_value(element, "EmbeddedObject");
+    if (!value && strict_profile()) value = attribute_value(element, "EMBEDDEDOBJECT");
+    return value;
+}
+
 CIMString *attribute_string(const ExpatElement *element, const char *name) {
     const char *value = attribute_value(element, name);
     return value ? cimobj::newStringFromUtf8(value, std::strlen(value)) : nullptr;

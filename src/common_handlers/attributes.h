@@ -16,6 +16,10 @@ const char *attribute_value(const ExpatElement *element, const char *name);
 
 // The same value as a new CIMString the caller frees; NULL when the
 // attribute is absent or memory is exhausted.
+// The EmbeddedObject attribute of an element; strict also reads the
+// upper-case EMBEDDEDOBJECT that older servers write. NULL when absent.
+const char *embedded_object_attribute(const ExpatElement *element);
+
 CIMString *attribute_string(const ExpatElement *element, const char *name);
 
 // New copy of text (kind 2) in which the five predefined references are

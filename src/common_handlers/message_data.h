@@ -36,7 +36,7 @@ struct MessageData {
     CIMValueList *returnValues;             // returned values and objects
     CIMQualifierTypeList *qualifierTypes;   // returned declarations
     CIMPropertyList *outParameters;         // output parameters of a method response
-    ReturnCode *refusal;                    // why a request is refused whole (strict profile), or NULL
+    ReturnCode *refusal;                    // why a request, or a response read by a client, is refused whole (strict profile), or NULL
 };
 
 // New record with every field zero. On failure logs "Insf. Memory, file: %s,

@@ -27,7 +27,7 @@ bool is_class_or_instance(const StackItem *entry) {
 // case) makes it a class (16), any other text an instance (15); without the
 // attribute the type stays.
 int embedded_object_type(const ExpatElement *element, int type) {
-    const char *embedded = attribute_value(element, "EmbeddedObject");
+    const char *embedded = embedded_object_attribute(element);
     if (!embedded) return type;
     return local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
 }

@@ -69,7 +69,7 @@ TEST_F(Associations, InstanceTargetsFollowEachFilter) {
         {"references, result class", names(false, pathB, nullptr, "T_Tie", nullptr, nullptr), tie},
         {"references, unknown class",
          names(false, pathOf("T_Gone", {{"Name", "x"}}), nullptr, nullptr, nullptr, nullptr),
-         "5: class T_Gone does not exist in namespace test"},
+         "4: ObjectName: class T_Gone does not exist in namespace test"},
     };
     for (const Row &row : rows) EXPECT_EQ(row.answer, row.expected) << row.filter;
 }

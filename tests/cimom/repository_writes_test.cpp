@@ -66,11 +66,11 @@ TEST_F(RepositoryWrites, TheJournalSeesWholeChangesAndMayRefuseThem) {
     journal->refuse = true;
     journal->steps.clear();
     cimobj::PathPtr made;
-    EXPECT_EQ(statusText(handle.pfn_deleteClass(pathOf("T_Base").get())), "1: disk full");
+    EXPECT_EQ(statusText(handle.pfn_deleteClass(pathOf("T_Link").get())), "1: disk full");
     EXPECT_EQ(om->createInstance(L"test", *instanceOf("T_Other", {{"Id", "5"}}), made).message, "disk full");
     EXPECT_EQ(om->createNamespace(L"root/more").code, 1);
     EXPECT_EQ(dump(*om, L"test"), before);
-    EXPECT_EQ(journal->steps, "remove class test T_Base\n--\nput instance test T_Other [id=5,] test:T_Other.Id=5\n--\n"
+    EXPECT_EQ(journal->steps, "remove class test T_Link\n--\nput instance test T_Other [id=5,] test:T_Other.Id=5\n--\n"
                               "put namespace root/more \n--\n");
     // Loading what a store already holds passes by the journal.
     EXPECT_TRUE(om->createInstance(L"test", *instanceOf("T_Other", {{"Id", "5"}}), made, cimom::Journaling::Off).ok());

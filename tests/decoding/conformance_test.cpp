@@ -33,7 +33,7 @@ bool instance_as_object(const Node &param) {
 // The type a parameter must have after decoding, from what the document
 // holds; where the decoder differs from the protocol's types by design, the
 // difference is noted.
-int expected_type(const Node &param, bool strict, std::set<std::string> &notes) {
+int expected_type(const Node &param, std::set<std::string> &notes) {
     const std::string name = param.attribute("NAME"), kind = param.first();
     if (param.name == "EXPPARAMVALUE") return kind == "INSTANCE" ? 15 : 8;
     if (param.name == "PARAMVALUE") {
@@ -107,7 +107,7 @@ std::string problems(const std::string &document, const std::string &operation, 
         CIMProperty *p = getCIMPropertyAt(decoded, static_cast<int>(i));
         const std::string name = params[i]->attribute("NAME");
         if (narrowText(propertyGetName(p)) != name) wrong += " name of " + name;
-        if (propertyGetType(p) != expected_type(*params[i], strict, notes)) wrong += " type of " + name;
+        if (propertyGetType(p) != expected_type(*params[i], notes)) wrong += " type of " + name;
         // Strict reads an instance marked as an object as the instance it is.
         if (strict && instance_as_object(*params[i]) && getCIMValueType(propertyGetValue(p)) != CIM_OBJECT)
             wrong += " instance in " + name;

@@ -41,7 +41,7 @@ std::string exportRequest() {
     return editHeader(editHeader(request, "CIMExport", "MethodRequest"), "CIMExportMethod", "ExportIndication");
 }
 
-// "GetClass ok" or "Reset error 5": the answer's call and outcome.
+// "GetClass ok" or "Reset error 6": the answer's call and outcome.
 std::string outcome(const std::string &body) {
     static const std::regex answer("<(?:I|EXP)?METHODRESPONSE NAME=\"([^\"]*)\">\\s*(<ERROR CODE=\"([0-9]+)\")?");
     std::smatch match;
@@ -110,8 +110,8 @@ TEST(CimRules, RefuseEachBreachWithItsStatusAndCimErrorAndPassTheRestToTheModule
         {"text/xml", editHeader(request, "Content-Type", "text/xml"), "GetClass ok"},
         {"1.1, quoted charset", editHeader(editHeader(request, "CIMProtocolVersion", "1.1"), "Content-Type",
                                            "application/xml;charset=\"UTF-8\""), "GetClass ok"},
-        {"method on an instance", extrinsic("root%2Fcimv2%3ACIM_Foo.Name=\"x\",Id=3"), "Reset error 5"},
-        {"keys in another order", extrinsic("root%2Fcimv2%3Acim_foo.id=3,name=%22x%22"), "Reset error 5"},
+        {"method on an instance", extrinsic("root%2Fcimv2%3ACIM_Foo.Name=\"x\",Id=3"), "Reset error 6"},
+        {"keys in another order", extrinsic("root%2Fcimv2%3Acim_foo.id=3,name=%22x%22"), "Reset error 6"},
         {"export request", exportRequest(), "ExportIndication ok"},
     };
     for (const auto &[name, text, expected] : accepted) {

@@ -149,11 +149,17 @@ const Difference differences[] = {
      {{"CIMOperation:", "CIMExport:"},
       {"<SIMPLERSP>\n<METHODRESPONSE", "<SIMPLEEXPRSP>\n<EXPMETHODRESPONSE"},
       {"</METHODRESPONSE>\n</SIMPLERSP>", "</EXPMETHODRESPONSE>\n</SIMPLEEXPRSP>"}}},
-    // In both profiles the id is written back escaped.
+    // In both profiles the id is written back escaped; strict writes no
+    // IRETURNVALUE for an operation that returns nothing.
     {"MessageIdWithSpecialCharacters", request("<SIMPLEREQ><IMETHODCALL NAME=\"DeleteClass\">" + namespacePath(ns) +
                                                     classNameParam("CIM_Foo") + "</IMETHODCALL></SIMPLEREQ>",
                                                 "R&amp;D&lt;1&quot;"),
-     ok("DeleteClass", "R&amp;D&lt;1&quot;") + deleteFooCall, {}},
+     ok("DeleteClass", "R&amp;D&lt;1&quot;") + deleteFooCall, {{"<IRETURNVALUE>\n</IRETURNVALUE>\n", ""}}},
+    // An operation the module does not serve is refused under its own name.
+    {"UnservedOperationNamedAfterItself", intrinsic("OpenEnumerateInstances", ns, classNameParam("CIM_Foo")),
+     error("MethodResponse", "<ERROR CODE=\"7\" />"),
+     {{"NAME=\"MethodResponse\"", "NAME=\"OpenEnumerateInstances\""},
+      {"<ERROR CODE=\"7\" />", "<ERROR CODE=\"7\" DESCRIPTION=\"The server does not serve this operation.\"/>"}}},
 };
 
 TEST(ProfileDifferences, ResponsesDifferOnlyWhereListed) {

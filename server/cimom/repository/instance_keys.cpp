@@ -132,7 +132,7 @@ Status buildStoredInstance(const NamespaceData &space, const ClassRecord &record
     for (CIMProperty *p : items<CIMProperty>(given.properties)) {
         long at = record.indexOf(textOf(p->name));
         if (at < 0)
-            return Status::error(12, "class " + toUtf8(record.name) + " has no property " + toUtf8(textOf(p->name)));
+            return Status::error(4, "class " + toUtf8(record.name) + " has no property " + toUtf8(textOf(p->name)));
         Status converted = convertForProperty(space, *record.properties[static_cast<std::size_t>(at)], p->value,
                                               values[static_cast<std::size_t>(at)]);
         if (!converted.ok()) return converted;

@@ -107,7 +107,10 @@ public:
             const NamespaceData *space = findNamespace(state_.repository, nameSpace_, status);
             if (!space) return status;
             spaceName_ = space->name;
-            if (!space->findClass(textOf(target.className))) return classMissing(textOf(target.className), nameSpace_);
+            // The association operations name no class status of their own: an
+            // object of a class that does not exist is a bad ObjectName.
+            if (!space->findClass(textOf(target.className)))
+                return Status::error(4, "ObjectName: " + classMissing(textOf(target.className), nameSpace_).message);
             target_ = normalisedReference(*space, target);
             targetKey_ = referenceTargetKey(*target_, space->name);
             auto [first, last] = space->referrers.equal_range(targetKey_);
@@ -208,7 +211,7 @@ Status classLevel(ObjectManager::State &state, const std::wstring &nameSpace, co
     auto lock = state.repository.readLock();
     Status status;
     ClassRecordPtr target = findClassRecord(state.repository, nameSpace, textOf(object.className), status);
-    if (!target) return status;
+    if (!target) return answeredAs(status, 5, 4);
     const NamespaceData &space = *state.repository.find(nameSpace);
     std::wstring host = state.host();
     for (const ClassRecordPtr &record : classAssociations(space, *target, filter, associators)) {

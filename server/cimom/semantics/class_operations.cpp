@@ -1,10 +1,12 @@
 // class_operations.cpp - creating, modifying, deleting, getting and
 // enumerating classes.
 #include <unordered_map>
+#include <unordered_set>
 
 #include "repository/class_rules.h"
 #include "semantics/object_manager_state.h"
 #include "semantics/result_shaping.h"
+#include "support/embedded_types.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -77,6 +79,37 @@ Status rebuildSubclasses(const NamespaceData &space, const std::wstring &nameSpa
     return Status::success();
 }
 
+// The class a declared property or parameter names: its reference class, or
+// the class its EmbeddedInstance qualifier names; empty when none.
+std::wstring namedClass(const CIMProperty &p) {
+    if (p.value && p.value->referenceClass) return std::wstring(textOf(p.value->referenceClass));
+    return embeddedInstanceClass(p);
+}
+
+// What, outside the classes in doomed (folded names), names one of them:
+// "" when nothing does. A dump must load again, so nothing may be left
+// naming a class that is gone.
+std::string dependentOf(const NamespaceData &space, const std::unordered_set<std::wstring> &doomed) {
+    auto names = [&](const CIMProperty &p) {
+        std::wstring named = namedClass(p);
+        return !named.empty() && doomed.count(foldName(named));
+    };
+    for (const auto &[key, record] : space.classes) {
+        if (doomed.count(key)) continue;
+        const CIMClass &declared = *record->declared;
+        std::string className = toUtf8(record->name);
+        for (CIMProperty *p : items<CIMProperty>(declared.properties))
+            if (names(*p)) return "property " + className + "." + toUtf8(textOf(p->name)) + " refers to class " +
+                                  toUtf8(namedClass(*p));
+        for (CIMMethod *m : items<CIMMethod>(declared.methods))
+            for (CIMProperty *parameter : items<CIMProperty>(m->parameters))
+                if (names(*parameter))
+                    return "parameter " + toUtf8(textOf(parameter->name)) + " of method " + className + "." +
+                           toUtf8(textOf(m->name)) + " refers to class " + toUtf8(namedClass(*parameter));
+    }
+    return {};
+}
+
 }  // namespace
 
 Status ObjectManager::getClass(const std::wstring &nameSpace, const std::wstring &className,
@@ -84,7 +117,7 @@ Status ObjectManager::getClass(const std::wstring &nameSpace, const std::wstring
     auto lock = state_->repository.readLock();
     Status status;
     ClassRecordPtr record = findClassRecord(state_->repository, nameSpace, className, status);
-    if (!record) return status;
+    if (!record) return answeredAs(status, 5, 6);
     cimClass = shapeClass(*record, options, propertySet(options.properties), state_->repository.find(nameSpace)->name);
     return status;
 }
@@ -147,7 +180,7 @@ Status ObjectManager::modifyClass(const std::wstring &nameSpace, const CIMClass 
         Status status;
         std::wstring_view name = textOf(getClassName(&cimClass));
         ClassRecordPtr old = findClassRecord(state_->repository, nameSpace, name, status);
-        if (!old) return status;
+        if (!old) return answeredAs(status, 5, 6);
         const NamespaceData *space = state_->repository.find(nameSpace);
         std::wstring_view superName = textOf(cimClass.superClass);
         if (!sameName(superName, old->superName))
@@ -176,9 +209,12 @@ Status ObjectManager::deleteClass(const std::wstring &nameSpace, const std::wstr
     return state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
         Status status;
         ClassRecordPtr record = findClassRecord(state_->repository, nameSpace, className, status);
-        if (!record) return status;
+        if (!record) return answeredAs(status, 5, 6);
         const NamespaceData *space = state_->repository.find(nameSpace);
         std::vector<std::wstring> tree = classTree(*space, foldName(record->name));
+        std::string dependent = dependentOf(*space, std::unordered_set<std::wstring>(tree.begin(), tree.end()));
+        if (!dependent.empty())
+            return Status::error(1, "class " + toUtf8(record->name) + " cannot be deleted: " + dependent);
         for (auto key = tree.rbegin(); key != tree.rend(); ++key) {
             const ClassRecord *doomed = space->findClass(*key);
             if (const InstanceTable *instances = space->instancesOf(*key))

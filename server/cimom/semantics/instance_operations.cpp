@@ -227,21 +227,18 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
         if (!stored) return status;
         std::vector<cimobj::ValuePtr> values(record.properties.size());
         std::vector<bool> chosen(record.properties.size(), !properties.has_value());
+        // A name the class does not have is left out of the list.
         if (properties) {
             for (const std::wstring &name : *properties) {
                 long at = record.indexOf(name);
-                if (at < 0)
-                    return Status::error(4, "the property list names " + toUtf8(name) + ", which class " +
-                                                toUtf8(record.name) + " does not have");
-                chosen[static_cast<std::size_t>(at)] = true;
+                if (at >= 0) chosen[static_cast<std::size_t>(at)] = true;
             }
         }
         std::vector<bool> given(record.properties.size(), false);
         for (CIMProperty *p : items<CIMProperty>(modified.properties)) {
             long at = record.indexOf(textOf(p->name));
             if (at < 0)
-                return Status::error(12,
-                                     "class " + toUtf8(record.name) + " has no property " + toUtf8(textOf(p->name)));
+                return Status::error(4, "class " + toUtf8(record.name) + " has no property " + toUtf8(textOf(p->name)));
             auto index = static_cast<std::size_t>(at);
             given[index] = true;
             status = convertForProperty(space, *record.properties[index], p->value, values[index]);

@@ -1,6 +1,7 @@
 // method_operations.cpp - extrinsic methods, served by method providers.
 #include "repository/instance_keys.h"
 #include "semantics/instance_access.h"
+#include "semantics/object_manager_state.h"
 #include "support/embedded_types.h"
 #include "support/names.h"
 #include "support/objects.h"
@@ -17,7 +18,7 @@ Status ObjectManager::invokeMethod(const std::wstring &nameSpace, const CIMObjec
     {
         auto lock = state_->repository.readLock();
         Status status = findInstanceSource(*state_, nameSpace, textOf(target.className), source);
-        if (!status.ok()) return status;
+        if (!status.ok()) return answeredAs(status, 5, 6);
         const ClassRecord &record = *source.record;
         method = record.method(methodName);
         if (!method)

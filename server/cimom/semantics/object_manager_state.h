@@ -32,6 +32,12 @@ struct ObjectManager::State {
 Status namespaceMissing(std::wstring_view nameSpace);
 // Status 5: the namespace has no such class.
 Status classMissing(std::wstring_view className, std::wstring_view nameSpace);
+// status with code from answered as to instead (the message stays): each
+// operation answers a missing class with the status its own list has.
+inline Status answeredAs(Status status, int from, int to) {
+    if (status.code == from) status.code = to;
+    return status;
+}
 // The namespace, or nullptr and status 3.
 const NamespaceData *findNamespace(const Repository &repository, std::wstring_view nameSpace, Status &status);
 // The class record, or nullptr and status 5 (3 for an unknown namespace).

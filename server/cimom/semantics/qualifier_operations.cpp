@@ -47,6 +47,33 @@ Status ObjectManager::setQualifier(const std::wstring &nameSpace, const CIMQuali
     });
 }
 
+namespace {
+
+bool usesQualifier(const CIMQualifierList *qualifiers, std::wstring_view name) {
+    for (CIMQualifier *q : items<CIMQualifier>(qualifiers))
+        if (sameName(textOf(q->name), name)) return true;
+    return false;
+}
+
+// Where a class declares the qualifier itself (on the class, a property, a
+// method or a parameter): "" when it does not.
+std::string placeOfQualifier(const CIMClass &declared, std::wstring_view name) {
+    std::string className = cimobj::toUtf8(textOf(getClassName(&declared)));
+    if (usesQualifier(declared.qualifiers, name)) return "class " + className;
+    for (CIMProperty *p : items<CIMProperty>(declared.properties))
+        if (usesQualifier(p->qualifiers, name)) return "property " + className + "." + cimobj::toUtf8(textOf(p->name));
+    for (CIMMethod *m : items<CIMMethod>(declared.methods)) {
+        std::string method = className + "." + cimobj::toUtf8(textOf(m->name));
+        if (usesQualifier(m->qualifiers, name)) return "method " + method;
+        for (CIMProperty *parameter : items<CIMProperty>(m->parameters))
+            if (usesQualifier(parameter->qualifiers, name))
+                return "parameter " + cimobj::toUtf8(textOf(parameter->name)) + " of " + method;
+    }
+    return {};
+}
+
+}  // namespace
+
 Status ObjectManager::deleteQualifier(const std::wstring &nameSpace, const std::wstring &name) {
     return state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
         Status status;
@@ -54,6 +81,13 @@ Status ObjectManager::deleteQualifier(const std::wstring &nameSpace, const std::
         if (!space) return status;
         const CIMQualifierType *found = space->findQualifier(name);
         if (!found) return qualifierMissing(name, nameSpace);
+        // A class that uses the declaration would no longer load from a dump.
+        for (const auto &[key, record] : space->classes) {
+            std::string place = placeOfQualifier(*record->declared, name);
+            if (!place.empty())
+                return Status::error(1, "qualifier " + cimobj::toUtf8(textOf(found->name)) + " is used by " + place +
+                                            "; delete or change what uses it first");
+        }
         changes.removeQualifier(space->name, std::wstring(textOf(found->name)));
         return status;
     });

@@ -69,7 +69,7 @@ Status readClasses(RepositoryStore::Impl &impl, const std::string &spaceKey, std
                                                   "WHERE namespace = ?1 ORDER BY seq",
                                spaceKey, [&](Statement &row) {
                                    rows.push_back(ClassRow{std::string(row.text(0)), std::string(row.text(1)),
-                                                           std::string(row.text(2)), std::string(row.text(3))});
+                                                           std::string(row.text(2)), std::string(row.text(3)), {}});
                                    return Status::success();
                                });
     if (!status.ok()) return status;

@@ -136,13 +136,13 @@ public:
     Status enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
                                   std::vector<cimobj::PathPtr> &instancePaths);
     // Values are converted to the declared types (4 naming the property when
-    // one does not convert); class defaults fill what is missing; 12 for a
-    // property the class lacks; 11 for a duplicate. newPath receives the path.
+    // one does not convert, or the class lacks it); class defaults fill what
+    // is missing; 11 for a duplicate. newPath receives the path.
     Status createInstance(const std::wstring &nameSpace, const CIMInstance &instance, cimobj::PathPtr &newPath,
                           Journaling journaling = Journaling::On);
     // Replaces the properties properties names (all of modified's when
-    // nullopt; one listed but absent from modified gets its class default).
-    // Keys cannot change (4).
+    // nullopt; one listed but absent from modified gets its class default; a
+    // name the class lacks is ignored). Keys cannot change (4).
     Status modifyInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName, const CIMInstance &modified,
                           bool includeQualifiers, const PropertyNames &properties);
     Status deleteInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName);
