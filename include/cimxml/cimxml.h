@@ -61,6 +61,10 @@
  *     EmbeddedObject decodes as an array; GetProperty and SetProperty carry
  *     embedded objects (SetProperty's NewValue is typed by the class, which
  *     the module asks the object manager for).
+ * 19. Operations that return nothing answer without IRETURNVALUE; an
+ *     operation the module does not serve is refused (7) under its own name.
+ * 20. Client decoders refuse an IRETURNVALUE to an operation that returns
+ *     nothing and an ERROR without CODE, and read EMBEDDEDOBJECT as well.
  * In both profiles the request's message id is written back escaped, and an
  * empty VALUE element is the empty string. */
 #ifndef CIMXML_CIMXML_H
