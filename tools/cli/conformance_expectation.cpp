@@ -66,6 +66,7 @@ Expectation asClassicDefines(Expectation expected, ClassicDifference difference)
                 expected.success = ResultShape{true, {}, 0, 0};
             break;
         case ClassicDifference::methodResponseName: expected.responseName = "MethodResponse"; break;
+        case ClassicDifference::failedStatus: expected.statuses = {1}; break;
     }
     return expected;
 }
@@ -77,6 +78,8 @@ const char *classicReason(ClassicDifference difference) {
             return "classic answers an operation that returns nothing with an empty IRETURNVALUE";
         case ClassicDifference::methodResponseName:
             return "classic refuses an unserved intrinsic method in an IMETHODRESPONSE named MethodResponse";
+        case ClassicDifference::failedStatus:
+            return "classic refuses a request without a parameter the operation needs with CIM_ERR_FAILED";
     }
     return "";
 }

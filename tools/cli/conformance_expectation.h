@@ -52,7 +52,12 @@ enum class ClassicDifference {
     none,
     emptyIReturnValue,   // an operation that returns nothing answers an empty IRETURNVALUE
     methodResponseName,  // an unserved intrinsic method is refused in an IMETHODRESPONSE named "MethodResponse"
+    failedStatus,        // a request without a parameter the operation needs is refused with CIM_ERR_FAILED
 };
+
+// Every difference but none, in report order.
+inline constexpr ClassicDifference classicDifferences[] = {
+    ClassicDifference::emptyIReturnValue, ClassicDifference::methodResponseName, ClassicDifference::failedStatus};
 
 // expected as the classic definition has it.
 Expectation asClassicDefines(Expectation expected, ClassicDifference difference);

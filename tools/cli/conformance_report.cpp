@@ -68,7 +68,7 @@ void writeTextReport(std::ostream &out, const RunDescription &run, const std::ve
     std::vector<std::string> settled = settledIds(results);
     if (!settled.empty()) {
         out << "settled by the classic profile, not failures:\n";
-        for (ClassicDifference difference : {ClassicDifference::emptyIReturnValue, ClassicDifference::methodResponseName}) {
+        for (ClassicDifference difference : classicDifferences) {
             std::vector<std::string> ids;
             for (const CheckResult &result : results)
                 if (result.outcome == Outcome::settled && result.row->classic == difference) ids.push_back(result.row->id);
