@@ -13,7 +13,8 @@ struct Exchange {
     std::optional<InspectedAnswer> answer;
     std::string messageId;
     std::string failure;
-    bool serverGone = false;  // unreachable or timed out: later checks would only wait
+    int failureStatus = 0;    // the exit status of a transport failure
+    bool serverGone = false;  // unreachable, timed out or refusing us: later checks would only wait
 };
 
 Exchange exchange(remote::HttpTransport &transport, Fixture &fixture, const CheckRow &row) {
@@ -33,7 +34,9 @@ Exchange exchange(remote::HttpTransport &transport, Fixture &fixture, const Chec
         result.answer = inspectAnswer(transport.post(request));
     } catch (const remote::ClientError &error) {
         result.failure = error.what();
-        result.serverGone = error.status() == remote::exitUnreachable || error.status() == remote::exitTimeout;
+        result.failureStatus = error.status();
+        result.serverGone = error.status() == remote::exitUnreachable || error.status() == remote::exitTimeout ||
+                            error.status() == remote::exitAuth;
     }
     return result;
 }
@@ -75,8 +78,12 @@ CheckResult judge(const CheckRow &row, const Exchange &sent, const DtdValidator 
 std::vector<CheckResult> runChecks(remote::HttpTransport &transport, Fixture &fixture, const DtdValidator *dtd,
                                    bool classic) {
     const std::vector<CheckRow> &table = checkTable();
-    for (const CheckRow &row : table)
-        if (row.phase != Phase::check && exchange(transport, fixture, row).serverGone) break;
+    for (const CheckRow &row : table) {
+        if (row.phase == Phase::check) continue;
+        Exchange sent = exchange(transport, fixture, row);
+        // Nothing was created yet: a server that does not answer is one error.
+        if (sent.serverGone) throw remote::ClientError(sent.failureStatus, sent.failure);
+    }
 
     std::vector<CheckResult> results;
     bool serverGone = false;

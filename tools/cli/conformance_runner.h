@@ -16,7 +16,9 @@ namespace conformance {
 // reporting, what an interrupted run may have left; the clean-up rows run
 // whatever happened before them. A request that cannot be built or sent
 // fails its row; once the server is unreachable or times out, the remaining
-// checks are not run (clean-up is still tried). Throws only std::bad_alloc.
+// checks are not run (clean-up is still tried). Throws ClientError
+// (exitUnreachable, exitTimeout, exitAuth) when the server does not answer
+// the first requests as HTTP, and std::bad_alloc.
 std::vector<CheckResult> runChecks(remote::HttpTransport &transport, Fixture &fixture, const DtdValidator *dtd,
                                    bool classic);
 
