@@ -15,17 +15,6 @@
 
 namespace {
 
-bool is_parameter_item(const StackItem *entry) {
-    return item_is(entry, item::ParamType) || item_is(entry, item::ParamValue);
-}
-
-// Value of one VALUE text for a parameter whose (element) type is type:
-// an embedded object when the parameter carries one, else the converted text.
-CIMValue *parameter_value(MessageData *msgData, CIMProperty *parameter, int type, const char *text) {
-    if (propertyIsEmbeddedObject(parameter))
-        return embedded_object_value(msgData, isObjectType(type) ? type : CIM_OBJECT, text);
-    return value_from_text(type, text);
-}
 
 // Refuses the request as a whole with status and text; the first refusal
 // stands. Only the strict profile refuses a request while decoding it.
@@ -118,125 +107,7 @@ void reqmsg_paramvalue_endhandler(MessageData *msgData) {
     clear_object_stack(msgData);
 }
 
-void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
-    Stack *stack = &msgData->objectStack;
-    const char *text = element ? element->text : nullptr;
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        return;
-    }
 
-    if (is_parameter_item(top)) {
-        if (!msgData->method) {
-            push_back(stack, top);
-            REPORT_DECODING_ERROR();
-            return;
-        }
-        CIMProperty *parameter = current_parameter(msgData);
-        if (parameter) {
-            int type = propertyGetType(parameter);
-            set_property_value(parameter, parameter_value(msgData, parameter, type, text));
-        }
-        push_back(stack, top);
-        return;
-    }
-
-    if (item_is(top, item::ValueArray)) {
-        auto *list = static_cast<CIMValueList *>(top->data);
-        StackItem *owner = stack_pop(stack);
-        if (!owner) {
-            push_back(stack, top);
-            return;
-        }
-        if (is_parameter_item(owner)) {
-            if (!msgData->method) {
-                push_back(stack, owner);
-                push_back(stack, top);
-                REPORT_DECODING_ERROR();
-                return;
-            }
-            if (getMethodParameters(msgData->method)) {
-                CIMProperty *parameter = current_parameter(msgData);
-                if (parameter) {
-                    int type = propertyGetType(parameter);
-                    int elementType = isArrayType(type) ? scalarTypeOf(type) : type;
-                    CIMValue *value = parameter_value(msgData, parameter, elementType, text);
-                    append_value(list, value);
-                }
-            }
-            push_back(stack, owner);
-            push_back(stack, top);
-            return;
-        }
-        if (item_is(owner, item::QualifierType) || item_is(owner, item::PropertyType) ||
-            item_is(owner, item::QualifierDeclaration)) {
-            CIMValue *value = nullptr;
-            if (item_is(owner, item::QualifierDeclaration)) {
-                int type = getQualifierTypeValueType(static_cast<CIMQualifierType *>(owner->data));
-                if (isArrayType(type)) type = scalarTypeOf(type);
-                value = value_from_text(type, text);
-            } else {
-                int type = owner->type;
-                if (item_is(owner, item::PropertyType) && isObjectType(type))
-                    value = embedded_object_value(msgData, type, text);
-                else
-                    value = value_from_text(type, text);
-            }
-            append_value(list, value);
-            push_back(stack, owner);
-            push_back(stack, top);
-            return;
-        }
-        push_back(stack, owner);
-        push_back(stack, top);
-        common_value_pcdata(msgData, element);
-        return;
-    }
-
-    push_back(stack, top);
-    common_value_pcdata(msgData, element);
-}
-
-void reqmsg_value_array_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        return;
-    }
-    if (!item_is(top, item::ValueArray)) {
-        push_back(stack, top);
-        common_value_array_endhandler(msgData);
-        return;
-    }
-    StackItem *owner = stack_pop(stack);
-    if (!owner) {
-        freeStackItem(top);
-        return;
-    }
-    if (!is_parameter_item(owner)) {
-        push_back(stack, owner);
-        push_back(stack, top);
-        common_value_array_endhandler(msgData);
-        return;
-    }
-    if (!msgData->method) {
-        freeStackItem(top);
-        push_back(stack, owner);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    CIMProperty *parameter = current_parameter(msgData);
-    if (parameter) {
-        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
-        set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
-    }
-    freeStackItem(top);
-    push_back(stack, owner);
-}
 
 void reqmsg_instance_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;

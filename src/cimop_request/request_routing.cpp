@@ -3,7 +3,7 @@
 
 #include "cimop_request/embedded_objects.h"
 #include "cimop_request/request_handlers.h"
-#include "cimop_request/request_path_handlers.h"
+#include "common_handlers/path_handlers.h"
 #include "common_handlers/method_handlers.h"
 #include "common_handlers/named_instance_handlers.h"
 #include "common_handlers/parse_driver.h"

@@ -19,8 +19,6 @@
 
 namespace {
 
-const char *text_of(const ExpatElement *element) { return element ? element->text : nullptr; }
-
 // 1 when the open element below levels under the top is called name.
 bool named(const MessageData *msgData, std::size_t below, const char *name) {
     const ExpatElement *element = element_stack_at(&msgData->elementStack, below);
@@ -45,49 +43,10 @@ int status_of_code(const char *code) {
     return statusCodeFromName(code);
 }
 
-// The current output parameter: the last of outParameters, lent.
-CIMProperty *current_output(const MessageData *msgData) { return last_property(msgData->outParameters); }
 
-// Value of one VALUE text for an output parameter whose (element) type is
-// type: an embedded object when the parameter carries one, else the text.
-CIMValue *output_value(MessageData *msgData, const CIMProperty *parameter, int type, const char *text) {
-    if (propertyIsEmbeddedObject(parameter))
-        return embedded_object_value(msgData, isObjectType(type) ? type : CIM_OBJECT, text);
-    return value_from_text(type, text);
-}
 
-// The type a RETURNVALUE item names: its PARAMTYPE; string without one.
-int return_type(const StackItem *returnValue) { return returnValue->type; }
 
-// The items whose VALUE.ARRAY elements are typed by a schema element.
-bool is_schema_owner(const StackItem *owner) {
-    return item_is(owner, item::QualifierDeclaration) || item_is(owner, item::QualifierType) ||
-           item_is(owner, item::PropertyType);
-}
 
-// Value of a VALUE inside a VALUE.ARRAY of a schema element (owner, the item
-// below the array, is one of is_schema_owner); NULL when memory is short.
-CIMValue *schema_array_element(MessageData *msgData, const StackItem *owner, const char *text) {
-    if (item_is(owner, item::QualifierDeclaration)) {
-        int type = getQualifierTypeValueType(static_cast<const CIMQualifierType *>(owner->data));
-        return value_from_text(isArrayType(type) ? scalarTypeOf(type) : type, text);
-    }
-    int type = owner->type;
-    if (isArrayType(type)) type = scalarTypeOf(type);
-    if (item_is(owner, item::PropertyType) && isObjectType(type))
-        return embedded_object_value(msgData, type, text);
-    return value_from_text(type, text);
-}
-
-// Appends a return value; without the list (a response element out of place)
-// the value is dropped.
-void append_return_value(MessageData *msgData, CIMValue *value) {
-    if (!msgData->returnValues) {
-        freeCIMValue(value);
-        return;
-    }
-    append_value(msgData->returnValues, value);
-}
 
 // The last return value, lent; NULL when there is none.
 CIMValue *last_return_value(const MessageData *msgData) {
@@ -178,129 +137,8 @@ void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
 
 void rspmsg_paramvalue_endhandler(MessageData *msgData) { clear_object_stack(msgData); }
 
-void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
-    Stack *stack = &msgData->objectStack;
-    const char *text = text_of(element);
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        return;
-    }
 
-    if (item_is(top, item::ReturnValue)) {
-        // Several VALUEs in one RETURNVALUE give several values.
-        int type = return_type(top);
-        CIMValue *value =
-            isObjectType(type) ? embedded_object_value(msgData, type, text) : value_from_text(type, text);
-        append_return_value(msgData, value);
-        push_back(stack, top);
-        return;
-    }
 
-    if (item_is(top, item::ParamValue)) {
-        // The parameter's marker is consumed by its first value.
-        freeStackItem(top);
-        CIMProperty *parameter = current_output(msgData);
-        if (parameter)
-            set_property_value(parameter, output_value(msgData, parameter, propertyGetType(parameter), text));
-        return;
-    }
-
-    if (item_is(top, item::ValueArray)) {
-        auto *list = static_cast<CIMValueList *>(top->data);
-        StackItem *owner = stack_pop(stack);
-        if (!item_has_kind(owner)) {
-            freeStackItem(owner);
-            push_back(stack, top);
-            return;
-        }
-        if (item_is(owner, item::ParamValue)) {
-            if (CIMProperty *parameter = current_output(msgData)) {
-                int type = propertyGetType(parameter);
-                append_value(list,
-                             output_value(msgData, parameter, isArrayType(type) ? scalarTypeOf(type) : type, text));
-            }
-        } else if (item_is(owner, item::ReturnValue)) {
-            append_value(list, value_from_text(CIM_STRING, text));
-        } else if (is_schema_owner(owner)) {
-            append_value(list, schema_array_element(msgData, owner, text));
-        } else {
-            push_back(stack, owner);
-            push_back(stack, top);
-            common_value_pcdata(msgData, element);
-            return;
-        }
-        push_back(stack, owner);
-        push_back(stack, top);
-        return;
-    }
-
-    push_back(stack, top);
-    common_value_pcdata(msgData, element);
-}
-
-void rspmsg_value_array_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        return;
-    }
-    if (!item_is(top, item::ValueArray)) {
-        push_back(stack, top);
-        return;
-    }
-    StackItem *owner = stack_pop(stack);
-    if (!item_has_kind(owner)) {
-        REPORT_DECODING_TEXT("rspmsg_value_array_endhandler: invalid stack object");
-        freeStackItem(top);
-        freeStackItem(owner);
-        return;
-    }
-    if (item_is(owner, item::ParamValue)) {
-        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
-        CIMProperty *parameter = current_output(msgData);
-        if (parameter)
-            set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
-        else
-            freeCIMValueList(list);
-        freeStackItem(top);
-        push_back(stack, owner);
-        return;
-    }
-    if (item_is(owner, item::ReturnValue)) {
-        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
-        append_return_value(msgData, array_value_of(CIM_STRING, list));
-        freeStackItem(top);
-        push_back(stack, owner);
-        return;
-    }
-    push_back(stack, owner);
-    push_back(stack, top);
-    common_value_array_endhandler(msgData);
-}
-
-void rspmsg_value_refarray_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    StackItem *owner = item_is(top, item::ValueRefArray) ? stack_pop(stack) : nullptr;
-    if (item_is(owner, item::ParamValue) || item_is(owner, item::ReturnValue)) {
-        CIMValue *value = array_value_of(CIM_REFERENCE, static_cast<CIMValueList *>(take_data(top)));
-        if (item_is(owner, item::ReturnValue))
-            append_return_value(msgData, value);
-        else
-            set_property_value(current_output(msgData), value);
-        freeStackItem(top);
-        push_back(stack, owner);
-        return;
-    }
-    push_back(stack, owner);
-    push_back(stack, top);
-    common_value_refarray_endhandler(msgData);
-}
 
 void rspmsg_instance_endhandler(MessageData *msgData) {
     Stack *stack = &msgData->objectStack;

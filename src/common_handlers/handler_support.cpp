@@ -92,6 +92,14 @@ void append_value(CIMValueList *list, CIMValue *value) {
     if (!STATUS_OK(appendToCIMValueList(list, value))) freeCIMValue(value);
 }
 
+void append_return_value(MessageData *msgData, CIMValue *value) {
+    if (!msgData->returnValues) {
+        freeCIMValue(value);
+        return;
+    }
+    append_value(msgData->returnValues, value);
+}
+
 CIMValue *array_value_of(int type, CIMValueList *list) {
     CIMValue *value = newCIMValue(isArrayType(type) ? type : arrayTypeOf(type), list);
     if (!value) {

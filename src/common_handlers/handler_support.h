@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include <cimobj/cimobj.h>
@@ -116,6 +117,29 @@ inline bool item_is(const StackItem *item, ItemKind kind) { return item && item-
 // 1 when item is present and stands for something.
 inline bool item_has_kind(const StackItem *item) { return item && item->kind != ItemKind::none; }
 
+// ---- The object stack as the handlers see it: a start handler looks at
+// its parents in place; an end handler takes off the item it finishes. ----
+
+// The item below levels items from the top (0 is the top), lent; NULL
+// beyond the bottom.
+inline StackItem *peek_item(const MessageData *msgData, std::size_t below = 0) {
+    return stack_peek(&msgData->objectStack, below);
+}
+// The data an item carries, lent; NULL for no item.
+template <class T>
+T *data_of(const StackItem *entry) {
+    return entry ? static_cast<T *>(entry->data) : nullptr;
+}
+// An item taken off the stack: dropped, it frees what it still holds.
+struct ItemRelease {
+    void operator()(StackItem *entry) const { freeStackItem(entry); }
+};
+using TakenItem = std::unique_ptr<StackItem, ItemRelease>;
+// Takes the top item off; empty for an empty stack.
+inline TakenItem take_top(MessageData *msgData) { return TakenItem(stack_pop(&msgData->objectStack)); }
+// Takes the top item off and frees it with what it holds.
+inline void drop_top(MessageData *msgData) { freeStackItem(stack_pop(&msgData->objectStack)); }
+
 // Puts a popped item back. NULL does nothing. When no node can be made the
 // item is freed and the allocation failure reported, so nothing leaks.
 void push_back(Stack *stack, StackItem *item);
@@ -147,6 +171,9 @@ int status_ok_quiet(ReturnCode *rc, ReturnCode **keep = nullptr);
 void set_qualifier_value(CIMQualifier *qualifier, CIMValue *value);
 void set_property_value(CIMProperty *property, CIMValue *value);
 void append_value(CIMValueList *list, CIMValue *value);
+// Appends a return value of a response; without the list (a response
+// element out of place) the value is dropped.
+void append_return_value(MessageData *msgData, CIMValue *value);
 // The array value of type (made an array type unless it is one) holding
 // list, which it takes. NULL after reporting when memory is short (the list
 // is then freed).
