@@ -1,4 +1,4 @@
-// worker_pool.cpp - one lock, one condition, two queues.
+// worker_pool.cpp - one lock, two queues, and a stack of waiting workers.
 #include "worker_pool.h"
 
 #include <algorithm>
@@ -17,9 +17,9 @@ bool WorkerPool::submit(Job job) {
         std::lock_guard<std::mutex> guard(lock_);
         if (stopped_ || jobs_.size() >= maxQueued_) return false;
         jobs_.push_back(std::move(job));
+        wakeOne();
     }
     metrics_.jobQueued();
-    ready_.notify_one();
     return true;
 }
 
@@ -28,10 +28,9 @@ bool WorkerPool::submitHash(Job job) {
         std::lock_guard<std::mutex> guard(lock_);
         if (stopped_ || hashes_.size() >= maxQueued_) return false;
         hashes_.push_back(std::move(job));
+        if (hashing_ < hashThreads_) wakeOne();
     }
     metrics_.jobQueued();
-    // Any worker may be the one allowed to hash: wake them all.
-    ready_.notify_all();
     return true;
 }
 
@@ -43,19 +42,34 @@ void WorkerPool::stop() {
         stopped_ = true;
         dropped.swap(jobs_);
         droppedHashes.swap(hashes_);
+        for (Waiting *worker : waiting_) {
+            worker->woken = true;
+            worker->wake.notify_one();
+        }
+        waiting_.clear();
     }
-    ready_.notify_all();
     for (std::thread &thread : threads_) thread.join();
     threads_.clear();
     for (std::size_t i = 0; i < dropped.size() + droppedHashes.size(); ++i) metrics_.jobTaken();
 }
 
+void WorkerPool::wakeOne() {
+    if (waiting_.empty()) return;
+    Waiting *worker = waiting_.back();
+    waiting_.pop_back();
+    worker->woken = true;
+    worker->wake.notify_one();
+}
+
 void WorkerPool::work() {
+    Waiting self;
     std::unique_lock<std::mutex> guard(lock_);
     for (;;) {
-        ready_.wait(guard, [this] {
-            return stopped_ || !jobs_.empty() || (!hashes_.empty() && hashing_ < hashThreads_);
-        });
+        while (!stopped_ && !runnable()) {
+            self.woken = false;
+            waiting_.push_back(&self);
+            self.wake.wait(guard, [&] { return self.woken; });
+        }
         if (stopped_) return;
         // Hashes first while a hashing place is free: they are few, and an
         // honest client's first request waits behind one.
@@ -71,7 +85,7 @@ void WorkerPool::work() {
         guard.lock();
         if (hash) {
             --hashing_;
-            if (!hashes_.empty()) ready_.notify_one();
+            if (!hashes_.empty()) wakeOne();
         }
     }
 }

@@ -38,13 +38,22 @@ public:
     void stop();
 
 private:
+    // A worker waiting for a job. The last one to wait is woken first: its
+    // stack and caches are warm, and one client's requests stay on one thread.
+    struct Waiting {
+        std::condition_variable wake;
+        bool woken = false;
+    };
     void work();
+    // Wakes the worker that waited last, if any; called with the lock held.
+    void wakeOne();
+    bool runnable() const { return !jobs_.empty() || (!hashes_.empty() && hashing_ < hashThreads_); }
 
     std::size_t maxQueued_;
     std::size_t hashThreads_;
     Metrics &metrics_;
     std::mutex lock_;
-    std::condition_variable ready_;
+    std::vector<Waiting *> waiting_;
     std::deque<Job> jobs_;
     std::deque<Job> hashes_;
     std::size_t hashing_ = 0;
