@@ -37,8 +37,10 @@ using Limit = Metrics::Limit;
 
 using TlsStream = boost::beast::ssl_stream<tcp::socket>;
 
-// An idle connection keeps no larger read buffer than this.
+// An idle connection keeps no larger read buffer than this; most requests
+// without a large body fit.
 constexpr std::size_t idleBufferBytes = 1024;
+constexpr std::size_t bodyReadBytes = 64 * 1024;
 // What a closing connection still reads and drops, so that the close does
 // not reset the connection before the client has read the answer.
 constexpr std::size_t drainBytes = 4u << 20;
@@ -74,8 +76,9 @@ public:
         if constexpr (tls) {
             phase_ = Phase::Handshake;
             setDeadline(host_.settings.headerTimeout);
-            stream_.async_handshake(net::ssl::stream_base::server,
-                                    [self = this->shared_from_this()](error_code ec) { self->onHandshake(ec); });
+            stream_.async_handshake(net::ssl::stream_base::server, [self = self()](error_code ec) {
+                self->proceed(ec, Limit::HeaderTimeout, &Connection::awaitRequest);
+            });
         } else {
             awaitRequest();
         }
@@ -125,16 +128,18 @@ private:
         cancel();
     }
 
-    void onHandshake(error_code ec) {
-        if (ec) {
-            if (timedOut_) host_.metrics.count(Limit::HeaderTimeout);
-            return close();
-        }
-        awaitRequest();
+    // Goes on with next, or closes after a failure (counting timeout when
+    // the deadline ended the wait).
+    void proceed(error_code ec, Limit timeout, void (Connection::*next)()) {
+        if (!ec) return (this->*next)();
+        if (timedOut_) host_.metrics.count(timeout);
+        close();
     }
 
-    // Between requests the connection holds no parser and no buffer (plain
-    // HTTP): it waits for the socket to become readable.
+    // Between requests the connection holds no parser and a small buffer:
+    // a read that finds nothing waits on the event loop, which watches the
+    // socket already (waiting for readability instead would ask the kernel
+    // to watch it again on every request).
     void awaitRequest() {
         exchange_.reset();
         parser_.reset();
@@ -143,23 +148,10 @@ private:
         phase_ = Phase::Idle;
         if (buffer_.capacity() > idleBufferBytes) buffer_.shrink_to_fit();
         setDeadline(host_.settings.keepAliveTimeout);
-        if constexpr (tls) {
-            // Bytes may wait inside the TLS layer: read, do not just wait.
-            stream_.async_read_some(buffer_.prepare(idleBufferBytes), [self = self()](error_code ec, std::size_t n) {
-                self->buffer_.commit(n);
-                self->onReadable(ec);
-            });
-        } else {
-            socket_().async_wait(tcp::socket::wait_read, [self = self()](error_code ec) { self->onReadable(ec); });
-        }
-    }
-
-    void onReadable(error_code ec) {
-        if (ec) {
-            if (timedOut_) host_.metrics.count(Limit::KeepAliveTimeout);
-            return close();
-        }
-        readHead();
+        stream_.async_read_some(buffer_.prepare(idleBufferBytes), [self = self()](error_code ec, std::size_t n) {
+            self->buffer_.commit(n);
+            self->proceed(ec, Limit::KeepAliveTimeout, &Connection::readHead);
+        });
     }
 
     void readHead() {
@@ -226,6 +218,8 @@ private:
         phase_ = Phase::Body;
         setDeadline(host_.settings.bodyTimeout);
         parser_->setBodyLimit(host_.service.maxBody());
+        // Beast reads as much as the buffer holds: a body comes in large reads.
+        buffer_.reserve(bodyReadBytes);
         http::async_read(stream_, buffer_, *parser_, [self = self()](error_code ec, std::size_t) { self->onBody(ec); });
     }
 
