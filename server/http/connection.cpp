@@ -240,16 +240,21 @@ private:
 
     void dispatch() {
         phase_ = Phase::Working;
+        ++thread_.awaited;
         bool queued = host_.pool.submit([self = self()]() mutable {
             Response response = self->host_.service.serve(self->head(), self->state(), self->parser_->body());
             IoThread &thread = self->thread_;
             // The worker lets go of the connection here: its last owner is
             // always on the I/O thread.
             net::post(thread.context, [self = std::move(self), response = std::move(response)]() mutable {
+                --self->thread_.awaited;
                 self->write(std::move(response));
             });
         });
-        if (!queued) refuseBusy(false);
+        if (!queued) {
+            --thread_.awaited;
+            refuseBusy(false);
+        }
     }
 
     void refuseBusy(bool close) {

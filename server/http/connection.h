@@ -29,6 +29,7 @@ public:
 struct IoThread {
     std::unordered_set<ConnectionBase *> connections;  // declared first: the loop's handlers die before it
     bool stopping = false;
+    std::size_t awaited = 0;  // requests of this thread's connections at the workers
     boost::asio::io_context context{1};
 };
 

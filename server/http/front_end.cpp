@@ -4,6 +4,7 @@
 
 #include <sys/socket.h>
 
+#include <chrono>
 #include <thread>
 
 #include <boost/asio/ip/tcp.hpp>
@@ -113,6 +114,30 @@ void FrontEnd::accept(Listener &listener) {
     });
 }
 
+// Runs thread's loop until it is out of work. While one of its requests is
+// at the workers it looks again for a short while before it sleeps: the
+// answer a worker posts back is then written without waking the thread.
+static void runLoop(IoThread &thread) {
+    net::io_context &context = thread.context;
+    using clock = std::chrono::steady_clock;
+    for (;;) {
+        if (context.poll() > 0) continue;
+        if (context.stopped()) return;
+        if (thread.awaited == 0) {
+            if (context.run_one() == 0) return;
+            continue;
+        }
+        clock::time_point until = clock::now() + handOffSpin;
+        std::size_t ran = 0;
+        while (ran == 0 && clock::now() < until) {
+            ran = context.poll();
+            if (context.stopped()) return;
+            if (ran == 0) std::this_thread::yield();
+        }
+        if (ran == 0 && context.run_one() == 0) return;
+    }
+}
+
 void FrontEnd::run() {
     running_ = true;
     std::vector<net::executor_work_guard<net::io_context::executor_type>> work;
@@ -122,8 +147,8 @@ void FrontEnd::run() {
     });
     std::vector<std::thread> running;
     for (std::size_t i = 1; i < threads_.size(); ++i)
-        running.emplace_back([context = &threads_[i]->context] { context->run(); });
-    threads_.front()->context.run();
+        running.emplace_back([thread = threads_[i].get()] { runLoop(*thread); });
+    runLoop(*threads_.front());
     for (std::thread &thread : running) thread.join();
     running_ = false;
     pool_.stop();

@@ -17,7 +17,8 @@ bool WorkerPool::submit(Job job) {
         std::lock_guard<std::mutex> guard(lock_);
         if (stopped_ || jobs_.size() >= maxQueued_) return false;
         jobs_.push_back(std::move(job));
-        wakeOne();
+        queued_.fetch_add(1, std::memory_order_relaxed);
+        if (spinning_ == 0 || jobs_.size() > spinning_) wakeOne();
     }
     metrics_.jobQueued();
     return true;
@@ -28,6 +29,7 @@ bool WorkerPool::submitHash(Job job) {
         std::lock_guard<std::mutex> guard(lock_);
         if (stopped_ || hashes_.size() >= maxQueued_) return false;
         hashes_.push_back(std::move(job));
+        queued_.fetch_add(1, std::memory_order_relaxed);
         if (hashing_ < hashThreads_) wakeOne();
     }
     metrics_.jobQueued();
@@ -65,6 +67,18 @@ void WorkerPool::work() {
     Waiting self;
     std::unique_lock<std::mutex> guard(lock_);
     for (;;) {
+        if (!stopped_ && !runnable() && spinning_ == 0) {
+            // One worker looks again for a short while before it sleeps: the
+            // next request of a busy client then starts without a wake-up,
+            // which costs more than the request itself on a small machine.
+            ++spinning_;
+            guard.unlock();
+            auto until = std::chrono::steady_clock::now() + handOffSpin;
+            while (queued_.load(std::memory_order_relaxed) == 0 && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+            guard.lock();
+            --spinning_;
+        }
         while (!stopped_ && !runnable()) {
             self.woken = false;
             waiting_.push_back(&self);
@@ -77,6 +91,7 @@ void WorkerPool::work() {
         std::deque<Job> &queue = hash ? hashes_ : jobs_;
         Job job = std::move(queue.front());
         queue.pop_front();
+        queued_.fetch_sub(1, std::memory_order_relaxed);
         if (hash) ++hashing_;
         guard.unlock();
         metrics_.jobTaken();

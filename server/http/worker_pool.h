@@ -3,6 +3,8 @@
 // fed from bounded queues so that a flood is refused instead of queued.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -14,6 +16,10 @@
 #include "metrics.h"
 
 namespace cimxmld {
+
+// How long a thread that hands work to another looks for the result (an
+// I/O thread for an answer, a worker for the next job) before it sleeps.
+inline constexpr std::chrono::microseconds handOffSpin{100};
 
 class WorkerPool {
 public:
@@ -57,6 +63,8 @@ private:
     std::deque<Job> jobs_;
     std::deque<Job> hashes_;
     std::size_t hashing_ = 0;
+    std::size_t spinning_ = 0;            // workers looking for a job before they sleep (0 or 1)
+    std::atomic<std::size_t> queued_{0};  // jobs and hashes waiting, read without the lock
     bool stopped_ = false;
     std::vector<std::thread> threads_;
 };
