@@ -15,7 +15,6 @@
 
 namespace {
 
-
 // Refuses the request as a whole with status and text; the first refusal
 // stands. Only the strict profile refuses a request while decoding it.
 void refuse(MessageData *msgData, int status, const wchar_t *text) {
@@ -107,36 +106,20 @@ void reqmsg_paramvalue_endhandler(MessageData *msgData) {
     clear_object_stack(msgData);
 }
 
-
-
 void reqmsg_instance_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    bool placeable = !stack_isEmpty(stack) && msgData->method && getMethodParameters(msgData->method);
+    bool placeable = peek_item(msgData) && msgData->method && getMethodParameters(msgData->method);
     if (!placeable) cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed!");
-    StackItem *top = stack_pop(stack);
-    if (!top) {
-        cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Stack item is null!");
-        return;
-    }
-    if (!item_has_kind(top)) {
-        cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Description is null!");
-        freeStackItem(top);
-        return;
-    }
-    if (!item_is(top, item::Instance)) {
-        push_back(stack, top);
-        return;
-    }
+    const StackItem *top = peek_item(msgData);
+    if (!top) return cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Stack item is null!");
+    if (!item_is(top, item::Instance)) return;
+    TakenItem instance = take_top(msgData);
     CIMProperty *parameter = placeable ? current_parameter(msgData) : nullptr;
-    if (parameter) {
-        CIMInstance *copy = static_cast<CIMInstance *>(take_data(top));
-        CIMValue *value = newCIMValue(CIM_OBJECT, copy);
-        if (!value) {
-            freeCIMInstance(copy);
-            REPORT_ALLOCATION_ERROR();
-        } else {
-            set_property_value(parameter, value);
-        }
+    if (!parameter) return;
+    auto *copy = static_cast<CIMInstance *>(take_data(instance.get()));
+    CIMValue *value = newCIMValue(CIM_OBJECT, copy);
+    if (!value) {
+        freeCIMInstance(copy);
+        return REPORT_ALLOCATION_ERROR();
     }
-    freeStackItem(top);
+    set_property_value(parameter, value);
 }

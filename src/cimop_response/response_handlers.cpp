@@ -43,10 +43,15 @@ int status_of_code(const char *code) {
     return statusCodeFromName(code);
 }
 
-
-
-
-
+// The type a RETURNVALUE or PARAMVALUE gives its value: PARAMTYPE (string
+// without it), or an embedded object's kind.
+int value_type_of(const ExpatElement *element) {
+    const char *typeText = attribute_value(element, "PARAMTYPE");
+    int type = typeText ? typeFromText(typeText) : CIM_STRING;
+    if (const char *embedded = embedded_object_attribute(element))
+        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
+    return type;
+}
 
 // The last return value, lent; NULL when there is none.
 CIMValue *last_return_value(const MessageData *msgData) {
@@ -97,11 +102,7 @@ void rspmsg_returnvalue_element(MessageData *msgData, const ExpatElement *elemen
             return;
         }
     }
-    const char *typeText = attribute_value(element, "PARAMTYPE");
-    int type = typeText ? typeFromText(typeText) : CIM_STRING;
-    if (const char *embedded = embedded_object_attribute(element))
-        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
-    push_new_item(&msgData->objectStack, item::ReturnValue, nullptr, nullptr, type);
+    push_new_item(&msgData->objectStack, item::ReturnValue, nullptr, nullptr, value_type_of(element));
 }
 
 void rspmsg_returnvalue_endhandler(MessageData *msgData) { pop_marker(msgData, item::ReturnValue); }
@@ -119,111 +120,70 @@ void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
         cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element failed - NAME attribute is null");
         return;
     }
-    const char *typeText = attribute_value(element, "PARAMTYPE");
-    int type = typeText ? typeFromText(typeText) : CIM_STRING;
-    if (const char *embedded = embedded_object_attribute(element))
-        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
-    CIMValue *value = newCIMValueNULL(type);
-    CIMProperty *parameter = value ? newProperty(name, nullptr, value, type, nullptr, 0) : nullptr;
+    int type = value_type_of(element);
+    OwnedString held(name);
+    OwnedValue value(newCIMValueNULL(type));
+    OwnedProperty parameter(value ? newProperty(name, nullptr, value.get(), type, nullptr, 0) : nullptr);
     if (!parameter) {
-        freeCIMValue(value);
-        freeCIMString(name);
         cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element - newProperty failed!");
-    } else if (!STATUS_OK(appendToCIMPropertyList(msgData->outParameters, parameter))) {
-        freeCIMProperty(parameter);
+    } else {
+        held.release(), value.release();
+        give(parameter, appendToCIMPropertyList(msgData->outParameters, parameter.get()));
     }
     push_new_item(&msgData->objectStack, item::ParamValue, nullptr, nullptr);
 }
 
 void rspmsg_paramvalue_endhandler(MessageData *msgData) { clear_object_stack(msgData); }
 
-
-
-
 void rspmsg_instance_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    if (stack_isEmpty(stack)) cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed!");
+    if (!peek_item(msgData)) cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed!");
     if (!msgData->returnValues)
         cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Returnvalue list is null!");
-    StackItem *top = stack_pop(stack);
-    if (!top) {
-        cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Stack item is null!");
-        return;
-    }
-    if (!item_has_kind(top)) {
-        cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Description is null!");
-        freeStackItem(top);
-        return;
-    }
-    if (!item_is(top, item::Instance)) {
-        push_back(stack, top);
-        return;
-    }
-    auto *instance = static_cast<CIMInstance *>(take_data(top));
-    freeStackItem(top);
+    const StackItem *top = peek_item(msgData);
+    if (!top) return cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Stack item is null!");
+    if (!item_is(top, item::Instance)) return;
+    auto *instance = static_cast<CIMInstance *>(take_data(take_top(msgData).get()));
     CIMValue *value = newCIMValue(CIM_OBJECT, instance);
     if (!value) {
         freeCIMInstance(instance);
-        REPORT_ALLOCATION_ERROR();
-        return;
+        return REPORT_ALLOCATION_ERROR();
     }
     append_return_value(msgData, value);
 }
 
+// A class inside a VALUE.OBJECTWITHPATH (below it its OBJECTPATH) is a
+// return value; any other is a CLASS as both sides see it.
 void rspmsg_class_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = pop_finished_item(stack, item::Class);
-    if (!top) return;
-    StackItem *owner = stack_pop(stack);
-    if (!item_is(owner, item::ObjectPath)) {
-        push_back(stack, owner);
-        push_back(stack, top);
-        common_class_endhandler(msgData);
-        return;
-    }
-    auto *cimClass = static_cast<CIMClass *>(take_data(top));
-    freeStackItem(top);
+    if (!item_is(peek_item(msgData), item::Class)) return;
+    if (!item_is(peek_item(msgData, 1), item::ObjectPath)) return common_class_endhandler(msgData);
+    auto *cimClass = static_cast<CIMClass *>(take_data(take_top(msgData).get()));
     CIMValue *value = newCIMValue(CIM_CLASS, cimClass);
     if (!value) {
         freeCIMClass(cimClass);
-        REPORT_ALLOCATION_ERROR();
-    } else {
-        append_return_value(msgData, value);
+        return REPORT_ALLOCATION_ERROR();
     }
-    push_back(stack, owner);
+    append_return_value(msgData, value);
 }
 
+// A declaration directly inside the RETURNVALUE is one of the answer's;
+// any other is a QUALIFIER.DECLARATION as both sides see it.
 void rspmsg_qualifier_declaration_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = pop_finished_item(stack, item::QualifierDeclaration);
-    if (!top) return;
-    StackItem *owner = stack_pop(stack);
-    if (!item_is(owner, item::ReturnValue)) {
-        push_back(stack, owner);
-        push_back(stack, top);
-        common_qualifier_declaration_endhandler(msgData);
-        return;
-    }
+    if (!item_is(peek_item(msgData), item::QualifierDeclaration)) return;
+    if (!item_is(peek_item(msgData, 1), item::ReturnValue)) return common_qualifier_declaration_endhandler(msgData);
     if (!msgData->qualifierTypes) msgData->qualifierTypes = newCIMQualifierTypeList();
-    auto *declaration = static_cast<CIMQualifierType *>(take_data(top));
-    freeStackItem(top);
-    if (!msgData->qualifierTypes) {
-        freeQualifierType(declaration);
-        REPORT_ALLOCATION_ERROR();
-    } else if (!STATUS_OK(appendToCIMQualifierTypeList(msgData->qualifierTypes, declaration))) {
-        freeQualifierType(declaration);
-    }
-    push_back(stack, owner);
+    Owned<CIMQualifierType, freeQualifierType> declaration(
+        static_cast<CIMQualifierType *>(take_data(take_top(msgData).get())));
+    if (!msgData->qualifierTypes) return REPORT_ALLOCATION_ERROR();
+    give(declaration, appendToCIMQualifierTypeList(msgData->qualifierTypes, declaration.get()));
 }
 
 // The path of a named object goes to the object it names (an instance
 // takes it whole, a class its namespace); nothing else in a response reads
 // it, so it is not kept beside the object.
 void rspmsg_namedinstance_endhandler(MessageData *msgData) {
-    StackItem *top = stack_pop(&msgData->objectStack);
+    TakenItem top = take_top(msgData);
     if (!top) return;
-    auto *path = item_is(top, item::ObjectPath) ? static_cast<CIMObjectPath *>(take_data(top)) : nullptr;
-    freeStackItem(top);
+    auto *path = item_is(top.get(), item::ObjectPath) ? static_cast<CIMObjectPath *>(take_data(top.get())) : nullptr;
     void *object = nullptr;
     int type = CIM_NULL;
     if (path) freeReturnCode(getCIMValue(last_return_value(msgData), &object, &type));

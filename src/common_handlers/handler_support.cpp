@@ -17,14 +17,6 @@ void destroy_class(void *data) { freeCIMClass(static_cast<CIMClass *>(data)); }
 void destroy_instance(void *data) { freeCIMInstance(static_cast<CIMInstance *>(data)); }
 void destroy_qualifiertype(void *data) { freeQualifierType(static_cast<CIMQualifierType *>(data)); }
 
-void push_back(Stack *stack, StackItem *item) {
-    if (!item) return;
-    if (!stack_push(stack, item)) {
-        freeStackItem(item);
-        REPORT_ALLOCATION_ERROR();
-    }
-}
-
 void *take_data(StackItem *item) {
     if (!item) return nullptr;
     void *data = item->data;
@@ -306,18 +298,7 @@ bool attribute_is_true(const ExpatElement *element, const char *name) {
 }
 
 StackItem *pop_finished_item(Stack *stack, ItemKind kind) {
-    StackItem *top = stack_pop(stack);
-    if (!top) return nullptr;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        REPORT_DECODING_ERROR();
-        return nullptr;
-    }
-    if (!item_is(top, kind)) {
-        push_back(stack, top);
-        return nullptr;
-    }
-    return top;
+    return item_is(stack_peek(stack), kind) ? stack_pop(stack) : nullptr;
 }
 
 namespace {

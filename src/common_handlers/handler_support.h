@@ -114,8 +114,6 @@ void destroy_qualifiertype(void *data);
 
 // 1 when item is present and of kind.
 inline bool item_is(const StackItem *item, ItemKind kind) { return item && item->kind == kind; }
-// 1 when item is present and stands for something.
-inline bool item_has_kind(const StackItem *item) { return item && item->kind != ItemKind::none; }
 
 // ---- The object stack as the handlers see it: a start handler looks at
 // its parents in place; an end handler takes off the item it finishes. ----
@@ -140,9 +138,20 @@ inline TakenItem take_top(MessageData *msgData) { return TakenItem(stack_pop(&ms
 // Takes the top item off and frees it with what it holds.
 inline void drop_top(MessageData *msgData) { freeStackItem(stack_pop(&msgData->objectStack)); }
 
-// Puts a popped item back. NULL does nothing. When no node can be made the
-// item is freed and the allocation failure reported, so nothing leaks.
-void push_back(Stack *stack, StackItem *item);
+// An object of the object library that a handler has made and not yet
+// given away: freed when the holder goes out of scope, unless released to
+// the owner that took it.
+template <class T, void (*Free)(T *)>
+struct FreeWith {
+    void operator()(T *object) const { Free(object); }
+};
+template <class T, void (*Free)(T *)>
+using Owned = std::unique_ptr<T, FreeWith<T, Free>>;
+using OwnedString = Owned<CIMString, freeCIMString>;
+using OwnedValue = Owned<CIMValue, freeCIMValue>;
+using OwnedProperty = Owned<CIMProperty, freeCIMProperty>;
+using OwnedQualifier = Owned<CIMQualifier, freeCIMQualifier>;
+using OwnedMethod = Owned<CIMMethod, freeMethod>;
 
 // Takes the data out of an item that is about to be freed: the caller owns
 // the data, the item no longer does. (Equivalent to copying the data and
@@ -161,7 +170,14 @@ void clear_object_stack(MessageData *msgData);
 // reported as such. The record is freed. Returns 1 for status 0.
 int status_ok(ReturnCode *rc, const char *file, int line);
 #define STATUS_OK(rc) status_ok((rc), __FILE_NAME__, __LINE__)
-// The same without any report (the caller logs or reports in its own words);
+// Hands a held object to the owner whose attach call gave attached: the
+// holder lets go when the owner took it; a failure is reported (STATUS_OK).
+template <class Holder>
+void give(Holder &object, ReturnCode *attached) {
+    if (STATUS_OK(attached)) object.release();
+}
+
+// status_ok without any report (the caller logs or reports in its own words);
 // rc is freed unless keep is given, which then receives it.
 int status_ok_quiet(ReturnCode *rc, ReturnCode **keep = nullptr);
 
@@ -229,11 +245,16 @@ CIMString *append_namespace(CIMString *nameSpace, const CIMString *name);
 
 // 1 when the attribute is present and equals "true" without regard to case.
 bool attribute_is_true(const ExpatElement *element, const char *name);
-// Pops the item an end tag finishes. Returns it when it is of kind; returns
-// NULL when the stack is empty, when the top item stands for nothing (it is
-// freed and the general decoding error reported) or is of another kind (it
-// stays on the stack).
+// Takes off the item an end tag finishes: the top item when it is of
+// kind; NULL (the stack unchanged) otherwise.
 StackItem *pop_finished_item(Stack *stack, ItemKind kind);
+// The end of a marker's element: the top item is dropped when it is of one
+// of kinds; any other stays.
+template <class... Kinds>
+void pop_marker(MessageData *msgData, Kinds... kinds) {
+    const StackItem *top = peek_item(msgData);
+    if (top && ((top->kind == kinds) || ...)) drop_top(msgData);
+}
 // Reads the NAME and TYPE attributes an element requires. Returns true with
 // the name (the caller owns it) and the code of the type; otherwise reports
 // missingName or missingType (NULL: the general decoding error), leaves

@@ -13,16 +13,9 @@ void common_namedinstance_element(MessageData *msgData, const ExpatElement *) {
 }
 
 void common_namedinstance_endhandler(MessageData *msgData) {
-    StackItem *top = stack_pop(&msgData->objectStack);
-    if (!top) return;
-    if (item_is(top, item::ObjectPath)) {
-        CIMObjectPath *copy = static_cast<CIMObjectPath *>(take_data(top));
-        if (copy && !msgData->instancePaths) msgData->instancePaths = newCIMObjectPathList();
-        if (copy && msgData->instancePaths) {
-            if (!STATUS_OK(appendToCIMObjectPathList(msgData->instancePaths, copy))) freeCIMObjectPath(copy);
-        } else {
-            freeCIMObjectPath(copy);
-        }
-    }
-    freeStackItem(top);
+    TakenItem top = take_top(msgData);
+    if (!item_is(top.get(), item::ObjectPath)) return;
+    Owned<CIMObjectPath, freeCIMObjectPath> path(static_cast<CIMObjectPath *>(take_data(top.get())));
+    if (path && !msgData->instancePaths) msgData->instancePaths = newCIMObjectPathList();
+    if (path && msgData->instancePaths) give(path, appendToCIMObjectPathList(msgData->instancePaths, path.get()));
 }

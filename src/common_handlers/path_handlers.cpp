@@ -235,36 +235,32 @@ void reqmsg_host_pcdata(MessageData *msgData, const ExpatElement *element) {
 }
 
 void reqmsg_value_reference_endhandler(MessageData *msgData) {
-    if (!peek_item(msgData)) return;
-    TakenItem top = take_top(msgData);
-    CIMObjectPath *reference = item_is(top.get(), item::ValueReference) ? copyObjectPath(path_of(top.get())) : nullptr;
-    StackItem *owner = peek_item(msgData);
-    if (!owner || item_is(owner, item::InstanceName) || item_is(owner, item::ObjectPath)) {
+    const StackItem *top = peek_item(msgData);
+    if (!top) return;
+    const StackItem *owner = peek_item(msgData, 1);
+    bool keyOfPath = !owner || item_is(owner, item::InstanceName) || item_is(owner, item::ObjectPath);
+    if (!keyOfPath && !item_is(owner, item::ParamType) && !item_is(owner, item::ParamValue))
+        return common_value_reference_endhandler(msgData);
+    TakenItem taken = take_top(msgData);
+    auto *reference =
+        item_is(taken.get(), item::ValueReference) ? static_cast<CIMObjectPath *>(take_data(taken.get())) : nullptr;
+    if (keyOfPath) {
         // A reference key of the target path, or of the path being built.
         CIMObjectPath *path = owner ? path_of(owner) : msgData->objectPath;
         if (!path || !getObjectPathKeys(path)) {
             freeCIMObjectPath(reference);
-            REPORT_DECODING_ERROR();
-            return;
+            return REPORT_DECODING_ERROR();
         }
-        set_reference_key(path, reference);
-        return;
+        return set_reference_key(path, reference);
     }
-    if (item_is(owner, item::ParamType) || item_is(owner, item::ParamValue)) {
-        // The reference is the parameter's value; its marker is consumed.
-        drop_top(msgData);
-        CIMProperty *parameter = current_parameter(msgData);
-        if (!parameter) {
-            freeCIMObjectPath(reference);
-            REPORT_DECODING_ERROR();
-            return;
-        }
-        set_property_value(parameter, reference_value(reference));
-        return;
+    // The reference is the parameter's value; its marker is consumed.
+    drop_top(msgData);
+    CIMProperty *parameter = current_parameter(msgData);
+    if (!parameter) {
+        freeCIMObjectPath(reference);
+        return REPORT_DECODING_ERROR();
     }
-    freeCIMObjectPath(reference);
-    push_back(&msgData->objectStack, top.release());
-    common_value_reference_endhandler(msgData);
+    set_property_value(parameter, reference_value(reference));
 }
 
 // ---- Response set ----
