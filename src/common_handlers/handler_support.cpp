@@ -127,81 +127,63 @@ CIMProperty *current_parameter(const MessageData *msgData) {
     return last_property(getMethodParameters(msgData->method));
 }
 
-CIMPropertyList *class_properties(CIMClass *cls) {
-    if (!cls) return nullptr;
-    if (CIMPropertyList *list = getClassProperties(cls)) return list;
-    CIMPropertyList *list = newCIMPropertyList();
-    if (list && !setClassProperties(cls, list)) {
-        freeCIMPropertyList(list);
+namespace {
+
+// The list an owner has, or a new one made and attached to it; NULL when it
+// cannot be made.
+template <class List, class Attach>
+List *ensure_list(List *existing, List *(*make)(), void (*release)(List *), Attach attach) {
+    if (existing) return existing;
+    List *list = make();
+    if (list && !attach(list)) {
+        release(list);
         return nullptr;
     }
     return list;
+}
+
+}  // namespace
+
+CIMPropertyList *class_properties(CIMClass *cls) {
+    return cls ? ensure_list(getClassProperties(cls), newCIMPropertyList, freeCIMPropertyList,
+                             [cls](CIMPropertyList *list) { return setClassProperties(cls, list); })
+               : nullptr;
 }
 
 CIMPropertyList *instance_properties(CIMInstance *instance) {
-    if (!instance) return nullptr;
-    if (CIMPropertyList *list = getInstanceProperties(instance)) return list;
-    CIMPropertyList *list = newCIMPropertyList();
-    if (list && !setInstanceProperties(instance, list)) {
-        freeCIMPropertyList(list);
-        return nullptr;
-    }
-    return list;
+    return instance ? ensure_list(getInstanceProperties(instance), newCIMPropertyList, freeCIMPropertyList,
+                                  [instance](CIMPropertyList *list) { return setInstanceProperties(instance, list); })
+                    : nullptr;
 }
 
 CIMQualifierList *class_qualifiers(CIMClass *cls) {
-    if (!cls) return nullptr;
-    if (CIMQualifierList *list = getClassQualifiers(cls)) return list;
-    CIMQualifierList *list = newCIMQualifierList();
-    if (list && !setClassQualifiers(cls, list)) {
-        freeCIMQualifierList(list);
-        return nullptr;
-    }
-    return list;
+    return cls ? ensure_list(getClassQualifiers(cls), newCIMQualifierList, freeCIMQualifierList,
+                             [cls](CIMQualifierList *list) { return setClassQualifiers(cls, list); })
+               : nullptr;
 }
 
 CIMMethodList *class_methods(CIMClass *cls) {
-    if (!cls) return nullptr;
-    if (CIMMethodList *list = getClassMethods(cls)) return list;
-    CIMMethodList *list = newCIMMethodList();
-    if (list && !setClassMethods(cls, list)) {
-        freeCIMMethodList(list);
-        return nullptr;
-    }
-    return list;
+    return cls ? ensure_list(getClassMethods(cls), newCIMMethodList, freeCIMMethodList,
+                             [cls](CIMMethodList *list) { return setClassMethods(cls, list); })
+               : nullptr;
 }
 
 CIMQualifierList *method_qualifiers(CIMMethod *method) {
-    if (!method) return nullptr;
-    if (CIMQualifierList *list = getMethodQualifiers(method)) return list;
-    CIMQualifierList *list = newCIMQualifierList();
-    if (list && !setMethodQualifiers(method, list)) {
-        freeCIMQualifierList(list);
-        return nullptr;
-    }
-    return list;
+    return method ? ensure_list(getMethodQualifiers(method), newCIMQualifierList, freeCIMQualifierList,
+                                [method](CIMQualifierList *list) { return setMethodQualifiers(method, list); })
+                  : nullptr;
 }
 
 CIMPropertyList *method_parameters(CIMMethod *method) {
-    if (!method) return nullptr;
-    if (CIMPropertyList *list = getMethodParameters(method)) return list;
-    CIMPropertyList *list = newCIMPropertyList();
-    if (list && !setMethodParameters(method, list)) {
-        freeCIMPropertyList(list);
-        return nullptr;
-    }
-    return list;
+    return method ? ensure_list(getMethodParameters(method), newCIMPropertyList, freeCIMPropertyList,
+                                [method](CIMPropertyList *list) { return setMethodParameters(method, list); })
+                  : nullptr;
 }
 
 CIMPropertyList *path_keys(CIMObjectPath *path) {
-    if (!path) return nullptr;
-    if (CIMPropertyList *list = getObjectPathKeys(path)) return list;
-    CIMPropertyList *list = newCIMPropertyList();
-    if (list && !setObjectPathKeys(path, list)) {
-        freeCIMPropertyList(list);
-        return nullptr;
-    }
-    return list;
+    return path ? ensure_list(getObjectPathKeys(path), newCIMPropertyList, freeCIMPropertyList,
+                              [path](CIMPropertyList *list) { return setObjectPathKeys(path, list); })
+                : nullptr;
 }
 
 namespace {

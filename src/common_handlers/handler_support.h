@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include <cimobj/cimobj.h>
@@ -30,21 +32,23 @@ struct EndRoute {
     EndHandler handler;
 };
 
-// Name lookup over a routing table: the first row of a name wins, as a
-// scan of the table in its order would find it. Built once per table: an
+// Name lookup over routing tables: the first row of a name wins, as a
+// scan of the tables in their order would find it. Built once per side: an
 // open-addressed table of the names, so that a look-up hashes the name once
 // and compares it with one row most of the time.
 template <typename Route>
 class RouteIndex {
 public:
-    template <std::size_t N>
-    explicit RouteIndex(const Route (&table)[N]) {
-        static_assert(N < kSlots / 2, "the index is kept at most half full");
-        for (const Route &row : table) {
-            Key key = key_of(row.name);
-            std::size_t slot = key.hash & (kSlots - 1);
-            while (slots_[slot].route && !same(slots_[slot], key, row.name)) slot = (slot + 1) & (kSlots - 1);
-            if (!slots_[slot].route) slots_[slot] = Slot{row.name, key.length, key.hash, &row};
+    // Rows of the tables in their order; the first row of a name wins. The
+    // tables hold fewer than half as many rows as the index has slots.
+    explicit RouteIndex(std::initializer_list<std::span<const Route>> tables) {
+        for (std::span<const Route> table : tables) {
+            for (const Route &row : table) {
+                Key key = key_of(row.name);
+                std::size_t slot = key.hash & (kSlots - 1);
+                while (slots_[slot].route && !same(slots_[slot], key, row.name)) slot = (slot + 1) & (kSlots - 1);
+                if (!slots_[slot].route) slots_[slot] = Slot{row.name, key.length, key.hash, &row};
+            }
         }
     }
     // The row for name, or NULL when the table has none.
