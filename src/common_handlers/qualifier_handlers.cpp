@@ -126,7 +126,7 @@ void common_qualifier_declaration_element(MessageData *msgData, const ExpatEleme
     const char *isArray = attribute_value(element, "ISARRAY");
     if (isArray && std::strcmp(isArray, "true") == 0 && !isArrayType(type)) type = arrayTypeOf(type);
     int flavor = flavor_of(element, true);
-    CIMQualifierType *declaration = newQualifierType(name, flavor, nullptr, type, 0, CIM_SCOPE_ANY);
+    CIMQualifierType *declaration = newQualifierType(name, flavor, nullptr, type, 0, CIM_SCOPE_UNSTATED);
     if (!declaration) {
         freeCIMString(name);
         REPORT_DECODING_ERROR();
@@ -141,7 +141,7 @@ void common_scope_element(MessageData *msgData, const ExpatElement *element) {
     int scope = 0;
     for (const ScopeAttribute &entry : cimxml_scope_attributes)
         if (attribute_is_true(element, entry.name)) scope += entry.bit;
-    setQualifierTypeScope(data_of<CIMQualifierType>(top), scope ? scope : CIM_SCOPE_ANY);
+    setQualifierTypeScope(data_of<CIMQualifierType>(top), scope ? scope : CIM_SCOPE_UNSTATED);
 }
 
 void common_qualifier_declaration_endhandler(MessageData *msgData) {

@@ -132,6 +132,7 @@ std::string flavorWords(int flavor, const char *separator) {
 }
 
 std::string scopeWords(int scope) {
+    scope = cimScopeBits(scope);
     if (scope == CIM_SCOPE_ANY) return "any";
     static const std::array<std::pair<int, const char *>, 7> words = {{{CIM_SCOPE_CLASS, "class"},
                                                                        {CIM_SCOPE_ASSOCIATION, "association"},
