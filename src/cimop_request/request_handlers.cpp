@@ -115,7 +115,7 @@ void reqmsg_instance_endhandler(MessageData *msgData) {
     TakenItem instance = take_top(msgData);
     CIMProperty *parameter = placeable ? current_parameter(msgData) : nullptr;
     if (!parameter) return;
-    auto *copy = static_cast<CIMInstance *>(take_data(instance.get()));
+    auto *copy = take_data<CIMInstance>(instance.get());
     CIMValue *value = newCIMValue(CIM_OBJECT, copy);
     if (!value) {
         freeCIMInstance(copy);

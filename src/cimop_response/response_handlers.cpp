@@ -142,7 +142,7 @@ void rspmsg_instance_endhandler(MessageData *msgData) {
     const StackItem *top = peek_item(msgData);
     if (!top) return cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Stack item is null!");
     if (!item_is(top, item::Instance)) return;
-    auto *instance = static_cast<CIMInstance *>(take_data(take_top(msgData).get()));
+    auto *instance = take_top_data<CIMInstance>(msgData);
     CIMValue *value = newCIMValue(CIM_OBJECT, instance);
     if (!value) {
         freeCIMInstance(instance);
@@ -156,7 +156,7 @@ void rspmsg_instance_endhandler(MessageData *msgData) {
 void rspmsg_class_endhandler(MessageData *msgData) {
     if (!item_is(peek_item(msgData), item::Class)) return;
     if (!item_is(peek_item(msgData, 1), item::ObjectPath)) return common_class_endhandler(msgData);
-    auto *cimClass = static_cast<CIMClass *>(take_data(take_top(msgData).get()));
+    auto *cimClass = take_top_data<CIMClass>(msgData);
     CIMValue *value = newCIMValue(CIM_CLASS, cimClass);
     if (!value) {
         freeCIMClass(cimClass);
@@ -172,7 +172,7 @@ void rspmsg_qualifier_declaration_endhandler(MessageData *msgData) {
     if (!item_is(peek_item(msgData, 1), item::ReturnValue)) return common_qualifier_declaration_endhandler(msgData);
     if (!msgData->qualifierTypes) msgData->qualifierTypes = newCIMQualifierTypeList();
     Owned<CIMQualifierType, freeQualifierType> declaration(
-        static_cast<CIMQualifierType *>(take_data(take_top(msgData).get())));
+        take_top_data<CIMQualifierType>(msgData));
     if (!msgData->qualifierTypes) return REPORT_ALLOCATION_ERROR();
     give(declaration, appendToCIMQualifierTypeList(msgData->qualifierTypes, declaration.get()));
 }
@@ -183,7 +183,7 @@ void rspmsg_qualifier_declaration_endhandler(MessageData *msgData) {
 void rspmsg_namedinstance_endhandler(MessageData *msgData) {
     TakenItem top = take_top(msgData);
     if (!top) return;
-    auto *path = item_is(top.get(), item::ObjectPath) ? static_cast<CIMObjectPath *>(take_data(top.get())) : nullptr;
+    auto *path = item_is(top.get(), item::ObjectPath) ? take_data<CIMObjectPath>(top.get()) : nullptr;
     void *object = nullptr;
     int type = CIM_NULL;
     if (path) freeReturnCode(getCIMValue(last_return_value(msgData), &object, &type));

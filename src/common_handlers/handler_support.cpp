@@ -17,13 +17,6 @@ void destroy_class(void *data) { freeCIMClass(static_cast<CIMClass *>(data)); }
 void destroy_instance(void *data) { freeCIMInstance(static_cast<CIMInstance *>(data)); }
 void destroy_qualifiertype(void *data) { freeQualifierType(static_cast<CIMQualifierType *>(data)); }
 
-void *take_data(StackItem *item) {
-    if (!item) return nullptr;
-    void *data = item->data;
-    item->data = nullptr;
-    return data;
-}
-
 int push_new_item(Stack *stack, ItemKind kind, StackItemDestructor destructor, void *data, int type) {
     StackItem *entry = newStackItem(stack, kind, destructor, data, type);
     if (!entry) {

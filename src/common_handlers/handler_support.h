@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include <cimobj/cimobj.h>
 
@@ -158,9 +159,17 @@ using OwnedQualifier = Owned<CIMQualifier, freeCIMQualifier>;
 using OwnedMethod = Owned<CIMMethod, freeMethod>;
 
 // Takes the data out of an item that is about to be freed: the caller owns
-// the data, the item no longer does. (Equivalent to copying the data and
-// freeing the item, without the copy.)
-void *take_data(StackItem *item);
+// the data, the item no longer does. NULL for no item.
+template <class T>
+T *take_data(StackItem *entry) {
+    if (!entry) return nullptr;
+    return static_cast<T *>(std::exchange(entry->data, nullptr));
+}
+// Takes the top item off and gives its data to the caller; the item is freed.
+template <class T>
+T *take_top_data(MessageData *msgData) {
+    return take_data<T>(take_top(msgData).get());
+}
 
 // Pushes a new item (type: the type code a marker carries). On failure data
 // is freed with destructor, the failure is reported and 0 is returned.

@@ -15,7 +15,7 @@ void common_namedinstance_element(MessageData *msgData, const ExpatElement *) {
 void common_namedinstance_endhandler(MessageData *msgData) {
     TakenItem top = take_top(msgData);
     if (!item_is(top.get(), item::ObjectPath)) return;
-    Owned<CIMObjectPath, freeCIMObjectPath> path(static_cast<CIMObjectPath *>(take_data(top.get())));
+    Owned<CIMObjectPath, freeCIMObjectPath> path(take_data<CIMObjectPath>(top.get()));
     if (path && !msgData->instancePaths) msgData->instancePaths = newCIMObjectPathList();
     if (path && msgData->instancePaths) give(path, appendToCIMObjectPathList(msgData->instancePaths, path.get()));
 }

@@ -6,6 +6,7 @@
 #include "cimxml_common/error_reporting.h"
 #include "cimxml_common/cim_types.h"
 #include "common_handlers/attributes.h"
+#include "common_handlers/named_instance_handlers.h"
 #include "common_handlers/value_handlers.h"
 
 namespace {
@@ -188,8 +189,7 @@ void reqmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
 
 void reqmsg_instancename_endhandler(MessageData *msgData) {
     if (!item_is(peek_item(msgData), item::InstanceName)) return;
-    TakenItem top = take_top(msgData);
-    auto *path = static_cast<CIMObjectPath *>(take_data(top.get()));
+    auto *path = take_top_data<CIMObjectPath>(msgData);
     CIMProperty *parameter = current_parameter(msgData);
     if (!parameter) {
         freeCIMObjectPath(path);
@@ -243,7 +243,7 @@ void reqmsg_value_reference_endhandler(MessageData *msgData) {
         return common_value_reference_endhandler(msgData);
     TakenItem taken = take_top(msgData);
     auto *reference =
-        item_is(taken.get(), item::ValueReference) ? static_cast<CIMObjectPath *>(take_data(taken.get())) : nullptr;
+        item_is(taken.get(), item::ValueReference) ? take_data<CIMObjectPath>(taken.get()) : nullptr;
     if (keyOfPath) {
         // A reference key of the target path, or of the path being built.
         CIMObjectPath *path = owner ? path_of(owner) : msgData->objectPath;
@@ -265,19 +265,14 @@ void reqmsg_value_reference_endhandler(MessageData *msgData) {
 
 // ---- Response set ----
 
-void rspmsg_objectpath_element(MessageData *msgData, const ExpatElement *) {
-    CIMObjectPath *path = new_placeholder_path();
-    if (!path) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    push_new_item(&msgData->objectStack, item::ObjectPath, destroy_objectpath, path);
+void rspmsg_objectpath_element(MessageData *msgData, const ExpatElement *element) {
+    // An OBJECTPATH starts as a VALUE.NAMEDINSTANCE does: a path to fill.
+    common_namedinstance_element(msgData, element);
 }
 
 void rspmsg_objectpath_endhandler(MessageData *msgData) {
     if (!item_is(peek_item(msgData), item::ObjectPath)) return;
-    TakenItem top = take_top(msgData);
-    auto *path = static_cast<CIMObjectPath *>(take_data(top.get()));
+    auto *path = take_top_data<CIMObjectPath>(msgData);
     if (item_is(peek_item(msgData), item::ReturnValue))
         append_return_value(msgData, reference_value(path));
     else
@@ -342,8 +337,7 @@ void rspmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
 
 void rspmsg_instancename_endhandler(MessageData *msgData) {
     if (!item_is(peek_item(msgData), item::InstanceName)) return;
-    TakenItem top = take_top(msgData);
-    append_return_value(msgData, reference_value(static_cast<CIMObjectPath *>(take_data(top.get()))));
+    append_return_value(msgData, reference_value(take_top_data<CIMObjectPath>(msgData)));
 }
 
 void rspmsg_keybinding_element(MessageData *msgData, const ExpatElement *element) {
@@ -377,8 +371,7 @@ void rspmsg_value_reference_endhandler(MessageData *msgData) {
         common_value_reference_endhandler(msgData);
         return;
     }
-    TakenItem top = take_top(msgData);
-    CIMValue *value = reference_value(static_cast<CIMObjectPath *>(take_data(top.get())));
+    CIMValue *value = reference_value(take_top_data<CIMObjectPath>(msgData));
     if (returned)
         append_return_value(msgData, value);
     else if (output)

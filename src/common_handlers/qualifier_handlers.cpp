@@ -147,7 +147,7 @@ void common_scope_element(MessageData *msgData, const ExpatElement *element) {
 void common_qualifier_declaration_endhandler(MessageData *msgData) {
     TakenItem top(pop_finished_item(&msgData->objectStack, item::QualifierDeclaration));
     if (!top) return;
-    Owned<CIMQualifierType, freeQualifierType> declaration(static_cast<CIMQualifierType *>(take_data(top.get())));
+    Owned<CIMQualifierType, freeQualifierType> declaration(take_data<CIMQualifierType>(top.get()));
     const StackItem *owner = peek_item(msgData);
     if (!owner) return REPORT_DECODING_ERROR();
     if (!item_is(owner, item::ParamValue)) return;

@@ -82,7 +82,7 @@ void common_instance_element(MessageData *msgData, const ExpatElement *element) 
 void common_class_endhandler(MessageData *msgData) {
     TakenItem top(pop_finished_item(&msgData->objectStack, item::Class));
     if (!top) return;
-    auto *cls = static_cast<CIMClass *>(take_data(top.get()));
+    auto *cls = take_data<CIMClass>(top.get());
     OwnedValue value(newCIMValue(CIM_CLASS, cls));
     if (!value) freeCIMClass(cls);
     const StackItem *owner = peek_item(msgData);

@@ -127,12 +127,6 @@ bool schema_array_element(MessageData *msgData, const StackItem *owner, const ch
 // The current output parameter of a response: the last of outParameters, lent.
 CIMProperty *current_output(const MessageData *msgData) { return last_property(msgData->outParameters); }
 
-// Takes the list out of the VALUE.ARRAY or VALUE.REFARRAY item on top.
-CIMValueList *take_list(MessageData *msgData) {
-    TakenItem top = take_top(msgData);
-    return static_cast<CIMValueList *>(take_data(top.get()));
-}
-
 }  // namespace
 
 CIMValue *embedded_object_value(const MessageData *msgData, int type, const char *text) {
@@ -319,7 +313,7 @@ void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
 
 void common_value_array_endhandler(MessageData *msgData) {
     if (!item_is(peek_item(msgData), item::ValueArray)) return;
-    CIMValueList *list = take_list(msgData);
+    CIMValueList *list = take_top_data<CIMValueList>(msgData);
     StackItem *owner = peek_item(msgData);
     if (!owner) {
         freeCIMValueList(list);
@@ -371,7 +365,7 @@ void reqmsg_value_array_endhandler(MessageData *msgData) {
         common_value_array_endhandler(msgData);
         return;
     }
-    CIMValueList *list = take_list(msgData);
+    CIMValueList *list = take_top_data<CIMValueList>(msgData);
     CIMProperty *parameter = msgData->method ? current_parameter(msgData) : nullptr;
     if (!msgData->method) REPORT_DECODING_ERROR();
     if (parameter)
@@ -389,14 +383,14 @@ void rspmsg_value_array_endhandler(MessageData *msgData) {
         return;
     }
     if (item_is(owner, item::ParamValue)) {
-        CIMValueList *list = take_list(msgData);
+        CIMValueList *list = take_top_data<CIMValueList>(msgData);
         CIMProperty *parameter = current_output(msgData);
         if (parameter)
             set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
         else
             freeCIMValueList(list);
     } else if (item_is(owner, item::ReturnValue)) {
-        append_return_value(msgData, array_value_of(CIM_STRING, take_list(msgData)));
+        append_return_value(msgData, array_value_of(CIM_STRING, take_top_data<CIMValueList>(msgData)));
     } else {
         common_value_array_endhandler(msgData);
     }
@@ -435,7 +429,7 @@ void common_value_reference_endhandler(MessageData *msgData) {
         } else if (!property) {
             REPORT_DECODING_TEXT("common_value_reference_endhandler: getCurrentCIMProperty failed.");
         } else {
-            auto *path = static_cast<CIMObjectPath *>(take_data(reference.get()));
+            auto *path = take_data<CIMObjectPath>(reference.get());
             CIMValue *value = newCIMValue(CIM_REFERENCE, path);
             if (!value) {
                 freeCIMObjectPath(path);
@@ -466,7 +460,7 @@ void common_value_reference_endhandler(MessageData *msgData) {
         } else if (!current_parameter(msgData)) {
             REPORT_DECODING_TEXT("common_value_reference_endhandler: getCurrentCIMProperty failed.");
         } else {
-            auto *path = static_cast<CIMObjectPath *>(take_data(reference.get()));
+            auto *path = take_data<CIMObjectPath>(reference.get());
             CIMValue *value = newCIMValue(CIM_REFERENCE, path);
             if (!value) {
                 freeCIMObjectPath(path);
@@ -502,7 +496,7 @@ void common_value_refarray_endhandler(MessageData *msgData) {
             REPORT_DECODING_TEXT("common_value_refarray_endhandler: invalid method object");
             return;
         }
-        CIMValueList *list = take_list(msgData);
+        CIMValueList *list = take_top_data<CIMValueList>(msgData);
         CIMProperty *parameter = current_parameter(msgData);
         if (!parameter) {
             freeCIMValueList(list);
@@ -525,7 +519,7 @@ void common_value_refarray_endhandler(MessageData *msgData) {
             REPORT_DECODING_TEXT(invalidObject);
             return;
         }
-        set_property_value(parameter, array_value_of(propertyGetType(parameter), take_list(msgData)));
+        set_property_value(parameter, array_value_of(propertyGetType(parameter), take_top_data<CIMValueList>(msgData)));
     }
     // A reference array in an IPARAMVALUE stays until the parameter's end clears it.
 }
@@ -538,7 +532,7 @@ void rspmsg_value_refarray_endhandler(MessageData *msgData) {
         return;
     }
     bool returned = item_is(owner, item::ReturnValue);
-    CIMValue *value = array_value_of(CIM_REFERENCE, take_list(msgData));
+    CIMValue *value = array_value_of(CIM_REFERENCE, take_top_data<CIMValueList>(msgData));
     if (returned)
         append_return_value(msgData, value);
     else
