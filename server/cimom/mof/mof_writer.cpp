@@ -4,8 +4,8 @@
 
 #include "cimom/mof.h"
 #include "cimom/object_path_text.h"
-#include "mof/mof_types.h"
-#include "mof/number_text.h"
+#include "support/type_names.h"
+#include "support/number_text.h"
 
 namespace cimom {
 
