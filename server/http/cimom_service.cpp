@@ -185,8 +185,11 @@ Response CimomService::serve(const RequestHead &head, RequestState &state, const
         CimHeaders cim(head.fields, state.headerPrefix);
         if (std::optional<Rejection> rejected = checkBody(summary, cim, state.isExport))
             return refuse(*rejected, state, false);
-        answer(module_.handle(body, objectManager_), state, response);
-        state.cimStatus = cimStatusOf(response.body.front());
+        ModuleAnswer answered = module_.handle(body, objectManager_);
+        // A module that tells the status saves reading the document again.
+        int told = answered.cimStatus;
+        answer(std::move(answered), state, response);
+        state.cimStatus = told != ModuleAnswer::unknownStatus ? told : cimStatusOf(response.body.front());
     } catch (const std::exception &e) {
         cimPrintMessage(CIM_LOG_ERROR, L"request failed: %s", e.what());
         response = refusal(500, "", true);
