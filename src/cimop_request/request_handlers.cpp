@@ -25,10 +25,7 @@ void refuse(MessageData *msgData, int status, const wchar_t *text) {
 
 void reqmsg_message_element(MessageData *msgData, const ExpatElement *element) {
     const char *messageId = attribute_value(element, "ID");
-    if (!messageId) {
-        REPORT_DECODING_TEXT("No message id.");
-        return;
-    }
+    if (!messageId) return REPORT_DECODING_TEXT("No message id.");
     cimxml_free(msgData->messageId, CIMXML_ATOMIC);
     msgData->messageId = real_dupChar(messageId, __FILE_NAME__, __LINE__);
     if (!attribute_value(element, "PROTOCOLVERSION")) REPORT_DECODING_TEXT("No protocol version.");
@@ -36,10 +33,7 @@ void reqmsg_message_element(MessageData *msgData, const ExpatElement *element) {
 
 void reqmsg_methodcall_element(MessageData *msgData, const ExpatElement *element) {
     CIMString *name = attribute_string(element, "NAME");
-    if (!name) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!name) return REPORT_DECODING_ERROR();
     if (!msgData->method) {
         CIMMethod *method = newMethod(name, nullptr, 0, nullptr, CIM_NULL, nullptr);
         if (!method) {
@@ -70,15 +64,9 @@ void reqmsg_localnamespacepath_element(MessageData *msgData, const ExpatElement 
 }
 
 void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element) {
-    if (!msgData->method) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!msgData->method) return REPORT_DECODING_ERROR();
     CIMPropertyList *parameters = method_parameters(msgData->method);
-    if (!parameters) {
-        REPORT_ALLOCATION_ERROR();
-        return;
-    }
+    if (!parameters) return REPORT_ALLOCATION_ERROR();
     CIMString *name = attribute_string(element, "NAME");
     const char *paramType = attribute_value(element, "PARAMTYPE");
     int type = paramType ? typeFromText(paramType) : paramTypeFromName(name);

@@ -70,10 +70,7 @@ void rspmsg_methodresponse_element(MessageData *msgData, const ExpatElement *ele
     }
     if (msgData->responseMethodName) return;  // a second answer adds nothing
     CIMString *name = attribute_string(element, "NAME");
-    if (!name) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!name) return REPORT_DECODING_ERROR();
     msgData->responseMethodName = name;
     if (std::strcmp(element->name, "METHODRESPONSE") == 0) msgData->isMethodCall = 1;
     // The answer element, not a text search, tells what the response answers.
@@ -97,10 +94,7 @@ void rspmsg_error_element(MessageData *msgData, const ExpatElement *element) {
 void rspmsg_returnvalue_element(MessageData *msgData, const ExpatElement *element) {
     if (!msgData->returnValues) {
         msgData->returnValues = newCIMValueList();
-        if (!msgData->returnValues) {
-            REPORT_ALLOCATION_ERROR();
-            return;
-        }
+        if (!msgData->returnValues) return REPORT_ALLOCATION_ERROR();
     }
     push_new_item(&msgData->objectStack, item::ReturnValue, nullptr, nullptr, value_type_of(element));
 }
@@ -110,16 +104,10 @@ void rspmsg_returnvalue_endhandler(MessageData *msgData) { pop_marker(msgData, i
 void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element) {
     if (!msgData->outParameters) {
         msgData->outParameters = newCIMPropertyList();
-        if (!msgData->outParameters) {
-            REPORT_ALLOCATION_ERROR();
-            return;
-        }
+        if (!msgData->outParameters) return REPORT_ALLOCATION_ERROR();
     }
     CIMString *name = attribute_string(element, "NAME");
-    if (!name) {
-        cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element failed - NAME attribute is null");
-        return;
-    }
+    if (!name) return cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element failed - NAME attribute is null");
     int type = value_type_of(element);
     OwnedString held(name);
     OwnedValue value(newCIMValueNULL(type));

@@ -85,6 +85,15 @@ void append_return_value(MessageData *msgData, CIMValue *value) {
     append_value(msgData->returnValues, value);
 }
 
+CIMValue *reference_value(CIMObjectPath *path) {
+    CIMValue *value = newCIMValue(CIM_REFERENCE, path);
+    if (!value) {
+        freeCIMObjectPath(path);
+        REPORT_ALLOCATION_ERROR();
+    }
+    return value;
+}
+
 CIMValue *array_value_of(int type, CIMValueList *list) {
     CIMValue *value = newCIMValue(isArrayType(type) ? type : arrayTypeOf(type), list);
     if (!value) {

@@ -87,26 +87,10 @@ private:
     Slot slots_[kSlots];
 };
 
-// The kinds of the items on the object stack, by their old names.
+// The kinds of the items on the object stack, as the handlers name them
+// (item::Class, item::PropertyType, ...).
 namespace item {
-inline constexpr ItemKind ValueReference = ItemKind::ValueReference;
-inline constexpr ItemKind ValueArray = ItemKind::ValueArray;
-inline constexpr ItemKind ValueRefArray = ItemKind::ValueRefArray;
-inline constexpr ItemKind QualifierDeclaration = ItemKind::QualifierDeclaration;
-inline constexpr ItemKind QualifierType = ItemKind::QualifierType;
-inline constexpr ItemKind Class = ItemKind::Class;
-inline constexpr ItemKind PropertyType = ItemKind::PropertyType;
-inline constexpr ItemKind Method = ItemKind::Method;
-inline constexpr ItemKind Parameter = ItemKind::Parameter;
-inline constexpr ItemKind ParameterRefArray = ItemKind::ParameterRefArray;
-inline constexpr ItemKind ParameterReference = ItemKind::ParameterReference;
-inline constexpr ItemKind ParameterArray = ItemKind::ParameterArray;
-inline constexpr ItemKind Instance = ItemKind::Instance;
-inline constexpr ItemKind ObjectPath = ItemKind::ObjectPath;
-inline constexpr ItemKind InstanceName = ItemKind::InstanceName;
-inline constexpr ItemKind ParamType = ItemKind::ParamType;
-inline constexpr ItemKind ParamValue = ItemKind::ParamValue;
-inline constexpr ItemKind ReturnValue = ItemKind::ReturnValue;
+using enum ItemKind;
 }  // namespace item
 
 // Destructors of the data items carry.
@@ -203,6 +187,9 @@ void append_value(CIMValueList *list, CIMValue *value);
 // Appends a return value of a response; without the list (a response
 // element out of place) the value is dropped.
 void append_return_value(MessageData *msgData, CIMValue *value);
+// A reference value holding path, which it takes; NULL after reporting
+// (the path freed) when memory is short.
+CIMValue *reference_value(CIMObjectPath *path);
 // The array value of type (made an array type unless it is one) holding
 // list, which it takes. NULL after reporting when memory is short (the list
 // is then freed).

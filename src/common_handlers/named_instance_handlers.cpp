@@ -5,10 +5,7 @@
 
 void common_namedinstance_element(MessageData *msgData, const ExpatElement *) {
     CIMObjectPath *path = new_placeholder_path();
-    if (!path) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!path) return REPORT_DECODING_ERROR();
     push_new_item(&msgData->objectStack, item::ObjectPath, destroy_objectpath, path);
 }
 

@@ -40,10 +40,7 @@ void join_namespace(CIMObjectPath *path, CIMString *name, bool emptyIsNone, bool
 // when absent.
 void add_key(CIMObjectPath *path, const ExpatElement *element) {
     CIMPropertyList *keys = path_keys(path);
-    if (!keys) {
-        REPORT_ALLOCATION_ERROR();
-        return;
-    }
+    if (!keys) return REPORT_ALLOCATION_ERROR();
     CIMString *name = attribute_string(element, "NAME");
     CIMValue *empty = newCIMValueEmpty();
     CIMProperty *key = empty ? newPropertyKey(name, nullptr, empty) : nullptr;
@@ -68,17 +65,6 @@ void set_host(CIMObjectPath *path, const ExpatElement *element) {
     if (host && !setObjectPathHost(path, host)) freeCIMString(host);
 }
 
-// A reference value holding path, which it takes; NULL after reporting
-// (the path freed) when memory is short.
-CIMValue *reference_value(CIMObjectPath *path) {
-    CIMValue *value = newCIMValue(CIM_REFERENCE, path);
-    if (!value) {
-        freeCIMObjectPath(path);
-        REPORT_ALLOCATION_ERROR();
-    }
-    return value;
-}
-
 // The reference becomes the value of the last key of path (a request's key
 // given as a reference); without a key it is dropped.
 void set_reference_key(CIMObjectPath *path, CIMObjectPath *reference) {
@@ -97,10 +83,7 @@ void set_reference_key(CIMObjectPath *path, CIMObjectPath *reference) {
 
 void reqmsg_namespace_element(MessageData *msgData, const ExpatElement *element) {
     CIMString *name = attribute_string(element, "NAME");
-    if (!name) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!name) return REPORT_DECODING_ERROR();
     if (const StackItem *top = peek_item(msgData)) {
         if (item_is(top, item::ValueReference))
             join_namespace(path_of(top), name, true, false);
@@ -202,10 +185,7 @@ void reqmsg_instancename_endhandler(MessageData *msgData) {
 void reqmsg_keybinding_element(MessageData *msgData, const ExpatElement *element) {
     const StackItem *top = peek_item(msgData);
     if (!top) {
-        if (!msgData->objectPath) {
-            REPORT_DECODING_ERROR();
-            return;
-        }
+        if (!msgData->objectPath) return REPORT_DECODING_ERROR();
         add_key(msgData->objectPath, element);
     } else if (is_path_item(top)) {
         add_key(path_of(top), element);
@@ -297,10 +277,7 @@ void rspmsg_classname_element(MessageData *msgData, const ExpatElement *element)
         set_name_if_placeholder(path_of(top), attribute_string(element, "NAME"));
     } else if (item_is(top, item::ReturnValue)) {
         CIMString *name = attribute_string(element, "NAME");
-        if (!name) {
-            REPORT_DECODING_ERROR();
-            return;
-        }
+        if (!name) return REPORT_DECODING_ERROR();
         CIMValue *value = newCIMValue(CIM_STRING, name);
         if (!value) {
             freeCIMString(name);
@@ -322,10 +299,7 @@ void rspmsg_instancename_element(MessageData *msgData, const ExpatElement *eleme
         freeCIMString(className);
         return;
     }
-    if (!className) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!className) return REPORT_DECODING_ERROR();
     CIMObjectPath *path = newObjectPathWithName(className);
     if (!path) {
         freeCIMString(className);
@@ -367,10 +341,7 @@ void rspmsg_value_reference_endhandler(MessageData *msgData) {
     StackItem *owner = peek_item(msgData, 1);
     bool returned = item_is(owner, item::ReturnValue), output = item_is(owner, item::ParamValue),
          element = item_is(owner, item::ValueRefArray), key = is_path_item(owner);
-    if (!returned && !output && !element && !key) {
-        common_value_reference_endhandler(msgData);
-        return;
-    }
+    if (!returned && !output && !element && !key) return common_value_reference_endhandler(msgData);
     CIMValue *value = reference_value(take_top_data<CIMObjectPath>(msgData));
     if (returned)
         append_return_value(msgData, value);

@@ -127,6 +127,13 @@ bool schema_array_element(MessageData *msgData, const StackItem *owner, const ch
 // The current output parameter of a response: the last of outParameters, lent.
 CIMProperty *current_output(const MessageData *msgData) { return last_property(msgData->outParameters); }
 
+// The array of list (typed as the property is) becomes property's value;
+// without a property the list is freed.
+void set_property_array(CIMProperty *property, CIMValueList *list) {
+    if (!property) return freeCIMValueList(list);
+    set_property_value(property, array_value_of(propertyGetType(property), list));
+}
+
 }  // namespace
 
 CIMValue *embedded_object_value(const MessageData *msgData, int type, const char *text) {
@@ -160,10 +167,7 @@ void common_value_array_element(MessageData *msgData, const ExpatElement *) {
 
 void common_value_refarray_element(MessageData *msgData, const ExpatElement *) {
     CIMValueList *list = newCIMValueList();
-    if (!list) {
-        cimPrintMessage(CIM_LOG_TRACE, L"common_value_refarray_element: newCIMValueList failed");
-        return;
-    }
+    if (!list) return cimPrintMessage(CIM_LOG_TRACE, L"common_value_refarray_element: newCIMValueList failed");
     push_new_item(&msgData->objectStack, item::ValueRefArray, destroy_valuelist, list);
 }
 
@@ -179,10 +183,7 @@ void common_value_null_element(MessageData *msgData, const ExpatElement *) {
     int type = references ? CIM_REFERENCE : marker ? owner->type : CIM_STRING;
     if (isArrayType(type)) type = scalarTypeOf(type);
     CIMValue *value = newCIMValueNULL(type);
-    if (!value) {
-        REPORT_ALLOCATION_ERROR();
-        return;
-    }
+    if (!value) return REPORT_ALLOCATION_ERROR();
     append_value(data_of<CIMValueList>(top), value);
 }
 
@@ -209,10 +210,7 @@ void common_value_pcdata(MessageData *msgData, const ExpatElement *element) {
     int type = top->type;
     drop_top(msgData);
     StackItem *owner = peek_item(msgData);
-    if (!owner) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!owner) return REPORT_DECODING_ERROR();
     if (qualifierValue) {
         bool missing = false;
         CIMQualifier *qualifier = owner_qualifier(msgData, false, &missing);
@@ -237,27 +235,18 @@ void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
     StackItem *top = peek_item(msgData);
     if (!top) return;
     if (is_parameter_item(top)) {
-        if (!msgData->method) {
-            REPORT_DECODING_ERROR();
-            return;
-        }
+        if (!msgData->method) return REPORT_DECODING_ERROR();
         if (CIMProperty *parameter = current_parameter(msgData))
             set_property_value(parameter, parameter_value(msgData, parameter, propertyGetType(parameter), text));
         return;
     }
-    if (!item_is(top, item::ValueArray)) {
-        common_value_pcdata(msgData, element);
-        return;
-    }
+    if (!item_is(top, item::ValueArray)) return common_value_pcdata(msgData, element);
     auto *list = data_of<CIMValueList>(top);
     StackItem *owner = peek_item(msgData, 1);
     if (!owner) return;
     CIMValue *value = nullptr;
     if (is_parameter_item(owner)) {
-        if (!msgData->method) {
-            REPORT_DECODING_ERROR();
-            return;
-        }
+        if (!msgData->method) return REPORT_DECODING_ERROR();
         if (CIMProperty *parameter = current_parameter(msgData)) {
             int type = propertyGetType(parameter);
             append_value(list, parameter_value(msgData, parameter, isArrayType(type) ? scalarTypeOf(type) : type, text));
@@ -287,10 +276,7 @@ void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
             set_property_value(parameter, parameter_value(msgData, parameter, propertyGetType(parameter), text));
         return;
     }
-    if (!item_is(top, item::ValueArray)) {
-        common_value_pcdata(msgData, element);
-        return;
-    }
+    if (!item_is(top, item::ValueArray)) return common_value_pcdata(msgData, element);
     auto *list = data_of<CIMValueList>(top);
     StackItem *owner = peek_item(msgData, 1);
     CIMValue *value = nullptr;
@@ -317,8 +303,7 @@ void common_value_array_endhandler(MessageData *msgData) {
     StackItem *owner = peek_item(msgData);
     if (!owner) {
         freeCIMValueList(list);
-        REPORT_DECODING_ERROR();
-        return;
+        return REPORT_DECODING_ERROR();
     }
     if (item_is(owner, item::QualifierDeclaration)) {
         auto *declaration = data_of<CIMQualifierType>(owner);
@@ -331,8 +316,7 @@ void common_value_array_endhandler(MessageData *msgData) {
         drop_top(msgData);
         if (!peek_item(msgData)) {
             freeCIMValueList(list);
-            REPORT_DECODING_ERROR();
-            return;
+            return REPORT_DECODING_ERROR();
         }
         bool missing = false;
         CIMQualifier *qualifier = owner_qualifier(msgData, true, &missing);
@@ -348,10 +332,7 @@ void common_value_array_endhandler(MessageData *msgData) {
     CIMProperty *property = owner_current_property(propertyOwner);
     if (item_is(owner, item::PropertyType) && (!propertyOwner || (is_class_or_instance(propertyOwner) && !property)))
         REPORT_DECODING_ERROR();
-    if (property)
-        set_property_value(property, array_value_of(propertyGetType(property), list));
-    else
-        freeCIMValueList(list);
+    set_property_array(property, list);
 }
 
 void reqmsg_value_array_endhandler(MessageData *msgData) {
@@ -361,17 +342,10 @@ void reqmsg_value_array_endhandler(MessageData *msgData) {
         drop_top(msgData);
         return;
     }
-    if (!is_parameter_item(owner)) {
-        common_value_array_endhandler(msgData);
-        return;
-    }
+    if (!is_parameter_item(owner)) return common_value_array_endhandler(msgData);
     CIMValueList *list = take_top_data<CIMValueList>(msgData);
-    CIMProperty *parameter = msgData->method ? current_parameter(msgData) : nullptr;
     if (!msgData->method) REPORT_DECODING_ERROR();
-    if (parameter)
-        set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
-    else
-        freeCIMValueList(list);
+    set_property_array(msgData->method ? current_parameter(msgData) : nullptr, list);
 }
 
 void rspmsg_value_array_endhandler(MessageData *msgData) {
@@ -384,11 +358,7 @@ void rspmsg_value_array_endhandler(MessageData *msgData) {
     }
     if (item_is(owner, item::ParamValue)) {
         CIMValueList *list = take_top_data<CIMValueList>(msgData);
-        CIMProperty *parameter = current_output(msgData);
-        if (parameter)
-            set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
-        else
-            freeCIMValueList(list);
+        set_property_array(current_output(msgData), list);
     } else if (item_is(owner, item::ReturnValue)) {
         append_return_value(msgData, array_value_of(CIM_STRING, take_top_data<CIMValueList>(msgData)));
     } else {
@@ -401,24 +371,15 @@ void rspmsg_value_array_endhandler(MessageData *msgData) {
 void common_value_reference_endhandler(MessageData *msgData) {
     static const char *const invalidObject = "common_value_reference_endhandler: invalid stack object.";
     StackItem *top = peek_item(msgData);
-    if (!top) {
-        REPORT_DECODING_TEXT("common_value_reference_endhandler: stack is empty");
-        return;
-    }
-    if (!item_is(top, item::ValueReference)) {
-        REPORT_DECODING_TEXT(invalidObject);
-        return;
-    }
+    if (!top) return REPORT_DECODING_TEXT("common_value_reference_endhandler: stack is empty");
+    if (!item_is(top, item::ValueReference)) return REPORT_DECODING_TEXT(invalidObject);
     StackItem *owner = peek_item(msgData, 1);
     if (item_is(owner, item::PropertyType)) {
         // A PROPERTY.REFERENCE's value; its marker is consumed.
         TakenItem reference = take_top(msgData);
         drop_top(msgData);
         StackItem *propertyOwner = peek_item(msgData);
-        if (!propertyOwner) {
-            REPORT_DECODING_TEXT(invalidObject);
-            return;
-        }
+        if (!propertyOwner) return REPORT_DECODING_TEXT(invalidObject);
         if (!is_class_or_instance(propertyOwner)) return;
         CIMPropertyList *properties = item_is(propertyOwner, item::Class)
                                           ? getClassProperties(data_of<CIMClass>(propertyOwner))
@@ -429,13 +390,8 @@ void common_value_reference_endhandler(MessageData *msgData) {
         } else if (!property) {
             REPORT_DECODING_TEXT("common_value_reference_endhandler: getCurrentCIMProperty failed.");
         } else {
-            auto *path = take_data<CIMObjectPath>(reference.get());
-            CIMValue *value = newCIMValue(CIM_REFERENCE, path);
-            if (!value) {
-                freeCIMObjectPath(path);
-                REPORT_ALLOCATION_ERROR();
-                return;
-            }
+            CIMValue *value = reference_value(take_data<CIMObjectPath>(reference.get()));
+            if (!value) return;
             // Keep the class the declaration named for the reference.
             CIMString *referenceClass = getCIMValueReferenceType(propertyGetValue(property));
             if (referenceClass) setCIMValueReferenceType(value, copyCIMString(referenceClass));
@@ -460,13 +416,8 @@ void common_value_reference_endhandler(MessageData *msgData) {
         } else if (!current_parameter(msgData)) {
             REPORT_DECODING_TEXT("common_value_reference_endhandler: getCurrentCIMProperty failed.");
         } else {
-            auto *path = take_data<CIMObjectPath>(reference.get());
-            CIMValue *value = newCIMValue(CIM_REFERENCE, path);
-            if (!value) {
-                freeCIMObjectPath(path);
-                REPORT_ALLOCATION_ERROR();
-                return;
-            }
+            CIMValue *value = reference_value(take_data<CIMObjectPath>(reference.get()));
+            if (!value) return;
             append_value(data_of<CIMValueList>(owner), value);
         }
     }
@@ -477,19 +428,13 @@ void common_value_reference_endhandler(MessageData *msgData) {
 void common_value_refarray_endhandler(MessageData *msgData) {
     static const char *const invalidObject = "common_value_refarray_endhandler: invalid stack object";
     StackItem *top = peek_item(msgData);
-    if (!top) {
-        REPORT_DECODING_TEXT("common_value_refarray_endhandler: stack is empty");
-        return;
-    }
+    if (!top) return REPORT_DECODING_TEXT("common_value_refarray_endhandler: stack is empty");
     if (!item_is(top, item::ValueRefArray)) {
         REPORT_DECODING_TEXT("common_value_refarray_endhandler: stack item is not VALUE.REFARRAY");
         return;
     }
     StackItem *owner = peek_item(msgData, 1);
-    if (!owner) {
-        REPORT_DECODING_TEXT("common_value_refarray_endhandler: stack item is NULL");
-        return;
-    }
+    if (!owner) return REPORT_DECODING_TEXT("common_value_refarray_endhandler: stack item is NULL");
     if (item_is(owner, item::ParamType)) {
         if (!msgData->method) {
             drop_top(msgData);
@@ -515,11 +460,8 @@ void common_value_refarray_endhandler(MessageData *msgData) {
     if (item_is(owner, item::ParameterRefArray)) {
         const StackItem *method = peek_item(msgData, 2);
         CIMProperty *parameter = item_is(method, item::Method) ? class_method_parameter(peek_item(msgData, 3)) : nullptr;
-        if (!parameter) {
-            REPORT_DECODING_TEXT(invalidObject);
-            return;
-        }
-        set_property_value(parameter, array_value_of(propertyGetType(parameter), take_top_data<CIMValueList>(msgData)));
+        if (!parameter) return REPORT_DECODING_TEXT(invalidObject);
+        set_property_array(parameter, take_top_data<CIMValueList>(msgData));
     }
     // A reference array in an IPARAMVALUE stays until the parameter's end clears it.
 }
