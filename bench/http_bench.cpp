@@ -1,7 +1,7 @@
 // http_bench - the whole server path over loopback HTTP: a C++ client
-// (cpp-httplib) posts CIM-XML requests to cimxmld's front end, which runs in
-// this process with the protocol module loaded as the program loads it, in
-// front of the object manager filled from MOF.
+// (Beast, blocking) posts CIM-XML requests to cimxmld's front end, which runs
+// in this process with the protocol module loaded as the program loads it,
+// in front of the object manager filled from MOF.
 //
 //   EnumerateInstances/N   N instances of about 1 KB each per answer;
 //                          bytes_per_second is the answer's size end to end
@@ -11,7 +11,10 @@
 //                          is requests answered per second
 #include <benchmark/benchmark.h>
 
-#include <httplib.h>
+#include <boost/asio/connect.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http.hpp>
 
 #include <cstdint>
 #include <cstdio>
@@ -23,7 +26,7 @@
 #include <thread>
 
 #include "cimom_service.h"
-#include "http_listener.h"
+#include "loopback_front_end.h"
 #include "metrics.h"
 #include "object_manager_host.h"
 #include "protocol_module.h"
@@ -68,17 +71,9 @@ public:
         if (!objectManager_) throw std::runtime_error(error);
         service_ = std::make_unique<CimomService>(*module_, objectManager_->handle(), nullptr, std::size_t(1) << 30,
                                                   metrics_);
-        listener_.new_task_queue = [] { return new httplib::ThreadPool(16); };
-        listener_.set_keep_alive_max_count(1000000);
-        service_->attach(listener_);
-        port_ = listener_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { listener_.listen_after_bind(); });
+        frontEnd_ = std::make_unique<LoopbackFrontEnd>(*service_, metrics_);
     }
-    ~Server() {
-        listener_.stop();
-        thread_.join();
-    }
-    int port() const { return port_; }
+    int port() const { return frontEnd_->port(); }
     ModuleAnswer answer(const std::string &body) { return module_->handle(body, objectManager_->handle()); }
 
 private:
@@ -86,9 +81,7 @@ private:
     std::unique_ptr<ObjectManagerHost> objectManager_;
     Metrics metrics_;
     std::unique_ptr<CimomService> service_;
-    HttpListener listener_{nullptr, std::chrono::seconds(60)};
-    int port_ = 0;
-    std::thread thread_;
+    std::unique_ptr<LoopbackFrontEnd> frontEnd_;
 };
 
 Server &server() {
@@ -113,28 +106,60 @@ const std::string getInstanceBody =
                         "NAME=\"Name\"><KEYVALUE VALUETYPE=\"string\">item-1</KEYVALUE></KEYBINDING></INSTANCENAME>"
                         "</IPARAMVALUE>");
 
-httplib::Headers cimHeaders(const char *method) {
-    return {{"CIMProtocolVersion", "1.0"}, {"CIMOperation", "MethodCall"}, {"CIMMethod", method},
-            {"CIMObject", "root%2Fcimv2"}};
-}
+namespace http = boost::beast::http;
+
+// One keep-alive client connection posting one CIM-XML request again and again.
+class Client {
+public:
+    Client(const char *method, std::string body) : socket_(context_) {
+        boost::asio::ip::tcp::endpoint server(boost::asio::ip::make_address("127.0.0.1"),
+                                              static_cast<unsigned short>(::server().port()));
+        socket_.connect(server);
+        socket_.set_option(boost::asio::ip::tcp::no_delay(true));
+        request_.method(http::verb::post);
+        request_.target("/cimom");
+        request_.set(http::field::host, "127.0.0.1");
+        request_.set(http::field::content_type, "application/xml; charset=\"utf-8\"");
+        request_.set("CIMProtocolVersion", "1.0");
+        request_.set("CIMOperation", "MethodCall");
+        request_.set("CIMMethod", method);
+        request_.set("CIMObject", "root%2Fcimv2");
+        request_.body() = std::move(body);
+        request_.prepare_payload();
+    }
+    // The answer's body size; -1 when the answer was not 200 or the exchange failed.
+    std::int64_t post() {
+        boost::system::error_code ec;
+        http::write(socket_, request_, ec);
+        http::response_parser<http::string_body> parser;
+        parser.body_limit(boost::none);
+        if (!ec) http::read(socket_, buffer_, parser, ec);
+        if (ec || parser.get().result_int() != 200) {
+            std::fprintf(stderr, "%s: %s\n", request_["CIMMethod"].to_string().c_str(),
+                         ec ? ec.message().c_str() : std::to_string(parser.get().result_int()).c_str());
+            return -1;
+        }
+        return static_cast<std::int64_t>(parser.get().body().size());
+    }
+
+private:
+    boost::asio::io_context context_;
+    boost::asio::ip::tcp::socket socket_;
+    boost::beast::flat_buffer buffer_;
+    http::request<http::string_body> request_{http::verb::post, "/cimom", 11};
+};
 
 void EnumerateInstances(benchmark::State &state) {
-    std::string body = enumerateBody(state.range(0));
-    httplib::Client client("127.0.0.1", server().port());
-    client.set_keep_alive(true);
-    client.set_tcp_nodelay(true);
-    client.set_read_timeout(120);
+    Client client("EnumerateInstances", enumerateBody(state.range(0)));
     std::int64_t bytes = 0;
     for (auto _ : state) {
-        httplib::Result result =
-            client.Post("/cimom", cimHeaders("EnumerateInstances"), body, "application/xml; charset=\"utf-8\"");
-        if (!result || result->status != 200) {
+        std::int64_t size = client.post();
+        if (size < 0) {
             state.SkipWithError("request failed");
             break;
         }
-        bytes += static_cast<std::int64_t>(result->body.size());
-        state.counters["bytes_per_instance"] =
-            static_cast<double>(result->body.size()) / static_cast<double>(state.range(0));
+        bytes += size;
+        state.counters["bytes_per_instance"] = static_cast<double>(size) / static_cast<double>(state.range(0));
     }
     state.SetBytesProcessed(bytes);
 }
@@ -160,16 +185,9 @@ void ModuleOnly(benchmark::State &state) {
 BENCHMARK(ModuleOnly)->Apply(largeAnswers);
 
 void GetInstance(benchmark::State &state) {
-    int port = server().port();
-    httplib::Client client("127.0.0.1", port);
-    client.set_keep_alive(true);
-    client.set_tcp_nodelay(true);
+    Client client("GetInstance", getInstanceBody);
     for (auto _ : state) {
-        httplib::Result result =
-            client.Post("/cimom", cimHeaders("GetInstance"), getInstanceBody, "application/xml; charset=\"utf-8\"");
-        if (!result || result->status != 200) {
-            std::fprintf(stderr, "GetInstance: %s\n", result ? std::to_string(result->status).c_str()
-                                                             : httplib::to_string(result.error()).c_str());
+        if (client.post() < 0) {
             state.SkipWithError("request failed");
             break;
         }

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "cimom_service.h"
-#include "http_listener.h"
+#include "loopback_front_end.h"
 #include "metrics.h"
 #include "object_manager_host.h"
 #include "protocol_module.h"
@@ -78,24 +78,16 @@ public:
         if (!objectManager_) throw std::runtime_error(error);
         service_ = std::make_unique<cimxmld::CimomService>(*module_, objectManager_->handle(), nullptr,
                                                            std::size_t(1) << 30, metrics_);
-        service_->attach(listener_);
-        port_ = listener_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { listener_.listen_after_bind(); });
+        frontEnd_ = std::make_unique<LoopbackFrontEnd>(*service_, metrics_);
     }
-    ~Server() {
-        listener_.stop();
-        thread_.join();
-    }
-    int port() const { return port_; }
+    int port() const { return frontEnd_->port(); }
 
 private:
     std::unique_ptr<cimxmld::ProtocolModule> module_;
     std::unique_ptr<cimxmld::ObjectManagerHost> objectManager_;
     cimxmld::Metrics metrics_;
     std::unique_ptr<cimxmld::CimomService> service_;
-    cimxmld::HttpListener listener_{nullptr, std::chrono::seconds(60)};
-    int port_ = 0;
-    std::thread thread_;
+    std::unique_ptr<LoopbackFrontEnd> frontEnd_;
 };
 
 // The answer's body to a request body posted as the operation method; empty when the post failed.

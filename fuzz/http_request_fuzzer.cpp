@@ -83,7 +83,7 @@ const std::set<std::string> cimErrors = {"unsupported-operation", "unsupported-p
                                          "request-not-valid", "header-mismatch"};
 const std::set<int> statuses = {200, 400, 401, 404, 405, 411, 413, 415, 501, 510};
 
-void checkResponse(const std::string &path, const httplib::Response &response) {
+void checkResponse(const std::string &path, const cimxmld::Response &response) {
     check(statuses.count(response.status) == 1, "a known status", std::to_string(response.status));
     for (const auto &[name, value] : response.headers) {
         check(name.find_first_of("\r\n:") == std::string::npos && value.find_first_of("\r\n") == std::string::npos,
@@ -96,8 +96,10 @@ void checkResponse(const std::string &path, const httplib::Response &response) {
               std::to_string(response.status));
     }
     if (path == "/cimom" && response.status == 200) {
-        std::string problem = fuzzsupport::xmlProblem(response.body, "CIM");
-        check(problem.empty(), "a 200 answer carries a well-formed CIM document", problem + "\n" + response.body);
+        std::string body;
+        for (const std::string &piece : response.body) body += piece;
+        std::string problem = fuzzsupport::xmlProblem(body, "CIM");
+        check(problem.empty(), "a 200 answer carries a well-formed CIM document", problem + "\n" + body);
     }
 }
 
@@ -127,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (auth) target.remove_suffix(5);
     std::string path(trim(target));
 
-    httplib::Headers headers;
+    cimxmld::HeaderFields headers;
     bool hasLength = false;
     while (!rest.empty()) {
         std::string_view line = trim(nextLine(rest));

@@ -3,10 +3,13 @@
 CIMXML_PACKAGES=(
   build-essential cmake ninja-build pkgconf
   libexpat1-dev libgc-dev googletest libgtest-dev libbenchmark-dev
-  libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3 libgoogle-perftools-dev
+  libboost-dev libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3 libgoogle-perftools-dev
   libxml2-dev libxml2-utils sblim-wbemcli openssl
   nlohmann-json3-dev libcli11-dev
 )
+# What the front end's benchmark (bench/frontend_figures.sh) needs on top:
+# wrk, the independent load generator. Not needed by the tests.
+CIMXML_BENCH_PACKAGES=(wrk)
 # What ./test.sh --fuzz (and CI) needs on top: clang with libFuzzer and the
 # sanitizer runtimes, and jq to read the conformance documents' headers.
 CIMXML_FUZZ_PACKAGES=(clang libclang-rt-14-dev jq)

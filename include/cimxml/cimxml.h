@@ -102,6 +102,24 @@ CIMXML_EXPORT char *CIMXML_getResponseFromMessageHandler(MessageHandler *handler
 /* Releases the record and its text. NULL is ignored. */
 CIMXML_EXPORT void CIMXML_releaseMessageHandler(MessageHandler *handler);
 
+/* The parts of an answer as the module made them, so that a host need not
+ * split the text or read the document again: status is the CIM status the
+ * answer carries (0 for a successful answer, the ERROR's CODE otherwise);
+ * header and headerLength the HTTP header lines ("Name: value" and CRLF
+ * each, without the empty line that ends them); body and bodyLength the
+ * CIM-XML document. The texts are lent, valid until the record is released.
+ * Offered by the strict profile beside the three functions above: returns
+ * 1 with parts filled, 0 (parts untouched) for NULL arguments or when the
+ * module runs the classic profile. */
+typedef struct CIMXMLAnswerParts {
+    int status;
+    const char *header;
+    size_t headerLength;
+    const char *body;
+    size_t bodyLength;
+} CIMXMLAnswerParts;
+CIMXML_EXPORT int CIMXML_getAnswerParts(MessageHandler *handler, CIMXMLAnswerParts *parts);
+
 /* The complete export request that delivers indication to an indication
  * listener: with withoutHeader 0 the HTTP request (request line, the CIM
  * export header lines with a Content-Length that counts every byte after

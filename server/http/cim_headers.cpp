@@ -36,10 +36,10 @@ Rejection reject(int status, std::string cimError, std::string reason) {
 }
 
 // Media type application/xml or text/xml, charset utf-8 or none.
-std::optional<Rejection> checkContentType(const httplib::Request &request) {
-    if (!request.has_header("Content-Type")) return reject(415, "", "no Content-Type");
-    std::string value = request.get_header_value("Content-Type");
-    std::string_view rest(value);
+std::optional<Rejection> checkContentType(const HeaderFields &fields) {
+    const std::string *value = findField(fields, "Content-Type");
+    if (value == nullptr) return reject(415, "", "no Content-Type");
+    std::string_view rest(*value);
     std::size_t semicolon = rest.find(';');
     std::string_view type = trim(rest.substr(0, semicolon));
     if (!same(type, "application/xml") && !same(type, "text/xml"))
@@ -161,9 +161,8 @@ std::optional<std::string> mappingPrefix(std::string_view man) {
     return std::nullopt;
 }
 
-std::optional<Rejection> checkRequestHeaders(const httplib::Request &request, const CimHeaders &cim,
-                                             bool &isExport) {
-    if (auto rejected = checkContentType(request)) return rejected;
+std::optional<Rejection> checkRequestHeaders(const HeaderFields &fields, const CimHeaders &cim, bool &isExport) {
+    if (auto rejected = checkContentType(fields)) return rejected;
     std::optional<std::string> operation = cim.get("CIMOperation");
     std::optional<std::string> exportRequest = cim.get("CIMExport");
     isExport = !operation && exportRequest;

@@ -7,8 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include <httplib.h>
-
+#include "http_message.h"
 #include "request_scan.h"
 
 namespace cimxmld {
@@ -23,14 +22,14 @@ struct Rejection {
 // prefix the Man header declared ("73-CIMMethod"); for POST none.
 class CimHeaders {
 public:
-    CimHeaders(const httplib::Headers &headers, std::string prefix)
+    CimHeaders(const HeaderFields &headers, std::string prefix)
         : headers_(headers), prefix_(std::move(prefix)) {}
     // The value of the named CIM header (name without prefix); nullopt when absent.
     std::optional<std::string> get(std::string_view name) const;
     const std::string &prefix() const { return prefix_; }
 
 private:
-    const httplib::Headers &headers_;
+    const HeaderFields &headers_;
     std::string prefix_;
 };
 
@@ -43,8 +42,7 @@ std::optional<std::string> mappingPrefix(std::string_view man);
 // What can be judged before the body is read: Content-Type, CIMOperation or
 // CIMExport, CIMProtocolVersion and the batch headers. Sets isExport for an
 // export request. nullopt: go on.
-std::optional<Rejection> checkRequestHeaders(const httplib::Request &request, const CimHeaders &cim,
-                                             bool &isExport);
+std::optional<Rejection> checkRequestHeaders(const HeaderFields &fields, const CimHeaders &cim, bool &isExport);
 
 // What the body tells: well-formed, one request of the kind the headers
 // announce, and CIMMethod and CIMObject (or CIMExportMethod) naming what the

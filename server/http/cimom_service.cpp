@@ -1,9 +1,10 @@
 // cimom_service.cpp - one request from admission to the access log.
 //
 // Order of judgement: credentials (401), route (404, 405), the M-POST
-// extension (510), body length (411, 413), the CIM headers, all before the
-// body is read; then the body (413 when a chunked one grows too large) and
-// its agreement with the headers; then the module.
+// extension (510), framing and body length (400, 501, 411, 413), the CIM
+// headers, all before the body is read; then the body (413 when a chunked
+// one grows too large, judged by the front end) and its agreement with the
+// headers; then the module.
 #include "cimom_service.h"
 
 #include <strings.h>
@@ -15,7 +16,6 @@
 #include <cimobj/cimobj.h>
 
 #include "access_log.h"
-#include "http_listener.h"
 #include "request_scan.h"
 
 namespace cimxmld {
@@ -45,13 +45,23 @@ std::string metricsOperation(const RequestSummary &summary) {
     return "unknown";
 }
 
-bool hasBody(const httplib::Request &request) {
-    return request.has_header("Transfer-Encoding") || request.get_header_value<std::uint64_t>("Content-Length") > 0;
+// The Content-Length value; the parser has refused any that is not one number.
+std::uint64_t contentLength(const HeaderFields &fields) {
+    const std::string *text = findField(fields, "Content-Length");
+    std::uint64_t length = 0;
+    if (text != nullptr) std::from_chars(text->data(), text->data() + text->size(), length);
+    return length;
 }
+
+bool hasBody(const RequestHead &head) {
+    return findField(head.fields, "Transfer-Encoding") != nullptr || contentLength(head.fields) > 0;
+}
+
+const char *const metricsContentType = "text/plain; version=0.0.4; charset=utf-8";
 
 bool isCimHeader(const std::string &name) { return name.compare(0, 3, "CIM") == 0; }
 
-Rejection refusal(int status, std::string reason) { return Rejection{status, "", std::move(reason)}; }
+Rejection rejection(int status, std::string reason) { return Rejection{status, "", std::move(reason)}; }
 
 }  // namespace
 
@@ -74,186 +84,175 @@ int cimStatusOf(const std::string &message) {
     return status;
 }
 
-void CimomService::attach(httplib::Server &server) {
-    server.set_payload_max_length(maxBody_);
-    server.set_pre_routing_handler([this](const httplib::Request &request, httplib::Response &response) {
-        std::optional<Rejection> rejection = admit(request, response);
-        if (!rejection) return httplib::Server::HandlerResponse::Unhandled;
-        if (rejection->status != 200) refuse(*rejection, response, !hasBody(request));
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    server.set_expect_100_continue_handler([this](const httplib::Request &request, httplib::Response &response) {
-        std::optional<Rejection> rejection = admit(request, response);
-        if (!rejection) return 100;
-        // The client may send the body anyway: the connection ends here.
-        if (rejection->status != 200) refuse(*rejection, response, false);
-        return response.status;
-    });
-    server.Post("/cimom", [this](const httplib::Request &request, httplib::Response &response,
-                                 const httplib::ContentReader &reader) { serveCimom(request, response, reader); });
-    server.set_post_routing_handler([](const httplib::Request &, httplib::Response &response) {
-        RequestContext *context = currentRequest();
-        // A request the handlers never saw was refused by the library while
-        // reading its head: what follows on the connection cannot be trusted.
-        if (context != nullptr && !context->counted && response.status >= 400) context->closeAfter = true;
-        if (context != nullptr && context->closeAfter) {
-            response.headers.erase("Keep-Alive");
-            if (!response.has_header("Connection")) response.set_header("Connection", "close");
-        }
-    });
-    server.set_logger([this](const httplib::Request &request, const httplib::Response &response) {
-        finish(request, response);
-    });
-    server.set_exception_handler([](const httplib::Request &, httplib::Response &response, std::exception_ptr error) {
-        std::string what = "unknown exception";
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception &e) {
-            what = e.what();
-        } catch (...) {
-        }
-        cimPrintMessage(CIM_LOG_ERROR, L"request failed: %s", what.c_str());
-        response.status = 500;
-        if (RequestContext *context = currentRequest()) context->closeAfter = true;
-    });
+bool CimomService::checkLoginQuickly(const RequestHead &head, RequestState &state) {
+    using Login = RequestState::Login;
+    if (passwords_ == nullptr) {
+        state.login = Login::Admitted;
+        return true;
+    }
+    const std::string *authorization = findField(head.fields, "Authorization");
+    std::optional<PasswordFile::Credentials> credentials =
+        authorization ? passwords_->parse(*authorization) : std::nullopt;
+    if (!credentials) {
+        state.login = Login::Refused;
+    } else if (passwords_->remembered(*credentials)) {
+        state.login = Login::Admitted;
+        state.user = credentials->user;
+    } else if (throttle_.blocked(head.address, std::chrono::steady_clock::now())) {
+        state.login = Login::RefusedUnchecked;
+        metrics_.count(Metrics::Limit::LoginUnchecked);
+    } else {
+        return false;
+    }
+    return true;
 }
 
-// nullopt: the request goes on to /cimom. A rejection with status 200 means
-// the response is already made (GET /metrics).
-std::optional<Rejection> CimomService::admit(const httplib::Request &request, httplib::Response &response) {
-    RequestContext &context = *currentRequest();
-    if (!context.counted) {
-        context.counted = true;
+void CimomService::checkPassword(const RequestHead &head, RequestState &state) {
+    using Login = RequestState::Login;
+    if (checkLoginQuickly(head, state)) return;
+    const std::string *authorization = findField(head.fields, "Authorization");
+    std::optional<PasswordFile::Credentials> credentials = passwords_->parse(*authorization);
+    if (credentials && passwords_->verify(*credentials)) {
+        state.login = Login::Admitted;
+        state.user = credentials->user;
+        throttle_.succeeded(head.address);
+        return;
+    }
+    state.login = Login::Refused;
+    metrics_.count(Metrics::Limit::LoginFailed);
+    throttle_.failed(head.address, std::chrono::steady_clock::now());
+}
+
+std::optional<Response> CimomService::admit(const RequestHead &head, RequestState &state) {
+    if (!state.counted) {
+        state.counted = true;
         metrics_.requestStarted();
     }
-    if (passwords_ != nullptr) {
-        std::optional<std::string> user = passwords_->authenticate(request.get_header_value("Authorization"));
-        if (!user) {
-            response.set_header("WWW-Authenticate", "Basic realm=\"cimxmld\"");
-            return refusal(401, "no valid credentials");
+    state.mpost = head.method == "M-POST";
+    const std::string method = state.mpost ? "POST" : head.method;
+    bool closes = hasBody(head);
+    if (state.login != RequestState::Login::Admitted) {
+        Response response = refuse(rejection(401, "no valid credentials"), state, closes);
+        response.headers.emplace("WWW-Authenticate", "Basic realm=\"cimxmld\"");
+        return response;
+    }
+    if (head.target == "/metrics") {
+        state.metricsOperation = "metrics";
+        if (method == "GET") return std::nullopt;
+        Response response = refuse(rejection(405, "method " + method), state, closes);
+        response.headers.emplace("Allow", "GET");
+        return response;
+    }
+    if (head.target != "/cimom") return refuse(rejection(404, "path " + head.target), state, closes);
+    if (method != "POST") {
+        Response response = refuse(rejection(405, "method " + method), state, closes);
+        response.headers.emplace("Allow", "POST, M-POST");
+        return response;
+    }
+    if (state.mpost) {
+        const std::string *man = findField(head.fields, "Man");
+        std::optional<std::string> prefix = mappingPrefix(man ? *man : "");
+        if (!prefix) return refuse(rejection(510, "M-POST without the CIM mapping in Man"), state, closes);
+        state.headerPrefix = *prefix;
+    }
+    const std::string *encoding = findField(head.fields, "Transfer-Encoding");
+    const std::string *length = findField(head.fields, "Content-Length");
+    bool chunked = encoding != nullptr && strcasecmp(encoding->c_str(), "chunked") == 0;
+    // With both, the length a proxy and this server read could differ.
+    if (encoding != nullptr && length != nullptr)
+        return refuse(rejection(400, "both Content-Length and Transfer-Encoding"), state, true);
+    if (!chunked && encoding != nullptr) return refuse(rejection(501, "Transfer-Encoding " + *encoding), state, true);
+    if (!chunked && length == nullptr) return refuse(rejection(411, "no Content-Length"), state, closes);
+    if (!chunked && contentLength(head.fields) > maxBody_)
+        return refuse(rejection(413, "body of " + *length + " bytes"), state, true);
+    if (std::optional<Rejection> refused =
+            checkRequestHeaders(head.fields, CimHeaders(head.fields, state.headerPrefix), state.isExport))
+        return refuse(*refused, state, closes);
+    return std::nullopt;
+}
+
+Response CimomService::serve(const RequestHead &head, RequestState &state, const std::string &body) {
+    Response response;
+    try {
+        if (head.target == "/metrics") {
+            response.setBody(metrics_.render(), metricsContentType);
+            return response;
         }
-        context.user = *user;
+        RequestSummary summary = scanRequest(body);
+        state.operation = summary.methodName;
+        state.className = summary.className;
+        state.metricsOperation = metricsOperation(summary);
+        CimHeaders cim(head.fields, state.headerPrefix);
+        if (std::optional<Rejection> rejected = checkBody(summary, cim, state.isExport))
+            return refuse(*rejected, state, false);
+        ModuleAnswer answered = module_.handle(body, objectManager_);
+        // A module that tells the status saves reading the document again.
+        int told = answered.cimStatus;
+        answer(std::move(answered), state, response);
+        state.cimStatus = told != ModuleAnswer::unknownStatus ? told : cimStatusOf(response.body.front());
+    } catch (const std::exception &e) {
+        cimPrintMessage(CIM_LOG_ERROR, L"request failed: %s", e.what());
+        response = refusal(500, "", true);
     }
-    if (request.path == "/metrics") {
-        context.metricsOperation = "metrics";
-        if (request.method != "GET") {
-            response.set_header("Allow", "GET");
-            return refusal(405, "method " + request.method);
-        }
-        response.status = 200;
-        response.set_content(metrics_.render(), "text/plain; version=0.0.4; charset=utf-8");
-        return Rejection{200, "", ""};
-    }
-    if (request.path != "/cimom") return refusal(404, "path " + request.path);
-    if (request.method != "POST") {
-        response.set_header("Allow", "POST, M-POST");
-        return refusal(405, "method " + request.method);
-    }
-    if (context.mpost) {
-        std::optional<std::string> prefix = mappingPrefix(request.get_header_value("Man"));
-        if (!prefix) return refusal(510, "M-POST without the CIM mapping in Man");
-        context.headerPrefix = *prefix;
-    }
-    bool chunked = strcasecmp(request.get_header_value("Transfer-Encoding").c_str(), "chunked") == 0;
-    if (!chunked && request.has_header("Transfer-Encoding")) return refusal(501, "Transfer-Encoding");
-    if (!chunked && !request.has_header("Content-Length")) return refusal(411, "no Content-Length");
-    if (!chunked && request.get_header_value<std::uint64_t>("Content-Length") > maxBody_)
-        return refusal(413, "body of " + request.get_header_value("Content-Length") + " bytes");
-    return checkRequestHeaders(request, CimHeaders(request.headers, context.headerPrefix), context.isExport);
-}
-
-void CimomService::serveCimom(const httplib::Request &request, httplib::Response &response,
-                              const httplib::ContentReader &reader) {
-    std::string body;
-    bool tooLarge = false;
-    bool complete = reader([&](const char *data, std::size_t length) {
-        tooLarge = body.size() + length > maxBody_;
-        if (!tooLarge) body.append(data, length);
-        return !tooLarge;
-    });
-    if (tooLarge || response.status == 413) return refuse(refusal(413, "body over the limit"), response, false);
-    if (!complete) return refuse(refusal(400, "body cut short or badly framed"), response, false);
-    serveBody(request, body, response);
-}
-
-void CimomService::serveBody(const httplib::Request &request, const std::string &body, httplib::Response &response) {
-    RequestContext &context = *currentRequest();
-    RequestSummary summary = scanRequest(body);
-    context.operation = summary.methodName;
-    context.className = summary.className;
-    context.metricsOperation = metricsOperation(summary);
-    CimHeaders cim(request.headers, context.headerPrefix);
-    if (std::optional<Rejection> rejection = checkBody(summary, cim, context.isExport))
-        return refuse(*rejection, response, true);
-    answer(module_.handle(body, objectManager_), response);
-}
-
-httplib::Response CimomService::respond(const std::string &method, const std::string &path,
-                                        const httplib::Headers &headers, const std::string &body) {
-    RequestContext context;
-    context.started = Clock::now();
-    context.mpost = method == "M-POST";
-    CurrentRequestScope scope(context);
-    httplib::Request request;
-    request.method = context.mpost ? "POST" : method;
-    request.path = path;
-    request.headers = headers;
-    httplib::Response response;
-    std::optional<Rejection> rejection = admit(request, response);
-    if (!rejection) {
-        if (body.size() > maxBody_) refuse(refusal(413, "body over the limit"), response, true);
-        else serveBody(request, body, response);
-    } else if (rejection->status != 200) {
-        refuse(*rejection, response, true);
-    }
-    finish(request, response);
     return response;
 }
 
-void CimomService::answer(ModuleAnswer answer, httplib::Response &response) {
-    RequestContext &context = *currentRequest();
+Response CimomService::respond(const std::string &method, const std::string &target, const HeaderFields &fields,
+                               const std::string &body) {
+    RequestHead head{method, target, fields, true, "", ""};
+    RequestState state;
+    if (!checkLoginQuickly(head, state)) checkPassword(head, state);
+    std::optional<Response> response = admit(head, state);
+    if (!response && body.size() > maxBody_) response = refusal(413, "body over the limit", true);
+    if (!response) response = serve(head, state, body);
+    finish(head, state, response->status, response->bodySize());
+    return std::move(*response);
+}
+
+void CimomService::answer(ModuleAnswer answer, const RequestState &state, Response &response) const {
     response.status = 200;
     for (const auto &[name, value] : answer.headers) {
         if (name == "CIMError") response.status = 400;
-        response.set_header(isCimHeader(name) ? context.headerPrefix + name : name, value);
+        std::string field = isCimHeader(name) ? state.headerPrefix + name : name;
+        response.headers.erase(field);
+        response.headers.emplace(std::move(field), value);
     }
-    if (context.mpost) response.set_header("Ext", "");
-    context.cimStatus = cimStatusOf(answer.body);
-    response.body = std::move(answer.body);
-    response.set_header("Content-Type", xmlContentType);
+    if (state.mpost) response.headers.emplace("Ext", "");
+    response.setBody(std::move(answer.body), xmlContentType);
 }
 
-void CimomService::refuse(const Rejection &rejection, httplib::Response &response, bool bodyRead) {
-    RequestContext &context = *currentRequest();
-    response.status = rejection.status;
-    if (!rejection.cimError.empty()) response.set_header(context.headerPrefix + "CIMError", rejection.cimError);
-    // With the body (or part of it) unread the connection cannot carry
-    // another request.
-    if (!bodyRead) context.closeAfter = true;
-    if (!rejection.reason.empty())
-        cimPrintMessage(CIM_LOG_DEBUG, L"refused with %d: %s", rejection.status, rejection.reason.c_str());
+Response CimomService::refuse(const Rejection &rejected, const RequestState &state, bool close) const {
+    Response response = refusal(rejected.status, rejected.reason, close);
+    if (!rejected.cimError.empty()) response.headers.emplace(state.headerPrefix + "CIMError", rejected.cimError);
+    return response;
 }
 
-void CimomService::finish(const httplib::Request &request, const httplib::Response &response) {
-    RequestContext *context = currentRequest();
-    if (context == nullptr) return;
-    double seconds = std::chrono::duration<double>(Clock::now() - context->started).count();
+Response CimomService::refusal(int status, const std::string &reason, bool close) {
+    Response response;
+    response.status = status;
+    response.close = close;
+    if (!reason.empty()) cimPrintMessage(CIM_LOG_DEBUG, L"refused with %d: %s", status, reason.c_str());
+    return response;
+}
+
+void CimomService::finish(const RequestHead &head, RequestState &state, int status, std::size_t bytes) {
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - state.started).count();
     AccessRecord record;
-    record.peer = context->peer;
-    record.user = context->user;
-    record.method = context->mpost ? "M-POST" : request.method;
-    record.path = request.path;
-    record.operation = context->operation;
-    record.className = context->className;
-    record.httpStatus = response.status;
-    record.cimStatus = context->cimStatus;
-    record.bytes = response.body.size();
+    record.peer = head.peer;
+    record.user = state.user;
+    record.method = head.method;
+    record.path = head.target;
+    record.operation = state.operation;
+    record.className = state.className;
+    record.httpStatus = status;
+    record.cimStatus = state.cimStatus;
+    record.bytes = bytes;
     record.seconds = seconds;
     logAccess(record);
-    std::string operation = context->metricsOperation.empty() ? "unknown" : context->metricsOperation;
-    metrics_.record(operation, response.status, context->cimStatus, seconds, response.body.size());
-    if (context->counted) metrics_.requestEnded();
-    context->counted = false;
+    metrics_.record(state.metricsOperation.empty() ? "unknown" : state.metricsOperation, status, state.cimStatus,
+                    seconds, bytes);
+    if (state.counted) metrics_.requestEnded();
+    state.counted = false;
 }
 
 }  // namespace cimxmld

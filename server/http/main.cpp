@@ -1,11 +1,11 @@
 // main.cpp - cimxmld: options, set-up in order (passwords, TLS, module,
-// object manager, listeners), then serving until SIGTERM or SIGINT.
+// object manager, open-file limit, front end, listeners), then serving
+// until SIGTERM or SIGINT.
 #include <arpa/inet.h>
 #include <pthread.h>
 #include <signal.h>
 
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <thread>
@@ -15,7 +15,8 @@
 
 #include "add_user.h"
 #include "cimom_service.h"
-#include "http_listener.h"
+#include "front_end.h"
+#include "listen_sockets.h"
 #include "object_manager_host.h"
 #include "options.h"
 #include "tls_context.h"
@@ -23,9 +24,6 @@
 using namespace cimxmld;
 
 namespace {
-
-constexpr std::size_t keepAliveRequests = 100;
-constexpr time_t keepAliveSeconds = 5;
 
 int fail(const std::string &message, int status = 1) {
     std::cerr << "cimxmld: " << message << '\n';
@@ -45,30 +43,29 @@ std::string urlOf(const char *scheme, const std::string &address, int port) {
     return std::string(scheme) + "://" + (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
 }
 
-struct Listener {
-    std::unique_ptr<HttpListener> server;
-    const char *scheme;
-    int port;
-};
-
-// Binds a listener, or says why it cannot.
-bool bindListener(Listener &listener, const ServerOptions &options, CimomService &service, std::string &error) {
-    HttpListener &server = *listener.server;
-    int threads = options.threads;
-    server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
-    server.set_keep_alive_max_count(keepAliveRequests);
-    server.set_keep_alive_timeout(keepAliveSeconds);
-    service.attach(server);
-    errno = 0;
-    if (listener.port == 0) {
-        listener.port = server.bind_to_any_port(options.bind);
-        if (listener.port > 0) return true;
-    } else if (server.bind_to_port(options.bind, listener.port)) {
-        return true;
+FrontEndSettings frontEndSettings(const ServerOptions &options, long openFiles) {
+    FrontEndSettings settings;
+    settings.ioThreads = options.socketThreads();
+    settings.workers = options.workerThreads();
+    // Hashing is slow on purpose: a quarter of the workers at most.
+    settings.hashWorkers = std::max(1, settings.workers / 4);
+    settings.maxQueued = static_cast<std::size_t>(options.maxQueued);
+    settings.maxConnections = static_cast<std::size_t>(options.maxConnections);
+    settings.headerTimeout = std::chrono::seconds(options.headerTimeoutSeconds);
+    settings.bodyTimeout = std::chrono::seconds(options.bodyTimeoutSeconds);
+    settings.keepAliveTimeout = std::chrono::seconds(options.keepAliveTimeoutSeconds);
+    settings.writeTimeout = std::chrono::seconds(options.timeoutSeconds);
+    settings.limits.headerBytes = static_cast<std::size_t>(options.maxHeaderBytes);
+    settings.limits.headerFields = static_cast<std::size_t>(options.maxHeaderFields);
+    settings.limits.targetBytes = std::min<std::size_t>(8 * 1024, settings.limits.headerBytes);
+    // Descriptors beyond the connections: listeners, the repository, logs.
+    constexpr long reserved = 64;
+    if (openFiles > 0 && static_cast<long>(settings.maxConnections) > openFiles - reserved) {
+        cimPrintMessage(CIM_LOG_WARNING, L"--max-connections %d is more than %ld open files allow: %ld",
+                        options.maxConnections, openFiles, openFiles - reserved);
+        settings.maxConnections = static_cast<std::size_t>(std::max(1L, openFiles - reserved));
     }
-    error = "cannot listen on " + urlOf(listener.scheme, options.bind, listener.port) +
-            (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string());
-    return false;
+    return settings;
 }
 
 int serve(const ServerOptions &options) {
@@ -94,29 +91,38 @@ int serve(const ServerOptions &options) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
+    long openFiles = raiseOpenFileLimit();
     Metrics metrics;
     CimomService service(*module, objectManager->handle(), passwords.get(), options.maxBody, metrics);
-    std::chrono::seconds timeout(options.timeoutSeconds);
-    std::vector<Listener> listeners;
-    listeners.push_back({std::make_unique<HttpListener>(nullptr, timeout), "http", options.port});
-    if (tls) listeners.push_back({std::make_unique<HttpListener>(tls, timeout), "https", options.httpsPort});
-    for (Listener &listener : listeners) {
-        if (!bindListener(listener, options, service, error)) return fail(error);
+    FrontEnd frontEnd(service, metrics, frontEndSettings(options, openFiles));
+    struct Bound {
+        const char *scheme;
+        int port;
+        TlsContext tls;
+    };
+    std::vector<Bound> listeners{{"http", options.port, nullptr}};
+    if (tls) listeners.push_back({"https", options.httpsPort, tls});
+    for (Bound &listener : listeners) {
+        int bound = 0;
+        int socket = openListeningSocket(options.bind, listener.port, bound, error);
+        if (socket < 0 || !frontEnd.addListener(socket, listener.tls, error))
+            return fail("cannot listen on " + urlOf(listener.scheme, options.bind, listener.port) + ": " + error);
+        listener.port = bound;
     }
     cimPrintMessage(CIM_LOG_INFO, L"module %s, profile %s", module->path().c_str(), options.profile.c_str());
-    for (const Listener &listener : listeners)
+    cimPrintMessage(CIM_LOG_INFO, L"open files: %ld; connections at most %d; %d I/O threads, %d workers", openFiles,
+                    options.maxConnections, options.socketThreads(), options.workerThreads());
+    for (const Bound &listener : listeners)
         std::cout << "cimxmld: listening on " << urlOf(listener.scheme, options.bind, listener.port) << std::endl;
 
     std::thread stopper([&] {
         int received = 0;
         sigwait(&stopSignals, &received);
         cimPrintMessage(CIM_LOG_INFO, L"stopping on signal %d", received);
-        for (Listener &listener : listeners) listener.server->stop();
+        frontEnd.stop();
     });
-    std::vector<std::thread> running;
-    for (Listener &listener : listeners) running.emplace_back([&listener] { listener.server->listen_after_bind(); });
-    for (std::thread &thread : running) thread.join();
-    // The listeners ended without a signal: release the stopper.
+    frontEnd.run();
+    // The front end ended without a signal: release the stopper.
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
     return 0;

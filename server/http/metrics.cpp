@@ -81,6 +81,26 @@ void Metrics::record(const std::string &operation, int httpStatus, int cimStatus
     if (bucket < bucketBounds.size()) ++series.buckets[bucket];
 }
 
+void Metrics::renderFrontEndFigures(std::ostringstream &out) const {
+    static const char *const limitNames[limitCount] = {
+        "max-connections", "header-timeout", "body-timeout", "keepalive-timeout", "write-timeout", "header-size",
+        "max-body",        "max-queued",     "malformed",    "login-failed",      "login-unchecked"};
+    out << "# HELP cimxmld_connections_open Client connections open now.\n# TYPE cimxmld_connections_open gauge\n"
+           "cimxmld_connections_open "
+        << connections_.load(std::memory_order_relaxed)
+        << "\n# HELP cimxmld_connections_max Connections allowed at once (--max-connections).\n"
+           "# TYPE cimxmld_connections_max gauge\ncimxmld_connections_max "
+        << connectionLimit_.load(std::memory_order_relaxed)
+        << "\n# HELP cimxmld_worker_queue_depth Requests waiting for a worker.\n"
+           "# TYPE cimxmld_worker_queue_depth gauge\ncimxmld_worker_queue_depth "
+        << queued_.load(std::memory_order_relaxed)
+        << "\n# HELP cimxmld_limit_hits_total Connections and requests a limit ended, by limit (failed and unchecked "
+           "logins too).\n# TYPE cimxmld_limit_hits_total counter\n";
+    for (std::size_t i = 0; i < limitCount; ++i)
+        out << "cimxmld_limit_hits_total{limit=\"" << limitNames[i] << "\"} "
+            << limits_[i].load(std::memory_order_relaxed) << '\n';
+}
+
 std::string Metrics::render() const {
     std::ostringstream out;
     std::lock_guard<std::mutex> guard(lock_);
@@ -110,6 +130,7 @@ std::string Metrics::render() const {
            "# TYPE cimxmld_requests_in_flight gauge\n"
            "cimxmld_requests_in_flight "
         << inFlight_.load(std::memory_order_relaxed) << '\n';
+    renderFrontEndFigures(out);
     renderModuleFigures(out);
     return out.str();
 }

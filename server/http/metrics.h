@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <iosfwd>
 #include <string>
 #include <tuple>
 
@@ -28,11 +29,37 @@ public:
     void requestStarted() { inFlight_.fetch_add(1, std::memory_order_relaxed); }
     void requestEnded() { inFlight_.fetch_sub(1, std::memory_order_relaxed); }
 
+    // The front end's limits, each counted when it ends a connection or
+    // refuses a request.
+    enum class Limit {
+        MaxConnections,    // a new connection closed at once
+        HeaderTimeout,     // 408: the head (or the TLS handshake) came too slowly
+        BodyTimeout,       // 408: the body came too slowly
+        KeepAliveTimeout,  // an idle connection closed
+        WriteTimeout,      // a client that stopped reading its answer
+        HeaderSize,        // 414 or 431
+        MaxBody,           // 413
+        MaxQueued,         // 503: the workers' queue was full
+        Malformed,         // 400: a request HTTP forbids
+        LoginFailed,       // a password that was checked and did not match
+        LoginUnchecked,    // 401 without hashing: the address was in back-off
+    };
+    static constexpr std::size_t limitCount = 11;
+    void count(Limit limit) { limits_[static_cast<std::size_t>(limit)].fetch_add(1, std::memory_order_relaxed); }
+    void connectionOpened() { connections_.fetch_add(1, std::memory_order_relaxed); }
+    void connectionClosed() { connections_.fetch_sub(1, std::memory_order_relaxed); }
+    void setConnectionLimit(long limit) { connectionLimit_ = limit; }
+    // Requests waiting for a worker (the queue gauge).
+    void jobQueued() { queued_.fetch_add(1, std::memory_order_relaxed); }
+    void jobTaken() { queued_.fetch_sub(1, std::memory_order_relaxed); }
+
     // Every figure so far, as Prometheus text (version 0.0.4): this object's
     // and those of every statistics context alive in the process.
     std::string render() const;
 
 private:
+    void renderFrontEndFigures(std::ostringstream &out) const;
+
     struct Series {
         std::uint64_t count = 0;
         double sum = 0;
@@ -44,6 +71,10 @@ private:
     mutable std::mutex lock_;
     std::map<Labels, Series> series_;
     std::atomic<long> inFlight_{0};
+    std::array<std::atomic<std::uint64_t>, limitCount> limits_{};
+    std::atomic<long> connections_{0};
+    std::atomic<long> connectionLimit_{0};
+    std::atomic<long> queued_{0};
 };
 
 }  // namespace cimxmld

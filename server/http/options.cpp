@@ -2,10 +2,12 @@
 // table of keys so that both accept exactly the same settings.
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <functional>
 #include <string_view>
+#include <thread>
 
 namespace cimxmld {
 
@@ -94,7 +96,16 @@ const std::vector<Key> &keys() {
         {"log-level", true, setLogLevel},
         {"max-body", true, setMaxBody},
         {"threads", true, number(&ServerOptions::threads, 1, 1024, "a thread count (1-1024)")},
+        {"io-threads", true, number(&ServerOptions::ioThreads, 1, 256, "a thread count (1-256)")},
+        {"max-connections", true, number(&ServerOptions::maxConnections, 1, 1000000, "a connection count (1-1000000)")},
+        {"max-queued", true, number(&ServerOptions::maxQueued, 1, 1000000, "a request count (1-1000000)")},
+        {"header-timeout", true, number(&ServerOptions::headerTimeoutSeconds, 1, 3600, "a number of seconds (1-3600)")},
+        {"body-timeout", true, number(&ServerOptions::bodyTimeoutSeconds, 1, 86400, "a number of seconds (1-86400)")},
+        {"keepalive-timeout", true,
+         number(&ServerOptions::keepAliveTimeoutSeconds, 1, 86400, "a number of seconds (1-86400)")},
         {"timeout", true, number(&ServerOptions::timeoutSeconds, 1, 3600, "a number of seconds (1-3600)")},
+        {"max-header-bytes", true, number(&ServerOptions::maxHeaderBytes, 1024, 1 << 24, "a byte count (1024-16777216)")},
+        {"max-header-fields", true, number(&ServerOptions::maxHeaderFields, 1, 10000, "a field count (1-10000)")},
         {"mof", true,
          [](ServerOptions &o, const std::string &v, std::string &error) {
              if (v.empty()) error = "needs a value";
@@ -193,6 +204,14 @@ bool nextArgument(int argc, const char *const *argv, int &i, Argument &arg, std:
 
 }  // namespace
 
+int ServerOptions::workerThreads() const {
+    return threads > 0 ? threads : 2 * static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+int ServerOptions::socketThreads() const {
+    return ioThreads > 0 ? ioThreads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 std::optional<ServerOptions> parseOptions(int argc, const char *const *argv, std::string &error) {
     std::vector<Argument> arguments;
     for (int i = 1; i < argc; ++i) {
@@ -248,9 +267,22 @@ SQLite file with --repository.
   --log-level L        error, warn (default), info (one line per request)
                        or debug
   --max-body BYTES     largest request body (default 67108864); larger: 413
-  --threads N          worker threads per listener (default 16)
-  --timeout SECONDS    read and write timeout; a request head must arrive
-                       within it (default 20)
+  --threads N          CIM workers: threads that run requests (default two
+                       per core)
+  --io-threads N       threads that own the connections (default one per core)
+  --max-connections N  connections at once (default 10000); a connection
+                       beyond is closed at once
+  --max-queued N       requests waiting for a worker (default 1000); beyond:
+                       503 with Retry-After
+  --header-timeout S   the request line and headers (and a TLS handshake)
+                       must arrive within S seconds (default 10); else 408
+  --body-timeout S     a whole request body within S seconds (default 60)
+  --keepalive-timeout S  an idle connection closes after S seconds (default 30)
+  --timeout SECONDS    an answer the client takes no part of for this long
+                       is dropped with its connection (default 20)
+  --max-header-bytes N request line and headers at most N bytes (default
+                       32768); beyond: 431 (414 for the request line)
+  --max-header-fields N  header fields at most (default 100); beyond: 431
   --mof FILE           compile FILE into the repository at start (repeatable;
                        with --repository, only when FILE is made)
   --config FILE        read settings from FILE: one "key value" a line, keys

@@ -22,14 +22,25 @@ struct ServerOptions {
     std::string hostName;        // empty: the machine's name
     int logLevel = 1;            // 0 error .. 3 debug
     std::size_t maxBody = 64u << 20;
-    int threads = 16;
-    int timeoutSeconds = 20;     // read and write timeouts; a request head must arrive within it
+    int threads = 0;             // CIM workers; 0: two per core
+    int ioThreads = 0;           // threads that own the sockets; 0: one per core
+    int maxConnections = 10000;
+    int maxQueued = 1000;        // requests waiting for a worker; beyond: 503
+    int headerTimeoutSeconds = 10;     // the request line and header fields (and a TLS handshake)
+    int bodyTimeoutSeconds = 60;       // a whole body
+    int keepAliveTimeoutSeconds = 30;  // idle between requests
+    int timeoutSeconds = 20;     // a response write that makes no progress for this long is dropped
+    int maxHeaderBytes = 32 * 1024;
+    int maxHeaderFields = 100;
     std::vector<std::string> mofFiles;  // compiled into the repository at start, in order
     std::string configFile;
     std::string addUser;         // --add-user NAME: store a password and exit
     bool help = false;
 
     bool httpsEnabled() const { return !certFile.empty() && !keyFile.empty(); }
+    // threads and ioThreads with 0 resolved for this machine.
+    int workerThreads() const;
+    int socketThreads() const;
 };
 
 // Reads the command line (argv[1] onwards). A --config file is read first,

@@ -25,6 +25,7 @@ namespace cimxmld {
 namespace {
 
 constexpr std::size_t provenCapacity = 1024;
+constexpr std::chrono::minutes provenFor{5};
 
 std::optional<std::string> decodeBase64(std::string_view text) {
     if (text.empty() || text.size() % 4 != 0) return std::nullopt;
@@ -83,44 +84,55 @@ std::unique_ptr<PasswordFile> PasswordFile::load(const std::string &path, std::s
     return file;
 }
 
-bool PasswordFile::remembered(const std::string &digest) const {
-    std::lock_guard<std::mutex> lock(provenLock_);
-    return proven_.count(digest) != 0;
-}
-
-void PasswordFile::remember(const std::string &digest) const {
-    std::lock_guard<std::mutex> lock(provenLock_);
-    if (proven_.size() >= provenCapacity) proven_.clear();
-    proven_.insert(digest);
-}
-
-std::optional<std::string> PasswordFile::authenticate(std::string_view authorization) const {
+std::optional<PasswordFile::Credentials> PasswordFile::parse(std::string_view authorization) const {
     if (authorization.size() < 6 || strncasecmp(authorization.data(), "Basic ", 6) != 0) return std::nullopt;
     std::string_view encoded = authorization.substr(6);
     while (!encoded.empty() && encoded.front() == ' ') encoded.remove_prefix(1);
-    std::optional<std::string> credentials = decodeBase64(encoded);
-    if (!credentials || hashes_.empty()) return std::nullopt;
-    std::size_t colon = credentials->find(':');
+    std::optional<std::string> decoded = decodeBase64(encoded);
+    if (!decoded || hashes_.empty()) return std::nullopt;
+    std::size_t colon = decoded->find(':');
     if (colon == std::string::npos) return std::nullopt;
-    std::string user = credentials->substr(0, colon);
-
     unsigned char mac[EVP_MAX_MD_SIZE];
     unsigned int macLength = 0;
     HMAC(EVP_sha256(), digestKey_.data(), static_cast<int>(digestKey_.size()),
-         reinterpret_cast<const unsigned char *>(credentials->data()), credentials->size(), mac, &macLength);
-    std::string digest(reinterpret_cast<char *>(mac), macLength);
-    if (remembered(digest)) return user;
+         reinterpret_cast<const unsigned char *>(decoded->data()), decoded->size(), mac, &macLength);
+    return Credentials{decoded->substr(0, colon), decoded->substr(colon + 1),
+                       std::string(reinterpret_cast<char *>(mac), macLength)};
+}
 
-    auto entry = hashes_.find(user);
+bool PasswordFile::remembered(const Credentials &credentials) const {
+    std::lock_guard<std::mutex> lock(provenLock_);
+    auto found = proven_.find(credentials.digest);
+    return found != proven_.end() && std::chrono::steady_clock::now() < found->second;
+}
+
+void PasswordFile::remember(const std::string &digest) const {
+    auto now = std::chrono::steady_clock::now();
+    std::lock_guard<std::mutex> lock(provenLock_);
+    if (proven_.size() >= provenCapacity) {
+        std::erase_if(proven_, [now](const auto &entry) { return entry.second <= now; });
+        if (proven_.size() >= provenCapacity) proven_.clear();
+    }
+    proven_[digest] = now + provenFor;
+}
+
+bool PasswordFile::verify(const Credentials &credentials) const {
+    auto entry = hashes_.find(credentials.user);
     bool known = entry != hashes_.end();
     // An unknown user is hashed against a stored hash too, so that the time
     // taken does not tell which names exist.
     const std::string &stored = known ? entry->second : hashes_.begin()->second;
-    std::string computed = hashWith(credentials->substr(colon + 1), stored);
+    std::string computed = hashWith(credentials.password, stored);
     bool equal = computed.size() == stored.size() && CRYPTO_memcmp(computed.data(), stored.data(), stored.size()) == 0;
-    if (!known || !equal) return std::nullopt;
-    remember(digest);
-    return user;
+    if (!known || !equal) return false;
+    remember(credentials.digest);
+    return true;
+}
+
+std::optional<std::string> PasswordFile::authenticate(std::string_view authorization) const {
+    std::optional<Credentials> credentials = parse(authorization);
+    if (!credentials || !(remembered(*credentials) || verify(*credentials))) return std::nullopt;
+    return credentials->user;
 }
 
 std::optional<std::string> hashPassword(const std::string &password, std::string &error) {

@@ -2,13 +2,14 @@
 // "user:hash" lines, hashes made by libcrypt (yescrypt, or SHA-512).
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace cimxmld {
 
@@ -19,22 +20,36 @@ public:
     // with an empty name or hash) returns null and says which line in error.
     static std::unique_ptr<PasswordFile> load(const std::string &path, std::string &error);
 
-    // The user an Authorization header value ("Basic <base64 user:password>")
-    // proves, or nullopt. An unknown user costs a hash like a known one, and
-    // hashes compare in constant time. A proven header is remembered (as a
-    // keyed digest, never the password) so that a keep-alive client does not
-    // pay the hash on every request. Safe from many threads.
+    // An Authorization header value ("Basic <base64 user:password>") taken
+    // apart, with a keyed digest of it (never the password) to remember it by.
+    struct Credentials {
+        std::string user;
+        std::string password;
+        std::string digest;
+    };
+    // nullopt when the value is no Basic credential. Cheap: no hashing.
+    std::optional<Credentials> parse(std::string_view authorization) const;
+    // True when these credentials were proven within the last few minutes,
+    // so that a keep-alive client does not pay the hash on every request.
+    // Cheap. Safe from many threads.
+    bool remembered(const Credentials &credentials) const;
+    // Hashes the password against the user's stored hash (an unknown user
+    // costs a hash like a known one; hashes compare in constant time) and
+    // remembers credentials that match. Safe from many threads.
+    bool verify(const Credentials &credentials) const;
+
+    // The user an Authorization header value proves, or nullopt: parse,
+    // then remembered or verify.
     std::optional<std::string> authenticate(std::string_view authorization) const;
 
 private:
     PasswordFile() = default;
-    bool remembered(const std::string &digest) const;
     void remember(const std::string &digest) const;
 
     std::map<std::string, std::string> hashes_;  // user -> hash
     std::string digestKey_;                      // random, per process
     mutable std::mutex provenLock_;
-    mutable std::set<std::string> proven_;
+    mutable std::unordered_map<std::string, std::chrono::steady_clock::time_point> proven_;  // digest -> until
 };
 
 // A new hash of password with a fresh salt: yescrypt ("$y$"), or SHA-512

@@ -69,6 +69,8 @@ std::unique_ptr<ProtocolModule> ProtocolModule::load(const std::string &path, co
             dlclose(library);
             continue;
         }
+        // Present when the module offers it (the strict profile answers 1).
+        module->answerParts_ = reinterpret_cast<AnswerParts>(dlsym(library, "CIMXML_getAnswerParts"));
         module->path_ = candidate;
         error.clear();
         return module;
@@ -84,7 +86,11 @@ ModuleAnswer ProtocolModule::handle(const std::string &body, CIMOMHandle *object
     if (response == nullptr) throw std::bad_alloc();
     ModuleAnswer answer;
     try {
-        answer = splitModuleResponse(responseText_(response));
+        CIMXMLAnswerParts parts;
+        if (answerParts_ != nullptr && answerParts_(response, &parts) == 1)
+            answer = answerFromParts(parts);
+        else
+            answer = splitModuleResponse(responseText_(response));
     } catch (...) {
         release_(response);
         throw;
@@ -92,6 +98,25 @@ ModuleAnswer ProtocolModule::handle(const std::string &body, CIMOMHandle *object
     release_(response);
     return answer;
 }
+
+namespace {
+
+// The "Name: value" lines of header (each ended by CRLF) into answer.
+void readHeaderLines(std::string_view header, ModuleAnswer &answer) {
+    while (!header.empty()) {
+        std::size_t end = header.find("\r\n");
+        std::string_view content = header.substr(0, end);
+        std::size_t colon = content.find(':');
+        if (colon != std::string_view::npos) {
+            std::string_view value = content.substr(colon + 1);
+            while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+            answer.headers.emplace_back(content.substr(0, colon), value);
+        }
+        header.remove_prefix(end == std::string_view::npos ? header.size() : end + 2);
+    }
+}
+
+}  // namespace
 
 ModuleAnswer splitModuleResponse(const char *text) {
     ModuleAnswer answer;
@@ -101,18 +126,16 @@ ModuleAnswer splitModuleResponse(const char *text) {
         answer.body = text;
         return answer;
     }
-    for (const char *line = text; line < separator;) {
-        const char *end = std::strstr(line, "\r\n");
-        std::string_view content(line, end - line);
-        std::size_t colon = content.find(':');
-        if (colon != std::string_view::npos) {
-            std::string_view value = content.substr(colon + 1);
-            while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-            answer.headers.emplace_back(content.substr(0, colon), value);
-        }
-        line = end + 2;
-    }
+    readHeaderLines(std::string_view(text, separator + 2 - text), answer);
     answer.body = separator + 4;
+    return answer;
+}
+
+ModuleAnswer answerFromParts(const CIMXMLAnswerParts &parts) {
+    ModuleAnswer answer;
+    if (parts.header != nullptr) readHeaderLines(std::string_view(parts.header, parts.headerLength), answer);
+    if (parts.body != nullptr) answer.body.assign(parts.body, parts.bodyLength);
+    answer.cimStatus = parts.status;
     return answer;
 }
 

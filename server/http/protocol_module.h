@@ -12,10 +12,13 @@
 namespace cimxmld {
 
 // The module's answer to one request: its header lines ("CIMOperation",
-// "MethodResponse") and the CIM-XML message after the empty line.
+// "MethodResponse"), the CIM-XML message after the empty line, and the CIM
+// status it carries when the module tells it (unknownStatus otherwise).
 struct ModuleAnswer {
+    static constexpr int unknownStatus = -2;
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
+    int cimStatus = unknownStatus;
 };
 
 class ProtocolModule {
@@ -47,6 +50,7 @@ private:
     using RequestHandler = decltype(&CIMXML_RequestMessage_Handler);
     using ResponseText = decltype(&CIMXML_getResponseFromMessageHandler);
     using Release = decltype(&CIMXML_releaseMessageHandler);
+    using AnswerParts = decltype(&CIMXML_getAnswerParts);
 
     ProtocolModule() = default;
 
@@ -54,10 +58,13 @@ private:
     RequestHandler requestHandler_ = nullptr;
     ResponseText responseText_ = nullptr;
     Release release_ = nullptr;
+    AnswerParts answerParts_ = nullptr;  // optional: the strict profile's extension
 };
 
 // Splits a module response text at its empty line into header lines and
 // message. A text without an empty line is all message.
 ModuleAnswer splitModuleResponse(const char *text);
+// The answer from the parts the module gave: "Name: value" lines and body.
+ModuleAnswer answerFromParts(const CIMXMLAnswerParts &parts);
 
 }  // namespace cimxmld

@@ -2,6 +2,7 @@
 #include "cimop_request/embedded_objects.h"
 
 #include <cstring>
+#include <string>
 
 #include "cimop_request/request_routing.h"
 #include "cimxml_common/error_reporting.h"
@@ -84,12 +85,6 @@ Object *parse_embedded(const char *text, const char *parameterName, const wchar_
     return result;
 }
 
-// Appends length bytes of piece at *cursor and moves the cursor on.
-void put(char **cursor, const char *piece, std::size_t length) {
-    std::memcpy(*cursor, piece, length);
-    *cursor += length;
-}
-
 }  // namespace
 
 int embeddedObjectDepth() { return tEmbeddedDepth; }
@@ -142,52 +137,25 @@ MessageData *cimxmlParseObject(const char *text, const char *parameterName) {
         return nullptr;
     }
 
-    static const char opening[] =
-        "<SIMPLEREQ>\n"
-        "<IMETHODCALL NAME=\"Null\">\n"
-        "<LOCALNAMESPACEPATH>\n"
-        "<NAMESPACE NAME=\"Null\" />\n"
-        "</LOCALNAMESPACEPATH>\n"
-        "<IPARAMVALUE NAME=\"";
-    static const char afterName[] = "\">\n";
-    static const char closing[] =
-        "</IPARAMVALUE>\n"
-        "</IMETHODCALL>\n"
-        "</SIMPLEREQ>\n";
-    const std::size_t headLength = std::strlen(head);
-    const std::size_t nameLength = std::strlen(parameterName);
-    const std::size_t objectLength = std::strlen(object);
-    const std::size_t tailLength = std::strlen(tail);
-    const std::size_t total = headLength + sizeof opening - 1 + nameLength + sizeof afterName - 1 + objectLength +
-                              sizeof closing - 1 + tailLength;
-    auto *message = static_cast<char *>(CIMXML_MALLOC(total + 1, 1, CIMXML_ATOMIC));
-    if (message) {
-        char *cursor = message;
-        put(&cursor, head, headLength);
-        put(&cursor, opening, sizeof opening - 1);
-        put(&cursor, parameterName, nameLength);
-        put(&cursor, afterName, sizeof afterName - 1);
-        put(&cursor, object, objectLength);
-        put(&cursor, closing, sizeof closing - 1);
-        put(&cursor, tail, tailLength);
-        *cursor = '\0';
-    }
+    // The object as the only parameter of a call: decoded as a request is.
+    std::string message = std::string(head) +
+                          "<SIMPLEREQ>\n"
+                          "<IMETHODCALL NAME=\"Null\">\n"
+                          "<LOCALNAMESPACEPATH>\n"
+                          "<NAMESPACE NAME=\"Null\" />\n"
+                          "</LOCALNAMESPACEPATH>\n"
+                          "<IPARAMVALUE NAME=\"" +
+                          parameterName + "\">\n" + object +
+                          "</IPARAMVALUE>\n"
+                          "</IMETHODCALL>\n"
+                          "</SIMPLEREQ>\n" +
+                          tail;
     cimxml_free(object, CIMXML_ATOMIC);
     cimxml_free(head, CIMXML_ATOMIC);
     cimxml_free(tail, CIMXML_ATOMIC);
-    if (!message) {
-        reportOperationFailure(CIM_LOG_ERROR, "cimxmlParseObject failed - Could not allocate message.", 1);
-        return nullptr;
-    }
-
-    cimPrintMessage(CIM_LOG_TRACE, L"%s", message);
-    MessageData *msgData;
-    {
-        DepthGuard depth;
-        msgData = cimxmlParseMessage(message, &cimxml_request_handlers);
-    }
-    cimxml_free(message, CIMXML_ATOMIC);
-    return msgData;
+    cimPrintMessage(CIM_LOG_TRACE, L"%s", message.c_str());
+    DepthGuard depth;
+    return cimxmlParseMessage(message.c_str(), &cimxml_request_handlers);
 }
 
 CIMInstance *cimxmlParseInstance(const char *text) {

@@ -15,18 +15,6 @@
 
 namespace {
 
-bool is_parameter_item(const StackItem *entry) {
-    return item_is(entry, item::ParamType) || item_is(entry, item::ParamValue);
-}
-
-// Value of one VALUE text for a parameter whose (element) type is type:
-// an embedded object when the parameter carries one, else the converted text.
-CIMValue *parameter_value(MessageData *msgData, CIMProperty *parameter, int type, const char *text) {
-    if (propertyIsEmbeddedObject(parameter))
-        return embedded_object_value(msgData, isObjectType(type) ? type : CIM_OBJECT, text);
-    return value_from_text(type, text);
-}
-
 // Refuses the request as a whole with status and text; the first refusal
 // stands. Only the strict profile refuses a request while decoding it.
 void refuse(MessageData *msgData, int status, const wchar_t *text) {
@@ -37,10 +25,7 @@ void refuse(MessageData *msgData, int status, const wchar_t *text) {
 
 void reqmsg_message_element(MessageData *msgData, const ExpatElement *element) {
     const char *messageId = attribute_value(element, "ID");
-    if (!messageId) {
-        REPORT_DECODING_TEXT("No message id.");
-        return;
-    }
+    if (!messageId) return REPORT_DECODING_TEXT("No message id.");
     cimxml_free(msgData->messageId, CIMXML_ATOMIC);
     msgData->messageId = real_dupChar(messageId, __FILE_NAME__, __LINE__);
     if (!attribute_value(element, "PROTOCOLVERSION")) REPORT_DECODING_TEXT("No protocol version.");
@@ -48,10 +33,7 @@ void reqmsg_message_element(MessageData *msgData, const ExpatElement *element) {
 
 void reqmsg_methodcall_element(MessageData *msgData, const ExpatElement *element) {
     CIMString *name = attribute_string(element, "NAME");
-    if (!name) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!name) return REPORT_DECODING_ERROR();
     if (!msgData->method) {
         CIMMethod *method = newMethod(name, nullptr, 0, nullptr, CIM_NULL, nullptr);
         if (!method) {
@@ -82,15 +64,9 @@ void reqmsg_localnamespacepath_element(MessageData *msgData, const ExpatElement 
 }
 
 void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element) {
-    if (!msgData->method) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!msgData->method) return REPORT_DECODING_ERROR();
     CIMPropertyList *parameters = method_parameters(msgData->method);
-    if (!parameters) {
-        REPORT_ALLOCATION_ERROR();
-        return;
-    }
+    if (!parameters) return REPORT_ALLOCATION_ERROR();
     CIMString *name = attribute_string(element, "NAME");
     const char *paramType = attribute_value(element, "PARAMTYPE");
     int type = paramType ? typeFromText(paramType) : paramTypeFromName(name);
@@ -118,154 +94,20 @@ void reqmsg_paramvalue_endhandler(MessageData *msgData) {
     clear_object_stack(msgData);
 }
 
-void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
-    Stack *stack = &msgData->objectStack;
-    const char *text = element ? element->text : nullptr;
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        return;
-    }
-
-    if (is_parameter_item(top)) {
-        if (!msgData->method) {
-            push_back(stack, top);
-            REPORT_DECODING_ERROR();
-            return;
-        }
-        CIMProperty *parameter = current_parameter(msgData);
-        if (parameter) {
-            int type = propertyGetType(parameter);
-            set_property_value(parameter, parameter_value(msgData, parameter, type, text));
-        }
-        push_back(stack, top);
-        return;
-    }
-
-    if (item_is(top, item::ValueArray)) {
-        auto *list = static_cast<CIMValueList *>(top->data);
-        StackItem *owner = stack_pop(stack);
-        if (!owner) {
-            push_back(stack, top);
-            return;
-        }
-        if (is_parameter_item(owner)) {
-            if (!msgData->method) {
-                push_back(stack, owner);
-                push_back(stack, top);
-                REPORT_DECODING_ERROR();
-                return;
-            }
-            if (getMethodParameters(msgData->method)) {
-                CIMProperty *parameter = current_parameter(msgData);
-                if (parameter) {
-                    int type = propertyGetType(parameter);
-                    int elementType = isArrayType(type) ? scalarTypeOf(type) : type;
-                    CIMValue *value = parameter_value(msgData, parameter, elementType, text);
-                    append_value(list, value);
-                }
-            }
-            push_back(stack, owner);
-            push_back(stack, top);
-            return;
-        }
-        if (item_is(owner, item::QualifierType) || item_is(owner, item::PropertyType) ||
-            item_is(owner, item::QualifierDeclaration)) {
-            CIMValue *value = nullptr;
-            if (item_is(owner, item::QualifierDeclaration)) {
-                int type = getQualifierTypeValueType(static_cast<CIMQualifierType *>(owner->data));
-                if (isArrayType(type)) type = scalarTypeOf(type);
-                value = value_from_text(type, text);
-            } else {
-                int type = owner->type;
-                if (item_is(owner, item::PropertyType) && isObjectType(type))
-                    value = embedded_object_value(msgData, type, text);
-                else
-                    value = value_from_text(type, text);
-            }
-            append_value(list, value);
-            push_back(stack, owner);
-            push_back(stack, top);
-            return;
-        }
-        push_back(stack, owner);
-        push_back(stack, top);
-        common_value_pcdata(msgData, element);
-        return;
-    }
-
-    push_back(stack, top);
-    common_value_pcdata(msgData, element);
-}
-
-void reqmsg_value_array_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        return;
-    }
-    if (!item_is(top, item::ValueArray)) {
-        push_back(stack, top);
-        common_value_array_endhandler(msgData);
-        return;
-    }
-    StackItem *owner = stack_pop(stack);
-    if (!owner) {
-        freeStackItem(top);
-        return;
-    }
-    if (!is_parameter_item(owner)) {
-        push_back(stack, owner);
-        push_back(stack, top);
-        common_value_array_endhandler(msgData);
-        return;
-    }
-    if (!msgData->method) {
-        freeStackItem(top);
-        push_back(stack, owner);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    CIMProperty *parameter = current_parameter(msgData);
-    if (parameter) {
-        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
-        set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
-    }
-    freeStackItem(top);
-    push_back(stack, owner);
-}
-
 void reqmsg_instance_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    bool placeable = !stack_isEmpty(stack) && msgData->method && getMethodParameters(msgData->method);
+    bool placeable = peek_item(msgData) && msgData->method && getMethodParameters(msgData->method);
     if (!placeable) cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed!");
-    StackItem *top = stack_pop(stack);
-    if (!top) {
-        cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Stack item is null!");
-        return;
-    }
-    if (!item_has_kind(top)) {
-        cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Description is null!");
-        freeStackItem(top);
-        return;
-    }
-    if (!item_is(top, item::Instance)) {
-        push_back(stack, top);
-        return;
-    }
+    const StackItem *top = peek_item(msgData);
+    if (!top) return cimPrintMessage(CIM_LOG_TRACE, L"reqmsg_instance_endhandler failed - Stack item is null!");
+    if (!item_is(top, item::Instance)) return;
+    TakenItem instance = take_top(msgData);
     CIMProperty *parameter = placeable ? current_parameter(msgData) : nullptr;
-    if (parameter) {
-        CIMInstance *copy = static_cast<CIMInstance *>(take_data(top));
-        CIMValue *value = newCIMValue(CIM_OBJECT, copy);
-        if (!value) {
-            freeCIMInstance(copy);
-            REPORT_ALLOCATION_ERROR();
-        } else {
-            set_property_value(parameter, value);
-        }
+    if (!parameter) return;
+    auto *copy = take_data<CIMInstance>(instance.get());
+    CIMValue *value = newCIMValue(CIM_OBJECT, copy);
+    if (!value) {
+        freeCIMInstance(copy);
+        return REPORT_ALLOCATION_ERROR();
     }
-    freeStackItem(top);
+    set_property_value(parameter, value);
 }

@@ -33,10 +33,5 @@ void reqmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
 // End of the three parameter elements: clears the object stack.
 void reqmsg_paramvalue_endhandler(MessageData *msgData);
 
-// VALUE (at its end, with the trimmed text): the value of the current
-// parameter, an element of a VALUE.ARRAY, or a schema element's value.
-void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element);
-// VALUE.ARRAY end: the array value of the current parameter, or of a schema element.
-void reqmsg_value_array_endhandler(MessageData *msgData);
 // INSTANCE end: the finished instance becomes the current parameter's value (15).
 void reqmsg_instance_endhandler(MessageData *msgData);

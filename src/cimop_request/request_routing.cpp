@@ -3,12 +3,13 @@
 
 #include "cimop_request/embedded_objects.h"
 #include "cimop_request/request_handlers.h"
-#include "cimop_request/request_path_handlers.h"
+#include "common_handlers/path_handlers.h"
 #include "common_handlers/method_handlers.h"
 #include "common_handlers/named_instance_handlers.h"
 #include "common_handlers/parse_driver.h"
 #include "common_handlers/qualifier_handlers.h"
 #include "common_handlers/schema_handlers.h"
+#include "common_handlers/shared_routes.h"
 #include "common_handlers/value_handlers.h"
 #include "cimxml_common/profile.h"
 
@@ -26,7 +27,8 @@ void reqmsg_keyvalue_endhandler(MessageData *msgData) {
 }
 void reqmsg_host_endhandler(MessageData *msgData) { run_text_endhandler(msgData, true, reqmsg_host_pcdata); }
 
-// Start tags, tested in this order; a row without handler only lets the element pass.
+// Start tags of this side, before the shared ones; a row without handler
+// only lets the element pass.
 constexpr StartRoute kRequestStartRoutes[] = {
     {"MESSAGE", reqmsg_message_element},
     {"MULTIREQ", reqmsg_multireq_element},
@@ -42,34 +44,15 @@ constexpr StartRoute kRequestStartRoutes[] = {
     {"LOCALINSTANCEPATH", nullptr},
     {"INSTANCENAME", reqmsg_instancename_element},
     {"KEYBINDING", reqmsg_keybinding_element},
-    {"KEYVALUE", nullptr},
-    {"VALUE.REFERENCE", common_value_reference_element},
     {"CLASSPATH", nullptr},
     {"NAMESPACEPATH", nullptr},
     {"HOST", nullptr},
     {"INSTANCEPATH", nullptr},
     {"IPARAMVALUE", reqmsg_paramvalue_element},
     {"PARAMVALUE", reqmsg_paramvalue_element},
-    {"VALUE.ARRAY", common_value_array_element},
-    {"VALUE.REFARRAY", common_value_refarray_element},
-    {"VALUE.NULL", common_value_null_element},
-    {"QUALIFIER.DECLARATION", common_qualifier_declaration_element},
-    {"SCOPE", common_scope_element},
-    {"CLASS", common_class_element},
-    {"QUALIFIER", common_qualifier_element},
-    {"PROPERTY", common_property_element},
-    {"PROPERTY.ARRAY", common_property_array_element},
-    {"PROPERTY.REFERENCE", common_property_ref_element},
-    {"METHOD", common_method_element},
-    {"PARAMETER", common_parameter_element},
-    {"PARAMETER.REFERENCE", common_parameter_ref_element},
-    {"PARAMETER.ARRAY", common_parameter_array_element},
-    {"PARAMETER.REFARRAY", common_parameter_refarray_element},
-    {"INSTANCE", common_instance_element},
-    {"VALUE.NAMEDINSTANCE", common_namedinstance_element},
 };
 
-// End tags, tested in this order.
+// End tags of this side, before the shared ones.
 constexpr EndRoute kRequestEndRoutes[] = {
     {"INSTANCENAME", reqmsg_instancename_endhandler},
     {"VALUE.REFERENCE", reqmsg_value_reference_endhandler},
@@ -82,27 +65,18 @@ constexpr EndRoute kRequestEndRoutes[] = {
     {"QUALIFIER.DECLARATION", common_qualifier_declaration_endhandler},
     {"CLASS", common_class_endhandler},
     {"INSTANCE", reqmsg_instance_endhandler},
-    {"QUALIFIER", common_qualifier_endhandler},
-    {"PROPERTY", common_property_endhandler},
-    {"PARAMETER", common_parameter_endhandler},
-    {"METHOD", common_method_endhandler},
     {"VALUE", reqmsg_value_endhandler},
     {"KEYVALUE", reqmsg_keyvalue_endhandler},
     {"HOST", reqmsg_host_endhandler},
-    {"PARAMETER.REFERENCE", common_parameter_endhandler},
-    {"PARAMETER.REFARRAY", common_parameter_endhandler},
-    {"PARAMETER.ARRAY", common_parameter_endhandler},
-    {"PROPERTY.ARRAY", common_property_endhandler},
-    {"PROPERTY.REFERENCE", common_property_endhandler},
 };
 
 // Built on first use, so that a parse during static initialisation finds them.
 const RouteIndex<StartRoute> &request_starts() {
-    static const RouteIndex<StartRoute> index(kRequestStartRoutes);
+    static const RouteIndex<StartRoute> index({std::span<const StartRoute>(kRequestStartRoutes), kSharedStartRoutes});
     return index;
 }
 const RouteIndex<EndRoute> &request_ends() {
-    static const RouteIndex<EndRoute> index(kRequestEndRoutes);
+    static const RouteIndex<EndRoute> index({std::span<const EndRoute>(kRequestEndRoutes), kSharedEndRoutes});
     return index;
 }
 

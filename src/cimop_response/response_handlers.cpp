@@ -19,8 +19,6 @@
 
 namespace {
 
-const char *text_of(const ExpatElement *element) { return element ? element->text : nullptr; }
-
 // 1 when the open element below levels under the top is called name.
 bool named(const MessageData *msgData, std::size_t below, const char *name) {
     const ExpatElement *element = element_stack_at(&msgData->elementStack, below);
@@ -45,48 +43,14 @@ int status_of_code(const char *code) {
     return statusCodeFromName(code);
 }
 
-// The current output parameter: the last of outParameters, lent.
-CIMProperty *current_output(const MessageData *msgData) { return last_property(msgData->outParameters); }
-
-// Value of one VALUE text for an output parameter whose (element) type is
-// type: an embedded object when the parameter carries one, else the text.
-CIMValue *output_value(MessageData *msgData, const CIMProperty *parameter, int type, const char *text) {
-    if (propertyIsEmbeddedObject(parameter))
-        return embedded_object_value(msgData, isObjectType(type) ? type : CIM_OBJECT, text);
-    return value_from_text(type, text);
-}
-
-// The type a RETURNVALUE item names: its PARAMTYPE; string without one.
-int return_type(const StackItem *returnValue) { return returnValue->type; }
-
-// The items whose VALUE.ARRAY elements are typed by a schema element.
-bool is_schema_owner(const StackItem *owner) {
-    return item_is(owner, item::QualifierDeclaration) || item_is(owner, item::QualifierType) ||
-           item_is(owner, item::PropertyType);
-}
-
-// Value of a VALUE inside a VALUE.ARRAY of a schema element (owner, the item
-// below the array, is one of is_schema_owner); NULL when memory is short.
-CIMValue *schema_array_element(MessageData *msgData, const StackItem *owner, const char *text) {
-    if (item_is(owner, item::QualifierDeclaration)) {
-        int type = getQualifierTypeValueType(static_cast<const CIMQualifierType *>(owner->data));
-        return value_from_text(isArrayType(type) ? scalarTypeOf(type) : type, text);
-    }
-    int type = owner->type;
-    if (isArrayType(type)) type = scalarTypeOf(type);
-    if (item_is(owner, item::PropertyType) && isObjectType(type))
-        return embedded_object_value(msgData, type, text);
-    return value_from_text(type, text);
-}
-
-// Appends a return value; without the list (a response element out of place)
-// the value is dropped.
-void append_return_value(MessageData *msgData, CIMValue *value) {
-    if (!msgData->returnValues) {
-        freeCIMValue(value);
-        return;
-    }
-    append_value(msgData->returnValues, value);
+// The type a RETURNVALUE or PARAMVALUE gives its value: PARAMTYPE (string
+// without it), or an embedded object's kind.
+int value_type_of(const ExpatElement *element) {
+    const char *typeText = attribute_value(element, "PARAMTYPE");
+    int type = typeText ? typeFromText(typeText) : CIM_STRING;
+    if (const char *embedded = embedded_object_attribute(element))
+        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
+    return type;
 }
 
 // The last return value, lent; NULL when there is none.
@@ -106,10 +70,7 @@ void rspmsg_methodresponse_element(MessageData *msgData, const ExpatElement *ele
     }
     if (msgData->responseMethodName) return;  // a second answer adds nothing
     CIMString *name = attribute_string(element, "NAME");
-    if (!name) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!name) return REPORT_DECODING_ERROR();
     msgData->responseMethodName = name;
     if (std::strcmp(element->name, "METHODRESPONSE") == 0) msgData->isMethodCall = 1;
     // The answer element, not a text search, tells what the response answers.
@@ -133,16 +94,9 @@ void rspmsg_error_element(MessageData *msgData, const ExpatElement *element) {
 void rspmsg_returnvalue_element(MessageData *msgData, const ExpatElement *element) {
     if (!msgData->returnValues) {
         msgData->returnValues = newCIMValueList();
-        if (!msgData->returnValues) {
-            REPORT_ALLOCATION_ERROR();
-            return;
-        }
+        if (!msgData->returnValues) return REPORT_ALLOCATION_ERROR();
     }
-    const char *typeText = attribute_value(element, "PARAMTYPE");
-    int type = typeText ? typeFromText(typeText) : CIM_STRING;
-    if (const char *embedded = embedded_object_attribute(element))
-        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
-    push_new_item(&msgData->objectStack, item::ReturnValue, nullptr, nullptr, type);
+    push_new_item(&msgData->objectStack, item::ReturnValue, nullptr, nullptr, value_type_of(element));
 }
 
 void rspmsg_returnvalue_endhandler(MessageData *msgData) { pop_marker(msgData, item::ReturnValue); }
@@ -150,242 +104,74 @@ void rspmsg_returnvalue_endhandler(MessageData *msgData) { pop_marker(msgData, i
 void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element) {
     if (!msgData->outParameters) {
         msgData->outParameters = newCIMPropertyList();
-        if (!msgData->outParameters) {
-            REPORT_ALLOCATION_ERROR();
-            return;
-        }
+        if (!msgData->outParameters) return REPORT_ALLOCATION_ERROR();
     }
     CIMString *name = attribute_string(element, "NAME");
-    if (!name) {
-        cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element failed - NAME attribute is null");
-        return;
-    }
-    const char *typeText = attribute_value(element, "PARAMTYPE");
-    int type = typeText ? typeFromText(typeText) : CIM_STRING;
-    if (const char *embedded = embedded_object_attribute(element))
-        type = local_strcasecmp(embedded, "object") == 0 ? CIM_CLASS : CIM_OBJECT;
-    CIMValue *value = newCIMValueNULL(type);
-    CIMProperty *parameter = value ? newProperty(name, nullptr, value, type, nullptr, 0) : nullptr;
+    if (!name) return cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element failed - NAME attribute is null");
+    int type = value_type_of(element);
+    OwnedString held(name);
+    OwnedValue value(newCIMValueNULL(type));
+    OwnedProperty parameter(value ? newProperty(name, nullptr, value.get(), type, nullptr, 0) : nullptr);
     if (!parameter) {
-        freeCIMValue(value);
-        freeCIMString(name);
         cimPrintMessage(CIM_LOG_ERROR, L"rspmsg_paramvalue_element - newProperty failed!");
-    } else if (!STATUS_OK(appendToCIMPropertyList(msgData->outParameters, parameter))) {
-        freeCIMProperty(parameter);
+    } else {
+        held.release(), value.release();
+        give(parameter, appendToCIMPropertyList(msgData->outParameters, parameter.get()));
     }
     push_new_item(&msgData->objectStack, item::ParamValue, nullptr, nullptr);
 }
 
 void rspmsg_paramvalue_endhandler(MessageData *msgData) { clear_object_stack(msgData); }
 
-void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element) {
-    Stack *stack = &msgData->objectStack;
-    const char *text = text_of(element);
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        return;
-    }
-
-    if (item_is(top, item::ReturnValue)) {
-        // Several VALUEs in one RETURNVALUE give several values.
-        int type = return_type(top);
-        CIMValue *value =
-            isObjectType(type) ? embedded_object_value(msgData, type, text) : value_from_text(type, text);
-        append_return_value(msgData, value);
-        push_back(stack, top);
-        return;
-    }
-
-    if (item_is(top, item::ParamValue)) {
-        // The parameter's marker is consumed by its first value.
-        freeStackItem(top);
-        CIMProperty *parameter = current_output(msgData);
-        if (parameter)
-            set_property_value(parameter, output_value(msgData, parameter, propertyGetType(parameter), text));
-        return;
-    }
-
-    if (item_is(top, item::ValueArray)) {
-        auto *list = static_cast<CIMValueList *>(top->data);
-        StackItem *owner = stack_pop(stack);
-        if (!item_has_kind(owner)) {
-            freeStackItem(owner);
-            push_back(stack, top);
-            return;
-        }
-        if (item_is(owner, item::ParamValue)) {
-            if (CIMProperty *parameter = current_output(msgData)) {
-                int type = propertyGetType(parameter);
-                append_value(list,
-                             output_value(msgData, parameter, isArrayType(type) ? scalarTypeOf(type) : type, text));
-            }
-        } else if (item_is(owner, item::ReturnValue)) {
-            append_value(list, value_from_text(CIM_STRING, text));
-        } else if (is_schema_owner(owner)) {
-            append_value(list, schema_array_element(msgData, owner, text));
-        } else {
-            push_back(stack, owner);
-            push_back(stack, top);
-            common_value_pcdata(msgData, element);
-            return;
-        }
-        push_back(stack, owner);
-        push_back(stack, top);
-        return;
-    }
-
-    push_back(stack, top);
-    common_value_pcdata(msgData, element);
-}
-
-void rspmsg_value_array_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        return;
-    }
-    if (!item_is(top, item::ValueArray)) {
-        push_back(stack, top);
-        return;
-    }
-    StackItem *owner = stack_pop(stack);
-    if (!item_has_kind(owner)) {
-        REPORT_DECODING_TEXT("rspmsg_value_array_endhandler: invalid stack object");
-        freeStackItem(top);
-        freeStackItem(owner);
-        return;
-    }
-    if (item_is(owner, item::ParamValue)) {
-        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
-        CIMProperty *parameter = current_output(msgData);
-        if (parameter)
-            set_property_value(parameter, array_value_of(propertyGetType(parameter), list));
-        else
-            freeCIMValueList(list);
-        freeStackItem(top);
-        push_back(stack, owner);
-        return;
-    }
-    if (item_is(owner, item::ReturnValue)) {
-        CIMValueList *list = static_cast<CIMValueList *>(take_data(top));
-        append_return_value(msgData, array_value_of(CIM_STRING, list));
-        freeStackItem(top);
-        push_back(stack, owner);
-        return;
-    }
-    push_back(stack, owner);
-    push_back(stack, top);
-    common_value_array_endhandler(msgData);
-}
-
-void rspmsg_value_refarray_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = stack_pop(stack);
-    if (!top) return;
-    StackItem *owner = item_is(top, item::ValueRefArray) ? stack_pop(stack) : nullptr;
-    if (item_is(owner, item::ParamValue) || item_is(owner, item::ReturnValue)) {
-        CIMValue *value = array_value_of(CIM_REFERENCE, static_cast<CIMValueList *>(take_data(top)));
-        if (item_is(owner, item::ReturnValue))
-            append_return_value(msgData, value);
-        else
-            set_property_value(current_output(msgData), value);
-        freeStackItem(top);
-        push_back(stack, owner);
-        return;
-    }
-    push_back(stack, owner);
-    push_back(stack, top);
-    common_value_refarray_endhandler(msgData);
-}
-
 void rspmsg_instance_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    if (stack_isEmpty(stack)) cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed!");
+    if (!peek_item(msgData)) cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed!");
     if (!msgData->returnValues)
         cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Returnvalue list is null!");
-    StackItem *top = stack_pop(stack);
-    if (!top) {
-        cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Stack item is null!");
-        return;
-    }
-    if (!item_has_kind(top)) {
-        cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Description is null!");
-        freeStackItem(top);
-        return;
-    }
-    if (!item_is(top, item::Instance)) {
-        push_back(stack, top);
-        return;
-    }
-    auto *instance = static_cast<CIMInstance *>(take_data(top));
-    freeStackItem(top);
+    const StackItem *top = peek_item(msgData);
+    if (!top) return cimPrintMessage(CIM_LOG_TRACE, L"rspmsg_instance_endhandler failed - Stack item is null!");
+    if (!item_is(top, item::Instance)) return;
+    auto *instance = take_top_data<CIMInstance>(msgData);
     CIMValue *value = newCIMValue(CIM_OBJECT, instance);
     if (!value) {
         freeCIMInstance(instance);
-        REPORT_ALLOCATION_ERROR();
-        return;
+        return REPORT_ALLOCATION_ERROR();
     }
     append_return_value(msgData, value);
 }
 
+// A class inside a VALUE.OBJECTWITHPATH (below it its OBJECTPATH) is a
+// return value; any other is a CLASS as both sides see it.
 void rspmsg_class_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = pop_finished_item(stack, item::Class);
-    if (!top) return;
-    StackItem *owner = stack_pop(stack);
-    if (!item_is(owner, item::ObjectPath)) {
-        push_back(stack, owner);
-        push_back(stack, top);
-        common_class_endhandler(msgData);
-        return;
-    }
-    auto *cimClass = static_cast<CIMClass *>(take_data(top));
-    freeStackItem(top);
+    if (!item_is(peek_item(msgData), item::Class)) return;
+    if (!item_is(peek_item(msgData, 1), item::ObjectPath)) return common_class_endhandler(msgData);
+    auto *cimClass = take_top_data<CIMClass>(msgData);
     CIMValue *value = newCIMValue(CIM_CLASS, cimClass);
     if (!value) {
         freeCIMClass(cimClass);
-        REPORT_ALLOCATION_ERROR();
-    } else {
-        append_return_value(msgData, value);
+        return REPORT_ALLOCATION_ERROR();
     }
-    push_back(stack, owner);
+    append_return_value(msgData, value);
 }
 
+// A declaration directly inside the RETURNVALUE is one of the answer's;
+// any other is a QUALIFIER.DECLARATION as both sides see it.
 void rspmsg_qualifier_declaration_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = pop_finished_item(stack, item::QualifierDeclaration);
-    if (!top) return;
-    StackItem *owner = stack_pop(stack);
-    if (!item_is(owner, item::ReturnValue)) {
-        push_back(stack, owner);
-        push_back(stack, top);
-        common_qualifier_declaration_endhandler(msgData);
-        return;
-    }
+    if (!item_is(peek_item(msgData), item::QualifierDeclaration)) return;
+    if (!item_is(peek_item(msgData, 1), item::ReturnValue)) return common_qualifier_declaration_endhandler(msgData);
     if (!msgData->qualifierTypes) msgData->qualifierTypes = newCIMQualifierTypeList();
-    auto *declaration = static_cast<CIMQualifierType *>(take_data(top));
-    freeStackItem(top);
-    if (!msgData->qualifierTypes) {
-        freeQualifierType(declaration);
-        REPORT_ALLOCATION_ERROR();
-    } else if (!STATUS_OK(appendToCIMQualifierTypeList(msgData->qualifierTypes, declaration))) {
-        freeQualifierType(declaration);
-    }
-    push_back(stack, owner);
+    Owned<CIMQualifierType, freeQualifierType> declaration(
+        take_top_data<CIMQualifierType>(msgData));
+    if (!msgData->qualifierTypes) return REPORT_ALLOCATION_ERROR();
+    give(declaration, appendToCIMQualifierTypeList(msgData->qualifierTypes, declaration.get()));
 }
 
 // The path of a named object goes to the object it names (an instance
 // takes it whole, a class its namespace); nothing else in a response reads
 // it, so it is not kept beside the object.
 void rspmsg_namedinstance_endhandler(MessageData *msgData) {
-    StackItem *top = stack_pop(&msgData->objectStack);
+    TakenItem top = take_top(msgData);
     if (!top) return;
-    auto *path = item_is(top, item::ObjectPath) ? static_cast<CIMObjectPath *>(take_data(top)) : nullptr;
-    freeStackItem(top);
+    auto *path = item_is(top.get(), item::ObjectPath) ? take_data<CIMObjectPath>(top.get()) : nullptr;
     void *object = nullptr;
     int type = CIM_NULL;
     if (path) freeReturnCode(getCIMValue(last_return_value(msgData), &object, &type));

@@ -39,17 +39,6 @@ void rspmsg_paramvalue_element(MessageData *msgData, const ExpatElement *element
 // PARAMVALUE end: clears the object stack.
 void rspmsg_paramvalue_endhandler(MessageData *msgData);
 
-// VALUE at its end tag, with its untrimmed text: a return value (typed by
-// the RETURNVALUE's PARAMTYPE, a string without one), the value of the
-// current output parameter (its marker is consumed), an element of a
-// VALUE.ARRAY, or a schema element's value.
-void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element);
-// VALUE.ARRAY end: the array value of the current output parameter, a string
-// array return value, or a schema element's array.
-void rspmsg_value_array_endhandler(MessageData *msgData);
-// VALUE.REFARRAY end: the reference array of the current output parameter
-// or a return value; elsewhere as the shared handler keeps it.
-void rspmsg_value_refarray_endhandler(MessageData *msgData);
 
 // INSTANCE end: the finished instance becomes a return value (15).
 void rspmsg_instance_endhandler(MessageData *msgData);

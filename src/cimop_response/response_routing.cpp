@@ -4,11 +4,12 @@
 #include "cimop_request/embedded_objects.h"
 #include "cimop_request/request_handlers.h"
 #include "cimop_response/response_handlers.h"
-#include "cimop_response/response_path_handlers.h"
+#include "common_handlers/path_handlers.h"
 #include "common_handlers/method_handlers.h"
 #include "common_handlers/named_instance_handlers.h"
 #include "common_handlers/qualifier_handlers.h"
 #include "common_handlers/schema_handlers.h"
+#include "common_handlers/shared_routes.h"
 #include "common_handlers/value_handlers.h"
 
 namespace {
@@ -19,7 +20,8 @@ void rspmsg_value_endhandler(MessageData *msgData) { run_text_endhandler(msgData
 void rspmsg_keyvalue_endhandler(MessageData *msgData) { run_text_endhandler(msgData, false, rspmsg_keyvalue_pcdata); }
 void rspmsg_host_endhandler(MessageData *msgData) { run_text_endhandler(msgData, false, rspmsg_host_pcdata); }
 
-// Start tags, tested in this order; a row without handler only lets the element pass.
+// Start tags of this side, before the shared ones; a row without handler
+// only lets the element pass.
 constexpr StartRoute kResponseStartRoutes[] = {
     {"MESSAGE", reqmsg_message_element},
     {"METHODRESPONSE", rspmsg_methodresponse_element},
@@ -28,38 +30,19 @@ constexpr StartRoute kResponseStartRoutes[] = {
     {"ERROR", rspmsg_error_element},
     {"RETURNVALUE", rspmsg_returnvalue_element},
     {"IRETURNVALUE", rspmsg_returnvalue_element},
-    {"VALUE.REFERENCE", common_value_reference_element},
     {"NAMESPACE", rspmsg_namespace_element},
     {"CLASSNAME", rspmsg_classname_element},
     {"INSTANCENAME", rspmsg_instancename_element},
     {"KEYBINDING", rspmsg_keybinding_element},
-    {"KEYVALUE", nullptr},
     {"PARAMVALUE", rspmsg_paramvalue_element},
-    {"VALUE.ARRAY", common_value_array_element},
-    {"VALUE.REFARRAY", common_value_refarray_element},
-    {"VALUE.NULL", common_value_null_element},
-    {"QUALIFIER.DECLARATION", common_qualifier_declaration_element},
-    {"SCOPE", common_scope_element},
-    {"CLASS", common_class_element},
-    {"QUALIFIER", common_qualifier_element},
-    {"PROPERTY", common_property_element},
-    {"PROPERTY.ARRAY", common_property_array_element},
-    {"PROPERTY.REFERENCE", common_property_ref_element},
-    {"METHOD", common_method_element},
-    {"PARAMETER", common_parameter_element},
-    {"PARAMETER.REFERENCE", common_parameter_ref_element},
-    {"PARAMETER.ARRAY", common_parameter_array_element},
-    {"PARAMETER.REFARRAY", common_parameter_refarray_element},
-    {"INSTANCE", common_instance_element},
     {"OBJECTPATH", rspmsg_objectpath_element},
-    {"VALUE.NAMEDINSTANCE", common_namedinstance_element},
     {"VALUE.OBJECTWITHPATH", common_namedinstance_element},
     {"VALUE.OBJECTWITHLOCALPATH", common_namedinstance_element},
     {"VALUE.INSTANCEWITHPATH", common_namedinstance_element},
     {"VALUE.OBJECT", nullptr},
 };
 
-// End tags, tested in this order.
+// End tags of this side, before the shared ones.
 constexpr EndRoute kResponseEndRoutes[] = {
     {"RETURNVALUE", rspmsg_returnvalue_endhandler},
     {"IRETURNVALUE", rspmsg_returnvalue_endhandler},
@@ -72,18 +55,9 @@ constexpr EndRoute kResponseEndRoutes[] = {
     {"INSTANCE", rspmsg_instance_endhandler},
     {"CLASS", rspmsg_class_endhandler},
     {"QUALIFIER.DECLARATION", rspmsg_qualifier_declaration_endhandler},
-    {"QUALIFIER", common_qualifier_endhandler},
-    {"PROPERTY", common_property_endhandler},
-    {"PARAMETER", common_parameter_endhandler},
-    {"METHOD", common_method_endhandler},
     {"VALUE", rspmsg_value_endhandler},
     {"KEYVALUE", rspmsg_keyvalue_endhandler},
     {"HOST", rspmsg_host_endhandler},
-    {"PARAMETER.REFERENCE", common_parameter_endhandler},
-    {"PARAMETER.REFARRAY", common_parameter_endhandler},
-    {"PARAMETER.ARRAY", common_parameter_endhandler},
-    {"PROPERTY.ARRAY", common_property_endhandler},
-    {"PROPERTY.REFERENCE", common_property_endhandler},
     {"VALUE.NAMEDINSTANCE", rspmsg_namedinstance_endhandler},
     {"VALUE.OBJECTWITHPATH", rspmsg_namedinstance_endhandler},
     {"VALUE.OBJECTWITHLOCALPATH", rspmsg_namedinstance_endhandler},
@@ -92,11 +66,11 @@ constexpr EndRoute kResponseEndRoutes[] = {
 
 // Built on first use, so that a parse during static initialisation finds them.
 const RouteIndex<StartRoute> &response_starts() {
-    static const RouteIndex<StartRoute> index(kResponseStartRoutes);
+    static const RouteIndex<StartRoute> index({std::span<const StartRoute>(kResponseStartRoutes), kSharedStartRoutes});
     return index;
 }
 const RouteIndex<EndRoute> &response_ends() {
-    static const RouteIndex<EndRoute> index(kResponseEndRoutes);
+    static const RouteIndex<EndRoute> index({std::span<const EndRoute>(kResponseEndRoutes), kSharedEndRoutes});
     return index;
 }
 

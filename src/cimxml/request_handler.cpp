@@ -4,6 +4,8 @@
 #include "cimop_request/request_routing.h"
 #include "cimxml/request_handler.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include <cimxml/cimxml.h>
@@ -152,6 +154,14 @@ void answer(PoolString *pool, const char *request, CIMOMHandle *handle) {
     freeMessageData(msgData);
 }
 
+// The response record: the pool the host reads, and what the answer says
+// about itself (the pool comes first, so the record is its MessageHandler).
+struct AnswerRecord {
+    PoolString pool;
+    ResponseFacts facts;
+};
+static_assert(offsetof(AnswerRecord, pool) == 0, "a MessageHandler is the record's pool");
+
 }  // namespace
 
 int isMultiRequest(const char *text) {
@@ -166,15 +176,28 @@ MessageHandler *CIMXML_RequestMessage_Handler(const char *request, void *reserve
     (void)reserved;
     enter_module();
     zelStatsStart(cimxmlStats, CIMXML_STATS_HANDLE);
-    auto *pool = static_cast<PoolString *>(CIMXML_MALLOC(1, sizeof(PoolString), CIMXML_SCANNED));
-    if (pool == nullptr) {
+    auto *record = static_cast<AnswerRecord *>(CIMXML_MALLOC(1, sizeof(AnswerRecord), CIMXML_SCANNED));
+    if (record == nullptr) {
         cimPrintMessage(CIM_LOG_ERROR, L"CIMXML_RequestMessage_Handler - Failed to allocate PoolString");
         zelStatsEnd(cimxmlStats, CIMXML_STATS_HANDLE);
         return nullptr;
     }
-    answer(pool, request, handle);
+    answer(&record->pool, request, handle);
+    record->facts = cimxml_response_facts();
     zelStatsEnd(cimxmlStats, CIMXML_STATS_HANDLE);
-    return pool;
+    return &record->pool;
+}
+
+int CIMXML_getAnswerParts(MessageHandler *handler, CIMXMLAnswerParts *parts) {
+    if (handler == nullptr || parts == nullptr || !strict_profile()) return 0;
+    enter_module();
+    const AnswerRecord *record = reinterpret_cast<const AnswerRecord *>(handler);
+    std::size_t headerEnd = std::min(record->facts.headerLength, handler->length);
+    // The header's own lines, without the empty line that ends them.
+    std::size_t lines = headerEnd >= 2 ? headerEnd - 2 : 0;
+    *parts = CIMXMLAnswerParts{record->facts.status, handler->text, lines, handler->text + headerEnd,
+                               handler->length - headerEnd};
+    return 1;
 }
 
 // The record's text, lent.

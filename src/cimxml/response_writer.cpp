@@ -9,13 +9,20 @@
 #include "cimxml_schema/response_body.h"
 #include "cimxml_schema/xml_primitives.h"
 
+ResponseFacts &cimxml_response_facts() {
+    thread_local ResponseFacts facts;
+    return facts;
+}
+
 int cimxml_begin_response(PoolString *pool, const char *messageId, const char *label,
                           const ResponseHeaderLines &lines) {
     if (pool == nullptr || init_PoolString(pool, 1, 1, 1, 2048, label ? label : "unknown") == 0) {
         cimPrintMessage(CIM_LOG_ERROR, L"Unable to initialize string pool");
         return 0;
     }
-    int written = build_cimResponse_header(messageId, pool, lines);
+    ResponseFacts &facts = cimxml_response_facts();
+    facts = ResponseFacts{};
+    int written = build_cimResponse_header(messageId, pool, lines, &facts.headerLength);
     if (written == 0) cimPrintMessage(CIM_LOG_ERROR, L"Unable to prepend header to pool");
     return written;
 }
@@ -41,6 +48,7 @@ void cimxml_encode_ErrorResponse(PoolString *pool, const char *messageId, const 
     if (cimxml_begin_response(pool, messageId ? messageId : freshId, "cimxml_encode_ErrorResponse", lines) == 0)
         reportOperationFailure(CIM_LOG_ERROR, "cimxml_encode_ErrorResponse: failed to append to pool", 1);
     cimxml_free(freshId, CIMXML_ATOMIC);
+    cimxml_response_facts().status = error ? error->rc : 0;
     // A failed export is answered as an export in the strict profile: the
     // listener's client reads SIMPLEEXPRSP, as the CIMExport header says.
     int written = lines.exportResponse && strict_profile()

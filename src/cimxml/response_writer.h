@@ -6,6 +6,17 @@
 
 #include "cimxml_schema/message_framing.h"
 
+// What the response written last on this thread says about itself: the
+// length of its header (the header lines and the empty line) and the CIM
+// status of the ERROR it carries (0 when it carries none). Set by the
+// functions below and by the operations that write an ERROR of their own;
+// the request handler hands them to the host.
+struct ResponseFacts {
+    std::size_t headerLength = 0;
+    int status = 0;
+};
+ResponseFacts &cimxml_response_facts();
+
 // Initialises the pool (2048 bytes, owner label, NULL: "unknown"), dropping
 // whatever it held, and writes the header lines (with what lines adds) and
 // the message head for messageId. Returns 1 on success. Returns 0 after "Unable to initialize

@@ -17,7 +17,8 @@ constexpr std::size_t line_buffer_size = 100;
 
 }  // namespace
 
-int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines) {
+int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines,
+                             std::size_t *headerLength) {
     if (pool == nullptr || pool->append == nullptr) return 0;
     // An export listener's client recognises the answer by this line.
     const char *first = lines.exportResponse && strict_profile() ? "CIMExport: MethodResponse\r\n"
@@ -31,6 +32,7 @@ int build_cimResponse_header(const char *messageId, PoolString *pool, const Resp
     }
     if (pool->append(pool, "\r\n", 0, 0) == 0)
         cimPrintMessage(CIM_LOG_ERROR, L"Unable to append body sep to pool");
+    if (headerLength) *headerLength = pool->length;
     if (messageId == nullptr) {
         cimPrintMessage(CIM_LOG_ERROR, L"No Message ID!");
         return 0;

@@ -2,6 +2,8 @@
 // header followed by the message head, and a whole request text.
 #pragma once
 
+#include <cstddef>
+
 #include <utils/pool_string.h>
 
 #include "cimxml_common/http_headers.h"
@@ -14,7 +16,10 @@
 // ID!"; the lines and the empty line stay in the pool) or when the head
 // cannot be made (logs "unable to get open tag!") or appended. A failed
 // empty line logs "Unable to append body sep to pool" and goes on.
-int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines = {});
+// headerLength, when given, receives the length of the pool's text up to and
+// with the empty line that ends the header lines.
+int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines = {},
+                             std::size_t *headerLength = nullptr);
 
 // The whole request: the header and the empty line (when header is not
 // NULL), the message head for messageId (a fresh id when NULL), the body

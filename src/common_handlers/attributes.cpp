@@ -2,6 +2,7 @@
 #include "common_handlers/attributes.h"
 
 #include <cstring>
+#include <string_view>
 
 #include <cimobj/cimobj.hpp>
 
@@ -9,10 +10,6 @@
 #include "cimxml_common/profile.h"
 
 namespace {
-
-bool starts_with(const char *text, const char *prefix, std::size_t prefixLength) {
-    return std::strncmp(text, prefix, prefixLength) == 0;
-}
 
 // Writes the decoded form of text into out (which has room for strlen(text)
 // + 1 bytes: decoding never lengthens a text, so out may be text itself) and
@@ -23,44 +20,28 @@ bool starts_with(const char *text, const char *prefix, std::size_t prefixLength)
 // pick up together with the text behind it (the "&quot;" pass has already
 // run, and no pass writes a character another pass started with). So an
 // "&amp;" is looked at together with what follows it; every other reference
-// is replaced where it stands.
+// is replaced where it stands. The first row that matches decides.
 std::size_t decode_into(const char *text, char *out) {
+    static constexpr struct {
+        std::string_view reference;
+        char character;
+    } kReferences[] = {{"&quot;", '"'},      {"&amp;lt;", '<'}, {"&amp;gt;", '>'}, {"&amp;apos;", '\''},
+                       {"&amp;", '&'},       {"&lt;", '<'},     {"&gt;", '>'},     {"&apos;", '\''}};
     std::size_t n = 0;
-    const char *p = text;
-    while (*p) {
-        if (*p != '&') {
-            out[n++] = *p++;
-            continue;
-        }
-        if (starts_with(p, "&quot;", 6)) {
-            out[n++] = '"';
-            p += 6;
-        } else if (starts_with(p, "&amp;", 5)) {
-            p += 5;
-            if (starts_with(p, "lt;", 3)) {
-                out[n++] = '<';
-                p += 3;
-            } else if (starts_with(p, "gt;", 3)) {
-                out[n++] = '>';
-                p += 3;
-            } else if (starts_with(p, "apos;", 5)) {
-                out[n++] = '\'';
-                p += 5;
-            } else {
-                out[n++] = '&';
+    for (const char *p = text; *p;) {
+        char character = *p;
+        std::size_t consumed = 1;
+        if (character == '&') {
+            for (const auto &[reference, replacement] : kReferences) {
+                if (std::strncmp(p, reference.data(), reference.size()) == 0) {
+                    character = replacement;
+                    consumed = reference.size();
+                    break;
+                }
             }
-        } else if (starts_with(p, "&lt;", 4)) {
-            out[n++] = '<';
-            p += 4;
-        } else if (starts_with(p, "&gt;", 4)) {
-            out[n++] = '>';
-            p += 4;
-        } else if (starts_with(p, "&apos;", 6)) {
-            out[n++] = '\'';
-            p += 6;
-        } else {
-            out[n++] = *p++;
         }
+        out[n++] = character;
+        p += consumed;
     }
     out[n] = '\0';
     return n;

@@ -17,21 +17,6 @@ void destroy_class(void *data) { freeCIMClass(static_cast<CIMClass *>(data)); }
 void destroy_instance(void *data) { freeCIMInstance(static_cast<CIMInstance *>(data)); }
 void destroy_qualifiertype(void *data) { freeQualifierType(static_cast<CIMQualifierType *>(data)); }
 
-void push_back(Stack *stack, StackItem *item) {
-    if (!item) return;
-    if (!stack_push(stack, item)) {
-        freeStackItem(item);
-        REPORT_ALLOCATION_ERROR();
-    }
-}
-
-void *take_data(StackItem *item) {
-    if (!item) return nullptr;
-    void *data = item->data;
-    item->data = nullptr;
-    return data;
-}
-
 int push_new_item(Stack *stack, ItemKind kind, StackItemDestructor destructor, void *data, int type) {
     StackItem *entry = newStackItem(stack, kind, destructor, data, type);
     if (!entry) {
@@ -92,6 +77,23 @@ void append_value(CIMValueList *list, CIMValue *value) {
     if (!STATUS_OK(appendToCIMValueList(list, value))) freeCIMValue(value);
 }
 
+void append_return_value(MessageData *msgData, CIMValue *value) {
+    if (!msgData->returnValues) {
+        freeCIMValue(value);
+        return;
+    }
+    append_value(msgData->returnValues, value);
+}
+
+CIMValue *reference_value(CIMObjectPath *path) {
+    CIMValue *value = newCIMValue(CIM_REFERENCE, path);
+    if (!value) {
+        freeCIMObjectPath(path);
+        REPORT_ALLOCATION_ERROR();
+    }
+    return value;
+}
+
 CIMValue *array_value_of(int type, CIMValueList *list) {
     CIMValue *value = newCIMValue(isArrayType(type) ? type : arrayTypeOf(type), list);
     if (!value) {
@@ -127,81 +129,63 @@ CIMProperty *current_parameter(const MessageData *msgData) {
     return last_property(getMethodParameters(msgData->method));
 }
 
-CIMPropertyList *class_properties(CIMClass *cls) {
-    if (!cls) return nullptr;
-    if (CIMPropertyList *list = getClassProperties(cls)) return list;
-    CIMPropertyList *list = newCIMPropertyList();
-    if (list && !setClassProperties(cls, list)) {
-        freeCIMPropertyList(list);
+namespace {
+
+// The list an owner has, or a new one made and attached to it; NULL when it
+// cannot be made.
+template <class List, class Attach>
+List *ensure_list(List *existing, List *(*make)(), void (*release)(List *), Attach attach) {
+    if (existing) return existing;
+    List *list = make();
+    if (list && !attach(list)) {
+        release(list);
         return nullptr;
     }
     return list;
+}
+
+}  // namespace
+
+CIMPropertyList *class_properties(CIMClass *cls) {
+    return cls ? ensure_list(getClassProperties(cls), newCIMPropertyList, freeCIMPropertyList,
+                             [cls](CIMPropertyList *list) { return setClassProperties(cls, list); })
+               : nullptr;
 }
 
 CIMPropertyList *instance_properties(CIMInstance *instance) {
-    if (!instance) return nullptr;
-    if (CIMPropertyList *list = getInstanceProperties(instance)) return list;
-    CIMPropertyList *list = newCIMPropertyList();
-    if (list && !setInstanceProperties(instance, list)) {
-        freeCIMPropertyList(list);
-        return nullptr;
-    }
-    return list;
+    return instance ? ensure_list(getInstanceProperties(instance), newCIMPropertyList, freeCIMPropertyList,
+                                  [instance](CIMPropertyList *list) { return setInstanceProperties(instance, list); })
+                    : nullptr;
 }
 
 CIMQualifierList *class_qualifiers(CIMClass *cls) {
-    if (!cls) return nullptr;
-    if (CIMQualifierList *list = getClassQualifiers(cls)) return list;
-    CIMQualifierList *list = newCIMQualifierList();
-    if (list && !setClassQualifiers(cls, list)) {
-        freeCIMQualifierList(list);
-        return nullptr;
-    }
-    return list;
+    return cls ? ensure_list(getClassQualifiers(cls), newCIMQualifierList, freeCIMQualifierList,
+                             [cls](CIMQualifierList *list) { return setClassQualifiers(cls, list); })
+               : nullptr;
 }
 
 CIMMethodList *class_methods(CIMClass *cls) {
-    if (!cls) return nullptr;
-    if (CIMMethodList *list = getClassMethods(cls)) return list;
-    CIMMethodList *list = newCIMMethodList();
-    if (list && !setClassMethods(cls, list)) {
-        freeCIMMethodList(list);
-        return nullptr;
-    }
-    return list;
+    return cls ? ensure_list(getClassMethods(cls), newCIMMethodList, freeCIMMethodList,
+                             [cls](CIMMethodList *list) { return setClassMethods(cls, list); })
+               : nullptr;
 }
 
 CIMQualifierList *method_qualifiers(CIMMethod *method) {
-    if (!method) return nullptr;
-    if (CIMQualifierList *list = getMethodQualifiers(method)) return list;
-    CIMQualifierList *list = newCIMQualifierList();
-    if (list && !setMethodQualifiers(method, list)) {
-        freeCIMQualifierList(list);
-        return nullptr;
-    }
-    return list;
+    return method ? ensure_list(getMethodQualifiers(method), newCIMQualifierList, freeCIMQualifierList,
+                                [method](CIMQualifierList *list) { return setMethodQualifiers(method, list); })
+                  : nullptr;
 }
 
 CIMPropertyList *method_parameters(CIMMethod *method) {
-    if (!method) return nullptr;
-    if (CIMPropertyList *list = getMethodParameters(method)) return list;
-    CIMPropertyList *list = newCIMPropertyList();
-    if (list && !setMethodParameters(method, list)) {
-        freeCIMPropertyList(list);
-        return nullptr;
-    }
-    return list;
+    return method ? ensure_list(getMethodParameters(method), newCIMPropertyList, freeCIMPropertyList,
+                                [method](CIMPropertyList *list) { return setMethodParameters(method, list); })
+                  : nullptr;
 }
 
 CIMPropertyList *path_keys(CIMObjectPath *path) {
-    if (!path) return nullptr;
-    if (CIMPropertyList *list = getObjectPathKeys(path)) return list;
-    CIMPropertyList *list = newCIMPropertyList();
-    if (list && !setObjectPathKeys(path, list)) {
-        freeCIMPropertyList(list);
-        return nullptr;
-    }
-    return list;
+    return path ? ensure_list(getObjectPathKeys(path), newCIMPropertyList, freeCIMPropertyList,
+                              [path](CIMPropertyList *list) { return setObjectPathKeys(path, list); })
+                : nullptr;
 }
 
 namespace {
@@ -298,18 +282,7 @@ bool attribute_is_true(const ExpatElement *element, const char *name) {
 }
 
 StackItem *pop_finished_item(Stack *stack, ItemKind kind) {
-    StackItem *top = stack_pop(stack);
-    if (!top) return nullptr;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        REPORT_DECODING_ERROR();
-        return nullptr;
-    }
-    if (!item_is(top, kind)) {
-        push_back(stack, top);
-        return nullptr;
-    }
-    return top;
+    return item_is(stack_peek(stack), kind) ? stack_pop(stack) : nullptr;
 }
 
 namespace {

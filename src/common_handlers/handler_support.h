@@ -6,7 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <span>
 #include <string_view>
+#include <utility>
 
 #include <cimobj/cimobj.h>
 
@@ -29,21 +33,23 @@ struct EndRoute {
     EndHandler handler;
 };
 
-// Name lookup over a routing table: the first row of a name wins, as a
-// scan of the table in its order would find it. Built once per table: an
+// Name lookup over routing tables: the first row of a name wins, as a
+// scan of the tables in their order would find it. Built once per side: an
 // open-addressed table of the names, so that a look-up hashes the name once
 // and compares it with one row most of the time.
 template <typename Route>
 class RouteIndex {
 public:
-    template <std::size_t N>
-    explicit RouteIndex(const Route (&table)[N]) {
-        static_assert(N < kSlots / 2, "the index is kept at most half full");
-        for (const Route &row : table) {
-            Key key = key_of(row.name);
-            std::size_t slot = key.hash & (kSlots - 1);
-            while (slots_[slot].route && !same(slots_[slot], key, row.name)) slot = (slot + 1) & (kSlots - 1);
-            if (!slots_[slot].route) slots_[slot] = Slot{row.name, key.length, key.hash, &row};
+    // Rows of the tables in their order; the first row of a name wins. The
+    // tables hold fewer than half as many rows as the index has slots.
+    explicit RouteIndex(std::initializer_list<std::span<const Route>> tables) {
+        for (std::span<const Route> table : tables) {
+            for (const Route &row : table) {
+                Key key = key_of(row.name);
+                std::size_t slot = key.hash & (kSlots - 1);
+                while (slots_[slot].route && !same(slots_[slot], key, row.name)) slot = (slot + 1) & (kSlots - 1);
+                if (!slots_[slot].route) slots_[slot] = Slot{row.name, key.length, key.hash, &row};
+            }
         }
     }
     // The row for name, or NULL when the table has none.
@@ -81,26 +87,10 @@ private:
     Slot slots_[kSlots];
 };
 
-// The kinds of the items on the object stack, by their old names.
+// The kinds of the items on the object stack, as the handlers name them
+// (item::Class, item::PropertyType, ...).
 namespace item {
-inline constexpr ItemKind ValueReference = ItemKind::ValueReference;
-inline constexpr ItemKind ValueArray = ItemKind::ValueArray;
-inline constexpr ItemKind ValueRefArray = ItemKind::ValueRefArray;
-inline constexpr ItemKind QualifierDeclaration = ItemKind::QualifierDeclaration;
-inline constexpr ItemKind QualifierType = ItemKind::QualifierType;
-inline constexpr ItemKind Class = ItemKind::Class;
-inline constexpr ItemKind PropertyType = ItemKind::PropertyType;
-inline constexpr ItemKind Method = ItemKind::Method;
-inline constexpr ItemKind Parameter = ItemKind::Parameter;
-inline constexpr ItemKind ParameterRefArray = ItemKind::ParameterRefArray;
-inline constexpr ItemKind ParameterReference = ItemKind::ParameterReference;
-inline constexpr ItemKind ParameterArray = ItemKind::ParameterArray;
-inline constexpr ItemKind Instance = ItemKind::Instance;
-inline constexpr ItemKind ObjectPath = ItemKind::ObjectPath;
-inline constexpr ItemKind InstanceName = ItemKind::InstanceName;
-inline constexpr ItemKind ParamType = ItemKind::ParamType;
-inline constexpr ItemKind ParamValue = ItemKind::ParamValue;
-inline constexpr ItemKind ReturnValue = ItemKind::ReturnValue;
+using enum ItemKind;
 }  // namespace item
 
 // Destructors of the data items carry.
@@ -113,17 +103,57 @@ void destroy_qualifiertype(void *data);
 
 // 1 when item is present and of kind.
 inline bool item_is(const StackItem *item, ItemKind kind) { return item && item->kind == kind; }
-// 1 when item is present and stands for something.
-inline bool item_has_kind(const StackItem *item) { return item && item->kind != ItemKind::none; }
 
-// Puts a popped item back. NULL does nothing. When no node can be made the
-// item is freed and the allocation failure reported, so nothing leaks.
-void push_back(Stack *stack, StackItem *item);
+// ---- The object stack as the handlers see it: a start handler looks at
+// its parents in place; an end handler takes off the item it finishes. ----
+
+// The item below levels items from the top (0 is the top), lent; NULL
+// beyond the bottom.
+inline StackItem *peek_item(const MessageData *msgData, std::size_t below = 0) {
+    return stack_peek(&msgData->objectStack, below);
+}
+// The data an item carries, lent; NULL for no item.
+template <class T>
+T *data_of(const StackItem *entry) {
+    return entry ? static_cast<T *>(entry->data) : nullptr;
+}
+// An item taken off the stack: dropped, it frees what it still holds.
+struct ItemRelease {
+    void operator()(StackItem *entry) const { freeStackItem(entry); }
+};
+using TakenItem = std::unique_ptr<StackItem, ItemRelease>;
+// Takes the top item off; empty for an empty stack.
+inline TakenItem take_top(MessageData *msgData) { return TakenItem(stack_pop(&msgData->objectStack)); }
+// Takes the top item off and frees it with what it holds.
+inline void drop_top(MessageData *msgData) { freeStackItem(stack_pop(&msgData->objectStack)); }
+
+// An object of the object library that a handler has made and not yet
+// given away: freed when the holder goes out of scope, unless released to
+// the owner that took it.
+template <class T, void (*Free)(T *)>
+struct FreeWith {
+    void operator()(T *object) const { Free(object); }
+};
+template <class T, void (*Free)(T *)>
+using Owned = std::unique_ptr<T, FreeWith<T, Free>>;
+using OwnedString = Owned<CIMString, freeCIMString>;
+using OwnedValue = Owned<CIMValue, freeCIMValue>;
+using OwnedProperty = Owned<CIMProperty, freeCIMProperty>;
+using OwnedQualifier = Owned<CIMQualifier, freeCIMQualifier>;
+using OwnedMethod = Owned<CIMMethod, freeMethod>;
 
 // Takes the data out of an item that is about to be freed: the caller owns
-// the data, the item no longer does. (Equivalent to copying the data and
-// freeing the item, without the copy.)
-void *take_data(StackItem *item);
+// the data, the item no longer does. NULL for no item.
+template <class T>
+T *take_data(StackItem *entry) {
+    if (!entry) return nullptr;
+    return static_cast<T *>(std::exchange(entry->data, nullptr));
+}
+// Takes the top item off and gives its data to the caller; the item is freed.
+template <class T>
+T *take_top_data(MessageData *msgData) {
+    return take_data<T>(take_top(msgData).get());
+}
 
 // Pushes a new item (type: the type code a marker carries). On failure data
 // is freed with destructor, the failure is reported and 0 is returned.
@@ -137,7 +167,14 @@ void clear_object_stack(MessageData *msgData);
 // reported as such. The record is freed. Returns 1 for status 0.
 int status_ok(ReturnCode *rc, const char *file, int line);
 #define STATUS_OK(rc) status_ok((rc), __FILE_NAME__, __LINE__)
-// The same without any report (the caller logs or reports in its own words);
+// Hands a held object to the owner whose attach call gave attached: the
+// holder lets go when the owner took it; a failure is reported (STATUS_OK).
+template <class Holder>
+void give(Holder &object, ReturnCode *attached) {
+    if (STATUS_OK(attached)) object.release();
+}
+
+// status_ok without any report (the caller logs or reports in its own words);
 // rc is freed unless keep is given, which then receives it.
 int status_ok_quiet(ReturnCode *rc, ReturnCode **keep = nullptr);
 
@@ -147,6 +184,12 @@ int status_ok_quiet(ReturnCode *rc, ReturnCode **keep = nullptr);
 void set_qualifier_value(CIMQualifier *qualifier, CIMValue *value);
 void set_property_value(CIMProperty *property, CIMValue *value);
 void append_value(CIMValueList *list, CIMValue *value);
+// Appends a return value of a response; without the list (a response
+// element out of place) the value is dropped.
+void append_return_value(MessageData *msgData, CIMValue *value);
+// A reference value holding path, which it takes; NULL after reporting
+// (the path freed) when memory is short.
+CIMValue *reference_value(CIMObjectPath *path);
 // The array value of type (made an array type unless it is one) holding
 // list, which it takes. NULL after reporting when memory is short (the list
 // is then freed).
@@ -202,11 +245,16 @@ CIMString *append_namespace(CIMString *nameSpace, const CIMString *name);
 
 // 1 when the attribute is present and equals "true" without regard to case.
 bool attribute_is_true(const ExpatElement *element, const char *name);
-// Pops the item an end tag finishes. Returns it when it is of kind; returns
-// NULL when the stack is empty, when the top item stands for nothing (it is
-// freed and the general decoding error reported) or is of another kind (it
-// stays on the stack).
+// Takes off the item an end tag finishes: the top item when it is of
+// kind; NULL (the stack unchanged) otherwise.
 StackItem *pop_finished_item(Stack *stack, ItemKind kind);
+// The end of a marker's element: the top item is dropped when it is of one
+// of kinds; any other stays.
+template <class... Kinds>
+void pop_marker(MessageData *msgData, Kinds... kinds) {
+    const StackItem *top = peek_item(msgData);
+    if (top && ((top->kind == kinds) || ...)) drop_top(msgData);
+}
 // Reads the NAME and TYPE attributes an element requires. Returns true with
 // the name (the caller owns it) and the code of the type; otherwise reports
 // missingName or missingType (NULL: the general decoding error), leaves

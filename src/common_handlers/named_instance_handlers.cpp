@@ -5,24 +5,14 @@
 
 void common_namedinstance_element(MessageData *msgData, const ExpatElement *) {
     CIMObjectPath *path = new_placeholder_path();
-    if (!path) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!path) return REPORT_DECODING_ERROR();
     push_new_item(&msgData->objectStack, item::ObjectPath, destroy_objectpath, path);
 }
 
 void common_namedinstance_endhandler(MessageData *msgData) {
-    StackItem *top = stack_pop(&msgData->objectStack);
-    if (!top) return;
-    if (item_is(top, item::ObjectPath)) {
-        CIMObjectPath *copy = static_cast<CIMObjectPath *>(take_data(top));
-        if (copy && !msgData->instancePaths) msgData->instancePaths = newCIMObjectPathList();
-        if (copy && msgData->instancePaths) {
-            if (!STATUS_OK(appendToCIMObjectPathList(msgData->instancePaths, copy))) freeCIMObjectPath(copy);
-        } else {
-            freeCIMObjectPath(copy);
-        }
-    }
-    freeStackItem(top);
+    TakenItem top = take_top(msgData);
+    if (!item_is(top.get(), item::ObjectPath)) return;
+    Owned<CIMObjectPath, freeCIMObjectPath> path(take_data<CIMObjectPath>(top.get()));
+    if (path && !msgData->instancePaths) msgData->instancePaths = newCIMObjectPathList();
+    if (path && msgData->instancePaths) give(path, appendToCIMObjectPathList(msgData->instancePaths, path.get()));
 }

@@ -101,17 +101,11 @@ MessageData *cimxmlParseMessage(const char *document, const HandlerSet *handlers
 }
 
 void run_start_route(MessageData *msgData, const char *name, const char **attributes, const StartRoute *route) {
-    if (!msgData) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!msgData) return REPORT_DECODING_ERROR();
     // The record on the element stack is the one the start handler reads; it
     // stays there until the element's end tag.
     ExpatElement *element = element_stack_push(&msgData->elementStack, name, attributes, clean_attribute);
-    if (!element) {
-        REPORT_ALLOCATION_ERROR();
-        return;
-    }
+    if (!element) return REPORT_ALLOCATION_ERROR();
     if (route && route->handler) route->handler(msgData, element);
 }
 
@@ -121,10 +115,7 @@ void run_end_route(MessageData *msgData, const EndRoute *route) {
 
 void run_text_endhandler(MessageData *msgData, bool trim, ElementHandler handler) {
     ExpatElement *element = top_element(msgData);
-    if (!element) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!element) return REPORT_DECODING_ERROR();
     if (trim && element->text) {
         element->textLength = trimLineBreaksInPlace(element->text, element->textLength);
     }
@@ -135,10 +126,7 @@ void run_text_endhandler(MessageData *msgData, bool trim, ElementHandler handler
 
 void cimxml_start_element(void *userData, const char *name, const char **attributes) {
     auto *msgData = static_cast<MessageData *>(userData);
-    if (!msgData) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!msgData) return REPORT_DECODING_ERROR();
     if (msgData->handlers)
         msgData->handlers->startElement(msgData, name, attributes);
     else
@@ -147,10 +135,7 @@ void cimxml_start_element(void *userData, const char *name, const char **attribu
 
 void cimxml_character_data(void *userData, const char *text, int length) {
     auto *msgData = static_cast<MessageData *>(userData);
-    if (!msgData) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!msgData) return REPORT_DECODING_ERROR();
     ExpatElement *element = top_element(msgData);
     if (!element || length < 0) return;
     if (!appendExpatElementText(element, text, static_cast<std::size_t>(length))) REPORT_ALLOCATION_ERROR();
@@ -158,10 +143,7 @@ void cimxml_character_data(void *userData, const char *text, int length) {
 
 void cimxml_end_element(void *userData, const char *name) {
     auto *msgData = static_cast<MessageData *>(userData);
-    if (!msgData) {
-        REPORT_DECODING_ERROR();
-        return;
-    }
+    if (!msgData) return REPORT_DECODING_ERROR();
     if (msgData->handlers) msgData->handlers->endElement(msgData, name);
     element_stack_pop(&msgData->elementStack);
 }

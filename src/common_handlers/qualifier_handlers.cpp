@@ -38,24 +38,15 @@ int flavor_of(const ExpatElement *element, bool absentIsTrue) {
     return flavor;
 }
 
-// Attaches q to p; on failure q is freed and the failure reported.
-void add_to_property(CIMProperty *property, CIMQualifier *qualifier) {
-    if (!property) {
-        freeCIMQualifier(qualifier);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (!STATUS_OK(propertyAddQualifier(property, qualifier))) freeCIMQualifier(qualifier);
+// Attaches the qualifier to a property or parameter, or appends it to a
+// list: the owner takes it, or it stays held after the failure is reported.
+void add_to_property(CIMProperty *property, OwnedQualifier &qualifier) {
+    if (!property) return REPORT_DECODING_ERROR();
+    give(qualifier, propertyAddQualifier(property, qualifier.get()));
 }
-
-// Appends q to list; on failure q is freed and the failure reported.
-void add_to_list(CIMQualifierList *list, CIMQualifier *qualifier) {
-    if (!list) {
-        freeCIMQualifier(qualifier);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (!STATUS_OK(appendToCIMQualifierList(list, qualifier))) freeCIMQualifier(qualifier);
+void add_to_list(CIMQualifierList *list, OwnedQualifier &qualifier) {
+    if (!list) return REPORT_DECODING_ERROR();
+    give(qualifier, appendToCIMQualifierList(list, qualifier.get()));
 }
 
 bool is_parameter_marker(const StackItem *entry) {
@@ -63,118 +54,67 @@ bool is_parameter_marker(const StackItem *entry) {
            item_is(entry, item::ParameterReference) || item_is(entry, item::ParameterArray);
 }
 
-// Attaches q to the owner that marker (already popped) stands for. Returns
-// true when the owner was found (q attached, or dropped for an INSTANCE),
-// which is when the QUALIFIER_TYPE marker is to be pushed; false when q was
-// freed without an owner. Every item popped here, marker included, is pushed
-// back in the reverse order.
-bool attach_qualifier(MessageData *msgData, StackItem *marker, CIMQualifier *qualifier) {
-    Stack *stack = &msgData->objectStack;
+// The last property of a CLASS or INSTANCE item, the last method of a CLASS
+// item; NULL for any other item or when there is none.
+CIMProperty *owner_last_property(const StackItem *owner) {
+    if (item_is(owner, item::Class)) return last_property(getClassProperties(data_of<CIMClass>(owner)));
+    if (item_is(owner, item::Instance)) return last_property(getInstanceProperties(data_of<CIMInstance>(owner)));
+    return nullptr;
+}
+CIMMethod *owner_last_method(const StackItem *owner) {
+    return item_is(owner, item::Class) ? last_method(getClassMethods(data_of<CIMClass>(owner))) : nullptr;
+}
 
+// Attaches the qualifier to the object the top item (marker) stands for.
+// Returns true when there is such an object (the qualifier attached, or
+// dropped for an INSTANCE), which is when the QUALIFIER_TYPE marker is to
+// be pushed; false when the qualifier has no owner (a missing property,
+// method or parameter of a known owner is reported).
+bool attach_qualifier(MessageData *msgData, const StackItem *marker, OwnedQualifier &qualifier) {
     if (item_is(marker, item::Class)) {
-        push_back(stack, marker);
-        if (!marker->data) {
-            freeCIMQualifier(qualifier);
-            REPORT_DECODING_ERROR();
-            return false;
-        }
-        CIMQualifierList *list = class_qualifiers(static_cast<CIMClass *>(marker->data));
+        CIMQualifierList *list = class_qualifiers(data_of<CIMClass>(marker));
         if (!list) {
-            freeCIMQualifier(qualifier);
             REPORT_ALLOCATION_ERROR();
+        } else {
+            add_to_list(list, qualifier);
+        }
+        return true;
+    }
+    // The item that owns what the marker stands for, and whether it is of
+    // the kind that can.
+    const StackItem *owner = nullptr;
+    bool ownerFits = false;
+    if (item_is(marker, item::PropertyType)) {
+        owner = peek_item(msgData, 1);
+        ownerFits = item_is(owner, item::Class) || item_is(owner, item::Instance);
+    } else if (item_is(marker, item::Method)) {
+        owner = peek_item(msgData, 1);
+        ownerFits = item_is(owner, item::Class);
+    } else if (is_parameter_marker(marker)) {
+        if (item_is(peek_item(msgData, 1), item::Method)) owner = peek_item(msgData, 2);
+        ownerFits = item_is(owner, item::Class);
+    } else {
+        if (item_is(marker, item::ParamValue) || item_is(marker, item::ParamType)) {
+            if (CIMProperty *parameter = current_parameter(msgData))
+                give(qualifier, propertyAddQualifier(parameter, qualifier.get()));
             return true;
         }
-        add_to_list(list, qualifier);
-        return true;
-    }
-
-    if (item_is(marker, item::PropertyType)) {
-        StackItem *owner = stack_pop(stack);
-        bool found = false;
-        if ((item_is(owner, item::Class) || item_is(owner, item::Instance)) && owner->data) {
-            CIMPropertyList *properties = item_is(owner, item::Class)
-                                              ? getClassProperties(static_cast<CIMClass *>(owner->data))
-                                              : getInstanceProperties(static_cast<CIMInstance *>(owner->data));
-            CIMProperty *property = last_property(properties);
-            if (property) {
-                add_to_property(property, qualifier);
-                found = true;
-            } else {
-                freeCIMQualifier(qualifier);
-                REPORT_DECODING_ERROR();
-            }
-        } else {
-            freeCIMQualifier(qualifier);
-        }
-        push_back(stack, owner);
-        push_back(stack, marker);
-        return found;
-    }
-
-    if (item_is(marker, item::Method)) {
-        StackItem *owner = stack_pop(stack);
-        bool found = false;
-        if (item_is(owner, item::Class) && owner->data) {
-            CIMMethod *method = last_method(getClassMethods(static_cast<CIMClass *>(owner->data)));
-            if (method) {
-                add_to_list(method_qualifiers(method), qualifier);
-                found = true;
-            } else {
-                freeCIMQualifier(qualifier);
-                REPORT_DECODING_ERROR();
-            }
-        } else {
-            freeCIMQualifier(qualifier);
-        }
-        push_back(stack, owner);
-        push_back(stack, marker);
-        return found;
-    }
-
-    if (is_parameter_marker(marker)) {
-        StackItem *methodItem = stack_pop(stack);
-        StackItem *classItem = item_is(methodItem, item::Method) ? stack_pop(stack) : nullptr;
-        bool found = false;
-        if (item_is(classItem, item::Class) && classItem->data) {
-            CIMMethod *method = last_method(getClassMethods(static_cast<CIMClass *>(classItem->data)));
-            CIMProperty *parameter = last_property(getMethodParameters(method));
-            if (parameter) {
-                add_to_property(parameter, qualifier);
-                found = true;
-            } else {
-                freeCIMQualifier(qualifier);
-                REPORT_DECODING_ERROR();
-            }
-        } else {
-            freeCIMQualifier(qualifier);
-        }
-        push_back(stack, classItem);
-        push_back(stack, methodItem);
-        push_back(stack, marker);
-        return found;
-    }
-
-    if (item_is(marker, item::Instance) && marker->data) {
         // Instances carry no qualifiers of their own.
-        freeCIMQualifier(qualifier);
-        push_back(stack, marker);
+        return item_is(marker, item::Instance);
+    }
+    if (!ownerFits) return false;
+    if (item_is(marker, item::Method)) {
+        CIMMethod *method = owner_last_method(owner);
+        if (!method) return REPORT_DECODING_ERROR(), false;
+        add_to_list(method_qualifiers(method), qualifier);
         return true;
     }
-
-    if (item_is(marker, item::ParamValue) || item_is(marker, item::ParamType)) {
-        CIMProperty *parameter = current_parameter(msgData);
-        if (parameter) {
-            if (!STATUS_OK(propertyAddQualifier(parameter, qualifier))) freeCIMQualifier(qualifier);
-        } else {
-            freeCIMQualifier(qualifier);
-        }
-        push_back(stack, marker);
-        return true;
-    }
-
-    push_back(stack, marker);
-    freeCIMQualifier(qualifier);
-    return false;
+    CIMProperty *target = item_is(marker, item::PropertyType)
+                              ? owner_last_property(owner)
+                              : last_property(getMethodParameters(owner_last_method(owner)));
+    if (!target) return REPORT_DECODING_ERROR(), false;
+    add_to_property(target, qualifier);
+    return true;
 }
 
 }  // namespace
@@ -186,7 +126,7 @@ void common_qualifier_declaration_element(MessageData *msgData, const ExpatEleme
     const char *isArray = attribute_value(element, "ISARRAY");
     if (isArray && std::strcmp(isArray, "true") == 0 && !isArrayType(type)) type = arrayTypeOf(type);
     int flavor = flavor_of(element, true);
-    CIMQualifierType *declaration = newQualifierType(name, flavor, nullptr, type, 0, CIM_SCOPE_ANY);
+    CIMQualifierType *declaration = newQualifierType(name, flavor, nullptr, type, 0, CIM_SCOPE_UNSTATED);
     if (!declaration) {
         freeCIMString(name);
         REPORT_DECODING_ERROR();
@@ -196,42 +136,23 @@ void common_qualifier_declaration_element(MessageData *msgData, const ExpatEleme
 }
 
 void common_scope_element(MessageData *msgData, const ExpatElement *element) {
-    StackItem *top = stack_pop(&msgData->objectStack);
-    if (!top) return;
-    if (!item_has_kind(top)) {
-        freeStackItem(top);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (item_is(top, item::QualifierDeclaration)) {
-        int scope = 0;
-        for (const ScopeAttribute &entry : cimxml_scope_attributes)
-            if (attribute_is_true(element, entry.name)) scope += entry.bit;
-        setQualifierTypeScope(static_cast<CIMQualifierType *>(top->data), scope ? scope : CIM_SCOPE_ANY);
-    }
-    push_back(&msgData->objectStack, top);
+    StackItem *top = peek_item(msgData);
+    if (!item_is(top, item::QualifierDeclaration)) return;
+    int scope = 0;
+    for (const ScopeAttribute &entry : cimxml_scope_attributes)
+        if (attribute_is_true(element, entry.name)) scope += entry.bit;
+    setQualifierTypeScope(data_of<CIMQualifierType>(top), scope ? scope : CIM_SCOPE_UNSTATED);
 }
 
 void common_qualifier_declaration_endhandler(MessageData *msgData) {
-    Stack *stack = &msgData->objectStack;
-    StackItem *top = pop_finished_item(stack, item::QualifierDeclaration);
+    TakenItem top(pop_finished_item(&msgData->objectStack, item::QualifierDeclaration));
     if (!top) return;
-    CIMQualifierType *declaration = static_cast<CIMQualifierType *>(take_data(top));
-    StackItem *owner = stack_pop(stack);
-    if (!owner) {
-        freeStackItem(top);
-        freeQualifierType(declaration);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (item_is(owner, item::ParamValue)) {
-        freeQualifierType(msgData->qualifierType);
-        msgData->qualifierType = declaration;
-    } else {
-        freeQualifierType(declaration);
-    }
-    freeStackItem(top);
-    push_back(stack, owner);
+    Owned<CIMQualifierType, freeQualifierType> declaration(take_data<CIMQualifierType>(top.get()));
+    const StackItem *owner = peek_item(msgData);
+    if (!owner) return REPORT_DECODING_ERROR();
+    if (!item_is(owner, item::ParamValue)) return;
+    freeQualifierType(msgData->qualifierType);
+    msgData->qualifierType = declaration.release();
 }
 
 void common_qualifier_element(MessageData *msgData, const ExpatElement *element) {
@@ -239,25 +160,13 @@ void common_qualifier_element(MessageData *msgData, const ExpatElement *element)
     int type;
     if (!read_name_and_type(element, &name, &type)) return;
     int propagated = attribute_is_true(element, "PROPAGATED") ? 1 : 0;
-    CIMQualifier *qualifier = newQualifier(name, flavor_of(element, false), nullptr, type, propagated);
-    if (!qualifier) {
-        freeCIMString(name);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    Stack *stack = &msgData->objectStack;
-    if (stack_isEmpty(stack)) {
-        freeCIMQualifier(qualifier);
-        return;
-    }
-    StackItem *marker = stack_pop(stack);
-    if (!item_has_kind(marker)) {
-        freeStackItem(marker);
-        freeCIMQualifier(qualifier);
-        REPORT_DECODING_ERROR();
-        return;
-    }
-    if (attach_qualifier(msgData, marker, qualifier)) push_new_item(stack, item::QualifierType, nullptr, nullptr, type);
+    OwnedString held(name);
+    OwnedQualifier qualifier(newQualifier(name, flavor_of(element, false), nullptr, type, propagated));
+    if (!qualifier) return REPORT_DECODING_ERROR();
+    held.release();
+    const StackItem *marker = peek_item(msgData);
+    if (marker && attach_qualifier(msgData, marker, qualifier))
+        push_new_item(&msgData->objectStack, item::QualifierType, nullptr, nullptr, type);
 }
 
 void common_qualifier_endhandler(MessageData *msgData) {

@@ -25,9 +25,3 @@ void common_property_array_element(MessageData *msgData, const ExpatElement *ele
 void common_property_ref_element(MessageData *msgData, const ExpatElement *element);
 // End of the three property elements: removes the marker when it is still on top.
 void common_property_endhandler(MessageData *msgData);
-
-// Pops the top item and frees it when it is of kind (or of other or third,
-// when given, or stands for nothing); any other item is pushed back. The ends
-// of QUALIFIER, METHOD, PARAMETER and PROPERTY elements all work this way.
-void pop_marker(MessageData *msgData, ItemKind kind, ItemKind other = ItemKind::none,
-                ItemKind third = ItemKind::none);

@@ -30,25 +30,30 @@ void common_value_refarray_element(MessageData *msgData, const ExpatElement *ele
 // memory, which is reported as a decoding error.
 void common_value_null_element(MessageData *msgData, const ExpatElement *element);
 
-// VALUE text inside a schema element: sets the value of the declaration,
-// qualifier or property the item on top stands for. Qualifier and property
-// markers are consumed by their first value.
+// VALUE, at its end tag with its text. Inside a schema element it sets the
+// value of the declaration, qualifier or property the item on top stands
+// for (a qualifier's or property's marker is consumed by the first value);
+// the request set also fills the current parameter, or an element of a
+// VALUE.ARRAY in one; the response set a return value (several VALUEs give
+// several), the current output parameter (its marker consumed) and the
+// elements of arrays in them (a return value's as strings).
 void common_value_pcdata(MessageData *msgData, const ExpatElement *element);
+void reqmsg_value_pcdata(MessageData *msgData, const ExpatElement *element);
+void rspmsg_value_pcdata(MessageData *msgData, const ExpatElement *element);
 
-// VALUE.ARRAY end inside a schema element: the gathered list becomes the
-// array value of the declaration, qualifier or property below it.
+// VALUE.ARRAY end: the gathered list becomes the array value of the
+// declaration, qualifier or property below it; the request set first fills
+// the current parameter, the response set the current output parameter or a
+// return value (a string array).
 void common_value_array_endhandler(MessageData *msgData);
-// VALUE.REFERENCE end inside a PROPERTY.REFERENCE or a VALUE.REFARRAY.
-void common_value_reference_endhandler(MessageData *msgData);
-// VALUE.REFARRAY end inside a PARAMVALUE or a PARAMETER.REFARRAY.
-void common_value_refarray_endhandler(MessageData *msgData);
+void reqmsg_value_array_endhandler(MessageData *msgData);
+void rspmsg_value_array_endhandler(MessageData *msgData);
 
-// The qualifier that a QUALIFIER's value belongs to, found from owner, the
-// item that lay below the consumed "QUALIFIER_TYPE" marker. Every item
-// popped on the way, owner included, is pushed back before returning.
-// arrayForm selects the walk of the VALUE.ARRAY end (a "PARAMETER.REFARRAY"
-// owner counts as a parameter, and a broken METHOD/CLASS chain below a
-// parameter is logged). Returns the qualifier (lent) or NULL; *missing is set
-// when a list, method, property or qualifier that must exist is missing, or,
-// outside arrayForm, when the parameter chain is broken.
-CIMQualifier *find_owner_qualifier(MessageData *msgData, StackItem *owner, bool arrayForm, bool *missing);
+// VALUE.REFERENCE end inside a PROPERTY.REFERENCE or a VALUE.REFARRAY (the
+// part both sets share; see path_handlers.h for theirs).
+void common_value_reference_endhandler(MessageData *msgData);
+
+// VALUE.REFARRAY end inside a PARAMVALUE or a PARAMETER.REFARRAY; the
+// response set first fills the current output parameter or a return value.
+void common_value_refarray_endhandler(MessageData *msgData);
+void rspmsg_value_refarray_endhandler(MessageData *msgData);

@@ -65,10 +65,10 @@ CIMQualifierType *declaration(int which) {
     return newQualifierType(str(L"Values"), 0, string_value(L"v"), CIM_STRING, 0, CIM_SCOPE_ANY);
 }
 // By design a declaration that names neither OVERRIDABLE nor TOSUBCLASS has
-// both, "Values" is an array whatever its type, and the any-scope comes back
-// as the scopes it stands for.
+// both and "Values" is an array whatever its type; the any-scope comes back
+// as every scope, the indication scope among them.
 const Changes valuesDeclaration = {
-    {"Values:string=\"v\" scope=507 flavor=0", "Values:string[]=(null) scope=123 flavor=9"}};
+    {"Values:string=\"v\" scope=127 flavor=0", "Values:string[]=(null) scope=127 flavor=9"}};
 CIMPropertyList *parameters_of_every_kind() {
     CIMPropertyList *list = newCIMPropertyList();
     auto add = [list](CIMProperty *p) { freeReturnCode(appendToCIMPropertyList(list, p)); };

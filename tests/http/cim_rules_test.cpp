@@ -15,7 +15,7 @@ using namespace httptest;
 std::string refused(const std::string &status, const std::string &cimError, bool closes) {
     return "HTTP/1.1 " + status + "\r\n" + (cimError.empty() ? "" : "CIMError: " + cimError + "\r\n") +
            (closes ? "Connection: close\r\n" : "") + "Content-Length: 0\r\n" +
-           (closes ? "" : "Keep-Alive: timeout=5, max=100\r\n");
+           (closes ? "" : "Keep-Alive: timeout=30\r\n");
 }
 
 std::string document(const std::string &message) {
@@ -96,7 +96,7 @@ TEST(CimRules, RefuseEachBreachWithItsStatusAndCimErrorAndPassTheRestToTheModule
          "HTTP/1.1 400 Bad Request\r\n11-CIMError: unsupported-operation\r\nConnection: close\r\nContent-Length: 0\r\n"},
         {"request line", "POST /cimom\r\n\r\n", refused("400 Bad Request", "", true)},
         {"GET", "GET /cimom HTTP/1.1\r\n\r\n",
-         "HTTP/1.1 405 Method Not Allowed\r\nAllow: POST, M-POST\r\nContent-Length: 0\r\nKeep-Alive: timeout=5, max=100\r\n"},
+         "HTTP/1.1 405 Method Not Allowed\r\nAllow: POST, M-POST\r\nContent-Length: 0\r\nKeep-Alive: timeout=30\r\n"},
     };
     for (const auto &[name, text, head] : refusals) {
         RawResponse response = answerTo(server, text);

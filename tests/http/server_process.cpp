@@ -192,7 +192,7 @@ std::string answerHead(std::size_t length, const std::string &prefix) {
     return "HTTP/1.1 200 OK\r\n" + prefix + "CIMOperation: MethodResponse\r\n" + prefix +
            "CIMProtocolVersion: 1.2\r\nContent-Length: " + std::to_string(length) +
            "\r\nContent-Type: application/xml; charset=\"utf-8\"\r\n" + (prefix.empty() ? "" : "Ext: \r\n") +
-           "Keep-Alive: timeout=5, max=100\r\n";
+           "Keep-Alive: timeout=30\r\n";
 }
 
 std::string editHeader(std::string request, const std::string &name, const char *value) {

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <map>
+#include <regex>
+#include <set>
 #include <thread>
 
 #include "cimxml/module_lifecycle.h"
@@ -139,6 +141,52 @@ TEST(ResponseRecord, GivesTheSameTextUntilReleasedAndIsMeasuredOncePerCall) {
     respond(intrinsic("Nothing", ns), cimom.handle());
     ASSERT_EQ(zelStatsRead(cimxmlStats, CIMXML_STATS_HANDLE, &after), 1);
     EXPECT_EQ(after.count - before.count, 5u);
+}
+
+// The strict profile tells the host each answer's parts: the header lines,
+// the document and the status its ERROR carries, the same as the text says;
+// classic offers only the text.
+TEST(ResponseRecord, StrictGivesTheAnswersPartsAsTheTextHasThem) {
+    CimomDouble cimom;
+    cimom.answerEverySlot();
+    cimom.setStatus("pfn_deleteInstance", 6, "not found");
+    cimom.setStatus("pfn_invokeMethod", 17, "no such method");
+    LogCapture log(-1);
+    const std::string requests[] = {
+        getClass,
+        intrinsic("DeleteInstance", ns, "<IPARAMVALUE NAME=\"InstanceName\">" + instanceName("CIM_Foo", "a") + "</IPARAMVALUE>\n"),
+        extrinsic("Reset", ns, "CIM_Foo"),
+        intrinsic("OpenEnumerateInstances", ns, classNameParam("CIM_Foo")),
+        multiRequest,
+        "",
+        "<CIM><MESSAGE ID=\"1\"><SIMPLEREQ><IMETHODCALL NAME=\"GetClass\"></SIMPLEREQ></MESSAGE></CIM>",
+    };
+    static const std::regex code("<(?:IMETHODRESPONSE|METHODRESPONSE)[^>]*>\\s*<ERROR CODE=\"(\\d+)\"");
+    for (bool strict : {false, true}) {
+        ProfileScope profile(strict);
+        std::set<int> statuses;
+        for (const std::string &request : requests) {
+            MessageHandler *record = CIMXML_RequestMessage_Handler(request.c_str(), nullptr, cimom.handle());
+            ASSERT_NE(record, nullptr);
+            const std::string text = CIMXML_getResponseFromMessageHandler(record);
+            CIMXMLAnswerParts parts{};
+            int offered = CIMXML_getAnswerParts(record, &parts);
+            CIMXML_releaseMessageHandler(record);
+            if (!strict) {
+                EXPECT_EQ(offered, 0);
+                continue;
+            }
+            ASSERT_EQ(offered, 1) << request;
+            std::smatch found;
+            int status = std::regex_search(text, found, code) ? std::stoi(found[1]) : 0;
+            EXPECT_EQ(std::string(parts.header, parts.headerLength) + "\r\n" +
+                          std::string(parts.body, parts.bodyLength), text);
+            EXPECT_EQ(parts.status, status) << text;
+            statuses.insert(status);
+        }
+        if (strict) EXPECT_EQ(statuses, (std::set<int>{0, 1, 4, 6, 7, 17}));
+    }
+    EXPECT_EQ(CIMXML_getAnswerParts(nullptr, nullptr), 0);
 }
 
 // The module frees what it owns: once warmed up, the same requests again and

@@ -167,7 +167,7 @@ Json qualifierTypeJson(const CIMQualifierType *declaration) {
     out["type"] = typeName(type);
     out["value"] = valueJson(declaration->value);
     if (declaration->arraySize > 0) out["array_size"] = declaration->arraySize;
-    out["scope"] = declaration->scope == CIM_SCOPE_ANY
+    out["scope"] = cimScopeBits(declaration->scope) == CIM_SCOPE_ANY
                        ? Json::array({"any"})
                        : words(declaration->scope, {{CIM_SCOPE_CLASS, "class"},
                                                     {CIM_SCOPE_ASSOCIATION, "association"},

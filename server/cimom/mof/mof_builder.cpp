@@ -5,8 +5,8 @@
 
 #include <unordered_set>
 
-#include "mof/mof_types.h"
-#include "mof/number_text.h"
+#include "support/type_names.h"
+#include "support/number_text.h"
 #include "support/embedded_types.h"
 
 namespace cimom::mof {

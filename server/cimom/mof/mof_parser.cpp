@@ -11,7 +11,7 @@
 
 #include "mof/mof_files.h"
 #include "mof/mof_lexer.h"
-#include "mof/mof_types.h"
+#include "support/type_names.h"
 
 namespace cimom::mof {
 

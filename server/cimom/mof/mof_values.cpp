@@ -2,8 +2,8 @@
 // checked, datetimes checked, references resolved, arrays built.
 #include "mof/mof_values.h"
 
-#include "mof/mof_types.h"
-#include "mof/number_text.h"
+#include "support/type_names.h"
+#include "support/number_text.h"
 
 namespace cimom::mof {
 

@@ -4,8 +4,8 @@
 
 #include "cimom/mof.h"
 #include "cimom/object_path_text.h"
-#include "mof/mof_types.h"
-#include "mof/number_text.h"
+#include "support/type_names.h"
+#include "support/number_text.h"
 
 namespace cimom {
 
@@ -132,6 +132,7 @@ std::string flavorWords(int flavor, const char *separator) {
 }
 
 std::string scopeWords(int scope) {
+    scope = cimScopeBits(scope);
     if (scope == CIM_SCOPE_ANY) return "any";
     static const std::array<std::pair<int, const char *>, 7> words = {{{CIM_SCOPE_CLASS, "class"},
                                                                        {CIM_SCOPE_ASSOCIATION, "association"},

@@ -31,8 +31,7 @@ int effectiveFlavor(int given, int declared) {
 }
 
 bool inScope(const CIMQualifierType *declaration, int scopes) {
-    int scope = declaration->scope;
-    return scope == 0 || scope == CIM_SCOPE_ANY || (scope & scopes) != 0;
+    return (cimScopeBits(declaration->scope) & scopes) != 0;
 }
 
 cimobj::QualifierPtr makeQualifier(const CIMQualifierType *declaration, int flavor, const CIMValue *value,

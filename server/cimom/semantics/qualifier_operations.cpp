@@ -37,7 +37,7 @@ Status ObjectManager::setQualifier(const std::wstring &nameSpace, const CIMQuali
     cimobj::QualifierTypePtr copy(orThrow(copyQualifierType(&declaration)));
     if (!isSuccessfulFree(setQualifierValue(copy.get(), value.value.release()))) throw std::bad_alloc();
     copy->type = declaration.type;
-    if (copy->scope == 0) copy->scope = CIM_SCOPE_ANY;
+    copy->scope = cimScopeBits(copy->scope);
     QualifierTypeRecord record(copy.release(), cimobj::Deleter<freeQualifierType>());
     return state_->repository.write(journaling, [&](ChangeSet &changes) {
         Status status;

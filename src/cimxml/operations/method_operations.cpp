@@ -3,6 +3,7 @@
 #include "cimxml_common/error_reporting.h"
 #include "cimxml/operation_parameters.h"
 #include "cimxml/operations.h"
+#include "cimxml/response_writer.h"
 #include "cimxml/operations/operation_support.h"
 #include "cimxml_schema/response_body.h"
 
@@ -30,6 +31,7 @@ int CIMOMhdle_invokeMethod(PoolString *pool, MessageData *msgData, CIMOMHandle *
     if (!begin_operation_response(pool, msgData, texts)) return 0;
     int encoded;
     if (status->rc != 0) {
+        cimxml_response_facts().status = status->rc;
         encoded = cim_simplersp_toxml(methodName.get(), nullptr, nullptr, nullptr, status.get(), 0, pool);
         reportObjectManagerStatus(status.get());
     } else {

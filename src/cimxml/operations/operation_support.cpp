@@ -181,6 +181,7 @@ int write_intrinsic_response(PoolString *pool, const MessageData *msgData, const
     int encoded;
     if (failed) {
         record_failed_status(texts, status);
+        cimxml_response_facts().status = status->rc;
         encoded = cim_simplersp_toxml(method_name(msgData), nullptr, nullptr, nullptr, status, 1, pool);
     } else {
         encoded = cim_simplersp_toxml(method_name(msgData), nullptr, results, declarations, nullptr, 1, pool);

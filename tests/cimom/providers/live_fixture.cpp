@@ -62,6 +62,16 @@ Child::Child(const char *program, const std::vector<std::string> &argv) {
         if (text.str().starts_with(shows)) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    // And once it sleeps: on a busy machine a child can still be running
+    // the last steps of its start when the test looks at it.
+    for (int tries = 0; tries < 2000; ++tries) {
+        std::stringstream stat;
+        stat << std::ifstream("/proc/" + std::to_string(pid) + "/stat").rdbuf();
+        std::string text = stat.str();
+        size_t end = text.rfind(')');
+        if (end != std::string::npos && text.compare(end, 3, ") S") == 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 Child::~Child() {

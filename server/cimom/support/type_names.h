@@ -1,4 +1,4 @@
-// mof_types.h - the CIM type codes as MOF names them.
+// type_names.h - the CIM type codes as MOF and object paths name them.
 #pragma once
 
 #include <string_view>

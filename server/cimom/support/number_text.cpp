@@ -1,6 +1,6 @@
 // number_text.cpp - integer and real literals to values and back, through
 // std::from_chars and std::to_chars.
-#include "mof/number_text.h"
+#include "support/number_text.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,5 +1,5 @@
-// mof_types.cpp - MOF data type keywords and type names for messages.
-#include "mof/mof_types.h"
+// type_names.cpp - the CIM type codes as MOF and object paths name them, and type names for messages.
+#include "support/type_names.h"
 
 #include <array>
 #include <string>

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "mof/number_text.h"
-#include "mof/mof_types.h"
+#include "support/number_text.h"
+#include "support/type_names.h"
 
 namespace cimom {
 

@@ -60,7 +60,10 @@ enum {
     CIM_FLAVOR_TRANSLATABLE = 16
 };
 
-/* Qualifier declaration scope bits; CIM_SCOPE_ANY stands for every scope. */
+/* Qualifier declaration scope bits; CIM_SCOPE_ANY is every one of them.
+   CIM_SCOPE_UNSTATED is what the CIM-XML decoder gives a declaration that
+   names no scope (every bit but INDICATION, and two no scope has); it and 0
+   mean any scope (see cimScopeBits). */
 enum {
     CIM_SCOPE_CLASS = 1,
     CIM_SCOPE_ASSOCIATION = 2,
@@ -69,8 +72,15 @@ enum {
     CIM_SCOPE_REFERENCE = 16,
     CIM_SCOPE_METHOD = 32,
     CIM_SCOPE_PARAMETER = 64,
-    CIM_SCOPE_ANY = 507
+    CIM_SCOPE_ANY = 127,
+    CIM_SCOPE_UNSTATED = 507
 };
+
+/* The scope bits a declaration's scope stands for: CIM_SCOPE_ANY for 0 and
+   CIM_SCOPE_UNSTATED, the bits themselves otherwise. */
+static inline int cimScopeBits(int scope) {
+    return scope == 0 || scope == CIM_SCOPE_UNSTATED ? CIM_SCOPE_ANY : scope;
+}
 
 /* Wide text. A "null string" is a record whose buffer is NULL. */
 typedef struct CIMString {
