@@ -433,6 +433,14 @@ TEST(EarlyFailures, AreAnsweredWithTheirTextAndCallNoSlot) {
                   std::string::npos)
             << request;
     }
+    // Strict answers a request that lacks what the operation needs with
+    // CIM_ERR_INVALID_PARAMETER, as DSP0200 has it.
+    ProfileScope strict(true);
+    for (const char *name : withoutParameters) {
+        EXPECT_NE(respond(intrinsic(name, ns), cimom.handle()).find("<ERROR CODE=\"4\" DESCRIPTION=\"CIMOMhdle_"),
+                  std::string::npos)
+            << name;
+    }
     EXPECT_EQ(cimom.callsText(), "");
 }
 

@@ -148,7 +148,8 @@ const Difference differences[] = {
                     "<ERROR CODE=\"1\" DESCRIPTION=\"CIMOMhdle_exportIndication: failed - Null parameter list.\"/>\n"),
      {{"CIMOperation:", "CIMExport:"},
       {"<SIMPLERSP>\n<METHODRESPONSE", "<SIMPLEEXPRSP>\n<EXPMETHODRESPONSE"},
-      {"</METHODRESPONSE>\n</SIMPLERSP>", "</EXPMETHODRESPONSE>\n</SIMPLEEXPRSP>"}}},
+      {"</METHODRESPONSE>\n</SIMPLERSP>", "</EXPMETHODRESPONSE>\n</SIMPLEEXPRSP>"},
+      {"CODE=\"1\"", "CODE=\"4\""}}},
     // In both profiles the id is written back escaped; strict writes no
     // IRETURNVALUE for an operation that returns nothing.
     {"MessageIdWithSpecialCharacters", request("<SIMPLEREQ><IMETHODCALL NAME=\"DeleteClass\">" + namespacePath(ns) +

@@ -42,6 +42,8 @@ const FlagSpec flagSpecs[] = {
      "IncludeQualifiers: with qualifiers"},
     {includeClassOriginOption, "--include-class-origin", &Invocation::includeClassOrigin,
      "IncludeClassOrigin: name the class that declares each member"},
+    {classicOption, "--classic", &Invocation::classic,
+     "the server runs the classic profile: its defined differences are settled, not failures"},
 };
 
 struct TextSpec {
@@ -57,6 +59,9 @@ const TextSpec textSpecs[] = {
     {roleOption, "--role", &Invocation::role, "Role: the role the object plays in the association"},
     {resultRoleOption, "--result-role", &Invocation::resultRole, "ResultRole: the role the result plays"},
     {mofOption, "--mof", &Invocation::mof, "the MOF text to send (instead of a FILE)"},
+    {namespaceOption, "--namespace", &Invocation::nameSpace,
+     "the namespace to create the scratch objects in (the URL's otherwise)"},
+    {dtdOption, "--dtd", &Invocation::dtd, "validate every answer against this DTD file (the DMTF CIM-XML DTD)"},
 };
 
 // The name of the positional arguments: the leading capitals of their description.

@@ -24,6 +24,9 @@ enum OptionBit : unsigned {
     resultRoleOption = 1u << 8,
     queryLanguageOption = 1u << 9,
     mofOption = 1u << 10,
+    namespaceOption = 1u << 11,
+    dtdOption = 1u << 12,
+    classicOption = 1u << 13,
 };
 
 // What the command line says to one command.
@@ -38,6 +41,8 @@ struct Invocation {
     std::optional<std::string> assocClass, resultClass, role, resultRole;
     std::string queryLanguage = "WQL";
     std::optional<std::string> mof;  // --mof TEXT
+    std::optional<std::string> nameSpace, dtd;  // conformance: --namespace NS, --dtd FILE
+    bool classic = false;                       // conformance: --classic
 };
 
 // What a command works with while it runs.
@@ -46,6 +51,8 @@ struct CommandContext {
     ResultWriter &out;
     const Invocation &invocation;
     const char *commandName;
+    OutputForm output;                          // -o, for commands that write their own report
+    const remote::TransportOptions &transport;  // for commands that talk HTTP themselves
 
     // Sends request and hands the answer's body to the writer; returns the body.
     std::string call(char *request, const char *operation);
@@ -93,5 +100,6 @@ void runEnumerateQualifiers(CommandContext &c);
 void runCreateNamespace(CommandContext &c);
 void runDeleteNamespace(CommandContext &c);
 void runEnumerateNamespaces(CommandContext &c);
+void runConformance(CommandContext &c);
 
 }  // namespace cli

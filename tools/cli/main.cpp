@@ -17,7 +17,8 @@ int main(int argc, char **argv) {
         parsed->transport.program = "cimxml-cli";
         remote::CimConnection connection(remote::parseWbemUrl(parsed->invocation.url), parsed->transport, std::cerr);
         std::unique_ptr<cli::ResultWriter> out = cli::makeResultWriter(parsed->output, std::cout);
-        cli::CommandContext context{connection, *out, parsed->invocation, parsed->command->name};
+        cli::CommandContext context{connection,     *out, parsed->invocation, parsed->command->name,
+                                    parsed->output, parsed->transport};
         parsed->command->run(context);
         std::cout.flush();
         return std::cout ? 0 : remote::exitInternal;

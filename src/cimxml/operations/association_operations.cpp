@@ -25,7 +25,7 @@ CIMObjectPath *association_target(const MessageData *msgData, CIMOMHandle *handl
     }
     const CIMPropertyList *parameters = method_parameters(msgData);
     if (!parameters) {
-        fail_operation(noListText);
+        fail_missing_parameter(noListText);
         return nullptr;
     }
     PathOwner path(copyObjectPath(msgData->objectPath));
@@ -36,7 +36,7 @@ CIMObjectPath *association_target(const MessageData *msgData, CIMOMHandle *handl
     clearPlaceholderClassName(path.get());
     int type = getParamType(parameters, L"ObjectName");
     if (type == CIM_NULL) {
-        fail_operation((function + " failed - ObjectName parameter type is null.").c_str());
+        fail_missing_parameter((function + " failed - ObjectName parameter type is null.").c_str());
         return nullptr;
     }
     if (type == CIM_REFERENCE) {
@@ -48,7 +48,7 @@ CIMObjectPath *association_target(const MessageData *msgData, CIMOMHandle *handl
     }
     // Any other kind of content than a string counts as missing.
     if (!set_class_name(path.get(), string_parameter(parameters, L"ObjectName")) || path->className == nullptr) {
-        fail_operation((function + " failed - ObjectName parameter is null.").c_str());
+        fail_missing_parameter((function + " failed - ObjectName parameter is null.").c_str());
         return nullptr;
     }
     return path.release();

@@ -37,9 +37,9 @@ int write_class(PoolString *pool, MessageData *msgData, const wchar_t *parameter
                 ReturnCode *(*slot)(CIMObjectPath *, CIMClass *), const char *noListText,
                 const char *noClassText, const ResponseTexts &texts) {
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation(noListText);
+    if (!parameters) return fail_missing_parameter(noListText);
     ClassOwner cimClass(copyCIMClass(class_parameter(parameters, parameterName)));
-    if (!cimClass) return fail_operation(noClassText);
+    if (!cimClass) return fail_missing_parameter(noClassText);
     PathOwner path(copyObjectPath(msgData->objectPath));
     if (!path) return fail_operation((std::string(texts.function) + " - copyObjectPath failed.").c_str());
     clearPlaceholderClassName(path.get());
@@ -100,10 +100,10 @@ int CIMOMhdle_getClass(PoolString *pool, MessageData *msgData, CIMOMHandle *hand
     if (!path) return fail_operation("CIMOMhdle_getClass: copyObjectPath failed.");
     clearPlaceholderClassName(path.get());
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_getClass: copyCIMPropertyList failed.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_getClass: copyCIMPropertyList failed.");
     const CIMString *className = string_parameter(parameters, L"ClassName");
     if (!className || !set_class_name(path.get(), className))
-        return fail_operation("CIMOMhdle_getClass - failed; ClassName parameter is null.");
+        return fail_missing_parameter("CIMOMhdle_getClass - failed; ClassName parameter is null.");
     removePseudoClassName(path.get());
     int localOnly = bool_parameter(parameters, L"LocalOnly", 1);
     int includeQualifiers = bool_parameter(parameters, L"IncludeQualifiers", 1);
@@ -151,13 +151,13 @@ int CIMOMhdle_deleteClass(PoolString *pool, MessageData *msgData, CIMOMHandle *h
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_deleteClass: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_deleteClass - failed; Null parameter list.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_deleteClass - failed; Null parameter list.");
     PathOwner path(copyObjectPath(msgData->objectPath));
     if (!path) return fail_operation("CIMOMhdle_deleteClass - copyObjectPath failed.");
     clearPlaceholderClassName(path.get());
     const CIMString *className = string_parameter(parameters, L"ClassName");
     if (!className || !set_class_name(path.get(), className))
-        return fail_operation("CIMOMhdle_deleteClass failed - ClassName parameter is null.");
+        return fail_missing_parameter("CIMOMhdle_deleteClass failed - ClassName parameter is null.");
     removePseudoClassName(path.get());
 
     StatusOwner status(call_slot(handle->pfn_deleteClass, path.get()));

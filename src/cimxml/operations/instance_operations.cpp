@@ -15,7 +15,7 @@ int CIMOMhdle_createInstance(PoolString *pool, MessageData *msgData, CIMOMHandle
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_createInstance - failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_createInstance - msgData->method is null!");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_createInstance - msgData->method is null!");
     PathOwner path(copyObjectPath(msgData->objectPath));
     if (!path) return fail_operation("CIMOMhdle_createInstance - copyCIMObjectPath failed.");
     clearPlaceholderClassName(path.get());
@@ -43,9 +43,9 @@ int CIMOMhdle_deleteInstance(PoolString *pool, MessageData *msgData, CIMOMHandle
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_deleteInstance: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_deleteInstance - copyCIMPropertyList failed!");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_deleteInstance - copyCIMPropertyList failed!");
     const CIMObjectPath *instanceName = reference_parameter(parameters, L"InstanceName");
-    if (!instanceName) return fail_operation("CIMOMhdle_deleteInstance failed - InstanceName parameter is NULL!");
+    if (!instanceName) return fail_missing_parameter("CIMOMhdle_deleteInstance failed - InstanceName parameter is NULL!");
     static const InstancePathTexts pathTexts{"CIMOMhdle_deleteInstance failed - Could not copy object path.",
                                              "CIMOMhdle_deleteInstance failed - Namespace is NULL!",
                                              "CIMOMhdle_deleteInstance - setObjectPathNameSpace failed!"};
@@ -68,10 +68,10 @@ int CIMOMhdle_enumerateInstanceNames(PoolString *pool, MessageData *msgData, CIM
     if (!path) return fail_operation("CIMOMhdle_enumerateInstanceNames - copyObjectPath failed.");
     clearPlaceholderClassName(path.get());
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_enumerateInstanceNames - copyCIMPropertyList failed.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_enumerateInstanceNames - copyCIMPropertyList failed.");
     const CIMString *className = string_parameter(parameters, L"ClassName");
     if (!className || !set_class_name(path.get(), className))
-        return fail_operation("CIMOMhdle_enumerateInstanceNames: failed - ClassName is null!");
+        return fail_missing_parameter("CIMOMhdle_enumerateInstanceNames: failed - ClassName is null!");
     removePseudoClassName(path.get());
 
     CIMObjectPathList *paths = nullptr;
@@ -90,10 +90,10 @@ int CIMOMhdle_enumerateInstances(PoolString *pool, MessageData *msgData, CIMOMHa
     if (!path) return fail_operation("CIMOMhdle_enumerateInstances - copyObjectPath failed!.");
     clearPlaceholderClassName(path.get());
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_enumerateInstances - CIMPropertyList is NULL!.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_enumerateInstances - CIMPropertyList is NULL!.");
     const CIMString *className = string_parameter(parameters, L"ClassName");
     if (!className || !set_class_name(path.get(), className))
-        return fail_operation("CIMOMhdle_enumerateInstances failed - ClassName parameter is null.");
+        return fail_missing_parameter("CIMOMhdle_enumerateInstances failed - ClassName parameter is null.");
     removePseudoClassName(path.get());
     int deepInheritance = bool_parameter(parameters, L"DeepInheritance", 1);
     int localOnly = bool_parameter(parameters, L"LocalOnly", 1);
@@ -118,9 +118,9 @@ int CIMOMhdle_getInstance(PoolString *pool, MessageData *msgData, CIMOMHandle *h
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_getInstance: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_getInstance - copyCIMPropertyList failed.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_getInstance - copyCIMPropertyList failed.");
     const CIMObjectPath *instanceName = reference_parameter(parameters, L"InstanceName");
-    if (!instanceName) return fail_operation("CIMOMhdle_getInstance failed - InstanceName parameter is null.");
+    if (!instanceName) return fail_missing_parameter("CIMOMhdle_getInstance failed - InstanceName parameter is null.");
     int localOnly = bool_parameter(parameters, L"LocalOnly", 1);
     int includeQualifiers = bool_parameter(parameters, L"IncludeQualifiers", 0);
     int includeClassOrigin = bool_parameter(parameters, L"IncludeClassOrigin", 0);
@@ -154,12 +154,12 @@ int CIMOMhdle_modifyInstance(PoolString *pool, MessageData *msgData, CIMOMHandle
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_modifyInstance: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_modifyInstance - null parameter list.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_modifyInstance - null parameter list.");
     PathOwner path(copyObjectPath(msgData->objectPath));
     if (!path) return fail_operation("CIMOMhdle_modifyInstance - copyObjectPath failed.");
     clearPlaceholderClassName(path.get());
     InstanceOwner instance(copyCIMInstance(instance_parameter(parameters, L"ModifiedInstance")));
-    if (!instance) return fail_operation("CIMOMhdle_modifyInstance failed - modifiedInstance parameter is null");
+    if (!instance) return fail_missing_parameter("CIMOMhdle_modifyInstance failed - modifiedInstance parameter is null");
     int includeQualifiers = bool_parameter(parameters, L"IncludeQualifiers", 1);
     ListOwner propertyList(property_list_parameter(parameters));
     PathOwner named(get_namedinstance_path(msgData->instancePaths, 0));

@@ -20,7 +20,7 @@ int CIMOMhdle_invokeMethod(PoolString *pool, MessageData *msgData, CIMOMHandle *
     ListOwner outParameters(newCIMPropertyList());
     if (!outParameters) return fail_operation("CIMOMhdle_invokeMethod - newCIMPropertyList failed.");
     StringOwner methodName(copyCIMString(method_name(msgData)));
-    if (!methodName) return fail_operation("CIMOMhdle_invokeMethod failed - method name is null");
+    if (!methodName) return fail_missing_parameter("CIMOMhdle_invokeMethod failed - method name is null");
 
     CIMValue *returned = nullptr;
     StatusOwner status(call_slot(handle->pfn_invokeMethod, path.get(), methodName.get(), method_parameters(msgData),
@@ -59,9 +59,9 @@ int CIMOMhdle_invokeMethod(PoolString *pool, MessageData *msgData, CIMOMHandle *
 int CIMOMhdle_exportIndication(PoolString *pool, MessageData *msgData, CIMOMHandle *handle) {
     if (!msgData || !handle) return fail_operation("CIMOMhdle_exportIndication: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_exportIndication: failed - Null parameter list.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_exportIndication: failed - Null parameter list.");
     InstanceOwner indication(copyCIMInstance(instance_parameter(parameters, L"NewIndication")));
-    if (!indication) return fail_operation("CIMOMhdle_exportIndication failed - NewIndication parameter is null!");
+    if (!indication) return fail_missing_parameter("CIMOMhdle_exportIndication failed - NewIndication parameter is null!");
     if (msgData->objectPath)
         setInstanceNameSpace(indication.get(), copyCIMString(msgData->objectPath->nameSpace));
 

@@ -5,6 +5,7 @@
 
 #include "cimxml_common/error_reporting.h"
 #include "cimxml_common/last_error.h"
+#include "cimxml_common/profile.h"
 #include "cimxml/operation_parameters.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_common/status_codes.h"
@@ -30,6 +31,11 @@ void record(const std::string &text) {
 
 int fail_operation(const char *text) {
     reportOperationFailure(CIM_LOG_ERROR, text, CIM_ERR_FAILED);
+    return 0;
+}
+
+int fail_missing_parameter(const char *text) {
+    reportOperationFailure(CIM_LOG_ERROR, text, strict_profile() ? CIM_ERR_INVALID_PARAMETER : CIM_ERR_FAILED);
     return 0;
 }
 

@@ -33,6 +33,10 @@ using PropertyOwner = std::unique_ptr<CIMProperty, Freer<freeCIMProperty>>;
 // and returns 0, the result of an operation function that stops before
 // writing its response.
 int fail_operation(const char *text);
+// The same for a request without a parameter the operation needs: status 4
+// (CIM_ERR_INVALID_PARAMETER, as DSP0200 has it) in the strict profile, 1 in
+// classic.
+int fail_missing_parameter(const char *text);
 
 // ---- The decoded request ----
 

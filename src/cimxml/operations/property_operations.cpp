@@ -99,11 +99,11 @@ int CIMOMhdle_getProperty(PoolString *pool, MessageData *msgData, CIMOMHandle *h
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_getProperty: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_getProperty: failed - Null parameter list.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_getProperty: failed - Null parameter list.");
     const CIMObjectPath *instanceName = reference_parameter(parameters, L"InstanceName");
     if (!instanceName) return fail_operation("CIMOMhdle_getProperty - No InstanceName parameter.");
     StringOwner propertyName(copyCIMString(string_parameter(parameters, L"PropertyName")));
-    if (!propertyName) return fail_operation("CIMOMhdle_getProperty failed - PropertyName parameter is null!");
+    if (!propertyName) return fail_missing_parameter("CIMOMhdle_getProperty failed - PropertyName parameter is null!");
     // A failed copy of the instance name ends at the namespace step.
     static const InstancePathTexts pathTexts{"CIMOMhdle_getProperty - setObjectPathNameSpace failed!",
                                              "CIMOMhdle_getProperty failed - Namespace is NULL!",
@@ -135,11 +135,11 @@ int CIMOMhdle_setProperty(PoolString *pool, MessageData *msgData, CIMOMHandle *h
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_setProperty: failed - Null parameter.");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_setProperty - failed; Null parameter list.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_setProperty - failed; Null parameter list.");
     const CIMObjectPath *instanceName = reference_parameter(parameters, L"InstanceName");
     if (!instanceName) return fail_operation("CIMOMhdle_setProperty - No InstanceName parameter.");
     StringOwner propertyName(copyCIMString(string_parameter(parameters, L"PropertyName")));
-    if (!propertyName) return fail_operation("CIMOMhdle_setProperty failed - PropertyName parameter is null!");
+    if (!propertyName) return fail_missing_parameter("CIMOMhdle_setProperty failed - PropertyName parameter is null!");
     ValueOwner newValue(copyCIMValue(getParamCIMValue(parameters, L"NewValue")));
     static const InstancePathTexts pathTexts{"CIMOMhdle_setProperty - setObjectPathNameSpace failed!",
                                              "CIMOMhdle_setProperty failed - Namespace is NULL!",

@@ -12,9 +12,9 @@ int CIMOMhdle_deleteQualifier(PoolString *pool, MessageData *msgData, CIMOMHandl
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_deleteQualifier - failed; Null parameter.");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_deleteQualifier: failed - Null parameter list.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_deleteQualifier: failed - Null parameter list.");
     const CIMString *qualifierName = string_parameter(parameters, L"QualifierName");
-    if (!qualifierName) return fail_operation("CIMOMhdle_deleteQualifier failed - QualifierName parameter is null.");
+    if (!qualifierName) return fail_missing_parameter("CIMOMhdle_deleteQualifier failed - QualifierName parameter is null.");
     PathOwner path(copyObjectPath(msgData->objectPath));
     if (!path || !set_class_name(path.get(), qualifierName))
         return fail_operation("CIMOMhdle_deleteQualifier - objectPathAddQualifier failed.");
@@ -31,7 +31,7 @@ int CIMOMhdle_getQualifier(PoolString *pool, MessageData *msgData, CIMOMHandle *
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_getQualifier: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_getQualifier: failed - Null parameter list.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_getQualifier: failed - Null parameter list.");
     PathOwner path(copyObjectPath(msgData->objectPath));
     if (!path) return fail_operation("CIMOMhdle_getQualifier - copyObjectPath failed.");
     StringOwner qualifierName(copyCIMString(string_parameter(parameters, L"QualifierName")));

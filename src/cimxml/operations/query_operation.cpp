@@ -11,11 +11,11 @@ int CIMOMhdle_execQuery(PoolString *pool, MessageData *msgData, CIMOMHandle *han
     if (!msgData || !msgData->objectPath || !handle)
         return fail_operation("CIMOMhdle_execQuery: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
-    if (!parameters) return fail_operation("CIMOMhdle_execQuery: failed - Null parameter list.");
+    if (!parameters) return fail_missing_parameter("CIMOMhdle_execQuery: failed - Null parameter list.");
     StringOwner queryLanguage(copyCIMString(string_parameter(parameters, L"QueryLanguage")));
-    if (!queryLanguage) return fail_operation("CIMOMhdle_execQuery failed - QueryLanguage parameter is null.");
+    if (!queryLanguage) return fail_missing_parameter("CIMOMhdle_execQuery failed - QueryLanguage parameter is null.");
     StringOwner query(copyCIMString(string_parameter(parameters, L"Query")));
-    if (!query) return fail_operation("CIMOMhdle_execQuery failed - Query parameter is null.");
+    if (!query) return fail_missing_parameter("CIMOMhdle_execQuery failed - Query parameter is null.");
     PathOwner path(copyObjectPath(msgData->objectPath));
     if (!path) return fail_operation("CIMOMhdle_execQuery - copyObjectPath failed.");
 
