@@ -184,7 +184,9 @@ TEST(ResponseRecord, StrictGivesTheAnswersPartsAsTheTextHasThem) {
             EXPECT_EQ(parts.status, status) << text;
             statuses.insert(status);
         }
-        if (strict) EXPECT_EQ(statuses, (std::set<int>{0, 1, 4, 6, 7, 17}));
+        if (strict) {
+            EXPECT_EQ(statuses, (std::set<int>{0, 1, 4, 6, 7, 17}));
+        }
     }
     EXPECT_EQ(CIMXML_getAnswerParts(nullptr, nullptr), 0);
 }

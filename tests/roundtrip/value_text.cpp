@@ -166,22 +166,6 @@ std::string literal(const CIMValue *value) {
 
 std::string jsonLiteral(const ordered_json &value, const std::string &scalar);
 
-std::string jsonKeysText(const ordered_json &keys) {
-    std::map<std::string, std::string> sorted;
-    for (const auto &[name, typed] : keys.items()) {
-        std::string type = typed.value("type", "string");
-        const ordered_json &v = typed["value"];
-        std::string text = v.is_null() ? "NULL"
-                           : type == "string" || type == "datetime" || type == "char16"
-                               ? quotedText(v.get<std::string>())
-                               : jsonLiteral(v, type);
-        sorted[lowered(name)] = name + "=" + text;
-    }
-    std::string text;
-    for (const auto &[folded, one] : sorted) text += (text.empty() ? "" : ",") + one;
-    return text;
-}
-
 std::string jsonQualifiersText(const ordered_json &qualifiers) {
     if (!qualifiers.is_object() || qualifiers.empty()) return "";
     std::map<std::string, std::string> sorted;
