@@ -171,6 +171,9 @@ TEST(ResponseRecord, StrictGivesTheAnswersPartsAsTheTextHasThem) {
             const std::string text = CIMXML_getResponseFromMessageHandler(record);
             CIMXMLAnswerParts parts{};
             int offered = CIMXML_getAnswerParts(record, &parts);
+            // The parts point into the record: copy them before it goes.
+            const std::string header = offered ? std::string(parts.header, parts.headerLength) : "";
+            const std::string body = offered ? std::string(parts.body, parts.bodyLength) : "";
             CIMXML_releaseMessageHandler(record);
             if (!strict) {
                 EXPECT_EQ(offered, 0);
@@ -179,8 +182,7 @@ TEST(ResponseRecord, StrictGivesTheAnswersPartsAsTheTextHasThem) {
             ASSERT_EQ(offered, 1) << request;
             std::smatch found;
             int status = std::regex_search(text, found, code) ? std::stoi(found[1]) : 0;
-            EXPECT_EQ(std::string(parts.header, parts.headerLength) + "\r\n" +
-                          std::string(parts.body, parts.bodyLength), text);
+            EXPECT_EQ(header + "\r\n" + body, text);
             EXPECT_EQ(parts.status, status) << text;
             statuses.insert(status);
         }
