@@ -16,15 +16,6 @@ namespace {
 
 using cimobj::toUtf8;
 
-cimobj::PropertyPtr makeValueProperty(const CIMProperty &declared, cimobj::ValuePtr value, bool key) {
-    cimobj::StringPtr name(orThrow(copyCIMString(declared.name)));
-    cimobj::PropertyPtr p(orThrow(newProperty(name.get(), nullptr, value.get(), heldType(declared), nullptr, 0)));
-    name.release();
-    value.release();
-    p->isKey = key ? 1 : 0;
-    return p;
-}
-
 // An embedded instance the value holds that is not of the class its
 // EmbeddedInstance qualifier names, or a class where only instances may be.
 Status checkEmbeddedKind(const NamespaceData &space, const CIMProperty &property, const CIMValue &value,
@@ -53,6 +44,15 @@ Status checkEmbeddedKind(const NamespaceData &space, const CIMProperty &property
 }
 
 }  // namespace
+
+cimobj::PropertyPtr makeValueProperty(const CIMProperty &declared, cimobj::ValuePtr value, bool key) {
+    cimobj::StringPtr name(orThrow(copyCIMString(declared.name)));
+    cimobj::PropertyPtr p(orThrow(newProperty(name.get(), nullptr, value.get(), heldType(declared), nullptr, 0)));
+    name.release();
+    value.release();
+    p->isKey = key ? 1 : 0;
+    return p;
+}
 
 cimobj::ValuePtr defaultOf(const CIMProperty &declared) {
     int held = heldType(declared);

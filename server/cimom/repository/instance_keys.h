@@ -12,6 +12,10 @@
 
 namespace cimom {
 
+// A property of a stored instance: declared's name and held type, value
+// (taken), marked as a key when key is set. Throws std::bad_alloc.
+cimobj::PropertyPtr makeValueProperty(const CIMProperty &declared, cimobj::ValuePtr value, bool key);
+
 // The value a property of an instance has when none is given: the
 // declared default (its embedded objects typed as the instance holds them,
 // support/embedded_types.h), else a NULL of the held type; a NULL reference

@@ -10,12 +10,13 @@
 #include <unordered_map>
 
 #include "repository/class_record.h"
+#include "repository/stored_instance.h"
 #include "support/ordered_map.h"
 
 namespace cimom {
 
 using QualifierTypeRecord = std::shared_ptr<const CIMQualifierType>;
-using InstanceTable = OrderedMap<cimobj::InstancePtr>;  // normalised key text -> instance
+using InstanceTable = OrderedMap<StoredInstance>;  // normalised key text -> instance
 
 // An instance named by its folded class name and key text; sequence orders
 // references by the time they were made.

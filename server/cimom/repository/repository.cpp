@@ -85,16 +85,17 @@ void Repository::putInstance(NamespaceData &space, ChangeSet::Step &step) {
     forEachReference(*step.instance, space.name, [&](std::wstring target) {
         space.referrers.emplace(std::move(target), InstanceRef{classKey, change.key, ++referenceSequence_});
     });
-    space.instances[classKey].put(change.key, std::move(step.instance));
+    table.put(change.key, StoredInstance(*step.instance, space.classRecord(change.name), space.name));
+    step.instance.reset();
 }
 
 void Repository::removeInstance(NamespaceData &space, const Change &change) {
     std::wstring classKey = foldName(change.name);
     auto table = space.instances.find(classKey);
     if (table == space.instances.end()) return;
-    const cimobj::InstancePtr *instance = table->second.find(change.key);
-    if (!instance) return;
-    forEachReference(**instance, space.name, [&](const std::wstring &target) {
+    const StoredInstance *stored = table->second.find(change.key);
+    if (!stored) return;
+    forEachReference(*stored->instance(space.name), space.name, [&](const std::wstring &target) {
         auto [first, last] = space.referrers.equal_range(target);
         for (auto at = first; at != last; ++at) {
             if (at->second.classKey == classKey && at->second.key == change.key) {

@@ -121,9 +121,8 @@ public:
             for (const InstanceRef *referrer : referrers) {
                 ClassRecordPtr record = space->classRecord(referrer->classKey);
                 const InstanceTable *table = space->instancesOf(referrer->classKey);
-                const cimobj::InstancePtr *stored = table ? table->find(referrer->key) : nullptr;
-                if (record && stored && passes(*record, assocFilter_))
-                    keep(*space, record, copyInstance(stored->get()));
+                const StoredInstance *stored = table ? table->find(referrer->key) : nullptr;
+                if (record && stored && passes(*record, assocFilter_)) keep(*space, record, stored->instance(space->name));
             }
             for (const std::wstring &classKey : state_.providers.associationClasses(space->name)) {
                 InstanceSource source{space->classRecord(classKey), nullptr, space->name};

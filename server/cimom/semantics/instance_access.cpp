@@ -19,19 +19,19 @@ Status findInstanceSource(const ObjectManager::State &state, std::wstring_view n
     return status;
 }
 
-const CIMInstance *findStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMObjectPath &name,
+const StoredInstance *findStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMObjectPath &name,
                                       Status &status) {
     std::wstring key;
     status = instanceKeyText(space, record, name, key);
     if (!status.ok()) return nullptr;
     const InstanceTable *table = space.instancesOf(record.lineage.front());
-    const cimobj::InstancePtr *found = table ? table->find(key) : nullptr;
+    const StoredInstance *found = table ? table->find(key) : nullptr;
     if (!found) {
         status = Status::error(6, "no instance " + displayText(*normalisedReference(space, name)) + " in namespace " +
                                       cimobj::toUtf8(space.name));
         return nullptr;
     }
-    return found->get();
+    return found;
 }
 
 ProviderContext providerContext(ObjectManager &objectManager, const InstanceSource &source, std::wstring host,
@@ -57,10 +57,10 @@ Status readInstance(ObjectManager &objectManager, ObjectManager::State &state, c
         if (!status.ok()) return status;
         if (!source.provider) {
             const NamespaceData &space = *state.repository.find(nameSpace);
-            const CIMInstance *stored = findStoredInstance(space, *source.record, name, status);
+            const StoredInstance *stored = findStoredInstance(space, *source.record, name, status);
             if (!stored) return status;
             InstanceShape shape = makeInstanceShape(source.record.get(), options, space.name, host);
-            instance = shapeInstance(*stored, *source.record, *stored->path, shape);
+            instance = shapeInstance(stored->instance(space.name), *source.record, shape);
             return status;
         }
     }

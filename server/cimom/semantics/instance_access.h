@@ -27,7 +27,7 @@ Status findInstanceSource(const ObjectManager::State &state, std::wstring_view n
 
 // The stored instance that name names; nullptr with status 4 (a bad name)
 // or 6 (none). Call under the repository's read lock.
-const CIMInstance *findStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMObjectPath &name,
+const StoredInstance *findStoredInstance(const NamespaceData &space, const ClassRecord &record, const CIMObjectPath &name,
                                       Status &status);
 
 // The context of a provider call about record's class.

@@ -104,7 +104,7 @@ Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const st
             if (!table) continue;
             batches[i].reserve(table->size());
             for (const auto &[key, stored] : *table)
-                batches[i].push_back(shapeInstance(*stored, *source.record, *stored->path, shape));
+                batches[i].push_back(shapeInstance(stored.instance(space.name), *source.record, shape));
         }
     }
     for (std::size_t i = 0; i < plan.sources.size(); ++i) {
@@ -140,7 +140,7 @@ Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, cons
             if (!table) continue;
             batches[i].reserve(table->size());
             for (const auto &[key, stored] : *table)
-                batches[i].push_back(pathForClient(*stored->path, space.name, host));
+                batches[i].push_back(pathForClient(*stored.path(space.name), space.name, host));
         }
     }
     const PropertyNames all;
@@ -223,8 +223,9 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
         if (!status.ok()) return status;
         const NamespaceData &space = *state_->repository.find(nameSpace);
         const ClassRecord &record = *source.record;
-        const CIMInstance *stored = findStoredInstance(space, record, instanceName, status);
-        if (!stored) return status;
+        const StoredInstance *found = findStoredInstance(space, record, instanceName, status);
+        if (!found) return status;
+        cimobj::InstancePtr stored = found->instance(space.name);
         std::vector<cimobj::ValuePtr> values(record.properties.size());
         std::vector<bool> chosen(record.properties.size(), !properties.has_value());
         // A name the class does not have is left out of the list.
@@ -244,7 +245,7 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
             status = convertForProperty(space, *record.properties[index], p->value, values[index]);
             if (!status.ok()) return status;
         }
-        cimobj::InstancePtr changed = copyInstance(stored);
+        cimobj::InstancePtr changed = copyInstance(stored.get());
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (!chosen[i] || (!given[i] && !properties)) continue;
             const CIMProperty &declared = *record.properties[i];
@@ -281,10 +282,10 @@ Status ObjectManager::deleteInstance(const std::wstring &nameSpace, const CIMObj
         Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
         if (!status.ok()) return status;
         const NamespaceData &space = *state_->repository.find(nameSpace);
-        const CIMInstance *stored = findStoredInstance(space, *source.record, instanceName, status);
+        const StoredInstance *stored = findStoredInstance(space, *source.record, instanceName, status);
         if (!stored) return status;
         std::wstring key;
-        instanceKeyText(space, *source.record, *stored->path, key);
+        instanceKeyText(space, *source.record, *stored->path(space.name), key);
         changes.removeInstance(space.name, source.record->name, key);
         return status;
     });

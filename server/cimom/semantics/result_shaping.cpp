@@ -1,6 +1,8 @@
 // result_shaping.cpp - cutting classes and instances to the client's flags.
 #include "semantics/result_shaping.h"
 
+#include <utility>
+
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -92,15 +94,20 @@ cimobj::PathPtr pathForClient(const CIMObjectPath &path, std::wstring_view nameS
     return copy;
 }
 
-cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord &actual, const CIMObjectPath &path,
-                                  const InstanceShape &shape) {
+namespace {
+
+// Shapes the properties of instance (of the class actual) into a new list:
+// next() gives them in order, each owned, until it gives none.
+template <class Next>
+cimobj::InstancePtr shapeProperties(Next next, const ClassRecord &actual, const CIMObjectPath &path,
+                                    const InstanceShape &shape) {
     const ClassRecord &requested = shape.requested ? *shape.requested : actual;
     const InstanceOptions &options = shape.options;
     cimobj::ListPtr properties = makeList(CIMLIST_PROPERTY);
     CIMList *raw = properties.get();
     std::size_t keysKept = 0, position = 0;
     const bool cutByRequested = !options.deepInheritance || options.localOnly;
-    for (CIMProperty *p : items<CIMProperty>(instance.properties)) {
+    for (cimobj::PropertyPtr p = next(); p; p = next()) {
         std::size_t at = position++;
         if (!wanted(shape.properties, p->name)) continue;
         if (cutByRequested) {
@@ -115,18 +122,17 @@ cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord
             at < actual.properties.size() && sameName(textOf(actual.properties[at]->name), textOf(p->name))
                 ? actual.properties[at]
                 : actual.property(textOf(p->name));
-        cimobj::PropertyPtr copy = copyProperty(p);
-        copy->isKey = 0;
-        freeCIMString(copy->classOrigin);
-        copy->classOrigin = nullptr;
-        propertySetQualifiers(copy.get(), nullptr);
+        p->isKey = 0;
+        freeCIMString(p->classOrigin);
+        p->classOrigin = nullptr;
+        propertySetQualifiers(p.get(), nullptr);
         if (declared) {
-            if (options.includeClassOrigin) copy->classOrigin = copyCIMString(declared->classOrigin);
+            if (options.includeClassOrigin) p->classOrigin = copyCIMString(declared->classOrigin);
             if (options.includeQualifiers)
-                propertySetQualifiers(copy.get(), qualifiersFor(declared->qualifiers, true, false));
+                propertySetQualifiers(p.get(), qualifiersFor(declared->qualifiers, true, false));
             if (declared->isKey) ++keysKept;
         }
-        appendOwned(&raw, CIMLIST_PROPERTY, std::move(copy));
+        appendOwned(&raw, CIMLIST_PROPERTY, std::move(p));
     }
     // A path is read from key-qualified properties when there are any, so a
     // partial set of them must not carry the qualifier.
@@ -150,6 +156,38 @@ cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord
     properties.release();
     setInstancePath(shaped.get(), pathForClient(path, shape.nameSpace, shape.host).release());
     return shaped;
+}
+
+}  // namespace
+
+cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord &actual, const CIMObjectPath &path,
+                                  const InstanceShape &shape) {
+    ListItems<CIMProperty> all = items<CIMProperty>(instance.properties);
+    auto at = all.begin();
+    auto next = [&] {
+        if (!(at != all.end())) return cimobj::PropertyPtr();
+        const CIMProperty *p = *at;
+        ++at;
+        return copyProperty(p);
+    };
+    return shapeProperties(next, actual, path, shape);
+}
+
+cimobj::InstancePtr shapeInstance(cimobj::InstancePtr instance, const ClassRecord &actual,
+                                  const InstanceShape &shape) {
+    // Each property's contents move into a new record as it is shaped (the
+    // list keeps an empty one): nothing is copied.
+    ListItems<CIMProperty> all = items<CIMProperty>(instance->properties);
+    auto at = all.begin();
+    auto next = [&] {
+        if (!(at != all.end())) return cimobj::PropertyPtr();
+        CIMProperty *p = *at;
+        ++at;
+        cimobj::PropertyPtr moved(orThrow(newProperty(nullptr, nullptr, nullptr, 0, nullptr, 0)));
+        std::swap(*moved, *p);
+        return moved;
+    };
+    return shapeProperties(next, actual, *instance->path, shape);
 }
 
 }  // namespace cimom

@@ -36,6 +36,9 @@ InstanceShape makeInstanceShape(const ClassRecord *requested, const InstanceOpti
 // its path in the shape's namespace and host.
 cimobj::InstancePtr shapeInstance(const CIMInstance &instance, const ClassRecord &actual, const CIMObjectPath &path,
                                   const InstanceShape &shape);
+// The same for an instance the caller gives up, with its own path: its
+// properties move into the result instead of being copied.
+cimobj::InstancePtr shapeInstance(cimobj::InstancePtr instance, const ClassRecord &actual, const InstanceShape &shape);
 
 // A copy of path located in nameSpace on host.
 cimobj::PathPtr pathForClient(const CIMObjectPath &path, std::wstring_view nameSpace, std::wstring_view host);

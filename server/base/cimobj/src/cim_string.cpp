@@ -67,6 +67,15 @@ CIMString *newStringFromUtf8(const char *text, size_t length) {
     return s;
 }
 
+CIMString *newStringFromWideBytes(const char *bytes, size_t length) {
+    CIMString *s = makeRoom(length + 1);
+    if (!s) return nullptr;
+    if (length) std::memcpy(s->buffer, bytes, length * sizeof(wchar_t));
+    s->buffer[length] = L'\0';
+    s->length = length;
+    return s;
+}
+
 bool copyOptionalString(const CIMString *from, CIMString **to) {
     *to = nullptr;
     if (!from) return true;

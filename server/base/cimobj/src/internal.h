@@ -48,6 +48,10 @@ void decodeUtf8(const char *text, size_t length, std::wstring &out);
 // takes fewer bytes than characters); returns the number written.
 size_t decodeUtf8Into(const char *text, size_t length, wchar_t *out);
 
+// New string of length wide characters copied from bytes (which need not be
+// aligned for wchar_t); NULL when memory is exhausted.
+CIMString *newStringFromWideBytes(const char *bytes, size_t length);
+
 // Copy of bytes into a NUL-terminated atomic block of the collected heap.
 char *collectedText(const char *bytes, size_t length);
 

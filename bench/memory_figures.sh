@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The server's memory figures with 1e5 instances of about 1 KB (a 98 MB MOF
+# file), measured on the real cimxmld: resident memory of the idle server,
+# the peak above it during one, four and sixteen EnumerateInstances of all
+# of them at once, time to the first byte and the whole time of one. Never
+# part of the tests.
+#
+#   bench/memory_figures.sh                 # builds build-rel when needed; about two minutes
+#   COUNT=10000 BUILD_DIR=build bench/memory_figures.sh
+#
+# Peaks come from VmHWM, reset before each run (clear_refs 5: needs root or
+# the server's own user).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD_DIR=${BUILD_DIR:-build-rel}
+COUNT=${COUNT:-100000}
+PORT=${PORT:-15989}
+if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target cimxmld cimxml >/dev/null
+
+work=$(mktemp -d)
+server=""
+cleanup() {
+  [ -n "$server" ] && kill "$server" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Each instance: a key and 15 strings of 64 characters, about 1 KB of MOF.
+awk -v count="$COUNT" 'BEGIN {
+  printf "class Bench_Record { [Key] string Name;"
+  for (p = 0; p < 15; p++) printf " string Text%d;", p
+  print " };"
+  for (i = 0; i < count; i++) {
+    k = "record-" i; printf "instance of Bench_Record { Name = \"%s\";", k
+    for (p = 0; p < 15; p++) { s = k " "; while (length(s) < 64) s = s sprintf("%c", 97 + p); printf " Text%d = \"%s\";", p, s }
+    print " };"
+  } }' >"$work/records.mof"
+mof_mb=$(( $(stat -c %s "$work/records.mof") / 1000000 ))
+
+started=$(date +%s.%N)
+"$BUILD_DIR/server/http/cimxmld" --port "$PORT" --mof "$work/records.mof" --timeout 600 >"$work/server.out" 2>&1 &
+server=$!
+for _ in $(seq 1200); do grep -q listening "$work/server.out" && break; sleep 0.1; done
+grep -q listening "$work/server.out" || { echo "cimxmld did not start:" >&2; cat "$work/server.out" >&2; exit 1; }
+load_s=$(echo "$(date +%s.%N) - $started" | bc)
+
+status_kib() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$server/status"; }
+reset_peak() { echo 5 >"/proc/$server/clear_refs"; }
+
+cat >"$work/enumerate.xml" <<'XML'
+<?xml version="1.0" encoding="utf-8"?>
+<CIM CIMVERSION="2.0" DTDVERSION="2.0"><MESSAGE ID="1" PROTOCOLVERSION="1.0"><SIMPLEREQ>
+<IMETHODCALL NAME="EnumerateInstances"><LOCALNAMESPACEPATH><NAMESPACE NAME="root"/><NAMESPACE NAME="cimv2"/></LOCALNAMESPACEPATH>
+<IPARAMVALUE NAME="ClassName"><CLASSNAME NAME="Bench_Record"/></IPARAMVALUE></IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>
+XML
+enumerate() {  # curl output format
+  curl -s -o "$work/answer.$BASHPID" -w "$1" -X POST "http://127.0.0.1:$PORT/cimom" \
+    -H 'Content-Type: application/xml; charset="utf-8"' -H 'CIMOperation: MethodCall' \
+    -H 'CIMMethod: EnumerateInstances' -H 'CIMObject: root%2Fcimv2' -H 'TE: trailers' \
+    --data-binary @"$work/enumerate.xml"
+}
+
+loaded=$(status_kib VmRSS)
+enumerate '%{size_download}' >/dev/null  # warm-up
+sleep 1
+idle=$(status_kib VmRSS)
+peak_above() {  # concurrent requests
+  reset_peak
+  local base; base=$(status_kib VmRSS)
+  local clients=()
+  for i in $(seq "$1"); do enumerate '%{size_download}\n' >"$work/size.$i" & clients+=($!); done
+  wait "${clients[@]}"
+  local sizes; sizes=$(cat "$work"/size.* | sort -u | tr '\n' ' ')
+  rm -f "$work"/size.*
+  echo "$(( ($(status_kib VmHWM) - base) / 1024 )) MB above idle (answer sizes: $sizes)"
+}
+timing=$(enumerate '%{time_starttransfer} %{time_total} %{size_download}')
+read -r first total size <<<"$timing"
+
+echo "instances                               $COUNT (${mof_mb} MB of MOF), loaded in ${load_s%???????} s"
+echo "resident memory of the idle server      $(( idle / 1024 )) MB ($(( loaded / 1024 )) MB before its first answer)"
+echo "one EnumerateInstances, peak            $(peak_above 1)"
+echo "four at once, peak                      $(peak_above 4)"
+echo "sixteen at once, peak                   $(peak_above 16)"
+echo "time to the first byte                  $(echo "$first * 1000" | bc | cut -d. -f1) ms"
+echo "whole answer                            $(( size / 1000000 )) MB in ${total} s, $(echo "$size / $total / 1000000" | bc) MB/s"
