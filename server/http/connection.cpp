@@ -21,6 +21,7 @@
 #include <boost/beast/ssl/ssl_stream.hpp>
 
 #include "front_end.h"
+#include "memory_release.h"
 #include "request_parser.h"
 #include "wire_message.h"
 
@@ -288,6 +289,11 @@ private:
     void onWritten(error_code ec) {
         if (!ec && !exchange_->serializer->is_done()) return writeSome();
         host_.service.finish(head(), state(), exchange_->status, exchange_->bytes);
+        if (exchange_->bytes >= releaseAfterBytes) {
+            exchange_->serializer.reset();
+            exchange_->message.reset();
+            returnFreeMemory();
+        }
         if (ec) {
             if (timedOut_) host_.metrics.count(Limit::WriteTimeout);
             return close();

@@ -17,6 +17,7 @@
 #include "cimom_service.h"
 #include "front_end.h"
 #include "listen_sockets.h"
+#include "memory_release.h"
 #include "object_manager_host.h"
 #include "options.h"
 #include "tls_context.h"
@@ -81,6 +82,7 @@ int serve(const ServerOptions &options) {
     if (!module) return fail(error);
     std::unique_ptr<ObjectManagerHost> objectManager = ObjectManagerHost::start(options, error);
     if (!objectManager) return fail(error);
+    returnFreeMemory();  // what loading the repository used and let go
 
     // Only the signal thread takes SIGINT and SIGTERM; every thread started
     // from here on inherits the mask.

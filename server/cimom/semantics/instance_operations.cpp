@@ -34,16 +34,6 @@ Status planEnumeration(const ObjectManager::State &state, const std::wstring &na
     return status;
 }
 
-// Moves the results of each class, in class order, to the end of results.
-template <class Ptr>
-void appendBatches(std::vector<std::vector<Ptr>> &batches, std::vector<Ptr> &results) {
-    std::size_t total = results.size();
-    for (const auto &batch : batches) total += batch.size();
-    results.reserve(total);
-    for (auto &batch : batches)
-        for (auto &one : batch) results.push_back(std::move(one));
-}
-
 Status abstractClass(const ClassRecord &record) {
     return Status::error(4, "class " + toUtf8(record.name) + " is abstract and has no instances of its own");
 }
@@ -85,76 +75,150 @@ Status ObjectManager::getInstance(const std::wstring &nameSpace, const CIMObject
     return readInstance(*this, *state_, nameSpace, instanceName, options, instance);
 }
 
+namespace {
+
+// Gathers results into batches of a size (0: one batch of everything) and
+// hands each full one to deliver; remembers when deliver asked to stop.
+template <class Ptr>
+class Batcher {
+public:
+    Batcher(std::size_t size, const std::function<bool(std::vector<Ptr> &)> &deliver) : size_(size), deliver_(deliver) {}
+    // How many more the current batch takes (SIZE_MAX without a size).
+    std::size_t room() const { return size_ == 0 ? SIZE_MAX : size_ - batch_.size(); }
+    void add(Ptr one) { batch_.push_back(std::move(one)); }
+    // Hands the batch over when it is full (or, with all, when it has any);
+    // false once deliver has asked to stop.
+    bool flush(bool all = false) {
+        if (stopped_) return false;
+        if (batch_.empty() || (!all && room() > 0)) return true;
+        stopped_ = !deliver_(batch_);
+        batch_.clear();
+        return !stopped_;
+    }
+
+private:
+    std::size_t size_;
+    const std::function<bool(std::vector<Ptr> &)> &deliver_;
+    std::vector<Ptr> batch_;
+    bool stopped_ = false;
+};
+
+// Reads the instances of each source in the plan's order into batcher: the
+// repository's a batch at a time under the read lock, a provider's after
+// it is released. fromStored makes a result of a stored instance (under the
+// lock, with the record of its class), provide asks a provider for its
+// results.
+template <class Ptr, class FromStored, class Provide>
+Status readSources(ObjectManager::State &state, const std::wstring &nameSpace, const Enumeration &plan,
+                   Batcher<Ptr> &batcher, FromStored fromStored, Provide provide) {
+    for (const InstanceSource &source : plan.sources) {
+        if (source.provider) {
+            std::vector<Ptr> provided;
+            Status status = provide(source, provided);
+            if (!status.ok()) return status;
+            for (Ptr &one : provided) {
+                if (!one) continue;
+                batcher.add(std::move(one));
+                if (!batcher.flush()) return Status::success();
+            }
+            continue;
+        }
+        InstanceTable::Position position = 0;
+        for (bool more = true; more;) {
+            {
+                auto lock = state.repository.readLock();
+                const NamespaceData *space = state.repository.find(nameSpace);
+                const InstanceTable *table = space ? space->instancesOf(source.record->lineage.front()) : nullptr;
+                if (!table) break;
+                auto at = table->after(position);
+                for (std::size_t room = batcher.room(); at != table->end() && room > 0; ++at, --room) {
+                    batcher.add(fromStored(at->second, *space, *source.record));
+                    position = at.position();
+                }
+                more = at != table->end();
+            }
+            if (!batcher.flush()) return Status::success();
+        }
+    }
+    batcher.flush(true);
+    return Status::success();
+}
+
+template <class Ptr>
+Status collectAll(std::vector<Ptr> &results, const std::function<Status(const std::function<bool(std::vector<Ptr> &)> &)> &run) {
+    return run([&](std::vector<Ptr> &batch) {
+        for (Ptr &one : batch) results.push_back(std::move(one));
+        return true;
+    });
+}
+
+}  // namespace
+
 Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const std::wstring &className,
                                          const InstanceOptions &options, std::vector<cimobj::InstancePtr> &instances) {
+    return collectAll<cimobj::InstancePtr>(instances, [&](const InstanceBatch &deliver) {
+        return enumerateInstances(nameSpace, className, options, 0, deliver);
+    });
+}
+
+Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const std::wstring &className,
+                                         const InstanceOptions &options, std::size_t batchSize,
+                                         const InstanceBatch &deliver) {
     Enumeration plan;
     std::wstring host = state_->host();
-    std::vector<std::vector<cimobj::InstancePtr>> batches;
     InstanceShape shape;
     {
         auto lock = state_->repository.readLock();
         Status status = planEnumeration(*state_, nameSpace, className, plan);
         if (!status.ok()) return status;
-        const NamespaceData &space = *state_->repository.find(nameSpace);
-        shape = makeInstanceShape(plan.requested.get(), options, space.name, host);
-        batches.resize(plan.sources.size());
-        for (std::size_t i = 0; i < plan.sources.size(); ++i) {
-            const InstanceSource &source = plan.sources[i];
-            const InstanceTable *table = source.provider ? nullptr : space.instancesOf(source.record->lineage.front());
-            if (!table) continue;
-            batches[i].reserve(table->size());
-            for (const auto &[key, stored] : *table)
-                batches[i].push_back(shapeInstance(stored.instance(space.name), *source.record, shape));
-        }
+        shape = makeInstanceShape(plan.requested.get(), options, state_->repository.find(nameSpace)->name, host);
     }
-    for (std::size_t i = 0; i < plan.sources.size(); ++i) {
-        const InstanceSource &source = plan.sources[i];
-        if (!source.provider) continue;
-        std::vector<cimobj::InstancePtr> provided;
-        Status status =
-            source.provider->enumerateInstances(providerContext(*this, source, host, options.properties), provided);
-        if (!status.ok()) return status;
-        for (cimobj::InstancePtr &one : provided)
-            if (one) batches[i].push_back(shapeProvidedInstance(*one, *source.record, shape));
-    }
-    appendBatches(batches, instances);
-    return Status::success();
+    Batcher<cimobj::InstancePtr> batcher(batchSize, deliver);
+    return readSources(
+        *state_, nameSpace, plan, batcher,
+        [&](const StoredInstance &stored, const NamespaceData &space, const ClassRecord &record) {
+            return shapeInstance(stored.instance(space.name), record, shape);
+        },
+        [&](const InstanceSource &source, std::vector<cimobj::InstancePtr> &provided) {
+            Status status =
+                source.provider->enumerateInstances(providerContext(*this, source, host, options.properties), provided);
+            for (cimobj::InstancePtr &one : provided)
+                if (one) one = shapeProvidedInstance(*one, *source.record, shape);
+            return status;
+        });
 }
 
 Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
                                              std::vector<cimobj::PathPtr> &instancePaths) {
+    return collectAll<cimobj::PathPtr>(instancePaths, [&](const PathBatch &deliver) {
+        return enumerateInstanceNames(nameSpace, className, 0, deliver);
+    });
+}
+
+Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
+                                             std::size_t batchSize, const PathBatch &deliver) {
     Enumeration plan;
     std::wstring host = state_->host();
-    std::vector<std::vector<cimobj::PathPtr>> batches;
     std::wstring spaceName;
     {
         auto lock = state_->repository.readLock();
         Status status = planEnumeration(*state_, nameSpace, className, plan);
         if (!status.ok()) return status;
-        const NamespaceData &space = *state_->repository.find(nameSpace);
-        spaceName = space.name;
-        batches.resize(plan.sources.size());
-        for (std::size_t i = 0; i < plan.sources.size(); ++i) {
-            const InstanceSource &source = plan.sources[i];
-            const InstanceTable *table = source.provider ? nullptr : space.instancesOf(source.record->lineage.front());
-            if (!table) continue;
-            batches[i].reserve(table->size());
-            for (const auto &[key, stored] : *table)
-                batches[i].push_back(pathForClient(*stored.path(space.name), space.name, host));
-        }
+        spaceName = state_->repository.find(nameSpace)->name;
     }
     const PropertyNames all;
-    for (std::size_t i = 0; i < plan.sources.size(); ++i) {
-        const InstanceSource &source = plan.sources[i];
-        if (!source.provider) continue;
-        std::vector<cimobj::PathPtr> provided;
-        Status status = source.provider->enumerateInstanceNames(providerContext(*this, source, host, all), provided);
-        if (!status.ok()) return status;
-        for (cimobj::PathPtr &path : provided)
-            if (path) batches[i].push_back(pathForClient(*path, spaceName, host));
-    }
-    appendBatches(batches, instancePaths);
-    return Status::success();
+    Batcher<cimobj::PathPtr> batcher(batchSize, deliver);
+    return readSources(
+        *state_, nameSpace, plan, batcher,
+        [&](const StoredInstance &stored, const NamespaceData &space, const ClassRecord &) {
+            return pathForClient(*stored.path(space.name), space.name, host);
+        },
+        [&](const InstanceSource &source, std::vector<cimobj::PathPtr> &provided) {
+            Status status = source.provider->enumerateInstanceNames(providerContext(*this, source, host, all), provided);
+            for (cimobj::PathPtr &path : provided)
+                if (path) path = pathForClient(*path, spaceName, host);
+            return status;
+        });
 }
 
 Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMInstance &instance,

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cimobj/cimobj.hpp>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -135,6 +136,19 @@ public:
                               const InstanceOptions &options, std::vector<cimobj::InstancePtr> &instances);
     Status enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
                                   std::vector<cimobj::PathPtr> &instancePaths);
+    // The same results handed over in order, at most batchSize at a time (0:
+    // all in one), to deliver, which takes them and returns false to stop
+    // (the enumeration then ends with success). The repository is read a
+    // batch at a time, so writers are not held up for the whole enumeration:
+    // an instance deleted before its batch is read is not given, one made
+    // meanwhile may come last. A failure after some batches (a provider's)
+    // is returned after them.
+    using InstanceBatch = std::function<bool(std::vector<cimobj::InstancePtr> &batch)>;
+    using PathBatch = std::function<bool(std::vector<cimobj::PathPtr> &batch)>;
+    Status enumerateInstances(const std::wstring &nameSpace, const std::wstring &className,
+                              const InstanceOptions &options, std::size_t batchSize, const InstanceBatch &deliver);
+    Status enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className, std::size_t batchSize,
+                                  const PathBatch &deliver);
     // Values are converted to the declared types (4 naming the property when
     // one does not convert, or the class lacks it); class defaults fill what
     // is missing; 11 for a duplicate. newPath receives the path.

@@ -1,0 +1,103 @@
+// Enumerations handed over in batches: the same results in the same order
+// whatever the batch size, an early stop, writes between batches (the
+// repository is not locked while a batch is out), and a provider that fails
+// after the first batches.
+#include "om_fixture.h"
+
+namespace omtest {
+namespace {
+
+// Gives two instances, then fails.
+class FailingHalfWay : public cimom::InstanceProvider {
+public:
+    cimom::Status getInstance(const cimom::ProviderContext &, const CIMObjectPath &, cimobj::InstancePtr &) override {
+        return cimom::Status::error(6, "none here");
+    }
+    cimom::Status enumerateInstances(const cimom::ProviderContext &,
+                                     std::vector<cimobj::InstancePtr> &instances) override {
+        instances.push_back(instanceOf("T_Flaky", {{"Id", "100"}}));
+        instances.push_back(instanceOf("T_Flaky", {{"Id", "101"}}));
+        return cimom::Status::error(1, "the source went away half way");
+    }
+};
+
+class BatchedEnumeration : public ObjectManagerTest {
+protected:
+    std::string extraMof() const override {
+        std::string mof = "class T_Flaky : T_Other { };\n";
+        for (int id = 1; id <= 20; ++id) mof += "instance of T_Other { Id = " + std::to_string(id) + "; };\n";
+        return mof;
+    }
+    // The Ids of an enumeration of className in batches of size, the batch
+    // sizes in sizes; each batch passes through between before it is taken.
+    cimom::Status run(const std::string &className, std::size_t size, std::vector<std::size_t> &sizes,
+                      std::string &ids, const std::function<bool(std::size_t batch)> &between = nullptr) {
+        return om->enumerateInstances(L"test", cimobj::fromUtf8(className), {}, size,
+                                      [&](std::vector<cimobj::InstancePtr> &batch) {
+                                          sizes.push_back(batch.size());
+                                          for (const cimobj::InstancePtr &one : batch)
+                                              ids += describe(findCIMProperty(one->properties, L"Id")->value) + " ";
+                                          return between ? between(sizes.size()) : true;
+                                      });
+    }
+};
+
+TEST_F(BatchedEnumeration, GiveTheSameWhateverTheSizeAndSeeWritesBetweenBatches) {
+    std::string all;
+    for (int id = 1; id <= 20; ++id) all += std::to_string(id) + " ";
+    struct Case {
+        std::size_t size;
+        std::vector<std::size_t> sizes;
+    };
+    for (const Case &c : {Case{1, std::vector<std::size_t>(20, 1)}, Case{7, {7, 7, 6}}, Case{0, {20}}, Case{20, {20}}}) {
+        std::vector<std::size_t> sizes;
+        std::string ids;
+        EXPECT_TRUE(run("T_Other", c.size, sizes, ids).ok());
+        EXPECT_EQ(ids, all) << c.size;
+        EXPECT_EQ(sizes, c.sizes) << c.size;
+        std::vector<cimobj::PathPtr> names;
+        std::size_t named = 0;
+        EXPECT_TRUE(om->enumerateInstanceNames(L"test", L"T_Other", c.size, [&](std::vector<cimobj::PathPtr> &batch) {
+                          named += batch.size();
+                          return true;
+                      }).ok());
+        EXPECT_EQ(named, 20u);
+    }
+
+    // Deliver asks to stop: what came is all there is, and that is success.
+    std::vector<std::size_t> sizes;
+    std::string ids;
+    EXPECT_TRUE(run("T_Other", 5, sizes, ids, [](std::size_t) { return false; }).ok());
+    EXPECT_EQ(sizes, std::vector<std::size_t>{5});
+
+    // Between the first and second batch, one not yet read goes, one read
+    // already goes, and a new one comes: it comes last.
+    sizes.clear();
+    ids.clear();
+    EXPECT_TRUE(run("T_Other", 5, sizes, ids, [&](std::size_t batch) {
+                    if (batch == 1) {
+                        EXPECT_TRUE(om->deleteInstance(L"test", *pathOf("T_Other", {{"Id", "10"}})).ok());
+                        EXPECT_TRUE(om->deleteInstance(L"test", *pathOf("T_Other", {{"Id", "2"}})).ok());
+                        cimobj::PathPtr made;
+                        EXPECT_TRUE(om->createInstance(L"test", *instanceOf("T_Other", {{"Id", "99"}}), made).ok());
+                    }
+                    return true;
+                }).ok());
+    EXPECT_EQ(ids, "1 2 3 4 5 6 7 8 9 11 12 13 14 15 16 17 18 19 20 99 ");
+}
+
+TEST_F(BatchedEnumeration, AFailureAfterTheFirstBatchesComesAfterThem) {
+    om->registerInstanceProvider(L"test", L"T_Flaky", std::make_shared<FailingHalfWay>());
+    std::vector<std::size_t> sizes;
+    std::string ids;
+    cimom::Status status = run("T_Other", 8, sizes, ids);
+    EXPECT_EQ(status.code, 1);
+    EXPECT_EQ(status.message, "the source went away half way");
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{8, 8})) << "the stored ones come first, in full batches";
+    // The whole-list form fails the same way.
+    std::vector<cimobj::InstancePtr> instances;
+    EXPECT_EQ(om->enumerateInstances(L"test", L"T_Other", {}, instances).code, 1);
+}
+
+}  // namespace
+}  // namespace omtest
