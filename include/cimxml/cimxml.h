@@ -76,6 +76,10 @@
 extern "C" {
 #endif
 
+/* The CIM-XML protocol version the module speaks: what its
+ * CIMProtocolVersion header lines say (a host describing itself tells it). */
+#define CIMXML_PROTOCOL_VERSION "1.2"
+
 #if defined(__GNUC__)
 #define CIMXML_EXPORT __attribute__((visibility("default")))
 #else

@@ -110,6 +110,7 @@ int serve(const ServerOptions &options) {
         if (socket < 0 || !frontEnd.addListener(socket, listener.tls, error))
             return fail("cannot listen on " + urlOf(listener.scheme, options.bind, listener.port) + ": " + error);
         listener.port = bound;
+        objectManager->listening(listener.scheme, bound);
     }
     cimPrintMessage(CIM_LOG_INFO, L"module %s, profile %s", module->path().c_str(), options.profile.c_str());
     cimPrintMessage(CIM_LOG_INFO, L"open files: %ld; connections at most %d; %d I/O threads, %d workers", openFiles,

@@ -3,7 +3,12 @@
 // behind the handle.
 #include "object_manager_host.h"
 
+#include <cimxml/cimxml.h>
+
+#include <mutex>
+
 #include <cimom/handle.h>
+#include <cimom/interop_providers.h>
 #include <cimom/live_providers.h>
 #include <cimom/object_manager.h>
 #include <cimom/repository_store.h>
@@ -13,20 +18,35 @@ namespace cimxmld {
 namespace {
 
 // The object manager installed for the handle (a durable one holds its
-// store as its journal).
+// store as its journal), describing the server in root/interop.
 class InMemoryObjectManager : public ObjectManagerHost {
 public:
-    explicit InMemoryObjectManager(std::shared_ptr<cimom::ObjectManager> objectManager)
-        : objectManager_(std::move(objectManager)) {
+    InMemoryObjectManager(std::shared_ptr<cimom::ObjectManager> objectManager, const ServerOptions &options)
+        : objectManager_(std::move(objectManager)), listeners_(std::make_shared<cimom::ListenerTable>()) {
         cimom::installObjectManager(objectManager_);
         cimom::fillCimomHandle(handle_);
+        cimom::ServerDescription description;
+        description.protocolVersion = cimobj::fromUtf8(CIMXML_PROTOCOL_VERSION);
+        description.functionalGroups = cimom::functionalGroupsOf(handle_);
+        description.basicAuthentication = !options.passwordFile.empty();
+        description.listeners = listeners_;
+        cimom::registerInteropProviders(*objectManager_, std::move(description));
     }
     ~InMemoryObjectManager() override { cimom::installObjectManager(nullptr); }
     CIMOMHandle *handle() override { return &handle_; }
 
+    void listening(const std::string &scheme, int port) override {
+        std::lock_guard lock(listenersMutex_);
+        bound_.push_back({cimobj::fromUtf8(scheme), port});
+        listeners_->set(bound_);
+    }
+
 private:
     std::shared_ptr<cimom::ObjectManager> objectManager_;
     CIMOMHandle handle_{};
+    std::shared_ptr<cimom::ListenerTable> listeners_;
+    std::mutex listenersMutex_;
+    std::vector<cimom::Listener> bound_;
 };
 
 // The diagnostics one to a line; empty when there are none.
@@ -54,7 +74,7 @@ std::unique_ptr<ObjectManagerHost> startOnRepository(const ServerOptions &option
     // After loading: what the file holds loads into the repository, never
     // into a provider.
     cimom::registerLiveProviders(*objectManager);
-    return std::make_unique<InMemoryObjectManager>(std::move(objectManager));
+    return std::make_unique<InMemoryObjectManager>(std::move(objectManager), options);
 }
 
 }  // namespace
@@ -72,7 +92,7 @@ std::unique_ptr<ObjectManagerHost> ObjectManagerHost::start(const ServerOptions 
         error = joined(objectManager->compileMofFile(file, {}, cimom::Journaling::Off));
         if (!error.empty()) return nullptr;
     }
-    return std::make_unique<InMemoryObjectManager>(std::move(objectManager));
+    return std::make_unique<InMemoryObjectManager>(std::move(objectManager), options);
 }
 
 }  // namespace cimxmld

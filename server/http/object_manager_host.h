@@ -14,14 +14,18 @@ namespace cimxmld {
 class ObjectManagerHost {
 public:
     // Sets the object manager up as the options say (host name, the default
-    // schema with the live providers of this machine, the --mof files in
-    // order). On failure returns null and the
+    // schema with the live providers of this machine and the server's own
+    // description in root/interop, the --mof files in order). On failure returns null and the
     // reason (a MOF diagnostic names file, line and column) in error.
     static std::unique_ptr<ObjectManagerHost> start(const ServerOptions &options, std::string &error);
     virtual ~ObjectManagerHost() = default;
 
     // The handle the module calls; valid as long as this host lives.
     virtual CIMOMHandle *handle() = 0;
+    // Tells the object manager that the server now also listens on port
+    // with scheme ("http", "https"): its interop namespace shows a CIM-XML
+    // communication mechanism for each. Cannot fail.
+    virtual void listening(const std::string &scheme, int port) = 0;
 };
 
 }  // namespace cimxmld

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include <cimobj/cimobj.h>
+#include <cimxml/cimxml.h>
 #include <utils/system_ip.h>
 
 #include "cimxml_common/memory.h"
@@ -19,7 +20,7 @@ namespace {
 constexpr const char *request_line = "POST /CIMOM2 HTTP/1.1\r\n";
 constexpr const char *connection_line = "Connection: Keep-Alive\r\n";
 constexpr const char *user_agent_line = "User-Agent: ZEL_CLIENT_ADAPTER\r\n";
-constexpr const char *protocol_line = "CIMProtocolVersion: 1.2\r\n";
+constexpr const char *protocol_line = "CIMProtocolVersion: " CIMXML_PROTOCOL_VERSION "\r\n";
 constexpr const char *content_type_line = "Content-Type: text/xml;charset=UTF-8\r\n";
 constexpr const char *accept_line = "Accept: text/xml, application/xml\r\n";
 

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include <cimxml/cimxml.h>
+
 #include "cimxml_common/fragment_builder.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
@@ -11,7 +13,7 @@
 
 namespace {
 
-constexpr const char *protocol_line = "CIMProtocolVersion: 1.2\r\n";
+constexpr const char *protocol_line = "CIMProtocolVersion: " CIMXML_PROTOCOL_VERSION "\r\n";
 // The CIMError line is cut at 100 bytes, as the request headers' lines are.
 constexpr std::size_t line_buffer_size = 100;
 

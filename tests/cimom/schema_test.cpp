@@ -76,7 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         NamespaceFile{L"root/interop",
                       {L"CIM_ObjectManager", L"CIM_Namespace", L"CIM_NamespaceInManager",
                        L"CIM_ListenerDestinationCIMXML", L"CIM_IndicationFilter", L"CIM_IndicationSubscription",
-                       L"CIM_RegisteredProfile", L"CIM_ElementConformsToProfile", L"CIM_InstCreation",
+                       L"CIM_RegisteredProfile", L"CIM_ElementConformsToProfile", L"CIM_ReferencedProfile",
+                       L"CIM_CIMXMLCommunicationMechanism", L"CIM_CommMechanismForManager", L"CIM_HostedService",
+                       L"CIM_InstCreation",
                        L"CIM_InstDeletion", L"CIM_InstModification", L"CIM_AlertIndication"},
                       {L"CIM_OperatingSystem", L"CIMXML_UnixProcess"}}),
     [](const auto &info) { return info.index == 0 ? std::string("root_cimv2") : std::string("root_interop"); });

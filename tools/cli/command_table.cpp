@@ -76,6 +76,10 @@ const std::vector<Command> &commandTable() {
          "the namespace: http://host/root/old", nullptr, 0, 0, 0, 0, runDeleteNamespace},
         {"enumerate-namespaces", "the namespaces (the CIM_Namespace instances; root/interop unless the URL names one)",
          "the server: http://host[/interop-namespace]", nullptr, 0, 0, 0, 0, runEnumerateNamespaces},
+        {"server",
+         "what a client learns from the interop namespace: product and version, namespaces, communication "
+         "mechanisms, profiles",
+         "the server: http://host[/interop-namespace]", nullptr, 0, 0, 0, 0, runServer},
         {"conformance",
          "checks the server's answers to every operation against DSP0200 (and a DTD); exit 1 when one fails",
          "the server and the namespace to work in: http://host/namespace", nullptr, 0, 0,

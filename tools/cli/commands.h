@@ -101,5 +101,6 @@ void runCreateNamespace(CommandContext &c);
 void runDeleteNamespace(CommandContext &c);
 void runEnumerateNamespaces(CommandContext &c);
 void runConformance(CommandContext &c);
+void runServer(CommandContext &c);
 
 }  // namespace cli

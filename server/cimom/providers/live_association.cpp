@@ -17,7 +17,34 @@ const CIMObjectPath *referenceKey(const CIMObjectPath &path, std::wstring_view r
     return nullptr;
 }
 
+class ElementsIn : public LiveElements {
+public:
+    ElementsIn(std::shared_ptr<LiveElements> elements, std::wstring nameSpace)
+        : elements_(std::move(elements)), nameSpace_(std::move(nameSpace)) {}
+
+    Status locate(const Identity &identity, const CIMObjectPath &path) override {
+        std::wstring_view given = textOf(path.nameSpace);
+        if (!given.empty() && !sameName(given, nameSpace_))
+            return Status::error(6, "the element lives in namespace " + cimobj::toUtf8(nameSpace_));
+        return elements_->locate(identity, path);
+    }
+
+    void listPaths(const Identity &identity, std::vector<cimobj::PathPtr> &paths) override {
+        std::size_t first = paths.size();
+        elements_->listPaths(identity, paths);
+        for (std::size_t i = first; i < paths.size(); ++i) setPathLocation(paths[i].get(), nameSpace_, {});
+    }
+
+private:
+    std::shared_ptr<LiveElements> elements_;
+    std::wstring nameSpace_;
+};
+
 }  // namespace
+
+std::shared_ptr<LiveElements> elementsIn(std::shared_ptr<LiveElements> elements, std::wstring nameSpace) {
+    return std::make_shared<ElementsIn>(std::move(elements), std::move(nameSpace));
+}
 
 LiveAssociation::LiveAssociation(AssociationEnd first, AssociationEnd second)
     : first_(std::move(first)), second_(std::move(second)) {}

@@ -17,6 +17,11 @@ struct AssociationEnd {
     std::shared_ptr<LiveElements> elements;
 };
 
+// The elements of elements as seen from another namespace: their paths
+// name nameSpace, where they live (an association of the interop namespace
+// that points at the computer system of root/cimv2).
+std::shared_ptr<LiveElements> elementsIn(std::shared_ptr<LiveElements> elements, std::wstring nameSpace);
+
 // Serves an association class as instances (every pair of an element of
 // one end with every element of the other) and as references of an
 // element of either end. One end is expected to hold a single element, so

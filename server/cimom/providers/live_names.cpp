@@ -37,6 +37,31 @@ KeyValues fileSystemKeys(const Identity &identity, std::wstring mountPoint) {
             {L"CreationClassName", std::wstring(fileSystemClass)}};
 }
 
+KeyValues objectManagerKeys(const Identity &identity) {
+    return {{L"Name", std::wstring(objectManagerName)},
+            {L"SystemCreationClassName", std::wstring(computerSystemClass)},
+            {L"SystemName", identity.host},
+            {L"CreationClassName", std::wstring(objectManagerClass)}};
+}
+
+KeyValues namespaceKeys(const Identity &identity, std::wstring nameSpace) {
+    return {{L"SystemCreationClassName", std::wstring(computerSystemClass)},
+            {L"SystemName", identity.host},
+            {L"ObjectManagerCreationClassName", std::wstring(objectManagerClass)},
+            {L"ObjectManagerName", std::wstring(objectManagerName)},
+            {L"CreationClassName", std::wstring(namespaceClass)},
+            {L"Name", std::move(nameSpace)}};
+}
+
+KeyValues mechanismKeys(const Identity &identity, std::wstring name) {
+    return {{L"Name", std::move(name)},
+            {L"SystemCreationClassName", std::wstring(computerSystemClass)},
+            {L"SystemName", identity.host},
+            {L"CreationClassName", std::wstring(cimxmlMechanismClass)}};
+}
+
+KeyValues registeredProfileKeys(std::wstring instanceId) { return {{L"InstanceID", std::move(instanceId)}}; }
+
 cimobj::PathPtr livePath(std::wstring_view className, const KeyValues &keys) {
     cimobj::PathPtr path = makeClassPath(className, {}, {});
     for (const auto &[name, text] : keys) {

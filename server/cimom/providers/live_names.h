@@ -20,6 +20,12 @@ inline constexpr std::wstring_view computerSystemClass = L"CIMXML_ComputerSystem
 inline constexpr std::wstring_view operatingSystemClass = L"CIMXML_OperatingSystem";
 inline constexpr std::wstring_view processClass = L"CIMXML_UnixProcess";
 inline constexpr std::wstring_view fileSystemClass = L"CIMXML_LocalFileSystem";
+inline constexpr std::wstring_view objectManagerClass = L"CIM_ObjectManager";
+inline constexpr std::wstring_view namespaceClass = L"CIM_Namespace";
+inline constexpr std::wstring_view cimxmlMechanismClass = L"CIM_CIMXMLCommunicationMechanism";
+inline constexpr std::wstring_view registeredProfileClass = L"CIM_RegisteredProfile";
+// The object manager's Name: one per system, so the product's name does.
+inline constexpr std::wstring_view objectManagerName = L"cimxmld";
 
 // Who "this machine" is, read once per provider call so that every path of
 // one result agrees.
@@ -37,6 +43,12 @@ KeyValues computerSystemKeys(const Identity &identity);
 KeyValues operatingSystemKeys(const Identity &identity);
 KeyValues processKeys(const Identity &identity, pid_t pid);
 KeyValues fileSystemKeys(const Identity &identity, std::wstring mountPoint);
+// The object manager is a service of the computer system, and its
+// namespaces and communication mechanisms carry its keys in turn.
+KeyValues objectManagerKeys(const Identity &identity);
+KeyValues namespaceKeys(const Identity &identity, std::wstring nameSpace);
+KeyValues mechanismKeys(const Identity &identity, std::wstring name);
+KeyValues registeredProfileKeys(std::wstring instanceId);
 
 // A new path naming className with keys as string keys; no namespace, no host.
 cimobj::PathPtr livePath(std::wstring_view className, const KeyValues &keys);

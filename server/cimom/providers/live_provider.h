@@ -133,4 +133,35 @@ private:
     }
 };
 
+// The facts of an element that has none beyond who this machine is.
+struct NoFacts {};
+
+// A live class with exactly one element, whose keys follow from who this
+// machine is (the computer system, the object manager).
+class SingleElementProvider : public LiveProvider<NoFacts> {
+public:
+    // properties and keys are lent for the provider's life (static tables).
+    SingleElementProvider(std::wstring_view className, std::span<const Property> properties,
+                          KeyValues (*keys)(const Identity &identity))
+        : className_(className), properties_(properties), keys_(keys) {}
+
+protected:
+    std::wstring_view className() const override { return className_; }
+    std::span<const Property> properties() const override { return properties_; }
+    KeyValues keys(const Identity &identity, const NoFacts &) const override { return keys_(identity); }
+
+    Status read(const Identity &identity, const CIMObjectPath &path, unsigned, NoFacts &) override {
+        return matchPath(path, className_, keys_(identity), {});
+    }
+
+    void forEach(const Identity &, unsigned, const std::function<void(const NoFacts &)> &each) override {
+        each(NoFacts{});
+    }
+
+private:
+    std::wstring_view className_;
+    std::span<const Property> properties_;
+    KeyValues (*keys_)(const Identity &identity);
+};
+
 }  // namespace cimom::live

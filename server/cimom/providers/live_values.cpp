@@ -24,13 +24,27 @@ cimobj::ValuePtr textValue(std::wstring_view text) {
 
 cimobj::ValuePtr kernelTextValue(std::string_view bytes) { return textValue(kernelText(bytes)); }
 
-cimobj::ValuePtr kernelTextArray(const std::vector<std::string> &items) {
+namespace {
+
+// An array of type whose entries are item(each of items).
+template <class Item, class Make>
+cimobj::ValuePtr arrayValue(int type, const std::vector<Item> &items, Make item) {
     cimobj::ListPtr list = makeList(CIMLIST_VALUE);
     CIMList *raw = list.get();
-    for (const std::string &item : items) appendOwned(&raw, CIMLIST_VALUE, kernelTextValue(item));
-    cimobj::ValuePtr value(orThrow(newCIMValue(CIM_STRING + CIM_ARRAY, list.get())));
+    for (const Item &each : items) appendOwned(&raw, CIMLIST_VALUE, item(each));
+    cimobj::ValuePtr value(orThrow(newCIMValue(type + CIM_ARRAY, list.get())));
     list.release();
     return value;
+}
+
+}  // namespace
+
+cimobj::ValuePtr kernelTextArray(const std::vector<std::string> &items) {
+    return arrayValue(CIM_STRING, items, [](const std::string &item) { return kernelTextValue(item); });
+}
+
+cimobj::ValuePtr uint16Array(const std::vector<std::uint16_t> &items) {
+    return arrayValue(CIM_UINT16, items, [](std::uint16_t item) { return uint16Value(item); });
 }
 
 cimobj::ValuePtr booleanValue(bool value) { return numberValue<int>(CIM_BOOLEAN, value ? 1 : 0); }

@@ -22,6 +22,7 @@ cimobj::ValuePtr uint16Value(std::uint16_t value);
 cimobj::ValuePtr sint16Value(std::int16_t value);
 cimobj::ValuePtr uint32Value(std::uint32_t value);
 cimobj::ValuePtr uint64Value(std::uint64_t value);
+cimobj::ValuePtr uint16Array(const std::vector<std::uint16_t> &items);
 // text must be CIM datetime text.
 cimobj::ValuePtr dateTimeValue(const std::wstring &text);
 // A reference to path (the value takes it).

@@ -9,32 +9,15 @@ namespace cimom {
 
 namespace {
 
-// The values of a namespace's instance, by property name; the class decides
-// which of them the instance has.
-std::wstring valueFor(std::wstring_view property, const std::wstring &nameSpace, const ProviderContext &context) {
-    if (sameName(property, L"Name")) return nameSpace;
-    if (sameName(property, L"CreationClassName")) return L"CIM_Namespace";
-    if (sameName(property, L"ObjectManagerCreationClassName")) return L"CIM_ObjectManager";
-    if (sameName(property, L"ObjectManagerName")) return L"cimxmld";
-    if (sameName(property, L"SystemCreationClassName")) return L"CIM_ComputerSystem";
-    if (sameName(property, L"SystemName")) return context.hostName;
-    return {};
-}
+using live::Identity;
 
-cimobj::InstancePtr namespaceInstance(const std::wstring &nameSpace, const ProviderContext &context) {
-    cimobj::InstancePtr instance(
-        orThrow(newInstance(newText(textOf(getClassName(context.cimClass))), newText(context.nameSpace), nullptr)));
-    for (CIMProperty *declared : items<CIMProperty>(getClassProperties(context.cimClass))) {
-        std::wstring text = valueFor(textOf(declared->name), nameSpace, context);
-        if (text.empty() || declared->type != CIM_STRING) continue;
-        cimobj::ValuePtr value(orThrow(newCIMValue(CIM_STRING, newText(text))));
-        cimobj::PropertyPtr p(
-            orThrow(newProperty(newText(textOf(declared->name)), nullptr, value.get(), CIM_STRING, nullptr, 0)));
-        value.release();
-        p->isKey = declared->isKey;
-        appendOwned(&instance->properties, CIMLIST_PROPERTY, std::move(p));
-    }
-    return instance;
+constexpr std::wstring_view builtInNamespaces[] = {L"root/interop", L"root/cimv2"};
+
+cimobj::InstancePtr namespaceInstance(const ProviderContext &context, const Identity &identity,
+                                      const std::wstring &nameSpace) {
+    live::InstancePlan plan = live::planInstance(context, {}, {});
+    return live::buildInstance(context, plan, live::namespaceKeys(identity, nameSpace),
+                               [](int) { return cimobj::ValuePtr(); });
 }
 
 // The Name a namespace instance or path carries; empty when none.
@@ -44,23 +27,22 @@ std::wstring nameIn(const CIMPropertyList *properties) {
     return std::wstring(textOf(name->value->data.string));
 }
 
-class NamespaceProvider : public InstanceProvider {
+class NamespaceProvider : public live::LiveInstanceProvider {
 public:
+    explicit NamespaceProvider(ObjectManager &objectManager) : objectManager_(objectManager) {}
+
     Status getInstance(const ProviderContext &context, const CIMObjectPath &path,
                        cimobj::InstancePtr &instance) override {
-        std::wstring name = nameIn(path.mkeys);
-        for (const std::wstring &known : context.objectManager.namespaces()) {
-            if (sameName(known, name)) {
-                instance = namespaceInstance(known, context);
-                return Status::success();
-            }
-        }
-        return Status::error(6, "namespace " + cimobj::toUtf8(name) + " does not exist");
+        std::optional<std::wstring> known = existing(path);
+        if (!known) return Status::error(6, "namespace " + cimobj::toUtf8(nameIn(path.mkeys)) + " does not exist");
+        instance = namespaceInstance(context, live::currentIdentity(), *known);
+        return Status::success();
     }
 
     Status enumerateInstances(const ProviderContext &context, std::vector<cimobj::InstancePtr> &instances) override {
-        for (const std::wstring &known : context.objectManager.namespaces())
-            instances.push_back(namespaceInstance(known, context));
+        Identity identity = live::currentIdentity();
+        for (const std::wstring &known : objectManager_.namespaces())
+            instances.push_back(namespaceInstance(context, identity, known));
         return Status::success();
     }
 
@@ -68,27 +50,53 @@ public:
                           cimobj::PathPtr &newPath) override {
         std::wstring name = nameIn(instance.properties);
         // Sent to the namespace to be made, the instance may leave Name out.
-        if (name.empty() && !context.objectManager.hasNamespace(context.nameSpace)) name = context.nameSpace;
+        if (name.empty() && !objectManager_.hasNamespace(context.nameSpace)) name = context.nameSpace;
         if (name.empty()) return Status::error(4, "the CIM_Namespace instance has no Name");
-        Status status = context.objectManager.createNamespace(name);
+        Status status = objectManager_.createNamespace(name);
         if (!status.ok()) return status;
-        cimobj::InstancePtr made = namespaceInstance(name, context);
+        cimobj::InstancePtr made = namespaceInstance(context, live::currentIdentity(), name);
         newPath = makeClassPath(textOf(getClassName(context.cimClass)), context.nameSpace, {});
         for (CIMProperty *p : items<CIMProperty>(made->properties))
             if (p->isKey) appendOwned(&newPath->mkeys, CIMLIST_PROPERTY, copyProperty(p));
         return status;
     }
 
-    Status deleteInstance(const ProviderContext &context, const CIMObjectPath &path) override {
+    Status deleteInstance(const ProviderContext &, const CIMObjectPath &path) override {
         std::wstring name = nameIn(path.mkeys);
         if (name.empty()) return Status::error(4, "the CIM_Namespace name has no Name key");
-        Status status = context.objectManager.deleteNamespace(name);
+        for (std::wstring_view builtIn : builtInNamespaces)
+            if (sameName(name, builtIn))
+                return Status::error(1, "namespace " + cimobj::toUtf8(builtIn) +
+                                            " is built in and cannot be deleted");
+        Status status = objectManager_.deleteNamespace(name);
         return status.code == 3 ? Status::error(6, status.message) : status;
     }
+
+    Status locate(const Identity &, const CIMObjectPath &path) override {
+        if (!sameName(textOf(path.className), live::namespaceClass))
+            return Status::error(6, cimobj::toUtf8(textOf(path.className)) + " is not CIM_Namespace");
+        return existing(path) ? Status::success() : Status::error(6, "no such namespace");
+    }
+
+    void listPaths(const Identity &identity, std::vector<cimobj::PathPtr> &paths) override {
+        for (const std::wstring &known : objectManager_.namespaces())
+            paths.push_back(live::livePath(live::namespaceClass, live::namespaceKeys(identity, known)));
+    }
+
+private:
+    // The namespace path's Name names, as it was created.
+    std::optional<std::wstring> existing(const CIMObjectPath &path) const {
+        std::wstring name = nameIn(path.mkeys);
+        return name.empty() ? std::nullopt : objectManager_.namespaceName(name);
+    }
+
+    ObjectManager &objectManager_;
 };
 
 }  // namespace
 
-std::shared_ptr<InstanceProvider> makeNamespaceProvider() { return std::make_shared<NamespaceProvider>(); }
+std::shared_ptr<live::LiveInstanceProvider> makeNamespaceProvider(ObjectManager &objectManager) {
+    return std::make_shared<NamespaceProvider>(objectManager);
+}
 
 }  // namespace cimom

@@ -5,11 +5,18 @@
 
 #include <memory>
 
-#include "cimom/provider.h"
+#include "providers/live_provider.h"
 
 namespace cimom {
 
-// The provider the object manager registers for CIM_Namespace in every namespace.
-std::shared_ptr<InstanceProvider> makeNamespaceProvider();
+class ObjectManager;
+
+// The provider of CIM_Namespace over the namespaces of objectManager, which
+// must outlive it: the instances, and the elements CIM_NamespaceInManager
+// pairs with the object manager. Each namespace's keys are those of
+// live::namespaceKeys; a client's path needs only Name. The built-in
+// namespaces (root/interop, where the server describes itself, and
+// root/cimv2, which the live providers serve) are not deleted.
+std::shared_ptr<live::LiveInstanceProvider> makeNamespaceProvider(ObjectManager &objectManager);
 
 }  // namespace cimom

@@ -4,10 +4,28 @@
 
 namespace cimom {
 
+namespace {
+
+bool identifierStart(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'_' || c >= 0x80; }
+
+// Identifiers joined by single slashes: every name a client can write in a
+// path, a MOF pragma and a CIMObject header alike.
+bool isNamespaceName(std::wstring_view name) {
+    bool segmentStart = true;
+    for (wchar_t c : name) {
+        if (segmentStart ? !identifierStart(c) : !(identifierStart(c) || c == L'/' || (c >= L'0' && c <= L'9')))
+            return false;
+        segmentStart = c == L'/';
+    }
+    return !segmentStart;
+}
+
+}  // namespace
+
 Status ObjectManager::createNamespace(const std::wstring &nameSpace, Journaling journaling) {
-    if (nameSpace.empty() || nameSpace.front() == L'/' || nameSpace.back() == L'/' ||
-        nameSpace.find(L"//") != std::wstring::npos)
-        return Status::error(4, "'" + cimobj::toUtf8(nameSpace) + "' is not a namespace name");
+    if (!isNamespaceName(nameSpace))
+        return Status::error(4, "'" + cimobj::toUtf8(nameSpace) +
+                                    "' is not a namespace name (identifiers joined by single slashes)");
     return state_->repository.write(journaling, [&](ChangeSet &changes) {
         if (state_->repository.find(nameSpace))
             return Status::error(11, "namespace " + cimobj::toUtf8(nameSpace) + " already exists");
@@ -35,6 +53,12 @@ std::vector<std::wstring> ObjectManager::namespaces() const {
 bool ObjectManager::hasNamespace(const std::wstring &nameSpace) const {
     auto lock = state_->repository.readLock();
     return state_->repository.find(nameSpace) != nullptr;
+}
+
+std::optional<std::wstring> ObjectManager::namespaceName(const std::wstring &nameSpace) const {
+    auto lock = state_->repository.readLock();
+    const NamespaceData *space = state_->repository.find(nameSpace);
+    return space ? std::optional<std::wstring>(space->name) : std::nullopt;
 }
 
 }  // namespace cimom

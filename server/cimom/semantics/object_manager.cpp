@@ -12,7 +12,7 @@ namespace cimom {
 
 ObjectManager::ObjectManager(std::wstring hostName) : state_(std::make_unique<State>()) {
     state_->hostName = hostName.empty() ? machineHostName() : std::move(hostName);
-    state_->providers.add(L"", namespaceClassName, makeNamespaceProvider());
+    state_->providers.add(L"", namespaceClassName, std::shared_ptr<InstanceProvider>(makeNamespaceProvider(*this)));
 }
 
 ObjectManager::~ObjectManager() = default;

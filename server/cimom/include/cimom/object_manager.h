@@ -16,6 +16,7 @@
 #include <cimobj/cimobj.hpp>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,13 +89,17 @@ public:
 
     // ---- Namespaces ----
 
-    // Status 11 when it exists, 4 for an empty name.
+    // Status 11 when it exists, 4 for a name that is not identifiers joined
+    // by single slashes.
     Status createNamespace(const std::wstring &nameSpace, Journaling journaling = Journaling::On);
     // Removes a namespace with everything in it; status 3 when unknown.
     Status deleteNamespace(const std::wstring &nameSpace);
     // Names as created, in creation order.
     std::vector<std::wstring> namespaces() const;
     bool hasNamespace(const std::wstring &nameSpace) const;
+    // The name nameSpace was created with (names compare without regard to
+    // case); nullopt when there is no such namespace.
+    std::optional<std::wstring> namespaceName(const std::wstring &nameSpace) const;
 
     // ---- Qualifier declarations ----
 
