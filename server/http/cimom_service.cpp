@@ -16,6 +16,7 @@
 #include <cimobj/cimobj.h>
 
 #include "access_log.h"
+#include "answer_stream.h"
 #include "request_scan.h"
 
 namespace cimxmld {
@@ -171,20 +172,27 @@ std::optional<Response> CimomService::admit(const RequestHead &head, RequestStat
     return std::nullopt;
 }
 
+std::optional<Response> CimomService::checkBeforeModule(const RequestHead &head, RequestState &state,
+                                                        const std::string &body) {
+    if (head.target == "/metrics") {
+        Response response;
+        response.setBody(metrics_.render(), metricsContentType);
+        return response;
+    }
+    RequestSummary summary = scanRequest(body);
+    state.operation = summary.methodName;
+    state.className = summary.className;
+    state.metricsOperation = metricsOperation(summary);
+    CimHeaders cim(head.fields, state.headerPrefix);
+    if (std::optional<Rejection> rejected = checkBody(summary, cim, state.isExport))
+        return refuse(*rejected, state, false);
+    return std::nullopt;
+}
+
 Response CimomService::serve(const RequestHead &head, RequestState &state, const std::string &body) {
     Response response;
     try {
-        if (head.target == "/metrics") {
-            response.setBody(metrics_.render(), metricsContentType);
-            return response;
-        }
-        RequestSummary summary = scanRequest(body);
-        state.operation = summary.methodName;
-        state.className = summary.className;
-        state.metricsOperation = metricsOperation(summary);
-        CimHeaders cim(head.fields, state.headerPrefix);
-        if (std::optional<Rejection> rejected = checkBody(summary, cim, state.isExport))
-            return refuse(*rejected, state, false);
+        if (std::optional<Response> early = checkBeforeModule(head, state, body)) return std::move(*early);
         ModuleAnswer answered = module_.handle(body, objectManager_);
         // A module that tells the status saves reading the document again.
         int told = answered.cimStatus;
@@ -195,6 +203,66 @@ Response CimomService::serve(const RequestHead &head, RequestState &state, const
         response = refusal(500, "", true);
     }
     return response;
+}
+
+namespace {
+
+// The module's pieces into the stream, the head mapped as a whole answer's.
+struct PiecesSink {
+    const CimomService &service;
+    const RequestState &state;
+    AnswerStream &stream;
+    int status = 0;
+
+    static int begin(void *context, const char *header, std::size_t length, int status) {
+        auto *self = static_cast<PiecesSink *>(context);
+        self->status = status;
+        Response head;
+        self->service.answerHead(answerFromParts(CIMXMLAnswerParts{status, header, length, nullptr, 0}), self->state,
+                                 head);
+        self->stream.begin(std::move(head));
+        return 0;
+    }
+    static int write(void *context, const char *bytes, std::size_t length) {
+        return static_cast<PiecesSink *>(context)->stream.write(std::string_view(bytes, length)) ? 0 : 1;
+    }
+    static int restart(void *context) { return static_cast<PiecesSink *>(context)->stream.restart() ? 0 : 1; }
+};
+
+// A whole answer into the stream.
+void streamWhole(Response response, AnswerStream &stream) {
+    std::vector<std::string> body = std::move(response.body);
+    response.body.clear();
+    stream.begin(std::move(response));
+    for (const std::string &piece : body) stream.write(piece);
+    stream.finish();
+}
+
+}  // namespace
+
+void CimomService::serveInPieces(const RequestHead &head, RequestState &state, const std::string &body,
+                                 AnswerStream &stream) {
+    try {
+        if (std::optional<Response> early = checkBeforeModule(head, state, body))
+            return streamWhole(std::move(*early), stream);
+        PiecesSink pieces{*this, state, stream};
+        CIMXMLAnswerSink sink{&pieces, PiecesSink::begin, PiecesSink::write, PiecesSink::restart};
+        CIMXMLAnswerEnd end{};
+        if (!module_.answerInPieces(body, objectManager_, sink, end)) {
+            ModuleAnswer answered = module_.handle(body, objectManager_);
+            int told = answered.cimStatus;
+            Response response;
+            answer(std::move(answered), state, response);
+            state.cimStatus = told != ModuleAnswer::unknownStatus ? told : cimStatusOf(response.body.front());
+            return streamWhole(std::move(response), stream);
+        }
+        state.cimStatus = end.lateStatus != 0 ? end.lateStatus : pieces.status;
+        stream.finish(end.lateStatus, end.lateDescription ? end.lateDescription : "");
+    } catch (const std::exception &e) {
+        cimPrintMessage(CIM_LOG_ERROR, L"request failed: %s", e.what());
+        if (stream.restart()) return streamWhole(refusal(500, "", true), stream);
+        stream.finish(1, "the server failed while writing the answer");
+    }
 }
 
 Response CimomService::respond(const std::string &method, const std::string &target, const HeaderFields &fields,
@@ -210,6 +278,12 @@ Response CimomService::respond(const std::string &method, const std::string &tar
 }
 
 void CimomService::answer(ModuleAnswer answer, const RequestState &state, Response &response) const {
+    std::string body = std::move(answer.body);
+    answerHead(std::move(answer), state, response);
+    response.setBody(std::move(body), xmlContentType);
+}
+
+void CimomService::answerHead(ModuleAnswer answer, const RequestState &state, Response &response) const {
     response.status = 200;
     for (const auto &[name, value] : answer.headers) {
         if (name == "CIMError") response.status = 400;
@@ -218,7 +292,7 @@ void CimomService::answer(ModuleAnswer answer, const RequestState &state, Respon
         response.headers.emplace(std::move(field), value);
     }
     if (state.mpost) response.headers.emplace("Ext", "");
-    response.setBody(std::move(answer.body), xmlContentType);
+    response.headers.emplace("Content-Type", xmlContentType);
 }
 
 Response CimomService::refuse(const Rejection &rejected, const RequestState &state, bool close) const {

@@ -20,6 +20,8 @@
 
 namespace cimxmld {
 
+class AnswerStream;
+
 // What one request's steps learn and leave for the log.
 struct RequestState {
     enum class Login { Unchecked, Admitted, Refused, RefusedUnchecked };
@@ -65,6 +67,13 @@ public:
     // checks against the headers and then the module. Runs the object
     // manager: call it on a worker. Never throws.
     Response serve(const RequestHead &head, RequestState &state, const std::string &body);
+    // The same answer written into stream as it is made: in pieces when the
+    // module answers in pieces (with a late failure as the stream's end),
+    // else whole. Never throws; the stream is always finished.
+    void serveInPieces(const RequestHead &head, RequestState &state, const std::string &body, AnswerStream &stream);
+    // The status and fields of the module's answer as the client gets them
+    // (the body is not touched).
+    void answerHead(ModuleAnswer answer, const RequestState &state, Response &response) const;
     // A refusal the front end makes itself (a body over the limit, a full
     // queue, a timeout, a request HTTP forbids); logged at debug level.
     static Response refusal(int status, const std::string &reason, bool close);
@@ -80,6 +89,9 @@ public:
                      const std::string &body);
 
 private:
+    // What is answered without the module (/metrics, a body that does not
+    // fit its headers); nullopt to go on to the module.
+    std::optional<Response> checkBeforeModule(const RequestHead &head, RequestState &state, const std::string &body);
     Response refuse(const Rejection &rejection, const RequestState &state, bool close) const;
     void answer(ModuleAnswer answer, const RequestState &state, Response &response) const;
 

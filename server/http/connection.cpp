@@ -6,8 +6,10 @@
 
 #include <strings.h>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <type_traits>
 
 #include <boost/asio/post.hpp>
@@ -20,6 +22,7 @@
 #include <boost/beast/http/write.hpp>
 #include <boost/beast/ssl/ssl_stream.hpp>
 
+#include "answer_stream.h"
 #include "front_end.h"
 #include "memory_release.h"
 #include "request_parser.h"
@@ -48,6 +51,63 @@ constexpr std::size_t drainBytes = 4u << 20;
 constexpr std::chrono::seconds drainTime{1};
 
 const std::string continueLine = "HTTP/1.1 100 Continue\r\n\r\n";
+
+// An answer is sent in chunks once this much of it has come before its end
+// (when the client takes trailers); a complete answer up to wholeAnswerBytes
+// goes out as one, like any other; pieces of a longer one are at most
+// pieceBytes.
+constexpr std::size_t chunkedAfterBytes = 256 * 1024;
+constexpr std::size_t wholeAnswerBytes = 4u << 20;
+constexpr std::size_t pieceBytes = 256 * 1024;
+
+// True when the TE field lists "trailers".
+bool acceptsTrailers(const HeaderFields &fields) {
+    const std::string *te = findField(fields, "TE");
+    if (!te) return false;
+    std::string_view rest(*te);
+    while (!rest.empty()) {
+        std::size_t comma = rest.find(',');
+        std::string_view item = rest.substr(0, comma);
+        item = item.substr(0, item.find(';'));
+        while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
+        if (item.size() == 8 && strncasecmp(item.data(), "trailers", 8) == 0) return true;
+        rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
+    }
+    return false;
+}
+
+// bytes as one chunk.
+std::string chunkOf(const std::string &bytes) {
+    char size[24];
+    int n = std::snprintf(size, sizeof size, "%zx\r\n", bytes.size());
+    std::string chunk(size, static_cast<std::size_t>(n));
+    chunk += bytes;
+    chunk += "\r\n";
+    return chunk;
+}
+
+// The last chunk, with the CIM status trailers of a late failure; the
+// description percent-encoded where a field value may not hold it.
+std::string lastChunk(int lateStatus, const std::string &description) {
+    std::string last = "0\r\n";
+    if (lateStatus != 0) {
+        last += "CIMStatusCode: " + std::to_string(lateStatus) + "\r\n";
+        last += "CIMStatusCodeDescription: ";
+        static const char hex[] = "0123456789ABCDEF";
+        for (unsigned char c : description) {
+            if (c >= 0x20 && c < 0x7F && c != '%') {
+                last += static_cast<char>(c);
+            } else {
+                last += '%';
+                last += hex[c >> 4];
+                last += hex[c & 15];
+            }
+        }
+        last += "\r\n";
+    }
+    return last + "\r\n";
+}
 
 std::string peerOf(const tcp::endpoint &endpoint, std::string &address) {
     address = endpoint.address().to_string();
@@ -239,23 +299,101 @@ private:
         dispatch();
     }
 
+    // The answer is made on a worker and written into an answer stream; the
+    // connection sends it as it comes (pump), so that no worker waits for a
+    // slow client and no large answer is held whole.
     void dispatch() {
         phase_ = Phase::Working;
         ++thread_.awaited;
-        bool queued = host_.pool.submit([self = self()]() mutable {
-            Response response = self->host_.service.serve(self->head(), self->state(), self->parser_->body());
+        auto answer = std::make_shared<AnswerStream>(host_.settings.answerMemory);
+        answer_ = answer;
+        headSent_ = lastSent_ = chunked_ = false;
+        acceptsTrailers_ = acceptsTrailers(head().fields);
+        IoThread &thread = thread_;
+        std::weak_ptr<Connection> weak = self();
+        answer->onNews([&thread, weak] {
+            net::post(thread.context, [weak] {
+                if (auto self = weak.lock()) self->pump();
+            });
+        });
+        bool queued = host_.pool.submit([self = self(), answer]() mutable {
+            self->host_.service.serveInPieces(self->head(), self->state(), self->parser_->body(), *answer);
             IoThread &thread = self->thread_;
             // The worker lets go of the connection here: its last owner is
             // always on the I/O thread.
-            net::post(thread.context, [self = std::move(self), response = std::move(response)]() mutable {
-                --self->thread_.awaited;
-                self->write(std::move(response));
-            });
+            net::post(thread.context, [self = std::move(self)]() mutable { --self->thread_.awaited; });
         });
         if (!queued) {
             --thread_.awaited;
-            refuseBusy(false);
+            answer_.reset();
+            return refuseBusy(false);
         }
+        pump();
+    }
+
+    // Sends what the answer stream has: a small complete answer whole (as
+    // any answer), a large one with its length once complete, or, when the
+    // client takes trailers, in chunks as soon as enough has come, ending
+    // with the CIM status trailers of a late failure.
+    void pump() {
+        while (phase_ != Phase::Closed && answer_ && !writingPiece_) {
+            AnswerStream::State s = answer_->state();
+            if (s.broken) return close();
+            if (!headSent_) {
+                bool chunk = acceptsTrailers_ && !s.finished && s.buffered >= chunkedAfterBytes;
+                if (!s.finished && !chunk) {
+                    if (answer_->wait(acceptsTrailers_ ? chunkedAfterBytes : SIZE_MAX)) continue;
+                    return;
+                }
+                Response response = answer_->takeHead();
+                if (s.finished && s.total <= wholeAnswerBytes) {
+                    response.body.clear();
+                    response.body.push_back(answer_->take(SIZE_MAX));
+                    answer_.reset();
+                    return write(std::move(response));
+                }
+                phase_ = Phase::Writing;
+                response.close = response.close || !head().keepAlive || stopping_ || thread_.stopping;
+                closeAfter_ = response.close;
+                exchange_->status = response.status;
+                chunked_ = !s.finished;
+                int keepAlive = static_cast<int>(host_.settings.keepAliveTimeout.count());
+                piece_ = wireHead(std::move(response), chunked_ ? std::nullopt : std::optional(s.total), keepAlive);
+                headSent_ = true;
+                return sendPiece();
+            }
+            if (s.buffered > 0) {
+                std::string bytes = answer_->take(pieceBytes);
+                exchange_->bytes += bytes.size();
+                piece_ = chunked_ ? chunkOf(bytes) : std::move(bytes);
+                return sendPiece();
+            }
+            if (!s.finished) {
+                if (answer_->wait(1)) continue;
+                return;
+            }
+            if (chunked_ && !lastSent_) {
+                lastSent_ = true;
+                piece_ = lastChunk(s.lateStatus, s.lateDescription);
+                return sendPiece();
+            }
+            answer_.reset();
+            return answered(error_code{});
+        }
+    }
+
+    void sendPiece() {
+        writingPiece_ = true;
+        setDeadline(host_.settings.writeTimeout);
+        net::async_write(stream_, net::buffer(piece_), [self = self()](error_code ec, std::size_t) {
+            self->writingPiece_ = false;
+            if (ec) {
+                if (self->answer_) self->answer_->abandon();
+                self->answer_.reset();
+                return self->answered(ec);
+            }
+            self->pump();
+        });
     }
 
     void refuseBusy(bool close) {
@@ -288,6 +426,13 @@ private:
 
     void onWritten(error_code ec) {
         if (!ec && !exchange_->serializer->is_done()) return writeSome();
+        answered(ec);
+    }
+
+    // The whole answer is out (or the write failed): log it, then wait for
+    // the next request or close.
+    void answered(error_code ec) {
+        piece_ = std::string();
         host_.service.finish(head(), state(), exchange_->status, exchange_->bytes);
         if (exchange_->bytes >= releaseAfterBytes) {
             exchange_->serializer.reset();
@@ -336,6 +481,10 @@ private:
     }
 
     // One request's answer on its way out.
+    std::shared_ptr<AnswerStream> answer_;  // the answer being made, while it is
+    std::string piece_;                     // the bytes being written
+    bool writingPiece_ = false, headSent_ = false, lastSent_ = false, chunked_ = false, acceptsTrailers_ = false;
+
     struct Exchange {
         RequestState state;
         std::optional<WireMessage> message;

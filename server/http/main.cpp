@@ -83,6 +83,7 @@ int serve(const ServerOptions &options) {
     std::unique_ptr<ObjectManagerHost> objectManager = ObjectManagerHost::start(options, error);
     if (!objectManager) return fail(error);
     returnFreeMemory();  // what loading the repository used and let go
+    module->setHostExtensions(objectManager->extensions());
 
     // Only the signal thread takes SIGINT and SIGTERM; every thread started
     // from here on inherits the mask.

@@ -25,6 +25,7 @@ public:
         : objectManager_(std::move(objectManager)), listeners_(std::make_shared<cimom::ListenerTable>()) {
         cimom::installObjectManager(objectManager_);
         cimom::fillCimomHandle(handle_);
+        cimom::fillHostExtensions(extensions_);
         cimom::ServerDescription description;
         description.protocolVersion = cimobj::fromUtf8(CIMXML_PROTOCOL_VERSION);
         description.functionalGroups = cimom::functionalGroupsOf(handle_);
@@ -34,6 +35,7 @@ public:
     }
     ~InMemoryObjectManager() override { cimom::installObjectManager(nullptr); }
     CIMOMHandle *handle() override { return &handle_; }
+    const CIMXMLHostExtensions &extensions() override { return extensions_; }
 
     void listening(const std::string &scheme, int port) override {
         std::lock_guard lock(listenersMutex_);
@@ -44,6 +46,7 @@ public:
 private:
     std::shared_ptr<cimom::ObjectManager> objectManager_;
     CIMOMHandle handle_{};
+    CIMXMLHostExtensions extensions_{};
     std::shared_ptr<cimom::ListenerTable> listeners_;
     std::mutex listenersMutex_;
     std::vector<cimom::Listener> bound_;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <cimxml/cimom_handle.h>
+#include <cimxml/cimxml_host.h>
 
 #include "options.h"
 
@@ -22,6 +23,9 @@ public:
 
     // The handle the module calls; valid as long as this host lives.
     virtual CIMOMHandle *handle() = 0;
+    // The extensions the module's strict profile asks a host for, served by
+    // the same object manager; valid as long as this host lives.
+    virtual const CIMXMLHostExtensions &extensions() = 0;
     // Tells the object manager that the server now also listens on port
     // with scheme ("http", "https"): its interop namespace shows a CIM-XML
     // communication mechanism for each. Cannot fail.

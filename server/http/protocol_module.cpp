@@ -71,6 +71,10 @@ std::unique_ptr<ProtocolModule> ProtocolModule::load(const std::string &path, co
         }
         // Present when the module offers it (the strict profile answers 1).
         module->answerParts_ = reinterpret_cast<AnswerParts>(dlsym(library, "CIMXML_getAnswerParts"));
+        module->answerInPieces_ =
+            reinterpret_cast<decltype(&CIMXML_answerInPieces)>(dlsym(library, "CIMXML_answerInPieces"));
+        module->setHostExtensions_ =
+            reinterpret_cast<decltype(&CIMXML_setHostExtensions)>(dlsym(library, "CIMXML_setHostExtensions"));
         module->path_ = candidate;
         error.clear();
         return module;

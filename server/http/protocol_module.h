@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <cimxml/cimxml.h>
+#include <cimxml/cimxml_host.h>
 
 namespace cimxmld {
 
@@ -40,6 +41,18 @@ public:
     // std::bad_alloc when the module cannot allocate its record.
     ModuleAnswer handle(const std::string &body, CIMOMHandle *objectManager) const;
 
+    // Hands the request to the module to answer through sink (the strict
+    // profile's answers in pieces). false when the module does not stream:
+    // nothing was called, use handle(). Safe from any number of threads.
+    bool answerInPieces(const std::string &body, CIMOMHandle *objectManager, const CIMXMLAnswerSink &sink,
+                        CIMXMLAnswerEnd &end) const {
+        return answerInPieces_ != nullptr && answerInPieces_(body.c_str(), objectManager, &sink, &end) == 1;
+    }
+    // Gives the module the host's extensions; false when it does not use them.
+    bool setHostExtensions(const CIMXMLHostExtensions &extensions) const {
+        return setHostExtensions_ != nullptr && setHostExtensions_(&extensions) == 1;
+    }
+
     const std::string &path() const { return path_; }
 
     // The library stays loaded for the life of the process: threads the
@@ -58,7 +71,9 @@ private:
     RequestHandler requestHandler_ = nullptr;
     ResponseText responseText_ = nullptr;
     Release release_ = nullptr;
-    AnswerParts answerParts_ = nullptr;  // optional: the strict profile's extension
+    AnswerParts answerParts_ = nullptr;  // optional: the strict profile's extensions
+    decltype(&CIMXML_answerInPieces) answerInPieces_ = nullptr;
+    decltype(&CIMXML_setHostExtensions) setHostExtensions_ = nullptr;
 };
 
 // Splits a module response text at its empty line into header lines and

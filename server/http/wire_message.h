@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +57,11 @@ using WireMessage = boost::beast::http::response<PiecesBody>;
 // "Connection: close" when response.close, else "Keep-Alive: timeout=N"
 // when keepAliveSeconds > 0), all in name order; the body moves over.
 WireMessage toWireMessage(Response response, int keepAliveSeconds);
+
+// The header bytes of an answer whose body goes out after them as it
+// comes: contentLength bytes, or chunked (with the CIM status trailers
+// announced) when it is unknown. The fields as toWireMessage gives them.
+std::string wireHead(Response head, std::optional<std::size_t> contentLength, int keepAliveSeconds);
 
 // The bytes a connection sends for response: what the socket-free entry
 // point and the tests compare with the wire.

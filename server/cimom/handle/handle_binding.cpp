@@ -34,4 +34,10 @@ void fillCimomHandle(CIMOMHandle &handle) {
     handle.pfn_deliverIndication = slots::deliverIndication;
 }
 
+void fillHostExtensions(CIMXMLHostExtensions &extensions) {
+    extensions.size = sizeof extensions;
+    extensions.enumerateInstancesInBatches = slots::enumerateInstancesInBatches;
+    extensions.enumerateInstanceNamesInBatches = slots::enumerateInstanceNamesInBatches;
+}
+
 }  // namespace cimom

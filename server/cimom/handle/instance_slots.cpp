@@ -75,6 +75,27 @@ ReturnCode *enumerateInstanceNames(CIMObjectPath *path, CIMObjectPathList **inst
     });
 }
 
+ReturnCode *enumerateInstancesInBatches(CIMObjectPath *path, int localOnly, int deepInheritance,
+                                        int includeQualifiers, int includeClassOrigin, CIMStringList *propertyList,
+                                        size_t batchSize, CIMXMLInstanceBatch deliver, void *context) {
+    return serve("EnumerateInstances", [&](ObjectManager &om) {
+        return om.enumerateInstances(
+            nameSpaceOf(path), classNameOf(path),
+            instanceOptions(localOnly, deepInheritance, includeQualifiers, includeClassOrigin, propertyList), batchSize,
+            [&](std::vector<cimobj::InstancePtr> &batch) { return deliver(context, toList(CIMLIST_INSTANCE, batch)) == 0; });
+    });
+}
+
+ReturnCode *enumerateInstanceNamesInBatches(CIMObjectPath *path, size_t batchSize, CIMXMLPathBatch deliver,
+                                            void *context) {
+    return serve("EnumerateInstanceNames", [&](ObjectManager &om) {
+        return om.enumerateInstanceNames(nameSpaceOf(path), classNameOf(path), batchSize,
+                                         [&](std::vector<cimobj::PathPtr> &batch) {
+                                             return deliver(context, toList(CIMLIST_OBJECTPATH, batch)) == 0;
+                                         });
+    });
+}
+
 ReturnCode *getInstance(CIMObjectPath *instancePath, int localOnly, int includeQualifiers, int includeClassOrigin,
                         CIMStringList *propertyList, CIMInstance **instance) {
     return serve("GetInstance", [&](ObjectManager &om) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cimobj/cimobj.h>
+#include <cimxml/cimxml_host.h>
 
 namespace cimom::slots {
 
@@ -14,6 +15,11 @@ ReturnCode *deleteInstance(CIMObjectPath *instancePath);
 ReturnCode *enumerateInstances(CIMObjectPath *path, int localOnly, int deepInheritance, int includeQualifiers,
                                int includeClassOrigin, CIMStringList *propertyList, CIMInstanceList **instances);
 ReturnCode *enumerateInstanceNames(CIMObjectPath *path, CIMObjectPathList **instancePaths);
+ReturnCode *enumerateInstancesInBatches(CIMObjectPath *path, int localOnly, int deepInheritance,
+                                        int includeQualifiers, int includeClassOrigin, CIMStringList *propertyList,
+                                        size_t batchSize, CIMXMLInstanceBatch deliver, void *context);
+ReturnCode *enumerateInstanceNamesInBatches(CIMObjectPath *path, size_t batchSize, CIMXMLPathBatch deliver,
+                                            void *context);
 ReturnCode *getInstance(CIMObjectPath *instancePath, int localOnly, int includeQualifiers, int includeClassOrigin,
                         CIMStringList *propertyList, CIMInstance **instance);
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cimxml/cimom_handle.h>
+#include <cimxml/cimxml_host.h>
 
 #include <memory>
 
@@ -26,5 +27,8 @@ std::shared_ptr<ObjectManager> installedObjectManager();
 // Fills slots 4 to 15 and 17 to 29 of handle; the host's reserved slots
 // (0 to 3 and 16) are left as they are.
 void fillCimomHandle(CIMOMHandle &handle);
+// Fills the extensions the module's strict profile asks a host for
+// (enumerations in batches), served by the same object manager.
+void fillHostExtensions(CIMXMLHostExtensions &extensions);
 
 }  // namespace cimom
