@@ -80,10 +80,12 @@ extern "C" {
  * CIMProtocolVersion header lines say (a host describing itself tells it). */
 #define CIMXML_PROTOCOL_VERSION "1.2"
 
+#ifndef CIMXML_EXPORT
 #if defined(__GNUC__)
 #define CIMXML_EXPORT __attribute__((visibility("default")))
 #else
 #define CIMXML_EXPORT
+#endif
 #endif
 
 /* The response record. Opaque to the host: read its text with

@@ -14,10 +14,12 @@
 extern "C" {
 #endif
 
+#ifndef CIMXML_EXPORT
 #if defined(__GNUC__)
-#define CIMXML_HOST_EXPORT __attribute__((visibility("default")))
+#define CIMXML_EXPORT __attribute__((visibility("default")))
 #else
-#define CIMXML_HOST_EXPORT
+#define CIMXML_EXPORT
+#endif
 #endif
 
 /* ---- Enumerations in batches (the host's side) ---- */
@@ -48,7 +50,7 @@ typedef struct CIMXMLHostExtensions {
 /* Registers the host's extensions (copied; NULL removes them). Call before
  * the first request. Returns 1 when the module uses them (strict profile),
  * 0 when it does not. */
-CIMXML_HOST_EXPORT int CIMXML_setHostExtensions(const CIMXMLHostExtensions *extensions);
+CIMXML_EXPORT int CIMXML_setHostExtensions(const CIMXMLHostExtensions *extensions);
 
 /* ---- Answers in pieces (the module's side) ---- */
 
@@ -88,7 +90,7 @@ typedef struct CIMXMLAnswerEnd {
  * kilobytes, except the last. Returns 1 with end filled; 0 when the
  * module does not stream (classic profile, NULL arguments): nothing was
  * called, and the host uses the three functions. */
-CIMXML_HOST_EXPORT int CIMXML_answerInPieces(const char *request, CIMOMHandle *handle,
+CIMXML_EXPORT int CIMXML_answerInPieces(const char *request, CIMOMHandle *handle,
                                              const CIMXMLAnswerSink *sink, CIMXMLAnswerEnd *end);
 
 #ifdef __cplusplus

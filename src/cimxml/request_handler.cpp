@@ -20,16 +20,14 @@
 #include "cimxml_common/profile.h"
 #include "cimxml_common/status_codes.h"
 
-namespace {
-
-// Makes sure the module is set up and the calling thread is known to the
-// collector before anything is allocated. Attaching first lets the thread's
-// registration succeed in a host that loaded the module without running its
-// load routine.
-void enter_module() {
+// Attaching first lets the thread's registration succeed in a host that
+// loaded the module without running its load routine.
+void cimxml_enter_module() {
     if (!cimxml_is_attached()) cimxml_process_attach();
     cimxml_enter_collector();
 }
+
+namespace {
 
 // A request without a call element that no handler reported: the decoding
 // error says what is missing.
@@ -164,6 +162,10 @@ static_assert(offsetof(AnswerRecord, pool) == 0, "a MessageHandler is the record
 
 }  // namespace
 
+void cimxml_answer_request(PoolString *pool, const char *request, CIMOMHandle *handle) {
+    answer(pool, request, handle);
+}
+
 int isMultiRequest(const char *text) {
     if (text == nullptr) return 0;
     return std::strstr(text, "MULTIREQ") != nullptr || std::strstr(text, "MULTIEXPREQ") != nullptr ? 1 : 0;
@@ -174,7 +176,7 @@ int isMultiRequest(const char *text) {
 // record cannot be allocated.
 MessageHandler *CIMXML_RequestMessage_Handler(const char *request, void *reserved, CIMOMHandle *handle) {
     (void)reserved;
-    enter_module();
+    cimxml_enter_module();
     zelStatsStart(cimxmlStats, CIMXML_STATS_HANDLE);
     auto *record = static_cast<AnswerRecord *>(CIMXML_MALLOC(1, sizeof(AnswerRecord), CIMXML_SCANNED));
     if (record == nullptr) {
@@ -190,7 +192,7 @@ MessageHandler *CIMXML_RequestMessage_Handler(const char *request, void *reserve
 
 int CIMXML_getAnswerParts(MessageHandler *handler, CIMXMLAnswerParts *parts) {
     if (handler == nullptr || parts == nullptr || !strict_profile()) return 0;
-    enter_module();
+    cimxml_enter_module();
     const AnswerRecord *record = reinterpret_cast<const AnswerRecord *>(handler);
     std::size_t headerEnd = std::min(record->facts.headerLength, handler->length);
     // The header's own lines, without the empty line that ends them.
@@ -202,14 +204,14 @@ int CIMXML_getAnswerParts(MessageHandler *handler, CIMXMLAnswerParts *parts) {
 
 // The record's text, lent.
 char *CIMXML_getResponseFromMessageHandler(MessageHandler *handler) {
-    enter_module();
+    cimxml_enter_module();
     return handler ? handler->text : nullptr;
 }
 
 // Gives the text buffer back to utils, then the record to the collector.
 void CIMXML_releaseMessageHandler(MessageHandler *handler) {
     if (handler == nullptr) return;
-    enter_module();
+    cimxml_enter_module();
     release_PoolStringBuffer(handler);
     cimxml_free(handler, CIMXML_SCANNED);
 }
