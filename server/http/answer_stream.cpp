@@ -27,9 +27,10 @@ int temporaryFile() {
 
 }  // namespace
 
-AnswerStream::AnswerStream(std::size_t memoryLimit) : memoryLimit_(memoryLimit) {}
+AnswerStream::AnswerStream(std::size_t memoryLimit, Metrics *metrics) : memoryLimit_(memoryLimit), metrics_(metrics) {}
 
 AnswerStream::~AnswerStream() {
+    held(-static_cast<long>(inMemory_), -static_cast<long>(fileWritten_ - fileRead_));
     if (file_ >= 0) ::close(file_);
 }
 
@@ -46,6 +47,7 @@ bool AnswerStream::spill(std::string_view bytes) {
         ssize_t n = ::pwrite(file_, bytes.data(), bytes.size(), static_cast<off_t>(fileWritten_));
         if (n <= 0) return false;
         fileWritten_ += static_cast<std::size_t>(n);
+        held(0, n);
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
@@ -59,6 +61,7 @@ bool AnswerStream::write(std::string_view bytes) {
     if (fileRead_ == fileWritten_ && inMemory_ + bytes.size() <= memoryLimit_) {
         memory_.emplace_back(bytes);
         inMemory_ += bytes.size();
+        held(static_cast<long>(bytes.size()), 0);
     } else if (!spill(bytes)) {
         return false;
     }
@@ -73,6 +76,7 @@ bool AnswerStream::restart() {
     if (sending_) return false;
     head_ = Response{};
     state_ = State{};
+    held(-static_cast<long>(inMemory_), -static_cast<long>(fileWritten_ - fileRead_));
     memory_.clear();
     inMemory_ = 0;
     fileRead_ = fileWritten_ = 0;
@@ -126,6 +130,7 @@ std::string AnswerStream::take(std::size_t max) {
         }
         if (front.empty()) memory_.pop_front();
         inMemory_ -= n;
+        held(-static_cast<long>(n), 0);
     }
     if (memory_.empty() && out.size() < max && fileRead_ < fileWritten_) {
         std::size_t n = std::min(max - out.size(), fileWritten_ - fileRead_);
@@ -135,6 +140,7 @@ std::string AnswerStream::take(std::size_t max) {
         if (got <= 0) state_.broken = true;
         out.resize(start + (got > 0 ? static_cast<std::size_t>(got) : 0));
         fileRead_ += got > 0 ? static_cast<std::size_t>(got) : 0;
+        held(0, got > 0 ? -got : 0);
         // An emptied file starts again at its front.
         if (fileRead_ == fileWritten_ && ::ftruncate(file_, 0) == 0) fileRead_ = fileWritten_ = 0;
     }

@@ -14,13 +14,15 @@
 #include <string_view>
 
 #include "http_message.h"
+#include "metrics.h"
 
 namespace cimxmld {
 
 class AnswerStream {
 public:
-    // memoryLimit: body bytes kept in memory before the rest goes to disk.
-    explicit AnswerStream(std::size_t memoryLimit);
+    // memoryLimit: body bytes kept in memory before the rest goes to disk;
+    // metrics (lent, may be null) counts what is held.
+    AnswerStream(std::size_t memoryLimit, Metrics *metrics);
     ~AnswerStream();
     AnswerStream(const AnswerStream &) = delete;
     AnswerStream &operator=(const AnswerStream &) = delete;
@@ -69,7 +71,12 @@ private:
 
     mutable std::mutex mutex_;
     std::function<void()> notify_;
+    void held(long inMemory, long onDisk) {
+        if (metrics_) metrics_->answerBytes(inMemory, onDisk);
+    }
+
     std::size_t memoryLimit_;
+    Metrics *metrics_;
     Response head_;
     State state_;
     std::deque<std::string> memory_;  // taken before the file

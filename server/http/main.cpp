@@ -51,6 +51,7 @@ FrontEndSettings frontEndSettings(const ServerOptions &options, long openFiles) 
     // Hashing is slow on purpose: a quarter of the workers at most.
     settings.hashWorkers = std::max(1, settings.workers / 4);
     settings.maxQueued = static_cast<std::size_t>(options.maxQueued);
+    settings.answerMemory = static_cast<std::size_t>(options.maxResponseMemory);
     settings.maxConnections = static_cast<std::size_t>(options.maxConnections);
     settings.headerTimeout = std::chrono::seconds(options.headerTimeoutSeconds);
     settings.bodyTimeout = std::chrono::seconds(options.bodyTimeoutSeconds);

@@ -126,6 +126,14 @@ std::string Metrics::render() const {
             << "cimxmld_request_duration_seconds_sum{" << text << "} " << number(series.sum) << '\n'
             << "cimxmld_request_duration_seconds_count{" << text << "} " << series.count << '\n';
     }
+    out << "# HELP cimxmld_answer_memory_bytes Bytes of answers held in memory for their clients.\n"
+           "# TYPE cimxmld_answer_memory_bytes gauge\n"
+           "cimxmld_answer_memory_bytes "
+        << answerMemory_.load(std::memory_order_relaxed) << '\n';
+    out << "# HELP cimxmld_answer_disk_bytes Bytes of answers spilled to temporary files for their clients.\n"
+           "# TYPE cimxmld_answer_disk_bytes gauge\n"
+           "cimxmld_answer_disk_bytes "
+        << answerDisk_.load(std::memory_order_relaxed) << '\n';
     out << "# HELP cimxmld_requests_in_flight Requests being answered now.\n"
            "# TYPE cimxmld_requests_in_flight gauge\n"
            "cimxmld_requests_in_flight "

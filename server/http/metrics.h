@@ -49,6 +49,11 @@ public:
     void connectionOpened() { connections_.fetch_add(1, std::memory_order_relaxed); }
     void connectionClosed() { connections_.fetch_sub(1, std::memory_order_relaxed); }
     void setConnectionLimit(long limit) { connectionLimit_ = limit; }
+    // Bytes of answers held for their clients, in memory and spilled to disk.
+    void answerBytes(long inMemory, long onDisk) {
+        answerMemory_.fetch_add(inMemory, std::memory_order_relaxed);
+        answerDisk_.fetch_add(onDisk, std::memory_order_relaxed);
+    }
     // Requests waiting for a worker (the queue gauge).
     void jobQueued() { queued_.fetch_add(1, std::memory_order_relaxed); }
     void jobTaken() { queued_.fetch_sub(1, std::memory_order_relaxed); }
@@ -75,6 +80,8 @@ private:
     std::atomic<long> connections_{0};
     std::atomic<long> connectionLimit_{0};
     std::atomic<long> queued_{0};
+    std::atomic<long> answerMemory_{0};
+    std::atomic<long> answerDisk_{0};
 };
 
 }  // namespace cimxmld

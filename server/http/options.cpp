@@ -38,14 +38,15 @@ Setter text(std::string ServerOptions::*field) {
     };
 }
 
-Setter number(int ServerOptions::*field, long long low, long long high, const char *what) {
+template <class Number>
+Setter number(Number ServerOptions::*field, long long low, long long high, const char *what) {
     return [=](ServerOptions &o, const std::string &v, std::string &error) {
         long long n = 0;
         if (!parseNumber(v, low, high, n)) {
             error = "'" + v + "' is not " + what;
             return false;
         }
-        o.*field = static_cast<int>(n);
+        o.*field = static_cast<Number>(n);
         return true;
     };
 }
@@ -99,6 +100,8 @@ const std::vector<Key> &keys() {
         {"io-threads", true, number(&ServerOptions::ioThreads, 1, 256, "a thread count (1-256)")},
         {"max-connections", true, number(&ServerOptions::maxConnections, 1, 1000000, "a connection count (1-1000000)")},
         {"max-queued", true, number(&ServerOptions::maxQueued, 1, 1000000, "a request count (1-1000000)")},
+        {"max-response-memory", true,
+         number(&ServerOptions::maxResponseMemory, 65536, 1LL << 34, "a byte count (65536-17179869184)")},
         {"header-timeout", true, number(&ServerOptions::headerTimeoutSeconds, 1, 3600, "a number of seconds (1-3600)")},
         {"body-timeout", true, number(&ServerOptions::bodyTimeoutSeconds, 1, 86400, "a number of seconds (1-86400)")},
         {"keepalive-timeout", true,
@@ -274,6 +277,9 @@ SQLite file with --repository.
                        beyond is closed at once
   --max-queued N       requests waiting for a worker (default 1000); beyond:
                        503 with Retry-After
+  --max-response-memory BYTES  bytes of one answer held in memory while its
+                       client reads it (default 1048576); the rest waits in
+                       an unnamed temporary file in $TMPDIR (or /tmp)
   --header-timeout S   the request line and headers (and a TLS handshake)
                        must arrive within S seconds (default 10); else 408
   --body-timeout S     a whole request body within S seconds (default 60)
