@@ -10,7 +10,6 @@
 #include <string>
 
 #include "cimxml_schema/class_encoding.h"
-#include "cimxml_common/fragment_builder.h"
 #include "cimxml_schema/method_encoding.h"
 #include "cimxml_schema/object_wrappers.h"
 #include "cimxml_schema/path_encoding.h"
