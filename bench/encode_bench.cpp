@@ -119,14 +119,16 @@ std::string enumerate_instances_text(int64_t n) {
     return text.substr(text.find("\r\n\r\n") + 4);
 }
 
-void BM_EncodeEnumerateInstances(benchmark::State &state) {
-    CIMList *instances = instances_of(state.range(0));
-    CIMString *method = newCIMString(L"EnumerateInstances");
+// Times whole responses of method over results or declarations (header and
+// message head included) and reports their size.
+void response_bench(benchmark::State &state, const wchar_t *name, const CIMList *results,
+                    const CIMList *declarations) {
+    CIMString *method = newCIMString(name);
     std::size_t bytes = 0;
     for (auto _ : state) {
         PoolString pool{};
         cimxml_begin_response(&pool, "1001", "bench");
-        cim_simplersp_toxml(method, nullptr, instances, nullptr, nullptr, 1, &pool);
+        cim_simplersp_toxml(method, nullptr, results, declarations, nullptr, 1, &pool);
         cimxml_end_response(&pool);
         bytes = pool.length;
         benchmark::DoNotOptimize(pool.text);
@@ -135,6 +137,10 @@ void BM_EncodeEnumerateInstances(benchmark::State &state) {
     freeCIMString(method);
     state.counters["bytes"] = static_cast<double>(bytes);
     state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+}
+
+void BM_EncodeEnumerateInstances(benchmark::State &state) {
+    response_bench(state, L"EnumerateInstances", instances_of(state.range(0)), nullptr);
 }
 
 void BM_EncodeValueArray(benchmark::State &state) {
@@ -179,21 +185,7 @@ CIMList *declarations_of(int64_t n) {
 }
 
 void BM_EncodeQualifierDeclarations(benchmark::State &state) {
-    CIMList *declarations = declarations_of(state.range(0));
-    CIMString *method = newCIMString(L"EnumerateQualifiers");
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        PoolString pool{};
-        cimxml_begin_response(&pool, "1001", "bench");
-        cim_simplersp_toxml(method, nullptr, nullptr, declarations, nullptr, 1, &pool);
-        cimxml_end_response(&pool);
-        bytes = pool.length;
-        benchmark::DoNotOptimize(pool.text);
-        release_PoolStringBuffer(&pool);
-    }
-    freeCIMString(method);
-    state.counters["bytes"] = static_cast<double>(bytes);
-    state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+    response_bench(state, L"EnumerateQualifiers", nullptr, declarations_of(state.range(0)));
 }
 
 // Runs encode (a whole request, freed after) and reports its size.

@@ -136,13 +136,19 @@ bool xml_sink::grow(std::size_t count) {
 }
 
 bool xml_sink::flush() {
-    if (base_ != nullptr && !commit_PoolString(pool_, mark())) failed_ = true;
-    base_ = at_ = end_ = nullptr;
+    if (base_ == nullptr) return ok();
+    if (commit_PoolString(pool_, mark())) {
+        base_ = at_;  // the room left goes on at the new end of the text
+    } else {
+        failed_ = true;
+        base_ = at_ = end_ = nullptr;
+    }
     return ok();
 }
 
 bool xml_sink::expect(std::size_t items, std::size_t bytesPerItem) {
     flush();
+    base_ = at_ = end_ = nullptr;  // the pool may move its text
     return resize_PoolString(pool_, items, bytesPerItem) != 0;
 }
 

@@ -13,8 +13,9 @@
 
 // Writes at the end of a pool's text. What is written belongs to the text
 // once the sink is flushed (or destroyed); until then a writer may take its
-// output back to a mark. When the pool cannot grow the sink fails: later
-// writes are dropped and ok() turns false.
+// output back to a mark. While a sink lives nothing else writes to its pool.
+// When the pool cannot grow the sink fails: later writes are dropped and
+// ok() turns false.
 //
 // flush() is the one place where output leaves the writers' hands. Only the
 // writers of whole messages call it, between whole elements (after every
@@ -35,7 +36,8 @@ public:
         at_ += text.size();
     }
     // Appends text (up to its first NUL, or length bytes) with the five XML
-    // special characters written as their entities.
+    // special characters written as their entities; strict also writes a CR
+    // as a reference and the controls no document may hold as U+FFFD.
     void put_escaped(std::string_view text);
     // Appends the UTF-8 form of a wide text (up to its first NUL, or length
     // characters), escaped the same way; bytes that travel as 0xDC00 + byte

@@ -65,19 +65,15 @@ void put_scope_attributes(xml_sink &out, int bits) {
     }
 }
 
-char *scope_attributes(int bits) {
-    return written_fragment([&](xml_sink &out) {
-        put_scope_attributes(out, bits);
-        return true;
-    });
-}
-
 char *scope_encodeformat(const CIMValue *scope) {
     if (scope == nullptr) return nullptr;
     char *text = getCharFromCIMValue(scope);
     int bits = text ? static_cast<int>(std::strtol(text, nullptr, 10)) : 0;
     cimxml_free(text, CIMXML_ATOMIC);
-    return scope_attributes(bits);
+    return written_fragment([&](xml_sink &out) {
+        put_scope_attributes(out, bits);
+        return true;
+    });
 }
 
 bool write_qualifierdeclaration(xml_sink &out, const CIMQualifierType *declaration) {

@@ -25,9 +25,7 @@ char *cim_qualifierdeclaration_toxml(const CIMQualifierType *declaration);
 // PROPERTY, METHOD, PARAMETER, INDICATION, each written as two blanks and
 // NAME="true|false". NULL for a NULL value.
 char *scope_encodeformat(const CIMValue *scope);
-// The same list from the bits themselves.
-char *scope_attributes(int bits);
-// The same list written into a sink.
+// The same list from the bits themselves, written into a sink.
 void put_scope_attributes(xml_sink &out, int bits);
 
 // 1 when the name is "ValueMap", "Values" or "Modelcorrespondence" (caseless).
