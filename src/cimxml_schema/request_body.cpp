@@ -24,79 +24,64 @@ const void *object_of_type(const CIMValue *value, int type) {
     return cim_value_content(value);
 }
 
-// Child of an IPARAMVALUE holding a reference.
-void write_reference_parameter_child(xml_sink &out, const CIMProperty *parameter) {
+// Child of an IPARAMVALUE holding a reference. The children's writers return
+// whether they wrote; a child that cannot be written is left out.
+bool write_reference_parameter_child(xml_sink &out, const CIMProperty *parameter) {
     const CIMValue *value = propertyGetValue(parameter);
     const CIMObjectPath *path = static_cast<const CIMObjectPath *>(object_of_type(value, CIM_REFERENCE));
-    if (named(parameter, L"ClassName") || named(parameter, L"AssocClass") || named(parameter, L"ResultClass")) {
-        if (path) write_classname(out, getObjectPathName(path));
-    } else if (named(parameter, L"InstanceName")) {
-        if (path) write_instancename(out, path);
-    } else if (named(parameter, L"ObjectName")) {
-        // An operation's target: an instance by its INSTANCENAME, a class by its CLASSNAME.
-        if (path == nullptr) return;
-        if (has_items(getObjectPathKeys(path)))
-            write_instancename(out, path);
-        else
-            write_classname(out, getObjectPathName(path));
-    } else {
-        write_valuereference(out, value);
+    if (named(parameter, L"ClassName") || named(parameter, L"AssocClass") || named(parameter, L"ResultClass"))
+        return path && write_classname(out, getObjectPathName(path));
+    if (named(parameter, L"InstanceName")) return path && write_instancename(out, path);
+    // An operation's target: an instance by its INSTANCENAME, a class by its CLASSNAME.
+    if (named(parameter, L"ObjectName")) {
+        if (path == nullptr) return false;
+        return has_items(getObjectPathKeys(path)) ? write_instancename(out, path)
+                                                  : write_classname(out, getObjectPathName(path));
     }
+    return write_valuereference(out, value);
 }
 
 // Child of an IPARAMVALUE holding a class or an instance.
-void write_object_parameter_child(xml_sink &out, const CIMProperty *parameter) {
+bool write_object_parameter_child(xml_sink &out, const CIMProperty *parameter) {
     const CIMValue *value = propertyGetValue(parameter);
     if (named(parameter, L"NewClass") || named(parameter, L"ModifiedClass"))
-        write_class(out, static_cast<const CIMClass *>(object_of_type(value, CIM_CLASS)));
-    else if (named(parameter, L"NewInstance") || named(parameter, L"NewIndication"))
-        write_instance(out, static_cast<const CIMInstance *>(object_of_type(value, CIM_OBJECT)));
-    else if (named(parameter, L"ModifiedInstance"))
-        write_namedinstance(out, static_cast<const CIMInstance *>(object_of_type(value, CIM_OBJECT)));
+        return write_class(out, static_cast<const CIMClass *>(object_of_type(value, CIM_CLASS)));
+    if (named(parameter, L"NewInstance") || named(parameter, L"NewIndication"))
+        return write_instance(out, static_cast<const CIMInstance *>(object_of_type(value, CIM_OBJECT)));
+    if (named(parameter, L"ModifiedInstance"))
+        return write_namedinstance(out, static_cast<const CIMInstance *>(object_of_type(value, CIM_OBJECT)));
     // Any other object (SetProperty's NewValue) is a value: strict writes
     // its embedded form, classic nothing.
-    else if (strict_profile())
-        write_embedded_value(out, value);
+    return strict_profile() && write_embedded_value(out, value);
 }
 
 // Child of an IPARAMVALUE holding an array. An array without elements is
 // written as an empty VALUE.ARRAY: an empty property list asks for no
 // properties, which an absent one would not.
-void write_array_parameter_child(xml_sink &out, const CIMValue *value) {
-    if (!isCIMValueNull(value) && getCIMValueNumElements(value) == 0)
-        out.put("<VALUE.ARRAY>\n</VALUE.ARRAY>\n");
-    else
-        write_valuearray(out, value);
+bool write_array_parameter_child(xml_sink &out, const CIMValue *value) {
+    if (isCIMValueNull(value) || getCIMValueNumElements(value) != 0) return write_valuearray(out, value);
+    out.put("<VALUE.ARRAY>\n</VALUE.ARRAY>\n");
+    return true;
 }
 
-void write_iparamvalue_child(xml_sink &out, const CIMProperty *parameter,
+bool write_iparamvalue_child(xml_sink &out, const CIMProperty *parameter,
                              const CIMQualifierType *qualifierDeclaration) {
     int type = propertyGetType(parameter);
-    if (propertyIsRefType(parameter))
-        write_reference_parameter_child(out, parameter);
-    else if (isArrayType(type))
-        write_array_parameter_child(out, propertyGetValue(parameter));
-    else if (type == CIM_CLASS || type == CIM_OBJECT)
-        write_object_parameter_child(out, parameter);
-    else if (named(parameter, L"QualifierDeclaration"))
-        write_qualifierdeclaration(out, qualifierDeclaration);
-    else
-        write_value(out, propertyGetValue(parameter));
+    if (propertyIsRefType(parameter)) return write_reference_parameter_child(out, parameter);
+    if (isArrayType(type)) return write_array_parameter_child(out, propertyGetValue(parameter));
+    if (type == CIM_CLASS || type == CIM_OBJECT) return write_object_parameter_child(out, parameter);
+    if (named(parameter, L"QualifierDeclaration")) return write_qualifierdeclaration(out, qualifierDeclaration);
+    return write_value(out, propertyGetValue(parameter));
 }
 
-void write_paramvalue_child(xml_sink &out, const CIMProperty *parameter, bool embedded) {
+bool write_paramvalue_child(xml_sink &out, const CIMProperty *parameter, bool embedded) {
     int type = propertyGetType(parameter);
     const CIMValue *value = propertyGetValue(parameter);
-    if (propertyIsRefType(parameter))
-        write_valuereference(out, value);
-    else if (type == CIM_REFERENCE + CIM_ARRAY)
-        write_valuerefarray(out, value);
-    else if (isArrayType(type))
-        write_valuearray(out, value);
-    else if (embedded)
-        write_embedded_value(out, value);
-    else
-        write_value(out, value);
+    if (propertyIsRefType(parameter)) return write_valuereference(out, value);
+    if (type == CIM_REFERENCE + CIM_ARRAY) return write_valuerefarray(out, value);
+    if (isArrayType(type)) return write_valuearray(out, value);
+    if (embedded) return write_embedded_value(out, value);
+    return write_value(out, value);
 }
 
 // Writes each parameter of the list that can be written; returns how many were.
@@ -209,10 +194,7 @@ bool write_methodcall(xml_sink &out, const CIMString *methodName, const CIMObjec
     out.put("<METHODCALL");
     if (!put_string_attribute(out, "NAME", methodName)) return drop_element(out, mark);
     out.put(">\n");
-    if (has_items(getObjectPathKeys(path)))
-        write_localinstancepath(out, path);
-    else
-        write_localclasspath(out, path);
+    has_items(getObjectPathKeys(path)) ? write_localinstancepath(out, path) : write_localclasspath(out, path);
     write_parameters(out, parameters, write_paramvalue);
     out.put("</METHODCALL>\n");
     return END_ELEMENT(out, mark);
