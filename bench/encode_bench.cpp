@@ -8,6 +8,13 @@
 //   EncodeValueArray          a VALUE.ARRAY of N strings
 //   Parse...                  Expat over the text the matching encoder wrote,
 //                             with empty handlers
+// and, per request or response:
+//   EncodeQualifierDeclarations  an EnumerateQualifiers response of N
+//                             declarations (N = 1e3, 1e4)
+//   EncodeInvokeMethodRequest    a whole InvokeMethod request (header included)
+//                             on an instance with eight parameters
+//   EncodeCreateInstanceRequest  a whole CreateInstance request of a
+//                             ten-property instance
 // Times are the process's CPU time (the collector marks on threads of its
 // own). After the runs a summary gives MB/s of output, the time growth from
 // 1e4 to 1e5 (about 10 when linear) and the ratio encode rate / parse rate,
@@ -25,6 +32,7 @@
 #include <utils/pool_string.h>
 
 #include "bench_summary.h"
+#include "cimxml/cimxml_client.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/response_body.h"
@@ -111,14 +119,16 @@ std::string enumerate_instances_text(int64_t n) {
     return text.substr(text.find("\r\n\r\n") + 4);
 }
 
-void BM_EncodeEnumerateInstances(benchmark::State &state) {
-    CIMList *instances = instances_of(state.range(0));
-    CIMString *method = newCIMString(L"EnumerateInstances");
+// Times whole responses of method over results or declarations (header and
+// message head included) and reports their size.
+void response_bench(benchmark::State &state, const wchar_t *name, const CIMList *results,
+                    const CIMList *declarations) {
+    CIMString *method = newCIMString(name);
     std::size_t bytes = 0;
     for (auto _ : state) {
         PoolString pool{};
         cimxml_begin_response(&pool, "1001", "bench");
-        cim_simplersp_toxml(method, nullptr, instances, nullptr, nullptr, 1, &pool);
+        cim_simplersp_toxml(method, nullptr, results, declarations, nullptr, 1, &pool);
         cimxml_end_response(&pool);
         bytes = pool.length;
         benchmark::DoNotOptimize(pool.text);
@@ -127,6 +137,10 @@ void BM_EncodeEnumerateInstances(benchmark::State &state) {
     freeCIMString(method);
     state.counters["bytes"] = static_cast<double>(bytes);
     state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+}
+
+void BM_EncodeEnumerateInstances(benchmark::State &state) {
+    response_bench(state, L"EnumerateInstances", instances_of(state.range(0)), nullptr);
 }
 
 void BM_EncodeValueArray(benchmark::State &state) {
@@ -140,6 +154,83 @@ void BM_EncodeValueArray(benchmark::State &state) {
     }
     state.counters["bytes"] = static_cast<double>(bytes);
     state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+}
+
+// Declaration n: a uint32 array with a default of three elements or a
+// string with a default that needs escaping, every scope and flavor bit
+// pattern in turn.
+CIMList *declarations_of(int64_t n) {
+    static std::map<int64_t, CIMList *> made;
+    CIMList *&list = made[n];
+    if (list == nullptr) {
+        list = newList(CIMLIST_QUALIFIERTYPE);
+        for (int64_t i = 0; i < n; ++i) {
+            CIMValue *value;
+            int type;
+            if (i % 2 == 0) {
+                CIMValueList *elements = newCIMValueList();
+                for (uint32_t e = 0; e < 3; ++e) freeReturnCode(appendToCIMValueList(elements, newCIMValue(CIM_UINT32, &e)));
+                type = CIM_UINT32 + CIM_ARRAY;
+                value = newCIMValue(type, elements);
+            } else {
+                type = CIM_STRING;
+                value = string_value(L"default <" + std::to_wstring(i) + L"> & more");
+            }
+            std::wstring name = L"Bench_Qualifier" + std::to_wstring(i);
+            freeReturnCode(appendToList(list, newQualifierType(wide(name), static_cast<int>(i % 32), value, type, 0,
+                                                               static_cast<int>(i % 128))));
+        }
+    }
+    return list;
+}
+
+void BM_EncodeQualifierDeclarations(benchmark::State &state) {
+    response_bench(state, L"EnumerateQualifiers", nullptr, declarations_of(state.range(0)));
+}
+
+// Runs encode (a whole request, freed after) and reports its size.
+template <typename Encode>
+void request_bench(benchmark::State &state, Encode encode) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        char *request = encode();
+        bytes = request ? std::strlen(request) : 0;
+        benchmark::DoNotOptimize(request);
+        cimxml_free(request, CIMXML_ATOMIC);
+    }
+    if (bytes == 0) state.SkipWithError("the request was not written");
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+}
+
+void BM_EncodeInvokeMethodRequest(benchmark::State &state) {
+    CIMInstance *target = make_instance(7);
+    const CIMObjectPath *path = getInstancePath(target);
+    CIMPropertyList *parameters = newCIMPropertyList();
+    auto add = [parameters](CIMProperty *p) { freeReturnCode(appendToCIMPropertyList(parameters, p)); };
+    add(make_property(L"Name", string_value(L"restart <now> & \"then\"")));
+    add(make_property(L"Reason", string_value(L"O'Brien asked")));
+    uint32_t timeout = 30;
+    add(make_property(L"Timeout", newCIMValue(CIM_UINT32, &timeout)));
+    int force = 1;
+    add(make_property(L"Force", newCIMValue(CIM_BOOLEAN, &force)));
+    add(make_property(L"At", newCIMValue(CIM_DATETIME, const_cast<wchar_t *>(L"20240131235959.000000+060"))));
+    CIMValueList *names = newCIMValueList();
+    for (int i = 0; i < 8; ++i) freeReturnCode(appendToCIMValueList(names, string_value(L"arg-" + std::to_wstring(i))));
+    add(make_property(L"Arguments", newCIMValue(CIM_STRING + CIM_ARRAY, names)));
+    add(make_property(L"Target", newCIMValue(CIM_REFERENCE, copyObjectPath(path))));
+    add(make_property(L"Note", string_value(L"a plain note without special characters")));
+    CIMString *method = newCIMString(L"RequestStateChange");
+    request_bench(state, [&] { return CIMXMLencode_invokeMethod(path, method, parameters, 0); });
+    freeCIMString(method);
+    freeCIMPropertyList(parameters);
+    freeCIMInstance(target);
+}
+
+void BM_EncodeCreateInstanceRequest(benchmark::State &state) {
+    CIMInstance *instance = make_instance(7);
+    request_bench(state, [&] { return CIMXMLencode_createInstance(getInstancePath(instance), instance, 0); });
+    freeCIMInstance(instance);
 }
 
 // ---- Expat over the same texts ----
@@ -215,6 +306,9 @@ BENCHMARK(BM_EncodeEnumerateInstances)->Apply(sizes);
 BENCHMARK(BM_ParseEnumerateInstances)->Apply(sizes);
 BENCHMARK(BM_EncodeValueArray)->Apply(sizes);
 BENCHMARK(BM_ParseValueArray)->Apply(sizes);
+BENCHMARK(BM_EncodeQualifierDeclarations)->Arg(1000)->Arg(10000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeInvokeMethodRequest)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncodeCreateInstanceRequest)->MeasureProcessCPUTime()->Unit(benchmark::kMicrosecond);
 void large_sizes(benchmark::internal::Benchmark *b) {
     b->Arg(10000)->Arg(100000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 }

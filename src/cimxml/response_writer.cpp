@@ -28,15 +28,13 @@ int cimxml_begin_response(PoolString *pool, const char *messageId, const char *l
 }
 
 int cimxml_end_response(PoolString *pool) {
-    char *tail = message_tail_toxml();
-    if (tail == nullptr) return 0;
-    if (pool == nullptr || pool->append == nullptr) {
-        cimxml_free(tail, CIMXML_ATOMIC);
-        cimPrintMessage(CIM_LOG_ERROR, L"Unable to append end tag to pool");
-        return 0;
+    int appended = 0;
+    if (pool != nullptr && pool->append != nullptr) {
+        xml_sink out(pool);
+        out.put(message_tail_text);
+        appended = out.flush();
     }
-    int appended = pool->append(pool, tail, 0, 1);
-    if (appended != 1) cimPrintMessage(CIM_LOG_ERROR, L"Unable to append end tag to pool");
+    if (appended == 0) cimPrintMessage(CIM_LOG_ERROR, L"Unable to append end tag to pool");
     return appended;
 }
 

@@ -13,7 +13,7 @@
 
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
-#include "cimxml_common/fragment_builder.h"
+#include "cimxml_common/xml_sink.h"
 
 namespace {
 
@@ -59,27 +59,28 @@ char *build_cimRequest_header(const char *methodName, const char *objectText, st
     char hostLine[line_buffer_size];
     format_host_line(hostLine);
 
-    fragment_builder header;
-    header.add(request_line);
-    header.add(lengthLine);
-    if (batch) {
-        header.add("CIMBatch: \r\n");
-    } else if (objectText != nullptr) {
-        header.add("CIMObject: ");
-        header.add(objectText);
-        header.add("\r\n");
-    }
-    header.add(connection_line);
-    header.add(hostLine);
-    header.add(user_agent_line);
-    header.add("CIMOperation: MethodCall\r\n");
-    header.add(protocol_line);
-    header.add("CIMMethod: ");
-    header.add(methodName);
-    header.add("\r\n");
-    header.add(content_type_line);
-    header.add(accept_line);
-    return header.finish();
+    return written_fragment([&](xml_sink &header) {
+        header.put(request_line);
+        header.put(lengthLine);
+        if (batch) {
+            header.put("CIMBatch: \r\n");
+        } else if (objectText != nullptr) {
+            header.put("CIMObject: ");
+            header.put(objectText);
+            header.put("\r\n");
+        }
+        header.put(connection_line);
+        header.put(hostLine);
+        header.put(user_agent_line);
+        header.put("CIMOperation: MethodCall\r\n");
+        header.put(protocol_line);
+        header.put("CIMMethod: ");
+        header.put(methodName);
+        header.put("\r\n");
+        header.put(content_type_line);
+        header.put(accept_line);
+        return true;
+    });
 }
 
 char *build_cimexpRequest_header(const char *exportMethodName, std::size_t bodyLength, int batch) {
@@ -95,22 +96,23 @@ char *build_cimexpRequest_header(const char *exportMethodName, std::size_t bodyL
         cimxml_free(date, CIMXML_ATOMIC);
     }
 
-    fragment_builder header;
-    header.add(request_line);
-    header.add(lengthLine);
-    if (batch) header.add("CIMExportBatch: \r\n");
-    header.add(connection_line);
-    header.add(hostLine);
-    header.add(user_agent_line);
-    header.add("CIMExport: MethodRequest\r\n");
-    header.add(protocol_line);
-    header.add("CIMExportMethod: ");
-    header.add(exportMethodName);
-    header.add("\r\n");
-    header.add(content_type_line);
-    header.add(dateLine);
-    header.add(accept_line);
-    return header.finish();
+    return written_fragment([&](xml_sink &header) {
+        header.put(request_line);
+        header.put(lengthLine);
+        if (batch) header.put("CIMExportBatch: \r\n");
+        header.put(connection_line);
+        header.put(hostLine);
+        header.put(user_agent_line);
+        header.put("CIMExport: MethodRequest\r\n");
+        header.put(protocol_line);
+        header.put("CIMExportMethod: ");
+        header.put(exportMethodName);
+        header.put("\r\n");
+        header.put(content_type_line);
+        header.put(dateLine);
+        header.put(accept_line);
+        return true;
+    });
 }
 
 char *get_date_text() { return local_time_text("%a %b %d %H:%M:%S %Y", 60); }
@@ -124,7 +126,7 @@ char *get_message_id() {
     // from the module as a unique symbol.)
     char count[24];
     std::snprintf(count, sizeof count, ":%llu", ++made);
-    char *unique = concat_fragment({id, count});
+    char *unique = joined_fragment({id, count});
     cimxml_free(id, CIMXML_ATOMIC);
     return unique;
 }

@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/xml_sink.h"
+#include "cimxml_common/xml_sink.h"
 
 // CLASS with NAME and SUPERCLASS (when there is one), holding the
 // qualifiers, the properties and the methods. NULL with a level 0 message

@@ -6,8 +6,6 @@
 
 #include <cimxml/cimxml.h>
 
-#include "cimxml_common/fragment_builder.h"
-#include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 #include "cimxml_schema/xml_primitives.h"
 
@@ -22,47 +20,38 @@ constexpr std::size_t line_buffer_size = 100;
 int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines,
                              std::size_t *headerLength) {
     if (pool == nullptr || pool->append == nullptr) return 0;
+    xml_sink out(pool);
     // An export listener's client recognises the answer by this line.
-    const char *first = lines.exportResponse && strict_profile() ? "CIMExport: MethodResponse\r\n"
-                                                                 : "CIMOperation: MethodResponse\r\n";
-    if (pool->append(pool, first, 0, 0) != 1) return 0;
-    if (pool->append(pool, protocol_line, 0, 0) != 1) return 0;
+    out.put(lines.exportResponse && strict_profile() ? "CIMExport: MethodResponse\r\n"
+                                                     : "CIMOperation: MethodResponse\r\n");
+    out.put(protocol_line);
     if (lines.cimError != nullptr) {
         char errorLine[line_buffer_size];
         std::snprintf(errorLine, sizeof errorLine, "CIMError: %s\r\n", lines.cimError);
-        if (pool->append(pool, errorLine, 0, 0) != 1) return 0;
+        out.put(errorLine);
     }
-    if (pool->append(pool, "\r\n", 0, 0) == 0)
-        cimPrintMessage(CIM_LOG_ERROR, L"Unable to append body sep to pool");
+    out.put("\r\n");
+    if (!out.flush()) return 0;
     if (headerLength) *headerLength = pool->length;
     if (messageId == nullptr) {
         cimPrintMessage(CIM_LOG_ERROR, L"No Message ID!");
         return 0;
     }
-    char *head = message_head_toxml(messageId);
-    if (head == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"unable to get open tag!");
-        return 0;
-    }
-    return pool->append(pool, head, 0, 1);
+    if (write_message_head(out, messageId) && out.flush()) return 1;
+    cimPrintMessage(CIM_LOG_ERROR, L"unable to get open tag!");
+    return 0;
 }
 
 char *join_header_and_message(const char *header, const char *fragment, const char *messageId) {
     if (fragment == nullptr) return nullptr;
-    char *head = message_head_toxml(messageId);
-    if (head == nullptr) return nullptr;
-    char *tail = message_tail_toxml();
-    if (tail == nullptr) {
-        cimxml_free(head, CIMXML_ATOMIC);
-        return nullptr;
-    }
-    fragment_builder message;
-    if (header != nullptr) {
-        message.add(header);
-        message.add("\r\n");
-    }
-    message.take(head);
-    message.add(fragment);
-    message.take(tail);
-    return message.finish();
+    return written_fragment([&](xml_sink &out) {
+        if (header != nullptr) {
+            out.put(header);
+            out.put("\r\n");
+        }
+        if (!write_message_head(out, messageId)) return false;
+        out.put(fragment);
+        out.put(message_tail_text);
+        return true;
+    });
 }

@@ -11,11 +11,10 @@
 // Appends the response header to the pool: "CIMOperation: MethodResponse"
 // (or the export form, see ResponseHeaderLines), "CIMProtocolVersion: 1.2", the CIMError
 // line when lines asks for one (each with CR LF), the empty line, then the
-// message head for messageId. Returns 1 on success. Returns 0 when one of
-// the lines cannot be appended, when messageId is NULL (logs "No Message
-// ID!"; the lines and the empty line stay in the pool) or when the head
-// cannot be made (logs "unable to get open tag!") or appended. A failed
-// empty line logs "Unable to append body sep to pool" and goes on.
+// message head for messageId. Returns 1 on success. Returns 0 when the
+// lines cannot be written, when messageId is NULL (logs "No Message ID!";
+// the lines and the empty line stay in the pool) or when the head cannot be
+// written (logs "unable to get open tag!").
 // headerLength, when given, receives the length of the pool's text up to and
 // with the empty line that ends the header lines.
 int build_cimResponse_header(const char *messageId, PoolString *pool, const ResponseHeaderLines &lines = {},

@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/xml_sink.h"
+#include "cimxml_common/xml_sink.h"
 
 // METHOD with NAME, TYPE (the return type), CLASSORIGIN (when present) and
 // PROPAGATED, holding the qualifiers and the parameters. NULL when the

@@ -8,7 +8,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/xml_sink.h"
+#include "cimxml_common/xml_sink.h"
 
 // VALUE.OBJECT around the CLASS or INSTANCE.
 char *cim_valueobject_toxml(const void *object, int isClass);

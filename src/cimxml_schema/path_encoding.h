@@ -8,7 +8,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/xml_sink.h"
+#include "cimxml_common/xml_sink.h"
 
 // "<HOST>name</HOST>\n" with the name escaped.
 // NULL for a NULL name; "Encode failed: cim_host_toxml" when memory is

@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/xml_sink.h"
+#include "cimxml_common/xml_sink.h"
 
 // PROPERTY with NAME, EmbeddedObject (embedded objects), TYPE ("string" for
 // embedded objects), CLASSORIGIN (when present) and PROPAGATED, holding the

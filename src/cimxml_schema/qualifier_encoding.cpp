@@ -15,10 +15,13 @@ namespace {
 // Name written in a TYPE attribute: the element type's name for arrays.
 const char *written_type_name(int type) { return typeNameText(isArrayType(type) ? scalarTypeOf(type) : type); }
 
-// VALUE.ARRAY for array types, VALUE otherwise; NULL when there is nothing to write.
-char *qualifier_value_toxml(const CIMValue *value, int type) {
-    if (value == nullptr) return nullptr;
-    return isArrayType(type) ? cim_valuearray_toxml(value) : cim_value_toxml(value);
+// VALUE.ARRAY for array types, VALUE otherwise; nothing when there is nothing to write.
+void write_qualifier_value(xml_sink &out, const CIMValue *value, int type) {
+    if (value == nullptr) return;
+    if (isArrayType(type))
+        write_valuearray(out, value);
+    else
+        write_value(out, value);
 }
 
 }  // namespace
@@ -35,12 +38,7 @@ bool write_qualifier(xml_sink &out, const CIMQualifier *qualifier) {
     out.put(" ");
     put_flavor_attributes(out, getQualifierFlavors(qualifier));
     out.put(">\n");
-    if (const CIMValue *value = getQualifierValue(qualifier)) {
-        if (isArrayType(type))
-            write_valuearray(out, value);
-        else
-            write_value(out, value);
-    }
+    write_qualifier_value(out, getQualifierValue(qualifier), type);
     out.put("</QUALIFIER>\n");
     return END_ELEMENT(out, mark);
 }
@@ -58,15 +56,13 @@ int isArrayQualifierName(const CIMString *name) {
     return 0;
 }
 
-char *scope_attributes(int bits) {
-    fragment_builder list;
+void put_scope_attributes(xml_sink &out, int bits) {
     for (const ScopeAttribute &scope : cimxml_scope_attributes) {
         // Each attribute carries a blank of its own and is joined with one more.
-        list.add("  ");
-        list.add(scope.name);
-        list.add((bits & scope.bit) ? "=\"true\"" : "=\"false\"");
+        out.put("  ");
+        out.put(scope.name);
+        out.put((bits & scope.bit) ? "=\"true\"" : "=\"false\"");
     }
-    return list.finish();
 }
 
 char *scope_encodeformat(const CIMValue *scope) {
@@ -74,36 +70,37 @@ char *scope_encodeformat(const CIMValue *scope) {
     char *text = getCharFromCIMValue(scope);
     int bits = text ? static_cast<int>(std::strtol(text, nullptr, 10)) : 0;
     cimxml_free(text, CIMXML_ATOMIC);
-    return scope_attributes(bits);
+    return written_fragment([&](xml_sink &out) {
+        put_scope_attributes(out, bits);
+        return true;
+    });
+}
+
+bool write_qualifierdeclaration(xml_sink &out, const CIMQualifierType *declaration) {
+    if (declaration == nullptr) return false;
+    const CIMString *name = getQualifierTypeName(declaration);
+    int declared = getQualifierTypeValueType(declaration);
+    const CIMValue *value = getQualifierTypeValue(declaration);
+    std::size_t mark = out.mark();
+    out.put("<QUALIFIER.DECLARATION");
+    if (!put_string_attribute(out, "NAME", name)) return drop_element(out, mark);
+    put_fixed_attribute(out, "TYPE", written_type_name(declared));
+    put_boolean_attribute(out, "ISARRAY", isArrayType(declared) || isArrayQualifierName(name));
+    int size = getCIMValueNumElements(value);
+    if (isArrayType(declared) && value != nullptr && size > 0)
+        put_count_attribute(out, "ARRAYSIZE", static_cast<unsigned>(size));
+    out.put(" ");
+    put_flavor_attributes(out, getQualifierTypeFlavors(declaration));
+    out.put(">\n<SCOPE ");
+    put_scope_attributes(out, getQualifierTypeScope(declaration));
+    out.put("/>\n");
+    write_qualifier_value(out, value, declared);
+    out.put("</QUALIFIER.DECLARATION>\n");
+    return END_ELEMENT(out, mark);
 }
 
 char *cim_qualifierdeclaration_toxml(const CIMQualifierType *declaration) {
-    if (declaration == nullptr) return nullptr;
-    const CIMString *name = getQualifierTypeName(declaration);
-    int declared = getQualifierTypeValueType(declaration);
-    bool array = isArrayType(declared) || isArrayQualifierName(name);
-    const CIMValue *value = getQualifierTypeValue(declaration);
-
-    fragment_builder element;
-    element.add("<QUALIFIER.DECLARATION");
-    if (!add_string_attribute(element, "NAME", name)) return nullptr;
-    add_fixed_attribute(element, "TYPE", written_type_name(declared));
-    add_boolean_attribute(element, "ISARRAY", array);
-    int size = getCIMValueNumElements(value);
-    if (isArrayType(declared) && value != nullptr && size > 0)
-        add_count_attribute(element, "ARRAYSIZE", static_cast<unsigned>(size));
-    element.add(" ");
-    bool made = element.take(flavor_attributes(getQualifierTypeFlavors(declaration)));
-    element.add(">\n<SCOPE ");
-    made = made && element.take(scope_attributes(getQualifierTypeScope(declaration)));
-    if (!made) {
-        CIMXML_LOG_NO_MEMORY();
-        return nullptr;
-    }
-    element.add("/>\n");
-    element.take(qualifier_value_toxml(value, declared));
-    element.add("</QUALIFIER.DECLARATION>\n");
-    return FINISH_ELEMENT(element);
+    return written_fragment([&](xml_sink &out) { return write_qualifierdeclaration(out, declaration); });
 }
 
 int write_qualifier_elements(xml_sink &out, const CIMQualifierList *qualifiers) {

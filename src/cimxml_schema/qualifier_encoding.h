@@ -7,7 +7,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/xml_sink.h"
+#include "cimxml_common/xml_sink.h"
 
 // QUALIFIER with NAME, TYPE (element type for arrays), PROPAGATED and the
 // flavor attributes (after two blanks), holding VALUE.ARRAY (array types)
@@ -25,8 +25,8 @@ char *cim_qualifierdeclaration_toxml(const CIMQualifierType *declaration);
 // PROPERTY, METHOD, PARAMETER, INDICATION, each written as two blanks and
 // NAME="true|false". NULL for a NULL value.
 char *scope_encodeformat(const CIMValue *scope);
-// The same list from the bits themselves.
-char *scope_attributes(int bits);
+// The same list from the bits themselves, written into a sink.
+void put_scope_attributes(xml_sink &out, int bits);
 
 // 1 when the name is "ValueMap", "Values" or "Modelcorrespondence" (caseless).
 int isArrayQualifierName(const CIMString *name);
@@ -39,6 +39,7 @@ char *qualifierlist_toxml(const CIMQualifierList *qualifiers);
 // Writes the same elements into a sink; returns how many were written, with
 // the same message.
 int write_qualifier_elements(xml_sink &out, const CIMQualifierList *qualifiers);
-// A QUALIFIER written into a sink; false (nothing written) where
-// cim_qualifier_toxml gives NULL.
+// A QUALIFIER or QUALIFIER.DECLARATION written into a sink; false (nothing
+// written) where the encoders above give NULL.
 bool write_qualifier(xml_sink &out, const CIMQualifier *qualifier);
+bool write_qualifierdeclaration(xml_sink &out, const CIMQualifierType *declaration);

@@ -14,9 +14,14 @@
 #include "cimxml_schema/qualifier_encoding.h"
 #include "cimxml_schema/request_body.h"
 #include "cimxml_schema/value_encoding.h"
-#include "cimxml_schema/xml_primitives.h"
 
 namespace {
+
+// The message writers stand above the points where the sink is flushed (each
+// result entry), so they hold no marks: what they wrote before a failure
+// stays, as the caller expects. 1 when the sink kept up; otherwise the
+// exhaustion message is logged and 0 returned.
+#define KEPT_UP(out) ((out).ok() ? 1 : (CIMXML_LOG_NO_MEMORY(), 0))
 
 // The record written for a failure: a status 0 stands for a failure without
 // a code of its own. *replacement receives a record the caller frees.
@@ -27,55 +32,60 @@ const ReturnCode *written_error(const ReturnCode *error, ReturnCode **replacemen
     return *replacement;
 }
 
-// Appends the ERROR element of error to the pool. When the element cannot be
-// made, logs failureText (when given), releases the pending end tag and
-// returns 0.
-int append_error_element(PoolString *pool, const ReturnCode *error, char *end, const wchar_t *failureText) {
-    ReturnCode *replacement;
-    char *element = cim_error_toxml(written_error(error, &replacement));
-    freeReturnCode(replacement);
-    if (element == nullptr) {
-        if (failureText != nullptr) cimPrintMessage(CIM_LOG_ERROR, L"%ls", failureText);
-        cimxml_free(end, CIMXML_ATOMIC);
-        return 0;
+// "<ERROR CODE=\"n\" DESCRIPTION=\"text\"/>\n" (code 1 for codes outside
+// 1..17; without description the blank before "/>" stays). False for a NULL
+// record or no memory.
+bool write_error(xml_sink &out, const ReturnCode *error) {
+    if (error == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<ERROR");
+    CIMString *code = statusCodeText(error->rc);
+    if (!put_string_attribute(out, "CODE", code)) out.put(" ");
+    freeCIMString(code);
+    // The blank between the two attributes stays when the description is missing.
+    out.put(" ");
+    if (const wchar_t *description = getCIMStringBuffer(error->description)) {
+        out.put("DESCRIPTION=\"");
+        out.put_escaped(description, error->description->length);
+        out.put("\"");
     }
-    pool_append(pool, element, 1);
-    return 1;
+    out.put("/>\n");
+    return END_ELEMENT(out, mark);
 }
 
-// Messages of a response element whose NAME start tag cannot be made.
+// The ERROR element of error, status 0 written as a failure of its own. When
+// it cannot be written, logs failureText (when given) and returns false.
+bool write_error_element(xml_sink &out, const ReturnCode *error, const wchar_t *failureText) {
+    ReturnCode *replacement;
+    bool written = write_error(out, written_error(error, &replacement));
+    freeReturnCode(replacement);
+    if (!written && failureText != nullptr) cimPrintMessage(CIM_LOG_ERROR, L"%ls", failureText);
+    return written;
+}
+
+// Messages of a response element whose NAME start tag cannot be written.
 struct response_texts {
     const wchar_t *nameMissing;
-    const wchar_t *valueFailed;
     const wchar_t *attributeFailed;
-    const wchar_t *startTagFailed;
 };
 
-// Start tag of a response element with NAME from a copy of the method name,
-// or NULL after logging the matching text.
-char *named_start_tag(const char *element, const CIMString *methodName, const response_texts &texts) {
+// "<element NAME=\"method\">\n"; false after logging the matching text.
+bool write_named_start(xml_sink &out, const char *element, const CIMString *methodName,
+                       const response_texts &texts) {
     // Texts of the export response carry "%s, %d": every text gets the place.
     if (methodName == nullptr) {
         cimPrintMessage(CIM_LOG_ERROR, texts.nameMissing, __FILE_NAME__, __LINE__);
-        return nullptr;
+        return false;
     }
-    CIMString *copy = copyCIMString(methodName);
-    CIMValue *name = copy ? newCIMValue(CIM_STRING, copy) : nullptr;
-    if (name == nullptr) {
-        freeCIMString(copy);
-        cimPrintMessage(CIM_LOG_ERROR, texts.valueFailed, __FILE_NAME__, __LINE__);
-        return nullptr;
-    }
-    char *attribute = cimname_encodeformat(name);
-    freeCIMValue(name);
-    if (attribute == nullptr) {
+    std::size_t mark = out.mark();
+    out.put("<");
+    out.put(element);
+    if (!put_string_attribute(out, "NAME", methodName) || !out.ok()) {
         cimPrintMessage(CIM_LOG_ERROR, texts.attributeFailed, __FILE_NAME__, __LINE__);
-        return nullptr;
+        return drop_element(out, mark);
     }
-    char *tag = otag_with_attribute(element, attribute);
-    cimxml_free(attribute, CIMXML_ATOMIC);
-    if (tag == nullptr) cimPrintMessage(CIM_LOG_ERROR, texts.startTagFailed, __FILE_NAME__, __LINE__);
-    return tag;
+    out.put(">\n");
+    return true;
 }
 
 // How the entries of a result list are written, by the operation's name.
@@ -163,96 +173,71 @@ bool write_entry(xml_sink &out, entry_form form, const void *entry, bool classes
     return false;
 }
 
-// Writes every entry that can be written, in list order, straight into the pool.
-void append_results(const char *method, const CIMList *results, PoolString *pool) {
+// Writes every entry that can be written, in list order; each entry leaves
+// the writer as soon as it is written.
+void write_results(xml_sink &out, const char *method, const CIMList *results) {
     entry_form form = form_of(method);
     int listType = getListType(results);
     if (!list_fits(form, listType)) return;
     bool classes = listType == CIMLIST_CLASS;
     int count = getLength(results);
-    xml_sink out(pool);
     for (int i = 0; i < count; ++i) {
         const void *entry = getElementAt(results, i);
-        if (entry != nullptr) write_entry(out, form, entry, classes);
+        if (entry != nullptr && write_entry(out, form, entry, classes)) out.flush();
     }
 }
 
-void append_declarations(const char *method, const CIMQualifierTypeList *declarations, PoolString *pool) {
+void write_declarations(xml_sink &out, const char *method, const CIMQualifierTypeList *declarations) {
     if (std::strcmp(method, "EnumerateQualifiers") != 0 && std::strcmp(method, "GetQualifier") != 0) return;
     int listType = getListType(declarations);
     if (listType != CIMLIST_QUALIFIERTYPE && listType != CIMLIST_POINTER) return;
     int count = getLength(declarations);
     for (int i = 0; i < count; ++i) {
-        const CIMQualifierType *declaration = static_cast<const CIMQualifierType *>(getElementAt(declarations, i));
-        char *fragment = declaration ? cim_qualifierdeclaration_toxml(declaration) : nullptr;
-        if (fragment != nullptr) pool_append(pool, fragment, 1);
+        const auto *declaration = static_cast<const CIMQualifierType *>(getElementAt(declarations, i));
+        if (write_qualifierdeclaration(out, declaration)) out.flush();
     }
 }
 
-// Appends a PARAMVALUE for each output parameter whose value is not NULL,
-// in list order.
-void append_set_parameters(PoolString *pool, const CIMPropertyList *parameters) {
+// A PARAMVALUE for each output parameter whose value is not NULL, in list order.
+void write_set_parameters(xml_sink &out, const CIMPropertyList *parameters) {
     int count = getCIMPropertyListLength(parameters);
     for (int i = 0; i < count; ++i) {
         const CIMProperty *parameter = getCIMPropertyAt(parameters, i);
-        if (parameter == nullptr || isCIMValueNull(propertyGetValue(parameter))) continue;
-        char *element = cim_paramvalue_toxml(parameter);
-        if (element != nullptr) pool_append(pool, element, 1);
+        if (parameter != nullptr && !isCIMValueNull(propertyGetValue(parameter))) write_paramvalue(out, parameter);
     }
 }
 
-}  // namespace
-
-char *cim_error_toxml(const ReturnCode *error) {
-    if (error == nullptr) return nullptr;
-    fragment_builder element;
-    element.add("<ERROR");
-    CIMString *code = statusCodeText(error->rc);
-    if (!add_string_attribute(element, "CODE", code)) element.add(" ");
-    freeCIMString(code);
-    // The blank between the two attributes stays when the description is missing.
-    element.add(" ");
-    char *description = escaped_cimstring_text(error->description);
-    if (description != nullptr) {
-        element.add("DESCRIPTION=\"");
-        element.take(description);
-        element.add("\"");
-    }
-    element.add("/>\n");
-    return FINISH_ELEMENT(element);
-}
-
-char *cim_returnvalue_toxml(const CIMProperty *returnValue) {
-    if (returnValue == nullptr) return nullptr;
+bool write_returnvalue(xml_sink &out, const CIMProperty *returnValue) {
+    if (returnValue == nullptr) return false;
     int type = propertyGetType(returnValue);
     const char *embedded = embedded_object_kind(returnValue);
-    fragment_builder element;
-    element.add("<RETURNVALUE");
+    std::size_t mark = out.mark();
+    out.put("<RETURNVALUE");
     if (embedded) {
-        add_fixed_attribute(element, "EmbeddedObject", embedded);
-        add_fixed_attribute(element, "PARAMTYPE", "string");
+        put_fixed_attribute(out, "EmbeddedObject", embedded);
+        put_fixed_attribute(out, "PARAMTYPE", "string");
     } else {
-        add_fixed_attribute(element, "PARAMTYPE", typeNameText(isArrayType(type) ? scalarTypeOf(type) : type));
+        put_fixed_attribute(out, "PARAMTYPE", typeNameText(isArrayType(type) ? scalarTypeOf(type) : type));
     }
-    element.add(">\n");
+    out.put(">\n");
     const CIMValue *value = propertyGetValue(returnValue);
-    if (!isArrayType(type)) {
-        if (propertyIsRefType(returnValue)) {
-            element.take(cim_valuereference_toxml(value));
-        } else if (embedded) {
-            element.take(embedded_value_toxml(value));
-        } else {
-            element.take(cim_value_toxml(value));
-        }
+    if (isArrayType(type)) {
+        // An array return value is written without its value.
+    } else if (propertyIsRefType(returnValue)) {
+        write_valuereference(out, value);
+    } else if (embedded) {
+        write_embedded_value(out, value);
+    } else {
+        write_value(out, value);
     }
-    element.add("</RETURNVALUE>\n");
-    return FINISH_ELEMENT(element);
+    out.put("</RETURNVALUE>\n");
+    return END_ELEMENT(out, mark);
 }
 
-int cim_ireturnvalue_toxml(const CIMString *methodName, const CIMList *results,
-                           const CIMQualifierTypeList *qualifierDeclarations, PoolString *pool) {
+int write_ireturnvalue(xml_sink &out, const CIMString *methodName, const CIMList *results,
+                       const CIMQualifierTypeList *qualifierDeclarations) {
     int count = results ? getLength(results) : qualifierDeclarations ? getLength(qualifierDeclarations) : 0;
-    if (pool == nullptr || resize_PoolString(pool, static_cast<std::size_t>(count), 2048) == 0) {
+    if (!out.expect(static_cast<std::size_t>(count), 2048)) {
         cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - failed; unable to allocate memory for return");
         return 0;
     }
@@ -261,35 +246,15 @@ int cim_ireturnvalue_toxml(const CIMString *methodName, const CIMList *results,
         cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - failed; methodname is NULL");
         return 0;
     }
-    int result = 0;
-    char *start = start_tag("IRETURNVALUE");
-    char *end = nullptr;
-    if (start == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - start_tag failed");
-    } else if (pool_append(pool, start, 1) != 1) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - failed to put start tag in pool");
-    } else if ((end = end_tag("IRETURNVALUE")) == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - end_tag failed");
-    } else {
-        if (qualifierDeclarations == nullptr && results != nullptr)
-            append_results(method, results, pool);
-        else if (qualifierDeclarations != nullptr)
-            append_declarations(method, qualifierDeclarations, pool);
-        if (pool->text == nullptr || pool->text[0] == '\0') {
-            cimPrintMessage(CIM_LOG_ERROR, L"Something really bad happened, we shouldn't be here: %s %d",
-                            __FILE_NAME__, __LINE__);
-            cimxml_free(end, CIMXML_ATOMIC);
-        } else if (pool_append(pool, end, 1) != 1) {
-            cimPrintMessage(CIM_LOG_ERROR, L"Could not add end tag to pool: %s %d", __FILE_NAME__, __LINE__);
-        } else {
-            result = 1;
-        }
-    }
+    out.put("<IRETURNVALUE>\n");
+    if (qualifierDeclarations == nullptr && results != nullptr)
+        write_results(out, method, results);
+    else if (qualifierDeclarations != nullptr)
+        write_declarations(out, method, qualifierDeclarations);
+    out.put("</IRETURNVALUE>\n");
     cimxml_free(method, CIMXML_ATOMIC);
-    return result;
+    return KEPT_UP(out);
 }
-
-namespace {
 
 // The operations that return nothing: strict writes no IRETURNVALUE for them.
 bool returns_nothing(const CIMString *methodName) {
@@ -303,159 +268,137 @@ bool returns_nothing(const CIMString *methodName) {
     return false;
 }
 
-}  // namespace
-
-int cim_imethodresponse_toxml(const CIMString *methodName, const CIMList *results,
-                              const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
-                              PoolString *pool) {
+int write_imethodresponse(xml_sink &out, const CIMString *methodName, const CIMList *results,
+                          const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error) {
     static const response_texts texts{L"cim_imethodresponse_toxml - failed, method name is NULL!!",
-                                      L"cim_imethodresponse_toxml - newCIMValue failed!!",
-                                      L"cim_imethodresponse_toxml - cimname_encodeformat failed!!",
-                                      L"cim_imethodresponse_toxml - otag_with_attribute failed!!"};
-    char *start = named_start_tag("IMETHODRESPONSE", methodName, texts);
-    if (start == nullptr) return 0;
-    if (pool_append(pool, start, 1) != 1) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_imethodresponse_toxml - failed to put start tag in pool");
-        return 0;
-    }
-    char *end = end_tag("IMETHODRESPONSE");
-    if (end == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_imethodresponse_toxml - end_tag failed!!");
-        return 0;
-    }
+                                      L"cim_imethodresponse_toxml - cimname_encodeformat failed!!"};
+    if (!write_named_start(out, "IMETHODRESPONSE", methodName, texts)) return 0;
     if (error != nullptr) {
-        if (!append_error_element(pool, error, end, L"cim_imethodresponse_toxml - cim_error_toxml failed!!")) return 0;
+        if (!write_error_element(out, error, L"cim_imethodresponse_toxml - cim_error_toxml failed!!")) return 0;
     } else if (!(strict_profile() && returns_nothing(methodName))) {
-        cim_ireturnvalue_toxml(methodName, results, qualifierDeclarations, pool);
+        write_ireturnvalue(out, methodName, results, qualifierDeclarations);
     }
-    int appended = pool_append(pool, end, 1);
-    if (appended != 1) cimPrintMessage(CIM_LOG_ERROR, L"cim_imethodresponse_toxml - failed to put end tag in pool!");
-    return appended;
+    out.put("</IMETHODRESPONSE>\n");
+    return KEPT_UP(out);
 }
 
-int cim_methodresponse_toxml(const CIMString *methodName, const CIMProperty *returnValue,
-                             const CIMPropertyList *outputParameters, const ReturnCode *error, PoolString *pool) {
+int write_methodresponse(xml_sink &out, const CIMString *methodName, const CIMProperty *returnValue,
+                         const CIMPropertyList *outputParameters, const ReturnCode *error) {
     static const response_texts texts{L"cim_methodresponse_toxml - failed, method name is NULL!",
-                                      L"cim_methodresponse_toxml - newCIMValue failed!",
-                                      L"cim_methodresponse_toxml - cimname_encodeformat failed!",
-                                      L"cim_methodresponse_toxml - otag_with_attribute failed!"};
-    char *start = named_start_tag("METHODRESPONSE", methodName, texts);
-    if (start == nullptr) return 0;
-    if (pool_append(pool, start, 1) != 1) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_methodresponse_toxml - Could not put start_tag in pool!");
-        return 0;
-    }
-    char *end = end_tag("METHODRESPONSE");
-    if (end == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_methodresponse_toxml - end_tag failed!");
-        return 0;
-    }
+                                      L"cim_methodresponse_toxml - cimname_encodeformat failed!"};
+    if (!write_named_start(out, "METHODRESPONSE", methodName, texts)) return 0;
     if (error != nullptr) {
-        if (!append_error_element(pool, error, end, nullptr)) return 0;
+        if (!write_error_element(out, error, nullptr)) return 0;
     } else {
         // The strict profile leaves out what is NULL (the DTD allows both to
         // be absent); some clients fail on the empty elements instead.
         bool skipNull = strict_profile();
-        if (returnValue != nullptr && !(skipNull && isCIMValueNull(propertyGetValue(returnValue)))) {
-            char *element = cim_returnvalue_toxml(returnValue);
-            if (element != nullptr) pool_append(pool, element, 1);
-        }
-        if (skipNull) {
-            append_set_parameters(pool, outputParameters);
-        } else if (has_items(outputParameters)) {
-            char *parameters = paramvaluelist_toxml(outputParameters);
-            if (parameters != nullptr) pool_append(pool, parameters, 1);
-        }
+        if (returnValue != nullptr && !(skipNull && isCIMValueNull(propertyGetValue(returnValue))))
+            write_returnvalue(out, returnValue);
+        if (skipNull)
+            write_set_parameters(out, outputParameters);
+        else if (has_items(outputParameters))
+            write_paramvalue_elements(out, outputParameters);
     }
-    int appended = pool_append(pool, end, 1);
-    if (appended != 1) cimPrintMessage(CIM_LOG_ERROR, L"cim_methodresponse_toxml - failed to put end_tag in pool!");
-    return appended;
+    out.put("</METHODRESPONSE>\n");
+    return KEPT_UP(out);
+}
+
+int write_expmethodresponse(xml_sink &out, const CIMString *methodName, const CIMList *results,
+                            const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error) {
+    static const response_texts texts{L"cim_expmethodresponse_toxml - failed, method name is NULL!!",
+                                      L"cim_expmethodresponse_toxml - failed: %s, %d"};
+    if (!write_named_start(out, "EXPMETHODRESPONSE", methodName, texts)) return 0;
+    if (error != nullptr) {
+        if (!write_error_element(out, error, nullptr)) return 0;
+    } else if (strict_profile() && returns_nothing(methodName)) {
+        // ExportIndication returns nothing.
+    } else if (write_ireturnvalue(out, methodName, results, qualifierDeclarations) == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml-cim_ireturnvalue_toxml failed: %s, %d",
+                        __FILE_NAME__, __LINE__);
+    }
+    out.put("</EXPMETHODRESPONSE>\n");
+    return KEPT_UP(out);
+}
+
+// Runs write on a sink over the pool; 0 for a NULL pool.
+template <typename Write>
+int write_to_pool(PoolString *pool, Write write) {
+    if (pool == nullptr) return 0;
+    xml_sink out(pool);
+    return write(out);
+}
+
+}  // namespace
+
+char *cim_returnvalue_toxml(const CIMProperty *returnValue) {
+    return written_fragment([&](xml_sink &out) { return write_returnvalue(out, returnValue); });
+}
+
+int cim_ireturnvalue_toxml(const CIMString *methodName, const CIMList *results,
+                           const CIMQualifierTypeList *qualifierDeclarations, PoolString *pool) {
+    if (pool == nullptr) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_ireturnvalue_toxml - failed; unable to allocate memory for return");
+        return 0;
+    }
+    return write_to_pool(pool, [&](xml_sink &out) {
+        return write_ireturnvalue(out, methodName, results, qualifierDeclarations);
+    });
+}
+
+int cim_imethodresponse_toxml(const CIMString *methodName, const CIMList *results,
+                              const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
+                              PoolString *pool) {
+    return write_to_pool(pool, [&](xml_sink &out) {
+        return write_imethodresponse(out, methodName, results, qualifierDeclarations, error);
+    });
+}
+
+int cim_methodresponse_toxml(const CIMString *methodName, const CIMProperty *returnValue,
+                             const CIMPropertyList *outputParameters, const ReturnCode *error, PoolString *pool) {
+    return write_to_pool(pool, [&](xml_sink &out) {
+        return write_methodresponse(out, methodName, returnValue, outputParameters, error);
+    });
+}
+
+int write_simplersp(xml_sink &out, const CIMString *methodName, const CIMProperty *returnValue,
+                    const CIMList *results, const CIMQualifierTypeList *qualifierDeclarations,
+                    const ReturnCode *error, int intrinsic) {
+    out.put("<SIMPLERSP>\n");
+    int body = intrinsic ? write_imethodresponse(out, methodName, results, qualifierDeclarations, error)
+                         : write_methodresponse(out, methodName, returnValue, results, error);
+    if (body == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_simplersp_toxml: failed - %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    out.put("</SIMPLERSP>\n");
+    return KEPT_UP(out);
+}
+
+int write_simpleexprsp(xml_sink &out, const CIMString *methodName, const CIMList *results,
+                       const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error) {
+    out.put("<SIMPLEEXPRSP>\n");
+    if (write_expmethodresponse(out, methodName, results, qualifierDeclarations, error) == 0) {
+        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml: failed -  %s, %d.", __FILE_NAME__, __LINE__);
+        return 0;
+    }
+    out.put("</SIMPLEEXPRSP>\n");
+    return KEPT_UP(out);
 }
 
 int cim_simplersp_toxml(const CIMString *methodName, const CIMProperty *returnValue, const CIMList *results,
                         const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
                         int intrinsic, PoolString *pool) {
-    char *start = start_tag("SIMPLERSP");
-    if (start == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_simplersp_toxml: start_tag failed - %s, %d.", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    if (pool_append(pool, start, 1) != 1) return 0;
-    int body = intrinsic ? cim_imethodresponse_toxml(methodName, results, qualifierDeclarations, error, pool)
-                         : cim_methodresponse_toxml(methodName, returnValue, results, error, pool);
-    if (body == 0) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_simplersp_toxml: failed - %s, %d.", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    char *end = end_tag("SIMPLERSP");
-    if (end == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_simplersp_toxml: end_tag failed - %s, %d.", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    if (pool_append(pool, end, 1) != 1) {
-        cimPrintMessage(CIM_LOG_ERROR, L"Could not put end tag in pool: %s %d", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    return 1;
-}
-
-int cim_expmethodresponse_toxml(const CIMString *methodName, const CIMList *results,
-                                const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
-                                PoolString *pool) {
-    static const response_texts texts{L"cim_expmethodresponse_toxml - failed, method name is NULL!!",
-                                      L"cim_expmethodresponse_toxml - failed: %s, %d",
-                                      L"cim_expmethodresponse_toxml - failed: %s, %d",
-                                      L"cim_expmethodresponse_toxml - failed: %s, %d"};
-    char *start = named_start_tag("EXPMETHODRESPONSE", methodName, texts);
-    if (start == nullptr) return 0;
-    if (pool_append(pool, start, 1) != 1) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml - failed to add tag to pool: %s, %d",
-                        __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    char *end = end_tag("EXPMETHODRESPONSE");
-    if (end == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml - failed: %s, %d", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    if (error != nullptr) {
-        if (!append_error_element(pool, error, end, nullptr)) return 0;
-    } else if (strict_profile() && returns_nothing(methodName)) {
-        // ExportIndication returns nothing.
-    } else if (cim_ireturnvalue_toxml(methodName, results, qualifierDeclarations, pool) == 0) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml-cim_ireturnvalue_toxml failed: %s, %d",
-                        __FILE_NAME__, __LINE__);
-    }
-    int appended = pool_append(pool, end, 1);
-    if (appended != 1) cimPrintMessage(CIM_LOG_ERROR, L"failed to put end tag in pool: %s %d", __FILE_NAME__, __LINE__);
-    return appended;
+    return write_to_pool(pool, [&](xml_sink &out) {
+        return write_simplersp(out, methodName, returnValue, results, qualifierDeclarations, error, intrinsic);
+    });
 }
 
 int cim_simpleexprsp_toxml(const CIMString *methodName, const CIMList *results,
                            const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
                            const void *unused, PoolString *pool) {
     (void)unused;
-    char *start = start_tag("SIMPLEEXPRSP");
-    if (start == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_simpleexprsp_toxml: start failed - %s, %d.", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    if (pool_append(pool, start, 1) != 1) {
-        cimPrintMessage(CIM_LOG_ERROR, L"Unable to add start tag to pool - %s, %d.", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    if (cim_expmethodresponse_toxml(methodName, results, qualifierDeclarations, error, pool) == 0) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_expmethodresponse_toxml: failed -  %s, %d.", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    char *end = end_tag("SIMPLEEXPRSP");
-    if (end == nullptr) {
-        cimPrintMessage(CIM_LOG_ERROR, L"cim_simpleexprsp_toxml: failed -  %s, %d.", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    if (pool_append(pool, end, 1) != 1) {
-        cimPrintMessage(CIM_LOG_ERROR, L"Unable to add end tag to pool - %s, %d.", __FILE_NAME__, __LINE__);
-        return 0;
-    }
-    return 1;
+    return write_to_pool(pool, [&](xml_sink &out) {
+        return write_simpleexprsp(out, methodName, results, qualifierDeclarations, error);
+    });
 }

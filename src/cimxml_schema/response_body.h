@@ -1,13 +1,15 @@
 // response_body.h - SIMPLERSP, IMETHODRESPONSE, METHODRESPONSE, ERROR,
 // IRETURNVALUE, RETURNVALUE, SIMPLEEXPRSP and EXPMETHODRESPONSE.
 //
-// The message encoders write straight into the response pool with its
-// append operation and return 1 on success, 0 on failure (what was appended
-// before the failure stays in the pool). All arguments stay the caller's.
+// The message encoders write straight into the response pool through one
+// sink and return 1 on success, 0 on failure (what was written before the
+// failure stays in the pool). All arguments stay the caller's.
 #pragma once
 
 #include <cimobj/cimobj.h>
 #include <utils/pool_string.h>
+
+#include "cimxml_common/xml_sink.h"
 
 // SIMPLERSP holding IMETHODRESPONSE (intrinsic nonzero; results and
 // qualifierDeclarations passed on) or METHODRESPONSE (returnValue, and
@@ -28,28 +30,27 @@ int cim_imethodresponse_toxml(const CIMString *methodName, const CIMList *result
 int cim_methodresponse_toxml(const CIMString *methodName, const CIMProperty *returnValue,
                              const CIMPropertyList *outputParameters, const ReturnCode *error, PoolString *pool);
 
-// SIMPLEEXPRSP holding EXPMETHODRESPONSE. unused is not looked at.
+// SIMPLEEXPRSP holding EXPMETHODRESPONSE NAME=method, which holds the ERROR
+// or the IRETURNVALUE. unused is not looked at.
 int cim_simpleexprsp_toxml(const CIMString *methodName, const CIMList *results,
                            const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
                            const void *unused, PoolString *pool);
 
-// EXPMETHODRESPONSE NAME=method holding the ERROR or the IRETURNVALUE.
-int cim_expmethodresponse_toxml(const CIMString *methodName, const CIMList *results,
-                                const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error,
-                                PoolString *pool);
+// SIMPLERSP and SIMPLEEXPRSP written into a sink, for a writer that owns one
+// (a response streamed to its host); the same results and messages.
+int write_simplersp(xml_sink &out, const CIMString *methodName, const CIMProperty *returnValue,
+                    const CIMList *results, const CIMQualifierTypeList *qualifierDeclarations,
+                    const ReturnCode *error, int intrinsic);
+int write_simpleexprsp(xml_sink &out, const CIMString *methodName, const CIMList *results,
+                       const CIMQualifierTypeList *qualifierDeclarations, const ReturnCode *error);
 
 // IRETURNVALUE with one element per result entry, chosen by the method name
 // (entries that are absent or cannot be encoded are skipped), or per
 // qualifier declaration for "EnumerateQualifiers" and "GetQualifier". The
 // pool is first asked to grow for the number of entries. Each entry is
-// handed to the pool as soon as it is written.
+// flushed from the sink as soon as it is written.
 int cim_ireturnvalue_toxml(const CIMString *methodName, const CIMList *results,
                            const CIMQualifierTypeList *qualifierDeclarations, PoolString *pool);
-
-// "<ERROR CODE=\"n\" DESCRIPTION=\"text\"/>\n" (code 1 for codes outside
-// 1..17; without description the blank before "/>" stays). A new fragment,
-// or NULL for a NULL record or no memory.
-char *cim_error_toxml(const ReturnCode *error);
 
 // RETURNVALUE with EmbeddedObject (embedded objects) and PARAMTYPE, holding
 // VALUE.REFERENCE, the CDATA form of VALUE or VALUE (nothing for arrays). A

@@ -4,7 +4,7 @@
 
 #include <cimobj/cimobj.h>
 
-#include "cimxml_schema/xml_sink.h"
+#include "cimxml_common/xml_sink.h"
 
 // 1 when the property carries an embedded object: its qualifiers enable the
 // boolean qualifier "EmbeddedObject", or its type is 16, 15 or 115.

@@ -1,66 +1,54 @@
-// xml_primitives.cpp - tags, attributes, flavors, CDATA sections and the
-// message envelope.
+// xml_primitives.cpp - the message envelope, attributes, flavors and joins.
 #include "cimxml_schema/xml_primitives.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
 
-#include "cimxml_common/cim_types.h"
 #include "cimxml_common/http_headers.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_schema/encoder_support.h"
-#include "cimxml_common/fragment_builder.h"
-#include "cimxml_schema/xml_escaping.h"
 
-namespace {
+// ---- Envelope ----
 
-// Copies a formatted local buffer into a fragment.
-char *copy_buffer(const char *buffer) { return concat_fragment({buffer}); }
-
-}  // namespace
-
-// ---- Tags ----
-
-char *start_tag(const char *name) {
-    if (name == nullptr) return nullptr;
-    char buffer[60];
-    std::snprintf(buffer, sizeof buffer, "<%s>\n", name);
-    return copy_buffer(buffer);
+bool write_message_head(xml_sink &out, const char *messageId) {
+    char *freshId = messageId == nullptr ? get_message_id() : nullptr;
+    if (messageId == nullptr && freshId == nullptr) return false;
+    std::size_t mark = out.mark();
+    out.put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+            "<MESSAGE ID=\"");
+    // The id comes back from the request: escaped, it stays one attribute value.
+    out.put_entities(messageId != nullptr ? messageId : freshId);
+    out.put("\" PROTOCOLVERSION=\"1.0\">\n");
+    cimxml_free(freshId, CIMXML_ATOMIC);
+    return out.ok() || drop_element(out, mark);
 }
 
-char *end_tag(const char *name) {
-    if (name == nullptr) return nullptr;
-    char buffer[60];
-    std::snprintf(buffer, sizeof buffer, "</%s>\n", name);
-    return copy_buffer(buffer);
+char *message_head_toxml(const char *messageId) {
+    return written_fragment([&](xml_sink &out) { return write_message_head(out, messageId); });
 }
 
-char *otag_with_attribute(const char *name, const char *attributes) {
-    if (name == nullptr || attributes == nullptr) return nullptr;
-    return concat_fragment({"<", name, " ", attributes, ">\n"});
-}
+char *message_tail_toxml() { return joined_fragment({message_tail_text}); }
 
 char *emptytag_with_attribute(const char *name, const char *attributes) {
     if (name == nullptr || attributes == nullptr) return nullptr;
-    return concat_fragment({"<", name, " ", attributes, "/>\n"});
+    return joined_fragment({"<", name, " ", attributes, "/>\n"});
 }
 
 // ---- Attributes ----
 
 char *attribute_encodeformat(const char *attributeName, const CIMValue *value) {
     if (attributeName == nullptr || value == nullptr) return nullptr;
-    char *text = pcdata_encodeformat(value);
-    if (text == nullptr) return nullptr;
-    char *result = concat_fragment({attributeName, "=\"", text, "\""});
-    cimxml_free(text, CIMXML_ATOMIC);
-    return result;
+    return written_fragment([&](xml_sink &out) {
+        out.put(attributeName);
+        out.put("=\"");
+        if (!write_pcdata(out, value)) return false;
+        out.put("\"");
+        return true;
+    });
 }
 
 char *fragment_append(char *first, char *second, int blank) {
     if (second == nullptr) return nullptr;
-    char *result = concat_fragment({first ? first : "", blank == 1 ? " " : "", second});
+    char *result = joined_fragment({first ? first : "", blank == 1 ? " " : "", second});
     if (first != nullptr) cimxml_free(first, CIMXML_ATOMIC);
     cimxml_free(second, CIMXML_ATOMIC);
     return result;
@@ -80,17 +68,6 @@ char *superclass_encodeformat(const CIMValue *value) { return attribute_encodefo
 char *classname_encodeformat(const CIMValue *value) { return attribute_encodeformat("CLASSNAME", value); }
 char *referenceclass_encodeformat(const CIMValue *value) {
     return attribute_encodeformat("REFERENCECLASS", value);
-}
-
-char *valuetype_encodeformat(int type) {
-    const char *word = "string";
-    if (type == CIM_BOOLEAN)
-        word = "boolean";
-    else if (isNumericType(type))
-        word = "numeric";
-    char buffer[20];
-    std::snprintf(buffer, sizeof buffer, "\"%s\"", word);
-    return copy_buffer(buffer);
 }
 
 void put_flavor_attributes(xml_sink &out, int bits) {
@@ -120,46 +97,3 @@ char *flavor_encodeformat(const CIMValue *flavor) {
     cimxml_free(text, CIMXML_ATOMIC);
     return flavor_attributes(bits);
 }
-
-// ---- Envelope ----
-
-char *xmldecl_toxml() {
-    char buffer[45];
-    std::snprintf(buffer, sizeof buffer, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    return copy_buffer(buffer);
-}
-
-char *cimstart_toxml() {
-    char buffer[45];
-    std::snprintf(buffer, sizeof buffer, "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n");
-    return copy_buffer(buffer);
-}
-
-char *messagestart_toxml(const char *messageId) {
-    if (messageId == nullptr) return nullptr;
-    if (!needs_xml_escape(messageId))
-        return concat_fragment({"<MESSAGE ID=\"", messageId, "\" PROTOCOLVERSION=\"1.0\">\n"});
-    // The id comes back from the request: escaped, it stays one attribute value.
-    char *escaped = escape_through_pool(messageId, 64, "messagestart_toxml");
-    if (escaped == nullptr) return nullptr;
-    char *result = concat_fragment({"<MESSAGE ID=\"", escaped, "\" PROTOCOLVERSION=\"1.0\">\n"});
-    cimxml_free(escaped, CIMXML_ATOMIC);
-    return result;
-}
-
-char *message_head_toxml(const char *messageId) {
-    char *freshId = nullptr;
-    if (messageId == nullptr) {
-        freshId = get_message_id();
-        if (freshId == nullptr) return nullptr;
-        messageId = freshId;
-    }
-    fragment_builder head;
-    bool complete = head.take(xmldecl_toxml()) && head.take(cimstart_toxml()) &&
-                    head.take(messagestart_toxml(messageId));
-    cimxml_free(freshId, CIMXML_ATOMIC);
-    if (!complete) return nullptr;  // the builder releases the pieces made
-    return head.finish();
-}
-
-char *message_tail_toxml() { return concat_fragment({"</MESSAGE>\n</CIM>\n"}); }

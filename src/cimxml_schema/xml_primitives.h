@@ -1,6 +1,6 @@
-// xml_primitives.h - tags, attributes, escaped text and the message envelope.
-// Every function returns a new fragment (NUL-terminated text from
-// cimxml_malloc, kind 2) that the receiver owns and releases with
+// xml_primitives.h - the message envelope, attributes, flavors and joins.
+// Every function that returns a fragment returns a new NUL-terminated text
+// from cimxml_malloc (kind 2) that the receiver owns and releases with
 // cimxml_free, or NULL on failure.
 #pragma once
 
@@ -8,21 +8,20 @@
 
 #include "cimxml_schema/xml_escaping.h"
 
-// The XML declaration, the CIM start tag and the MESSAGE start tag with the
-// id (a fresh id from get_message_id when messageId is NULL), each ending in
-// a line feed.
+// ---- Envelope ----
+
+// Writes the XML declaration, the CIM start tag and the MESSAGE start tag
+// with the id (a fresh id from get_message_id when messageId is NULL), each
+// ending in a line feed. The id comes back as it was given, only its five
+// special characters escaped. False, with nothing written, when no fresh id
+// can be made or the sink fails.
+bool write_message_head(xml_sink &out, const char *messageId);
+// The same head as a fragment.
 char *message_head_toxml(const char *messageId);
 // The MESSAGE and CIM end tags, each ending in a line feed.
+constexpr const char *message_tail_text = "</MESSAGE>\n</CIM>\n";
 char *message_tail_toxml();
 
-// ---- Tags ----
-
-// "<name>\n" and "</name>\n", formatted in a 60-byte buffer (so names of at
-// most 56 characters fit). NULL for a NULL name.
-char *start_tag(const char *name);
-char *end_tag(const char *name);
-// "<name attributes>\n"; NULL when either argument is NULL.
-char *otag_with_attribute(const char *name, const char *attributes);
 // "<name attributes/>\n"; NULL when either argument is NULL.
 char *emptytag_with_attribute(const char *name, const char *attributes);
 
@@ -52,11 +51,6 @@ char *superclass_encodeformat(const CIMValue *value);      // SUPERCLASS
 char *classname_encodeformat(const CIMValue *value);       // CLASSNAME
 char *referenceclass_encodeformat(const CIMValue *value);  // REFERENCECLASS
 
-// The quoted VALUETYPE of a KEYVALUE, quotes included: "boolean" for 9,
-// "numeric" for the numeric types (char16 included), "string" otherwise.
-char *valuetype_encodeformat(int type);
-
-
 // The flavor attributes of the flavor bits held by the value (its text read
 // as a decimal number): " OVERRIDABLE=..." (bits 1/2), " TOSUBCLASS=..."
 // (bits 8/4), " TRANSLATABLE=..." (bit 16), each led by one blank and each
@@ -66,13 +60,3 @@ char *flavor_encodeformat(const CIMValue *flavor);
 char *flavor_attributes(int bits);
 // The same list written into a sink.
 void put_flavor_attributes(xml_sink &out, int bits);
-
-// ---- Envelope ----
-
-// "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-char *xmldecl_toxml();
-// "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
-char *cimstart_toxml();
-// "<MESSAGE ID=\"id\" PROTOCOLVERSION=\"1.0\">\n" with the id escaped as
-// character data. NULL for a NULL id or when memory is exhausted.
-char *messagestart_toxml(const char *messageId);

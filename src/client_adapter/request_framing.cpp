@@ -10,7 +10,7 @@
 #include "cimxml/operation_parameters.h"
 #include "cimxml_schema/message_framing.h"
 #include "cimxml_common/memory.h"
-#include "cimxml_common/fragment_builder.h"
+#include "cimxml_common/xml_sink.h"
 #include "cimxml_common/profile.h"
 #include "cimxml_schema/encoder_support.h"
 #include "cimxml_schema/request_body.h"
@@ -35,7 +35,7 @@ char *frame(const char *body, int withoutHeader, MakeHeader make_header) {
     text_owner owned{message};
     text_owner header{make_header(std::strlen(message))};
     if (header.text == nullptr) return nullptr;
-    return concat_fragment({header.text, "\r\n", message});
+    return joined_fragment({header.text, "\r\n", message});
 }
 
 }  // namespace
@@ -267,7 +267,7 @@ char *object_header_text(const CIMObjectPath *path) {
             escaped += hex[c & 15];
         }
     }
-    return concat_fragment({escaped});
+    return joined_fragment({escaped});
 }
 
 CIMObjectPath *class_and_namespace(const char *encoder, const CIMObjectPath *path) {

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "cimxml_schema/class_encoding.h"
-#include "cimxml_common/fragment_builder.h"
 #include "cimxml_schema/method_encoding.h"
 #include "cimxml_schema/object_wrappers.h"
 #include "cimxml_schema/path_encoding.h"
@@ -36,8 +35,8 @@ std::string escaped_by_hand(const std::string &text) {
     return out;
 }
 
-// Escaped text is handed on in chunks of about a kilobyte: texts that end
-// right behind a chunk's edge, or put an entity across it, come out whole.
+// Escaped text goes into a pool that starts at a kilobyte and grows: texts
+// that end right at its edge, or put an entity across it, come out whole.
 TEST(Escaping, ReplacesTheFiveCharactersAcrossChunkEdges) {
     EXPECT_EQ(encoded(pcdata_encodeformat, narrow_string_value("a\"b&c'd<e>f")), "a&quot;b&amp;c&apos;d&lt;e&gt;f");
     EXPECT_EQ(encoded(pcdata_encodeformat, narrow_string_value("&amp;")), "&amp;amp;");

@@ -113,4 +113,21 @@ TEST(PoolString, BytesWrittenInPlaceSurviveGrowth) {
     release_PoolStringBuffer(&pool);
 }
 
+// A commit leaves the rest of its room writable at the new end of the text:
+// a writer goes on without reserving again, never past the room it was told.
+TEST(PoolString, RoomLeftAfterACommitStaysWritable) {
+    PoolString pool{};
+    ASSERT_NE(init_PoolString(&pool, 1, 1, 1, 64, "in place"), 0);
+    size_t room = 0;
+    char *at = reserve_PoolString(&pool, 8, &room);
+    ASSERT_NE(at, nullptr);
+    std::memcpy(at, "<A>", 3);
+    ASSERT_EQ(commit_PoolString(&pool, 3), 1);
+    std::memcpy(at + 3, "</A>", 4);
+    ASSERT_EQ(commit_PoolString(&pool, 4), 1);
+    EXPECT_STREQ(pool.text, "<A></A>");
+    EXPECT_EQ(commit_PoolString(&pool, room - 7 + 1), 0);
+    release_PoolStringBuffer(&pool);
+}
+
 }  // namespace

@@ -59,7 +59,9 @@ char *reserve_PoolString(PoolString *pool, size_t extra, size_t *room);
 /* Adds count bytes written at the place reserve_PoolString gave last (at
  * most the room it told) to the text and terminates it; an append in
  * between voids that place. Returns 1, or 0 for a pool that is not
- * initialised or a count beyond its room. */
+ * initialised or a count beyond its room. Afterwards the rest of the room
+ * stays writable at the new end of the text, as if reserve_PoolString had
+ * been called again. */
 int commit_PoolString(PoolString *pool, size_t count);
 
 #ifdef __cplusplus

@@ -1,10 +1,11 @@
-// xml_sink.h - the writer the element encoders write through: text goes
+// xml_sink.h - the one writer every encoder writes through: text goes
 // straight into a PoolString, in place, with each value escaped as it is
-// copied, so that every byte of a response is written once.
+// copied, so that every byte of a message is written once.
 #pragma once
 
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
 #include <cimobj/cimobj.h>
@@ -12,8 +13,15 @@
 
 // Writes at the end of a pool's text. What is written belongs to the text
 // once the sink is flushed (or destroyed); until then a writer may take its
-// output back to a mark. When the pool cannot grow the sink fails: later
-// writes are dropped and ok() turns false.
+// output back to a mark. While a sink lives nothing else writes to its pool.
+// When the pool cannot grow the sink fails: later writes are dropped and
+// ok() turns false.
+//
+// flush() is the one place where output leaves the writers' hands. Only the
+// writers of whole messages call it, between whole elements (after every
+// result entry); element writers never do, so a mark they hold stays good.
+// Encoders see nothing of the pool behind the sink, so another destination
+// (a host's stream, fed at each flush) needs no change to them.
 class xml_sink {
 public:
     explicit xml_sink(PoolString *pool) : pool_(pool) {}
@@ -28,13 +36,18 @@ public:
         at_ += text.size();
     }
     // Appends text (up to its first NUL, or length bytes) with the five XML
-    // special characters written as their entities.
+    // special characters written as their entities; strict also writes a CR
+    // as a reference and the controls no document may hold as U+FFFD.
     void put_escaped(std::string_view text);
     // Appends the UTF-8 form of a wide text (up to its first NUL, or length
     // characters), escaped the same way; bytes that travel as 0xDC00 + byte
     // come back as those bytes, characters that are no Unicode scalar value
     // as U+FFFD.
     void put_escaped(const wchar_t *text, std::size_t length);
+    // Appends text (up to its first NUL) with only the five special
+    // characters escaped, in either profile: for a text the module echoes
+    // back as it came, such as a request's message id.
+    void put_entities(std::string_view text);
     // Appends a number in decimal.
     void put_number(unsigned long long number);
 
@@ -48,10 +61,17 @@ public:
     }
     // False once the pool could not grow.
     bool ok() const { return !failed_; }
-    // Adds what was written to the pool's text. Returns ok().
+    // Adds what was written to the pool's text; marks taken before no longer
+    // hold. Returns ok().
     bool flush();
+    // Flushes, then lets the pool grow ahead of items writes of about
+    // bytesPerItem bytes each (capped by the pool). False when the pool is
+    // not set up or cannot grow; the sink itself keeps working.
+    bool expect(std::size_t items, std::size_t bytesPerItem);
 
 private:
+    // put_escaped of a narrow text with the strict or the classic entities.
+    void put_narrow(std::string_view text, bool strict);
     // Room for count more bytes, growing the pool when needed.
     bool room(std::size_t count) {
         return static_cast<std::size_t>(end_ - at_) >= count || grow(count);
@@ -70,6 +90,10 @@ private:
 // exhausted.
 template <typename Write>
 char *written_fragment(Write write);
+
+// A new fragment holding the texts in order. Every text must be a valid view
+// (never built from a NULL pointer). NULL when memory is exhausted.
+char *joined_fragment(std::initializer_list<std::string_view> texts);
 
 // The fragment of a scratch pool's text, or NULL; the pool is released.
 char *take_scratch_text(PoolString *pool, bool written);

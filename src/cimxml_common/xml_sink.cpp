@@ -1,5 +1,5 @@
 // xml_sink.cpp - escaping straight into the pool, and scratch pools.
-#include "cimxml_schema/xml_sink.h"
+#include "cimxml_common/xml_sink.h"
 
 #include <cstdint>
 
@@ -76,8 +76,14 @@ inline char *put_wide(char *at, uint32_t cp, bool strict) {
 }  // namespace
 
 void xml_sink::put_escaped(std::string_view text) {
+    put_narrow(text, strict_profile());
+}
+
+void xml_sink::put_entities(std::string_view text) { put_narrow(text, false); }
+
+void xml_sink::put_narrow(std::string_view text, bool strict) {
     if (text.empty() || !room(text.size() * kLongestForm)) return;
-    const entity_table &entities = strict_profile() ? strictEntities : classicEntities;
+    const entity_table &entities = strict ? strictEntities : classicEntities;
     char *at = at_;
     for (char c : text) {
         auto byte = static_cast<unsigned char>(c);
@@ -130,9 +136,20 @@ bool xml_sink::grow(std::size_t count) {
 }
 
 bool xml_sink::flush() {
-    if (base_ != nullptr && !commit_PoolString(pool_, mark())) failed_ = true;
-    base_ = at_ = end_ = nullptr;
+    if (base_ == nullptr) return ok();
+    if (commit_PoolString(pool_, mark())) {
+        base_ = at_;  // the room left goes on at the new end of the text
+    } else {
+        failed_ = true;
+        base_ = at_ = end_ = nullptr;
+    }
     return ok();
+}
+
+bool xml_sink::expect(std::size_t items, std::size_t bytesPerItem) {
+    flush();
+    base_ = at_ = end_ = nullptr;  // the pool may move its text
+    return resize_PoolString(pool_, items, bytesPerItem) != 0;
 }
 
 bool open_scratch_pool(PoolString *pool) { return init_PoolString(pool, 0, 1, 1, 1024, "xml_sink") != 0; }
@@ -145,4 +162,19 @@ char *take_scratch_text(PoolString *pool, bool written) {
     }
     release_PoolStringBuffer(pool);
     return fragment;
+}
+
+char *joined_fragment(std::initializer_list<std::string_view> texts) {
+    std::size_t total = 0;
+    for (std::string_view text : texts) total += text.size();
+    char *result = static_cast<char *>(CIMXML_MALLOC(total + 1, 1, CIMXML_ATOMIC));
+    if (result == nullptr) return nullptr;
+    char *at = result;
+    for (std::string_view text : texts) {
+        if (text.empty()) continue;
+        std::memcpy(at, text.data(), text.size());
+        at += text.size();
+    }
+    *at = '\0';
+    return result;
 }
