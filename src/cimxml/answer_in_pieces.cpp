@@ -9,11 +9,13 @@
 #include "cimxml/request_handler.h"
 #include "cimxml/response_writer.h"
 #include "cimxml_common/profile.h"
+#include "cimxml_common/xml_sink.h"
 
 namespace {
 
 struct Pieces {
     const CIMXMLAnswerSink *sink = nullptr;
+    PoolString *pool = nullptr;  // the response pool
     bool begun = false;    // the header lines are handed over
     bool stopped = false;  // the host takes no more
     bool late = false;     // a failure goes to the end record
@@ -47,6 +49,15 @@ bool begin_with(Pieces &pieces, PoolString *pool) {
     pieces.begun = true;
     if (pieces.sink->begin(pieces.sink->context, pool->text, lines, facts.status) != 0) pieces.stopped = true;
     return hand_over(pieces, pool->text + headerEnd, pool->length - headerEnd);
+}
+
+// After each flush of the sink: the response pool's text goes to the host
+// once it is large enough.
+bool give_at_flush(PoolString *pool) {
+    Pieces *pieces = current;
+    if (pieces == nullptr || pool != pieces->pool || pieces->late || pool->length < cimxml_piece_bytes) return false;
+    cimxml_give_pieces(pool);
+    return true;
 }
 
 }  // namespace
@@ -97,20 +108,35 @@ int CIMXML_answerInPieces(const char *request, CIMOMHandle *handle, const CIMXML
     thread_local std::string lastDescription;
     Pieces pieces;
     pieces.sink = sink;
-    // The pool is collected memory, found by the collector on this stack.
     PoolString pool{};
+    pieces.pool = &pool;
     zelStatsStart(cimxmlStats, CIMXML_STATS_HANDLE);
     current = &pieces;
+    xml_sink_flush_hook previous = set_xml_sink_flush_hook(give_at_flush);
+    auto leave = [&] {
+        current = nullptr;
+        set_xml_sink_flush_hook(previous);
+        zelStatsEnd(cimxmlStats, CIMXML_STATS_HANDLE);
+    };
     try {
         cimxml_answer_request(&pool, request, handle);
     } catch (...) {
-        current = nullptr;
+        leave();
         release_PoolStringBuffer(&pool);
-        zelStatsEnd(cimxmlStats, CIMXML_STATS_HANDLE);
         throw;
     }
-    current = nullptr;
-    zelStatsEnd(cimxmlStats, CIMXML_STATS_HANDLE);
+    leave();
+    // An error answer written afresh after pieces went out (a failure no
+    // operation reported itself) replaces them when the host can forget them.
+    if (!pieces.late && pieces.begun && cimxml_response_facts().status != 0) {
+        if (!pieces.stopped && sink->restart(sink->context) == 0) {
+            pieces.begun = false;
+        } else {
+            pieces.late = true;
+            pieces.lateStatus = cimxml_response_facts().status;
+            pieces.lateDescription = "the answer failed after its first part was sent";
+        }
+    }
     if (!pieces.late) {
         if (!pieces.begun)
             begin_with(pieces, &pool);

@@ -135,10 +135,21 @@ bool xml_sink::grow(std::size_t count) {
     return true;
 }
 
+namespace {
+thread_local xml_sink_flush_hook flush_hook = nullptr;
+}  // namespace
+
+xml_sink_flush_hook set_xml_sink_flush_hook(xml_sink_flush_hook hook) {
+    xml_sink_flush_hook previous = flush_hook;
+    flush_hook = hook;
+    return previous;
+}
+
 bool xml_sink::flush() {
     if (base_ == nullptr) return ok();
     if (commit_PoolString(pool_, mark())) {
         base_ = at_;  // the room left goes on at the new end of the text
+        if (flush_hook != nullptr && flush_hook(pool_)) base_ = at_ = end_ = nullptr;
     } else {
         failed_ = true;
         base_ = at_ = end_ = nullptr;

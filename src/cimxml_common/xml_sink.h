@@ -85,6 +85,14 @@ private:
     bool failed_ = false;
 };
 
+// Called on this thread after each flush with the pool flushed into; returns
+// true when it took the pool's text away (the pool is then empty and the
+// sink finds its place again). For a host that has an answer handed over
+// in pieces while it is written; NULL: none.
+using xml_sink_flush_hook = bool (*)(PoolString *pool);
+// Sets the calling thread's hook and returns the one it replaces.
+xml_sink_flush_hook set_xml_sink_flush_hook(xml_sink_flush_hook hook);
+
 // Runs write on a sink over a scratch pool and returns what it wrote as a
 // new fragment (kind 2), or NULL when write returns false or memory is
 // exhausted.

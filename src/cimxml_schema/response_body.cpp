@@ -234,6 +234,8 @@ bool write_returnvalue(xml_sink &out, const CIMProperty *returnValue) {
     return END_ELEMENT(out, mark);
 }
 
+thread_local result_source *current_source = nullptr;
+
 int write_ireturnvalue(xml_sink &out, const CIMString *methodName, const CIMList *results,
                        const CIMQualifierTypeList *qualifierDeclarations) {
     int count = results ? getLength(results) : qualifierDeclarations ? getLength(qualifierDeclarations) : 0;
@@ -247,7 +249,9 @@ int write_ireturnvalue(xml_sink &out, const CIMString *methodName, const CIMList
         return 0;
     }
     out.put("<IRETURNVALUE>\n");
-    if (qualifierDeclarations == nullptr && results != nullptr)
+    if (result_source *source = current_source; source != nullptr && results == nullptr)
+        source->write(out, method);
+    else if (qualifierDeclarations == nullptr && results != nullptr)
         write_results(out, method, results);
     else if (qualifierDeclarations != nullptr)
         write_declarations(out, method, qualifierDeclarations);
@@ -330,6 +334,12 @@ int write_to_pool(PoolString *pool, Write write) {
 }
 
 }  // namespace
+
+void set_result_source(result_source *source) { current_source = source; }
+
+void write_result_entries(xml_sink &out, const char *method, const CIMList *results) {
+    write_results(out, method, results);
+}
 
 char *cim_returnvalue_toxml(const CIMProperty *returnValue) {
     return written_fragment([&](xml_sink &out) { return write_returnvalue(out, returnValue); });

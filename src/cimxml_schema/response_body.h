@@ -11,6 +11,22 @@
 
 #include "cimxml_common/xml_sink.h"
 
+// Writes the IRETURNVALUE entries of a method in place of a results list:
+// for an operation that reads its results in batches while the answer is
+// written. write calls write_results for each batch.
+struct result_source {
+    virtual void write(xml_sink &out, const char *method) = 0;
+
+protected:
+    ~result_source() = default;
+};
+// Makes source the calling thread's until it is set again (NULL: none); an
+// IRETURNVALUE written meanwhile takes its entries from it.
+void set_result_source(result_source *source);
+// Writes the entries of results as IRETURNVALUE holds them for method,
+// flushing the sink after each.
+void write_result_entries(xml_sink &out, const char *method, const CIMList *results);
+
 // SIMPLERSP holding IMETHODRESPONSE (intrinsic nonzero; results and
 // qualifierDeclarations passed on) or METHODRESPONSE (returnValue, and
 // results as the output parameter list).

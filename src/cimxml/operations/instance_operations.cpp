@@ -5,6 +5,8 @@
 // call; only what is handed to the object manager is copied.
 #include "cimxml/operation_parameters.h"
 #include "cimxml/operations.h"
+#include "cimxml/answer_in_pieces.h"
+#include "cimxml/operations/batched_results.h"
 #include "cimxml/operations/operation_support.h"
 
 using namespace cimxml_ops;
@@ -74,10 +76,15 @@ int CIMOMhdle_enumerateInstanceNames(PoolString *pool, MessageData *msgData, CIM
         return fail_missing_parameter("CIMOMhdle_enumerateInstanceNames: failed - ClassName is null!");
     removePseudoClassName(path.get());
 
+    static const ResponseTexts texts{.function = "CIMOMhdle_enumerateInstanceNames"};
+    const CIMXMLHostExtensions *host = batch_extensions();
+    if (host && host->enumerateInstanceNamesInBatches)
+        return write_batched_response(pool, msgData, texts, [&](auto deliver, void *context) {
+            return host->enumerateInstanceNamesInBatches(path.get(), cimxml_batch_size, deliver, context);
+        });
     CIMObjectPathList *paths = nullptr;
     StatusOwner status(call_slot(handle->pfn_enumerateInstanceNames, path.get(), &paths));
     ListOwner results(paths);
-    static const ResponseTexts texts{.function = "CIMOMhdle_enumerateInstanceNames"};
     bool failed = !status || status->rc != 0 || !results;
     return write_intrinsic_response(pool, msgData, texts, status.get(), failed, results.get(), nullptr);
 }
@@ -101,13 +108,20 @@ int CIMOMhdle_enumerateInstances(PoolString *pool, MessageData *msgData, CIMOMHa
     int includeClassOrigin = bool_parameter(parameters, L"IncludeClassOrigin", 0);
     ListOwner propertyList(property_list_parameter(parameters));
 
+    static const ResponseTexts texts{
+        .function = "CIMOMhdle_enumerateInstances",
+        .failureRecord = "CIMOMhdle_enumerateInstances - pfn_enumerateInstances failed!"};
+    const CIMXMLHostExtensions *host = batch_extensions();
+    if (host && host->enumerateInstancesInBatches)
+        return write_batched_response(pool, msgData, texts, [&](auto deliver, void *context) {
+            return host->enumerateInstancesInBatches(path.get(), localOnly, deepInheritance, includeQualifiers,
+                                                     includeClassOrigin, propertyList.get(), cimxml_batch_size,
+                                                     deliver, context);
+        });
     CIMInstanceList *instances = nullptr;
     StatusOwner status(call_slot(handle->pfn_enumerateInstances, path.get(), localOnly, deepInheritance,
                                  includeQualifiers, includeClassOrigin, propertyList.get(), &instances));
     ListOwner results(instances);
-    static const ResponseTexts texts{
-        .function = "CIMOMhdle_enumerateInstances",
-        .failureRecord = "CIMOMhdle_enumerateInstances - pfn_enumerateInstances failed!"};
     bool failed = !status || status->rc != 0 || !results;
     return write_intrinsic_response(pool, msgData, texts, status.get(), failed, results.get(), nullptr);
 }
