@@ -151,6 +151,27 @@ bool RawConnection::send(const std::string &text) {
     return true;
 }
 
+std::size_t chunkedLength(const std::string &text) {
+    std::size_t at = 0;
+    while (true) {
+        std::size_t line = text.find("\r\n", at);
+        if (line == std::string::npos) return std::string::npos;
+        std::size_t size = std::strtoul(text.substr(at, line - at).c_str(), nullptr, 16);
+        at = line + 2;
+        if (size == 0) {
+            // Trailer fields, each a line, then the empty line.
+            while (true) {
+                std::size_t end = text.find("\r\n", at);
+                if (end == std::string::npos) return std::string::npos;
+                if (end == at) return end + 2;
+                at = end + 2;
+            }
+        }
+        if (text.size() < at + size + 2) return std::string::npos;
+        at += size + 2;
+    }
+}
+
 RawResponse RawConnection::receive() {
     Clock::time_point deadline = Clock::now() + timeout_;
     pending_ += drain(socket_, deadline, [this](const std::string &text) {
@@ -160,10 +181,21 @@ RawResponse RawConnection::receive() {
     if (end == std::string::npos) return {};
     RawResponse response{pending_.substr(0, end + 2), ""};
     pending_.erase(0, end + 4);
-    // The server always sends a length (none for 100 Continue: no body).
+    // The server sends a length (none for 100 Continue: no body) or chunks.
     std::smatch length;
     static const std::regex contentLength("\r\nContent-Length: ([0-9]+)\r\n");
     std::string headText = "\r\n" + response.head;
+    if (headText.find("\r\nTransfer-Encoding: chunked\r\n") != std::string::npos) {
+        std::size_t whole = chunkedLength(pending_);
+        if (whole == std::string::npos)
+            pending_ += drain(socket_, deadline, [this](const std::string &text) {
+                return chunkedLength(pending_ + text) != std::string::npos;
+            });
+        whole = std::min(chunkedLength(pending_), pending_.size());
+        response.body = pending_.substr(0, whole);
+        pending_.erase(0, whole);
+        return response;
+    }
     std::size_t size = std::regex_search(headText, length, contentLength) ? std::stoul(length[1]) : 0;
     if (pending_.size() < size) {
         std::size_t missing = size - pending_.size();

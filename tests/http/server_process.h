@@ -74,7 +74,8 @@ public:
 
     // Sends all of text; false when the server has gone.
     bool send(const std::string &text);
-    // Reads one response (body by Content-Length, else up to the close).
+    // Reads one response (body by Content-Length, or the chunks as they came
+    // when chunked).
     // An empty head means none came in time or the connection closed.
     RawResponse receive();
     // True when the server closes the connection within the timeout.
@@ -85,6 +86,10 @@ private:
     std::chrono::milliseconds timeout_;
     std::string pending_;
 };
+
+// The length of the chunked body text begins with (its last chunk and
+// trailers included); npos while it is not complete.
+std::size_t chunkedLength(const std::string &text);
 
 // A CIM-XML operation request as wbemcli sends it: headers (with the
 // CIMMethod and CIMObject given) and body.
