@@ -27,7 +27,8 @@ int temporaryFile() {
 
 }  // namespace
 
-AnswerStream::AnswerStream(std::size_t memoryLimit, Metrics *metrics) : memoryLimit_(memoryLimit), metrics_(metrics) {}
+AnswerStream::AnswerStream(std::size_t memoryLimit, std::size_t totalLimit, Metrics *metrics)
+    : memoryLimit_(memoryLimit), totalLimit_(totalLimit), metrics_(metrics) {}
 
 AnswerStream::~AnswerStream() {
     held(-static_cast<long>(inMemory_), -static_cast<long>(fileWritten_ - fileRead_));
@@ -58,7 +59,8 @@ bool AnswerStream::write(std::string_view bytes) {
     if (abandoned_) return false;
     if (bytes.empty()) return true;
     // Once bytes are on disk, the later ones follow them there.
-    if (fileRead_ == fileWritten_ && inMemory_ + bytes.size() <= memoryLimit_) {
+    bool roomInAll = !metrics_ || static_cast<std::size_t>(std::max(0L, metrics_->answerMemory())) + bytes.size() <= totalLimit_;
+    if (fileRead_ == fileWritten_ && inMemory_ + bytes.size() <= memoryLimit_ && roomInAll) {
         memory_.emplace_back(bytes);
         inMemory_ += bytes.size();
         held(static_cast<long>(bytes.size()), 0);

@@ -21,8 +21,9 @@ namespace cimxmld {
 class AnswerStream {
 public:
     // memoryLimit: body bytes kept in memory before the rest goes to disk;
-    // metrics (lent, may be null) counts what is held.
-    AnswerStream(std::size_t memoryLimit, Metrics *metrics);
+    // totalLimit: the same for all answers together (counted by metrics,
+    // lent; without metrics only memoryLimit holds).
+    AnswerStream(std::size_t memoryLimit, std::size_t totalLimit, Metrics *metrics);
     ~AnswerStream();
     AnswerStream(const AnswerStream &) = delete;
     AnswerStream &operator=(const AnswerStream &) = delete;
@@ -76,6 +77,7 @@ private:
     }
 
     std::size_t memoryLimit_;
+    std::size_t totalLimit_;
     Metrics *metrics_;
     Response head_;
     State state_;

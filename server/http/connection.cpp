@@ -305,7 +305,8 @@ private:
     void dispatch() {
         phase_ = Phase::Working;
         ++thread_.awaited;
-        auto answer = std::make_shared<AnswerStream>(host_.settings.answerMemory, &host_.metrics);
+        auto answer = std::make_shared<AnswerStream>(host_.settings.answerMemory, host_.settings.answersMemory,
+                                                     &host_.metrics);
         answer_ = answer;
         headSent_ = lastSent_ = chunked_ = false;
         acceptsTrailers_ = acceptsTrailers(head().fields);

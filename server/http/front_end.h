@@ -29,7 +29,8 @@ struct FrontEndSettings {
     std::chrono::seconds bodyTimeout{60};
     std::chrono::seconds keepAliveTimeout{30};
     std::chrono::seconds writeTimeout{20};
-    std::size_t answerMemory = 1u << 20;  // bytes of one answer kept in memory before the rest goes to disk
+    std::size_t answerMemory = 1u << 20;    // bytes of one answer kept in memory before the rest goes to disk
+    std::size_t answersMemory = 256u << 20;  // the same for all answers together
     RequestLimits limits;
     std::chrono::milliseconds stopGrace{4000};  // stop() ends what is left after this long
     std::chrono::milliseconds refusedLoginDelay{1000};  // a 401 for an address in back-off waits this long

@@ -52,6 +52,7 @@ FrontEndSettings frontEndSettings(const ServerOptions &options, long openFiles) 
     settings.hashWorkers = std::max(1, settings.workers / 4);
     settings.maxQueued = static_cast<std::size_t>(options.maxQueued);
     settings.answerMemory = static_cast<std::size_t>(options.maxResponseMemory);
+    settings.answersMemory = static_cast<std::size_t>(options.maxResponsesMemory);
     settings.maxConnections = static_cast<std::size_t>(options.maxConnections);
     settings.headerTimeout = std::chrono::seconds(options.headerTimeoutSeconds);
     settings.bodyTimeout = std::chrono::seconds(options.bodyTimeoutSeconds);

@@ -54,6 +54,7 @@ public:
         answerMemory_.fetch_add(inMemory, std::memory_order_relaxed);
         answerDisk_.fetch_add(onDisk, std::memory_order_relaxed);
     }
+    long answerMemory() const { return answerMemory_.load(std::memory_order_relaxed); }
     // Requests waiting for a worker (the queue gauge).
     void jobQueued() { queued_.fetch_add(1, std::memory_order_relaxed); }
     void jobTaken() { queued_.fetch_sub(1, std::memory_order_relaxed); }

@@ -102,6 +102,8 @@ const std::vector<Key> &keys() {
         {"max-queued", true, number(&ServerOptions::maxQueued, 1, 1000000, "a request count (1-1000000)")},
         {"max-response-memory", true,
          number(&ServerOptions::maxResponseMemory, 65536, 1LL << 34, "a byte count (65536-17179869184)")},
+        {"max-responses-memory", true,
+         number(&ServerOptions::maxResponsesMemory, 65536, 1LL << 40, "a byte count (65536-1099511627776)")},
         {"header-timeout", true, number(&ServerOptions::headerTimeoutSeconds, 1, 3600, "a number of seconds (1-3600)")},
         {"body-timeout", true, number(&ServerOptions::bodyTimeoutSeconds, 1, 86400, "a number of seconds (1-86400)")},
         {"keepalive-timeout", true,
@@ -280,6 +282,8 @@ SQLite file with --repository.
   --max-response-memory BYTES  bytes of one answer held in memory while its
                        client reads it (default 1048576); the rest waits in
                        an unnamed temporary file in $TMPDIR (or /tmp)
+  --max-responses-memory BYTES  the same for all answers together (default
+                       268435456)
   --header-timeout S   the request line and headers (and a TLS handshake)
                        must arrive within S seconds (default 10); else 408
   --body-timeout S     a whole request body within S seconds (default 60)

@@ -26,7 +26,8 @@ struct ServerOptions {
     int ioThreads = 0;           // threads that own the sockets; 0: one per core
     int maxConnections = 10000;
     int maxQueued = 1000;        // requests waiting for a worker; beyond: 503
-    long long maxResponseMemory = 1 << 20;  // bytes of one answer in memory; the rest waits on disk
+    long long maxResponseMemory = 1 << 20;     // bytes of one answer in memory; the rest waits on disk
+    long long maxResponsesMemory = 256 << 20;  // the same for all answers together
     int headerTimeoutSeconds = 10;     // the request line and header fields (and a TLS handshake)
     int bodyTimeoutSeconds = 60;       // a whole body
     int keepAliveTimeoutSeconds = 30;  // idle between requests
