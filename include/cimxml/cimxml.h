@@ -70,6 +70,8 @@
 #ifndef CIMXML_CIMXML_H
 #define CIMXML_CIMXML_H
 
+#include "cimxml_export.h"
+
 #include "cimom_handle.h"
 
 #ifdef __cplusplus
@@ -79,14 +81,6 @@ extern "C" {
 /* The CIM-XML protocol version the module speaks: what its
  * CIMProtocolVersion header lines say (a host describing itself tells it). */
 #define CIMXML_PROTOCOL_VERSION "1.2"
-
-#ifndef CIMXML_EXPORT
-#if defined(__GNUC__)
-#define CIMXML_EXPORT __attribute__((visibility("default")))
-#else
-#define CIMXML_EXPORT
-#endif
-#endif
 
 /* The response record. Opaque to the host: read its text with
  * CIMXML_getResponseFromMessageHandler, give it back with

@@ -33,18 +33,12 @@
 #ifndef CIMXML_CIMXML_CLIENT_H
 #define CIMXML_CIMXML_CLIENT_H
 
+#include "cimxml_export.h"
+
 #include <cimobj/cimobj.h>
 
 #ifdef __cplusplus
 extern "C" {
-#endif
-
-#ifndef CIMXML_EXPORT
-#if defined(__GNUC__)
-#define CIMXML_EXPORT __attribute__((visibility("default")))
-#else
-#define CIMXML_EXPORT
-#endif
 #endif
 
 /* A decoded response; only the library reads it. */

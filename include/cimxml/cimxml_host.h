@@ -6,20 +6,14 @@
 #ifndef CIMXML_CIMXML_HOST_H
 #define CIMXML_CIMXML_HOST_H
 
+#include "cimxml_export.h"
+
 #include <stddef.h>
 
 #include "cimom_handle.h"
 
 #ifdef __cplusplus
 extern "C" {
-#endif
-
-#ifndef CIMXML_EXPORT
-#if defined(__GNUC__)
-#define CIMXML_EXPORT __attribute__((visibility("default")))
-#else
-#define CIMXML_EXPORT
-#endif
 #endif
 
 /* ---- Enumerations in batches (the host's side) ---- */
