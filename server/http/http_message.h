@@ -38,8 +38,7 @@ struct Response {
     // Without the framing fields (Content-Length, Connection, Keep-Alive):
     // the connection adds them.
     HeaderFields headers;
-    // Pieces in order. A whole answer is one piece; a producer may hand
-    // over several, which go out one after the other.
+    // Pieces in order, which go out one after the other.
     std::vector<std::string> body;
     bool close = false;  // the connection ends after this answer
 

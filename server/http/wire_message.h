@@ -16,9 +16,9 @@
 
 namespace cimxmld {
 
-// A body of pieces written one after the other, its length known up front.
-// A producer that hands pieces over while the answer is being written
-// becomes a body whose writer waits for the next piece.
+// A body of pieces written one after the other, its length known up front:
+// a whole answer. An answer still being made goes out from its answer
+// stream instead (connection.cpp), after wireHead.
 struct PiecesBody {
     using value_type = std::vector<std::string>;
 
