@@ -172,6 +172,16 @@ std::optional<Response> CimomService::admit(const RequestHead &head, RequestStat
     return std::nullopt;
 }
 
+Response CimomService::wholeAnswer(const std::string &body, RequestState &state) {
+    ModuleAnswer answered = module_.handle(body, objectManager_);
+    // A module that tells the status saves reading the document again.
+    int told = answered.cimStatus;
+    Response response;
+    answer(std::move(answered), state, response);
+    state.cimStatus = told != ModuleAnswer::unknownStatus ? told : cimStatusOf(response.body.front());
+    return response;
+}
+
 std::optional<Response> CimomService::checkBeforeModule(const RequestHead &head, RequestState &state,
                                                         const std::string &body) {
     if (head.target == "/metrics") {
@@ -193,11 +203,7 @@ Response CimomService::serve(const RequestHead &head, RequestState &state, const
     Response response;
     try {
         if (std::optional<Response> early = checkBeforeModule(head, state, body)) return std::move(*early);
-        ModuleAnswer answered = module_.handle(body, objectManager_);
-        // A module that tells the status saves reading the document again.
-        int told = answered.cimStatus;
-        answer(std::move(answered), state, response);
-        state.cimStatus = told != ModuleAnswer::unknownStatus ? told : cimStatusOf(response.body.front());
+        response = wholeAnswer(body, state);
     } catch (const std::exception &e) {
         cimPrintMessage(CIM_LOG_ERROR, L"request failed: %s", e.what());
         response = refusal(500, "", true);
@@ -248,14 +254,8 @@ void CimomService::serveInPieces(const RequestHead &head, RequestState &state, c
         PiecesSink pieces{*this, state, stream};
         CIMXMLAnswerSink sink{&pieces, PiecesSink::begin, PiecesSink::write, PiecesSink::restart};
         CIMXMLAnswerEnd end{};
-        if (!module_.answerInPieces(body, objectManager_, sink, end)) {
-            ModuleAnswer answered = module_.handle(body, objectManager_);
-            int told = answered.cimStatus;
-            Response response;
-            answer(std::move(answered), state, response);
-            state.cimStatus = told != ModuleAnswer::unknownStatus ? told : cimStatusOf(response.body.front());
-            return streamWhole(std::move(response), stream);
-        }
+        if (!module_.answerInPieces(body, objectManager_, sink, end))
+            return streamWhole(wholeAnswer(body, state), stream);
         state.cimStatus = end.lateStatus != 0 ? end.lateStatus : pieces.status;
         stream.finish(end.lateStatus, end.lateDescription ? end.lateDescription : "");
     } catch (const std::exception &e) {

@@ -92,6 +92,8 @@ private:
     // What is answered without the module (/metrics, a body that does not
     // fit its headers); nullopt to go on to the module.
     std::optional<Response> checkBeforeModule(const RequestHead &head, RequestState &state, const std::string &body);
+    // The module's whole answer to body, its CIM status in state.
+    Response wholeAnswer(const std::string &body, RequestState &state);
     Response refuse(const Rejection &rejection, const RequestState &state, bool close) const;
     void answer(ModuleAnswer answer, const RequestState &state, Response &response) const;
 

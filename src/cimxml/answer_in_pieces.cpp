@@ -51,6 +51,19 @@ bool begin_with(Pieces &pieces, PoolString *pool) {
     return hand_over(pieces, pool->text + headerEnd, pool->length - headerEnd);
 }
 
+// A failure after pieces went out: true when the host forgot them (the
+// answer begins again), false when the failure goes to the end record.
+bool forget_or_end(Pieces &pieces, int status, std::string description) {
+    if (!pieces.stopped && pieces.sink->restart(pieces.sink->context) == 0) {
+        pieces.begun = false;
+        return true;
+    }
+    pieces.late = true;
+    pieces.lateStatus = status;
+    pieces.lateDescription = std::move(description);
+    return false;
+}
+
 // After each flush of the sink: the response pool's text goes to the host
 // once it is large enough.
 bool give_at_flush(PoolString *pool) {
@@ -68,8 +81,8 @@ bool cimxml_answering_in_pieces() { return current != nullptr && !current->stopp
 
 bool cimxml_give_pieces(PoolString *pool, std::size_t minBytes) {
     Pieces *pieces = current;
-    if (pieces == nullptr || pieces->late) return pieces == nullptr || !pieces->late;
-    if (pieces->stopped) return false;
+    if (pieces == nullptr) return true;
+    if (pieces->late || pieces->stopped) return false;
     if (pool->length < minBytes) return true;
     bool going = pieces->begun ? hand_over(*pieces, pool->text, pool->length) : begin_with(*pieces, pool);
     empty_pool(pool);
@@ -79,13 +92,7 @@ bool cimxml_give_pieces(PoolString *pool, std::size_t minBytes) {
 bool cimxml_pieces_failed(PoolString *pool, int status, const char *description) {
     Pieces *pieces = current;
     if (pieces == nullptr || !pieces->begun) return true;
-    if (!pieces->stopped && pieces->sink->restart(pieces->sink->context) == 0) {
-        pieces->begun = false;
-        return true;
-    }
-    pieces->late = true;
-    pieces->lateStatus = status;
-    pieces->lateDescription = description ? description : "";
+    if (forget_or_end(*pieces, status, description ? description : "")) return true;
     empty_pool(pool);
     return false;
 }
@@ -128,15 +135,8 @@ int CIMXML_answerInPieces(const char *request, CIMOMHandle *handle, const CIMXML
     leave();
     // An error answer written afresh after pieces went out (a failure no
     // operation reported itself) replaces them when the host can forget them.
-    if (!pieces.late && pieces.begun && cimxml_response_facts().status != 0) {
-        if (!pieces.stopped && sink->restart(sink->context) == 0) {
-            pieces.begun = false;
-        } else {
-            pieces.late = true;
-            pieces.lateStatus = cimxml_response_facts().status;
-            pieces.lateDescription = "the answer failed after its first part was sent";
-        }
-    }
+    if (!pieces.late && pieces.begun && cimxml_response_facts().status != 0)
+        forget_or_end(pieces, cimxml_response_facts().status, "the answer failed after its first part was sent");
     if (!pieces.late) {
         if (!pieces.begun)
             begin_with(pieces, &pool);

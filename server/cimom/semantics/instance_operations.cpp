@@ -289,7 +289,8 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
         const ClassRecord &record = *source.record;
         const StoredInstance *found = findStoredInstance(space, record, instanceName, status);
         if (!found) return status;
-        cimobj::InstancePtr stored = found->instance(space.name);
+        // A new instance made from the stored one: it is changed in place.
+        cimobj::InstancePtr changed = found->instance(space.name);
         std::vector<cimobj::ValuePtr> values(record.properties.size());
         std::vector<bool> chosen(record.properties.size(), !properties.has_value());
         // A name the class does not have is left out of the list.
@@ -309,21 +310,20 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
             status = convertForProperty(space, *record.properties[index], p->value, values[index]);
             if (!status.ok()) return status;
         }
-        cimobj::InstancePtr changed = copyInstance(stored.get());
         for (std::size_t i = 0; i < values.size(); ++i) {
             if (!chosen[i] || (!given[i] && !properties)) continue;
             const CIMProperty &declared = *record.properties[i];
             cimobj::ValuePtr value = given[i] ? std::move(values[i]) : defaultOf(declared);
             if (declared.isKey) {
                 const CIMValue *old =
-                    static_cast<CIMProperty *>(getElementAt(stored->properties, static_cast<int>(i)))->value;
+                    static_cast<CIMProperty *>(getElementAt(changed->properties, static_cast<int>(i)))->value;
                 if (!isEqualCIMValue(old, value.get()))
                     return Status::error(4, "key property " + toUtf8(textOf(declared.name)) + " cannot change");
             }
             replaceValue(*changed, i, std::move(value));
         }
         std::wstring key;
-        instanceKeyText(space, record, *stored->path, key);
+        instanceKeyText(space, record, *changed->path, key);
         changes.putInstance(space.name, record.name, key, std::move(changed));
         return status;
     });

@@ -3,6 +3,8 @@
 // every entry's flush hands the answer on once enough of it is there.
 #include "cimxml/operations/batched_results.h"
 
+#include <string>
+
 #include "cimxml/answer_in_pieces.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/status_codes.h"
@@ -65,9 +67,10 @@ int write_batched_response(PoolString *pool, const MessageData *msgData, const R
     if (status == nullptr) {
         substitute.reset(newReturnCode(CIM_ERR_FAILED, L"Requested operation failed."));
         status = substitute.get();
+        if (status == nullptr) return fail_operation((std::string(texts.function) + " - failed.").c_str());
     }
-    char *description = status ? createCharFromCIMString(status->description) : nullptr;
-    bool whole = cimxml_pieces_failed(pool, status ? status->rc : CIM_ERR_FAILED, description);
+    char *description = createCharFromCIMString(status->description);
+    bool whole = cimxml_pieces_failed(pool, status->rc, description);
     cimxml_free(description, CIMXML_ATOMIC);
     return whole ? write_intrinsic_response(pool, msgData, texts, status, true, nullptr, nullptr) : 1;
 }

@@ -59,11 +59,7 @@ int listItemKind(int listType) {
     }
 }
 
-}  // namespace cimobj
-
-namespace {
-
-void freeItem(int kind, void *item) {
+void freeListItem(int kind, void *item) {
     switch (kind) {
     case CIMLIST_CLASS: freeCIMClass(static_cast<CIMClass *>(item)); break;
     case CIMLIST_PROPERTY: freeCIMProperty(static_cast<CIMProperty *>(item)); break;
@@ -77,6 +73,10 @@ void freeItem(int kind, void *item) {
     default: break;  // borrowed items
     }
 }
+
+}  // namespace cimobj
+
+namespace {
 
 void *copyItem(int kind, const void *item) {
     switch (kind) {
@@ -168,7 +168,7 @@ bool appendNode(CIMList *list, void *item) {
 void releaseList(CIMList *list, bool freeItems) {
     int kind = cimobj::listItemKind(list->type);
     if (freeItems) {
-        for (int i = 0; i < list->length; ++i) freeItem(kind, list->index[i]->item);
+        for (int i = 0; i < list->length; ++i) cimobj::freeListItem(kind, list->index[i]->item);
     }
     for (NodeChunk *chunk = list->chunks; chunk;) {
         NodeChunk *older = chunk->older;
@@ -240,7 +240,7 @@ CIMList *copyList(const CIMList *list) {
     for (CIMListNode *node = list->first; node; node = node->next) {
         void *item = copyItem(kind, node->item);
         if (!item || !appendNode(copy, item)) {
-            if (item && kind != CIMLIST_POINTER) freeItem(kind, item);
+            if (item && kind != CIMLIST_POINTER) cimobj::freeListItem(kind, item);
             releaseList(copy, true);
             return nullptr;
         }

@@ -63,6 +63,10 @@ int formatNumber(char *buffer, size_t size, const char *format, ...)
 // share one kind. -1 for an unknown list type.
 int listItemKind(int listType);
 
+// Frees one item of a list of that kind (listItemKind); borrowed items
+// are left alone.
+void freeListItem(int kind, void *item);
+
 // Appends item to *list, making the list (of listType) when absent. On
 // failure nothing is taken and a list made here is released again.
 ReturnCode *appendCreating(CIMList **list, int listType, void *item);

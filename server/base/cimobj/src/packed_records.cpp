@@ -241,22 +241,6 @@ CIMClass *getClass(Reader &in);
 CIMInstance *getInstance(Reader &in);
 CIMValue *getValue(Reader &in);
 
-// Frees one item of a kind (when building a list fails half way).
-void freeItem(int kind, void *item) {
-    switch (kind) {
-    case CIMLIST_CLASS: return freeCIMClass(static_cast<CIMClass *>(item));
-    case CIMLIST_PROPERTY: return freeCIMProperty(static_cast<CIMProperty *>(item));
-    case CIMLIST_INSTANCE: return freeCIMInstance(static_cast<CIMInstance *>(item));
-    case CIMLIST_OBJECTPATH: return freeCIMObjectPath(static_cast<CIMObjectPath *>(item));
-    case CIMLIST_QUALIFIER: return freeCIMQualifier(static_cast<CIMQualifier *>(item));
-    case CIMLIST_METHOD: return freeMethod(static_cast<CIMMethod *>(item));
-    case CIMLIST_VALUE: return freeCIMValue(static_cast<CIMValue *>(item));
-    case CIMLIST_STRING: return freeCIMString(static_cast<CIMString *>(item));
-    case CIMLIST_RETURNCODE: return freeReturnCode(static_cast<ReturnCode *>(item));
-    default: return;
-    }
-}
-
 CIMQualifier *getQualifier(Reader &in) {
     QualifierPtr q(orThrow(allocRecord<CIMQualifier>()));
     q->name = getString(in);
@@ -330,7 +314,7 @@ CIMList *getList(Reader &in) {
         if (!item) throw std::length_error("packed list holds an absent item");
         ReturnCodePtr rc(appendToList(list.get(), item));
         if (!rc || rc->rc != 0) {
-            freeItem(kind, item);
+            freeListItem(kind, item);
             throw std::bad_alloc();
         }
     }
