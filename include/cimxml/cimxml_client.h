@@ -127,6 +127,62 @@ CIMXML_EXPORT char *CIMXMLencode_setProperty(const CIMObjectPath *instancePath, 
 CIMXML_EXPORT char *CIMXMLencode_createNamespace(const CIMString *nameSpace, int withoutHeader);
 CIMXML_EXPORT char *CIMXMLencode_deleteNamespace(const CIMString *nameSpace, int withoutHeader);
 
+/* ---- Pulled enumerations ----
+ * An open starts an enumeration and returns its first piece; each pull
+ * returns the next, until a piece ends the sequence. The context a piece
+ * names is the one to pull, count or close with next. nameSpacePath names
+ * the target namespace (its class name is not read). */
+
+/* What every open takes beside its own parameters; a NULL options sends
+ * none of them and MaxObjectCount 0 (no object in the open's answer). A
+ * NULL filter language and query are left out. */
+typedef struct CIMXMLPullOptions {
+    const CIMString *filterQueryLanguage; /* "DMTF:FQL" */
+    const CIMString *filterQuery;
+    int hasOperationTimeout; /* 0: the server's default */
+    unsigned int operationTimeout;
+    int continueOnError;
+    unsigned int maxObjectCount;
+} CIMXMLPullOptions;
+
+CIMXML_EXPORT char *CIMXMLencode_openEnumerateInstances(const CIMObjectPath *classPath, int includeClassOrigin,
+                                                        const CIMStringList *propertyList,
+                                                        const CIMXMLPullOptions *options, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_openEnumerateInstancePaths(const CIMObjectPath *classPath,
+                                                            const CIMXMLPullOptions *options, int withoutHeader);
+/* instancePath names the source instance (it must have keys). */
+CIMXML_EXPORT char *CIMXMLencode_openReferenceInstances(const CIMObjectPath *instancePath, const CIMString *resultClass,
+                                                        const CIMString *role, int includeClassOrigin,
+                                                        const CIMStringList *propertyList,
+                                                        const CIMXMLPullOptions *options, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_openReferenceInstancePaths(const CIMObjectPath *instancePath,
+                                                            const CIMString *resultClass, const CIMString *role,
+                                                            const CIMXMLPullOptions *options, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_openAssociatorInstances(const CIMObjectPath *instancePath,
+                                                         const CIMString *assocClass, const CIMString *resultClass,
+                                                         const CIMString *role, const CIMString *resultRole,
+                                                         int includeClassOrigin, const CIMStringList *propertyList,
+                                                         const CIMXMLPullOptions *options, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_openAssociatorInstancePaths(const CIMObjectPath *instancePath,
+                                                             const CIMString *assocClass,
+                                                             const CIMString *resultClass, const CIMString *role,
+                                                             const CIMString *resultRole,
+                                                             const CIMXMLPullOptions *options, int withoutHeader);
+/* The query goes as FilterQueryLanguage and FilterQuery (the options' filter is not read). */
+CIMXML_EXPORT char *CIMXMLencode_openQueryInstances(const CIMObjectPath *nameSpacePath, const CIMString *queryLanguage,
+                                                    const CIMString *query, const CIMXMLPullOptions *options,
+                                                    int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_pullInstancesWithPath(const CIMObjectPath *nameSpacePath, const CIMString *context,
+                                                       unsigned int maxObjectCount, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_pullInstancePaths(const CIMObjectPath *nameSpacePath, const CIMString *context,
+                                                   unsigned int maxObjectCount, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_pullInstances(const CIMObjectPath *nameSpacePath, const CIMString *context,
+                                               unsigned int maxObjectCount, int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_closeEnumeration(const CIMObjectPath *nameSpacePath, const CIMString *context,
+                                                  int withoutHeader);
+CIMXML_EXPORT char *CIMXMLencode_enumerationCount(const CIMObjectPath *nameSpacePath, const CIMString *context,
+                                                  int withoutHeader);
+
 /* ---- Responses ---- */
 
 /* Decodes a response text (any of the three forms above). Returns the
@@ -168,7 +224,36 @@ CIMXML_EXPORT ReturnCode *CIMXMLdecode_execQuery(const char *response, CIMList *
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_associators(const char *response, CIMList **objects);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_references(const char *response, CIMList **objects);
 
+/* Pieces of pulled enumerations: the objects are appended to *objects
+ * (instances carry their paths, except those of a query); *endOfSequence
+ * receives 1 when the piece is the last, else 0 and *context a new string,
+ * the context to go on with (NULL once ended). A response without
+ * EndOfSequence, or that goes on without a context, is status 1. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_openEnumerateInstances(const char *response, CIMInstanceList **objects,
+                                                              CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_openEnumerateInstancePaths(const char *response, CIMObjectPathList **objects,
+                                                                  CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_openReferenceInstances(const char *response, CIMInstanceList **objects,
+                                                              CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_openReferenceInstancePaths(const char *response, CIMObjectPathList **objects,
+                                                                  CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_openAssociatorInstances(const char *response, CIMInstanceList **objects,
+                                                               CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_openAssociatorInstancePaths(const char *response, CIMObjectPathList **objects,
+                                                                   CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_openQueryInstances(const char *response, CIMInstanceList **objects,
+                                                          CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_pullInstancesWithPath(const char *response, CIMInstanceList **objects,
+                                                             CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_pullInstancePaths(const char *response, CIMObjectPathList **objects,
+                                                         CIMString **context, int *endOfSequence);
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_pullInstances(const char *response, CIMInstanceList **objects,
+                                                     CIMString **context, int *endOfSequence);
+/* EnumerationCount: *count receives the number of objects left to pull. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_enumerationCount(const char *response, unsigned long long *count);
+
 /* Status only: the operation's outcome. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_closeEnumeration(const char *response);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_deleteInstance(const char *response);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_modifyInstance(const char *response);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_deleteClass(const char *response);

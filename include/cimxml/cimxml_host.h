@@ -23,6 +23,50 @@ extern "C" {
 typedef int (*CIMXMLInstanceBatch)(void *context, CIMInstanceList *batch);
 typedef int (*CIMXMLPathBatch)(void *context, CIMObjectPathList *batch);
 
+/* ---- Pulled enumerations (the host's side) ---- */
+
+/* What the pieces of an enumeration hold. */
+enum {
+    CIMXML_PULLED_INSTANCES_WITH_PATH = 0, /* instances carrying their paths */
+    CIMXML_PULLED_INSTANCE_PATHS = 1,      /* instance paths */
+    CIMXML_PULLED_INSTANCES = 2            /* query results */
+};
+/* Where an enumeration's results come from. */
+enum {
+    CIMXML_PULL_ENUMERATION = 0, /* the instances of a class and its subclasses */
+    CIMXML_PULL_ASSOCIATORS = 1,
+    CIMXML_PULL_REFERENCES = 2,
+    CIMXML_PULL_QUERY = 3
+};
+
+/* An open request as the module decoded it; everything is lent for the
+ * call. path: the namespace with the class (enumeration), the source
+ * instance (associations) or the namespace alone (query). A NULL string is
+ * an absent parameter. For a query the filter fields hold the query. */
+typedef struct CIMXMLOpenEnumeration {
+    int source;
+    int kind;
+    CIMObjectPath *path;
+    const CIMString *assocClass, *resultClass, *role, *resultRole;
+    int includeClassOrigin;
+    CIMStringList *propertyList; /* NULL: every property */
+    const CIMString *filterQueryLanguage, *filterQuery;
+    int returnQueryResultClass;
+    int hasOperationTimeout; /* 0: the server's default */
+    unsigned int operationTimeout;
+    int continueOnError;
+    unsigned int maxObjectCount;
+} CIMXMLOpenEnumeration;
+
+/* One piece, filled by the host: the caller frees each member it finds
+ * set. objects: a CIMInstanceList (each instance with its path) or a
+ * CIMObjectPathList; enumerationContext: NULL once the sequence ended. */
+typedef struct CIMXMLPulledPiece {
+    CIMList *objects;
+    CIMString *enumerationContext;
+    int endOfSequence;
+} CIMXMLPulledPiece;
+
 /* Slots the host fills and registers with CIMXML_setHostExtensions; a NULL
  * slot is served by the handle table's whole-list slot. size is
  * sizeof(CIMXMLHostExtensions) as the host was built, so that slots added
@@ -39,6 +83,15 @@ typedef struct CIMXMLHostExtensions {
                                                CIMXMLInstanceBatch deliver, void *context);
     ReturnCode *(*enumerateInstanceNamesInBatches)(CIMObjectPath *path, size_t batchSize, CIMXMLPathBatch deliver,
                                                    void *context);
+    /* The pull operations, on behalf of the user the host authenticated
+     * for the request. Each returns the CIM status (never NULL); on a
+     * failure the piece is left empty. path carries the target namespace.
+     * A NULL slot answers the operation with CIM_ERR_NOT_SUPPORTED. */
+    ReturnCode *(*openEnumeration)(const CIMXMLOpenEnumeration *request, CIMXMLPulledPiece *piece);
+    ReturnCode *(*pullEnumeration)(CIMObjectPath *path, const CIMString *context, int kind,
+                                   unsigned int maxObjectCount, CIMXMLPulledPiece *piece);
+    ReturnCode *(*closeEnumeration)(CIMObjectPath *path, const CIMString *context);
+    ReturnCode *(*enumerationCount)(CIMObjectPath *path, const CIMString *context, unsigned long long *count);
 } CIMXMLHostExtensions;
 
 /* Registers the host's extensions (copied; NULL removes them). Call before

@@ -14,6 +14,7 @@
 #include <exception>
 
 #include <cimobj/cimobj.h>
+#include <cimom/handle.h>
 
 #include "access_log.h"
 #include "answer_stream.h"
@@ -173,6 +174,7 @@ std::optional<Response> CimomService::admit(const RequestHead &head, RequestStat
 }
 
 Response CimomService::wholeAnswer(const std::string &body, RequestState &state) {
+    cimom::setRequestUser(state.user);
     ModuleAnswer answered = module_.handle(body, objectManager_);
     // A module that tells the status saves reading the document again.
     int told = answered.cimStatus;
@@ -251,6 +253,7 @@ void CimomService::serveInPieces(const RequestHead &head, RequestState &state, c
     try {
         if (std::optional<Response> early = checkBeforeModule(head, state, body))
             return streamWhole(std::move(*early), stream);
+        cimom::setRequestUser(state.user);
         PiecesSink pieces{*this, state, stream};
         CIMXMLAnswerSink sink{&pieces, PiecesSink::begin, PiecesSink::write, PiecesSink::restart};
         CIMXMLAnswerEnd end{};

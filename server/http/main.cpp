@@ -98,6 +98,7 @@ int serve(const ServerOptions &options) {
 
     long openFiles = raiseOpenFileLimit();
     Metrics metrics;
+    metrics.setEnumerationFigures([&objectManager] { return objectManager->enumerationFigures(); });
     CimomService service(*module, objectManager->handle(), passwords.get(), options.maxBody, metrics);
     FrontEnd frontEnd(service, metrics, frontEndSettings(options, openFiles));
     struct Bound {
@@ -125,6 +126,7 @@ int serve(const ServerOptions &options) {
         int received = 0;
         sigwait(&stopSignals, &received);
         cimPrintMessage(CIM_LOG_INFO, L"stopping on signal %d", received);
+        objectManager->stopping();
         frontEnd.stop();
     });
     frontEnd.run();

@@ -139,8 +139,28 @@ std::string Metrics::render() const {
            "cimxmld_requests_in_flight "
         << inFlight_.load(std::memory_order_relaxed) << '\n';
     renderFrontEndFigures(out);
+    renderEnumerationFigures(out);
     renderModuleFigures(out);
     return out.str();
+}
+
+void Metrics::renderEnumerationFigures(std::ostringstream &out) const {
+    if (!enumerations_) return;
+    EnumerationFigures figures = enumerations_();
+    out << "# HELP cimxmld_enumeration_contexts_open Pulled enumerations open now.\n"
+           "# TYPE cimxmld_enumeration_contexts_open gauge\n"
+           "cimxmld_enumeration_contexts_open "
+        << figures.open << '\n';
+    const struct {
+        const char *name, *help;
+        std::uint64_t value;
+    } counters[] = {{"opened", "Pulled enumerations opened (those ended by their first piece among them).", figures.opened},
+                    {"closed", "Pulled enumerations ended by their last pull or closed by their client.", figures.closed},
+                    {"expired", "Pulled enumerations closed by the server after their timeout.", figures.expired}};
+    for (const auto &counter : counters)
+        out << "# HELP cimxmld_enumeration_contexts_" << counter.name << "_total " << counter.help << "\n"
+            << "# TYPE cimxmld_enumeration_contexts_" << counter.name << "_total counter\n"
+            << "cimxmld_enumeration_contexts_" << counter.name << "_total " << counter.value << '\n';
 }
 
 }  // namespace cimxmld

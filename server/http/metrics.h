@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <iosfwd>
@@ -12,6 +13,12 @@
 #include <tuple>
 
 namespace cimxmld {
+
+// The pulled enumerations' figures, as the object manager counts them.
+struct EnumerationFigures {
+    std::size_t open = 0;
+    std::uint64_t opened = 0, closed = 0, expired = 0;
+};
 
 class Metrics {
 public:
@@ -55,6 +62,8 @@ public:
         answerDisk_.fetch_add(onDisk, std::memory_order_relaxed);
     }
     long answerMemory() const { return answerMemory_.load(std::memory_order_relaxed); }
+    // Where the enumeration figures are read when rendered (none: not shown).
+    void setEnumerationFigures(std::function<EnumerationFigures()> source) { enumerations_ = std::move(source); }
     // Requests waiting for a worker (the queue gauge).
     void jobQueued() { queued_.fetch_add(1, std::memory_order_relaxed); }
     void jobTaken() { queued_.fetch_sub(1, std::memory_order_relaxed); }
@@ -65,6 +74,7 @@ public:
 
 private:
     void renderFrontEndFigures(std::ostringstream &out) const;
+    void renderEnumerationFigures(std::ostringstream &out) const;
 
     struct Series {
         std::uint64_t count = 0;
@@ -83,6 +93,7 @@ private:
     std::atomic<long> queued_{0};
     std::atomic<long> answerMemory_{0};
     std::atomic<long> answerDisk_{0};
+    std::function<EnumerationFigures()> enumerations_;  // set before serving
 };
 
 }  // namespace cimxmld

@@ -5,7 +5,12 @@
 
 #include <cimxml/cimxml.h>
 
+#include <pthread.h>
+#include <signal.h>
+
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include <cimom/handle.h>
 #include <cimom/interop_providers.h>
@@ -32,8 +37,30 @@ public:
         description.basicAuthentication = !options.passwordFile.empty();
         description.listeners = listeners_;
         cimom::registerInteropProviders(*objectManager_, std::move(description));
+        cimom::PullLimits limits;
+        limits.maxContexts = static_cast<std::size_t>(options.maxEnumerationContexts);
+        limits.maxContextsPerUser = static_cast<std::size_t>(options.maxEnumerationContextsPerUser);
+        limits.maxObjectCount = static_cast<std::uint32_t>(options.maxObjectCount);
+        limits.defaultTimeout = static_cast<std::uint32_t>(options.defaultOperationTimeoutSeconds);
+        limits.maxTimeout = static_cast<std::uint32_t>(options.maxOperationTimeoutSeconds);
+        objectManager_->setPullLimits(limits);
+        // The thread takes no signal: the server's stop signals are for its
+        // signal thread alone.
+        sigset_t all, previous;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &previous);
+        expirer_ = std::thread([this] { expireEnumerations(); });
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     }
-    ~InMemoryObjectManager() override { cimom::installObjectManager(nullptr); }
+    ~InMemoryObjectManager() override {
+        {
+            std::lock_guard lock(expiryMutex_);
+            ending_ = true;
+        }
+        expiryWake_.notify_all();
+        expirer_.join();
+        cimom::installObjectManager(nullptr);
+    }
     CIMOMHandle *handle() override { return &handle_; }
     const CIMXMLHostExtensions &extensions() override { return extensions_; }
 
@@ -43,13 +70,32 @@ public:
         listeners_->set(bound_);
     }
 
+    void stopping() override { objectManager_->refuseNewEnumerations(); }
+
+    EnumerationFigures enumerationFigures() const override {
+        cimom::PullStatistics figures = objectManager_->pullStatistics();
+        return EnumerationFigures{figures.open, figures.opened, figures.closed, figures.expired};
+    }
+
 private:
+    // Frees the contexts left unused past their timeout, once a second,
+    // until the host ends.
+    void expireEnumerations() {
+        std::unique_lock lock(expiryMutex_);
+        while (!expiryWake_.wait_for(lock, std::chrono::seconds(1), [this] { return ending_; }))
+            objectManager_->expireEnumerations();
+    }
+
     std::shared_ptr<cimom::ObjectManager> objectManager_;
     CIMOMHandle handle_{};
     CIMXMLHostExtensions extensions_{};
     std::shared_ptr<cimom::ListenerTable> listeners_;
     std::mutex listenersMutex_;
     std::vector<cimom::Listener> bound_;
+    std::mutex expiryMutex_;
+    std::condition_variable expiryWake_;
+    bool ending_ = false;
+    std::thread expirer_;
 };
 
 // The diagnostics one to a line; empty when there are none.

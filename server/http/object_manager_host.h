@@ -8,6 +8,7 @@
 #include <cimxml/cimom_handle.h>
 #include <cimxml/cimxml_host.h>
 
+#include "metrics.h"
 #include "options.h"
 
 namespace cimxmld {
@@ -16,7 +17,9 @@ class ObjectManagerHost {
 public:
     // Sets the object manager up as the options say (host name, the default
     // schema with the live providers of this machine and the server's own
-    // description in root/interop, the --mof files in order). On failure returns null and the
+    // description in root/interop, the --mof files in order), with the
+    // limits on pulled enumerations, whose unused contexts it frees as they
+    // expire. On failure returns null and the
     // reason (a MOF diagnostic names file, line and column) in error.
     static std::unique_ptr<ObjectManagerHost> start(const ServerOptions &options, std::string &error);
     virtual ~ObjectManagerHost() = default;
@@ -30,6 +33,10 @@ public:
     // with scheme ("http", "https"): its interop namespace shows a CIM-XML
     // communication mechanism for each. Cannot fail.
     virtual void listening(const std::string &scheme, int port) = 0;
+    // The server is stopping: new pulled enumerations are refused.
+    virtual void stopping() = 0;
+    // The pulled enumerations' figures now.
+    virtual EnumerationFigures enumerationFigures() const = 0;
 };
 
 }  // namespace cimxmld

@@ -111,6 +111,15 @@ const std::vector<Key> &keys() {
         {"timeout", true, number(&ServerOptions::timeoutSeconds, 1, 3600, "a number of seconds (1-3600)")},
         {"max-header-bytes", true, number(&ServerOptions::maxHeaderBytes, 1024, 1 << 24, "a byte count (1024-16777216)")},
         {"max-header-fields", true, number(&ServerOptions::maxHeaderFields, 1, 10000, "a field count (1-10000)")},
+        {"max-enumeration-contexts", true,
+         number(&ServerOptions::maxEnumerationContexts, 1, 1000000, "a context count (1-1000000)")},
+        {"max-enumeration-contexts-per-user", true,
+         number(&ServerOptions::maxEnumerationContextsPerUser, 1, 1000000, "a context count (1-1000000)")},
+        {"max-object-count", true, number(&ServerOptions::maxObjectCount, 1, 1000000, "an object count (1-1000000)")},
+        {"default-operation-timeout", true,
+         number(&ServerOptions::defaultOperationTimeoutSeconds, 1, 86400, "a number of seconds (1-86400)")},
+        {"max-operation-timeout", true,
+         number(&ServerOptions::maxOperationTimeoutSeconds, 1, 86400, "a number of seconds (1-86400)")},
         {"mof", true,
          [](ServerOptions &o, const std::string &v, std::string &error) {
              if (v.empty()) error = "needs a value";
@@ -243,6 +252,10 @@ std::optional<ServerOptions> parseOptions(int argc, const char *const *argv, std
         error = "--cert and --key go together";
         return std::nullopt;
     }
+    if (options.defaultOperationTimeoutSeconds > options.maxOperationTimeoutSeconds) {
+        error = "--default-operation-timeout is above --max-operation-timeout";
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -293,6 +306,16 @@ SQLite file with --repository.
   --max-header-bytes N request line and headers at most N bytes (default
                        32768); beyond: 431 (414 for the request line)
   --max-header-fields N  header fields at most (default 100); beyond: 431
+  --max-enumeration-contexts N  pulled enumerations open at once (default
+                       1000); beyond: CIM_ERR_SERVER_LIMITS_EXCEEDED
+  --max-enumeration-contexts-per-user N  the same for one user (default 100)
+  --max-object-count N objects one open or pull may ask for (default 10000);
+                       beyond: CIM_ERR_SERVER_LIMITS_EXCEEDED
+  --default-operation-timeout S  an enumeration context unused for S seconds
+                       is closed, unless its client named another time
+                       (default 60)
+  --max-operation-timeout S  the longest OperationTimeout accepted (default
+                       3600); beyond, and 0 (never): CIM_ERR_INVALID_OPERATION_TIMEOUT
   --mof FILE           compile FILE into the repository at start (repeatable;
                        with --repository, only when FILE is made)
   --config FILE        read settings from FILE: one "key value" a line, keys

@@ -34,6 +34,11 @@ struct ServerOptions {
     int timeoutSeconds = 20;     // a response write that makes no progress for this long is dropped
     int maxHeaderBytes = 32 * 1024;
     int maxHeaderFields = 100;
+    int maxEnumerationContexts = 1000;         // pulled enumerations open at once
+    int maxEnumerationContextsPerUser = 100;   // the same for one user
+    int maxObjectCount = 10000;                // objects one open or pull may ask for
+    int defaultOperationTimeoutSeconds = 60;   // an unused enumeration context lives this long
+    int maxOperationTimeoutSeconds = 3600;     // the longest OperationTimeout accepted
     std::vector<std::string> mofFiles;  // compiled into the repository at start, in order
     std::string configFile;
     std::string addUser;         // --add-user NAME: store a password and exit

@@ -2,6 +2,7 @@
 #include "cimxml/dispatch_table.h"
 
 #include "cimxml/operations.h"
+#include "cimxml/pull_operations.h"
 #include "cimxml_common/profile.h"
 
 // The order matters: an extrinsic method named like one of the first twenty
@@ -44,6 +45,24 @@ const int cimxml_dispatch_table_size = sizeof cimxml_dispatch_table / sizeof cim
 
 namespace {
 
+#define CIMXML_PULL_ROW(name, function) {L##name, function, L##name L" - failed.", L##name, 1}
+
+// The pulled enumerations, served in the strict profile only.
+const DispatchEntry pull_dispatch_table[] = {
+    CIMXML_PULL_ROW("OpenEnumerateInstances", pull_openEnumerateInstances),
+    CIMXML_PULL_ROW("OpenEnumerateInstancePaths", pull_openEnumerateInstancePaths),
+    CIMXML_PULL_ROW("OpenReferenceInstances", pull_openReferenceInstances),
+    CIMXML_PULL_ROW("OpenReferenceInstancePaths", pull_openReferenceInstancePaths),
+    CIMXML_PULL_ROW("OpenAssociatorInstances", pull_openAssociatorInstances),
+    CIMXML_PULL_ROW("OpenAssociatorInstancePaths", pull_openAssociatorInstancePaths),
+    CIMXML_PULL_ROW("OpenQueryInstances", pull_openQueryInstances),
+    CIMXML_PULL_ROW("PullInstancesWithPath", pull_pullInstancesWithPath),
+    CIMXML_PULL_ROW("PullInstancePaths", pull_pullInstancePaths),
+    CIMXML_PULL_ROW("PullInstances", pull_pullInstances),
+    CIMXML_PULL_ROW("CloseEnumeration", pull_closeEnumeration),
+    CIMXML_PULL_ROW("EnumerationCount", pull_enumerationCount),
+};
+
 // The row of extrinsic method calls, the one without an operation name.
 const DispatchEntry *method_call_entry() {
     static const DispatchEntry *const row = [] {
@@ -70,5 +89,8 @@ const DispatchEntry *find_dispatch_entry(const wchar_t *operationName, int isMet
             return &entry;
         }
     }
+    if (strict_profile() && isMethodCall != 1)
+        for (const DispatchEntry &entry : pull_dispatch_table)
+            if (local_wcscmp(operationName, entry.operationName) == 0) return &entry;
     return nullptr;
 }

@@ -1,23 +1,28 @@
-// status_codes.cpp - the CIM status codes the module knows (1..17).
+// status_codes.cpp - the CIM status codes the module knows: 1..17, and in
+// the strict profile also 20..28 (those of namespaces and pulled
+// enumerations).
 #include "cimxml_common/status_codes.h"
+
+#include <string>
+
+#include "cimxml_common/profile.h"
 
 int statusCodeFromName(const char *name) {
     if (name == nullptr) return CIM_ERR_FAILED;
-    for (int code = CIM_ERR_FAILED; code <= CIM_ERR_METHOD_NOT_FOUND; ++code)
-        if (local_strcasecmp(name, cimStatusCodeName(code)) == 0) return code;
+    for (int code = CIM_ERR_FAILED; code <= CIM_ERR_SERVER_IS_SHUTTING_DOWN; ++code) {
+        const char *known = isValidStatusCode(code) ? cimStatusCodeName(code) : nullptr;
+        if (known != nullptr && local_strcasecmp(name, known) == 0) return code;
+    }
     return CIM_ERR_FAILED;
 }
 
 // New string the caller frees with freeCIMString; NULL only when memory is
 // exhausted.
 CIMString *statusCodeText(int code) {
-    static constexpr const wchar_t *texts[] = {
-        L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8", L"9",
-        L"10", L"11", L"12", L"13", L"14", L"15", L"16", L"17"};
-    static_assert(sizeof texts / sizeof texts[0] == CIM_ERR_METHOD_NOT_FOUND);
-    return newCIMString(texts[isValidStatusCode(code) ? code - 1 : 0]);
+    return newCIMString(std::to_wstring(isValidStatusCode(code) ? code : CIM_ERR_FAILED).c_str());
 }
 
 int isValidStatusCode(int code) {
-    return code >= CIM_ERR_FAILED && code <= CIM_ERR_METHOD_NOT_FOUND;
+    if (code >= CIM_ERR_FAILED && code <= CIM_ERR_METHOD_NOT_FOUND) return 1;
+    return strict_profile() && code >= CIM_ERR_NAMESPACE_NOT_EMPTY && code <= CIM_ERR_SERVER_IS_SHUTTING_DOWN ? 1 : 0;
 }

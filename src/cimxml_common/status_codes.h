@@ -1,4 +1,5 @@
-// status_codes.h - the CIM status codes the module knows (1..17).
+// status_codes.h - the CIM status codes the module knows (1..17; strict
+// also 20..28).
 #pragma once
 
 #include <cimobj/cimobj.h>
@@ -20,12 +21,21 @@ enum {
     CIM_ERR_QUERY_LANGUAGE_NOT_SUPPORTED = 14,
     CIM_ERR_INVALID_QUERY = 15,
     CIM_ERR_METHOD_NOT_AVAILABLE = 16,
-    CIM_ERR_METHOD_NOT_FOUND = 17
+    CIM_ERR_METHOD_NOT_FOUND = 17,
+    CIM_ERR_NAMESPACE_NOT_EMPTY = 20,
+    CIM_ERR_INVALID_ENUMERATION_CONTEXT = 21,
+    CIM_ERR_INVALID_OPERATION_TIMEOUT = 22,
+    CIM_ERR_PULL_HAS_BEEN_ABANDONED = 23,
+    CIM_ERR_PULL_CANNOT_BE_ABANDONED = 24,
+    CIM_ERR_FILTERED_ENUMERATION_NOT_SUPPORTED = 25,
+    CIM_ERR_CONTINUATION_ON_ERROR_NOT_SUPPORTED = 26,
+    CIM_ERR_SERVER_LIMITS_EXCEEDED = 27,
+    CIM_ERR_SERVER_IS_SHUTTING_DOWN = 28
 };
 
 // Code of a status name such as "CIM_ERR_NOT_FOUND" (caseless); 1 for NULL or any other text.
 int statusCodeFromName(const char *name);
-// New string with the decimal text of the code, "1" for codes outside 1..17.
+// New string with the decimal text of the code, "1" for a code not known.
 CIMString *statusCodeText(int code);
-// 1 for the codes 1..17, else 0.
+// 1 for the codes known (see above), else 0.
 int isValidStatusCode(int code);

@@ -104,6 +104,13 @@ bool write_objectwithpath(xml_sink &out, const void *object, int isClass) {
         "</VALUE.OBJECTWITHPATH>\n");
 }
 
+bool write_instancewithpath(xml_sink &out, const CIMInstance *instance) {
+    if (instance == nullptr) return false;
+    return write_wrapped(
+        out, "<VALUE.INSTANCEWITHPATH>\n", [&] { return write_instance_instancepath(out, instance); },
+        "</VALUE.INSTANCEWITHPATH>\n");
+}
+
 char *cim_valueobject_toxml(const void *object, int isClass) {
     return written_fragment([&](xml_sink &out) { return write_valueobject(out, object, isClass); });
 }

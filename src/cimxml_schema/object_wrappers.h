@@ -38,5 +38,7 @@ bool write_valueobject(xml_sink &out, const void *object, int isClass);
 bool write_namedinstance(xml_sink &out, const CIMInstance *instance);
 bool write_instance_instancename(xml_sink &out, const CIMInstance *instance);
 bool write_objectwithpath(xml_sink &out, const void *object, int isClass);
+// VALUE.INSTANCEWITHPATH: the instance's INSTANCEPATH, then the INSTANCE.
+bool write_instancewithpath(xml_sink &out, const CIMInstance *instance);
 bool write_class_classpath(xml_sink &out, const CIMClass *cimClass);
 bool write_instance_instancepath(xml_sink &out, const CIMInstance *instance);

@@ -98,7 +98,10 @@ enum class entry_form {
     property_instances,   // INSTANCE of the instance a property's value holds
     named_instances,      // VALUE.NAMEDINSTANCE
     value_objects,        // VALUE.OBJECT
-    property_values       // VALUE.REFERENCE, VALUE.ARRAY or VALUE of a property
+    property_values,      // VALUE.REFERENCE, VALUE.ARRAY or VALUE of a property
+    instances_with_path,  // VALUE.INSTANCEWITHPATH
+    instance_paths,       // INSTANCEPATH
+    plain_instances       // INSTANCE
 };
 
 entry_form form_of(const char *method) {
@@ -116,7 +119,17 @@ entry_form form_of(const char *method) {
                  {"EnumerateClassNames", entry_form::class_names},
                  {"GetInstance", entry_form::property_instances},
                  {"EnumerateInstances", entry_form::named_instances},
-                 {"ExecQuery", entry_form::value_objects}};
+                 {"ExecQuery", entry_form::value_objects},
+                 {"OpenEnumerateInstances", entry_form::instances_with_path},
+                 {"OpenReferenceInstances", entry_form::instances_with_path},
+                 {"OpenAssociatorInstances", entry_form::instances_with_path},
+                 {"PullInstancesWithPath", entry_form::instances_with_path},
+                 {"OpenEnumerateInstancePaths", entry_form::instance_paths},
+                 {"OpenReferenceInstancePaths", entry_form::instance_paths},
+                 {"OpenAssociatorInstancePaths", entry_form::instance_paths},
+                 {"PullInstancePaths", entry_form::instance_paths},
+                 {"OpenQueryInstances", entry_form::plain_instances},
+                 {"PullInstances", entry_form::plain_instances}};
     for (const auto &entry : forms) {
         if (std::strcmp(method, entry.name) == 0) return entry.form;
     }
@@ -135,7 +148,10 @@ bool list_fits(entry_form form, int listType) {
     case entry_form::class_names: return listType == CIMLIST_OBJECTPATH;
     case entry_form::objects_with_path:
     case entry_form::value_objects: return listType == CIMLIST_CLASS || listType == CIMLIST_INSTANCE;
-    case entry_form::named_instances: return listType == CIMLIST_INSTANCE;
+    case entry_form::named_instances:
+    case entry_form::instances_with_path:
+    case entry_form::plain_instances: return listType == CIMLIST_INSTANCE;
+    case entry_form::instance_paths: return listType == CIMLIST_OBJECTPATH;
     case entry_form::property_instances:
     case entry_form::property_values: return listType == CIMLIST_PROPERTY;
     }
@@ -169,6 +185,10 @@ bool write_entry(xml_sink &out, entry_form form, const void *entry, bool classes
     case entry_form::named_instances: return write_namedinstance(out, static_cast<const CIMInstance *>(entry));
     case entry_form::value_objects: return write_valueobject(out, entry, classes);
     case entry_form::property_values: return write_property_value(out, static_cast<const CIMProperty *>(entry));
+    case entry_form::instances_with_path:
+        return write_instancewithpath(out, static_cast<const CIMInstance *>(entry));
+    case entry_form::instance_paths: return write_instancepath(out, static_cast<const CIMObjectPath *>(entry));
+    case entry_form::plain_instances: return write_instance(out, static_cast<const CIMInstance *>(entry));
     }
     return false;
 }
@@ -235,6 +255,7 @@ bool write_returnvalue(xml_sink &out, const CIMProperty *returnValue) {
 }
 
 thread_local result_source *current_source = nullptr;
+thread_local const CIMPropertyList *current_output_parameters = nullptr;
 
 int write_ireturnvalue(xml_sink &out, const CIMString *methodName, const CIMList *results,
                        const CIMQualifierTypeList *qualifierDeclarations) {
@@ -264,7 +285,8 @@ int write_ireturnvalue(xml_sink &out, const CIMString *methodName, const CIMList
 bool returns_nothing(const CIMString *methodName) {
     static const wchar_t *const names[] = {L"CreateClass",    L"ModifyClass",  L"DeleteClass",
                                            L"ModifyInstance", L"DeleteInstance", L"SetQualifier",
-                                           L"DeleteQualifier", L"SetProperty", L"ExportIndication"};
+                                           L"DeleteQualifier", L"SetProperty", L"ExportIndication",
+                                           L"CloseEnumeration"};
     const wchar_t *name = getCIMStringBuffer(methodName);
     if (name == nullptr) return false;
     for (const wchar_t *each : names)
@@ -279,8 +301,10 @@ int write_imethodresponse(xml_sink &out, const CIMString *methodName, const CIML
     if (!write_named_start(out, "IMETHODRESPONSE", methodName, texts)) return 0;
     if (error != nullptr) {
         if (!write_error_element(out, error, L"cim_imethodresponse_toxml - cim_error_toxml failed!!")) return 0;
-    } else if (!(strict_profile() && returns_nothing(methodName))) {
-        write_ireturnvalue(out, methodName, results, qualifierDeclarations);
+    } else {
+        if (!(strict_profile() && returns_nothing(methodName)))
+            write_ireturnvalue(out, methodName, results, qualifierDeclarations);
+        if (const CIMPropertyList *parameters = current_output_parameters) write_paramvalue_elements(out, parameters);
     }
     out.put("</IMETHODRESPONSE>\n");
     return KEPT_UP(out);
@@ -336,6 +360,8 @@ int write_to_pool(PoolString *pool, Write write) {
 }  // namespace
 
 void set_result_source(result_source *source) { current_source = source; }
+
+void set_output_parameters(const CIMPropertyList *parameters) { current_output_parameters = parameters; }
 
 void write_result_entries(xml_sink &out, const char *method, const CIMList *results) {
     write_results(out, method, results);

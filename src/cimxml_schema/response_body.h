@@ -23,6 +23,11 @@ protected:
 // Makes source the calling thread's until it is set again (NULL: none); an
 // IRETURNVALUE written meanwhile takes its entries from it.
 void set_result_source(result_source *source);
+// Makes parameters the calling thread's output parameters until set again
+// (NULL: none): a successful IMETHODRESPONSE written meanwhile carries them
+// as PARAMVALUE after its IRETURNVALUE (the pull operations' EndOfSequence
+// and EnumerationContext). Lent.
+void set_output_parameters(const CIMPropertyList *parameters);
 // Writes the entries of results as IRETURNVALUE holds them for method,
 // flushing the sink after each.
 void write_result_entries(xml_sink &out, const char *method, const CIMList *results);

@@ -1,6 +1,9 @@
 // list_decoders.cpp - the decoders whose results are lists: the
 // enumerations, ExecQuery, the association operations and the qualifier
 // enumeration.
+#include <cstdint>
+#include <cwchar>
+#include <string>
 #include <utility>
 
 #include <cimxml/cimxml_client.h>
@@ -91,7 +94,114 @@ ReturnCode *decode_objects(const char *response, const decoder &d, CIMList **obj
     return result;
 }
 
+// The output parameter named name (caseless), lent; NULL without one.
+const CIMProperty *output_named(const MessageData *message, const wchar_t *name) {
+    int count = getCIMPropertyListLength(message->outParameters);
+    for (int i = 0; i < count; ++i) {
+        const CIMProperty *parameter = getCIMPropertyAt(message->outParameters, i);
+        const wchar_t *given = getCIMStringBuffer(propertyGetName(parameter));
+        if (given && local_wcscasecmp(given, name) == 0) return parameter;
+    }
+    return nullptr;
+}
+
+// EndOfSequence as a boolean, or as the text TRUE or FALSE when it came
+// without PARAMTYPE: 1 or 0, -1 when absent or neither.
+int end_of_sequence(const MessageData *message) {
+    const CIMValue *value = propertyGetValue(output_named(message, L"EndOfSequence"));
+    void *content = nullptr;
+    int type = CIM_NULL;
+    if (value == nullptr || isCIMValueNull(value) || !isSuccessfulFree(getCIMValue(value, &content, &type)))
+        return -1;
+    if (type == CIM_BOOLEAN) return *static_cast<int *>(content) ? 1 : 0;
+    if (type != CIM_STRING) return -1;
+    const wchar_t *buffer = getCIMStringBuffer(static_cast<CIMString *>(content));
+    std::wstring text = buffer ? buffer : L"";
+    std::size_t first = text.find_first_not_of(L" \t\r\n"), last = text.find_last_not_of(L" \t\r\n");
+    text = first == std::wstring::npos ? std::wstring() : text.substr(first, last - first + 1);
+    if (local_wcscasecmp(text.c_str(), L"TRUE") == 0) return 1;
+    if (local_wcscasecmp(text.c_str(), L"FALSE") == 0) return 0;
+    return -1;
+}
+
+// A piece of a pulled enumeration: its objects of the kind into *list, its
+// EndOfSequence, and its EnumerationContext (a copy; NULL once ended).
+ReturnCode *decode_piece(const char *response, const decoder &d, CIMList **list, const list_kind &kind,
+                         CIMString **context, int *endOfSequence) {
+    *context = nullptr;
+    *endOfSequence = 0;
+    ReturnCode *result = nullptr;
+    message_owner message = read_answer(response, d, &result);
+    if (message) {
+        int ended = end_of_sequence(message.get());
+        const CIMValue *value = propertyGetValue(output_named(message.get(), L"EnumerationContext"));
+        void *content = nullptr;
+        int type = CIM_NULL;
+        bool hasContext = value && !isCIMValueNull(value) && isSuccessfulFree(getCIMValue(value, &content, &type)) &&
+                          type == CIM_STRING;
+        if (ended < 0)
+            result = failure(d, "the response has no EndOfSequence of TRUE or FALSE.");
+        else if (ended == 0 && !hasContext)
+            result = failure(d, "the response goes on without an EnumerationContext.");
+        else if (*list && getListType(*list) != kind.listType)
+            result = failure(d, "the list given holds other items than the results.");
+        else if (getErrorFromRetCode(result = deliver(d, message.get(), list, kind)) == 0) {
+            *endOfSequence = ended;
+            if (!ended) *context = copyCIMString(static_cast<CIMString *>(content));
+        }
+    }
+    if (getErrorFromRetCode(result) != 0) drop_list(list);
+    return result;
+}
+
 }  // namespace
+
+#define CIMXML_PIECE_DECODER(function, operation, listType, kind)                                               \
+    ReturnCode *function(const char *response, listType **objects, CIMString **context, int *endOfSequence) { \
+        static const decoder d{#function, operation, answer_kind::intrinsic};                                 \
+        return decode_piece(response, d, objects, kind, context, endOfSequence);                              \
+    }
+
+CIMXML_PIECE_DECODER(CIMXMLdecode_openEnumerateInstances, "OpenEnumerateInstances", CIMInstanceList, instance_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_openEnumerateInstancePaths, "OpenEnumerateInstancePaths", CIMObjectPathList,
+                     path_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_openReferenceInstances, "OpenReferenceInstances", CIMInstanceList, instance_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_openReferenceInstancePaths, "OpenReferenceInstancePaths", CIMObjectPathList,
+                     path_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_openAssociatorInstances, "OpenAssociatorInstances", CIMInstanceList, instance_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_openAssociatorInstancePaths, "OpenAssociatorInstancePaths", CIMObjectPathList,
+                     path_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_openQueryInstances, "OpenQueryInstances", CIMInstanceList, instance_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_pullInstancesWithPath, "PullInstancesWithPath", CIMInstanceList, instance_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_pullInstancePaths, "PullInstancePaths", CIMObjectPathList, path_items)
+CIMXML_PIECE_DECODER(CIMXMLdecode_pullInstances, "PullInstances", CIMInstanceList, instance_items)
+
+ReturnCode *CIMXMLdecode_enumerationCount(const char *response, unsigned long long *count) {
+    static const decoder d{"CIMXMLdecode_enumerationCount", "EnumerationCount", answer_kind::intrinsic};
+    *count = 0;
+    ReturnCode *result = nullptr;
+    message_owner message = read_answer(response, d, &result);
+    if (!message) return result;
+    const CIMValue *value = return_value_at(message.get(), 0);
+    void *content = nullptr;
+    int type = CIM_NULL;
+    if (return_value_count(message.get()) != 1 || !value || isCIMValueNull(value) ||
+        !isSuccessfulFree(getCIMValue(value, &content, &type)))
+        return failure(d, "the response holds no count.");
+    // Without a type the count comes as its decimal text.
+    if (type == CIM_UINT64) {
+        *count = *static_cast<std::uint64_t *>(content);
+    } else if (type == CIM_STRING) {
+        const wchar_t *text = getCIMStringBuffer(static_cast<CIMString *>(content));
+        wchar_t *end = nullptr;
+        unsigned long long number = text ? std::wcstoull(text, &end, 10) : 0;
+        if (!text || end == text) return failure(d, "the count is not a number.");
+        *count = number;
+    } else {
+        return failure(d, "the response holds " + kind_of(type) + " where a count belongs.");
+    }
+    return success();
+}
 
 ReturnCode *CIMXMLdecode_enumerateInstanceNames(const char *response, CIMObjectPathList **paths) {
     static const decoder d{"CIMXMLdecode_enumerateInstanceNames", "EnumerateInstanceNames", answer_kind::intrinsic};

@@ -27,6 +27,11 @@ ReturnCode *decode_status(const char *response, const decoder &d) {
 
 }  // namespace
 
+ReturnCode *CIMXMLdecode_closeEnumeration(const char *response) {
+    static const decoder d{"CIMXMLdecode_closeEnumeration", "CloseEnumeration", answer_kind::intrinsic};
+    return decode_status(response, d);
+}
+
 ReturnCode *CIMXMLdecode_deleteInstance(const char *response) {
     static const decoder d{"CIMXMLdecode_deleteInstance", "DeleteInstance", answer_kind::intrinsic};
     return decode_status(response, d);

@@ -51,7 +51,10 @@ int expected_type(const Node &param, std::set<std::string> &notes) {
         // A class name comes as a CLASSNAME element and decodes as its text.
         {"ClassName", 8},           {"AssocClass", 8},      {"ResultClass", 8},
         // The declaration goes to qualifierType; the parameter keeps a null string.
-        {"QualifierDeclaration", 8}};
+        {"QualifierDeclaration", 8},
+        // The pull operations' numbers and flags come untyped and are read as text.
+        {"MaxObjectCount", 8},      {"OperationTimeout", 8}, {"ContinueOnError", 8}, {"ReturnQueryResultClass", 8},
+        {"FilterQuery", 8},         {"FilterQueryLanguage", 8}, {"EnumerationContext", 8}};
     if (name == "ObjectName" && kind == "CLASSNAME") notes.insert("class ObjectName decodes as its name text");
     if (name == "ObjectName") return kind == "CLASSNAME" ? 8 : 14;
     // SetProperty's value has no declared type: its text is a string.

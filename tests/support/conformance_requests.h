@@ -20,7 +20,7 @@ inline std::string fileText(const std::filesystem::path &path) {
 }
 
 // Calls visit(name, operation, document) for every request document of a
-// served operation, in name order (the pull operations are not served).
+// served operation, in name order.
 // Returns how many there were: 0 when the folder is absent.
 inline int forEachServedRequest(
     const std::function<void(const std::string &, const std::string &, const std::string &)> &visit) {
@@ -29,7 +29,10 @@ inline int forEachServedRequest(
         "DeleteQualifier", "GetQualifier", "SetQualifier", "CreateClass", "DeleteClass", "GetClass", "ModifyClass",
         "GetProperty", "SetProperty", "ModifyInstance", "DeleteInstance", "EnumerateInstances",
         "EnumerateInstanceNames", "GetInstance", "ExecQuery", "InvokeMethod", "Associators", "AssociatorNames",
-        "References", "ReferenceNames"};
+        "References", "ReferenceNames", "OpenEnumerateInstances", "OpenEnumerateInstancePaths",
+        "OpenReferenceInstances", "OpenReferenceInstancePaths", "OpenAssociatorInstances",
+        "OpenAssociatorInstancePaths", "OpenQueryInstances", "PullInstancesWithPath", "PullInstancePaths",
+        "PullInstances", "CloseEnumeration", "EnumerationCount"};
     std::filesystem::path folder = std::filesystem::path(conformanceDir()) / "vectors";
     if (conformanceDir().empty() || !std::filesystem::is_directory(folder)) return 0;
     std::vector<std::string> names;

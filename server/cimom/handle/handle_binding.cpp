@@ -1,6 +1,7 @@
 // handle_binding.cpp - the handle's table filled with the object manager's slots.
 #include "cimom/handle.h"
 #include "handle/instance_slots.h"
+#include "handle/pull_slots.h"
 #include "handle/query_slots.h"
 #include "handle/schema_slots.h"
 
@@ -38,6 +39,10 @@ void fillHostExtensions(CIMXMLHostExtensions &extensions) {
     extensions.size = sizeof extensions;
     extensions.enumerateInstancesInBatches = slots::enumerateInstancesInBatches;
     extensions.enumerateInstanceNamesInBatches = slots::enumerateInstanceNamesInBatches;
+    extensions.openEnumeration = slots::openEnumeration;
+    extensions.pullEnumeration = slots::pullEnumeration;
+    extensions.closeEnumeration = slots::closeEnumeration;
+    extensions.enumerationCount = slots::enumerationCount;
 }
 
 }  // namespace cimom

@@ -2,6 +2,7 @@
 // deleting instances, from the repository or the class's provider.
 #include "repository/instance_keys.h"
 #include "repository/value_conversion.h"
+#include "semantics/enumeration_cursors.h"
 #include "semantics/instance_access.h"
 #include "support/names.h"
 #include "support/objects.h"
@@ -77,70 +78,17 @@ Status ObjectManager::getInstance(const std::wstring &nameSpace, const CIMObject
 
 namespace {
 
-// Gathers results into batches of a size (0: one batch of everything) and
-// hands each full one to deliver; remembers when deliver asked to stop.
+// Hands the cursor's results to deliver in batches of batchSize (0: one
+// batch of everything) until it ends or deliver asks to stop.
 template <class Ptr>
-class Batcher {
-public:
-    Batcher(std::size_t size, const std::function<bool(std::vector<Ptr> &)> &deliver) : size_(size), deliver_(deliver) {}
-    // How many more the current batch takes (SIZE_MAX without a size).
-    std::size_t room() const { return size_ == 0 ? SIZE_MAX : size_ - batch_.size(); }
-    void add(Ptr one) { batch_.push_back(std::move(one)); }
-    // Hands the batch over when it is full (or, with all, when it has any);
-    // false once deliver has asked to stop.
-    bool flush(bool all = false) {
-        if (stopped_) return false;
-        if (batch_.empty() || (!all && room() > 0)) return true;
-        stopped_ = !deliver_(batch_);
-        batch_.clear();
-        return !stopped_;
+Status deliverInBatches(ObjectManager::State &state, ResultCursor<Ptr> &cursor, std::size_t batchSize,
+                        const std::function<bool(std::vector<Ptr> &)> &deliver) {
+    while (!cursor.ended()) {
+        std::vector<Ptr> batch;
+        Status status = cursor.next(state, batchSize, batch);
+        if (!status.ok()) return status;
+        if (!batch.empty() && !deliver(batch)) break;
     }
-
-private:
-    std::size_t size_;
-    const std::function<bool(std::vector<Ptr> &)> &deliver_;
-    std::vector<Ptr> batch_;
-    bool stopped_ = false;
-};
-
-// Reads the instances of each source in the plan's order into batcher: the
-// repository's a batch at a time under the read lock, a provider's after
-// it is released. fromStored makes a result of a stored instance (under the
-// lock, with the record of its class), provide asks a provider for its
-// results.
-template <class Ptr, class FromStored, class Provide>
-Status readSources(ObjectManager::State &state, const std::wstring &nameSpace, const Enumeration &plan,
-                   Batcher<Ptr> &batcher, FromStored fromStored, Provide provide) {
-    for (const InstanceSource &source : plan.sources) {
-        if (source.provider) {
-            std::vector<Ptr> provided;
-            Status status = provide(source, provided);
-            if (!status.ok()) return status;
-            for (Ptr &one : provided) {
-                if (!one) continue;
-                batcher.add(std::move(one));
-                if (!batcher.flush()) return Status::success();
-            }
-            continue;
-        }
-        InstanceTable::Position position = 0;
-        for (bool more = true; more;) {
-            {
-                auto lock = state.repository.readLock();
-                const NamespaceData *space = state.repository.find(nameSpace);
-                const InstanceTable *table = space ? space->instancesOf(source.record->lineage.front()) : nullptr;
-                if (!table) break;
-                auto at = table->after(position);
-                for (std::size_t room = batcher.room(); at != table->end() && room > 0; ++at, --room) {
-                    batcher.add(fromStored(at->second, *space, *source.record));
-                    position = at.position();
-                }
-                more = at != table->end();
-            }
-            if (!batcher.flush()) return Status::success();
-        }
-    }
-    batcher.flush(true);
     return Status::success();
 }
 
@@ -154,6 +102,76 @@ Status collectAll(std::vector<Ptr> &results, const std::function<Status(const st
 
 }  // namespace
 
+Status instanceCursor(ObjectManager &objectManager, ObjectManager::State &state, const std::wstring &nameSpace,
+                      const std::wstring &className, const InstanceOptions &options, InstanceFilter filter,
+                      std::unique_ptr<InstanceCursor> &cursor) {
+    Enumeration plan;
+    std::wstring host = state.host();
+    auto shape = std::make_shared<InstanceShape>();
+    {
+        auto lock = state.repository.readLock();
+        Status status = planEnumeration(state, nameSpace, className, plan);
+        if (!status.ok()) return status;
+        *shape = makeInstanceShape(plan.requested.get(), options, state.repository.find(nameSpace)->name, host);
+    }
+    auto fromStored = [shape, filter](const StoredInstance &stored, const NamespaceData &space,
+                                      const ClassRecord &record) -> cimobj::InstancePtr {
+        cimobj::InstancePtr whole = stored.instance(space.name);
+        if (filter && !filter(*whole)) return nullptr;
+        return shapeInstance(std::move(whole), record, *shape);
+    };
+    auto provide = [&objectManager, shape, filter, host, properties = options.properties](
+                       const InstanceSource &source, std::vector<cimobj::InstancePtr> &provided) {
+        // A filter reads properties a property list may leave out.
+        Status status = source.provider->enumerateInstances(
+            providerContext(objectManager, source, host, filter ? PropertyNames() : properties), provided);
+        for (cimobj::InstancePtr &one : provided)
+            if (one) one = filter && !filter(*one) ? nullptr : shapeProvidedInstance(*one, *source.record, *shape);
+        return status;
+    };
+    cursor = std::make_unique<InstanceCursor>(nameSpace, std::move(plan.sources), fromStored, provide);
+    return Status::success();
+}
+
+Status pathCursor(ObjectManager &objectManager, ObjectManager::State &state, const std::wstring &nameSpace,
+                  const std::wstring &className, InstanceFilter filter, std::unique_ptr<PathCursor> &cursor) {
+    Enumeration plan;
+    std::wstring host = state.host();
+    std::wstring spaceName;
+    {
+        auto lock = state.repository.readLock();
+        Status status = planEnumeration(state, nameSpace, className, plan);
+        if (!status.ok()) return status;
+        spaceName = state.repository.find(nameSpace)->name;
+    }
+    auto fromStored = [host, filter](const StoredInstance &stored, const NamespaceData &space,
+                                     const ClassRecord &) -> cimobj::PathPtr {
+        if (filter && !filter(*stored.instance(space.name))) return nullptr;
+        return pathForClient(*stored.path(space.name), space.name, host);
+    };
+    auto provide = [&objectManager, host, spaceName, filter](const InstanceSource &source,
+                                                             std::vector<cimobj::PathPtr> &provided) {
+        const PropertyNames all;
+        ProviderContext context = providerContext(objectManager, source, host, all);
+        if (!filter) {
+            Status status = source.provider->enumerateInstanceNames(context, provided);
+            for (cimobj::PathPtr &path : provided)
+                if (path) path = pathForClient(*path, spaceName, host);
+            return status;
+        }
+        std::vector<cimobj::InstancePtr> instances;
+        Status status = source.provider->enumerateInstances(context, instances);
+        InstanceShape shape = makeInstanceShape(nullptr, InstanceOptions{}, spaceName, host);
+        for (cimobj::InstancePtr &one : instances)
+            if (one && filter(*one))
+                if (cimobj::InstancePtr shaped = shapeProvidedInstance(*one, *source.record, shape); shaped && shaped->path)
+                    provided.push_back(pathForClient(*shaped->path, spaceName, host));
+        return status;
+    };
+    cursor = std::make_unique<PathCursor>(nameSpace, std::move(plan.sources), fromStored, provide);
+    return Status::success();
+}
+
 Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const std::wstring &className,
                                          const InstanceOptions &options, std::vector<cimobj::InstancePtr> &instances) {
     return collectAll<cimobj::InstancePtr>(instances, [&](const InstanceBatch &deliver) {
@@ -164,28 +182,10 @@ Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const st
 Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const std::wstring &className,
                                          const InstanceOptions &options, std::size_t batchSize,
                                          const InstanceBatch &deliver) {
-    Enumeration plan;
-    std::wstring host = state_->host();
-    InstanceShape shape;
-    {
-        auto lock = state_->repository.readLock();
-        Status status = planEnumeration(*state_, nameSpace, className, plan);
-        if (!status.ok()) return status;
-        shape = makeInstanceShape(plan.requested.get(), options, state_->repository.find(nameSpace)->name, host);
-    }
-    Batcher<cimobj::InstancePtr> batcher(batchSize, deliver);
-    return readSources(
-        *state_, nameSpace, plan, batcher,
-        [&](const StoredInstance &stored, const NamespaceData &space, const ClassRecord &record) {
-            return shapeInstance(stored.instance(space.name), record, shape);
-        },
-        [&](const InstanceSource &source, std::vector<cimobj::InstancePtr> &provided) {
-            Status status =
-                source.provider->enumerateInstances(providerContext(*this, source, host, options.properties), provided);
-            for (cimobj::InstancePtr &one : provided)
-                if (one) one = shapeProvidedInstance(*one, *source.record, shape);
-            return status;
-        });
+    std::unique_ptr<InstanceCursor> cursor;
+    Status status = instanceCursor(*this, *state_, nameSpace, className, options, nullptr, cursor);
+    if (!status.ok()) return status;
+    return deliverInBatches(*state_, *cursor, batchSize, deliver);
 }
 
 Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
@@ -197,28 +197,10 @@ Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, cons
 
 Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
                                              std::size_t batchSize, const PathBatch &deliver) {
-    Enumeration plan;
-    std::wstring host = state_->host();
-    std::wstring spaceName;
-    {
-        auto lock = state_->repository.readLock();
-        Status status = planEnumeration(*state_, nameSpace, className, plan);
-        if (!status.ok()) return status;
-        spaceName = state_->repository.find(nameSpace)->name;
-    }
-    const PropertyNames all;
-    Batcher<cimobj::PathPtr> batcher(batchSize, deliver);
-    return readSources(
-        *state_, nameSpace, plan, batcher,
-        [&](const StoredInstance &stored, const NamespaceData &space, const ClassRecord &) {
-            return pathForClient(*stored.path(space.name), space.name, host);
-        },
-        [&](const InstanceSource &source, std::vector<cimobj::PathPtr> &provided) {
-            Status status = source.provider->enumerateInstanceNames(providerContext(*this, source, host, all), provided);
-            for (cimobj::PathPtr &path : provided)
-                if (path) path = pathForClient(*path, spaceName, host);
-            return status;
-        });
+    std::unique_ptr<PathCursor> cursor;
+    Status status = pathCursor(*this, *state_, nameSpace, className, nullptr, cursor);
+    if (!status.ok()) return status;
+    return deliverInBatches(*state_, *cursor, batchSize, deliver);
 }
 
 Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMInstance &instance,

@@ -10,6 +10,7 @@
 #include "cimom/object_manager.h"
 #include "providers/provider_registry.h"
 #include "repository/repository.h"
+#include "semantics/enumeration_contexts.h"
 
 namespace cimom {
 
@@ -23,6 +24,8 @@ struct ObjectManager::State {
         std::shared_lock lock(hostMutex);
         return hostName;
     }
+
+    EnumerationContexts pulls;
 
     mutable std::mutex indicationMutex;
     std::deque<ReceivedIndication> indications;

@@ -2,6 +2,7 @@
 // namespace's classes and run over the instances of its FROM class.
 #include "cimom/wql.h"
 #include "semantics/object_manager_state.h"
+#include "semantics/pulled_results.h"
 #include "support/names.h"
 
 namespace cimom {
@@ -36,19 +37,74 @@ private:
     ClassRecordPtr lent_;
 };
 
+// A validated query over a cursor of its FROM class's whole instances: each
+// piece reads on until it has as many results as asked or the class ends.
+class QueryResults final : public PulledResults {
+public:
+    QueryResults(ObjectManager::State &state, std::wstring nameSpace, WqlQuery query,
+                 std::unique_ptr<InstanceCursor> cursor)
+        : state_(state), schema_(state.repository, std::move(nameSpace)), query_(std::move(query)),
+          cursor_(std::move(cursor)) {}
+
+    Status next(std::size_t max, PulledPiece &piece) override {
+        std::size_t given = 0;
+        while (given < max && !cursor_->ended()) {
+            std::vector<cimobj::InstancePtr> candidates;
+            Status status = cursor_->next(state_, max - given, candidates);
+            if (!status.ok()) return status;
+            for (const cimobj::InstancePtr &candidate : candidates)
+                if (query_.matches(candidate.get(), schema_)) {
+                    piece.instances.push_back(query_.project(candidate.get()));
+                    ++given;
+                }
+        }
+        return Status::success();
+    }
+    bool ended() const override { return cursor_->ended(); }
+    std::optional<std::uint64_t> remaining() const override { return std::nullopt; }
+
+private:
+    ObjectManager::State &state_;
+    NamespaceSchema schema_;
+    WqlQuery query_;
+    std::unique_ptr<InstanceCursor> cursor_;
+};
+
+// The query parsed and checked against nameSpace's classes.
+Status checkedQuery(ObjectManager::State &state, const std::wstring &nameSpace, const std::wstring &query,
+                    const std::wstring &language, WqlQuery &parsed) {
+    {
+        auto lock = state.repository.readLock();
+        if (!state.repository.find(nameSpace)) return namespaceMissing(nameSpace);
+    }
+    if (!isWqlLanguage(language))
+        return Status::error(14, "query language " + cimobj::toUtf8(language) + " is not supported; use WQL");
+    Status status = parseWqlQuery(query, parsed);
+    if (!status.ok()) return status;
+    NamespaceSchema schema(state.repository, nameSpace);
+    return parsed.validate(schema);
+}
+
 }  // namespace
+
+Status queryResults(ObjectManager &objectManager, ObjectManager::State &state, const std::wstring &nameSpace,
+                    const std::wstring &query, const std::wstring &language, std::unique_ptr<PulledResults> &results) {
+    WqlQuery parsed;
+    Status status = checkedQuery(state, nameSpace, query, language, parsed);
+    if (!status.ok()) return status;
+    std::unique_ptr<InstanceCursor> cursor;
+    status = instanceCursor(objectManager, state, nameSpace, parsed.className(), InstanceOptions{}, nullptr, cursor);
+    if (!status.ok()) return status;
+    results = std::make_unique<QueryResults>(state, nameSpace, std::move(parsed), std::move(cursor));
+    return status;
+}
 
 Status ObjectManager::execQuery(const std::wstring &nameSpace, const std::wstring &query, const std::wstring &language,
                                 ClassesOrInstances &results) {
-    if (!hasNamespace(nameSpace)) return namespaceMissing(nameSpace);
-    if (!isWqlLanguage(language))
-        return Status::error(14, "query language " + cimobj::toUtf8(language) + " is not supported; use WQL");
     WqlQuery parsed;
-    Status status = parseWqlQuery(query, parsed);
+    Status status = checkedQuery(*state_, nameSpace, query, language, parsed);
     if (!status.ok()) return status;
     NamespaceSchema schema(state_->repository, nameSpace);
-    status = parsed.validate(schema);
-    if (!status.ok()) return status;
     InstanceOptions everything;
     std::vector<cimobj::InstancePtr> candidates;
     status = enumerateInstances(nameSpace, parsed.className(), everything, candidates);

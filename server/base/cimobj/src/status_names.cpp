@@ -1,4 +1,4 @@
-// status_names.cpp - the names of the CIM status codes 1..17.
+// status_names.cpp - the names of the CIM status codes 1..17 and 20..28.
 #include "cimobj/cimobj_status.h"
 
 namespace {
@@ -22,6 +22,17 @@ constexpr const char *status_names[] = {
     "CIM_ERR_INVALID_QUERY",
     "CIM_ERR_METHOD_NOT_AVAILABLE",
     "CIM_ERR_METHOD_NOT_FOUND",
+    nullptr,
+    nullptr,
+    "CIM_ERR_NAMESPACE_NOT_EMPTY",
+    "CIM_ERR_INVALID_ENUMERATION_CONTEXT",
+    "CIM_ERR_INVALID_OPERATION_TIMEOUT",
+    "CIM_ERR_PULL_HAS_BEEN_ABANDONED",
+    "CIM_ERR_PULL_CANNOT_BE_ABANDONED",
+    "CIM_ERR_FILTERED_ENUMERATION_NOT_SUPPORTED",
+    "CIM_ERR_CONTINUATION_ON_ERROR_NOT_SUPPORTED",
+    "CIM_ERR_SERVER_LIMITS_EXCEEDED",
+    "CIM_ERR_SERVER_IS_SHUTTING_DOWN",
 };
 
 constexpr int status_count = sizeof status_names / sizeof status_names[0];

@@ -12,6 +12,7 @@
 #include <cimxml/cimxml_host.h>
 
 #include <memory>
+#include <string>
 
 #include "object_manager.h"
 
@@ -28,7 +29,12 @@ std::shared_ptr<ObjectManager> installedObjectManager();
 // (0 to 3 and 16) are left as they are.
 void fillCimomHandle(CIMOMHandle &handle);
 // Fills the extensions the module's strict profile asks a host for
-// (enumerations in batches), served by the same object manager.
+// (enumerations in batches, pulled enumerations), served by the same
+// object manager.
 void fillHostExtensions(CIMXMLHostExtensions &extensions);
+// Names the user the calling thread's request was authenticated as (empty:
+// none); the pulled enumerations it opens belong to that user. The host
+// sets it before handing each request to the module.
+void setRequestUser(std::string user);
 
 }  // namespace cimom

@@ -24,6 +24,7 @@
 #include "mof.h"
 #include "operation_options.h"
 #include "provider.h"
+#include "pulled_enumerations.h"
 #include "status.h"
 
 namespace cimom {
@@ -195,6 +196,34 @@ public:
     Status invokeMethod(const std::wstring &nameSpace, const CIMObjectPath &target, const std::wstring &methodName,
                         const CIMPropertyList *inParameters, std::vector<cimobj::PropertyPtr> &outParameters,
                         cimobj::ValuePtr &returnValue);
+
+    // ---- Pulled enumerations ----
+
+    // Opens an enumeration and gives its first piece (request.maxObjectCount
+    // results at most). A sequence that ends in that piece leaves no context.
+    // 22 for an OperationTimeout of 0 or above the limit, 26 for
+    // continueOnError, 27 beyond the limits on contexts or objects, 28 once
+    // shutting down, 14 or 15 for a filter that is not FQL or does not parse,
+    // and what the traditional operation answers (3, 5, 6, 4 ...).
+    Status openEnumeration(const OpenEnumeration &request, PulledPiece &piece);
+    // The next piece of the context (maxObjectCount results at most; 0 gives
+    // none and restarts the context's timer). 21 for a context that is
+    // unknown, closed, expired, of another user, another namespace or
+    // another kind; 27 above the object limit. A failure closes the context.
+    Status pullEnumeration(const std::string &user, const std::wstring &nameSpace, const std::string &context,
+                           PulledKind kind, std::uint32_t maxObjectCount, PulledPiece &piece);
+    // Frees the context: 21 as for a pull, 24 while a pull on it is in flight.
+    Status closeEnumeration(const std::string &user, const std::wstring &nameSpace, const std::string &context);
+    // How many results are left; 7 when that cannot be known without
+    // reading them (a provider's), 21 as for a pull.
+    Status enumerationCount(const std::string &user, const std::wstring &nameSpace, const std::string &context,
+                            std::uint64_t &count);
+    // Frees the contexts unused for longer than their timeout; returns how many.
+    std::size_t expireEnumerations();
+    // From now on new opens are refused with 28 (the server is stopping).
+    void refuseNewEnumerations();
+    void setPullLimits(const PullLimits &limits);
+    PullStatistics pullStatistics() const;
 
     // ---- Indications ----
 

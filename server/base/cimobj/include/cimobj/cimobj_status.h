@@ -25,7 +25,7 @@ CIMString *getReturnCodeDescription(const ReturnCode *rc);
 int isSuccessfulFree(ReturnCode *rc);
 
 /* The name of a CIM status code, such as "CIM_ERR_NOT_FOUND" for 6; static
- * text, NULL for codes outside 1..17. */
+ * text, NULL for codes outside 1..17 and 20..28. */
 const char *cimStatusCodeName(int code);
 
 /* Message levels: 0 failures, 1 warnings, 2 traces and information (what a

@@ -1,0 +1,77 @@
+// pulled_results.cpp - cursors and held lists as the results of pulled
+// enumerations.
+#include "semantics/pulled_results.h"
+
+namespace cimom {
+
+namespace {
+
+void moveInto(std::vector<cimobj::InstancePtr> &from, PulledPiece &piece) {
+    for (cimobj::InstancePtr &one : from) piece.instances.push_back(std::move(one));
+}
+void moveInto(std::vector<cimobj::PathPtr> &from, PulledPiece &piece) {
+    for (cimobj::PathPtr &one : from) piece.paths.push_back(std::move(one));
+}
+
+template <class Ptr>
+class CursorResults final : public PulledResults {
+public:
+    CursorResults(ObjectManager::State &state, std::unique_ptr<ResultCursor<Ptr>> cursor, bool filtered)
+        : state_(state), cursor_(std::move(cursor)), filtered_(filtered) {}
+
+    Status next(std::size_t max, PulledPiece &piece) override {
+        std::vector<Ptr> results;
+        Status status = cursor_->next(state_, max, results);
+        moveInto(results, piece);
+        return status;
+    }
+    bool ended() const override { return cursor_->ended(); }
+    std::optional<std::uint64_t> remaining() const override { return cursor_->remaining(state_, filtered_); }
+
+private:
+    ObjectManager::State &state_;
+    std::unique_ptr<ResultCursor<Ptr>> cursor_;
+    bool filtered_;
+};
+
+template <class Ptr>
+class HeldResults final : public PulledResults {
+public:
+    explicit HeldResults(std::vector<Ptr> results) : results_(std::move(results)) {}
+
+    Status next(std::size_t max, PulledPiece &piece) override {
+        std::vector<Ptr> taken;
+        for (; next_ < results_.size() && taken.size() < max; ++next_) taken.push_back(std::move(results_[next_]));
+        moveInto(taken, piece);
+        if (ended()) results_.clear();
+        return Status::success();
+    }
+    bool ended() const override { return next_ >= results_.size(); }
+    std::optional<std::uint64_t> remaining() const override { return results_.size() - next_; }
+
+private:
+    std::vector<Ptr> results_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<PulledResults> cursorResults(ObjectManager::State &state, std::unique_ptr<InstanceCursor> cursor,
+                                             bool filtered) {
+    return std::make_unique<CursorResults<cimobj::InstancePtr>>(state, std::move(cursor), filtered);
+}
+
+std::unique_ptr<PulledResults> cursorResults(ObjectManager::State &state, std::unique_ptr<PathCursor> cursor,
+                                             bool filtered) {
+    return std::make_unique<CursorResults<cimobj::PathPtr>>(state, std::move(cursor), filtered);
+}
+
+std::unique_ptr<PulledResults> heldResults(std::vector<cimobj::InstancePtr> instances) {
+    return std::make_unique<HeldResults<cimobj::InstancePtr>>(std::move(instances));
+}
+
+std::unique_ptr<PulledResults> heldResults(std::vector<cimobj::PathPtr> paths) {
+    return std::make_unique<HeldResults<cimobj::PathPtr>>(std::move(paths));
+}
+
+}  // namespace cimom
