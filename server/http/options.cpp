@@ -252,10 +252,9 @@ std::optional<ServerOptions> parseOptions(int argc, const char *const *argv, std
         error = "--cert and --key go together";
         return std::nullopt;
     }
-    if (options.defaultOperationTimeoutSeconds > options.maxOperationTimeoutSeconds) {
-        error = "--default-operation-timeout is above --max-operation-timeout";
-        return std::nullopt;
-    }
+    // The default is never longer than the longest accepted.
+    options.defaultOperationTimeoutSeconds =
+        std::min(options.defaultOperationTimeoutSeconds, options.maxOperationTimeoutSeconds);
     return options;
 }
 
@@ -313,7 +312,7 @@ SQLite file with --repository.
                        beyond: CIM_ERR_SERVER_LIMITS_EXCEEDED
   --default-operation-timeout S  an enumeration context unused for S seconds
                        is closed, unless its client named another time
-                       (default 60)
+                       (default 60, at most --max-operation-timeout)
   --max-operation-timeout S  the longest OperationTimeout accepted (default
                        3600); beyond, and 0 (never): CIM_ERR_INVALID_OPERATION_TIMEOUT
   --mof FILE           compile FILE into the repository at start (repeatable;
