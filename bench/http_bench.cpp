@@ -9,6 +9,10 @@
 //                          to tell the front end's share of the time
 //   GetInstance/threads:T  T keep-alive clients at once; items_per_second
 //                          is requests answered per second
+//   PullInPieces/N         the same N instances pulled 1,000 at a time (an open
+//                          and its pulls); bytes_per_second as EnumerateInstances'
+//   PullOne                one PullInstancesWithPath of one instance on keep-alive
+//   OpenPullClose/N        open, pull of up to 1,000 and close of a class of N
 #include <benchmark/benchmark.h>
 
 #include <boost/asio/connect.hpp>
@@ -53,6 +57,8 @@ std::string benchMof() {
             mof += " };\n";
         }
     }
+    mof += "class Bench_Small { [Key] string Name; };\n";
+    for (int i = 0; i < 10; ++i) mof += "instance of Bench_Small { Name = \"small-" + std::to_string(i) + "\"; };\n";
     return mof;
 }
 
@@ -141,6 +147,19 @@ public:
         }
         return static_cast<std::int64_t>(parser.get().body().size());
     }
+    // Posts another request on the same connection; its answer's body, empty on failure.
+    std::string post(const char *method, std::string body) {
+        request_.set("CIMMethod", method);
+        request_.body() = std::move(body);
+        request_.prepare_payload();
+        boost::system::error_code ec;
+        http::write(socket_, request_, ec);
+        http::response_parser<http::string_body> parser;
+        parser.body_limit(boost::none);
+        if (!ec) http::read(socket_, buffer_, parser, ec);
+        if (ec || parser.get().result_int() != 200) return {};
+        return std::move(parser.get().body());
+    }
 
 private:
     boost::asio::io_context context_;
@@ -195,6 +214,85 @@ void GetInstance(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(GetInstance)->Threads(1)->Threads(4)->Threads(16)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The context an open's or a pull's answer names, empty once it ended (or
+// on an error).
+std::string contextOf(const std::string &answer) {
+    std::size_t at = answer.find("NAME=\"EnumerationContext\"");
+    if (at == std::string::npos) return {};
+    at = answer.find("<VALUE>", at);
+    std::size_t end = at == std::string::npos ? at : answer.find("</VALUE>", at);
+    return end == std::string::npos ? std::string() : answer.substr(at + 7, end - at - 7);
+}
+
+std::string openBody(const std::string &className, int max) {
+    return call("OpenEnumerateInstances", "<IPARAMVALUE NAME=\"ClassName\"><CLASSNAME NAME=\"" + className +
+                                              "\"/></IPARAMVALUE><IPARAMVALUE NAME=\"MaxObjectCount\"><VALUE>" +
+                                              std::to_string(max) + "</VALUE></IPARAMVALUE>");
+}
+std::string onContext(const char *method, const std::string &context, int max) {
+    return call(method, "<IPARAMVALUE NAME=\"EnumerationContext\"><VALUE>" + context + "</VALUE></IPARAMVALUE>" +
+                            (max < 0 ? std::string()
+                                     : "<IPARAMVALUE NAME=\"MaxObjectCount\"><VALUE>" + std::to_string(max) +
+                                           "</VALUE></IPARAMVALUE>"));
+}
+
+void PullInPieces(benchmark::State &state) {
+    Client client("OpenEnumerateInstances", "");
+    const std::string cls = "Bench_Item" + std::to_string(state.range(0));
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        std::string answer = client.post("OpenEnumerateInstances", openBody(cls, 1000));
+        bytes += static_cast<std::int64_t>(answer.size());
+        for (std::string context = contextOf(answer); !context.empty(); context = contextOf(answer)) {
+            answer = client.post("PullInstancesWithPath", onContext("PullInstancesWithPath", context, 1000));
+            bytes += static_cast<std::int64_t>(answer.size());
+        }
+        if (answer.find("<ERROR") != std::string::npos || answer.empty()) {
+            state.SkipWithError("pull failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(PullInPieces)->Apply(largeAnswers);
+
+void PullOne(benchmark::State &state) {
+    Client client("OpenEnumerateInstances", "");
+    std::string context;
+    for (auto _ : state) {
+        if (context.empty()) {
+            state.PauseTiming();
+            context = contextOf(client.post("OpenEnumerateInstances", openBody("Bench_Item100000", 0)));
+            state.ResumeTiming();
+        }
+        std::string answer = client.post("PullInstancesWithPath", onContext("PullInstancesWithPath", context, 1));
+        if (answer.empty() || answer.find("<ERROR") != std::string::npos) {
+            state.SkipWithError("pull failed");
+            break;
+        }
+        context = contextOf(answer);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(PullOne)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void OpenPullClose(benchmark::State &state) {
+    Client client("OpenEnumerateInstances", "");
+    const std::string cls = state.range(0) == 10 ? "Bench_Small" : "Bench_Item" + std::to_string(state.range(0));
+    for (auto _ : state) {
+        std::string context = contextOf(client.post("OpenEnumerateInstances", openBody(cls, 0)));
+        std::string answer = client.post("PullInstancesWithPath", onContext("PullInstancesWithPath", context, 1000));
+        std::string left = contextOf(answer);
+        if (!left.empty()) answer = client.post("CloseEnumeration", onContext("CloseEnumeration", left, -1));
+        if (context.empty() || answer.empty() || answer.find("<ERROR") != std::string::npos) {
+            state.SkipWithError("sequence failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(OpenPullClose)->Arg(10)->Arg(10000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 
