@@ -75,6 +75,7 @@ public:
         if (module_) objectManager_ = ObjectManagerHost::start(options, error);
         std::filesystem::remove(options.mofFiles[0]);
         if (!objectManager_) throw std::runtime_error(error);
+        module_->setHostExtensions(objectManager_->extensions());
         service_ = std::make_unique<CimomService>(*module_, objectManager_->handle(), nullptr, std::size_t(1) << 30,
                                                   metrics_);
         frontEnd_ = std::make_unique<LoopbackFrontEnd>(*service_, metrics_);
