@@ -71,12 +71,9 @@ struct Gathered {
 int gather(void *context, int kind, void *object) {
     auto *gathered = static_cast<Gathered *>(context);
     gathered->items += item_text(kind, object) + "\n";
-    if (kind == CIMLIST_INSTANCE)
-        freeCIMInstance(static_cast<CIMInstance *>(object));
-    else if (kind == CIMLIST_CLASS)
-        freeCIMClass(static_cast<CIMClass *>(object));
-    else
-        freeCIMObjectPath(static_cast<CIMObjectPath *>(object));
+    CIMList *owner = newList(kind);  // frees the object as its kind
+    freeReturnCode(appendToList(owner, object));
+    freeList(owner);
     return ++gathered->taken == gathered->stopAt;
 }
 
