@@ -2,11 +2,14 @@
 # The server's memory figures with 1e5 instances of about 1 KB (a 98 MB MOF
 # file), measured on the real cimxmld: resident memory of the idle server,
 # the peak above it during one, four and sixteen EnumerateInstances of all
-# of them at once, time to the first byte and the whole time of one. Never
-# part of the tests.
+# of them at once, time to the first byte and the whole time of one; then
+# the peak resident memory (/usr/bin/time -v) and the rate of cimxml-cli
+# enumerate-instances of all of them (-o json), and of another cimxml-cli
+# to compare with when CLI_BEFORE names one. Never part of the tests.
 #
-#   bench/memory_figures.sh                 # builds build-rel when needed; about two minutes
+#   bench/memory_figures.sh                 # builds build-rel when needed; about three minutes
 #   COUNT=10000 BUILD_DIR=build bench/memory_figures.sh
+#   CLI_BEFORE=../old/build-rel/tools/cli/cimxml-cli bench/memory_figures.sh
 #
 # Peaks come from VmHWM, reset before each run (clear_refs 5: needs root or
 # the server's own user).
@@ -19,7 +22,7 @@ PORT=${PORT:-15989}
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
   cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target cimxmld cimxml >/dev/null
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target cimxmld cimxml cimxml-cli >/dev/null
 
 work=$(mktemp -d)
 server=""
@@ -89,3 +92,18 @@ echo "four at once, peak                      $(peak_above 4)"
 echo "sixteen at once, peak                   $(peak_above 16)"
 echo "time to the first byte                  $(echo "$first * 1000" | bc | cut -d. -f1) ms"
 echo "whole answer                            $(( size / 1000000 )) MB in ${total} s, $(echo "$size / $total / 1000000" | bc) MB/s"
+
+# The client: peak resident memory and rate of one enumeration printed as JSON.
+client() {  # cimxml-cli binary
+  /usr/bin/time -v "$1" enumerate-instances "http://127.0.0.1:$PORT/root/cimv2:Bench_Record" -o json \
+    --timeout 600 2>"$work/time.txt" | wc -l >"$work/lines.txt"
+  local peak wall lines
+  peak=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
+  wall=$(awk -F': ' '/Elapsed \(wall clock\)/ { print $2 }' "$work/time.txt" | awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
+  lines=$(cat "$work/lines.txt")
+  echo "peak $(( peak / 1024 )) MB resident, $lines instances in ${wall} s, $(echo "$size / $wall / 1000000" | bc) MB/s of answer, $(echo "$lines / $wall" | bc) instances/s"
+}
+echo "cimxml-cli enumerate-instances -o json  $(client "$BUILD_DIR/tools/cli/cimxml-cli")"
+if [ -n "${CLI_BEFORE:-}" ]; then
+  echo "the same with $CLI_BEFORE  $(client "$CLI_BEFORE")"
+fi

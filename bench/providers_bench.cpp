@@ -1,6 +1,6 @@
 // providers_bench.cpp - EnumerateInstances of every process of the machine
 // through the whole server: the client library encodes the request, a
-// cpp-httplib client posts it over loopback HTTP to cimxmld's front end
+// the client tools' transport posts it over loopback HTTP to cimxmld's front end
 // (running in this process, the protocol module loaded as the program loads
 // it, the object manager with the live providers behind it), and the client
 // library decodes the answer into instances. The machine's processes are
@@ -15,12 +15,14 @@
 // (about 1 when the enumeration is linear).
 #include <benchmark/benchmark.h>
 #include <cimxml/cimxml_client.h>
-#include <httplib.h>
+#include "client_error.h"
+#include "http_transport.h"
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <iostream>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -94,18 +96,19 @@ private:
 std::string answer(const char *method, const char *request) {
     struct Connection {
         Server server;
-        httplib::Client client{"127.0.0.1", server.port()};
-        Connection() {
-            client.set_keep_alive(true);
-            client.set_tcp_nodelay(true);
-            client.set_read_timeout(120);
-        }
+        remote::WbemUrl url = remote::parseWbemUrl("http://127.0.0.1:" + std::to_string(server.port()));
+        remote::HttpTransport transport{url, remote::TransportOptions{120}, std::cerr};
     };
     static Connection connection;
-    httplib::Headers headers = {{"CIMProtocolVersion", "1.0"}, {"CIMOperation", "MethodCall"},
-                                {"CIMMethod", method}, {"CIMObject", "root%2Fcimv2"}};
-    httplib::Result result = connection.client.Post("/cimom", headers, request, "application/xml; charset=\"utf-8\"");
-    return result && result->status == 200 ? result->body : std::string();
+    std::string text = std::string("POST /cimom HTTP/1.1\r\nContent-Type: application/xml; charset=\"utf-8\"\r\n"
+                                   "CIMProtocolVersion: 1.0\r\nCIMOperation: MethodCall\r\nCIMMethod: ") +
+                       method + "\r\nCIMObject: root%2Fcimv2\r\n\r\n" + request;
+    try {
+        remote::HttpAnswer result = connection.transport.post(text);
+        return result.status == 200 ? result.body : std::string();
+    } catch (const remote::ClientError &) {
+        return {};
+    }
 }
 
 CIMObjectPath *processClass() {

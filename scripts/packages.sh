@@ -3,7 +3,7 @@
 CIMXML_PACKAGES=(
   build-essential cmake ninja-build pkgconf
   libexpat1-dev libgc-dev googletest libgtest-dev libbenchmark-dev
-  libboost-dev libcpp-httplib-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3 libgoogle-perftools-dev
+  libboost-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3 libgoogle-perftools-dev
   libxml2-dev libxml2-utils sblim-wbemcli openssl
   nlohmann-json3-dev libcli11-dev
 )

@@ -37,6 +37,8 @@
 
 #include <cimobj/cimobj.h>
 
+#include <stddef.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -251,6 +253,66 @@ CIMXML_EXPORT ReturnCode *CIMXMLdecode_pullInstances(const char *response, CIMIn
                                                      CIMString **context, int *endOfSequence);
 /* EnumerationCount: *count receives the number of objects left to pull. */
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_enumerationCount(const char *response, unsigned long long *count);
+
+/* ---- Lists as they arrive ----
+ * A list reader decodes the answer of a list operation while its bytes
+ * arrive and hands over each result as soon as its element ends; it keeps
+ * nothing of the results it handed over, so its memory stays that of one
+ * object however long the answer. Each result is the object the operation's
+ * whole-text decoder above would append to its list, in the same order.
+ * Give it the CIM-XML message only (the body of the HTTP answer, without
+ * the HTTP header), in pieces of any size. Use: open, feed until the body
+ * ends (or feed says stop), finish. Any thread may use a reader, one at a
+ * time; a reader needs no particular place in memory. */
+typedef struct CIMXMLListReader CIMXMLListReader;
+
+/* The operations whose answers a list reader reads. */
+typedef enum CIMXMLListOperation {
+    CIMXML_LIST_ENUMERATE_INSTANCES,       /* instances (CIMLIST_INSTANCE) */
+    CIMXML_LIST_ENUMERATE_INSTANCE_NAMES,  /* instance paths (CIMLIST_OBJECTPATH) */
+    CIMXML_LIST_ENUMERATE_CLASSES,         /* classes (CIMLIST_CLASS) */
+    CIMXML_LIST_ENUMERATE_CLASS_NAMES,     /* paths naming only a class (CIMLIST_OBJECTPATH) */
+    CIMXML_LIST_ASSOCIATORS,               /* instances, or classes when the first result is a class */
+    CIMXML_LIST_ASSOCIATOR_NAMES,          /* paths */
+    CIMXML_LIST_REFERENCES,                /* instances, or classes when the first result is a class */
+    CIMXML_LIST_REFERENCE_NAMES,           /* paths */
+    CIMXML_LIST_EXEC_QUERY                 /* instances, or classes when the first result is a class */
+} CIMXMLListOperation;
+
+/* Receives one result. kind is CIMLIST_INSTANCE (object is a CIMInstance),
+ * CIMLIST_CLASS (a CIMClass) or CIMLIST_OBJECTPATH (a CIMObjectPath); the
+ * object becomes the callback's, to free with freeCIMInstance, freeCIMClass
+ * or freeCIMObjectPath. Return 0 to go on; any other value stops the reader
+ * (feed then says stop, and finish reports it). */
+typedef int (*CIMXMLListCallback)(void *context, int kind, void *object);
+
+/* Opens a reader of the answer to operation that hands each result to
+ * callback with context (both stay the caller's and must outlive the
+ * reader). Returns the reader, which the caller must end with
+ * CIMXMLdecode_finishListReader, or NULL for an unknown operation, a NULL
+ * callback or exhausted memory (logged). */
+CIMXML_EXPORT CIMXMLListReader *CIMXMLdecode_openListReader(CIMXMLListOperation operation,
+                                                            CIMXMLListCallback callback, void *context);
+
+/* Decodes the next length bytes of the message (bytes stays the caller's;
+ * the callback runs for every result they complete). Returns 0 while the
+ * reader goes on; 1 once it has stopped: the message is not well formed,
+ * answers another operation, holds results of the wrong kind, or the
+ * callback stopped it (what finish will report). Bytes fed after a stop are
+ * ignored. A NULL reader returns 1. */
+CIMXML_EXPORT int CIMXMLdecode_feedListReader(CIMXMLListReader *reader, const char *bytes, size_t length);
+
+/* Ends the message, frees the reader and returns the operation's outcome as
+ * a new ReturnCode (freed with freeReturnCode, never NULL): when lateStatus
+ * is not 0 (a failure the server reported after the message began, as the
+ * CIMStatusCode trailer of a chunked answer does), that status with
+ * lateDescription (UTF-8, may be NULL); else the reader's failure (status
+ * 1, "CIMXMLdecode_... - failed; why"; a message that ended early is not
+ * well formed); else the server's ERROR; else 0. Results already handed to
+ * the callback stay the callback's whatever the outcome. A NULL reader
+ * gives status 1. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_finishListReader(CIMXMLListReader *reader, int lateStatus,
+                                                        const char *lateDescription);
 
 /* Status only: the operation's outcome. */
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_closeEnumeration(const char *response);

@@ -58,6 +58,12 @@ ReturnCode *failure(const decoder &d, const std::string &why) {
     return rc;
 }
 
+ReturnCode *answer_refusal(const MessageData *message, const decoder &d) {
+    std::string why = mismatch(message, d);
+    if (why.empty() && message->refusal) why = narrow(getReturnCodeDescription(message->refusal));
+    return why.empty() ? nullptr : failure(d, why);
+}
+
 message_owner read_answer(const char *response, const decoder &d, ReturnCode **result) {
     client_requests::enter_client();
     *result = nullptr;
@@ -71,17 +77,17 @@ message_owner read_answer(const char *response, const decoder &d, ReturnCode **r
         }
         return nullptr;
     }
-    std::string why = mismatch(message.get(), d);
-    if (why.empty() && message->refusal) why = narrow(getReturnCodeDescription(message->refusal));
-    if (!why.empty()) {
-        *result = failure(d, why);
-        return nullptr;
-    }
+    if ((*result = answer_refusal(message.get(), d))) return nullptr;
     if (message->error) {
         *result = copyReturnCode(message->error);
         return nullptr;
     }
     return message;
+}
+
+std::string not_well_formed(const char *reason, long line) {
+    return std::string("the response is not well formed: ") + (reason ? reason : "unknown error") + " at line " +
+           std::to_string(line) + " of the message.";
 }
 
 std::string kind_of(int type) {

@@ -39,6 +39,14 @@ ReturnCode *failure(const decoder &d, const std::string &why);
 // server's error.
 message_owner read_answer(const char *response, const decoder &d, ReturnCode **result);
 
+// Why message, decoded so far, is not the answer to d's operation: a new
+// failure (see failure) when it answers another operation, has no answer
+// element yet or was refused whole (strict); NULL when it is the answer.
+ReturnCode *answer_refusal(const MessageData *message, const decoder &d);
+
+// "the response is not well formed: <reason> at line <line> of the message."
+std::string not_well_formed(const char *reason, long line);
+
 // "an instance", "a class", "a path", "a class name" ... for a value type.
 std::string kind_of(int type);
 

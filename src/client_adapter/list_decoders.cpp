@@ -9,52 +9,19 @@
 #include <cimxml/cimxml_client.h>
 
 #include "client_adapter/decoder_support.h"
+#include "client_adapter/list_items.h"
 
 using namespace client_responses;
 
 namespace {
-
-// What a list of results holds: its list type and the type of the return
-// value each of its items is made from.
-struct list_kind {
-    int listType;
-    int valueType;
-};
-constexpr list_kind instance_items{CIMLIST_INSTANCE, CIM_OBJECT};
-constexpr list_kind class_items{CIMLIST_CLASS, CIM_CLASS};
-constexpr list_kind path_items{CIMLIST_OBJECTPATH, CIM_REFERENCE};
-constexpr list_kind class_name_items{CIMLIST_OBJECTPATH, CIM_STRING};
-
-// New list item made from a return value of the kind, which it takes the
-// object from; NULL when memory is short.
-void *item_of(CIMValue *value, const list_kind &kind) {
-    void *content = take_content(value);
-    if (kind.valueType != CIM_STRING || !content) return content;
-    CIMObjectPath *path = newObjectPathWithName(static_cast<CIMString *>(content));
-    if (!path) freeCIMString(static_cast<CIMString *>(content));
-    return path;
-}
-
-void free_item(void *item, const list_kind &kind) {
-    if (kind.valueType == CIM_OBJECT)
-        freeCIMInstance(static_cast<CIMInstance *>(item));
-    else if (kind.valueType == CIM_CLASS)
-        freeCIMClass(static_cast<CIMClass *>(item));
-    else
-        freeCIMObjectPath(static_cast<CIMObjectPath *>(item));
-}
 
 // Moves the object of every return value to *list (made when NULL). Every
 // value must be of the kind: the first one that is not fails the whole
 // decode, before anything is moved.
 ReturnCode *deliver(const decoder &d, MessageData *message, CIMList **list, const list_kind &kind) {
     int count = return_value_count(message);
-    for (int i = 0; i < count; ++i) {
-        int type = getCIMValueType(return_value_at(message, i));
-        if (type != kind.valueType)
-            return failure(d,
-                           "the response holds " + kind_of(type) + " where " + kind_of(kind.valueType) + " belongs.");
-    }
+    for (int i = 0; i < count; ++i)
+        if (ReturnCode *wrong = misfit(d, return_value_at(message, i), kind)) return wrong;
     if (!*list) *list = newList(kind.listType);
     for (int i = 0; *list && i < count; ++i) {
         void *item = item_of(return_value_at(message, i), kind);
@@ -88,8 +55,7 @@ ReturnCode *decode_objects(const char *response, const decoder &d, CIMList **obj
     ReturnCode *result = nullptr;
     message_owner message = read_answer(response, d, &result);
     if (!message) return result;
-    bool holdsClasses = getCIMValueType(return_value_at(message.get(), 0)) == CIM_CLASS;
-    result = deliver(d, message.get(), objects, holdsClasses ? class_items : instance_items);
+    result = deliver(d, message.get(), objects, objects_like(return_value_at(message.get(), 0)));
     if (getErrorFromRetCode(result) != 0) drop_list(objects);
     return result;
 }

@@ -10,6 +10,7 @@
 #include "cimop_response/response_routing.h"
 #include "cimxml_common/error_reporting.h"
 #include "cimxml_common/http_headers.h"
+#include "client_adapter/decoder_support.h"
 #include "client_adapter/request_framing.h"
 #include "common_handlers/message_data.h"
 
@@ -82,8 +83,8 @@ MessageData *cimxml_decode_message(const char *response, void *) {
     ParseFailure failure{0, nullptr};
     MessageData *message = cimxmlParseMessage(body, &cimxml_response_handlers, &failure);
     if (message == nullptr && failure.reason != nullptr)
-        return refuse("cimxml_decode_message - failed; the response is not well formed: " +
-                      std::string(failure.reason) + " at line " + std::to_string(failure.line) + " of the message.");
+        return refuse("cimxml_decode_message - failed; " +
+                      client_responses::not_well_formed(failure.reason, failure.line));
     return message;
 }
 

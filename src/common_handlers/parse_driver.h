@@ -38,6 +38,36 @@ struct ParseFailure {
 // last error and the MessageData is returned.
 MessageData *cimxmlParseMessage(const char *document, const HandlerSet *handlers, ParseFailure *failure = nullptr);
 
+// A document parsed as its bytes arrive, for a reader that wants each
+// object as soon as its element ends instead of the whole message at the
+// end. The whole-text parse above runs the same steps.
+struct PieceParse;
+
+// Called after an element's end handler ran, while the element's record
+// and those of its parents are still on the element stack; false stops the
+// parse (every later feed then fails without a parse failure).
+using ElementEndObserver = bool (*)(void *context, MessageData *msgData);
+
+// Opens a parse of a document of kind (CIMXML_KIND_...) with the elements
+// routed by handlers; observer (may be NULL) is told of every element's
+// end with context. Returns the parse, which the caller closes with
+// cimxmlCloseParse; the record never moves and may be kept anywhere (the
+// collector sees what it holds). NULL, with the last error recorded (status
+// 1), for a NULL handler set or exhausted memory.
+PieceParse *cimxmlOpenParse(const HandlerSet *handlers, int kind, ElementEndObserver observer, void *context);
+
+// Parses the next length bytes of the document; last says they end it.
+// Returns true while the document is well formed so far (with last: was
+// well formed). False once it is not (reported as cimxmlParseMessage
+// reports it, failure receiving the line and Expat's text), once the
+// observer stopped it, and for a NULL parse; every later feed is then false.
+bool cimxmlFeedParse(PieceParse *parse, const char *bytes, std::size_t length, bool last,
+                     ParseFailure *failure = nullptr);
+
+// Ends the parse and returns the message as far as it was decoded (the
+// caller's, freed with freeMessageData); NULL for a NULL parse.
+MessageData *cimxmlCloseParse(PieceParse *parse);
+
 // Expat's callbacks; userData is the MessageData, whose handler set routes
 // the elements (none set: the element is only kept in step on the stack).
 void cimxml_start_element(void *userData, const char *name, const char **attributes);

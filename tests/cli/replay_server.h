@@ -3,7 +3,6 @@
 // the client tools.
 #pragma once
 
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,9 +12,6 @@
 
 #include "server_process.h"
 
-namespace httplib {
-class Server;
-}
 
 namespace clitest {
 
@@ -24,6 +20,11 @@ struct RecordedAnswer {
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;  // besides Content-Type
     int delayMs = 0;                                           // before answering
+    // Sent chunked (in pieces of chunkBytes) ending with these trailers
+    // when chunkBytes is not 0, as a server sends a large answer to a
+    // client that takes trailers.
+    std::size_t chunkBytes = 0;
+    std::vector<std::pair<std::string, std::string>> trailers = {};
 };
 
 struct ReceivedRequest {
@@ -39,17 +40,27 @@ public:
     int port() const { return port_; }
     std::vector<ReceivedRequest> received() const;
 
+    // What the connections call: the next recorded answer for a request
+    // that came; whether the last request was answered; keeping a new
+    // connection (a Session) to close at the end; closing everything, after
+    // which the loop ends.
+    RecordedAnswer answer(ReceivedRequest request);
+    bool finished() const;
+    void keep(const std::shared_ptr<void> &session);
+    void shutDown();
+
 private:
+    struct Loop;
     std::vector<RecordedAnswer> answers_;
     std::vector<ReceivedRequest> received_;
     mutable std::mutex mutex_;
-    std::condition_variable finished_;
-    bool done_ = false;
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<Loop> loop_;
     std::thread thread_;
-    std::thread watchdog_;
     int port_ = 0;
 };
+
+// The text of a whole HTTP answer as the replaying server sends it.
+std::string answerText(const RecordedAnswer &answer);
 
 // Runs cimxml-cli (or program) with args and stdinText through the shared
 // command runner, without a controlling terminal, so that no password is

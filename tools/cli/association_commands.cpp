@@ -18,14 +18,6 @@ struct Filters {
           resultRole(optionalString(in.resultRole)) {}
 };
 
-template <class Decode>
-void writeObjects(CommandContext &c, const std::string &body, Decode decode) {
-    CIMList *objects = nullptr;
-    c.connection.check(decode(body.c_str(), &objects), body);
-    cimobj::ListPtr owner(objects);
-    writeList(c, objects);
-}
-
 }  // namespace
 
 void runAssociators(CommandContext &c) {
@@ -33,22 +25,20 @@ void runAssociators(CommandContext &c) {
     const Invocation &in = c.invocation;
     Filters f(in);
     cimobj::ListPtr properties = propertyList(c);
-    writeObjects(c,
-                 c.call(CIMXMLencode_associators(target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
-                                                 f.resultRole.get(), in.includeQualifiers, in.includeClassOrigin,
-                                                 properties.get(), 0),
-                        "Associators"),
-                 CIMXMLdecode_associators);
+    readResults(c,
+                CIMXMLencode_associators(target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
+                                         f.resultRole.get(), in.includeQualifiers, in.includeClassOrigin,
+                                         properties.get(), 0),
+                "Associators", CIMXML_LIST_ASSOCIATORS);
 }
 
 void runAssociatorNames(CommandContext &c) {
     requireClassOrInstance(c);
     Filters f(c.invocation);
-    writeObjects(c,
-                 c.call(CIMXMLencode_associatorNames(target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
-                                                     f.resultRole.get(), 0),
-                        "AssociatorNames"),
-                 CIMXMLdecode_associatorNames);
+    readResults(c,
+                CIMXMLencode_associatorNames(target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
+                                             f.resultRole.get(), 0),
+                "AssociatorNames", CIMXML_LIST_ASSOCIATOR_NAMES);
 }
 
 void runReferences(CommandContext &c) {
@@ -56,19 +46,17 @@ void runReferences(CommandContext &c) {
     const Invocation &in = c.invocation;
     Filters f(in);
     cimobj::ListPtr properties = propertyList(c);
-    writeObjects(c,
-                 c.call(CIMXMLencode_references(target(c), f.resultClass.get(), f.role.get(), in.includeQualifiers,
-                                                in.includeClassOrigin, properties.get(), 0),
-                        "References"),
-                 CIMXMLdecode_references);
+    readResults(c,
+                CIMXMLencode_references(target(c), f.resultClass.get(), f.role.get(), in.includeQualifiers,
+                                        in.includeClassOrigin, properties.get(), 0),
+                "References", CIMXML_LIST_REFERENCES);
 }
 
 void runReferenceNames(CommandContext &c) {
     requireClassOrInstance(c);
     Filters f(c.invocation);
-    writeObjects(c,
-                 c.call(CIMXMLencode_referenceNames(target(c), f.resultClass.get(), f.role.get(), 0), "ReferenceNames"),
-                 CIMXMLdecode_referenceNames);
+    readResults(c, CIMXMLencode_referenceNames(target(c), f.resultClass.get(), f.role.get(), 0), "ReferenceNames",
+                CIMXML_LIST_REFERENCE_NAMES);
 }
 
 }  // namespace cli

@@ -21,22 +21,15 @@ void runGetClass(CommandContext &c) {
 
 void runEnumerateClasses(CommandContext &c) {
     const Invocation &in = c.invocation;
-    std::string body = c.call(CIMXMLencode_enumerateClasses(target(c), in.deepInheritance, in.localOnly,
-                                                            in.includeQualifiers, in.includeClassOrigin, 0),
-                              "EnumerateClasses");
-    CIMClassList *classes = nullptr;
-    c.connection.check(CIMXMLdecode_enumerateClasses(body.c_str(), &classes), body);
-    cimobj::ListPtr owner(classes);
-    writeList(c, classes);
+    readResults(c,
+                CIMXMLencode_enumerateClasses(target(c), in.deepInheritance, in.localOnly, in.includeQualifiers,
+                                              in.includeClassOrigin, 0),
+                "EnumerateClasses", CIMXML_LIST_ENUMERATE_CLASSES);
 }
 
 void runEnumerateClassNames(CommandContext &c) {
-    std::string body =
-        c.call(CIMXMLencode_enumerateClassNames(target(c), c.invocation.deepInheritance, 0), "EnumerateClassNames");
-    CIMObjectPathList *names = nullptr;
-    c.connection.check(CIMXMLdecode_enumerateClassNames(body.c_str(), &names), body);
-    cimobj::ListPtr owner(names);
-    writeList(c, names);
+    readResults(c, CIMXMLencode_enumerateClassNames(target(c), c.invocation.deepInheritance, 0),
+                "EnumerateClassNames", CIMXML_LIST_ENUMERATE_CLASS_NAMES);
 }
 
 void runCreateClass(CommandContext &c) {

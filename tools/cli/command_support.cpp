@@ -85,31 +85,58 @@ void sendMofInput(CommandContext &c, remote::ServerMofSink::Options options) {
     remote::compileToServer(sink, text, name, cimobj::fromUtf8(c.connection.url().nameSpace));
 }
 
-void writeList(CommandContext &c, const CIMList *list) {
-    int type = getListType(list);
-    for (CIMListNode *node = getFirstNode(list); node; node = getNextNode(node)) {
-        void *item = getNodeItem(node);
-        switch (type) {
-            case CIMLIST_INSTANCE: {
-                auto *instance = static_cast<const CIMInstance *>(item);
-                const CIMObjectPath *path = getInstancePath(instance);
-                cimobj::PathPtr named = path ? inUrlNamespace(c, path) : nullptr;
-                c.out.instance(instance, named.get());
-                break;
-            }
-            case CIMLIST_CLASS: c.out.cimClass(static_cast<const CIMClass *>(item)); break;
-            case CIMLIST_OBJECTPATH: {
-                // Instance names get the namespace they live in; bare class names stay bare.
-                auto *path = static_cast<const CIMObjectPath *>(item);
-                cimobj::PathPtr named =
-                    isEmptyCIMPropertyList(getObjectPathKeys(path)) ? nullptr : inUrlNamespace(c, path);
-                c.out.path(named ? named.get() : path);
-                break;
-            }
-            case CIMLIST_QUALIFIERTYPE: c.out.qualifierType(static_cast<const CIMQualifierType *>(item)); break;
-            default: break;
+void writeItem(CommandContext &c, int kind, const void *item) {
+    switch (kind) {
+        case CIMLIST_INSTANCE: {
+            auto *instance = static_cast<const CIMInstance *>(item);
+            const CIMObjectPath *path = getInstancePath(instance);
+            cimobj::PathPtr named = path ? inUrlNamespace(c, path) : nullptr;
+            c.out.instance(instance, named.get());
+            break;
         }
+        case CIMLIST_CLASS: c.out.cimClass(static_cast<const CIMClass *>(item)); break;
+        case CIMLIST_OBJECTPATH: {
+            // Instance names get the namespace they live in; bare class names stay bare.
+            auto *path = static_cast<const CIMObjectPath *>(item);
+            cimobj::PathPtr named =
+                isEmptyCIMPropertyList(getObjectPathKeys(path)) ? nullptr : inUrlNamespace(c, path);
+            c.out.path(named ? named.get() : path);
+            break;
+        }
+        case CIMLIST_QUALIFIERTYPE: c.out.qualifierType(static_cast<const CIMQualifierType *>(item)); break;
+        default: break;
     }
+}
+
+void writeList(CommandContext &c, const CIMList *list) {
+    for (CIMListNode *node = getFirstNode(list); node; node = getNextNode(node))
+        writeItem(c, getListType(list), getNodeItem(node));
+}
+
+void readResults(CommandContext &c, char *request, const char *operation, CIMXMLListOperation list) {
+    struct EndsBody {
+        ResultWriter &out;
+        ~EndsBody() { out.responseEnd(); }
+    } ends{c.out};
+    c.connection.readList(
+        request, operation, list,
+        [&c](int kind, void *object) {
+            // The one result there is at a time: written, then freed.
+            struct Owner {
+                int kind;
+                void *object;
+                ~Owner() {
+                    if (kind == CIMLIST_INSTANCE)
+                        freeCIMInstance(static_cast<CIMInstance *>(object));
+                    else if (kind == CIMLIST_CLASS)
+                        freeCIMClass(static_cast<CIMClass *>(object));
+                    else
+                        freeCIMObjectPath(static_cast<CIMObjectPath *>(object));
+                }
+            } owner{kind, object};
+            writeItem(c, kind, object);
+        },
+        [&c](std::string_view piece) { c.out.responseBytes(piece); });
 }
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <cimobj/cimobj.hpp>
+#include <cimxml/cimxml_client.h>
 
 #include "commands.h"
 #include "server_mof_sink.h"
@@ -41,8 +42,18 @@ remote::ServerMofSink::Options sinkOptions(unsigned kinds, const char *refusalTe
 // input or both are given.
 void sendMofInput(CommandContext &c, remote::ServerMofSink::Options options);
 
-// Writes every item of a list the decoders give (instances, classes, paths,
-// qualifier declarations) to the writer.
+// Writes one item of the kind (CIMLIST_INSTANCE, CIMLIST_CLASS,
+// CIMLIST_OBJECTPATH, CIMLIST_QUALIFIERTYPE; item lent) to the writer:
+// instances and instance paths in the URL's namespace when they have none.
+void writeItem(CommandContext &c, int kind, const void *item);
+// Writes every item of a list the decoders give to the writer.
 void writeList(CommandContext &c, const CIMList *list);
+
+// Sends request (an encoder's text, freed here) and writes each result of
+// the answer as soon as it is decoded, the body going to the writer as it
+// arrives; memory holds one result at a time. Throws as
+// CimConnection::readList does, after the results before the failure were
+// written.
+void readResults(CommandContext &c, char *request, const char *operation, CIMXMLListOperation list);
 
 }  // namespace cli

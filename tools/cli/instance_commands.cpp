@@ -24,23 +24,16 @@ void runEnumerateInstances(CommandContext &c) {
     requireClass(c);
     const Invocation &in = c.invocation;
     cimobj::ListPtr properties = propertyList(c);
-    std::string body =
-        c.call(CIMXMLencode_enumerateInstances(target(c), in.deepInheritance, in.localOnly, in.includeQualifiers,
-                                               in.includeClassOrigin, properties.get(), 0),
-               "EnumerateInstances");
-    CIMInstanceList *instances = nullptr;
-    c.connection.check(CIMXMLdecode_enumerateInstances(body.c_str(), &instances), body);
-    cimobj::ListPtr owner(instances);
-    writeList(c, instances);
+    readResults(c,
+                CIMXMLencode_enumerateInstances(target(c), in.deepInheritance, in.localOnly, in.includeQualifiers,
+                                                in.includeClassOrigin, properties.get(), 0),
+                "EnumerateInstances", CIMXML_LIST_ENUMERATE_INSTANCES);
 }
 
 void runEnumerateInstanceNames(CommandContext &c) {
     requireClass(c);
-    std::string body = c.call(CIMXMLencode_enumerateInstanceNames(target(c), 0), "EnumerateInstanceNames");
-    CIMObjectPathList *names = nullptr;
-    c.connection.check(CIMXMLdecode_enumerateInstanceNames(body.c_str(), &names), body);
-    cimobj::ListPtr owner(names);
-    writeList(c, names);
+    readResults(c, CIMXMLencode_enumerateInstanceNames(target(c), 0), "EnumerateInstanceNames",
+                CIMXML_LIST_ENUMERATE_INSTANCE_NAMES);
 }
 
 void runCreateInstance(CommandContext &c) {
@@ -70,11 +63,8 @@ void runDeleteInstance(CommandContext &c) {
 void runExecQuery(CommandContext &c) {
     cimobj::StringPtr query = wide(c.invocation.arguments.at(0));
     cimobj::StringPtr language = wide(c.invocation.queryLanguage);
-    std::string body = c.call(CIMXMLencode_execQuery(target(c), query.get(), language.get(), 0), "ExecQuery");
-    CIMList *objects = nullptr;
-    c.connection.check(CIMXMLdecode_execQuery(body.c_str(), &objects), body);
-    cimobj::ListPtr owner(objects);
-    writeList(c, objects);
+    readResults(c, CIMXMLencode_execQuery(target(c), query.get(), language.get(), 0), "ExecQuery",
+                CIMXML_LIST_EXEC_QUERY);
 }
 
 }  // namespace cli

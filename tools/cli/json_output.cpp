@@ -188,7 +188,8 @@ class JsonWriter : public ResultWriter {
 public:
     explicit JsonWriter(std::ostream &out) : out_(out) {}
 
-    void responseBody(const std::string &) override {}
+    void responseBytes(std::string_view) override {}
+    void responseEnd() override {}
     void instance(const CIMInstance *instance, const CIMObjectPath *path) override {
         line(instanceJson(instance, path));
     }

@@ -34,7 +34,8 @@ class MofWriter : public ResultWriter {
 public:
     explicit MofWriter(std::ostream &out) : out_(out) {}
 
-    void responseBody(const std::string &) override {}
+    void responseBytes(std::string_view) override {}
+    void responseEnd() override {}
 
     void instance(const CIMInstance *instance, const CIMObjectPath *path) override {
         separate();

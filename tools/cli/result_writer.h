@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include <cimobj/cimobj.h>
 
@@ -17,8 +18,15 @@ enum class OutputForm { mof, json, xml };
 class ResultWriter {
 public:
     virtual ~ResultWriter() = default;
-    // The CIM-XML body of each answer the command got (only the xml form writes it).
-    virtual void responseBody(const std::string &body) = 0;
+    // The CIM-XML body of each answer the command got, in pieces as they
+    // arrive, then its end (only the xml form writes them).
+    virtual void responseBytes(std::string_view piece) = 0;
+    virtual void responseEnd() = 0;
+    // A whole body: its one piece and its end.
+    void responseBody(const std::string &body) {
+        responseBytes(body);
+        responseEnd();
+    }
     // An instance; path names it (NULL when unknown).
     virtual void instance(const CIMInstance *instance, const CIMObjectPath *path) = 0;
     virtual void cimClass(const CIMClass *cimClass) = 0;

@@ -9,9 +9,13 @@ namespace {
 class XmlWriter : public ResultWriter {
 public:
     explicit XmlWriter(std::ostream &out) : out_(out) {}
-    void responseBody(const std::string &body) override {
-        out_ << body;
-        if (!body.empty() && body.back() != '\n') out_ << "\n";
+    void responseBytes(std::string_view piece) override {
+        out_ << piece;
+        if (!piece.empty()) last_ = piece.back();
+    }
+    void responseEnd() override {
+        if (last_ && last_ != '\n') out_ << "\n";
+        last_ = 0;
     }
     void instance(const CIMInstance *, const CIMObjectPath *) override {}
     void cimClass(const CIMClass *) override {}
@@ -23,6 +27,7 @@ public:
 
 private:
     std::ostream &out_;
+    char last_ = 0;  // the last byte of the body so far; 0 for none
 };
 
 }  // namespace

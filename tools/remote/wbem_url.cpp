@@ -18,22 +18,6 @@ int hexDigit(char c) {
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
-// %XX decoded; a '%' without two hex digits is kept as it is.
-std::string percentDecoded(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        int high = i + 2 < text.size() && text[i] == '%' ? hexDigit(text[i + 1]) : -1;
-        int low = high >= 0 ? hexDigit(text[i + 2]) : -1;
-        if (low >= 0) {
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 bool startsWithCaseless(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i)
@@ -70,6 +54,21 @@ void readHostPort(std::string_view url, std::string_view hostPort, WbemUrl &resu
 }
 
 }  // namespace
+
+std::string percentDecoded(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        int high = i + 2 < text.size() && text[i] == '%' ? hexDigit(text[i + 1]) : -1;
+        int low = high >= 0 ? hexDigit(text[i + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
 
 std::string WbemUrl::authority() const {
     std::string name = host.find(':') != std::string::npos ? "[" + host + "]" : host;

@@ -37,4 +37,7 @@ struct WbemUrl {
 // host", "port 0 is not in 1..65535", "expected '=' after key name ...").
 WbemUrl parseWbemUrl(std::string_view text);
 
+// text with every %XX decoded; a '%' without two hex digits is kept as it is.
+std::string percentDecoded(std::string_view text);
+
 }  // namespace remote
