@@ -1,24 +1,15 @@
 // wql_parser.cpp - recursive-descent parser from WQL text to WqlQuery::Impl.
 // It reads each token once, as the lexer makes it, and its recursion only
 // deepens with parentheses and NOT, which are capped at kMaxWqlNesting.
-#include <charconv>
-#include <limits>
 #include <string>
 
-#include "wql_lexer.h"
+#include "query_lexer.h"
 #include "wql_syntax.h"
 
 namespace cimom {
 
 namespace wql {
 namespace {
-
-std::string asciiOf(std::wstring_view text) {
-    std::string narrow;
-    narrow.reserve(text.size());
-    for (wchar_t c : text) narrow += static_cast<char>(c);  // the lexer let only ASCII through
-    return narrow;
-}
 
 class Parser {
 public:
@@ -218,42 +209,13 @@ private:
         case TokenKind::Integer:
         case TokenKind::Real:
             out.kind = Operand::Kind::Number;
-            if (!readNumber(token, out.value))
-                return errorAt(token.column, "number out of range " + quoted(token.text));
+            if (auto number = numberScalar(token.text, token.kind == TokenKind::Real)) out.value = *number;
+            else return errorAt(token.column, "number out of range " + quoted(token.text));
             break;
         default: return expected(what);
         }
         advance();
         return Status::success();
-    }
-
-    // Integers become unsigned when not negative, signed otherwise; reals
-    // double. False when the number does not fit.
-    static bool readNumber(const Token &token, Scalar &value) {
-        std::string text = asciiOf(token.text);
-        bool negative = text[0] == '-';
-        std::size_t skip = text[0] == '-' || text[0] == '+' ? 1 : 0;
-        const char *begin = text.data() + skip, *end = text.data() + text.size();
-        if (token.kind == TokenKind::Real) {
-            value.kind = Scalar::Kind::Real;
-            auto [ptr, ec] = std::from_chars(begin, end, value.realValue);
-            if (negative) value.realValue = -value.realValue;
-            return ec == std::errc() && ptr == end;
-        }
-        std::uint64_t magnitude = 0;
-        auto [ptr, ec] = std::from_chars(begin, end, magnitude);
-        if (ec != std::errc() || ptr != end) return false;
-        if (!negative) {
-            value.kind = Scalar::Kind::Unsigned;
-            value.unsignedValue = magnitude;
-            return true;
-        }
-        constexpr std::uint64_t kLowest = std::uint64_t(1) << 63;
-        if (magnitude > kLowest) return false;
-        value.kind = Scalar::Kind::Signed;
-        value.signedValue = magnitude == kLowest ? std::numeric_limits<std::int64_t>::min()
-                                                 : -static_cast<std::int64_t>(magnitude);
-        return true;
     }
 
     Lexer lexer_;

@@ -11,12 +11,17 @@
 #include <cimom/wql.h>
 
 #include "wql_like.h"
-#include "wql_scalar.h"
-#include "wql_text.h"
+#include "query_scalar.h"
+#include "query_text.h"
+#include "query_truth.h"
 
 namespace cimom::wql {
 
-enum class CompareOp : unsigned char { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
+// The WQL engine is built on the pieces it shares with FQL.
+using namespace cimom::query;
+
+// Status 15 with "WQL column <column>: <message>".
+inline Status errorAt(int column, std::string_view message) { return query::errorAt("WQL", column, message); }
 
 struct Operand {
     // Row: the FROM class's name on the left of ISA, standing for the
