@@ -1,9 +1,8 @@
-// wql_parser.cpp - recursive-descent parser from WQL text to WqlQuery::Impl.
-// It reads each token once, as the lexer makes it, and its recursion only
-// deepens with parentheses and NOT, which are capped at kMaxWqlNesting.
+// wql_parser.cpp - recursive-descent parser from WQL text to WqlQuery::Impl:
+// the select list and FROM class here, the condition through the shared
+// condition parser, whose nesting is capped at kMaxWqlNesting.
 #include <string>
 
-#include "query_lexer.h"
 #include "wql_syntax.h"
 
 namespace cimom {
@@ -11,9 +10,9 @@ namespace cimom {
 namespace wql {
 namespace {
 
-class Parser {
+class Parser : public ConditionParser<Parser, Predicate> {
 public:
-    explicit Parser(std::wstring_view text) : lexer_(text), current_(lexer_.next()) {}
+    explicit Parser(std::wstring_view text) : ConditionParser(text, Dialect::Wql, kMaxWqlNesting) {}
 
     Status parse(WqlQuery::Impl &query) {
         if (kind() != TokenKind::Select)
@@ -38,21 +37,7 @@ public:
     }
 
 private:
-    const Token &current() const { return current_; }
-    TokenKind kind() const { return current_.kind; }
-    void advance() {
-        previous_ = std::move(current_);
-        current_ = lexer_.next();
-    }
-
-    // "expected <what> after '<previous token>'", at the current token; or
-    // why the lexer could not make the current token.
-    Status expected(const std::string &what) const {
-        if (kind() == TokenKind::Error) return lexer_.error();
-        // A string literal is shown as written, in its own quotes.
-        std::string after = previous_.kind == TokenKind::String ? excerpt(previous_.text) : quoted(previous_.text);
-        return errorAt(current().column, "expected " + what + " after " + after);
-    }
+    friend ConditionParser;
 
     Status parseSelectList(WqlQuery::Impl &query) {
         if (kind() == TokenKind::Star) {
@@ -72,65 +57,6 @@ private:
             if (kind() != TokenKind::Comma) return Status::success();
             advance();
         }
-    }
-
-    // Entering the parenthesis or NOT at column: one level deeper.
-    Status deeper(int column) {
-        if (++depth_ > kMaxWqlNesting)
-            return errorAt(column,
-                           "conditions nested deeper than " + std::to_string(kMaxWqlNesting) + " levels");
-        return Status::success();
-    }
-
-    // AND binds tighter than OR; a run of either becomes one node with
-    // every operand as a child, so long runs add no depth.
-    Status parseOr(Condition &out) { return parseRun(out, TokenKind::Or, Condition::Kind::Or); }
-
-    Status parseRun(Condition &out, TokenKind separator, Condition::Kind node) {
-        Condition first;
-        if (Status s = parseTerm(first, separator); !s.ok()) return s;
-        if (kind() != separator) {
-            out = std::move(first);
-            return Status::success();
-        }
-        out.kind = node;
-        out.column = current().column;
-        out.children.push_back(std::move(first));
-        while (kind() == separator) {
-            advance();
-            out.children.emplace_back();
-            if (Status s = parseTerm(out.children.back(), separator); !s.ok()) return s;
-        }
-        return Status::success();
-    }
-
-    // One operand of a run: an AND run inside OR, a NOT term inside AND.
-    Status parseTerm(Condition &out, TokenKind separator) {
-        return separator == TokenKind::Or ? parseRun(out, TokenKind::And, Condition::Kind::And) : parseNot(out);
-    }
-
-    Status parseNot(Condition &out) {
-        if (kind() == TokenKind::Not) {
-            out.kind = Condition::Kind::Not;
-            out.column = current().column;
-            advance();
-            if (Status s = deeper(out.column); !s.ok()) return s;
-            out.children.emplace_back();
-            Status s = parseNot(out.children.back());
-            --depth_;
-            return s;
-        }
-        if (kind() == TokenKind::LeftParen) {
-            advance();
-            if (Status s = deeper(previous_.column); !s.ok()) return s;
-            Status s = parseOr(out);
-            --depth_;
-            if (!s.ok()) return s;
-            if (kind() != TokenKind::RightParen) return expected("AND, OR or ')'");
-            advance();
-            return Status::success();
-        }
-        return parsePredicate(out);
     }
 
     Status parsePredicate(Condition &out) {
@@ -218,9 +144,6 @@ private:
         return Status::success();
     }
 
-    Lexer lexer_;
-    Token current_, previous_;
-    int depth_ = 0;
 };
 
 }  // namespace

@@ -12,8 +12,7 @@
 
 #include "wql_like.h"
 #include "query_scalar.h"
-#include "query_text.h"
-#include "query_truth.h"
+#include "query_condition.h"
 
 namespace cimom::wql {
 
@@ -42,16 +41,8 @@ struct Predicate {
     int isaColumn = 0;
 };
 
-// A node of the WHERE condition. Kept small, because a long run of AND or
-// OR holds its operands in one vector.
-struct Condition {
-    enum class Kind : unsigned char { And, Or, Not, Compare, IsNull, Like, Isa } kind = Kind::And;
-    CompareOp op = CompareOp::Equal;
-    bool negated = false;             // IS NOT NULL, NOT LIKE
-    int column = 0;                   // of the operator keyword or symbol
-    std::vector<Condition> children;  // And, Or: two or more; Not: one
-    std::unique_ptr<Predicate> predicate;  // the other kinds
-};
+// A node of the WHERE condition.
+using Condition = query::Condition<Predicate>;
 
 // A property the query uses, as the FROM class declares it.
 struct Slot {
