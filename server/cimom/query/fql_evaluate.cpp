@@ -57,21 +57,6 @@ bool samePath(const CIMObjectPath *a, const CIMObjectPath *b) {
     return true;
 }
 
-// The class an embedded instance or class, or a reference, is of; empty
-// for other values.
-std::wstring_view classOf(const CIMValue *value) {
-    if (isCIMValueNull(value)) return {};
-    switch (value->type) {
-    case CIM_OBJECT: return cimobj::view(getInstanceName(value->data.instance));
-    case CIM_CLASS: return cimobj::view(getClassName(value->data.cimClass));
-    case CIM_REFERENCE: {
-        std::wstring_view name = cimobj::view(getObjectPathName(value->data.reference));
-        return name.empty() ? cimobj::view(getCIMValueReferenceType(value)) : name;
-    }
-    default: return {};
-    }
-}
-
 // One side of a comparison: a value of the instance (NULL for none) or a literal.
 struct Side {
     const CIMValue *value = nullptr;
@@ -161,7 +146,7 @@ private:
             if (text.kind != Scalar::Kind::Text) return Truth::Unknown;
             return truthOf(p.pattern->matches(text.text) != node.negated);
         }
-        std::wstring_view name = classOf(value);
+        std::wstring_view name = classOfValue(value);
         if (name.empty()) return Truth::Unknown;
         if (equalsCaseless(name, p.isaClass)) return Truth::True;
         return isSameOrSubclass_ ? truthOf(isSameOrSubclass_(name, p.isaClass)) : Truth::Unknown;

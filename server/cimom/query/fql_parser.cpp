@@ -39,75 +39,39 @@ private:
             if (kind() != TokenKind::Identifier) return expected("a property name");
         }
         if (Status s = parseOperand(p.left, "a condition"); !s.ok()) return s;
-        out.column = current().column;
-        switch (kind()) {
-        case TokenKind::Equal: return parseComparison(out, CompareOp::Equal);
-        case TokenKind::NotEqual: return parseComparison(out, CompareOp::NotEqual);
-        case TokenKind::Less: return parseComparison(out, CompareOp::Less);
-        case TokenKind::LessEqual: return parseComparison(out, CompareOp::LessEqual);
-        case TokenKind::Greater: return parseComparison(out, CompareOp::Greater);
-        case TokenKind::GreaterEqual: return parseComparison(out, CompareOp::GreaterEqual);
-        case TokenKind::Is:
-            out.kind = Node::Kind::IsNull;
-            if (Status s = requirePath(out, "IS NULL"); !s.ok()) return s;
-            advance();
-            if (kind() == TokenKind::Not) {
-                out.negated = true;
-                advance();
-                if (kind() != TokenKind::Null) return expected("NULL");
-            }
-            if (kind() != TokenKind::Null) return expected("NULL or NOT NULL");
-            advance();
-            return Status::success();
-        case TokenKind::Not:
-            out.negated = true;
-            advance();
-            if (kind() != TokenKind::Like) return expected("LIKE");
-            [[fallthrough]];
-        case TokenKind::Like: return parseLike(out);
-        case TokenKind::Isa:
-            out.kind = Node::Kind::Isa;
-            if (Status s = requirePath(out, "ISA"); !s.ok()) return s;
-            advance();
-            if (kind() != TokenKind::String && kind() != TokenKind::Identifier) return expected("a class name");
-            p.isaClass = kind() == TokenKind::String ? std::move(current_.value) : std::wstring(current().text);
-            if (p.isaClass.empty()) return errorAt(current().column, "expected a class name, not an empty string");
-            advance();
-            return Status::success();
-        default: return expected("a comparison operator, IS, LIKE or ISA");
-        }
+        return parseOperator(out, "a comparison operator, IS, LIKE or ISA");
     }
 
-    Status requirePath(const Node &out, const char *what) const {
+    // IS NULL, LIKE and ISA test a path.
+    Status checkTested(const Node &out, const char *what) const {
         if (out.predicate->left.kind == Operand::Kind::Path) return Status::success();
         return errorAt(out.predicate->left.column, std::string(what) + " tests a property, not a literal");
     }
 
-    Status parseComparison(Node &out, CompareOp op) {
-        out.kind = Node::Kind::Compare;
-        out.op = op;
-        advance();
+    Status parseComparison(Node &out) {
         Predicate &p = *out.predicate;
         if (Status s = parseOperand(p.right, "a value"); !s.ok()) return s;
         if (p.left.kind != Operand::Kind::Path && p.right.kind != Operand::Kind::Path)
             return errorAt(out.column, "a comparison needs a property on one side");
-        bool ordering = op != CompareOp::Equal && op != CompareOp::NotEqual;
+        bool ordering = out.op != CompareOp::Equal && out.op != CompareOp::NotEqual;
         if (ordering && (p.left.kind == Operand::Kind::Boolean || p.right.kind == Operand::Kind::Boolean))
             return errorAt(out.column, "booleans compare only with = and <>");
         return Status::success();
     }
 
-    Status parseLike(Node &out) {
-        out.kind = Node::Kind::Like;
-        if (Status s = requirePath(out, "LIKE"); !s.ok()) return s;
-        advance();
-        if (kind() != TokenKind::String) return expected("a pattern string");
+    Status parseLikePattern(Node &out) {
         std::string error;
         std::size_t at = 0;
         out.predicate->pattern = Pattern::compile(current().value, error, at);
         if (!out.predicate->pattern)
             return errorAt(current().column, "LIKE pattern, at its character " + std::to_string(at + 1) + ": " + error);
         advance();
+        return Status::success();
+    }
+
+    Status takeIsaClass(Node &out, std::wstring name, int column) {
+        if (name.empty()) return errorAt(column, "expected a class name, not an empty string");
+        out.predicate->isaClass = std::move(name);
         return Status::success();
     }
 
@@ -125,18 +89,14 @@ private:
                 if (path && getLength(path->mkeys) > 0) out.reference = std::move(path);
             }
             break;
+        case TokenKind::Null: out.kind = Operand::Kind::Null; break;
         case TokenKind::True:
         case TokenKind::False:
-            out.kind = Operand::Kind::Boolean;
-            out.value.kind = Scalar::Kind::Boolean;
-            out.value.booleanValue = token.kind == TokenKind::True;
-            break;
-        case TokenKind::Null: out.kind = Operand::Kind::Null; break;
         case TokenKind::Integer:
         case TokenKind::Real:
-            out.kind = Operand::Kind::Number;
-            if (auto number = numberScalar(token.text, token.kind == TokenKind::Real)) out.value = *number;
-            else return errorAt(token.column, "number out of range " + quoted(token.text));
+            out.kind = token.kind == TokenKind::Integer || token.kind == TokenKind::Real ? Operand::Kind::Number
+                                                                                       : Operand::Kind::Boolean;
+            if (Status s = literalScalar(out.value); !s.ok()) return s;
             break;
         default: return expected(what);
         }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "query_lexer.h"
+#include "query_scalar.h"
 #include "query_text.h"
 #include "query_truth.h"
 
@@ -26,9 +27,14 @@ struct Condition {
     std::unique_ptr<Predicate> predicate;  // the other kinds
 };
 
-// The parser's token stream and the condition skeleton. Language parsers
-// derive from it (Derived) and provide
-//   Status parsePredicate(Condition<Predicate> &out);
+// The parser's token stream, the condition skeleton and the operators of
+// predicates. Language parsers derive from it (Derived) and provide
+//   Status parsePredicate(Node &out);       a whole predicate
+//   Status checkTested(const Node &out, const char *what);   the left
+//       operand of IS NULL, LIKE or ISA (what) fits
+//   Status parseComparison(Node &out);      the right operand of out.op
+//   Status parseLikePattern(Node &out);     the pattern at the current String
+//   Status takeIsaClass(Node &out, std::wstring name, int column);
 // Each token is read once, as the lexer makes it; recursion deepens only
 // with parentheses and NOT, capped at maxNesting levels.
 template <class Derived, class Predicate>
@@ -62,14 +68,87 @@ protected:
         return errorAt(current().column, "expected " + what + " after " + after);
     }
 
+    // The value of the current TRUE, FALSE, integer or real token; status
+    // 15 for a number that does not fit.
+    Status literalScalar(Scalar &value) const {
+        const Token &token = current();
+        if (token.kind == TokenKind::True || token.kind == TokenKind::False) {
+            value.kind = Scalar::Kind::Boolean;
+            value.booleanValue = token.kind == TokenKind::True;
+            return Status::success();
+        }
+        if (auto number = numberScalar(token.text, token.kind == TokenKind::Real)) {
+            value = *number;
+            return Status::success();
+        }
+        return errorAt(token.column, "number out of range " + quoted(token.text));
+    }
+
     // AND binds tighter than OR; a run of either becomes one node with
     // every operand as a child, so long runs add no depth.
     Status parseOr(Node &out) { return parseRun(out, TokenKind::Or, Node::Kind::Or); }
+
+    // What follows a predicate's left operand: a comparison operator, IS
+    // [NOT] NULL, [NOT] LIKE or ISA, handing their operands to Derived;
+    // "expected <what>" for anything else.
+    Status parseOperator(Node &out, const char *what) {
+        Derived &self = static_cast<Derived &>(*this);
+        out.column = current().column;
+        switch (kind()) {
+        case TokenKind::Equal: return comparison(out, CompareOp::Equal);
+        case TokenKind::NotEqual: return comparison(out, CompareOp::NotEqual);
+        case TokenKind::Less: return comparison(out, CompareOp::Less);
+        case TokenKind::LessEqual: return comparison(out, CompareOp::LessEqual);
+        case TokenKind::Greater: return comparison(out, CompareOp::Greater);
+        case TokenKind::GreaterEqual: return comparison(out, CompareOp::GreaterEqual);
+        case TokenKind::Is:
+            out.kind = Node::Kind::IsNull;
+            if (Status s = self.checkTested(out, "IS NULL"); !s.ok()) return s;
+            advance();
+            if (kind() == TokenKind::Not) {
+                out.negated = true;
+                advance();
+                if (kind() != TokenKind::Null) return expected("NULL");
+            }
+            if (kind() != TokenKind::Null) return expected("NULL or NOT NULL");
+            advance();
+            return Status::success();
+        case TokenKind::Not:
+            out.negated = true;
+            advance();
+            if (kind() != TokenKind::Like) return expected("LIKE");
+            [[fallthrough]];
+        case TokenKind::Like:
+            out.kind = Node::Kind::Like;
+            if (Status s = self.checkTested(out, "LIKE"); !s.ok()) return s;
+            advance();
+            if (kind() != TokenKind::String) return expected("a string pattern");
+            return self.parseLikePattern(out);
+        case TokenKind::Isa: {
+            out.kind = Node::Kind::Isa;
+            if (Status s = self.checkTested(out, "ISA"); !s.ok()) return s;
+            advance();
+            if (kind() != TokenKind::String && kind() != TokenKind::Identifier) return expected("a class name");
+            std::wstring name = kind() == TokenKind::String ? std::move(current_.value) : std::wstring(current().text);
+            int column = current().column;
+            advance();
+            return self.takeIsaClass(out, std::move(name), column);
+        }
+        default: return expected(what);
+        }
+    }
 
     Lexer lexer_;
     Token current_, previous_;
 
 private:
+    Status comparison(Node &out, CompareOp op) {
+        out.kind = Node::Kind::Compare;
+        out.op = op;
+        advance();
+        return static_cast<Derived &>(*this).parseComparison(out);
+    }
+
     // Entering the parenthesis or NOT at column: one level deeper.
     Status deeper(int column) {
         if (++depth_ > maxNesting_)

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include <cimobj/cimobj.hpp>
+
 #include "support/number_text.h"
 
 namespace cimom::query {
@@ -126,6 +128,19 @@ Scalar scalarOf(const CIMValue *value, wchar_t &charBuffer) {
         if (!d.string || !d.string->buffer) return {};
         auto datetime = parseDatetime({d.string->buffer, d.string->length});
         return datetime ? datetimeScalar(*datetime) : Scalar{};
+    }
+    default: return {};
+    }
+}
+
+std::wstring_view classOfValue(const CIMValue *value) {
+    if (isCIMValueNull(value)) return {};
+    switch (value->type) {
+    case CIM_OBJECT: return cimobj::view(getInstanceName(value->data.instance));
+    case CIM_CLASS: return cimobj::view(getClassName(value->data.cimClass));
+    case CIM_REFERENCE: {
+        std::wstring_view name = cimobj::view(getObjectPathName(value->data.reference));
+        return name.empty() ? cimobj::view(getCIMValueReferenceType(value)) : name;
     }
     default: return {};
     }

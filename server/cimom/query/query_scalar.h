@@ -41,6 +41,10 @@ Scalar datetimeScalar(const Datetime &datetime);
 // character: charBuffer, which must outlive the scalar too.
 Scalar scalarOf(const CIMValue *value, wchar_t &charBuffer);
 
+// The class an embedded instance or class, or a reference, is of (lent
+// from the value); empty for NULL and other values.
+std::wstring_view classOfValue(const CIMValue *value);
+
 // How a compares with b: numbers by value whatever their kinds, text by
 // character code, false before true, instants by time and intervals by
 // length. unordered when either is Absent, when the kinds do not compare

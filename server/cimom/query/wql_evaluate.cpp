@@ -61,17 +61,7 @@ private:
     // instance or class, or the class a reference names.
     std::wstring_view classOf(const Operand &operand) const {
         if (operand.kind == Operand::Kind::Row) return cimobj::view(getInstanceName(instance_));
-        const CIMValue *value = valueOf(operand);
-        if (isCIMValueNull(value)) return {};
-        switch (value->type) {
-        case CIM_OBJECT: return cimobj::view(getInstanceName(value->data.instance));
-        case CIM_CLASS: return cimobj::view(getClassName(value->data.cimClass));
-        case CIM_REFERENCE: {
-            std::wstring_view name = cimobj::view(getObjectPathName(value->data.reference));
-            return name.empty() ? cimobj::view(getCIMValueReferenceType(value)) : name;
-        }
-        default: return {};
-        }
+        return classOfValue(valueOf(operand));
     }
 
     Truth isa(const Condition &c) const {

@@ -62,55 +62,25 @@ private:
     Status parsePredicate(Condition &out) {
         out.predicate = std::make_unique<Predicate>();
         if (Status s = parseOperand(out.predicate->left, "a condition"); !s.ok()) return s;
-        out.column = current().column;
-        switch (kind()) {
-        case TokenKind::Equal: return parseComparison(out, CompareOp::Equal);
-        case TokenKind::NotEqual: return parseComparison(out, CompareOp::NotEqual);
-        case TokenKind::Less: return parseComparison(out, CompareOp::Less);
-        case TokenKind::LessEqual: return parseComparison(out, CompareOp::LessEqual);
-        case TokenKind::Greater: return parseComparison(out, CompareOp::Greater);
-        case TokenKind::GreaterEqual: return parseComparison(out, CompareOp::GreaterEqual);
-        case TokenKind::Is:
-            out.kind = Condition::Kind::IsNull;
-            advance();
-            if (kind() == TokenKind::Not) {
-                out.negated = true;
-                advance();
-                if (kind() != TokenKind::Null) return expected("NULL");
-            }
-            if (kind() != TokenKind::Null) return expected("NULL or NOT NULL");
-            advance();
-            return Status::success();
-        case TokenKind::Not:
-            out.negated = true;
-            advance();
-            if (kind() != TokenKind::Like) return expected("LIKE");
-            [[fallthrough]];
-        case TokenKind::Like:
-            out.kind = Condition::Kind::Like;
-            advance();
-            if (kind() != TokenKind::String) return expected("a string pattern");
-            out.predicate->pattern = LikePattern::compile(current().value);
-            if (!out.predicate->pattern) return errorAt(current().column, "a '[' without its ']' in the LIKE pattern");
-            advance();
-            return Status::success();
-        case TokenKind::Isa:
-            out.kind = Condition::Kind::Isa;
-            advance();
-            if (kind() != TokenKind::String && kind() != TokenKind::Identifier) return expected("a class name");
-            out.predicate->isaClass = kind() == TokenKind::String ? std::move(current_.value) : std::wstring(current().text);
-            out.predicate->isaColumn = current().column;
-            advance();
-            return Status::success();
-        default: return expected("a comparison operator");
-        }
+        return parseOperator(out, "a comparison operator");
     }
 
-    Status parseComparison(Condition &out, CompareOp op) {
-        out.kind = Condition::Kind::Compare;
-        out.op = op;
+    // Any operand may be tested; validation checks the types.
+    Status checkTested(const Condition &, const char *) const { return Status::success(); }
+
+    Status parseComparison(Condition &out) { return parseOperand(out.predicate->right, "a value"); }
+
+    Status parseLikePattern(Condition &out) {
+        out.predicate->pattern = LikePattern::compile(current().value);
+        if (!out.predicate->pattern) return errorAt(current().column, "a '[' without its ']' in the LIKE pattern");
         advance();
-        return parseOperand(out.predicate->right, "a value");
+        return Status::success();
+    }
+
+    Status takeIsaClass(Condition &out, std::wstring name, int column) {
+        out.predicate->isaClass = std::move(name);
+        out.predicate->isaColumn = column;
+        return Status::success();
     }
 
     Status parseOperand(Operand &out, const char *what) {
@@ -125,18 +95,14 @@ private:
             out.kind = Operand::Kind::String;
             out.text = std::move(current_.value);
             break;
+        case TokenKind::Null: out.kind = Operand::Kind::Null; break;
         case TokenKind::True:
         case TokenKind::False:
-            out.kind = Operand::Kind::Boolean;
-            out.value.kind = Scalar::Kind::Boolean;
-            out.value.booleanValue = token.kind == TokenKind::True;
-            break;
-        case TokenKind::Null: out.kind = Operand::Kind::Null; break;
         case TokenKind::Integer:
         case TokenKind::Real:
-            out.kind = Operand::Kind::Number;
-            if (auto number = numberScalar(token.text, token.kind == TokenKind::Real)) out.value = *number;
-            else return errorAt(token.column, "number out of range " + quoted(token.text));
+            out.kind = token.kind == TokenKind::Integer || token.kind == TokenKind::Real ? Operand::Kind::Number
+                                                                                       : Operand::Kind::Boolean;
+            if (Status s = literalScalar(out.value); !s.ok()) return s;
             break;
         default: return expected(what);
         }

@@ -196,7 +196,7 @@ TEST_F(Fql, SaysWhatIsWrongWithABadFilterAndWhere) {
         {L"5 = 6", "FQL column 3: a comparison needs a property on one side"},
         {L"Ready < TRUE", "FQL column 7: booleans compare only with = and <>"},
         {L"'x' LIKE 'y'", "FQL column 1: LIKE tests a property, not a literal"},
-        {L"Name LIKE 5", "FQL column 11: expected a pattern string after 'LIKE'"},
+        {L"Name LIKE 5", "FQL column 11: expected a string pattern after 'LIKE'"},
         {L"Name NOT = 5", "FQL column 10: expected LIKE after 'NOT'"},
         {L"Name LIKE 'a(b'", "FQL column 11: LIKE pattern, at its character 2: a '(' without its ')'"},
         {L"Name LIKE 'a)'", "FQL column 11: LIKE pattern, at its character 2: unmatched ')'"},
