@@ -76,31 +76,18 @@ private:
     }
 
     Status parseOperand(Operand &out, const char *what) {
-        const Token &token = current();
-        out.column = token.column;
-        switch (token.kind) {
-        case TokenKind::Identifier: out.kind = Operand::Kind::Path; return parsePath(out);
-        case TokenKind::String:
-            out.kind = Operand::Kind::String;
-            out.text = std::move(current_.value);
-            out.datetime = parseDatetime(out.text);
-            if (out.text.find(L'=') != std::wstring::npos) {
-                cimobj::PathPtr path = parseObjectPathText(out.text);
-                if (path && getLength(path->mkeys) > 0) out.reference = std::move(path);
-            }
-            break;
-        case TokenKind::Null: out.kind = Operand::Kind::Null; break;
-        case TokenKind::True:
-        case TokenKind::False:
-        case TokenKind::Integer:
-        case TokenKind::Real:
-            out.kind = token.kind == TokenKind::Integer || token.kind == TokenKind::Real ? Operand::Kind::Number
-                                                                                       : Operand::Kind::Boolean;
-            if (Status s = literalScalar(out.value); !s.ok()) return s;
-            break;
-        default: return expected(what);
+        if (kind() == TokenKind::Identifier) {
+            out.kind = Operand::Kind::Path;
+            out.column = current().column;
+            return parsePath(out);
         }
-        advance();
+        if (Status s = parseLiteral(out, what); !s.ok() || out.kind != Operand::Kind::String) return s;
+        // What the string may stand for against a datetime or a reference.
+        out.datetime = parseDatetime(out.text);
+        if (out.text.find(L'=') != std::wstring::npos) {
+            cimobj::PathPtr path = parseObjectPathText(out.text);
+            if (path && getLength(path->mkeys) > 0) out.reference = std::move(path);
+        }
         return Status::success();
     }
 

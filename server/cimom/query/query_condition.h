@@ -68,20 +68,37 @@ protected:
         return errorAt(current().column, "expected " + what + " after " + after);
     }
 
-    // The value of the current TRUE, FALSE, integer or real token; status
-    // 15 for a number that does not fit.
-    Status literalScalar(Scalar &value) const {
+    // Reads the current literal (a string, NULL, TRUE, FALSE, a number)
+    // into out, a language's operand record (kind, column, text, value,
+    // whose Kind has String, Null, Boolean and Number). Status 15 for a
+    // number that does not fit, "expected <what>" for a token that is no
+    // literal.
+    template <class Operand>
+    Status parseLiteral(Operand &out, const char *what) {
         const Token &token = current();
-        if (token.kind == TokenKind::True || token.kind == TokenKind::False) {
-            value.kind = Scalar::Kind::Boolean;
-            value.booleanValue = token.kind == TokenKind::True;
-            return Status::success();
+        out.column = token.column;
+        switch (token.kind) {
+        case TokenKind::String:
+            out.kind = Operand::Kind::String;
+            out.text = std::move(current_.value);
+            break;
+        case TokenKind::Null: out.kind = Operand::Kind::Null; break;
+        case TokenKind::True:
+        case TokenKind::False:
+            out.kind = Operand::Kind::Boolean;
+            out.value.kind = Scalar::Kind::Boolean;
+            out.value.booleanValue = token.kind == TokenKind::True;
+            break;
+        case TokenKind::Integer:
+        case TokenKind::Real:
+            out.kind = Operand::Kind::Number;
+            if (auto number = numberScalar(token.text, token.kind == TokenKind::Real)) out.value = *number;
+            else return errorAt(token.column, "number out of range " + quoted(token.text));
+            break;
+        default: return expected(what);
         }
-        if (auto number = numberScalar(token.text, token.kind == TokenKind::Real)) {
-            value = *number;
-            return Status::success();
-        }
-        return errorAt(token.column, "number out of range " + quoted(token.text));
+        advance();
+        return Status::success();
     }
 
     // AND binds tighter than OR; a run of either becomes one node with

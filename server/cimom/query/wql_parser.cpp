@@ -84,32 +84,13 @@ private:
     }
 
     Status parseOperand(Operand &out, const char *what) {
-        const Token &token = current();
-        out.column = token.column;
-        switch (token.kind) {
-        case TokenKind::Identifier:
-            out.kind = Operand::Kind::Property;
-            out.text = std::wstring(token.text);
-            break;
-        case TokenKind::String:
-            out.kind = Operand::Kind::String;
-            out.text = std::move(current_.value);
-            break;
-        case TokenKind::Null: out.kind = Operand::Kind::Null; break;
-        case TokenKind::True:
-        case TokenKind::False:
-        case TokenKind::Integer:
-        case TokenKind::Real:
-            out.kind = token.kind == TokenKind::Integer || token.kind == TokenKind::Real ? Operand::Kind::Number
-                                                                                       : Operand::Kind::Boolean;
-            if (Status s = literalScalar(out.value); !s.ok()) return s;
-            break;
-        default: return expected(what);
-        }
+        if (kind() != TokenKind::Identifier) return parseLiteral(out, what);
+        out.kind = Operand::Kind::Property;
+        out.column = current().column;
+        out.text = std::wstring(current().text);
         advance();
         return Status::success();
     }
-
 };
 
 }  // namespace
