@@ -1,11 +1,8 @@
-// wql_parser.cpp - recursive-descent parser from WQL text to WqlQuery::Impl.
-// It reads each token once, as the lexer makes it, and its recursion only
-// deepens with parentheses and NOT, which are capped at kMaxWqlNesting.
-#include <charconv>
-#include <limits>
+// wql_parser.cpp - recursive-descent parser from WQL text to WqlQuery::Impl:
+// the select list and FROM class here, the condition through the shared
+// condition parser, whose nesting is capped at kMaxWqlNesting.
 #include <string>
 
-#include "wql_lexer.h"
 #include "wql_syntax.h"
 
 namespace cimom {
@@ -13,16 +10,9 @@ namespace cimom {
 namespace wql {
 namespace {
 
-std::string asciiOf(std::wstring_view text) {
-    std::string narrow;
-    narrow.reserve(text.size());
-    for (wchar_t c : text) narrow += static_cast<char>(c);  // the lexer let only ASCII through
-    return narrow;
-}
-
-class Parser {
+class Parser : public ConditionParser<Parser, Predicate> {
 public:
-    explicit Parser(std::wstring_view text) : lexer_(text), current_(lexer_.next()) {}
+    explicit Parser(std::wstring_view text) : ConditionParser(text, Dialect::Wql, kMaxWqlNesting) {}
 
     Status parse(WqlQuery::Impl &query) {
         if (kind() != TokenKind::Select)
@@ -47,21 +37,7 @@ public:
     }
 
 private:
-    const Token &current() const { return current_; }
-    TokenKind kind() const { return current_.kind; }
-    void advance() {
-        previous_ = std::move(current_);
-        current_ = lexer_.next();
-    }
-
-    // "expected <what> after '<previous token>'", at the current token; or
-    // why the lexer could not make the current token.
-    Status expected(const std::string &what) const {
-        if (kind() == TokenKind::Error) return lexer_.error();
-        // A string literal is shown as written, in its own quotes.
-        std::string after = previous_.kind == TokenKind::String ? excerpt(previous_.text) : quoted(previous_.text);
-        return errorAt(current().column, "expected " + what + " after " + after);
-    }
+    friend ConditionParser;
 
     Status parseSelectList(WqlQuery::Impl &query) {
         if (kind() == TokenKind::Star) {
@@ -83,182 +59,38 @@ private:
         }
     }
 
-    // Entering the parenthesis or NOT at column: one level deeper.
-    Status deeper(int column) {
-        if (++depth_ > kMaxWqlNesting)
-            return errorAt(column,
-                           "conditions nested deeper than " + std::to_string(kMaxWqlNesting) + " levels");
-        return Status::success();
-    }
-
-    // AND binds tighter than OR; a run of either becomes one node with
-    // every operand as a child, so long runs add no depth.
-    Status parseOr(Condition &out) { return parseRun(out, TokenKind::Or, Condition::Kind::Or); }
-
-    Status parseRun(Condition &out, TokenKind separator, Condition::Kind node) {
-        Condition first;
-        if (Status s = parseTerm(first, separator); !s.ok()) return s;
-        if (kind() != separator) {
-            out = std::move(first);
-            return Status::success();
-        }
-        out.kind = node;
-        out.column = current().column;
-        out.children.push_back(std::move(first));
-        while (kind() == separator) {
-            advance();
-            out.children.emplace_back();
-            if (Status s = parseTerm(out.children.back(), separator); !s.ok()) return s;
-        }
-        return Status::success();
-    }
-
-    // One operand of a run: an AND run inside OR, a NOT term inside AND.
-    Status parseTerm(Condition &out, TokenKind separator) {
-        return separator == TokenKind::Or ? parseRun(out, TokenKind::And, Condition::Kind::And) : parseNot(out);
-    }
-
-    Status parseNot(Condition &out) {
-        if (kind() == TokenKind::Not) {
-            out.kind = Condition::Kind::Not;
-            out.column = current().column;
-            advance();
-            if (Status s = deeper(out.column); !s.ok()) return s;
-            out.children.emplace_back();
-            Status s = parseNot(out.children.back());
-            --depth_;
-            return s;
-        }
-        if (kind() == TokenKind::LeftParen) {
-            advance();
-            if (Status s = deeper(previous_.column); !s.ok()) return s;
-            Status s = parseOr(out);
-            --depth_;
-            if (!s.ok()) return s;
-            if (kind() != TokenKind::RightParen) return expected("AND, OR or ')'");
-            advance();
-            return Status::success();
-        }
-        return parsePredicate(out);
-    }
-
     Status parsePredicate(Condition &out) {
         out.predicate = std::make_unique<Predicate>();
         if (Status s = parseOperand(out.predicate->left, "a condition"); !s.ok()) return s;
-        out.column = current().column;
-        switch (kind()) {
-        case TokenKind::Equal: return parseComparison(out, CompareOp::Equal);
-        case TokenKind::NotEqual: return parseComparison(out, CompareOp::NotEqual);
-        case TokenKind::Less: return parseComparison(out, CompareOp::Less);
-        case TokenKind::LessEqual: return parseComparison(out, CompareOp::LessEqual);
-        case TokenKind::Greater: return parseComparison(out, CompareOp::Greater);
-        case TokenKind::GreaterEqual: return parseComparison(out, CompareOp::GreaterEqual);
-        case TokenKind::Is:
-            out.kind = Condition::Kind::IsNull;
-            advance();
-            if (kind() == TokenKind::Not) {
-                out.negated = true;
-                advance();
-                if (kind() != TokenKind::Null) return expected("NULL");
-            }
-            if (kind() != TokenKind::Null) return expected("NULL or NOT NULL");
-            advance();
-            return Status::success();
-        case TokenKind::Not:
-            out.negated = true;
-            advance();
-            if (kind() != TokenKind::Like) return expected("LIKE");
-            [[fallthrough]];
-        case TokenKind::Like:
-            out.kind = Condition::Kind::Like;
-            advance();
-            if (kind() != TokenKind::String) return expected("a string pattern");
-            out.predicate->pattern = LikePattern::compile(current().value);
-            if (!out.predicate->pattern) return errorAt(current().column, "a '[' without its ']' in the LIKE pattern");
-            advance();
-            return Status::success();
-        case TokenKind::Isa:
-            out.kind = Condition::Kind::Isa;
-            advance();
-            if (kind() != TokenKind::String && kind() != TokenKind::Identifier) return expected("a class name");
-            out.predicate->isaClass = kind() == TokenKind::String ? std::move(current_.value) : std::wstring(current().text);
-            out.predicate->isaColumn = current().column;
-            advance();
-            return Status::success();
-        default: return expected("a comparison operator");
-        }
+        return parseOperator(out, "a comparison operator");
     }
 
-    Status parseComparison(Condition &out, CompareOp op) {
-        out.kind = Condition::Kind::Compare;
-        out.op = op;
-        advance();
-        return parseOperand(out.predicate->right, "a value");
-    }
+    // Any operand may be tested; validation checks the types.
+    Status checkTested(const Condition &, const char *) const { return Status::success(); }
 
-    Status parseOperand(Operand &out, const char *what) {
-        const Token &token = current();
-        out.column = token.column;
-        switch (token.kind) {
-        case TokenKind::Identifier:
-            out.kind = Operand::Kind::Property;
-            out.text = std::wstring(token.text);
-            break;
-        case TokenKind::String:
-            out.kind = Operand::Kind::String;
-            out.text = std::move(current_.value);
-            break;
-        case TokenKind::True:
-        case TokenKind::False:
-            out.kind = Operand::Kind::Boolean;
-            out.value.kind = Scalar::Kind::Boolean;
-            out.value.booleanValue = token.kind == TokenKind::True;
-            break;
-        case TokenKind::Null: out.kind = Operand::Kind::Null; break;
-        case TokenKind::Integer:
-        case TokenKind::Real:
-            out.kind = Operand::Kind::Number;
-            if (!readNumber(token, out.value))
-                return errorAt(token.column, "number out of range " + quoted(token.text));
-            break;
-        default: return expected(what);
-        }
+    Status parseComparison(Condition &out) { return parseOperand(out.predicate->right, "a value"); }
+
+    Status parseLikePattern(Condition &out) {
+        out.predicate->pattern = LikePattern::compile(current().value);
+        if (!out.predicate->pattern) return errorAt(current().column, "a '[' without its ']' in the LIKE pattern");
         advance();
         return Status::success();
     }
 
-    // Integers become unsigned when not negative, signed otherwise; reals
-    // double. False when the number does not fit.
-    static bool readNumber(const Token &token, Scalar &value) {
-        std::string text = asciiOf(token.text);
-        bool negative = text[0] == '-';
-        std::size_t skip = text[0] == '-' || text[0] == '+' ? 1 : 0;
-        const char *begin = text.data() + skip, *end = text.data() + text.size();
-        if (token.kind == TokenKind::Real) {
-            value.kind = Scalar::Kind::Real;
-            auto [ptr, ec] = std::from_chars(begin, end, value.realValue);
-            if (negative) value.realValue = -value.realValue;
-            return ec == std::errc() && ptr == end;
-        }
-        std::uint64_t magnitude = 0;
-        auto [ptr, ec] = std::from_chars(begin, end, magnitude);
-        if (ec != std::errc() || ptr != end) return false;
-        if (!negative) {
-            value.kind = Scalar::Kind::Unsigned;
-            value.unsignedValue = magnitude;
-            return true;
-        }
-        constexpr std::uint64_t kLowest = std::uint64_t(1) << 63;
-        if (magnitude > kLowest) return false;
-        value.kind = Scalar::Kind::Signed;
-        value.signedValue = magnitude == kLowest ? std::numeric_limits<std::int64_t>::min()
-                                                 : -static_cast<std::int64_t>(magnitude);
-        return true;
+    Status takeIsaClass(Condition &out, std::wstring name, int column) {
+        out.predicate->isaClass = std::move(name);
+        out.predicate->isaColumn = column;
+        return Status::success();
     }
 
-    Lexer lexer_;
-    Token current_, previous_;
-    int depth_ = 0;
+    Status parseOperand(Operand &out, const char *what) {
+        if (kind() != TokenKind::Identifier) return parseLiteral(out, what);
+        out.kind = Operand::Kind::Property;
+        out.column = current().column;
+        out.text = std::wstring(current().text);
+        advance();
+        return Status::success();
+    }
 };
 
 }  // namespace

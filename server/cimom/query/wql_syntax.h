@@ -11,12 +11,16 @@
 #include <cimom/wql.h>
 
 #include "wql_like.h"
-#include "wql_scalar.h"
-#include "wql_text.h"
+#include "query_scalar.h"
+#include "query_condition.h"
 
 namespace cimom::wql {
 
-enum class CompareOp : unsigned char { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual };
+// The WQL engine is built on the pieces it shares with FQL.
+using namespace cimom::query;
+
+// Status 15 with "WQL column <column>: <message>".
+inline Status errorAt(int column, std::string_view message) { return query::errorAt("WQL", column, message); }
 
 struct Operand {
     // Row: the FROM class's name on the left of ISA, standing for the
@@ -37,16 +41,8 @@ struct Predicate {
     int isaColumn = 0;
 };
 
-// A node of the WHERE condition. Kept small, because a long run of AND or
-// OR holds its operands in one vector.
-struct Condition {
-    enum class Kind : unsigned char { And, Or, Not, Compare, IsNull, Like, Isa } kind = Kind::And;
-    CompareOp op = CompareOp::Equal;
-    bool negated = false;             // IS NOT NULL, NOT LIKE
-    int column = 0;                   // of the operator keyword or symbol
-    std::vector<Condition> children;  // And, Or: two or more; Not: one
-    std::unique_ptr<Predicate> predicate;  // the other kinds
-};
+// A node of the WHERE condition.
+using Condition = query::Condition<Predicate>;
 
 // A property the query uses, as the FROM class declares it.
 struct Slot {

@@ -56,7 +56,7 @@ std::string integerString(T value) {
 
 }  // namespace
 
-NumberStatus readInteger(std::string_view text, IntegerText &out, bool mofBases) {
+NumberStatus readInteger(std::string_view text, IntegerText &out, IntegerForms forms) {
     out = IntegerText{};
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
         out.negative = text[0] == '-';
@@ -66,10 +66,10 @@ NumberStatus readInteger(std::string_view text, IntegerText &out, bool mofBases)
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         base = 16;
         text.remove_prefix(2);
-    } else if (mofBases && text.size() > 1 && (text.back() == 'b' || text.back() == 'B')) {
+    } else if (forms != IntegerForms::DecimalHex && text.size() > 1 && (text.back() == 'b' || text.back() == 'B')) {
         base = 2;
         text.remove_suffix(1);
-    } else if (mofBases && text.size() > 1 && text[0] == '0') {
+    } else if (forms == IntegerForms::Mof && text.size() > 1 && text[0] == '0') {
         base = 8;
     }
     if (text.empty()) return NumberStatus::Malformed;

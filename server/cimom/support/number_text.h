@@ -17,11 +17,14 @@ struct IntegerText {
 
 enum class NumberStatus { Ok, Malformed, OutOfRange };
 
-// Reads an integer literal: an optional sign, then decimal, hexadecimal
-// ("0x"), octal (leading 0) or binary (trailing 'b'); with mofBases false
-// only decimal and hexadecimal (as object paths write keys). OutOfRange when
-// the magnitude does not fit in 64 bits.
-NumberStatus readInteger(std::string_view text, IntegerText &out, bool mofBases = true);
+// The integer forms a reader takes besides decimal and hexadecimal ("0x"):
+// MOF's octal (leading 0) and binary (trailing 'b'), binary only (filter
+// queries), or none (object paths' keys).
+enum class IntegerForms { Mof, WithBinary, DecimalHex };
+
+// Reads an integer literal: an optional sign, then one of forms. OutOfRange
+// when the magnitude does not fit in 64 bits.
+NumberStatus readInteger(std::string_view text, IntegerText &out, IntegerForms forms = IntegerForms::Mof);
 
 // A value of an integer type code holding number; NULL when the number is
 // outside the type's range. Throws std::bad_alloc when memory is exhausted.

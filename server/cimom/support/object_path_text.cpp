@@ -161,7 +161,7 @@ void PathReader::readKey(CIMObjectPath &path, std::wstring_view nameSpace, std::
 cimobj::ValuePtr PathReader::numberKey(int type, const std::wstring &raw, const std::wstring &key, size_t at) {
     std::string ascii = asciiOf(raw);
     IntegerText integer;
-    NumberStatus status = mof::readInteger(ascii, integer, false);
+    NumberStatus status = mof::readInteger(ascii, integer, mof::IntegerForms::DecimalHex);
     cimobj::ValuePtr value;
     if (mof::isIntegerType(type)) {
         if (status == NumberStatus::Ok) value = mof::integerValue(type, integer);
@@ -242,7 +242,7 @@ cimobj::ValuePtr PathReader::untypedKey(bool quoted, const std::wstring &raw, co
         return mof::scalarValue(CIM_BOOLEAN, caselessEqual(raw, L"true") ? 1 : 0);
     std::string ascii = asciiOf(raw);
     IntegerText integer;
-    NumberStatus status = mof::readInteger(ascii, integer, false);
+    NumberStatus status = mof::readInteger(ascii, integer, mof::IntegerForms::DecimalHex);
     if (status == NumberStatus::Ok) {
         cimobj::ValuePtr value = mof::integerValue(integer.negative ? CIM_SINT64 : CIM_UINT64, integer);
         if (value) return value;

@@ -8,33 +8,13 @@
 
 #include <cimom/wql.h>
 
+#include "query_values.h"
+
 namespace {
 
 using cimom::Status;
 using cimom::WqlQuery;
-
-CIMString *str(const wchar_t *text) { return newCIMString(text); }
-template <class T>
-CIMValue *scalar(int type, T value) { return newCIMValue(type, &value); }
-CIMValue *text(int type, const wchar_t *value) {
-    return type == CIM_STRING ? newCIMValue(type, str(value)) : newCIMValue(type, const_cast<wchar_t *>(value));
-}
-CIMValue *ref(const wchar_t *className) { return newCIMValue(CIM_REFERENCE, newObjectPathWithName(str(className))); }
-CIMValue *embedded(const wchar_t *className) { return newCIMValue(CIM_OBJECT, newInstance(str(className), nullptr, nullptr)); }
-
-struct Prop {
-    const wchar_t *name;
-    int type;
-    CIMValue *value;  // taken; NULL for a null value
-};
-CIMPropertyList *properties(std::initializer_list<Prop> props) {
-    CIMPropertyList *list = newCIMPropertyList();
-    for (const Prop &p : props) {
-        CIMValue *value = p.value ? p.value : newCIMValueNULL(p.type);
-        freeReturnCode(appendToCIMPropertyList(list, newProperty(str(p.name), nullptr, value, p.type, nullptr, 0)));
-    }
-    return list;
-}
+using namespace query_values;
 
 // Test_Base(Name, Size, Delta, Ratio, Flag, When, Span, Letter, Tags, Owner,
 // Payload) <- Test_Sub(Extra); Test_Other unrelated.

@@ -1,4 +1,4 @@
-// wql_text.h - text helpers shared by the WQL engine: located errors,
+// query_text.h - text helpers shared by the query engines: located errors,
 // quoting of query fragments, and caseless name keys for hash maps.
 #pragma once
 
@@ -8,10 +8,11 @@
 
 #include <cimom/status.h>
 
-namespace cimom::wql {
+namespace cimom::query {
 
-// Status 15 with "WQL column <column>: <message>".
-Status errorAt(int column, std::string_view message);
+// Status 15 with "<language> column <column>: <message>" (language "WQL"
+// or "FQL").
+Status errorAt(std::string_view language, int column, std::string_view message);
 
 // text in UTF-8 for a message; text longer than 40 characters is cut
 // there and ends with "...".
@@ -34,4 +35,4 @@ struct CaselessEqual {
     bool operator()(std::wstring_view a, std::wstring_view b) const { return equalsCaseless(a, b); }
 };
 
-}  // namespace cimom::wql
+}  // namespace cimom::query

@@ -1,18 +1,19 @@
-// wql_text.cpp - located errors, quoting and caseless names for the WQL engine.
-#include "wql_text.h"
+// query_text.cpp - located errors, quoting and caseless names for the query engines.
+#include "query_text.h"
 
 #include <algorithm>
 
 #include <cimobj/cimobj.hpp>
 
-namespace cimom::wql {
+namespace cimom::query {
 
 namespace {
 constexpr std::size_t kExcerptLimit = 40;
 }
 
-Status errorAt(int column, std::string_view message) {
-    std::string text = "WQL column " + std::to_string(column) + ": ";
+Status errorAt(std::string_view language, int column, std::string_view message) {
+    std::string text(language);
+    text += " column " + std::to_string(column) + ": ";
     text += message;
     return Status::error(15, std::move(text));
 }
@@ -40,4 +41,4 @@ std::size_t CaselessHash::operator()(std::wstring_view name) const {
     return hash;
 }
 
-}  // namespace cimom::wql
+}  // namespace cimom::query

@@ -1,11 +1,11 @@
-// wql_datetime.h - CIM datetime values as comparable numbers.
+// query_datetime.h - CIM datetime values as comparable numbers, for the query engines.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-namespace cimom::wql {
+namespace cimom::query {
 
 // A point in time (microseconds since 1970-01-01T00:00:00 UTC) or an
 // interval (a duration in microseconds).
@@ -20,4 +20,4 @@ struct Datetime {
 // 24...), or a value with '*' fields, which names no single instant.
 std::optional<Datetime> parseDatetime(std::wstring_view text);
 
-}  // namespace cimom::wql
+}  // namespace cimom::query

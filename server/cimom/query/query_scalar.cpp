@@ -1,9 +1,16 @@
-// wql_scalar.cpp - operand values and their comparison.
-#include "wql_scalar.h"
+// query_scalar.cpp - operand values, number literals and their comparison.
+#include "query_scalar.h"
 
+#include <charconv>
+#include <limits>
+#include <string>
 #include <utility>
 
-namespace cimom::wql {
+#include <cimobj/cimobj.hpp>
+
+#include "support/number_text.h"
+
+namespace cimom::query {
 
 namespace {
 
@@ -64,6 +71,27 @@ std::partial_ordering compareNumbers(const Scalar &a, const Scalar &b) {
 
 }  // namespace
 
+std::optional<Scalar> numberScalar(std::wstring_view text, bool real) {
+    std::string narrow;
+    narrow.reserve(text.size());
+    for (wchar_t c : text) narrow += static_cast<char>(c);  // the lexer let only ASCII through
+    if (real) {
+        bool negative = !narrow.empty() && narrow[0] == '-';
+        std::size_t skip = !narrow.empty() && (narrow[0] == '-' || narrow[0] == '+') ? 1 : 0;
+        double magnitude = 0;
+        auto [end, error] = std::from_chars(narrow.data() + skip, narrow.data() + narrow.size(), magnitude);
+        if (error != std::errc() || end != narrow.data() + narrow.size()) return std::nullopt;
+        return realScalar(negative ? -magnitude : magnitude);
+    }
+    mof::IntegerText integer;
+    if (mof::readInteger(narrow, integer, mof::IntegerForms::WithBinary) != mof::NumberStatus::Ok) return std::nullopt;
+    if (!integer.negative) return unsignedScalar(integer.magnitude);
+    constexpr std::uint64_t kLowest = std::uint64_t(1) << 63;
+    if (integer.magnitude > kLowest) return std::nullopt;
+    return signedScalar(integer.magnitude == kLowest ? std::numeric_limits<std::int64_t>::min()
+                                                     : -static_cast<std::int64_t>(integer.magnitude));
+}
+
 Scalar datetimeScalar(const Datetime &datetime) {
     Scalar s;
     s.kind = datetime.interval ? Scalar::Kind::Interval : Scalar::Kind::Point;
@@ -105,6 +133,19 @@ Scalar scalarOf(const CIMValue *value, wchar_t &charBuffer) {
     }
 }
 
+std::wstring_view classOfValue(const CIMValue *value) {
+    if (isCIMValueNull(value)) return {};
+    switch (value->type) {
+    case CIM_OBJECT: return cimobj::view(getInstanceName(value->data.instance));
+    case CIM_CLASS: return cimobj::view(getClassName(value->data.cimClass));
+    case CIM_REFERENCE: {
+        std::wstring_view name = cimobj::view(getObjectPathName(value->data.reference));
+        return name.empty() ? cimobj::view(getCIMValueReferenceType(value)) : name;
+    }
+    default: return {};
+    }
+}
+
 std::partial_ordering compareScalars(const Scalar &a, const Scalar &b) {
     using K = Scalar::Kind;
     if (isNumber(a.kind) && isNumber(b.kind)) return compareNumbers(a, b);
@@ -118,4 +159,4 @@ std::partial_ordering compareScalars(const Scalar &a, const Scalar &b) {
     }
 }
 
-}  // namespace cimom::wql
+}  // namespace cimom::query

@@ -1,9 +1,9 @@
-// wql_datetime.cpp - CIM datetime text to instants and durations.
-#include "wql_datetime.h"
+// query_datetime.cpp - CIM datetime text to instants and durations.
+#include "query_datetime.h"
 
 #include <chrono>
 
-namespace cimom::wql {
+namespace cimom::query {
 
 namespace {
 
@@ -49,4 +49,4 @@ std::optional<Datetime> parseDatetime(std::wstring_view text) {
     return Datetime{false, days * kMicrosPerDay + timeOfDay - offsetMicros};
 }
 
-}  // namespace cimom::wql
+}  // namespace cimom::query

@@ -1,4 +1,4 @@
-// wql_lexer.h - splits WQL text into tokens.
+// query_lexer.h - splits WQL or FQL text into tokens.
 #pragma once
 
 #include <string>
@@ -7,14 +7,23 @@
 
 #include <cimom/status.h>
 
-namespace cimom::wql {
+namespace cimom::query {
 
 enum class TokenKind {
     End, Error, Identifier, String, Integer, Real,
-    Star, Comma, LeftParen, RightParen,
+    Star, Comma, LeftParen, RightParen, LeftBracket, RightBracket, Dot,
     Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual,
-    Select, From, Where, And, Or, Not, Is, Null, Isa, Like, True, False
+    Select, From, Where, And, Or, Not, Is, Null, Isa, Like, True, False, Any, Every
 };
+
+// The two languages differ in their keywords and a few tokens:
+// WQL: SELECT FROM WHERE are keywords, '*' ',' and '!=' are tokens, numbers
+//   are decimal;
+// FQL: ANY EVERY are keywords, '[' ']' '.' are tokens, integers may also be
+//   hexadecimal ("0x1F") or binary ("101b").
+// Both: AND OR NOT IS NULL ISA LIKE TRUE FALSE (caseless), names, strings in
+// single or double quotes, numbers, ( ) = <> < <= > >=.
+enum class Dialect { Wql, Fql };
 
 struct Token {
     TokenKind kind = TokenKind::End;
@@ -28,7 +37,7 @@ struct Token {
 // and its tokens.
 class Lexer {
 public:
-    explicit Lexer(std::wstring_view text) : text_(text) {}
+    explicit Lexer(std::wstring_view text, Dialect dialect = Dialect::Wql) : text_(text), dialect_(dialect) {}
 
     // The next token. After the last one: End tokens at column
     // text.size() + 1. On bad text (an unexpected character, an unterminated
@@ -37,22 +46,27 @@ public:
     Token next();
     // Status 15 locating the bad text once next() gave Error; success before.
     const Status &error() const { return error_; }
+    // "WQL" or "FQL", the prefix of the dialect's error messages.
+    std::string_view language() const { return dialect_ == Dialect::Fql ? "FQL" : "WQL"; }
 
 private:
-    Token fail(Status status);
+    Token fail(int column, const std::string &message);
     Token name();
     Token number();
     Token string(wchar_t quote);
-    Token make(TokenKind kind, std::size_t start, std::wstring value = {}) const;
+    Token make(TokenKind kind, std::size_t start, std::wstring value = {});
     bool startsNumber() const;
+    bool radixInteger();
     void skipDigits();
     wchar_t peek(std::size_t ahead) const {
         return pos_ + ahead < text_.size() ? text_[pos_ + ahead] : L'\0';
     }
 
     std::wstring_view text_;
+    Dialect dialect_;
     std::size_t pos_ = 0;
+    TokenKind last_ = TokenKind::End;  // the kind of the token made before
     Status error_;
 };
 
-}  // namespace cimom::wql
+}  // namespace cimom::query

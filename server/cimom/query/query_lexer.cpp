@@ -1,5 +1,5 @@
-// wql_lexer.cpp - the WQL tokenizer: one pass over the text.
-#include "wql_lexer.h"
+// query_lexer.cpp - the WQL and FQL tokenizer: one pass over the text.
+#include "query_lexer.h"
 
 #include <array>
 #include <cstdio>
@@ -7,18 +7,31 @@
 
 #include <cimobj/cimobj.hpp>
 
-#include "wql_text.h"
+#include "query_text.h"
 
-namespace cimom::wql {
+namespace cimom::query {
 
 namespace {
 
-constexpr std::array<std::pair<std::wstring_view, TokenKind>, 12> kKeywords{{
-    {L"select", TokenKind::Select}, {L"from", TokenKind::From}, {L"where", TokenKind::Where},
-    {L"and", TokenKind::And},       {L"or", TokenKind::Or},     {L"not", TokenKind::Not},
-    {L"is", TokenKind::Is},         {L"null", TokenKind::Null}, {L"isa", TokenKind::Isa},
-    {L"like", TokenKind::Like},     {L"true", TokenKind::True}, {L"false", TokenKind::False},
+using Keyword = std::pair<std::wstring_view, TokenKind>;
+constexpr std::array<Keyword, 9> kCommonKeywords{{
+    {L"and", TokenKind::And},   {L"or", TokenKind::Or},     {L"not", TokenKind::Not},
+    {L"is", TokenKind::Is},     {L"null", TokenKind::Null}, {L"isa", TokenKind::Isa},
+    {L"like", TokenKind::Like}, {L"true", TokenKind::True}, {L"false", TokenKind::False},
 }};
+constexpr std::array<Keyword, 3> kWqlKeywords{{
+    {L"select", TokenKind::Select}, {L"from", TokenKind::From}, {L"where", TokenKind::Where}}};
+constexpr std::array<Keyword, 2> kFqlKeywords{{{L"any", TokenKind::Any}, {L"every", TokenKind::Every}}};
+
+template <std::size_t N>
+bool findKeyword(const std::array<Keyword, N> &keywords, std::wstring_view word, TokenKind &kind) {
+    for (const auto &[keyword, keywordKind] : keywords)
+        if (equalsCaseless(word, keyword)) {
+            kind = keywordKind;
+            return true;
+        }
+    return false;
+}
 
 bool isSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\f'; }
 bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
@@ -26,6 +39,7 @@ bool isNameStart(wchar_t c) {
     return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_' || c >= 0x80;
 }
 bool isNameChar(wchar_t c) { return isNameStart(c) || isDigit(c); }
+bool isBinaryDigit(wchar_t c) { return c == L'0' || c == L'1'; }
 int hexDigit(wchar_t c) {
     if (isDigit(c)) return c - L'0';
     if (c >= L'a' && c <= L'f') return c - L'a' + 10;
@@ -44,12 +58,13 @@ std::string describeChar(wchar_t c) {
 
 }  // namespace
 
-Token Lexer::make(TokenKind kind, std::size_t start, std::wstring value) const {
+Token Lexer::make(TokenKind kind, std::size_t start, std::wstring value) {
+    last_ = kind;
     return {kind, columnOf(start), text_.substr(start, pos_ - start), std::move(value)};
 }
 
-Token Lexer::fail(Status status) {
-    error_ = std::move(status);
+Token Lexer::fail(int column, const std::string &message) {
+    error_ = errorAt(language(), column, message);
     pos_ = text_.size();
     return {TokenKind::Error, columnOf(pos_), {}, {}};
 }
@@ -60,16 +75,30 @@ Token Lexer::next() {
     if (pos_ == text_.size()) return make(TokenKind::End, pos_);
     std::size_t start = pos_;
     wchar_t c = text_[pos_];
+    bool fql = dialect_ == Dialect::Fql;
     if (isNameStart(c)) return name();
+    // In FQL a point after a name or an index goes on to an embedded property.
+    if (fql && c == L'.' && (last_ == TokenKind::Identifier || last_ == TokenKind::RightBracket)) {
+        ++pos_;
+        return make(TokenKind::Dot, start);
+    }
     if (isDigit(c) || ((c == L'-' || c == L'+' || c == L'.') && startsNumber())) return number();
     if (c == L'\'' || c == L'"') return string(c);
     TokenKind kind;
     std::size_t length = 1;
     switch (c) {
-    case L'*': kind = TokenKind::Star; break;
-    case L',': kind = TokenKind::Comma; break;
     case L'(': kind = TokenKind::LeftParen; break;
     case L')': kind = TokenKind::RightParen; break;
+    case L'*':
+    case L',':
+        if (fql) return fail(columnOf(start), "unexpected character " + describeChar(c));
+        kind = c == L'*' ? TokenKind::Star : TokenKind::Comma;
+        break;
+    case L'[':
+    case L']':
+        if (!fql) return fail(columnOf(start), "unexpected character " + describeChar(c));
+        kind = c == L'[' ? TokenKind::LeftBracket : TokenKind::RightBracket;
+        break;
     case L'=': kind = TokenKind::Equal; break;
     case L'<':
         kind = peek(1) == L'>' ? TokenKind::NotEqual : peek(1) == L'=' ? TokenKind::LessEqual : TokenKind::Less;
@@ -80,13 +109,13 @@ Token Lexer::next() {
         length = kind == TokenKind::Greater ? 1 : 2;
         break;
     case L'!':
-        if (peek(1) == L'=') {
+        if (!fql && peek(1) == L'=') {
             kind = TokenKind::NotEqual;
             length = 2;
             break;
         }
         [[fallthrough]];
-    default: return fail(errorAt(columnOf(start), "unexpected character " + describeChar(c)));
+    default: return fail(columnOf(start), "unexpected character " + describeChar(c));
     }
     pos_ += length;
     return make(kind, start);
@@ -103,34 +132,55 @@ Token Lexer::name() {
     std::size_t start = pos_;
     while (pos_ < text_.size() && isNameChar(text_[pos_])) ++pos_;
     std::wstring_view word = text_.substr(start, pos_ - start);
-    for (const auto &[keyword, kind] : kKeywords)
-        if (equalsCaseless(word, keyword)) return make(kind, start);
-    return make(TokenKind::Identifier, start);
+    TokenKind kind = TokenKind::Identifier;
+    if (!findKeyword(kCommonKeywords, word, kind)) {
+        if (dialect_ == Dialect::Fql) findKeyword(kFqlKeywords, word, kind);
+        else findKeyword(kWqlKeywords, word, kind);
+    }
+    return make(kind, start);
 }
 
 void Lexer::skipDigits() {
     while (pos_ < text_.size() && isDigit(text_[pos_])) ++pos_;
 }
 
+// FQL's "0x" hexadecimal and "b" binary integers; true when one was read.
+bool Lexer::radixInteger() {
+    std::size_t digits = pos_;
+    if (peek(0) == L'0' && (peek(1) == L'x' || peek(1) == L'X') && hexDigit(peek(2)) >= 0) {
+        pos_ += 2;
+        while (pos_ < text_.size() && hexDigit(text_[pos_]) >= 0) ++pos_;
+        return true;
+    }
+    std::size_t end = digits;
+    while (end < text_.size() && isBinaryDigit(text_[end])) ++end;
+    if (end == digits || end >= text_.size() || (text_[end] != L'b' && text_[end] != L'B')) return false;
+    if (end + 1 < text_.size() && isNameChar(text_[end + 1])) return false;
+    pos_ = end + 1;
+    return true;
+}
+
 Token Lexer::number() {
     std::size_t start = pos_;
     bool real = false;
     if (text_[pos_] == L'-' || text_[pos_] == L'+') ++pos_;
-    skipDigits();
-    if (peek(0) == L'.') {
-        real = true;
-        ++pos_;
+    if (dialect_ != Dialect::Fql || !radixInteger()) {
         skipDigits();
-    }
-    if ((peek(0) == L'e' || peek(0) == L'E') &&
-        (isDigit(peek(1)) || ((peek(1) == L'-' || peek(1) == L'+') && isDigit(peek(2))))) {
-        real = true;
-        pos_ += isDigit(peek(1)) ? 1 : 2;
-        skipDigits();
+        if (peek(0) == L'.') {
+            real = true;
+            ++pos_;
+            skipDigits();
+        }
+        if ((peek(0) == L'e' || peek(0) == L'E') &&
+            (isDigit(peek(1)) || ((peek(1) == L'-' || peek(1) == L'+') && isDigit(peek(2))))) {
+            real = true;
+            pos_ += isDigit(peek(1)) ? 1 : 2;
+            skipDigits();
+        }
     }
     if (pos_ < text_.size() && (isNameChar(text_[pos_]) || text_[pos_] == L'.')) {
         while (pos_ < text_.size() && (isNameChar(text_[pos_]) || text_[pos_] == L'.')) ++pos_;
-        return fail(errorAt(columnOf(start), "malformed number " + quoted(text_.substr(start, pos_ - start))));
+        return fail(columnOf(start), "malformed number " + quoted(text_.substr(start, pos_ - start)));
     }
     return make(real ? TokenKind::Real : TokenKind::Integer, start);
 }
@@ -139,7 +189,7 @@ Token Lexer::string(wchar_t quote) {
     std::size_t start = pos_++;
     std::wstring value;
     while (true) {
-        if (pos_ >= text_.size()) return fail(errorAt(columnOf(start), "unterminated string"));
+        if (pos_ >= text_.size()) return fail(columnOf(start), "unterminated string");
         wchar_t c = text_[pos_];
         if (c == quote) break;
         if (c != L'\\') {
@@ -148,7 +198,7 @@ Token Lexer::string(wchar_t quote) {
             continue;
         }
         std::size_t escape = pos_++;
-        if (pos_ >= text_.size()) return fail(errorAt(columnOf(start), "unterminated string"));
+        if (pos_ >= text_.size()) return fail(columnOf(start), "unterminated string");
         wchar_t e = text_[pos_++];
         switch (e) {
         case L'\\': case L'\'': case L'"': value += e; break;
@@ -160,17 +210,17 @@ Token Lexer::string(wchar_t quote) {
         case L'x': case L'X': {
             int code = 0, count = 0;
             for (int digit; count < 4 && (digit = hexDigit(peek(0))) >= 0; ++count, ++pos_) code = code * 16 + digit;
-            if (count == 0) return fail(errorAt(columnOf(escape), "expected hex digits after '\\x'"));
+            if (count == 0) return fail(columnOf(escape), "expected hex digits after '\\x'");
             value += static_cast<wchar_t>(code);
             break;
         }
         default:
-            return fail(errorAt(columnOf(escape),
-                                "unknown escape '\\" + cimobj::toUtf8(std::wstring_view(&e, 1)) + "' in a string"));
+            return fail(columnOf(escape),
+                        "unknown escape '\\" + cimobj::toUtf8(std::wstring_view(&e, 1)) + "' in a string");
         }
     }
     ++pos_;
     return make(TokenKind::String, start, std::move(value));
 }
 
-}  // namespace cimom::wql
+}  // namespace cimom::query
