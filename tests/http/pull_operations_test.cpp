@@ -303,6 +303,14 @@ TEST(PullOperations, EachRefusalHasItsStatus) {
     for (const auto &refusal : refusals) EXPECT_EQ(withOptions(refusal.options), refusal.status) << refusal.what;
     EXPECT_EQ(client.open("Pull_Item", 101).status, 27) << "MaxObjectCount above the limit";
     EXPECT_EQ(client.open("No_Such_Class", 1).status, 5);
+    CIMString *bad = newCIMString(L"Rank >");
+    EXPECT_EQ(withOptions({fql, bad, 0, 0, 0, 1}), 15) << "an FQL filter that does not parse";
+    freeCIMString(bad);
+    // An FQL filter keeps what it is true for, in every piece.
+    CIMXMLPullOptions filtered{fql, query, 0, 0, 0, 5};
+    std::vector<std::string> kept =
+        client.all([&] { return client.open("Pull_Item", 5, false, &filtered); }, 5);
+    EXPECT_EQ(kept.size(), static_cast<std::size_t>(items - 4)) << "Rank > 3";
     PullClient::Piece open = client.open("Pull_Item", 1);
     EXPECT_EQ(client.pull(open.context, 101).status, 27);
     EXPECT_EQ(client.pull(open.context, 1, true).status, 21) << "paths pulled from an instance enumeration";

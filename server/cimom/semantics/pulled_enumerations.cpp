@@ -1,6 +1,7 @@
 // pulled_enumerations.cpp - OpenEnumerateInstances and the other opens,
 // pulls, counts and closes: results read from their source a piece at a
 // time, between pieces only a place in them kept.
+#include "query/fql_filter.h"
 #include "semantics/pulled_results.h"
 #include "support/names.h"
 #include "support/objects.h"
@@ -15,10 +16,15 @@ using cimobj::toUtf8;
 Status makeFilter(const std::wstring &language, const std::wstring &query, InstanceFilter &filter) {
     if (language.empty() && query.empty()) return Status::success();
     if (language.empty()) return Status::error(4, "FilterQuery is given without a FilterQueryLanguage");
-    if (!sameName(language, L"DMTF:FQL"))
+    if (!isFilterQueryLanguage(language))
         return Status::error(14, "filter query language " + toUtf8(language) + " is not supported; use DMTF:FQL");
-    (void)filter;
-    return Status::error(25, "filtered enumerations are not supported yet");
+    auto parsed = std::make_shared<FqlFilter>();
+    Status status = parseFqlFilter(query, *parsed);
+    if (!status.ok()) return status;
+    // Filters run under the repository's read lock: ISA answers for the
+    // instance's own class only.
+    filter = [parsed](const CIMInstance &instance) { return parsed->matches(&instance); };
+    return status;
 }
 
 Status associationInstances(ObjectManager &objectManager, const OpenEnumeration &request, const InstanceOptions &options,
