@@ -5,6 +5,7 @@
 #include <cimxml/cimxml_client.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "cimop_response/response_routing.h"
