@@ -136,8 +136,6 @@ int write_piece(PoolString *pool, const MessageData *msgData, const ResponseText
     return written;
 }
 
-const CIMXMLHostExtensions *pull_host() { return cimxml_host_extensions(); }
-
 // The target namespace as a path of its own (a copy the caller frees).
 CIMObjectPath *target_path(const MessageData *msgData) {
     CIMObjectPath *path = copyObjectPath(msgData->objectPath);
@@ -171,7 +169,7 @@ namespace {
 
 int pull_open(PoolString *pool, MessageData *msgData, int source, int kind, const char *function) {
     const ResponseTexts texts{.function = function};
-    const CIMXMLHostExtensions *host = pull_host();
+    const CIMXMLHostExtensions *host = cimxml_host_extensions();
     if (!host || !host->openEnumeration) return not_served(pool, msgData, texts);
     if (!msgData || !msgData->objectPath) return fail_operation((std::string(function) + " - no target namespace.").c_str());
     const CIMPropertyList *parameters = method_parameters(msgData);
@@ -210,24 +208,43 @@ int pull_open(PoolString *pool, MessageData *msgData, int source, int kind, cons
     return write_piece(pool, msgData, texts, host->openEnumeration(&request, &piece.piece), piece.piece);
 }
 
+// What a pull, a close or a count acts on: the target namespace and the
+// EnumerationContext parameter (lent).
+struct context_target {
+    PathOwner path;
+    const CIMString *context = nullptr;
+};
+
+// Reads the context target of an operation the host serves (served false:
+// it does not). Returns -1 to go on; otherwise the answer is written (or
+// the failure recorded) and the value is what the operation returns.
+int read_context_target(PoolString *pool, MessageData *msgData, const ResponseTexts &texts, bool served,
+                        context_target &target) {
+    if (!served) return not_served(pool, msgData, texts);
+    if (!msgData || !msgData->objectPath)
+        return fail_operation((std::string(texts.function) + " - no target namespace.").c_str());
+    target.context = string_parameter(method_parameters(msgData), L"EnumerationContext");
+    if (!target.context) return refuse(pool, msgData, texts, invalid_parameter("EnumerationContext is missing"));
+    target.path.reset(target_path(msgData));
+    if (!target.path) return fail_operation((std::string(texts.function) + " - could not copy the target path.").c_str());
+    return -1;
+}
+
 int pull_next(PoolString *pool, MessageData *msgData, int kind, const char *function) {
     const ResponseTexts texts{.function = function};
-    const CIMXMLHostExtensions *host = pull_host();
-    if (!host || !host->pullEnumeration) return not_served(pool, msgData, texts);
-    if (!msgData || !msgData->objectPath) return fail_operation((std::string(function) + " - no target namespace.").c_str());
-    const CIMPropertyList *parameters = method_parameters(msgData);
-    const CIMString *context = string_parameter(parameters, L"EnumerationContext");
-    if (!context) return refuse(pool, msgData, texts, invalid_parameter("EnumerationContext is missing"));
+    const CIMXMLHostExtensions *host = cimxml_host_extensions();
+    context_target target;
+    if (int done = read_context_target(pool, msgData, texts, host && host->pullEnumeration, target); done >= 0)
+        return done;
     unsigned int maxObjectCount = 0;
-    switch (uint32_parameter(parameters, L"MaxObjectCount", maxObjectCount)) {
+    switch (uint32_parameter(method_parameters(msgData), L"MaxObjectCount", maxObjectCount)) {
     case read::invalid: return refuse(pool, msgData, texts, invalid_parameter("MaxObjectCount is not a uint32 number"));
     case read::absent: return refuse(pool, msgData, texts, invalid_parameter("MaxObjectCount is missing"));
     case read::value: break;
     }
-    PathOwner path(target_path(msgData));
-    if (!path) return fail_operation((std::string(function) + " - could not copy the target path.").c_str());
     PieceOwner piece;
-    return write_piece(pool, msgData, texts, host->pullEnumeration(path.get(), context, kind, maxObjectCount, &piece.piece),
+    return write_piece(pool, msgData, texts,
+                       host->pullEnumeration(target.path.get(), target.context, kind, maxObjectCount, &piece.piece),
                        piece.piece);
 }
 
@@ -259,29 +276,23 @@ CIMXML_PULL_OPERATION(pull_pullInstances, CIMXML_PULLED_INSTANCES, "PullInstance
 
 int pull_closeEnumeration(PoolString *pool, MessageData *msgData, CIMOMHandle *) {
     const ResponseTexts texts{.function = "CloseEnumeration"};
-    const CIMXMLHostExtensions *host = pull_host();
-    if (!host || !host->closeEnumeration) return not_served(pool, msgData, texts);
-    if (!msgData || !msgData->objectPath) return fail_operation("CloseEnumeration - no target namespace.");
-    const CIMString *context = string_parameter(method_parameters(msgData), L"EnumerationContext");
-    if (!context) return refuse(pool, msgData, texts, invalid_parameter("EnumerationContext is missing"));
-    PathOwner path(target_path(msgData));
-    if (!path) return fail_operation("CloseEnumeration - could not copy the target path.");
-    StatusOwner status(call_slot(host->closeEnumeration, path.get(), context));
+    const CIMXMLHostExtensions *host = cimxml_host_extensions();
+    context_target target;
+    if (int done = read_context_target(pool, msgData, texts, host && host->closeEnumeration, target); done >= 0)
+        return done;
+    StatusOwner status(call_slot(host->closeEnumeration, target.path.get(), target.context));
     bool failed = !status || status->rc != 0;
     return write_intrinsic_response(pool, msgData, texts, status.get(), failed, nullptr, nullptr);
 }
 
 int pull_enumerationCount(PoolString *pool, MessageData *msgData, CIMOMHandle *) {
     const ResponseTexts texts{.function = "EnumerationCount"};
-    const CIMXMLHostExtensions *host = pull_host();
-    if (!host || !host->enumerationCount) return not_served(pool, msgData, texts);
-    if (!msgData || !msgData->objectPath) return fail_operation("EnumerationCount - no target namespace.");
-    const CIMString *context = string_parameter(method_parameters(msgData), L"EnumerationContext");
-    if (!context) return refuse(pool, msgData, texts, invalid_parameter("EnumerationContext is missing"));
-    PathOwner path(target_path(msgData));
-    if (!path) return fail_operation("EnumerationCount - could not copy the target path.");
+    const CIMXMLHostExtensions *host = cimxml_host_extensions();
+    context_target target;
+    if (int done = read_context_target(pool, msgData, texts, host && host->enumerationCount, target); done >= 0)
+        return done;
     unsigned long long count = 0;
-    StatusOwner status(call_slot(host->enumerationCount, path.get(), context, &count));
+    StatusOwner status(call_slot(host->enumerationCount, target.path.get(), target.context, &count));
     bool failed = !status || status->rc != 0;
     ListOwner results;
     if (!failed) {
