@@ -69,6 +69,7 @@ public:
         out_ << assignments(properties.get());
     }
     void namespaceName(const std::wstring &name) override { out_ << cimobj::toUtf8(name) << "\n"; }
+    void count(unsigned long long count) override { out_ << count << "\n"; }
 
 private:
     void separate() {
