@@ -2,7 +2,8 @@
 // 1, of 7 and of the whole set they print exactly what the traditional
 // operation prints, in every output form; a classic server that has no
 // pulls gets the traditional operation silently; enumeration-count; and
-// Ctrl-C between pieces closes the enumeration on the server.
+// Ctrl-C between pieces, or a reader that goes away, closes the
+// enumeration on the server.
 #include <gtest/gtest.h>
 
 #include <poll.h>
@@ -171,59 +172,74 @@ TEST(PulledEnumerations, PrintWhatTheTraditionalOperationsPrint) {
 }
 
 // Ctrl-C while the output waits for a reader (the instances' MOF is far
-// more than a pipe holds): the program stops after the object it is
-// writing, closes the enumeration and ends with 130.
-TEST(PulledEnumerations, InterruptClosesTheEnumeration) {
+// more than a pipe holds), and a reader that goes away: either way the
+// program stops after the object it is writing and closes the enumeration;
+// it ends with 130, or by SIGPIPE as a write to a closed pipe ends it.
+TEST(PulledEnumerations, InterruptAndClosedOutputCloseTheEnumeration) {
     const std::string mof = fixtureMof();
     ServerProcess server({"--mof", mof});
     std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/root/cimv2:Pull_Bulk";
     const std::string each = "instance of Pull_Bulk\n";
-    int out[2], err[2];
-    ASSERT_EQ(pipe(out), 0);
-    ASSERT_EQ(pipe(err), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        close(out[0]);
-        close(err[0]);
-        execl(CIMXML_CLI_PATH, CIMXML_CLI_PATH, "enumerate-instances", url.c_str(), "--max-object-count", "1",
-              static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    // Read until the first path, then interrupt; the rest is read to the end.
-    std::string printed;
-    char buffer[4096];
-    bool interrupted = false;
-    for (;;) {
-        pollfd ready{out[0], POLLIN, 0};
-        if (poll(&ready, 1, 20000) <= 0) break;
-        ssize_t n = read(out[0], buffer, sizeof buffer);
-        if (n <= 0) break;
-        printed.append(buffer, n);
-        if (!interrupted && printed.find(each) != std::string::npos) {
-            EXPECT_EQ(metric(metrics(server.port()), "cimxmld_enumeration_contexts_open"), 1);
-            kill(child, SIGINT);
-            interrupted = true;
+    for (bool interrupt : {true, false}) {
+        SCOPED_TRACE(interrupt ? "SIGINT" : "closed output");
+        int out[2], err[2];
+        ASSERT_EQ(pipe(out), 0);
+        ASSERT_EQ(pipe(err), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            dup2(out[1], 1);
+            dup2(err[1], 2);
+            close(out[0]);
+            close(err[0]);
+            execl(CIMXML_CLI_PATH, CIMXML_CLI_PATH, "enumerate-instances", url.c_str(), "--max-object-count", "1",
+                  static_cast<char *>(nullptr));
+            _exit(127);
         }
+        close(out[1]);
+        close(err[1]);
+        // Read until the first instance, then interrupt (and read to the end) or stop reading.
+        std::string printed;
+        char buffer[4096];
+        bool stopped = false;
+        while (out[0] >= 0) {
+            pollfd ready{out[0], POLLIN, 0};
+            if (poll(&ready, 1, 20000) <= 0) break;
+            ssize_t n = read(out[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            printed.append(buffer, n);
+            if (!stopped && printed.find(each) != std::string::npos) {
+                EXPECT_EQ(metric(metrics(server.port()), "cimxmld_enumeration_contexts_open"), 1);
+                stopped = true;
+                if (interrupt) {
+                    kill(child, SIGINT);
+                } else {
+                    close(out[0]);
+                    out[0] = -1;
+                }
+            }
+        }
+        std::string complaint;
+        for (ssize_t n; (n = read(err[0], buffer, sizeof buffer)) > 0;) complaint.append(buffer, n);
+        if (out[0] >= 0) close(out[0]);
+        close(err[0]);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (interrupt) {
+            ASSERT_TRUE(WIFEXITED(status)) << status;
+            EXPECT_EQ(WEXITSTATUS(status), 130);
+            EXPECT_EQ(complaint, "cimxml-cli: interrupted; the enumeration was closed\n");
+            EXPECT_LT(count(printed, each), static_cast<size_t>(bulk));
+            EXPECT_EQ(printed.substr(printed.size() - 3), "};\n") << "whole instances only";
+        } else {
+            ASSERT_TRUE(WIFSIGNALED(status)) << status;
+            EXPECT_EQ(WTERMSIG(status), SIGPIPE);
+            EXPECT_EQ(complaint, "");
+        }
+        std::string figures = metrics(server.port());
+        EXPECT_EQ(metric(figures, "cimxmld_enumeration_contexts_open"), 0) << figures;
+        EXPECT_EQ(metric(figures, "cimxmld_enumeration_contexts_closed_total"), interrupt ? 1 : 2);
     }
-    std::string complaint;
-    for (ssize_t n; (n = read(err[0], buffer, sizeof buffer)) > 0;) complaint.append(buffer, n);
-    close(out[0]);
-    close(err[0]);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << status;
-    EXPECT_EQ(WEXITSTATUS(status), 130);
-    EXPECT_EQ(complaint, "cimxml-cli: interrupted; the enumeration was closed\n");
-    EXPECT_LT(count(printed, each), static_cast<size_t>(bulk));
-    EXPECT_EQ(printed.substr(printed.size() - 3), "};\n") << "whole instances only";
-    std::string figures = metrics(server.port());
-    EXPECT_EQ(metric(figures, "cimxmld_enumeration_contexts_open"), 0) << figures;
-    EXPECT_EQ(metric(figures, "cimxmld_enumeration_contexts_closed_total"), 1);
     ::unlink(mof.c_str());
 }
 

@@ -1,5 +1,7 @@
-// interrupt_watch.cpp - a SIGINT flag for the pulled enumerations.
+// interrupt_watch.cpp - a SIGINT flag, and SIGPIPE ignored, while an enumeration is open.
 #include "interrupt_watch.h"
+
+#include <signal.h>
 
 #include <csignal>
 
@@ -8,7 +10,15 @@ namespace cli {
 namespace {
 
 volatile std::sig_atomic_t interruptedFlag = 0;
-struct sigaction before {};
+struct sigaction interruptBefore {}, pipeBefore {};
+bool restored = true;
+
+void restore() {
+    if (restored) return;
+    sigaction(SIGINT, &interruptBefore, nullptr);
+    sigaction(SIGPIPE, &pipeBefore, nullptr);
+    restored = true;
+}
 
 extern "C" void noteInterrupt(int) { interruptedFlag = 1; }
 
@@ -22,10 +32,20 @@ InterruptWatch::InterruptWatch() {
     // SA_RESETHAND: a second Ctrl-C, while the close waits for a server
     // that does not answer, ends the program at once.
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    sigaction(SIGINT, &action, &before);
+    sigaction(SIGINT, &action, &interruptBefore);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &pipeBefore);
+    restored = false;
 }
 
-InterruptWatch::~InterruptWatch() { sigaction(SIGINT, &before, nullptr); }
+InterruptWatch::~InterruptWatch() { restore(); }
+
+void InterruptWatch::endByBrokenPipe() {
+    restore();
+    raise(SIGPIPE);
+}
 
 bool InterruptWatch::interrupted() const { return interruptedFlag != 0; }
 

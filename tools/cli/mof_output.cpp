@@ -70,6 +70,7 @@ public:
     }
     void namespaceName(const std::wstring &name) override { out_ << cimobj::toUtf8(name) << "\n"; }
     void count(unsigned long long count) override { out_ << count << "\n"; }
+    bool failed() const override { return !out_; }
 
 private:
     void separate() {

@@ -108,12 +108,12 @@ void makeLocal(CIMObjectPath *path) {
     setObjectPathNameSpace(path, nullptr);
 }
 
-// Writes the piece's objects, stopping early once interrupted; true when
-// all of them were written.
+// Writes the piece's objects, stopping early once interrupted or once the
+// output failed; true when all of them were written.
 bool writePiece(CommandContext &c, const PulledEnumeration &enumeration, Piece &piece, const InterruptWatch &watch) {
     int kind = getListType(piece.objects.get());
     for (CIMListNode *node = getFirstNode(piece.objects.get()); node; node = getNextNode(node)) {
-        if (watch.interrupted()) return false;
+        if (watch.interrupted() || c.out.failed()) return false;
         void *item = getNodeItem(node);
         if (enumeration.localPaths && kind == CIMLIST_INSTANCE) {
             auto *instance = static_cast<CIMInstance *>(item);
@@ -127,7 +127,7 @@ bool writePiece(CommandContext &c, const PulledEnumeration &enumeration, Piece &
         else
             writeItem(c, kind, item);
     }
-    return !watch.interrupted();
+    return !watch.interrupted() && !c.out.failed();
 }
 
 }  // namespace
@@ -153,8 +153,13 @@ bool runPulled(CommandContext &c, bool traditionalOnly, const PulledEnumeration 
     for (;;) {
         bool whole = writePiece(c, enumeration, piece, watch);
         piece.objects.reset();
-        if (!whole || watch.interrupted()) {
+        if (!whole) {
             if (!piece.ended) closeContext(c, piece.context.get());
+            if (!watch.interrupted()) {
+                // The reader went away (| head): end as the write would have.
+                watch.endByBrokenPipe();
+                throw remote::ClientError(remote::exitInternal, "the output was closed");
+            }
             throw remote::ClientError(remote::exitInterrupted,
                                       piece.ended ? "interrupted" : "interrupted; the enumeration was closed");
         }

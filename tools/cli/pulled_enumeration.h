@@ -46,7 +46,9 @@ struct PulledEnumeration {
 // traditional operation filters), CIM_ERR_NOT_SUPPORTED itself when a
 // filter was asked for, exitInterrupted after SIGINT (the results so far
 // written, the context closed), and whatever exchange and check throw for
-// the open and each pull (the results before the failure written).
+// the open and each pull (the results before the failure written). When
+// the output fails (its reader went away) the context is closed and the
+// program ends by SIGPIPE, as the write would have ended it.
 bool runPulled(CommandContext &c, bool traditionalOnly, const PulledEnumeration &enumeration);
 
 // How many objects the enumeration holds: opens it with MaxObjectCount 0,

@@ -42,6 +42,8 @@ public:
     virtual void namespaceName(const std::wstring &name) = 0;
     // The number of objects an enumeration holds (EnumerationCount).
     virtual void count(unsigned long long count) = 0;
+    // True once a write failed (the reader of the output went away).
+    virtual bool failed() const = 0;
 };
 
 // The writer of form, writing to out.

@@ -25,6 +25,7 @@ public:
     void methodResult(const std::wstring &, const CIMValue *, const CIMPropertyList *) override {}
     void namespaceName(const std::wstring &) override {}
     void count(unsigned long long) override {}
+    bool failed() const override { return !out_; }
 
 private:
     std::ostream &out_;
