@@ -6,8 +6,9 @@
 # the peak above it while the same set is pulled 1,000 at a time, and the
 # memory that 1,000 open enumeration contexts over it hold; then the peak
 # resident memory (/usr/bin/time -v) and the rate of cimxml-cli
-# enumerate-instances of all of them (-o json), and of another cimxml-cli
-# to compare with when CLI_BEFORE names one. Never part of the tests.
+# enumerate-instances of all of them (-o json), pulled in pieces of 1,000
+# and with --no-pull, and of another cimxml-cli to compare with when
+# CLI_BEFORE names one. Never part of the tests.
 #
 #   bench/memory_figures.sh                 # builds build-rel when needed; about three minutes
 #   COUNT=10000 BUILD_DIR=build bench/memory_figures.sh
@@ -136,16 +137,18 @@ echo "time to the first byte                  $(echo "$first * 1000" | bc | cut 
 echo "whole answer                            $(( size / 1000000 )) MB in ${total} s, $(echo "$size / $total / 1000000" | bc) MB/s"
 
 # The client: peak resident memory and rate of one enumeration printed as JSON.
-client() {  # cimxml-cli binary
-  /usr/bin/time -v "$1" enumerate-instances "http://127.0.0.1:$PORT/root/cimv2:Bench_Record" -o json \
-    --timeout 600 2>"$work/time.txt" | wc -l >"$work/lines.txt"
+client() {  # cimxml-cli binary, options
+  local cli=$1; shift
+  /usr/bin/time -v "$cli" enumerate-instances "http://127.0.0.1:$PORT/root/cimv2:Bench_Record" -o json \
+    --timeout 600 "$@" 2>"$work/time.txt" | wc -l >"$work/lines.txt"
   local peak wall lines
   peak=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
   wall=$(awk -F': ' '/Elapsed \(wall clock\)/ { print $2 }' "$work/time.txt" | awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')
   lines=$(cat "$work/lines.txt")
   echo "peak $(( peak / 1024 )) MB resident, $lines instances in ${wall} s, $(echo "$size / $wall / 1000000" | bc) MB/s of answer, $(echo "$lines / $wall" | bc) instances/s"
 }
-echo "cimxml-cli enumerate-instances -o json  $(client "$BUILD_DIR/tools/cli/cimxml-cli")"
+echo "cimxml-cli enumerate-instances -o json, pulled in pieces of 1,000  $(client "$BUILD_DIR/tools/cli/cimxml-cli")"
+echo "the same with --no-pull (one EnumerateInstances)  $(client "$BUILD_DIR/tools/cli/cimxml-cli" --no-pull)"
 if [ -n "${CLI_BEFORE:-}" ]; then
   echo "the same with $CLI_BEFORE  $(client "$CLI_BEFORE")"
 fi

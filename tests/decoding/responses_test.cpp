@@ -288,6 +288,8 @@ const struct {
     {"TheAnswerToAnotherOperation",
      answering("<IRETURNVALUE>\n</IRETURNVALUE>\n", "IMETHODRESPONSE NAME=\"EnumerateClasses\""), "GetClass",
      "1: CIMXMLdecode_getClass - failed; the response answers EnumerateClasses, not GetClass.|(null)"},
+    {"TheClassicRefusalOfAnUnservedMethod",
+     answering("<ERROR CODE=\"7\"/>\n", "IMETHODRESPONSE NAME=\"MethodResponse\""), "GetClass", "7|(null)"},
     {"AnExtrinsicAnswer", answering("", "METHODRESPONSE NAME=\"GetClass\""), "GetClass",
      "1: CIMXMLdecode_getClass - failed; the response answers the extrinsic method GetClass, not GetClass.|(null)"},
     {"AResultOfAnotherKind", answering("<IRETURNVALUE>\n<INSTANCE CLASSNAME=\"CIM_Foo\"/>\n</IRETURNVALUE>\n"),

@@ -1,8 +1,10 @@
 // association_commands.cpp - associators, associator-names, references and
-// reference-names, of an instance or of a class.
+// reference-names, of an instance or of a class. Those of an instance pull
+// unless told not to, and fall back to the traditional operation.
 #include <cimxml/cimxml_client.h>
 
 #include "command_support.h"
+#include "pulled_enumeration.h"
 
 namespace cli {
 
@@ -18,6 +20,21 @@ struct Filters {
           resultRole(optionalString(in.resultRole)) {}
 };
 
+// The opens take an instance only: a class's associations, and
+// IncludeQualifiers, are the traditional operations' alone.
+bool traditionalOnly(const CommandContext &c, bool withQualifiers) {
+    return !c.connection.url().namesInstance() || (withQualifiers && c.invocation.includeQualifiers);
+}
+
+// The names pull instances without properties for their paths: the client
+// library reads the bare paths the Paths opens answer with without their
+// host, and the output must be the traditional operation's.
+cimobj::ListPtr noProperties() {
+    cimobj::ListPtr none(newCIMStringList());
+    if (!none) throw std::bad_alloc();
+    return none;
+}
+
 }  // namespace
 
 void runAssociators(CommandContext &c) {
@@ -25,6 +42,13 @@ void runAssociators(CommandContext &c) {
     const Invocation &in = c.invocation;
     Filters f(in);
     cimobj::ListPtr properties = propertyList(c);
+    PulledEnumeration pulled{"OpenAssociatorInstances", CIMXMLdecode_openAssociatorInstances,
+                             PullOperation::instancesWithPath, [&](const CIMXMLPullOptions *options) {
+                                 return CIMXMLencode_openAssociatorInstances(
+                                     target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
+                                     f.resultRole.get(), in.includeClassOrigin, properties.get(), options, 0);
+                             }};
+    if (runPulled(c, traditionalOnly(c, true), pulled)) return;
     readResults(c,
                 CIMXMLencode_associators(target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
                                          f.resultRole.get(), in.includeQualifiers, in.includeClassOrigin,
@@ -35,6 +59,16 @@ void runAssociators(CommandContext &c) {
 void runAssociatorNames(CommandContext &c) {
     requireClassOrInstance(c);
     Filters f(c.invocation);
+    cimobj::ListPtr none = noProperties();
+    PulledEnumeration pulled{"OpenAssociatorInstances", CIMXMLdecode_openAssociatorInstances,
+                             PullOperation::instancesWithPath, [&](const CIMXMLPullOptions *options) {
+                                 return CIMXMLencode_openAssociatorInstances(target(c), f.assocClass.get(),
+                                                                             f.resultClass.get(), f.role.get(),
+                                                                             f.resultRole.get(), 0, none.get(),
+                                                                             options, 0);
+                             }};
+    pulled.pathsOnly = true;
+    if (runPulled(c, traditionalOnly(c, false), pulled)) return;
     readResults(c,
                 CIMXMLencode_associatorNames(target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
                                              f.resultRole.get(), 0),
@@ -46,6 +80,13 @@ void runReferences(CommandContext &c) {
     const Invocation &in = c.invocation;
     Filters f(in);
     cimobj::ListPtr properties = propertyList(c);
+    PulledEnumeration pulled{"OpenReferenceInstances", CIMXMLdecode_openReferenceInstances,
+                             PullOperation::instancesWithPath, [&](const CIMXMLPullOptions *options) {
+                                 return CIMXMLencode_openReferenceInstances(target(c), f.resultClass.get(),
+                                                                            f.role.get(), in.includeClassOrigin,
+                                                                            properties.get(), options, 0);
+                             }};
+    if (runPulled(c, traditionalOnly(c, true), pulled)) return;
     readResults(c,
                 CIMXMLencode_references(target(c), f.resultClass.get(), f.role.get(), in.includeQualifiers,
                                         in.includeClassOrigin, properties.get(), 0),
@@ -55,6 +96,14 @@ void runReferences(CommandContext &c) {
 void runReferenceNames(CommandContext &c) {
     requireClassOrInstance(c);
     Filters f(c.invocation);
+    cimobj::ListPtr none = noProperties();
+    PulledEnumeration pulled{"OpenReferenceInstances", CIMXMLdecode_openReferenceInstances,
+                             PullOperation::instancesWithPath, [&](const CIMXMLPullOptions *options) {
+                                 return CIMXMLencode_openReferenceInstances(target(c), f.resultClass.get(),
+                                                                            f.role.get(), 0, none.get(), options, 0);
+                             }};
+    pulled.pathsOnly = true;
+    if (runPulled(c, traditionalOnly(c, false), pulled)) return;
     readResults(c, CIMXMLencode_referenceNames(target(c), f.resultClass.get(), f.role.get(), 0), "ReferenceNames",
                 CIMXML_LIST_REFERENCE_NAMES);
 }
