@@ -26,15 +26,6 @@ bool traditionalOnly(const CommandContext &c, bool withQualifiers) {
     return !c.connection.url().namesInstance() || (withQualifiers && c.invocation.includeQualifiers);
 }
 
-// The names pull instances without properties for their paths: the client
-// library reads the bare paths the Paths opens answer with without their
-// host, and the output must be the traditional operation's.
-cimobj::ListPtr noProperties() {
-    cimobj::ListPtr none(newCIMStringList());
-    if (!none) throw std::bad_alloc();
-    return none;
-}
-
 }  // namespace
 
 void runAssociators(CommandContext &c) {
@@ -59,15 +50,12 @@ void runAssociators(CommandContext &c) {
 void runAssociatorNames(CommandContext &c) {
     requireClassOrInstance(c);
     Filters f(c.invocation);
-    cimobj::ListPtr none = noProperties();
-    PulledEnumeration pulled{"OpenAssociatorInstances", CIMXMLdecode_openAssociatorInstances,
-                             PullOperation::instancesWithPath, [&](const CIMXMLPullOptions *options) {
-                                 return CIMXMLencode_openAssociatorInstances(target(c), f.assocClass.get(),
-                                                                             f.resultClass.get(), f.role.get(),
-                                                                             f.resultRole.get(), 0, none.get(),
-                                                                             options, 0);
+    PulledEnumeration pulled{"OpenAssociatorInstancePaths", CIMXMLdecode_openAssociatorInstancePaths,
+                             PullOperation::instancePaths, [&](const CIMXMLPullOptions *options) {
+                                 return CIMXMLencode_openAssociatorInstancePaths(target(c), f.assocClass.get(),
+                                                                                 f.resultClass.get(), f.role.get(),
+                                                                                 f.resultRole.get(), options, 0);
                              }};
-    pulled.pathsOnly = true;
     if (runPulled(c, traditionalOnly(c, false), pulled)) return;
     readResults(c,
                 CIMXMLencode_associatorNames(target(c), f.assocClass.get(), f.resultClass.get(), f.role.get(),
@@ -96,13 +84,11 @@ void runReferences(CommandContext &c) {
 void runReferenceNames(CommandContext &c) {
     requireClassOrInstance(c);
     Filters f(c.invocation);
-    cimobj::ListPtr none = noProperties();
-    PulledEnumeration pulled{"OpenReferenceInstances", CIMXMLdecode_openReferenceInstances,
-                             PullOperation::instancesWithPath, [&](const CIMXMLPullOptions *options) {
-                                 return CIMXMLencode_openReferenceInstances(target(c), f.resultClass.get(),
-                                                                            f.role.get(), 0, none.get(), options, 0);
+    PulledEnumeration pulled{"OpenReferenceInstancePaths", CIMXMLdecode_openReferenceInstancePaths,
+                             PullOperation::instancePaths, [&](const CIMXMLPullOptions *options) {
+                                 return CIMXMLencode_openReferenceInstancePaths(target(c), f.resultClass.get(),
+                                                                                f.role.get(), options, 0);
                              }};
-    pulled.pathsOnly = true;
     if (runPulled(c, traditionalOnly(c, false), pulled)) return;
     readResults(c, CIMXMLencode_referenceNames(target(c), f.resultClass.get(), f.role.get(), 0), "ReferenceNames",
                 CIMXML_LIST_REFERENCE_NAMES);

@@ -122,10 +122,7 @@ bool writePiece(CommandContext &c, const PulledEnumeration &enumeration, Piece &
         } else if (enumeration.localPaths && kind == CIMLIST_OBJECTPATH) {
             makeLocal(static_cast<CIMObjectPath *>(item));
         }
-        if (enumeration.pathsOnly && kind == CIMLIST_INSTANCE)
-            writeItem(c, CIMLIST_OBJECTPATH, getInstancePath(static_cast<CIMInstance *>(item)));
-        else
-            writeItem(c, kind, item);
+        writeItem(c, kind, item);
     }
     return !watch.interrupted() && !c.out.failed();
 }

@@ -32,9 +32,6 @@ struct PulledEnumeration {
     // writer puts them in the URL's), so that the output does not depend
     // on the operation.
     bool localPaths = false;
-    // Instances opened for their paths alone: each path is written, not
-    // the instance.
-    bool pathsOnly = false;
 };
 
 // Runs the enumeration unless --no-pull is given or traditionalOnly (an
