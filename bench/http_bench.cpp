@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -139,7 +140,7 @@ public:
         boost::system::error_code ec;
         http::write(socket_, request_, ec);
         http::response_parser<http::string_body> parser;
-        parser.body_limit(boost::none);
+        parser.body_limit(std::numeric_limits<std::uint64_t>::max());  // boost::none fails a Content-Length in 1.74
         if (!ec) http::read(socket_, buffer_, parser, ec);
         if (ec || parser.get().result_int() != 200) {
             std::fprintf(stderr, "%s: %s\n", request_["CIMMethod"].to_string().c_str(),
@@ -156,7 +157,7 @@ public:
         boost::system::error_code ec;
         http::write(socket_, request_, ec);
         http::response_parser<http::string_body> parser;
-        parser.body_limit(boost::none);
+        parser.body_limit(std::numeric_limits<std::uint64_t>::max());  // boost::none fails a Content-Length in 1.74
         if (!ec) http::read(socket_, buffer_, parser, ec);
         if (ec || parser.get().result_int() != 200) return {};
         return std::move(parser.get().body());
