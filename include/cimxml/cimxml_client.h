@@ -145,6 +145,7 @@ typedef struct CIMXMLPullOptions {
     unsigned int operationTimeout;
     int continueOnError;
     unsigned int maxObjectCount;
+    int returnQueryResultClass; /* OpenQueryInstances: ask for the results' class */
 } CIMXMLPullOptions;
 
 CIMXML_EXPORT char *CIMXMLencode_openEnumerateInstances(const CIMObjectPath *classPath, int includeClassOrigin,
@@ -245,6 +246,9 @@ CIMXML_EXPORT ReturnCode *CIMXMLdecode_openAssociatorInstancePaths(const char *r
                                                                    CIMString **context, int *endOfSequence);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_openQueryInstances(const char *response, CIMInstanceList **objects,
                                                           CIMString **context, int *endOfSequence);
+/* The QueryResultClass of an OpenQueryInstances response into *resultClass
+ * (a new class the caller frees; NULL when the response has none). */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_queryResultClass(const char *response, CIMClass **resultClass);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_pullInstancesWithPath(const char *response, CIMInstanceList **objects,
                                                              CIMString **context, int *endOfSequence);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_pullInstancePaths(const char *response, CIMObjectPathList **objects,

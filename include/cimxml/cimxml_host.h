@@ -60,11 +60,14 @@ typedef struct CIMXMLOpenEnumeration {
 
 /* One piece, filled by the host: the caller frees each member it finds
  * set. objects: a CIMInstanceList (each instance with its path) or a
- * CIMObjectPathList; enumerationContext: NULL once the sequence ended. */
+ * CIMObjectPathList; enumerationContext: NULL once the sequence ended;
+ * queryResultClass: the class of an open query's results, set only on the
+ * open's piece when the request asked for it (returnQueryResultClass). */
 typedef struct CIMXMLPulledPiece {
     CIMList *objects;
     CIMString *enumerationContext;
     int endOfSequence;
+    CIMClass *queryResultClass;
 } CIMXMLPulledPiece;
 
 /* Slots the host fills and registers with CIMXML_setHostExtensions; a NULL

@@ -6,6 +6,7 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/ssl/context.hpp>
 
 #include "cimom_service.h"
@@ -31,6 +32,8 @@ struct IoThread {
     bool stopping = false;
     std::size_t awaited = 0;  // requests of this thread's connections at the workers
     boost::asio::io_context context{1};
+    // Gives free memory back once large answers on this thread pause.
+    boost::asio::steady_timer memoryRelease{context};
 };
 
 // What connections need from the front end that owns them.

@@ -167,6 +167,20 @@ int write_paramvalue_elements(xml_sink &out, const CIMPropertyList *parameters) 
     return write_parameters(out, parameters, write_paramvalue);
 }
 
+int write_intrinsic_outputs(xml_sink &out, const CIMPropertyList *parameters) {
+    return write_parameters(out, parameters, [](xml_sink &sink, const CIMProperty *parameter) {
+        const auto *cimClass = static_cast<const CIMClass *>(object_of_type(propertyGetValue(parameter), CIM_CLASS));
+        if (cimClass == nullptr) return write_paramvalue(sink, parameter);
+        std::size_t mark = sink.mark();
+        sink.put("<PARAMVALUE");
+        if (!put_string_attribute(sink, "NAME", propertyGetName(parameter))) return drop_element(sink, mark);
+        sink.put(">\n");
+        if (!write_class(sink, cimClass)) return drop_element(sink, mark);
+        sink.put("</PARAMVALUE>\n");
+        return END_ELEMENT(sink, mark);
+    });
+}
+
 char *paramvaluelist_toxml(const CIMPropertyList *parameters) {
     return parameter_list(parameters, write_paramvalue);
 }

@@ -67,3 +67,6 @@ char *paramvaluelist_toxml(const CIMPropertyList *parameters);
 char *iparamvaluelist_toxml(const CIMPropertyList *parameters, const CIMQualifierType *qualifierDeclaration);
 // The PARAMVALUE elements written into a sink; returns how many were written.
 int write_paramvalue_elements(xml_sink &out, const CIMPropertyList *parameters);
+// The same for the output parameters of an intrinsic response, where a
+// class (an open query's QueryResultClass) is a CLASS element, not text.
+int write_intrinsic_outputs(xml_sink &out, const CIMPropertyList *parameters);

@@ -304,7 +304,7 @@ int write_imethodresponse(xml_sink &out, const CIMString *methodName, const CIML
     } else {
         if (!(strict_profile() && returns_nothing(methodName)))
             write_ireturnvalue(out, methodName, results, qualifierDeclarations);
-        if (const CIMPropertyList *parameters = current_output_parameters) write_paramvalue_elements(out, parameters);
+        if (const CIMPropertyList *parameters = current_output_parameters) write_intrinsic_outputs(out, parameters);
     }
     out.put("</IMETHODRESPONSE>\n");
     return KEPT_UP(out);

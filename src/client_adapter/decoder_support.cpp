@@ -77,7 +77,13 @@ message_owner read_answer(const char *response, const decoder &d, ReturnCode **r
         }
         return nullptr;
     }
-    if ((*result = answer_refusal(message.get(), d))) return nullptr;
+    // The classic profile refuses an intrinsic method it does not serve with
+    // an ERROR in an IMETHODRESPONSE named "MethodResponse": that ERROR is
+    // the answer to whichever intrinsic operation was asked.
+    bool classicRefusal = message->error && d.kind == answer_kind::intrinsic && !message->isMethodCall &&
+                          message->kind != CIMXML_KIND_EXPORT_RESPONSE && message->responseMethodName &&
+                          narrow(message->responseMethodName) == "MethodResponse";
+    if (!classicRefusal && (*result = answer_refusal(message.get(), d))) return nullptr;
     if (message->error) {
         *result = copyReturnCode(message->error);
         return nullptr;

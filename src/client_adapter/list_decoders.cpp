@@ -142,6 +142,23 @@ CIMXML_PIECE_DECODER(CIMXMLdecode_pullInstancesWithPath, "PullInstancesWithPath"
 CIMXML_PIECE_DECODER(CIMXMLdecode_pullInstancePaths, "PullInstancePaths", CIMObjectPathList, path_items)
 CIMXML_PIECE_DECODER(CIMXMLdecode_pullInstances, "PullInstances", CIMInstanceList, instance_items)
 
+ReturnCode *CIMXMLdecode_queryResultClass(const char *response, CIMClass **resultClass) {
+    static const decoder d{"CIMXMLdecode_queryResultClass", "OpenQueryInstances", answer_kind::intrinsic};
+    *resultClass = nullptr;
+    ReturnCode *result = nullptr;
+    message_owner message = read_answer(response, d, &result);
+    if (!message) return result;
+    const CIMProperty *parameter = output_named(message.get(), L"QueryResultClass");
+    if (!parameter) return success();
+    const CIMValue *value = propertyGetValue(parameter);
+    void *content = nullptr;
+    int type = CIM_NULL;
+    if (!value || isCIMValueNull(value) || !isSuccessfulFree(getCIMValue(value, &content, &type)) || type != CIM_CLASS)
+        return failure(d, "QueryResultClass holds no class.");
+    *resultClass = copyCIMClass(static_cast<CIMClass *>(content));
+    return *resultClass ? success() : failure(d, "memory is exhausted.");
+}
+
 ReturnCode *CIMXMLdecode_enumerationCount(const char *response, unsigned long long *count) {
     static const decoder d{"CIMXMLdecode_enumerationCount", "EnumerationCount", answer_kind::intrinsic};
     *count = 0;

@@ -137,6 +137,7 @@ char *CIMXMLencode_openQueryInstances(const CIMObjectPath *nameSpacePath, const 
     CIMXMLPullOptions rest = options ? *options : CIMXMLPullOptions{};
     rest.filterQueryLanguage = rest.filterQuery = nullptr;
     open_options(parameters, &rest);
+    if (rest.returnQueryResultClass) parameters.boolean(L"ReturnQueryResultClass", 1);
     return frame_request(call, nameSpacePath, parameters.list(), nullptr, withoutHeader);
 }
 

@@ -125,7 +125,9 @@ CIMMethod *last_method(const CIMMethodList *list) {
 }
 
 CIMProperty *current_parameter(const MessageData *msgData) {
-    if (!msgData || !msgData->method) return nullptr;
+    if (!msgData) return nullptr;
+    // A request's parameters belong to its method; a response's are its outputs.
+    if (!msgData->method) return last_property(msgData->outParameters);
     return last_property(getMethodParameters(msgData->method));
 }
 

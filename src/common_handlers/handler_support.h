@@ -201,8 +201,8 @@ CIMProperty *last_property(const CIMPropertyList *list);
 CIMQualifier *last_qualifier(const CIMQualifierList *list);
 CIMMethod *last_method(const CIMMethodList *list);
 
-// The current parameter of the called method: the last property of its
-// parameter list; NULL when there is no method, list or parameter.
+// The current parameter: the last of the called method's parameters in a
+// request, of the output parameters in a response; NULL when there is none.
 CIMProperty *current_parameter(const MessageData *msgData);
 
 // Lists of an object, created and attached when absent. NULL for a NULL

@@ -1,6 +1,7 @@
 // path_handlers.cpp - the path elements of both handler sets.
 #include "common_handlers/path_handlers.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "cimxml_common/error_reporting.h"
@@ -257,6 +258,26 @@ void rspmsg_objectpath_endhandler(MessageData *msgData) {
         append_return_value(msgData, reference_value(path));
     else
         freeCIMObjectPath(path);
+}
+
+namespace {
+
+// True when the element being read (or ended) is a result of its own: a
+// path straight inside IRETURNVALUE (PullInstancePaths), not the path of a
+// VALUE.INSTANCEWITHPATH or a reference.
+bool is_result_path(const MessageData *msgData) {
+    const ExpatElement *parent = element_stack_at(&msgData->elementStack, 1);
+    return parent && parent->name && std::strcmp(parent->name, "IRETURNVALUE") == 0;
+}
+
+}  // namespace
+
+void rspmsg_instancepath_element(MessageData *msgData, const ExpatElement *element) {
+    if (is_result_path(msgData)) rspmsg_objectpath_element(msgData, element);
+}
+
+void rspmsg_instancepath_endhandler(MessageData *msgData) {
+    if (is_result_path(msgData)) rspmsg_objectpath_endhandler(msgData);
 }
 
 void rspmsg_namespace_element(MessageData *msgData, const ExpatElement *element) {

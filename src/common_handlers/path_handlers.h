@@ -50,6 +50,10 @@ void rspmsg_objectpath_element(MessageData *msgData, const ExpatElement *element
 // OBJECTPATH end: the path becomes a reference return value when the
 // OBJECTPATH stands directly in a return value; otherwise it is dropped.
 void rspmsg_objectpath_endhandler(MessageData *msgData);
+// An INSTANCEPATH among the results (PullInstancePaths) is a return value
+// with its host and namespace; inside another element its owner reads it.
+void rspmsg_instancepath_element(MessageData *msgData, const ExpatElement *element);
+void rspmsg_instancepath_endhandler(MessageData *msgData);
 // NAMESPACE start: NAME becomes the namespace of the path being built when
 // it has none; a namespace that is exactly "root" gets "/" and NAME appended.
 void rspmsg_namespace_element(MessageData *msgData, const ExpatElement *element);

@@ -111,7 +111,7 @@ const Case cases[] = {
      0,
      "GetClass "},
     {"EnumerateInstancesAsJson",
-     {"enumerate-instances", "@/root/cimv2:Test_Item", "-o", "json"},
+     {"enumerate-instances", "@/root/cimv2:Test_Item", "-o", "json", "--no-pull"},
      {answer("EnumerateInstances", instances)},
      R"({"kind":"instance","class":"Test_Item","path":"root/cimv2:Test_Item.Name=\"a \\\"b\\\"\"","properties":{"Name":{"type":"string","value":"a \"b\""},"Big":{"type":"uint64","value":18446744073709551615},"Low":{"type":"sint8","value":-128},"Ratio":{"type":"real32","value":0.1},"On":{"type":"boolean","value":true},"Note":{"type":"string","value":null},"Sizes":{"type":"uint16[]","value":[1,65535]},"Owner":{"type":"reference","value":"//h/root/cimv2:Test_Owner.Id=\"7\""},"Part":{"type":"instance","value":{"kind":"instance","class":"Test_Part","properties":{"Id":{"type":"uint32","value":3}}}}}}
 {"kind":"instance","class":"Test_Item","path":"root/cimv2:Test_Item.Name=\"c\"","properties":{"Name":{"type":"string","value":"c"},"Big":{"type":"uint64","value":18446744073709551615},"Low":{"type":"sint8","value":-128},"Ratio":{"type":"real32","value":0.1},"On":{"type":"boolean","value":true},"Note":{"type":"string","value":null},"Sizes":{"type":"uint16[]","value":[1,65535]},"Owner":{"type":"reference","value":"//h/root/cimv2:Test_Owner.Id=\"7\""},"Part":{"type":"object","value":{"kind":"instance","class":"Test_Part","properties":{"Id":{"type":"uint32","value":4}}}}}}

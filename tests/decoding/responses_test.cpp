@@ -288,6 +288,8 @@ const struct {
     {"TheAnswerToAnotherOperation",
      answering("<IRETURNVALUE>\n</IRETURNVALUE>\n", "IMETHODRESPONSE NAME=\"EnumerateClasses\""), "GetClass",
      "1: CIMXMLdecode_getClass - failed; the response answers EnumerateClasses, not GetClass.|(null)"},
+    {"TheClassicRefusalOfAnUnservedMethod",
+     answering("<ERROR CODE=\"7\"/>\n", "IMETHODRESPONSE NAME=\"MethodResponse\""), "GetClass", "7|(null)"},
     {"AnExtrinsicAnswer", answering("", "METHODRESPONSE NAME=\"GetClass\""), "GetClass",
      "1: CIMXMLdecode_getClass - failed; the response answers the extrinsic method GetClass, not GetClass.|(null)"},
     {"AResultOfAnotherKind", answering("<IRETURNVALUE>\n<INSTANCE CLASSNAME=\"CIM_Foo\"/>\n</IRETURNVALUE>\n"),
@@ -309,6 +311,48 @@ std::string decoded(const std::string &response, const char *operation) {
 TEST(BadResponses, GiveAClearStatus) {
     testsupport::LogCapture quiet(-1);
     for (const auto &bad : badResponses) EXPECT_EQ(decoded(bad.response, bad.decoder), bad.outcome) << bad.name;
+}
+
+// A pulled path is whole: host, namespace, class and keys, as an
+// INSTANCEPATH gives them; the path of an instance beside it alike.
+TEST(PulledPaths, KeepTheirHostAndNamespace) {
+    const std::string path =
+        "<INSTANCEPATH>\n<NAMESPACEPATH>\n<HOST>node7</HOST>\n<LOCALNAMESPACEPATH>\n<NAMESPACE NAME=\"root\"/>\n"
+        "<NAMESPACE NAME=\"cimv2\"/>\n</LOCALNAMESPACEPATH>\n</NAMESPACEPATH>\n<INSTANCENAME CLASSNAME=\"CIM_Foo\">\n"
+        "<KEYBINDING NAME=\"Id\">\n<KEYVALUE VALUETYPE=\"string\">a</KEYVALUE>\n</KEYBINDING>\n</INSTANCENAME>\n"
+        "</INSTANCEPATH>\n";
+    const std::string outputs = "<PARAMVALUE NAME=\"EndOfSequence\" PARAMTYPE=\"boolean\">\n<VALUE>TRUE</VALUE>\n"
+                                "</PARAMVALUE>\n<PARAMVALUE NAME=\"EnumerationContext\" PARAMTYPE=\"string\">\n"
+                                "<VALUE></VALUE>\n</PARAMVALUE>\n";
+    auto check = [](const CIMObjectPath *found, const char *what) {
+        ASSERT_NE(found, nullptr) << what;
+        EXPECT_EQ(std::wstring(getCIMStringBuffer(getObjectPathHost(found))), L"node7") << what;
+        EXPECT_EQ(std::wstring(getCIMStringBuffer(getObjectPathNameSpace(found))), L"root/cimv2") << what;
+        EXPECT_EQ(std::wstring(getCIMStringBuffer(getObjectPathName(found))), L"CIM_Foo") << what;
+        EXPECT_EQ(getCIMPropertyListLength(getObjectPathKeys(found)), 1) << what;
+    };
+    CIMString *context = nullptr;
+    int ended = 0;
+    CIMObjectPathList *paths = nullptr;
+    std::string answer = answering("<IRETURNVALUE>\n" + path + path + "</IRETURNVALUE>\n" + outputs,
+                                   "IMETHODRESPONSE NAME=\"PullInstancePaths\"");
+    ReturnCode *rc = CIMXMLdecode_pullInstancePaths(answer.c_str(), &paths, &context, &ended);
+    EXPECT_EQ(getErrorFromRetCode(rc), 0);
+    ASSERT_EQ(getLength(paths), 2);
+    for (int i = 0; i < 2; ++i) check(static_cast<CIMObjectPath *>(getElementAt(paths, i)), "PullInstancePaths");
+    freeReturnCode(rc);
+    freeList(paths);
+    CIMInstanceList *instances = nullptr;
+    answer = answering("<IRETURNVALUE>\n<VALUE.INSTANCEWITHPATH>\n" + path +
+                           "<INSTANCE CLASSNAME=\"CIM_Foo\">\n</INSTANCE>\n</VALUE.INSTANCEWITHPATH>\n</IRETURNVALUE>\n" +
+                           outputs,
+                       "IMETHODRESPONSE NAME=\"PullInstancesWithPath\"");
+    rc = CIMXMLdecode_pullInstancesWithPath(answer.c_str(), &instances, &context, &ended);
+    EXPECT_EQ(getErrorFromRetCode(rc), 0);
+    ASSERT_EQ(getLength(instances), 1);
+    check(getInstancePath(static_cast<CIMInstance *>(getElementAt(instances, 0))), "PullInstancesWithPath");
+    freeReturnCode(rc);
+    freeList(instances);
 }
 
 // Every cut before the message's end fails in the reader's words; once two

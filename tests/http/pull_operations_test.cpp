@@ -277,6 +277,24 @@ TEST(PullOperations, AssociationsAndQueriesPullWhatTheTraditionalOperationsGive)
         freeCIMString(context);
     }
     EXPECT_EQ(total, 10);
+    // The class of the results, asked for and not: the FROM class with the
+    // selected properties only.
+    for (int asked : {1, 0}) {
+        options.returnQueryResultClass = asked;
+        std::string answer =
+            client.post(CIMXMLencode_openQueryInstances(space, wql, query, &options, 1), "OpenQueryInstances");
+        CIMClass *resultClass = nullptr;
+        ReturnCode *rc = CIMXMLdecode_queryResultClass(answer.c_str(), &resultClass);
+        EXPECT_EQ(getErrorFromRetCode(rc), 0) << answer;
+        freeReturnCode(rc);
+        ASSERT_EQ(resultClass != nullptr, asked == 1) << answer;
+        if (!resultClass) continue;
+        EXPECT_EQ(std::wstring(getCIMStringBuffer(getClassName(resultClass))), L"Pull_Item");
+        CIMPropertyList *properties = getClassProperties(resultClass);
+        ASSERT_EQ(getCIMPropertyListLength(properties), 1);
+        EXPECT_EQ(std::wstring(getCIMStringBuffer(propertyGetName(getCIMPropertyAt(properties, 0)))), L"Name");
+        freeCIMClass(resultClass);
+    }
     freeCIMString(wql);
     freeCIMString(query);
     freeCIMObjectPath(space);

@@ -21,11 +21,17 @@ const char *const footer =
     "Input objects are MOF, given as --mof TEXT or as a FILE (- reads standard input).\n"
     "A password not in the URL comes from CIMXML_PASSWORD, or is asked on the terminal\n"
     "when the server wants one.\n"
-    "Exit status: 0 success; 1..17 the CIM status the server answered with;\n"
+    "Exit status: 0 success; 1..28 the CIM status the server answered with;\n"
     "64 usage; 65 MOF or argument values that do not compile or convert; 66 an input\n"
     "file that cannot be read; 69 server unreachable (also TLS and certificate\n"
     "failures); 70 internal; 75 timeout; 76 an answer that is not a CIM-XML response;\n"
-    "77 authentication refused or needed.";
+    "77 authentication refused or needed; 130 interrupted (Ctrl-C).\n"
+    "The enumerations (enumerate-instances, enumerate-instance-names, associators,\n"
+    "associator-names, references, reference-names of an instance, exec-query) pull\n"
+    "their results in pieces of --max-object-count, each written as it comes, and\n"
+    "use the traditional operation with --no-pull, for an option only it has, or\n"
+    "when the server has no pull operations. Ctrl-C closes the enumeration on the\n"
+    "server before the program ends.";
 
 struct FlagSpec {
     unsigned bit;
@@ -44,6 +50,8 @@ const FlagSpec flagSpecs[] = {
      "IncludeClassOrigin: name the class that declares each member"},
     {classicOption, "--classic", &Invocation::classic,
      "the server runs the classic profile: its defined differences are settled, not failures"},
+    {pullOption, "--no-pull", &Invocation::noPull,
+     "the traditional operation, the whole set in one answer, instead of pulling it in pieces"},
 };
 
 struct TextSpec {
@@ -137,6 +145,22 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
                     text.name, [&in, field = text.field](const std::string &value) { in.*field = value; }, text.help);
         if (command.options & queryLanguageOption)
             sub->add_option("--query-language", in.queryLanguage, "the query's language (WQL)");
+        if (command.options & pullOption)
+            sub->add_option("--max-object-count", in.maxObjectCount,
+                            "MaxObjectCount: the objects each piece of the pulled enumeration holds (1000)")
+                ->check(CLI::Range(1u, 4294967295u));
+        if (command.options & filterQueryOption) {
+            sub->add_option_function<std::string>(
+                "--filter-query", [&in](const std::string &value) { in.filterQuery = value; },
+                "FilterQuery: only the instances the query selects (a pulled enumeration only)");
+            sub->add_option("--filter-query-language", in.filterQueryLanguage,
+                            "FilterQueryLanguage: the filter's language (DMTF:FQL)");
+        }
+        if (command.options & operationTimeoutOption)
+            sub->add_option_function<unsigned>(
+                   "--operation-timeout", [&in](unsigned value) { in.operationTimeout = value; },
+                   "OperationTimeout: seconds the server keeps the enumeration between two pulls (its default)")
+                ->check(CLI::Range(1u, 4294967295u));
         subcommands.push_back(sub);
     }
 

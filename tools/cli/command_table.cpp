@@ -9,6 +9,8 @@ namespace {
 constexpr unsigned flags = localOnlyOption | includeQualifiersOption | includeClassOriginOption;
 constexpr unsigned filters = assocClassOption | resultClassOption | roleOption | resultRoleOption;
 constexpr int any = -1;
+// The options of the enumerations that pull.
+constexpr unsigned pulls = pullOption | filterQueryOption | operationTimeoutOption;
 
 const char *const aClass = "a class: http://host/namespace:Class";
 const char *const anInstance = "an instance: http://host/namespace:Class.Key=\"value\",N=3";
@@ -36,9 +38,11 @@ const std::vector<Command> &commandTable() {
         {"get-instance", "GetInstance: one instance", anInstance, nullptr, 0, 0, flags | propertyListOption, 0,
          runGetInstance},
         {"enumerate-instances", "EnumerateInstances: the instances of a class and its subclasses", aClass, nullptr, 0,
-         0, deepInheritanceOption | flags | propertyListOption, deepInheritanceOption, runEnumerateInstances},
+         0, deepInheritanceOption | flags | propertyListOption | pulls, deepInheritanceOption, runEnumerateInstances},
         {"enumerate-instance-names", "EnumerateInstanceNames: the paths of a class's instances", aClass, nullptr, 0, 0,
-         0, 0, runEnumerateInstanceNames},
+         pulls, 0, runEnumerateInstanceNames},
+        {"enumeration-count", "EnumerationCount: how many instances a class has (an open, the count, a close)",
+         aClass, nullptr, 0, 0, filterQueryOption | operationTimeoutOption, 0, runEnumerationCount},
         {"create-instance", "CreateInstance of each instance in the MOF; writes the new paths", aNamespace, "FILE", 0,
          1, mofOption, 0, runCreateInstance},
         {"modify-instance",
@@ -50,16 +54,18 @@ const std::vector<Command> &commandTable() {
         {"set-property", "SetProperty: NAME=VALUE, typed as the class declares it (NAME alone sets NULL)", anInstance,
          "NAME=VALUE", 1, 1, 0, 0, runSetProperty},
         {"associators", "Associators: the objects associated with an instance (or a class)", classOrInstance, nullptr,
-         0, 0, filters | includeQualifiersOption | includeClassOriginOption | propertyListOption, 0, runAssociators},
+         0, 0, filters | includeQualifiersOption | includeClassOriginOption | propertyListOption | pulls, 0,
+         runAssociators},
         {"associator-names", "AssociatorNames: the paths of the associated objects", classOrInstance, nullptr, 0, 0,
-         filters, 0, runAssociatorNames},
+         filters | pulls, 0, runAssociatorNames},
         {"references", "References: the associations that refer to an instance (or a class)", classOrInstance, nullptr,
-         0, 0, resultClassOption | roleOption | includeQualifiersOption | includeClassOriginOption | propertyListOption,
+         0, 0,
+         resultClassOption | roleOption | includeQualifiersOption | includeClassOriginOption | propertyListOption | pulls,
          0, runReferences},
         {"reference-names", "ReferenceNames: the paths of the associations that refer to it", classOrInstance, nullptr,
-         0, 0, resultClassOption | roleOption, 0, runReferenceNames},
-        {"exec-query", "ExecQuery: the objects a query selects", aNamespace, "QUERY", 1, 1, queryLanguageOption, 0,
-         runExecQuery},
+         0, 0, resultClassOption | roleOption | pulls, 0, runReferenceNames},
+        {"exec-query", "ExecQuery: the objects a query selects", aNamespace, "QUERY", 1, 1,
+         queryLanguageOption | pullOption | operationTimeoutOption, 0, runExecQuery},
         {"invoke-method",
          "an extrinsic method: METHOD NAME=VALUE..., the values typed as the class declares the parameters",
          classOrInstance, "METHOD [NAME=VALUE...]", 1, any, 0, 0, runInvokeMethod},

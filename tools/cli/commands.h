@@ -27,6 +27,9 @@ enum OptionBit : unsigned {
     namespaceOption = 1u << 11,
     dtdOption = 1u << 12,
     classicOption = 1u << 13,
+    pullOption = 1u << 14,              // --max-object-count, --no-pull
+    filterQueryOption = 1u << 15,       // --filter-query, --filter-query-language
+    operationTimeoutOption = 1u << 16,  // --operation-timeout
 };
 
 // What the command line says to one command.
@@ -43,6 +46,13 @@ struct Invocation {
     std::optional<std::string> mof;  // --mof TEXT
     std::optional<std::string> nameSpace, dtd;  // conformance: --namespace NS, --dtd FILE
     bool classic = false;                       // conformance: --classic
+    // Pulled enumerations: the size of each piece, or the traditional
+    // operation only; the open's filter and the context's timeout.
+    unsigned maxObjectCount = 1000;
+    bool noPull = false;
+    std::optional<std::string> filterQuery;
+    std::string filterQueryLanguage = "DMTF:FQL";
+    std::optional<unsigned> operationTimeout;  // seconds; nullopt: the server's default
 };
 
 // What a command works with while it runs.
@@ -82,6 +92,7 @@ void runDeleteClass(CommandContext &c);
 void runGetInstance(CommandContext &c);
 void runEnumerateInstances(CommandContext &c);
 void runEnumerateInstanceNames(CommandContext &c);
+void runEnumerationCount(CommandContext &c);
 void runCreateInstance(CommandContext &c);
 void runModifyInstance(CommandContext &c);
 void runDeleteInstance(CommandContext &c);

@@ -211,6 +211,8 @@ public:
     void namespaceName(const std::wstring &name) override {
         line(Json{{"kind", "namespace"}, {"name", cimobj::toUtf8(name)}});
     }
+    void count(unsigned long long count) override { line(Json{{"kind", "count"}, {"count", count}}); }
+    bool failed() const override { return !out_; }
 
 private:
     void line(const Json &object) { out_ << object.dump(-1, ' ', false, Json::error_handler_t::replace) << "\n"; }

@@ -69,6 +69,8 @@ public:
         out_ << assignments(properties.get());
     }
     void namespaceName(const std::wstring &name) override { out_ << cimobj::toUtf8(name) << "\n"; }
+    void count(unsigned long long count) override { out_ << count << "\n"; }
+    bool failed() const override { return !out_; }
 
 private:
     void separate() {

@@ -40,6 +40,10 @@ public:
     virtual void methodResult(const std::wstring &method, const CIMValue *returnValue,
                               const CIMPropertyList *outParameters) = 0;
     virtual void namespaceName(const std::wstring &name) = 0;
+    // The number of objects an enumeration holds (EnumerationCount).
+    virtual void count(unsigned long long count) = 0;
+    // True once a write failed (the reader of the output went away).
+    virtual bool failed() const = 0;
 };
 
 // The writer of form, writing to out.

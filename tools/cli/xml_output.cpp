@@ -24,6 +24,8 @@ public:
     void propertyValue(const std::wstring &, const CIMValue *) override {}
     void methodResult(const std::wstring &, const CIMValue *, const CIMPropertyList *) override {}
     void namespaceName(const std::wstring &) override {}
+    void count(unsigned long long) override {}
+    bool failed() const override { return !out_; }
 
 private:
     std::ostream &out_;

@@ -27,7 +27,8 @@ std::string oneLine(std::string text) {
 
 ClientError cimError(int code, const std::string &description) {
     std::string message = cimStatusName(code);
-    if (code >= 1 && code <= 17) message += " (" + std::to_string(code) + ")";
+    // Named codes (1..17, and 20..28 of the pulled enumerations) with their number.
+    if (code != 0 && cimStatusCodeName(code) != nullptr) message += " (" + std::to_string(code) + ")";
     std::string text = oneLine(description);
     if (!text.empty()) message += ": " + text;
     return ClientError(code >= 1 && code < exitUsage ? code : exitProtocol, message);

@@ -19,6 +19,7 @@ enum ExitStatus : int {
     exitTimeout = 75,      // the server did not answer within --timeout
     exitProtocol = 76,     // an answer that is not a CIM-XML response to the request
     exitAuth = 77,         // the server refused the credentials, or none were known
+    exitInterrupted = 130, // stopped by SIGINT (Ctrl-C), as a shell reports 128 + 2
 };
 
 // A failure with the exit status it ends the program with.
@@ -32,11 +33,12 @@ private:
 };
 
 // The name of a CIM status code ("CIM_ERR_NOT_FOUND"); "CIM status N" for a
-// code outside 1..17.
+// code without a name (outside 1..17 and 20..28).
 std::string cimStatusName(int code);
 
 // The error a CIM status answer makes: "CIM_ERR_NOT_FOUND (6): description"
-// (without ": description" when there is none); the exit status is the code
+// (the number only for a named code; without ": description" when there
+// is none); the exit status is the code
 // when it lies in 1..63, else exitProtocol. Line breaks in the description
 // become spaces, so that the message stays one line.
 ClientError cimError(int code, const std::string &description);

@@ -42,6 +42,7 @@ void handOver(PulledPiece &from, PulledKind kind, CIMXMLPulledPiece &to) {
                                                    : toList(CIMLIST_INSTANCE, from.instances);
     to.endOfSequence = from.endOfSequence ? 1 : 0;
     if (!from.context.empty()) to.enumerationContext = orThrow(newCIMString(cimobj::fromUtf8(from.context).c_str()));
+    to.queryResultClass = from.queryResultClass.release();
 }
 
 std::string contextOf(const CIMString *context) { return cimobj::toUtf8(textOf(context)); }
@@ -70,8 +71,7 @@ ReturnCode *openEnumeration(const CIMXMLOpenEnumeration *request, CIMXMLPulledPi
         if (request->hasOperationTimeout) open.operationTimeout = request->operationTimeout;
         open.continueOnError = request->continueOnError != 0;
         open.maxObjectCount = request->maxObjectCount;
-        if (request->returnQueryResultClass)
-            return Status::error(7, "ReturnQueryResultClass is not supported: results come without their query class");
+        open.returnQueryResultClass = request->returnQueryResultClass != 0;
         PulledPiece found;
         Status status = om.openEnumeration(open, found);
         if (status.ok()) handOver(found, open.kind, *piece);

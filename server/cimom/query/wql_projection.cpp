@@ -1,5 +1,6 @@
 // wql_projection.cpp - the instance a query result carries: the selected
-// properties only, with the instance's class, namespace and path.
+// properties only, with the instance's class, namespace and path; and the
+// class that describes such results.
 #include "wql_syntax.h"
 
 namespace cimom {
@@ -51,6 +52,30 @@ cimobj::InstancePtr WqlQuery::project(const CIMInstance *instance) const {
         if (!setInstancePath(result.get(), copy.get())) throw std::bad_alloc();
         copy.release();
     }
+    return result;
+}
+
+cimobj::ClassPtr WqlQuery::resultClass(const CIMClass *fromClass) const {
+    if (!fromClass || !impl_ || !impl_->validated) return nullptr;
+    cimobj::ClassPtr result(checked(copyCIMClass(fromClass)));
+    if (impl_->all) return result;
+    std::vector<const CIMProperty *> found(impl_->slots.size(), nullptr);
+    for (CIMListNode *node = getFirstCIMProperty(getClassProperties(fromClass)); node;
+         node = getNextCIMProperty(node)) {
+        const CIMProperty *property = getCurrentCIMProperty(node);
+        auto slot = impl_->slotIndex.find(cimobj::view(propertyGetName(property)));
+        if (slot != impl_->slotIndex.end() && !found[slot->second]) found[slot->second] = property;
+    }
+    cimobj::ListPtr properties(checked(newCIMPropertyList()));
+    for (int slot : impl_->projection) {
+        if (!found[slot]) continue;
+        cimobj::PropertyPtr property(checked(copyCIMProperty(found[slot])));
+        if (!isSuccessfulFree(appendToCIMPropertyList(properties.get(), property.get()))) throw std::bad_alloc();
+        property.release();
+    }
+    if (!setClassProperties(result.get(), properties.get())) throw std::bad_alloc();
+    properties.release();
+    if (!setClassMethods(result.get(), nullptr)) throw std::bad_alloc();
     return result;
 }
 

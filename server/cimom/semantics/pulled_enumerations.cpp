@@ -92,10 +92,11 @@ Status associationResults(ObjectManager &objectManager, const OpenEnumeration &r
 }
 
 Status openResults(ObjectManager &objectManager, ObjectManager::State &state, const OpenEnumeration &request,
-                   const InstanceOptions &options, std::unique_ptr<PulledResults> &results) {
+                   const InstanceOptions &options, std::unique_ptr<PulledResults> &results,
+                   cimobj::ClassPtr &queryResultClass) {
     if (request.source == PulledSource::Query)
         return queryResults(objectManager, state, request.nameSpace, request.filterQuery, request.filterLanguage,
-                            results);
+                            results, request.returnQueryResultClass ? &queryResultClass : nullptr);
     InstanceFilter filter;
     Status status = makeFilter(request.filterLanguage, request.filterQuery, filter);
     if (!status.ok()) return status;
@@ -139,12 +140,14 @@ Status ObjectManager::openEnumeration(const OpenEnumeration &request, PulledPiec
     options.includeClassOrigin = request.options.includeClassOrigin;
     options.properties = request.options.properties;
     std::unique_ptr<PulledResults> results;
-    status = openResults(*this, *state_, request, options, results);
+    cimobj::ClassPtr queryResultClass;
+    status = openResults(*this, *state_, request, options, results, queryResultClass);
     if (status.ok() && request.maxObjectCount > 0) status = results->next(request.maxObjectCount, piece);
     if (!status.ok()) {
         piece = PulledPiece{};
         return status;
     }
+    piece.queryResultClass = std::move(queryResultClass);
     if (results->ended()) {
         piece.endOfSequence = true;
         table.countEndedAtOpen();

@@ -22,9 +22,11 @@ std::unique_ptr<PulledResults> heldResults(std::vector<cimobj::InstancePtr> inst
 std::unique_ptr<PulledResults> heldResults(std::vector<cimobj::PathPtr> paths);
 
 // A query in language (WQL) checked against nameSpace's classes, its
-// results read from a cursor over the FROM class a piece at a time.
+// results read from a cursor over the FROM class a piece at a time; when
+// resultClass is given it receives the class the results are instances of.
 // Status 14, 15, 3 or 5 as ExecQuery gives them.
 Status queryResults(ObjectManager &objectManager, ObjectManager::State &state, const std::wstring &nameSpace,
-                    const std::wstring &query, const std::wstring &language, std::unique_ptr<PulledResults> &results);
+                    const std::wstring &query, const std::wstring &language, std::unique_ptr<PulledResults> &results,
+                    cimobj::ClassPtr *resultClass);
 
 }  // namespace cimom

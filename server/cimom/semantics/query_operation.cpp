@@ -88,10 +88,15 @@ Status checkedQuery(ObjectManager::State &state, const std::wstring &nameSpace, 
 }  // namespace
 
 Status queryResults(ObjectManager &objectManager, ObjectManager::State &state, const std::wstring &nameSpace,
-                    const std::wstring &query, const std::wstring &language, std::unique_ptr<PulledResults> &results) {
+                    const std::wstring &query, const std::wstring &language, std::unique_ptr<PulledResults> &results,
+                    cimobj::ClassPtr *resultClass) {
     WqlQuery parsed;
     Status status = checkedQuery(state, nameSpace, query, language, parsed);
     if (!status.ok()) return status;
+    if (resultClass) {
+        NamespaceSchema schema(state.repository, nameSpace);
+        *resultClass = parsed.resultClass(schema.findClass(parsed.className()));
+    }
     std::unique_ptr<InstanceCursor> cursor;
     status = instanceCursor(objectManager, state, nameSpace, parsed.className(), InstanceOptions{}, nullptr, cursor);
     if (!status.ok()) return status;

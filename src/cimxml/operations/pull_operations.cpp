@@ -74,7 +74,9 @@ ReturnCode *invalid_parameter(const std::string &text) {
     return newReturnCode(CIM_ERR_INVALID_PARAMETER, wide.c_str());
 }
 
-// The parameter list of a property list of two output parameters, or NULL.
+// The output parameters of a piece (EndOfSequence, EnumerationContext and,
+// when the host gave one, QueryResultClass) as a new property list; NULL
+// when memory is exhausted.
 CIMPropertyList *pull_outputs(const CIMXMLPulledPiece &piece) {
     ListOwner list(newCIMPropertyList());
     if (!list) return nullptr;
@@ -86,9 +88,18 @@ CIMPropertyList *pull_outputs(const CIMXMLPulledPiece &piece) {
         int type;
         CIMValue *value;
     } outputs[] = {{L"EndOfSequence", CIM_BOOLEAN, newCIMValue(CIM_BOOLEAN, &end)},
-                   {L"EnumerationContext", CIM_STRING, context ? newCIMValue(CIM_STRING, context) : nullptr}};
+                   {L"EnumerationContext", CIM_STRING, context ? newCIMValue(CIM_STRING, context) : nullptr},
+                   {L"QueryResultClass", CIM_CLASS, nullptr}};
+    // An open query's results class, when it was asked for.
+    bool withClass = piece.queryResultClass != nullptr;
+    if (withClass) {
+        CIMClass *copy = copyCIMClass(piece.queryResultClass);
+        outputs[2].value = copy ? newCIMValue(CIM_CLASS, copy) : nullptr;
+        if (!outputs[2].value) freeCIMClass(copy);
+    }
     bool complete = true;
     for (auto &output : outputs) {
+        if (output.type == CIM_CLASS && !withClass) continue;
         CIMString *name = newCIMString(output.name);
         CIMProperty *property =
             complete && name && output.value ? newProperty(name, nullptr, output.value, output.type, nullptr, 0) : nullptr;
@@ -109,6 +120,7 @@ struct PieceOwner {
     ~PieceOwner() {
         freeList(piece.objects);
         freeCIMString(piece.enumerationContext);
+        freeCIMClass(piece.queryResultClass);
     }
 };
 

@@ -10,9 +10,21 @@ namespace {
 
 // The collector must be running before the first collected text is made, and
 // threads the host created itself may only register once this was allowed.
+GC_warn_proc collectorWarning = nullptr;
+
+// Every warning but one goes where the collector sends it: a large list
+// made again and again (the objects of every large answer or piece) is how
+// this library works, not a leak, and users should not read it on stderr.
+void warnUnlessLargeBlock(char *message, GC_word argument) {
+    if (std::strstr(message, "Repeated allocation of very large block")) return;
+    if (collectorWarning) collectorWarning(message, argument);
+}
+
 __attribute__((constructor)) void startCollector() {
     GC_INIT();
     GC_allow_register_threads();
+    collectorWarning = GC_get_warn_proc();
+    GC_set_warn_proc(warnUnlessLargeBlock);
 }
 
 // Unregisters the thread when it ends, if this library registered it.

@@ -34,6 +34,7 @@ struct OpenEnumeration {
     AssociationFilter filter;                // Associators, References
     InstanceOptions options;                 // includeClassOrigin and properties only
     std::wstring filterLanguage, filterQuery;  // a filter; for Query, the query itself
+    bool returnQueryResultClass = false;     // Query: the first piece carries the results' class
     std::optional<std::uint32_t> operationTimeout;  // seconds; nullopt: the server's default
     bool continueOnError = false;
     std::uint32_t maxObjectCount = 0;        // results in the first piece
@@ -45,6 +46,7 @@ struct PulledPiece {
     std::vector<cimobj::PathPtr> paths;          // InstancePaths
     bool endOfSequence = false;
     std::string context;  // the context to pull next with; empty once the sequence ended
+    cimobj::ClassPtr queryResultClass;  // an open query that asked for it: what its results are
 };
 
 // Bounds an administrator sets on enumeration contexts.

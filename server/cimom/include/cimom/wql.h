@@ -113,6 +113,13 @@ public:
     // query not validated. Throws std::bad_alloc when memory is exhausted.
     cimobj::InstancePtr project(const CIMInstance *instance) const;
 
+    // The class the results are instances of, which the caller owns:
+    // fromClass (the FROM class with its inherited properties) for SELECT *,
+    // else fromClass with the selected properties only, in the order of the
+    // select list, and no methods. NULL for a NULL class or a query not
+    // validated. Throws std::bad_alloc when memory is exhausted.
+    cimobj::ClassPtr resultClass(const CIMClass *fromClass) const;
+
     struct Impl;
 
 private:
