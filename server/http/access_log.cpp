@@ -5,6 +5,8 @@
 
 #include <cimobj/cimobj.h>
 
+#include "access_log_file.h"
+
 namespace cimxmld {
 
 namespace {
@@ -30,6 +32,7 @@ std::string formatAccessLine(const AccessRecord &r) {
 }
 
 void logAccess(const AccessRecord &record) {
+    if (accessLogFileInUse() && writeAccessLine(formatAccessLine(record))) return;
     if (cimGetLogLevel() < CIM_LOG_INFO) return;
     cimPrintMessage(CIM_LOG_INFO, L"%s", formatAccessLine(record).c_str());
 }

@@ -1,9 +1,10 @@
 // main.cpp - cimxmld: options, set-up in order (passwords, TLS, module,
 // object manager, open-file limit, front end, listeners), then serving
-// until SIGTERM or SIGINT.
-#include <arpa/inet.h>
+// until SIGTERM or SIGINT (SIGHUP reloads), telling a service manager that
+// started it when it is ready, reloading and stopping.
 #include <pthread.h>
 #include <signal.h>
+#include <time.h>
 
 #include <algorithm>
 #include <iostream>
@@ -13,14 +14,19 @@
 
 #include <cimobj/cimobj.h>
 
+#include "access_log_file.h"
 #include "add_user.h"
 #include "cimom_service.h"
 #include "front_end.h"
 #include "listen_sockets.h"
+#include "listener_setup.h"
 #include "memory_release.h"
 #include "object_manager_host.h"
 #include "options.h"
+#include "server_reload.h"
+#include "service_manager.h"
 #include "tls_context.h"
+#include "tls_reload.h"
 
 using namespace cimxmld;
 
@@ -29,19 +35,6 @@ namespace {
 int fail(const std::string &message, int status = 1) {
     std::cerr << "cimxmld: " << message << '\n';
     return status;
-}
-
-bool isLoopback(const std::string &address) {
-    in_addr v4{};
-    in6_addr v6{};
-    if (address == "localhost") return true;
-    if (inet_pton(AF_INET, address.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-    return inet_pton(AF_INET6, address.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
-}
-
-std::string urlOf(const char *scheme, const std::string &address, int port) {
-    bool v6 = address.find(':') != std::string::npos;
-    return std::string(scheme) + "://" + (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
 }
 
 FrontEndSettings frontEndSettings(const ServerOptions &options, long openFiles) {
@@ -71,8 +64,14 @@ FrontEndSettings frontEndSettings(const ServerOptions &options, long openFiles) 
     return settings;
 }
 
-int serve(const ServerOptions &options) {
-    if (options.passwordFile.empty() && !isLoopback(options.bind))
+std::string monotonicMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::to_string(static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
+}
+
+int serve(const ServerOptions &options, const std::vector<std::string> &arguments) {
+    if (options.passwordFile.empty() && !isLoopbackAddress(options.bind))
         return fail("--bind " + options.bind + ": only a loopback address may be served without --passwd", 2);
     std::string error;
     std::unique_ptr<PasswordFile> passwords;
@@ -80,6 +79,8 @@ int serve(const ServerOptions &options) {
         return fail(error);
     TlsContext tls;
     if (options.httpsEnabled() && !(tls = makeTlsContext(options.certFile, options.keyFile, error))) return fail(error);
+    std::unique_ptr<TlsReload> tlsReload = tls ? std::make_unique<TlsReload>(tls) : nullptr;
+    if (!openAccessLog(options.accessLogFile, error)) return fail(error);
     std::unique_ptr<ProtocolModule> module = ProtocolModule::load(options.modulePath, options.profile, error);
     if (!module) return fail(error);
     std::unique_ptr<ObjectManagerHost> objectManager = ObjectManagerHost::start(options, error);
@@ -87,12 +88,13 @@ int serve(const ServerOptions &options) {
     returnFreeMemory();  // what loading the repository used and let go
     module->setHostExtensions(objectManager->extensions());
 
-    // Only the signal thread takes SIGINT and SIGTERM; every thread started
-    // from here on inherits the mask.
+    // Only the signal thread takes SIGINT, SIGTERM and SIGHUP; every thread
+    // started from here on inherits the mask.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
@@ -101,31 +103,27 @@ int serve(const ServerOptions &options) {
     metrics.setEnumerationFigures([&objectManager] { return objectManager->enumerationFigures(); });
     CimomService service(*module, objectManager->handle(), passwords.get(), options.maxBody, metrics);
     FrontEnd frontEnd(service, metrics, frontEndSettings(options, openFiles));
-    struct Bound {
-        const char *scheme;
-        int port;
-        TlsContext tls;
-    };
-    std::vector<Bound> listeners{{"http", options.port, nullptr}};
-    if (tls) listeners.push_back({"https", options.httpsPort, tls});
-    for (Bound &listener : listeners) {
-        int bound = 0;
-        int socket = openListeningSocket(options.bind, listener.port, bound, error);
-        if (socket < 0 || !frontEnd.addListener(socket, listener.tls, error))
-            return fail("cannot listen on " + urlOf(listener.scheme, options.bind, listener.port) + ": " + error);
-        listener.port = bound;
-        objectManager->listening(listener.scheme, bound);
-    }
+    std::vector<ServedListener> listeners;
+    if (!setUpListeners(options, tls, passwords != nullptr, frontEnd, listeners, error)) return fail(error);
+    for (const ServedListener &listener : listeners) objectManager->listening(listener.scheme, listener.port);
     cimPrintMessage(CIM_LOG_INFO, L"module %s, profile %s", module->path().c_str(), options.profile.c_str());
     cimPrintMessage(CIM_LOG_INFO, L"open files: %ld; connections at most %d; %d I/O threads, %d workers", openFiles,
                     options.maxConnections, options.socketThreads(), options.workerThreads());
-    for (const Bound &listener : listeners)
-        std::cout << "cimxmld: listening on " << urlOf(listener.scheme, options.bind, listener.port) << std::endl;
+    for (const ServedListener &listener : listeners)
+        std::cout << "cimxmld: listening on " << listenerUrl(listener) << std::endl;
+    // Ports bound and repository open: what a Type=notify unit waits for.
+    notifyServiceManager("READY=1\nSTATUS=serving " + listenerUrl(listeners.front()));
 
+    ServerReload reload(arguments, options, passwords.get(), tlsReload.get());
     std::thread stopper([&] {
         int received = 0;
-        sigwait(&stopSignals, &received);
+        while (sigwait(&stopSignals, &received) == 0 && received == SIGHUP) {
+            notifyServiceManager("RELOADING=1\nMONOTONIC_USEC=" + monotonicMicroseconds());
+            reload.run();
+            notifyServiceManager("READY=1");
+        }
         cimPrintMessage(CIM_LOG_INFO, L"stopping on signal %d", received);
+        notifyServiceManager("STOPPING=1");
         objectManager->stopping();
         frontEnd.stop();
     });
@@ -148,5 +146,5 @@ int main(int argc, char **argv) {
     }
     cimSetLogLevel(options->logLevel);
     if (!options->addUser.empty()) return addUserCommand(*options);
-    return serve(*options);
+    return serve(*options, std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -94,6 +94,7 @@ const std::vector<Key> &keys() {
         {"module", true, text(&ServerOptions::modulePath)},
         {"profile", true, setProfile},
         {"host-name", true, text(&ServerOptions::hostName)},
+        {"access-log", true, text(&ServerOptions::accessLogFile)},
         {"log-level", true, setLogLevel},
         {"max-body", true, setMaxBody},
         {"threads", true, number(&ServerOptions::threads, 1, 1024, "a thread count (1-1024)")},
@@ -283,6 +284,8 @@ SQLite file with --repository.
                        (default: this machine's name)
   --log-level L        error, warn (default), info (one line per request)
                        or debug
+  --access-log FILE    append one line per request to FILE, whatever the
+                       log level (reopened on SIGHUP)
   --max-body BYTES     largest request body (default 67108864); larger: 413
   --threads N          CIM workers: threads that run requests (default two
                        per core)
@@ -327,6 +330,10 @@ SQLite file with --repository.
 
 GET /metrics answers request counts and durations in the Prometheus text
 format. SIGTERM or SIGINT stops the server after the requests in flight.
+SIGHUP reads the command line's --config file, the password file and the
+TLS certificate and key again and reopens the --access-log file; a broken
+configuration keeps the old one. Started by systemd, the server tells it
+when it is ready and takes the listening sockets it is given.
 )";
 }
 

@@ -20,6 +20,7 @@ struct ServerOptions {
     std::string modulePath;      // empty: found next to the program
     std::string profile = "strict";
     std::string hostName;        // empty: the machine's name
+    std::string accessLogFile;   // empty: access lines go to the log at info level
     int logLevel = 1;            // 0 error .. 3 debug
     std::size_t maxBody = 64u << 20;
     int threads = 0;             // CIM workers; 0: two per core

@@ -55,15 +55,13 @@ bool validUserName(const std::string &user) {
     return true;
 }
 
-}  // namespace
-
-std::unique_ptr<PasswordFile> PasswordFile::load(const std::string &path, std::string &error) {
+std::shared_ptr<const std::map<std::string, std::string>> readHashes(const std::string &path, std::string &error) {
     std::ifstream in(path);
     if (!in) {
         error = "cannot read password file '" + path + "'";
         return nullptr;
     }
-    std::unique_ptr<PasswordFile> file(new PasswordFile());
+    auto hashes = std::make_shared<std::map<std::string, std::string>>();
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -73,8 +71,18 @@ std::unique_ptr<PasswordFile> PasswordFile::load(const std::string &path, std::s
             error = path + ":" + std::to_string(number) + ": not a \"user:hash\" line";
             return nullptr;
         }
-        file->hashes_[line.substr(0, colon)] = line.substr(colon + 1);
+        (*hashes)[line.substr(0, colon)] = line.substr(colon + 1);
     }
+    return hashes;
+}
+
+}  // namespace
+
+std::unique_ptr<PasswordFile> PasswordFile::load(const std::string &path, std::string &error) {
+    std::unique_ptr<PasswordFile> file(new PasswordFile());
+    std::shared_ptr<const Hashes> hashes = readHashes(path, error);
+    if (!hashes) return nullptr;
+    file->hashes_.store(std::move(hashes));
     unsigned char key[32];
     if (RAND_bytes(key, sizeof key) != 1) {
         error = "no random bytes for the credential digests";
@@ -84,12 +92,21 @@ std::unique_ptr<PasswordFile> PasswordFile::load(const std::string &path, std::s
     return file;
 }
 
+bool PasswordFile::reload(const std::string &path, std::string &error) {
+    std::shared_ptr<const Hashes> hashes = readHashes(path, error);
+    if (!hashes) return false;
+    std::lock_guard<std::mutex> lock(provenLock_);
+    hashes_.store(std::move(hashes));
+    proven_.clear();
+    return true;
+}
+
 std::optional<PasswordFile::Credentials> PasswordFile::parse(std::string_view authorization) const {
     if (authorization.size() < 6 || strncasecmp(authorization.data(), "Basic ", 6) != 0) return std::nullopt;
     std::string_view encoded = authorization.substr(6);
     while (!encoded.empty() && encoded.front() == ' ') encoded.remove_prefix(1);
     std::optional<std::string> decoded = decodeBase64(encoded);
-    if (!decoded || hashes_.empty()) return std::nullopt;
+    if (!decoded || hashes_.load()->empty()) return std::nullopt;
     std::size_t colon = decoded->find(':');
     if (colon == std::string::npos) return std::nullopt;
     unsigned char mac[EVP_MAX_MD_SIZE];
@@ -117,11 +134,13 @@ void PasswordFile::remember(const std::string &digest) const {
 }
 
 bool PasswordFile::verify(const Credentials &credentials) const {
-    auto entry = hashes_.find(credentials.user);
-    bool known = entry != hashes_.end();
+    std::shared_ptr<const Hashes> hashes = hashes_.load();
+    if (hashes->empty()) return false;
+    auto entry = hashes->find(credentials.user);
+    bool known = entry != hashes->end();
     // An unknown user is hashed against a stored hash too, so that the time
     // taken does not tell which names exist.
-    const std::string &stored = known ? entry->second : hashes_.begin()->second;
+    const std::string &stored = known ? entry->second : hashes->begin()->second;
     std::string computed = hashWith(credentials.password, stored);
     bool equal = computed.size() == stored.size() && CRYPTO_memcmp(computed.data(), stored.data(), stored.size()) == 0;
     if (!known || !equal) return false;

@@ -2,6 +2,7 @@
 // "user:hash" lines, hashes made by libcrypt (yescrypt, or SHA-512).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -19,6 +20,11 @@ public:
     // with '#' are skipped. On error (unreadable file, a line without ':' or
     // with an empty name or hash) returns null and says which line in error.
     static std::unique_ptr<PasswordFile> load(const std::string &path, std::string &error);
+    // Reads path again, as load does, and serves its users from now on;
+    // credentials remembered so far must be proven again. A request being
+    // checked meanwhile sees the old users or the new, never a mix. On
+    // error keeps the users it had and returns false with the reason.
+    bool reload(const std::string &path, std::string &error);
 
     // An Authorization header value ("Basic <base64 user:password>") taken
     // apart, with a keyed digest of it (never the password) to remember it by.
@@ -46,7 +52,8 @@ private:
     PasswordFile() = default;
     void remember(const std::string &digest) const;
 
-    std::map<std::string, std::string> hashes_;  // user -> hash
+    using Hashes = std::map<std::string, std::string>;  // user -> hash
+    std::atomic<std::shared_ptr<const Hashes>> hashes_;
     std::string digestKey_;                      // random, per process
     mutable std::mutex provenLock_;
     mutable std::unordered_map<std::string, std::chrono::steady_clock::time_point> proven_;  // digest -> until

@@ -34,6 +34,10 @@ std::vector<std::string> ProtocolModule::candidatePaths() {
     std::vector<std::string> paths;
     std::string folder = programFolder();
     if (!folder.empty()) {
+#ifdef CIMXMLD_MODULE_FROM_PROGRAM
+        // Installed: sbin/../lib/libcimxml.so.N, wherever the tree was put.
+        paths.push_back((fs::path(folder) / CIMXMLD_MODULE_FROM_PROGRAM).lexically_normal().string());
+#endif
         paths.push_back(folder + "/libcimxml.so");
         paths.push_back((fs::path(folder).parent_path() / "lib" / "libcimxml.so").string());
     }

@@ -31,8 +31,9 @@ public:
     // path tried, with the loader's message).
     static std::unique_ptr<ProtocolModule> load(const std::string &path, const std::string &profile,
                                                 std::string &error);
-    // Where the module is looked for: next to the running program, in
-    // ../lib from it, then where the build put it.
+    // Where the module is looked for: where the installed tree keeps it
+    // seen from the running program, next to the program, in ../lib from
+    // it, then where the build put it.
     static std::vector<std::string> candidatePaths();
 
     // Hands the request body to the module with the object manager's handle

@@ -112,6 +112,22 @@ ServerProcess::~ServerProcess() {
     unlink(logPath_.c_str());
 }
 
+bool ServerProcess::reload() {
+    auto count = [this] {
+        std::string text = log();
+        std::size_t n = 0;
+        for (std::size_t at = text.find("reload: "); at != std::string::npos; at = text.find("reload: ", at + 1)) ++n;
+        return n;
+    };
+    std::size_t before = count();
+    if (pid_ <= 0 || kill(pid_, SIGHUP) != 0) return false;
+    for (Clock::time_point deadline = Clock::now() + std::chrono::seconds(20); Clock::now() < deadline;) {
+        if (count() > before) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 int ServerProcess::stop() {
     if (pid_ <= 0) return -1;
     kill(pid_, SIGTERM);

@@ -44,6 +44,9 @@ public:
     // Sends SIGTERM and waits up to 20 s: the exit status, -1 when it did
     // not end (the destructor kills it).
     int stop();
+    // Sends SIGHUP (reload) and waits until the log holds one more line
+    // starting "reload: " than before, up to 20 s; false when none came.
+    bool reload();
     // Kills the server with SIGKILL at once, as a crash would, and reaps it.
     void crash();
     // What the server wrote to stderr so far.

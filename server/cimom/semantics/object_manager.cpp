@@ -4,6 +4,10 @@
 #include "providers/namespace_provider.h"
 #include "semantics/object_manager_state.h"
 
+#include <dlfcn.h>
+
+#include <filesystem>
+
 #ifndef CIMOM_SCHEMA_DIR
 #define CIMOM_SCHEMA_DIR "schema"
 #endif
@@ -17,7 +21,21 @@ ObjectManager::ObjectManager(std::wstring hostName) : state_(std::make_unique<St
 
 ObjectManager::~ObjectManager() = default;
 
-std::string ObjectManager::defaultSchemaDir() { return CIMOM_SCHEMA_DIR; }
+// Installed, the schema lies at a fixed place seen from this library
+// (lib/../share/cimxml/schema), wherever the tree was put; in the build
+// tree, in the sources.
+std::string ObjectManager::defaultSchemaDir() {
+#ifdef CIMOM_SCHEMA_FROM_LIBRARY
+    Dl_info self{};
+    if (dladdr(reinterpret_cast<void *>(&ObjectManager::defaultSchemaDir), &self) != 0 && self.dli_fname != nullptr) {
+        std::error_code ec;
+        std::filesystem::path library = std::filesystem::canonical(self.dli_fname, ec);
+        std::filesystem::path installed = library.parent_path() / CIMOM_SCHEMA_FROM_LIBRARY;
+        if (!ec && std::filesystem::is_directory(installed, ec)) return installed.lexically_normal().string();
+    }
+#endif
+    return CIMOM_SCHEMA_DIR;
+}
 
 void ObjectManager::setJournal(std::shared_ptr<Journal> journal) { state_->repository.setJournal(std::move(journal)); }
 

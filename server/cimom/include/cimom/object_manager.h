@@ -57,7 +57,9 @@ public:
 
     // ---- Set-up ----
 
-    // The folder of the default schema this library was built with.
+    // The folder of the default schema: where the installed tree keeps it
+    // beside this library when that folder exists, else the sources it was
+    // built from.
     static std::string defaultSchemaDir();
     // Creates root/cimv2 and root/interop when absent and compiles
     // root_cimv2.mof and root_interop.mof of schemaDir into them. Returns the
