@@ -32,8 +32,10 @@ std::string temporaryPath(const char *stem) {
 }
 
 // What fd delivers until enough(text so far) holds, it closes or deadline passes.
-std::string drain(int fd, Clock::time_point deadline, const std::function<bool(const std::string &)> &enough) {
-    std::string text;
+// Reads into text (after what it holds) until enough(text) says so, the
+// deadline passes or the peer closes.
+void drainInto(int fd, Clock::time_point deadline, std::string &text,
+               const std::function<bool(const std::string &)> &enough) {
     char buffer[4096];
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -44,6 +46,11 @@ std::string drain(int fd, Clock::time_point deadline, const std::function<bool(c
         text.append(buffer, static_cast<std::size_t>(n));
         if (enough(text)) break;
     }
+}
+
+std::string drain(int fd, Clock::time_point deadline, const std::function<bool(const std::string &)> &enough) {
+    std::string text;
+    drainInto(fd, deadline, text, enough);
     return text;
 }
 
@@ -190,9 +197,9 @@ std::size_t chunkedLength(const std::string &text) {
 
 RawResponse RawConnection::receive() {
     Clock::time_point deadline = Clock::now() + timeout_;
-    pending_ += drain(socket_, deadline, [this](const std::string &text) {
-        return (pending_ + text).find("\r\n\r\n") != std::string::npos;
-    });
+    // What came is read where it lies: a copy per read would cost the square of a large answer.
+    drainInto(socket_, deadline, pending_,
+              [](const std::string &text) { return text.find("\r\n\r\n") != std::string::npos; });
     std::size_t end = pending_.find("\r\n\r\n");
     if (end == std::string::npos) return {};
     RawResponse response{pending_.substr(0, end + 2), ""};
@@ -204,9 +211,8 @@ RawResponse RawConnection::receive() {
     if (headText.find("\r\nTransfer-Encoding: chunked\r\n") != std::string::npos) {
         std::size_t whole = chunkedLength(pending_);
         if (whole == std::string::npos)
-            pending_ += drain(socket_, deadline, [this](const std::string &text) {
-                return chunkedLength(pending_ + text) != std::string::npos;
-            });
+            drainInto(socket_, deadline, pending_,
+                      [](const std::string &text) { return chunkedLength(text) != std::string::npos; });
         whole = std::min(chunkedLength(pending_), pending_.size());
         response.body = pending_.substr(0, whole);
         pending_.erase(0, whole);
