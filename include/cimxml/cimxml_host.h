@@ -22,6 +22,8 @@ extern "C" {
  * to stop the enumeration (which then ends with success). */
 typedef int (*CIMXMLInstanceBatch)(void *context, CIMInstanceList *batch);
 typedef int (*CIMXMLPathBatch)(void *context, CIMObjectPathList *batch);
+/* A batch of classes or instances (a CIMList of either). */
+typedef int (*CIMXMLObjectBatch)(void *context, CIMList *batch);
 
 /* ---- Pulled enumerations (the host's side) ---- */
 
@@ -95,6 +97,22 @@ typedef struct CIMXMLHostExtensions {
                                    unsigned int maxObjectCount, CIMXMLPulledPiece *piece);
     ReturnCode *(*closeEnumeration)(CIMObjectPath *path, const CIMString *context);
     ReturnCode *(*enumerationCount)(CIMObjectPath *path, const CIMString *context, unsigned long long *count);
+    /* The association operations and ExecQuery, as the handle slots of the
+     * same names take their arguments (a NULL filter string is absent). */
+    ReturnCode *(*associatorsInBatches)(CIMObjectPath *path, CIMString *assocClass, CIMString *resultClass,
+                                        CIMString *role, CIMString *resultRole, int includeQualifiers,
+                                        int includeClassOrigin, CIMStringList *propertyList, size_t batchSize,
+                                        CIMXMLObjectBatch deliver, void *context);
+    ReturnCode *(*associatorNamesInBatches)(CIMObjectPath *path, CIMString *assocClass, CIMString *resultClass,
+                                            CIMString *role, CIMString *resultRole, size_t batchSize,
+                                            CIMXMLPathBatch deliver, void *context);
+    ReturnCode *(*referencesInBatches)(CIMObjectPath *path, CIMString *resultClass, CIMString *role,
+                                       int includeQualifiers, int includeClassOrigin, CIMStringList *propertyList,
+                                       size_t batchSize, CIMXMLObjectBatch deliver, void *context);
+    ReturnCode *(*referenceNamesInBatches)(CIMObjectPath *path, CIMString *resultClass, CIMString *role,
+                                           size_t batchSize, CIMXMLPathBatch deliver, void *context);
+    ReturnCode *(*execQueryInBatches)(CIMObjectPath *path, CIMString *query, CIMString *queryLanguage,
+                                      size_t batchSize, CIMXMLInstanceBatch deliver, void *context);
 } CIMXMLHostExtensions;
 
 /* Registers the host's extensions (copied; NULL removes them). Call before

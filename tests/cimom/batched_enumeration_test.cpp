@@ -1,7 +1,7 @@
-// Enumerations handed over in batches: the same results in the same order
-// whatever the batch size, an early stop, writes between batches (the
-// repository is not locked while a batch is out), and a provider that fails
-// after the first batches.
+// Enumerations, associations and queries handed over in batches: the same
+// results in the same order whatever the batch size, an early stop, writes
+// between batches (the repository is not locked while a batch is out), and
+// a provider that fails after the first batches.
 #include "om_fixture.h"
 
 namespace omtest {
@@ -24,8 +24,12 @@ public:
 class BatchedEnumeration : public ObjectManagerTest {
 protected:
     std::string extraMof() const override {
-        std::string mof = "class T_Flaky : T_Other { };\n";
-        for (int id = 1; id <= 20; ++id) mof += "instance of T_Other { Id = " + std::to_string(id) + "; };\n";
+        std::string mof =
+            "class T_Flaky : T_Other { };\n"
+            "[Association] class T_Pair { [Key] T_Other REF One; [Key] T_Other REF Other; };\n";
+        for (int id = 1; id <= 20; ++id)
+            mof += "instance of T_Other as $o" + std::to_string(id) + " { Id = " + std::to_string(id) + "; };\n";
+        for (int id = 2; id <= 20; ++id) mof += "instance of T_Pair { One = $o1; Other = $o" + std::to_string(id) + "; };\n";
         return mof;
     }
     // The Ids of an enumeration of className in batches of size, the batch
@@ -84,6 +88,65 @@ TEST_F(BatchedEnumeration, GiveTheSameWhateverTheSizeAndSeeWritesBetweenBatches)
                     return true;
                 }).ok());
     EXPECT_EQ(ids, "1 2 3 4 5 6 7 8 9 11 12 13 14 15 16 17 18 19 20 99 ");
+}
+
+TEST_F(BatchedEnumeration, AssociationsAndQueriesComeInTheSameOrderAsWhole) {
+    cimobj::PathPtr first = pathOf("T_Other", {{"Id", "1"}});
+    auto pathsOf = [](const std::vector<cimobj::InstancePtr> &instances, std::string &text) {
+        for (const cimobj::InstancePtr &one : instances) text += describe(getInstancePath(one.get())) + " ";
+    };
+    auto objectsIn = [&](std::size_t size, std::vector<std::size_t> &sizes, bool associators) {
+        std::string paths;
+        auto take = [&](cimom::ClassesOrInstances &batch) {
+            sizes.push_back(batch.instances.size());
+            pathsOf(batch.instances, paths);
+            return sizes.size() < 2 || size != 5;  // batches of 5 stop after two
+        };
+        cimom::Status status = associators ? om->associators(L"test", *first, {}, {}, size, take)
+                                           : om->references(L"test", *first, {}, {}, size, take);
+        EXPECT_TRUE(status.ok()) << status.message;
+        return paths;
+    };
+    for (bool associators : {true, false}) {
+        cimom::ClassesOrInstances whole;
+        ASSERT_TRUE((associators ? om->associators(L"test", *first, {}, {}, whole)
+                                 : om->references(L"test", *first, {}, {}, whole))
+                        .ok());
+        ASSERT_EQ(whole.instances.size(), 19u);
+        std::string wholePaths;
+        pathsOf(whole.instances, wholePaths);
+        std::vector<std::size_t> sizes;
+        EXPECT_EQ(objectsIn(7, sizes, associators), wholePaths) << associators;
+        EXPECT_EQ(sizes, (std::vector<std::size_t>{7, 7, 5})) << associators;
+        sizes.clear();
+        objectsIn(5, sizes, associators);
+        EXPECT_EQ(sizes, (std::vector<std::size_t>{5, 5})) << "deliver asked to stop";
+
+        std::vector<cimobj::PathPtr> names;
+        sizes.clear();
+        auto takeNames = [&](std::vector<cimobj::PathPtr> &batch) {
+            sizes.push_back(batch.size());
+            for (cimobj::PathPtr &one : batch) names.push_back(std::move(one));
+            return true;
+        };
+        EXPECT_TRUE((associators ? om->associatorNames(L"test", *first, {}, 8, takeNames)
+                                 : om->referenceNames(L"test", *first, {}, 8, takeNames))
+                        .ok());
+        EXPECT_EQ(sizes, (std::vector<std::size_t>{8, 8, 3})) << associators;
+    }
+
+    std::vector<std::size_t> sizes;
+    std::string ids;
+    EXPECT_TRUE(om->execQuery(L"test", L"SELECT Id FROM T_Other WHERE Id > 10", L"WQL", 4,
+                              [&](std::vector<cimobj::InstancePtr> &batch) {
+                                  sizes.push_back(batch.size());
+                                  for (const cimobj::InstancePtr &one : batch)
+                                      ids += describe(findCIMProperty(one->properties, L"Id")->value) + " ";
+                                  return true;
+                              })
+                    .ok());
+    EXPECT_EQ(ids, "11 12 13 14 15 16 17 18 19 20 ");
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{4, 4, 2}));
 }
 
 TEST_F(BatchedEnumeration, AFailureAfterTheFirstBatchesComesAfterThem) {

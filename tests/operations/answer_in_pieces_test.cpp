@@ -43,6 +43,17 @@ CIMInstanceList *instancesFrom(int first, int count) {
     return list;
 }
 
+// Their paths.
+CIMObjectPathList *pathsFrom(int first, int count) {
+    CIMObjectPathList *list = newList(CIMLIST_OBJECTPATH);
+    for (int i = first; i < first + count; ++i) {
+        CIMObjectPath *own = fixtures::path(L"CIM_Foo", L"root/cimv2");
+        fixtures::add_key(own, L"Name", fixtures::narrow_string_value("item-" + std::to_string(i)));
+        freeReturnCode(appendToList(list, own));
+    }
+    return list;
+}
+
 // The extension's behaviour for the next call.
 struct Batches {
     int failAfter = -1;  // batches given before the failure; -1: none
@@ -51,20 +62,44 @@ struct Batches {
 };
 Batches batches;
 
-ReturnCode *enumerateInBatches(CIMObjectPath *, int, int, int, int, CIMStringList *, size_t batchSize,
-                               CIMXMLInstanceBatch deliver, void *context) {
+// Gives what make makes, instanceCount in all, batchSize at a time.
+ReturnCode *giveInBatches(size_t batchSize, int (*deliver)(void *, CIMList *), void *context,
+                          CIMList *(*make)(int, int)) {
     batches.given = 0;
     batches.stopped = false;
     for (int first = 0; first < instanceCount; first += static_cast<int>(batchSize)) {
         if (batches.given == batches.failAfter) return newReturnCode(CIM_ERR_FAILED, L"the source went away");
         ++batches.given;
         int count = std::min(static_cast<int>(batchSize), instanceCount - first);
-        if (deliver(context, instancesFrom(first, count)) != 0) {
+        if (deliver(context, make(first, count)) != 0) {
             batches.stopped = true;
             break;
         }
     }
     return newReturnCode(0, nullptr);
+}
+
+ReturnCode *enumerateInBatches(CIMObjectPath *, int, int, int, int, CIMStringList *, size_t n, CIMXMLInstanceBatch d,
+                               void *c) {
+    return giveInBatches(n, d, c, instancesFrom);
+}
+ReturnCode *associatorsInBatches(CIMObjectPath *, CIMString *, CIMString *, CIMString *, CIMString *, int, int,
+                                 CIMStringList *, size_t n, CIMXMLObjectBatch d, void *c) {
+    return giveInBatches(n, d, c, instancesFrom);
+}
+ReturnCode *associatorNamesInBatches(CIMObjectPath *, CIMString *, CIMString *, CIMString *, CIMString *, size_t n,
+                                     CIMXMLPathBatch d, void *c) {
+    return giveInBatches(n, d, c, pathsFrom);
+}
+ReturnCode *referencesInBatches(CIMObjectPath *, CIMString *, CIMString *, int, int, CIMStringList *, size_t n,
+                                CIMXMLObjectBatch d, void *c) {
+    return giveInBatches(n, d, c, instancesFrom);
+}
+ReturnCode *referenceNamesInBatches(CIMObjectPath *, CIMString *, CIMString *, size_t n, CIMXMLPathBatch d, void *c) {
+    return giveInBatches(n, d, c, pathsFrom);
+}
+ReturnCode *execQueryInBatches(CIMObjectPath *, CIMString *, CIMString *, size_t n, CIMXMLInstanceBatch d, void *c) {
+    return giveInBatches(n, d, c, instancesFrom);
 }
 
 // What the module gives through the sink.
@@ -116,10 +151,18 @@ protected:
     void SetUp() override {
         cimom.answerEverySlot();
         cimom.setRecording(false);
-        cimom.setResult("pfn_enumerateInstances", [] { return static_cast<void *>(instancesFrom(0, instanceCount)); });
+        for (const char *slot : {"pfn_enumerateInstances", "pfn_associators", "pfn_references", "pfn_execQuery"})
+            cimom.setResult(slot, [] { return static_cast<void *>(instancesFrom(0, instanceCount)); });
+        for (const char *slot : {"pfn_associatorNames", "pfn_referenceNames"})
+            cimom.setResult(slot, [] { return static_cast<void *>(pathsFrom(0, instanceCount)); });
         CIMXMLHostExtensions extensions{};
         extensions.size = sizeof extensions;
         extensions.enumerateInstancesInBatches = enumerateInBatches;
+        extensions.associatorsInBatches = associatorsInBatches;
+        extensions.associatorNamesInBatches = associatorNamesInBatches;
+        extensions.referencesInBatches = referencesInBatches;
+        extensions.referenceNamesInBatches = referenceNamesInBatches;
+        extensions.execQueryInBatches = execQueryInBatches;
         ASSERT_EQ(CIMXML_setHostExtensions(&extensions), 1);
         batches = Batches{};
     }
@@ -131,20 +174,33 @@ protected:
 };
 
 TEST_F(AnswerInPieces, JoinedAreTheWholeAnswerForEveryOperation) {
-    const std::string requests[] = {
-        enumerate,
-        intrinsic("GetClass", "root/cimv2", classNameParam("CIM_Foo")),
-        intrinsic("EnumerateInstanceNames", "root/cimv2", classNameParam("CIM_Foo")),
-        intrinsic("NoSuchOperation", "root/cimv2"),
-        intrinsic("EnumerateInstances", "root/cimv2"),
+    const std::string object = iparam("ObjectName", "<CLASSNAME NAME=\"CIM_Foo\"/>");
+    const struct {
+        std::string request;
+        bool batched;  // through the host's extension
+    } cases[] = {
+        {enumerate, true},
+        {intrinsic("GetClass", "root/cimv2", classNameParam("CIM_Foo")), false},
+        {intrinsic("EnumerateInstanceNames", "root/cimv2", classNameParam("CIM_Foo")), false},
+        {intrinsic("NoSuchOperation", "root/cimv2"), false},
+        {intrinsic("EnumerateInstances", "root/cimv2"), false},
+        {intrinsic("Associators", "root/cimv2", object), true},
+        {intrinsic("AssociatorNames", "root/cimv2", object), true},
+        {intrinsic("References", "root/cimv2", object), true},
+        {intrinsic("ReferenceNames", "root/cimv2", object), true},
+        {intrinsic("ExecQuery", "root/cimv2",
+                   valueParam("QueryLanguage", "WQL") + valueParam("Query", "SELECT * FROM CIM_Foo")),
+         true},
     };
-    for (const std::string &request : requests) {
+    for (const auto &[request, batched] : cases) {
         const std::string expected = whole(request, cimom.handle());
         Received received;
+        batches.given = 0;
         CIMXMLAnswerEnd end = inPieces(request, cimom.handle(), received);
         EXPECT_EQ(end.lateStatus, 0);
         EXPECT_EQ(received.begins, 1);
         EXPECT_EQ(received.header + "\r\n" + received.body, expected) << request.substr(0, 200);
+        EXPECT_EQ(batches.given, batched ? (instanceCount + 63) / 64 : 0) << request.substr(0, 200);
     }
     Received received;
     inPieces(enumerate, cimom.handle(), received);

@@ -1,5 +1,6 @@
 // handle_binding.cpp - the handle's table filled with the object manager's slots.
 #include "cimom/handle.h"
+#include "handle/association_slots.h"
 #include "handle/instance_slots.h"
 #include "handle/pull_slots.h"
 #include "handle/query_slots.h"
@@ -43,6 +44,11 @@ void fillHostExtensions(CIMXMLHostExtensions &extensions) {
     extensions.pullEnumeration = slots::pullEnumeration;
     extensions.closeEnumeration = slots::closeEnumeration;
     extensions.enumerationCount = slots::enumerationCount;
+    extensions.associatorsInBatches = slots::associatorsInBatches;
+    extensions.associatorNamesInBatches = slots::associatorNamesInBatches;
+    extensions.referencesInBatches = slots::referencesInBatches;
+    extensions.referenceNamesInBatches = slots::referenceNamesInBatches;
+    extensions.execQueryInBatches = slots::execQueryInBatches;
 }
 
 }  // namespace cimom

@@ -4,6 +4,7 @@
 #include "repository/value_conversion.h"
 #include "semantics/enumeration_cursors.h"
 #include "semantics/instance_access.h"
+#include "semantics/result_batches.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -90,14 +91,6 @@ Status deliverInBatches(ObjectManager::State &state, ResultCursor<Ptr> &cursor, 
         if (!batch.empty() && !deliver(batch)) break;
     }
     return Status::success();
-}
-
-template <class Ptr>
-Status collectAll(std::vector<Ptr> &results, const std::function<Status(const std::function<bool(std::vector<Ptr> &)> &)> &run) {
-    return run([&](std::vector<Ptr> &batch) {
-        for (Ptr &one : batch) results.push_back(std::move(one));
-        return true;
-    });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "cimom/wql.h"
 #include "semantics/object_manager_state.h"
 #include "semantics/pulled_results.h"
+#include "semantics/result_batches.h"
 #include "support/names.h"
 
 namespace cimom {
@@ -106,17 +107,23 @@ Status queryResults(ObjectManager &objectManager, ObjectManager::State &state, c
 
 Status ObjectManager::execQuery(const std::wstring &nameSpace, const std::wstring &query, const std::wstring &language,
                                 ClassesOrInstances &results) {
-    WqlQuery parsed;
-    Status status = checkedQuery(*state_, nameSpace, query, language, parsed);
+    return collectAll<cimobj::InstancePtr>(results.instances, [&](const InstanceBatch &deliver) {
+        return execQuery(nameSpace, query, language, 0, deliver);
+    });
+}
+
+Status ObjectManager::execQuery(const std::wstring &nameSpace, const std::wstring &query, const std::wstring &language,
+                                std::size_t batchSize, const InstanceBatch &deliver) {
+    std::unique_ptr<PulledResults> results;
+    Status status = queryResults(*this, *state_, nameSpace, query, language, results, nullptr);
     if (!status.ok()) return status;
-    NamespaceSchema schema(state_->repository, nameSpace);
-    InstanceOptions everything;
-    std::vector<cimobj::InstancePtr> candidates;
-    status = enumerateInstances(nameSpace, parsed.className(), everything, candidates);
-    if (!status.ok()) return status;
-    for (const cimobj::InstancePtr &candidate : candidates)
-        if (parsed.matches(candidate.get(), schema)) results.instances.push_back(parsed.project(candidate.get()));
-    return status;
+    while (!results->ended()) {
+        PulledPiece piece;
+        status = results->next(batchSize == 0 ? SIZE_MAX : batchSize, piece);
+        if (!status.ok()) return status;
+        if (!piece.instances.empty() && !deliver(piece.instances)) break;
+    }
+    return Status::success();
 }
 
 }  // namespace cimom

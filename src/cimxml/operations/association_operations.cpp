@@ -7,6 +7,8 @@
 
 #include "cimxml/operation_parameters.h"
 #include "cimxml/operations.h"
+#include "cimxml/answer_in_pieces.h"
+#include "cimxml/operations/batched_results.h"
 #include "cimxml/operations/operation_support.h"
 
 using namespace cimxml_ops;
@@ -75,12 +77,19 @@ int CIMOMhdle_associators(PoolString *pool, MessageData *msgData, CIMOMHandle *h
     int includeClassOrigin = bool_parameter(parameters, L"IncludeClassOrigin", 0);
     ListOwner propertyList(property_list_parameter(parameters));
 
+    static const ResponseTexts texts{.function = "CIMOMhdle_associators"};
+    const CIMXMLHostExtensions *host = batch_extensions();
+    if (host && host->associatorsInBatches)
+        return write_batched_response(pool, msgData, texts, [&](auto deliver, void *context) {
+            return host->associatorsInBatches(path.get(), assocClass.get(), resultClass.get(), role.get(),
+                                              resultRole.get(), includeQualifiers, includeClassOrigin,
+                                              propertyList.get(), cimxml_batch_size, deliver, context);
+        });
     CIMList *objects = nullptr;
     StatusOwner status(call_slot(handle->pfn_associators, path.get(), assocClass.get(), resultClass.get(),
                                  role.get(), resultRole.get(), includeQualifiers, includeClassOrigin,
                                  propertyList.get(), &objects));
     ListOwner results(objects);
-    static const ResponseTexts texts{.function = "CIMOMhdle_associators"};
     bool failed = !status || status->rc != 0 || !results;
     return write_intrinsic_response(pool, msgData, texts, status.get(), failed, results.get(), nullptr);
 }
@@ -95,11 +104,17 @@ int CIMOMhdle_associatorNames(PoolString *pool, MessageData *msgData, CIMOMHandl
     StringOwner role(filter(msgData, L"Role"));
     StringOwner resultRole(filter(msgData, L"ResultRole"));
 
+    static const ResponseTexts texts{.function = "CIMOMhdle_associatorNames"};
+    const CIMXMLHostExtensions *host = batch_extensions();
+    if (host && host->associatorNamesInBatches)
+        return write_batched_response(pool, msgData, texts, [&](auto deliver, void *context) {
+            return host->associatorNamesInBatches(path.get(), assocClass.get(), resultClass.get(), role.get(),
+                                                  resultRole.get(), cimxml_batch_size, deliver, context);
+        });
     CIMList *paths = nullptr;
     StatusOwner status(call_slot(handle->pfn_associatorNames, path.get(), assocClass.get(), resultClass.get(),
                                  role.get(), resultRole.get(), &paths));
     ListOwner results(paths);
-    static const ResponseTexts texts{.function = "CIMOMhdle_associatorNames"};
     bool failed = !status || status->rc != 0 || !results;
     return write_intrinsic_response(pool, msgData, texts, status.get(), failed, results.get(), nullptr);
 }
@@ -116,11 +131,18 @@ int CIMOMhdle_references(PoolString *pool, MessageData *msgData, CIMOMHandle *ha
     int includeClassOrigin = bool_parameter(parameters, L"IncludeClassOrigin", 0);
     ListOwner propertyList(property_list_parameter(parameters));
 
+    static const ResponseTexts texts{.function = "CIMOMhdle_references"};
+    const CIMXMLHostExtensions *host = batch_extensions();
+    if (host && host->referencesInBatches)
+        return write_batched_response(pool, msgData, texts, [&](auto deliver, void *context) {
+            return host->referencesInBatches(path.get(), resultClass.get(), role.get(), includeQualifiers,
+                                             includeClassOrigin, propertyList.get(), cimxml_batch_size, deliver,
+                                             context);
+        });
     CIMList *objects = nullptr;
     StatusOwner status(call_slot(handle->pfn_references, path.get(), resultClass.get(), role.get(),
                                  includeQualifiers, includeClassOrigin, propertyList.get(), &objects));
     ListOwner results(objects);
-    static const ResponseTexts texts{.function = "CIMOMhdle_references"};
     bool failed = !status || status->rc != 0 || !results;
     return write_intrinsic_response(pool, msgData, texts, status.get(), failed, results.get(), nullptr);
 }
@@ -133,10 +155,16 @@ int CIMOMhdle_referenceNames(PoolString *pool, MessageData *msgData, CIMOMHandle
     StringOwner resultClass(filter(msgData, L"ResultClass"));
     StringOwner role(filter(msgData, L"Role"));
 
+    static const ResponseTexts texts{.function = "CIMOMhdle_referenceNames"};
+    const CIMXMLHostExtensions *host = batch_extensions();
+    if (host && host->referenceNamesInBatches)
+        return write_batched_response(pool, msgData, texts, [&](auto deliver, void *context) {
+            return host->referenceNamesInBatches(path.get(), resultClass.get(), role.get(), cimxml_batch_size,
+                                                 deliver, context);
+        });
     CIMObjectPathList *paths = nullptr;
     StatusOwner status(call_slot(handle->pfn_referenceNames, path.get(), resultClass.get(), role.get(), &paths));
     ListOwner results(paths);
-    static const ResponseTexts texts{.function = "CIMOMhdle_referenceNames"};
     bool failed = !status || status->rc != 0 || !results;
     return write_intrinsic_response(pool, msgData, texts, status.get(), failed, results.get(), nullptr);
 }

@@ -186,6 +186,20 @@ public:
                       const InstanceOptions &options, ClassesOrInstances &results);
     Status referenceNames(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
                           std::vector<cimobj::PathPtr> &paths);
+    // The same results handed over in order, at most batchSize at a time (0:
+    // all in one), to deliver, which takes them and returns false to stop
+    // (the operation then ends with success). The association instances are
+    // read a batch at a time; a failure after some batches (a provider's) is
+    // returned after them. Classes (the schema level) come in one batch.
+    using ObjectBatch = std::function<bool(ClassesOrInstances &batch)>;
+    Status associators(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                       const InstanceOptions &options, std::size_t batchSize, const ObjectBatch &deliver);
+    Status associatorNames(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                           std::size_t batchSize, const PathBatch &deliver);
+    Status references(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                      const InstanceOptions &options, std::size_t batchSize, const ObjectBatch &deliver);
+    Status referenceNames(const std::wstring &nameSpace, const CIMObjectPath &object, const AssociationFilter &filter,
+                          std::size_t batchSize, const PathBatch &deliver);
 
     // ---- Queries and methods ----
 
@@ -193,6 +207,10 @@ public:
     // names what the schema lacks gives 15.
     Status execQuery(const std::wstring &nameSpace, const std::wstring &query, const std::wstring &language,
                      ClassesOrInstances &results);
+    // The same results in batches, as for enumerateInstances; the FROM
+    // class's instances are read a batch at a time.
+    Status execQuery(const std::wstring &nameSpace, const std::wstring &query, const std::wstring &language,
+                     std::size_t batchSize, const InstanceBatch &deliver);
     // 17 when the class has no such method, 16 when no provider serves it,
     // 4 for a parameter the method lacks or a value that does not convert.
     Status invokeMethod(const std::wstring &nameSpace, const CIMObjectPath &target, const std::wstring &methodName,
