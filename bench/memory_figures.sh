@@ -2,7 +2,8 @@
 # The server's memory figures with 1e5 instances of about 1 KB (a 98 MB MOF
 # file), measured on the real cimxmld: resident memory of the idle server,
 # the peak above it during one, four and sixteen EnumerateInstances of all
-# of them at once, time to the first byte and the whole time of one; then
+# of them at once and during one ExecQuery of all, time to the first byte
+# and the whole time of one enumeration; then
 # the peak above it while the same set is pulled 1,000 at a time, and the
 # memory that 1,000 open enumeration contexts over it hold; then the peak
 # resident memory (/usr/bin/time -v) and the rate of cimxml-cli
@@ -71,6 +72,14 @@ post() {  # method, request file, curl output format[, answer file]
     -H "CIMMethod: $1" -H 'CIMObject: root%2Fcimv2' -H 'TE: trailers' --data-binary @"$2"
 }
 enumerate() { post EnumerateInstances "$work/enumerate.xml" "$1"; }
+cat >"$work/query.xml" <<'XML'
+<?xml version="1.0" encoding="utf-8"?>
+<CIM CIMVERSION="2.0" DTDVERSION="2.0"><MESSAGE ID="1" PROTOCOLVERSION="1.0"><SIMPLEREQ>
+<IMETHODCALL NAME="ExecQuery"><LOCALNAMESPACEPATH><NAMESPACE NAME="root"/><NAMESPACE NAME="cimv2"/></LOCALNAMESPACEPATH>
+<IPARAMVALUE NAME="QueryLanguage"><VALUE>WQL</VALUE></IPARAMVALUE>
+<IPARAMVALUE NAME="Query"><VALUE>SELECT Name, Text0 FROM Bench_Record WHERE Text1 &lt;&gt; ''</VALUE></IPARAMVALUE></IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>
+XML
+query() { post ExecQuery "$work/query.xml" "$1"; }
 
 # Pulled enumerations: an open of MAX (an IPARAMVALUE list), a pull on the
 # context the last answer named; context_of prints that context, nothing at
@@ -102,11 +111,11 @@ loaded=$(status_kib VmRSS)
 enumerate '%{size_download}' >/dev/null  # warm-up
 sleep 1
 idle=$(status_kib VmRSS)
-peak_above() {  # concurrent requests
+peak_above() {  # concurrent requests[, the request: enumerate or query]
   reset_peak
   local base; base=$(status_kib VmRSS)
   local clients=()
-  for i in $(seq "$1"); do enumerate '%{size_download}\n' >"$work/size.$i" & clients+=($!); done
+  for i in $(seq "$1"); do "${2:-enumerate}" '%{size_download}\n' >"$work/size.$i" & clients+=($!); done
   wait "${clients[@]}"
   local sizes; sizes=$(cat "$work"/size.* | sort -u | tr '\n' ' ')
   rm -f "$work"/size.*
@@ -131,6 +140,7 @@ echo "resident memory of the idle server      $(( idle / 1024 )) MB ($(( loaded 
 echo "one EnumerateInstances, peak            $(peak_above 1)"
 echo "four at once, peak                      $(peak_above 4)"
 echo "sixteen at once, peak                   $(peak_above 16)"
+echo "one ExecQuery of all (two properties)   $(peak_above 1 query)"
 echo "pulled 1,000 at a time, peak            $(pulled_peak)"
 echo "1,000 open contexts                     $(open_contexts 1000)"
 echo "time to the first byte                  $(echo "$first * 1000" | bc | cut -d. -f1) ms"
