@@ -60,11 +60,12 @@ bool AnswerStream::write(std::string_view bytes) {
     if (bytes.empty()) return true;
     // Once bytes are on disk, the later ones follow them there.
     bool roomInAll = !metrics_ || static_cast<std::size_t>(std::max(0L, metrics_->answerMemory())) + bytes.size() <= totalLimit_;
-    if (fileRead_ == fileWritten_ && inMemory_ + bytes.size() <= memoryLimit_ && roomInAll) {
+    if (fileRead_ == fileWritten_ && (limitsWaived_ || (inMemory_ + bytes.size() <= memoryLimit_ && roomInAll))) {
         memory_.emplace_back(bytes);
         inMemory_ += bytes.size();
         held(static_cast<long>(bytes.size()), 0);
     } else if (!spill(bytes)) {
+        overLimit_ = true;
         return false;
     }
     state_.buffered += bytes.size();
@@ -73,9 +74,16 @@ bool AnswerStream::write(std::string_view bytes) {
     return true;
 }
 
+bool AnswerStream::overLimit() const {
+    std::lock_guard lock(mutex_);
+    return overLimit_;
+}
+
 bool AnswerStream::restart() {
     std::unique_lock lock(mutex_);
     if (sending_) return false;
+    limitsWaived_ = overLimit_;
+    overLimit_ = false;
     head_ = Response{};
     state_ = State{};
     held(-static_cast<long>(inMemory_), -static_cast<long>(fileWritten_ - fileRead_));

@@ -34,6 +34,10 @@ public:
     // Appends bytes to the body. false when they cannot be kept (the disk
     // is full) or the connection is gone: the worker should stop.
     bool write(std::string_view bytes);
+    // True once bytes could not be kept (no temporary file, a full disk):
+    // the answer is incomplete. A restart clears it and keeps the answer
+    // that follows (an error: small) in memory whatever the limits.
+    bool overLimit() const;
     // Forgets the head and the body so far, when none of it is sent yet:
     // true then, false once sending has begun.
     bool restart();
@@ -89,6 +93,8 @@ private:
     bool waiting_ = false;
     std::size_t waitFor_ = 0;
     bool abandoned_ = false;
+    bool overLimit_ = false;
+    bool limitsWaived_ = false;
 };
 
 }  // namespace cimxmld

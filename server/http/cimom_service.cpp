@@ -215,6 +215,8 @@ Response CimomService::serve(const RequestHead &head, RequestState &state, const
 
 namespace {
 
+const char answerOverLimit[] = "the answer does not fit in the memory and disk space the server has for answers";
+
 // The module's pieces into the stream, the head mapped as a whole answer's.
 struct PiecesSink {
     const CimomService &service;
@@ -231,8 +233,14 @@ struct PiecesSink {
         self->stream.begin(std::move(head));
         return 0;
     }
+    // Bytes that find no room make the operation stop at its next batch
+    // with CIM_ERR_SERVER_LIMITS_EXCEEDED; until then they are dropped.
     static int write(void *context, const char *bytes, std::size_t length) {
-        return static_cast<PiecesSink *>(context)->stream.write(std::string_view(bytes, length)) ? 0 : 1;
+        AnswerStream &stream = static_cast<PiecesSink *>(context)->stream;
+        if (stream.write(std::string_view(bytes, length))) return 0;
+        if (!stream.overLimit()) return 1;
+        cimom::refuseRestOfAnswer(cimom::Status::error(27, answerOverLimit));
+        return 0;
     }
     static int restart(void *context) { return static_cast<PiecesSink *>(context)->stream.restart() ? 0 : 1; }
 };
@@ -254,11 +262,25 @@ void CimomService::serveInPieces(const RequestHead &head, RequestState &state, c
         if (std::optional<Response> early = checkBeforeModule(head, state, body))
             return streamWhole(std::move(*early), stream);
         cimom::setRequestUser(state.user);
+        cimom::refuseRestOfAnswer(std::nullopt);
         PiecesSink pieces{*this, state, stream};
         CIMXMLAnswerSink sink{&pieces, PiecesSink::begin, PiecesSink::write, PiecesSink::restart};
         CIMXMLAnswerEnd end{};
         if (!module_.answerInPieces(body, objectManager_, sink, end))
             return streamWhole(wholeAnswer(body, state), stream);
+        cimom::refuseRestOfAnswer(std::nullopt);
+        if (stream.overLimit()) {
+            // Bytes went missing where no operation could stop for them
+            // (a pulled piece, the end of the document).
+            cimPrintMessage(CIM_LOG_WARNING, L"%s", answerOverLimit);
+            state.cimStatus = 27;
+            if (stream.restart()) {
+                Response busy = refusal(503, answerOverLimit, true);
+                busy.headers.emplace("Retry-After", "1");
+                return streamWhole(std::move(busy), stream);
+            }
+            return stream.finish(27, answerOverLimit);
+        }
         state.cimStatus = end.lateStatus != 0 ? end.lateStatus : pieces.status;
         stream.finish(end.lateStatus, end.lateDescription ? end.lateDescription : "");
     } catch (const std::exception &e) {

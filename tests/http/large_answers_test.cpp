@@ -1,10 +1,12 @@
 // Large answers as clients get them: to a client that takes trailers in
 // chunks as soon as they are made, to one that does not with their length
 // once complete (spilled to disk meanwhile), the same bytes either way and
-// as a small answer is sent; the memory they hold shows on /metrics.
+// as a small answer is sent; the memory they hold shows on /metrics; one
+// that finds no room is refused with CIM_ERR_SERVER_LIMITS_EXCEEDED.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <thread>
@@ -102,6 +104,30 @@ TEST(LargeAnswers, ChunkedToClientsThatTakeTrailersWithTheirLengthToOthersTheSam
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_EQ(held, "0 0") << "bytes of answers in memory and on disk";
+    ::unlink(mof.c_str());
+}
+
+TEST(LargeAnswers, ThatFindNoRoomAreRefusedWithServerLimitsExceeded) {
+    const std::string mof = fixtureMof();
+    const char *tmp = std::getenv("TMPDIR");
+    const std::string saved = tmp ? tmp : "";
+    ::setenv("TMPDIR", "/nonexistent/cimxmld-answers", 1);  // no temporary file can be made
+    ServerProcess server({"--mof", mof, "--max-response-memory", "65536"});
+    tmp ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+    for (const char *te : {static_cast<const char *>(nullptr), "trailers"}) {
+        RawConnection client(server.port(), std::chrono::seconds(20));
+        client.send(enumerate(te));
+        RawResponse refused = client.receive();
+        EXPECT_EQ(refused.head.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << refused.head;
+        EXPECT_NE(refused.body.find("<ERROR CODE=\"27\" DESCRIPTION=\"the answer does not fit in the memory and disk "
+                                    "space the server has for answers\"/>"),
+                  std::string::npos)
+            << refused.body.substr(0, 600);
+        EXPECT_EQ(refused.body.find("VALUE.NAMEDINSTANCE"), std::string::npos);
+    }
+    RawConnection after(server.port());
+    after.send(getClassRequest());
+    EXPECT_NE(after.receive().body.find("<CLASS NAME="), std::string::npos) << "the server goes on";
     ::unlink(mof.c_str());
 }
 

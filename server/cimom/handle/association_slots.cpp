@@ -9,16 +9,6 @@ namespace {
 
 Status noObject() { return Status::error(4, "no object name given"); }
 
-// The batches of objects handed on to the module's deliver.
-ObjectManager::ObjectBatch objectsTo(CIMXMLObjectBatch deliver, void *context) {
-    return [deliver, context](ClassesOrInstances &batch) { return deliver(context, toList(batch)) == 0; };
-}
-ObjectManager::PathBatch pathsTo(CIMXMLPathBatch deliver, void *context) {
-    return [deliver, context](std::vector<cimobj::PathPtr> &batch) {
-        return deliver(context, toList(CIMLIST_OBJECTPATH, batch)) == 0;
-    };
-}
-
 }  // namespace
 
 ReturnCode *associators(CIMObjectPath *path, CIMString *assocClass, CIMString *resultClass, CIMString *role,
@@ -77,7 +67,7 @@ ReturnCode *associatorsInBatches(CIMObjectPath *path, CIMString *assocClass, CIM
                                  CIMString *resultRole, int includeQualifiers, int includeClassOrigin,
                                  CIMStringList *propertyList, size_t batchSize, CIMXMLObjectBatch deliver,
                                  void *context) {
-    return serve("Associators", [&](ObjectManager &om) {
+    return serveInBatches("Associators", [&](ObjectManager &om) {
         if (!path) return noObject();
         AssociationFilter filter{text(assocClass), text(resultClass), text(role), text(resultRole)};
         return om.associators(nameSpaceOf(path), *path, filter,
@@ -89,7 +79,7 @@ ReturnCode *associatorsInBatches(CIMObjectPath *path, CIMString *assocClass, CIM
 ReturnCode *associatorNamesInBatches(CIMObjectPath *path, CIMString *assocClass, CIMString *resultClass,
                                      CIMString *role, CIMString *resultRole, size_t batchSize, CIMXMLPathBatch deliver,
                                      void *context) {
-    return serve("AssociatorNames", [&](ObjectManager &om) {
+    return serveInBatches("AssociatorNames", [&](ObjectManager &om) {
         if (!path) return noObject();
         AssociationFilter filter{text(assocClass), text(resultClass), text(role), text(resultRole)};
         return om.associatorNames(nameSpaceOf(path), *path, filter, batchSize, pathsTo(deliver, context));
@@ -99,7 +89,7 @@ ReturnCode *associatorNamesInBatches(CIMObjectPath *path, CIMString *assocClass,
 ReturnCode *referencesInBatches(CIMObjectPath *path, CIMString *resultClass, CIMString *role, int includeQualifiers,
                                 int includeClassOrigin, CIMStringList *propertyList, size_t batchSize,
                                 CIMXMLObjectBatch deliver, void *context) {
-    return serve("References", [&](ObjectManager &om) {
+    return serveInBatches("References", [&](ObjectManager &om) {
         if (!path) return noObject();
         AssociationFilter filter{{}, text(resultClass), text(role), {}};
         return om.references(nameSpaceOf(path), *path, filter,
@@ -110,7 +100,7 @@ ReturnCode *referencesInBatches(CIMObjectPath *path, CIMString *resultClass, CIM
 
 ReturnCode *referenceNamesInBatches(CIMObjectPath *path, CIMString *resultClass, CIMString *role, size_t batchSize,
                                     CIMXMLPathBatch deliver, void *context) {
-    return serve("ReferenceNames", [&](ObjectManager &om) {
+    return serveInBatches("ReferenceNames", [&](ObjectManager &om) {
         if (!path) return noObject();
         AssociationFilter filter{{}, text(resultClass), text(role), {}};
         return om.referenceNames(nameSpaceOf(path), *path, filter, batchSize, pathsTo(deliver, context));

@@ -78,21 +78,18 @@ ReturnCode *enumerateInstanceNames(CIMObjectPath *path, CIMObjectPathList **inst
 ReturnCode *enumerateInstancesInBatches(CIMObjectPath *path, int localOnly, int deepInheritance,
                                         int includeQualifiers, int includeClassOrigin, CIMStringList *propertyList,
                                         size_t batchSize, CIMXMLInstanceBatch deliver, void *context) {
-    return serve("EnumerateInstances", [&](ObjectManager &om) {
+    return serveInBatches("EnumerateInstances", [&](ObjectManager &om) {
         return om.enumerateInstances(
             nameSpaceOf(path), classNameOf(path),
             instanceOptions(localOnly, deepInheritance, includeQualifiers, includeClassOrigin, propertyList), batchSize,
-            [&](std::vector<cimobj::InstancePtr> &batch) { return deliver(context, toList(CIMLIST_INSTANCE, batch)) == 0; });
+            instancesTo(deliver, context));
     });
 }
 
 ReturnCode *enumerateInstanceNamesInBatches(CIMObjectPath *path, size_t batchSize, CIMXMLPathBatch deliver,
                                             void *context) {
-    return serve("EnumerateInstanceNames", [&](ObjectManager &om) {
-        return om.enumerateInstanceNames(nameSpaceOf(path), classNameOf(path), batchSize,
-                                         [&](std::vector<cimobj::PathPtr> &batch) {
-                                             return deliver(context, toList(CIMLIST_OBJECTPATH, batch)) == 0;
-                                         });
+    return serveInBatches("EnumerateInstanceNames", [&](ObjectManager &om) {
+        return om.enumerateInstanceNames(nameSpaceOf(path), classNameOf(path), batchSize, pathsTo(deliver, context));
     });
 }
 

@@ -16,11 +16,9 @@ ReturnCode *execQuery(CIMObjectPath *path, CIMString *query, CIMString *queryLan
 
 ReturnCode *execQueryInBatches(CIMObjectPath *path, CIMString *query, CIMString *queryLanguage, size_t batchSize,
                                CIMXMLInstanceBatch deliver, void *context) {
-    return serve("ExecQuery", [&](ObjectManager &om) {
+    return serveInBatches("ExecQuery", [&](ObjectManager &om) {
         return om.execQuery(nameSpaceOf(path), text(query), text(queryLanguage), batchSize,
-                            [&](std::vector<cimobj::InstancePtr> &batch) {
-                                return deliver(context, toList(CIMLIST_INSTANCE, batch)) == 0;
-                            });
+                            instancesTo(deliver, context));
     });
 }
 

@@ -9,8 +9,11 @@ namespace {
 
 std::mutex installedMutex;
 std::shared_ptr<ObjectManager> installed;
+thread_local std::optional<Status> refusal;
 
 }  // namespace
+
+void refuseRestOfAnswer(std::optional<Status> status) { refusal = std::move(status); }
 
 void installObjectManager(std::shared_ptr<ObjectManager> objectManager) {
     std::lock_guard lock(installedMutex);
@@ -44,6 +47,24 @@ InstanceOptions instanceOptions(int localOnly, int deepInheritance, int includeQ
 
 CIMList *toList(ClassesOrInstances &results) {
     return results.areClasses ? toList(CIMLIST_CLASS, results.classes) : toList(CIMLIST_INSTANCE, results.instances);
+}
+
+const std::optional<Status> &answerRefusal() { return refusal; }
+
+ObjectManager::InstanceBatch instancesTo(CIMXMLInstanceBatch deliver, void *context) {
+    return [deliver, context](std::vector<cimobj::InstancePtr> &batch) {
+        return deliver(context, toList(CIMLIST_INSTANCE, batch)) == 0 && !refusal;
+    };
+}
+
+ObjectManager::PathBatch pathsTo(CIMXMLPathBatch deliver, void *context) {
+    return [deliver, context](std::vector<cimobj::PathPtr> &batch) {
+        return deliver(context, toList(CIMLIST_OBJECTPATH, batch)) == 0 && !refusal;
+    };
+}
+
+ObjectManager::ObjectBatch objectsTo(CIMXMLObjectBatch deliver, void *context) {
+    return [deliver, context](ClassesOrInstances &batch) { return deliver(context, toList(batch)) == 0 && !refusal; };
 }
 
 ReturnCode *statusRecord(const char *operation, const Status &status) {

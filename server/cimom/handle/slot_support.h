@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,15 @@ CIMList *toList(int listType, std::vector<Ptr> &items) {
 // The classes or instances as a list of classes or of instances.
 CIMList *toList(ClassesOrInstances &results);
 
+// The status refuseRestOfAnswer set for the calling thread, if any.
+const std::optional<Status> &answerRefusal();
+
+// The object manager's batches handed on to the module's deliver, as lists
+// it takes; false (stop) once deliver or the host wants no more.
+ObjectManager::InstanceBatch instancesTo(CIMXMLInstanceBatch deliver, void *context);
+ObjectManager::PathBatch pathsTo(CIMXMLPathBatch deliver, void *context);
+ObjectManager::ObjectBatch objectsTo(CIMXMLObjectBatch deliver, void *context);
+
 // The status record of a status; a failure is logged at debugging level
 // naming the operation.
 ReturnCode *statusRecord(const char *operation, const Status &status);
@@ -58,6 +68,16 @@ ReturnCode *serve(const char *operation, Body body) {
     } catch (const std::exception &failure) {
         return statusRecord(operation, Status::error(1, failure.what()));
     }
+}
+
+// serve for a slot that hands its results over in batches: the host's
+// refusal of the rest of the answer, when it made one, is the status.
+template <class Body>
+ReturnCode *serveInBatches(const char *operation, Body body) {
+    return serve(operation, [&](ObjectManager &objectManager) {
+        Status status = body(objectManager);
+        return answerRefusal() ? *answerRefusal() : status;
+    });
 }
 
 }  // namespace cimom::slots

@@ -12,6 +12,7 @@
 #include <cimxml/cimxml_host.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "object_manager.h"
@@ -36,5 +37,10 @@ void fillHostExtensions(CIMXMLHostExtensions &extensions);
 // none); the pulled enumerations it opens belong to that user. The host
 // sets it before handing each request to the module.
 void setRequestUser(std::string user);
+// Makes the calling thread's operation that hands its results over in
+// batches stop at its next batch and end with status (the host can take no
+// more of its answer: the memory and disk it has for answers are used up);
+// nullopt, which the host sets before each request, lets operations run.
+void refuseRestOfAnswer(std::optional<Status> status);
 
 }  // namespace cimom
