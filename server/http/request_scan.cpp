@@ -3,7 +3,9 @@
 #include "request_scan.h"
 
 #include <expat.h>
+#include <sys/random.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace cimxmld {
@@ -141,6 +143,18 @@ private:
     bool inKeyValue_ = false;
 };
 
+// One secret salt for every scan's hash tables: a parser without one draws
+// its own from the kernel for each request.
+unsigned long hashSalt() {
+    static const unsigned long salt = [] {
+        unsigned long value = 0;
+        if (getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value))
+            value = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count());
+        return value | 1;
+    }();
+    return salt;
+}
+
 }  // namespace
 
 RequestSummary scanRequest(std::string_view body) {
@@ -151,6 +165,7 @@ RequestSummary scanRequest(std::string_view body) {
         scanner.summary.problem = "out of memory";
         return scanner.summary;
     }
+    XML_SetHashSalt(parser, hashSalt());
     XML_SetUserData(parser, &scanner);
     XML_SetElementHandler(
         parser,

@@ -9,6 +9,7 @@
 #include <gc/gc.h>
 
 #include "cimxml_common/error_reporting.h"
+#include "cimxml_common/expat_salt.h"
 #include "cimxml_common/memory.h"
 #include "cimxml_common/profile.h"
 #include "common_handlers/attributes.h"
@@ -109,6 +110,7 @@ PieceParse *cimxmlOpenParse(const HandlerSet *handlers, int kind, ElementEndObse
     }
     msgData->kind = kind;
     msgData->handlers = handlers;
+    XML_SetHashSalt(parser, cimxml_expat_hash_salt());
     *parse = PieceParse{parser, msgData, observer, context, false};
     XML_SetElementHandler(parser, piece_start_element, piece_end_element);
     XML_SetCharacterDataHandler(parser, piece_character_data);
