@@ -30,6 +30,7 @@ enum OptionBit : unsigned {
     pullOption = 1u << 14,              // --max-object-count, --no-pull
     filterQueryOption = 1u << 15,       // --filter-query, --filter-query-language
     operationTimeoutOption = 1u << 16,  // --operation-timeout
+    listenOption = 1u << 17,            // --port, --tls-cert, --tls-key, --count, --json; the URL is optional
 };
 
 // What the command line says to one command.
@@ -53,6 +54,12 @@ struct Invocation {
     std::optional<std::string> filterQuery;
     std::string filterQueryLanguage = "DMTF:FQL";
     std::optional<unsigned> operationTimeout;  // seconds; nullopt: the server's default
+    // The indication listener: the port (the URL's otherwise), its HTTPS
+    // certificate and key, and how many indications to take before it ends
+    // (0: no end).
+    std::optional<int> port;
+    std::string tlsCert, tlsKey;
+    unsigned count = 0;
 };
 
 // What a command works with while it runs.
@@ -113,5 +120,6 @@ void runDeleteNamespace(CommandContext &c);
 void runEnumerateNamespaces(CommandContext &c);
 void runConformance(CommandContext &c);
 void runServer(CommandContext &c);
+void runListen(CommandContext &c);
 
 }  // namespace cli

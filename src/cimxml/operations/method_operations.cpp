@@ -5,6 +5,7 @@
 #include "cimxml/operations.h"
 #include "cimxml/response_writer.h"
 #include "cimxml/operations/operation_support.h"
+#include "cimxml_common/profile.h"
 #include "cimxml_schema/response_body.h"
 
 using namespace cimxml_ops;
@@ -54,8 +55,9 @@ int CIMOMhdle_invokeMethod(PoolString *pool, MessageData *msgData, CIMOMHandle *
 
 // Accepts the indication NewIndication (put into the target namespace when
 // the request named one) and hands it to the host's delivery slot when the
-// host has one; a failed delivery becomes the last error, and the export
-// response is written either way.
+// host has one; a failed delivery becomes the last error. The classic
+// profile answers as received either way; strict answers a refused
+// delivery with its ERROR, so that the sender delivers it again later.
 int CIMOMhdle_exportIndication(PoolString *pool, MessageData *msgData, CIMOMHandle *handle) {
     if (!msgData || !handle) return fail_operation("CIMOMhdle_exportIndication: failed - Null parameter(s).");
     const CIMPropertyList *parameters = method_parameters(msgData);
@@ -65,14 +67,16 @@ int CIMOMhdle_exportIndication(PoolString *pool, MessageData *msgData, CIMOMHand
     if (msgData->objectPath)
         setInstanceNameSpace(indication.get(), copyCIMString(msgData->objectPath->nameSpace));
 
+    StatusOwner status;
     if (handle->pfn_deliverIndication) {
         PathOwner path(copyObjectPath(msgData->objectPath));
-        StatusOwner status(slot_status(handle->pfn_deliverIndication(path.get(), indication.get())));
+        status.reset(slot_status(handle->pfn_deliverIndication(path.get(), indication.get())));
         if (status && status->rc != 0) reportObjectManagerStatus(status.get());
     }
+    const ReturnCode *refusal = strict_profile() && status && status->rc != 0 ? status.get() : nullptr;
 
     static const ResponseTexts texts{.function = "CIMOMhdle_exportIndication", .exportResponse = true};
     if (!begin_operation_response(pool, msgData, texts)) return 0;
-    int encoded = cim_simpleexprsp_toxml(method_name(msgData), nullptr, nullptr, nullptr, nullptr, pool);
+    int encoded = cim_simpleexprsp_toxml(method_name(msgData), nullptr, nullptr, refusal, nullptr, pool);
     return finish_operation_response(pool, texts, encoded);
 }
