@@ -163,6 +163,18 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
                    "--operation-timeout", [&in](unsigned value) { in.operationTimeout = value; },
                    "OperationTimeout: seconds the server keeps the enumeration between two pulls (its default)")
                 ->check(CLI::Range(1u, 4294967295u));
+        if (command.options & subscriptionOption) {
+            sub->add_option_function<std::string>(
+                "--name", [&in](const std::string &value) { in.subscriptionName = value; },
+                "the Name of the filter and of the listener destination");
+            if (command.minArguments > 0) {
+                sub->add_option_function<std::string>(
+                    "--destination", [&in](const std::string &value) { in.destination = value; },
+                    "the listener's URL (http[s]://host:port/path), where the indications go");
+                sub->add_option("--source-namespace", in.sourceNamespace,
+                                "the namespace whose events the filter watches (root/cimv2)");
+            }
+        }
         if (command.options & listenOption) {
             sub->add_option_function<int>(
                    "--port", [&in](int value) { in.port = value; }, "the port to listen on (the URL's otherwise)")

@@ -87,6 +87,13 @@ const std::vector<Command> &commandTable() {
          "JSON lines); https with --tls-cert and --tls-key",
          "where to listen: http[s]://address[:port] (http://127.0.0.1:5990 by default)", nullptr, 0, 0, listenOption,
          0, runListen},
+        {"subscribe",
+         "an indication filter with QUERY, a listener destination and the subscription joining them (--name, "
+         "--destination)",
+         "the interop namespace: http://host[/root/interop]", "QUERY", 1, 1,
+         subscriptionOption | queryLanguageOption, 0, runSubscribe},
+        {"unsubscribe", "removes the subscriptions, listener destination and filter of --name",
+         "the interop namespace: http://host[/root/interop]", nullptr, 0, 0, subscriptionOption, 0, runUnsubscribe},
         {"server",
          "what a client learns from the interop namespace: product and version, namespaces, communication "
          "mechanisms, profiles",

@@ -31,6 +31,7 @@ enum OptionBit : unsigned {
     filterQueryOption = 1u << 15,       // --filter-query, --filter-query-language
     operationTimeoutOption = 1u << 16,  // --operation-timeout
     listenOption = 1u << 17,            // --port, --tls-cert, --tls-key, --count, --json; the URL is optional
+    subscriptionOption = 1u << 18,      // --name, --destination, --source-namespace
 };
 
 // What the command line says to one command.
@@ -60,6 +61,10 @@ struct Invocation {
     std::optional<int> port;
     std::string tlsCert, tlsKey;
     unsigned count = 0;
+    // subscribe and unsubscribe: the name of the filter and destination,
+    // the listener's URL, and the namespace the filter watches.
+    std::optional<std::string> subscriptionName, destination;
+    std::string sourceNamespace = "root/cimv2";
 };
 
 // What a command works with while it runs.
@@ -121,5 +126,7 @@ void runEnumerateNamespaces(CommandContext &c);
 void runConformance(CommandContext &c);
 void runServer(CommandContext &c);
 void runListen(CommandContext &c);
+void runSubscribe(CommandContext &c);
+void runUnsubscribe(CommandContext &c);
 
 }  // namespace cli
