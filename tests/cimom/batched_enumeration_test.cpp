@@ -135,6 +135,45 @@ TEST_F(BatchedEnumeration, AssociationsAndQueriesComeInTheSameOrderAsWhole) {
         EXPECT_EQ(sizes, (std::vector<std::size_t>{8, 8, 3})) << associators;
     }
 
+    // Pulled, the associations come in pieces of the size asked, in the
+    // same order, a filter dropping what it does not select.
+    for (bool associators : {true, false}) {
+        cimom::ClassesOrInstances whole;
+        ASSERT_TRUE((associators ? om->associators(L"test", *first, {}, {}, whole)
+                                 : om->references(L"test", *first, {}, {}, whole))
+                        .ok());
+        std::string wholePaths;
+        pathsOf(whole.instances, wholePaths);
+        for (const char *filter : {"", associators ? "Id >= 10" : "Other IS NOT NULL"}) {
+            cimom::OpenEnumeration open;
+            open.nameSpace = L"test";
+            open.source = associators ? cimom::PulledSource::Associators : cimom::PulledSource::References;
+            open.objectName = pathOf("T_Other", {{"Id", "1"}});
+            if (*filter) {
+                open.filterLanguage = L"DMTF:FQL";
+                open.filterQuery = cimobj::fromUtf8(filter);
+            }
+            open.maxObjectCount = 7;
+            cimom::PulledPiece piece;
+            ASSERT_TRUE(om->openEnumeration(open, piece).ok());
+            std::vector<std::size_t> sizes{piece.instances.size()};
+            std::string pulled;
+            pathsOf(piece.instances, pulled);
+            for (int guard = 0; !piece.endOfSequence && guard < 10; ++guard) {
+                std::string context = piece.context;
+                ASSERT_TRUE(om->pullEnumeration("", L"test", context, open.kind, 7, piece).ok());
+                sizes.push_back(piece.instances.size());
+                pathsOf(piece.instances, pulled);
+            }
+            if (*filter && associators) {
+                EXPECT_EQ(sizes, (std::vector<std::size_t>{7, 4})) << "Ids 10 to 20";
+            } else {
+                EXPECT_EQ(pulled, wholePaths) << associators;
+                EXPECT_EQ(sizes, (std::vector<std::size_t>{7, 7, 5})) << associators;
+            }
+        }
+    }
+
     std::vector<std::size_t> sizes;
     std::string ids;
     EXPECT_TRUE(om->execQuery(L"test", L"SELECT Id FROM T_Other WHERE Id > 10", L"WQL", 4,

@@ -1,7 +1,10 @@
 // pulled_enumerations.cpp - OpenEnumerateInstances and the other opens,
 // pulls, counts and closes: results read from their source a piece at a
 // time, between pieces only a place in them kept.
+#include <deque>
+
 #include "query/fql_filter.h"
+#include "semantics/association_traversal.h"
 #include "semantics/pulled_results.h"
 #include "support/names.h"
 #include "support/objects.h"
@@ -27,67 +30,98 @@ Status makeFilter(const std::wstring &language, const std::wstring &query, Insta
     return status;
 }
 
-Status associationInstances(ObjectManager &objectManager, const OpenEnumeration &request, const InstanceOptions &options,
-                            std::vector<cimobj::InstancePtr> &instances) {
-    ClassesOrInstances results;
-    Status status = request.source == PulledSource::Associators
-                        ? objectManager.associators(request.nameSpace, *request.objectName, request.filter, options,
-                                                    results)
-                        : objectManager.references(request.nameSpace, *request.objectName, request.filter, options,
-                                                   results);
-    instances = std::move(results.instances);
-    return status;
-}
+// The results of an open association operation, read from the object's
+// associations a stretch at a time as the pulls ask for them: between
+// pulls the context keeps the traversal's place and what did not fit the
+// last piece. A filter reads every property (a property list may leave out
+// what it asks about); an instance it keeps is read again as asked.
+class AssociationResults final : public PulledResults {
+public:
+    AssociationResults(ObjectManager &objectManager, const OpenEnumeration &request, const InstanceOptions &asked,
+                       InstanceFilter filter, std::unique_ptr<AssociationTraversal> traversal)
+        : objectManager_(objectManager), nameSpace_(request.nameSpace),
+          associators_(request.source == PulledSource::Associators),
+          paths_(request.kind == PulledKind::InstancePaths), asked_(asked), read_(readOptions(asked, filter)),
+          filter_(std::move(filter)), traversal_(std::move(traversal)), shape_(traversal_->referenceShape(read_)) {}
 
-// The results of an open association operation, made whole: the
-// association operations read every end of the object at once.
-Status associationResults(ObjectManager &objectManager, const OpenEnumeration &request, const InstanceOptions &asked,
-                          const InstanceFilter &filter, std::unique_ptr<PulledResults> &results) {
+    Status next(std::size_t max, PulledPiece &piece) override {
+        move(instancesLeft_, piece.instances, max);
+        move(pathsLeft_, piece.paths, max);
+        auto full = [&] { return (paths_ ? piece.paths.size() : piece.instances.size()) >= max; };
+        if (full()) return Status::success();
+        return traversal_->forEach([&](Association &association) {
+            make(association);
+            move(instancesLeft_, piece.instances, max);
+            move(pathsLeft_, piece.paths, max);
+            return !full();
+        });
+    }
+    bool ended() const override { return instancesLeft_.empty() && pathsLeft_.empty() && traversal_->ended(); }
+    std::optional<std::uint64_t> remaining() const override {
+        return ended() ? std::optional<std::uint64_t>(0) : std::nullopt;
+    }
+
+private:
+    static InstanceOptions readOptions(InstanceOptions options, const InstanceFilter &filter) {
+        if (filter) options.properties.reset();
+        return options;
+    }
+    template <class Ptr>
+    static void move(std::deque<Ptr> &from, std::vector<Ptr> &to, std::size_t max) {
+        for (; !from.empty() && to.size() < max; from.pop_front()) to.push_back(std::move(from.front()));
+    }
+
+    // The results of one association, into what is left to give.
+    void make(Association &association) {
+        if (paths_ && !filter_) {
+            std::vector<cimobj::PathPtr> made;
+            if (associators_) traversal_->associatorPaths(association, made);
+            else made.push_back(traversal_->referencePath(association));
+            for (cimobj::PathPtr &one : made) pathsLeft_.push_back(std::move(one));
+            return;
+        }
+        std::vector<cimobj::InstancePtr> made;
+        if (associators_) traversal_->associatorInstances(association, read_, made);
+        else made.push_back(traversal_->referenceInstance(association, shape_));
+        for (cimobj::InstancePtr &one : made) {
+            if (!one || (filter_ && !filter_(*one))) continue;
+            if (paths_) {
+                if (one->path) pathsLeft_.emplace_back(copyObjectPath(one->path));
+            } else if (filter_ && asked_.properties) {
+                cimobj::InstancePtr again;
+                std::wstring_view where = one->path ? textOf(one->path->nameSpace) : std::wstring_view();
+                if (one->path && objectManager_
+                                     .getInstance(where.empty() ? nameSpace_ : std::wstring(where), *one->path,
+                                                  asked_, again)
+                                     .ok())
+                    instancesLeft_.push_back(std::move(again));
+            } else {
+                instancesLeft_.push_back(std::move(one));
+            }
+        }
+    }
+
+    ObjectManager &objectManager_;
+    const std::wstring nameSpace_;
+    const bool associators_, paths_;
+    const InstanceOptions asked_, read_;
+    const InstanceFilter filter_;
+    std::unique_ptr<AssociationTraversal> traversal_;
+    const InstanceShape shape_;
+    std::deque<cimobj::InstancePtr> instancesLeft_;
+    std::deque<cimobj::PathPtr> pathsLeft_;
+};
+
+Status associationResults(ObjectManager &objectManager, ObjectManager::State &state, const OpenEnumeration &request,
+                          const InstanceOptions &asked, const InstanceFilter &filter,
+                          std::unique_ptr<PulledResults> &results) {
     if (!request.objectName || !request.objectName->mkeys || getCIMPropertyListLength(request.objectName->mkeys) == 0)
         return Status::error(4, "InstanceName must name an instance: pulled association operations have no class level");
-    bool paths = request.kind == PulledKind::InstancePaths;
-    if (paths && !filter) {
-        std::vector<cimobj::PathPtr> found;
-        Status status = request.source == PulledSource::Associators
-                            ? objectManager.associatorNames(request.nameSpace, *request.objectName, request.filter, found)
-                            : objectManager.referenceNames(request.nameSpace, *request.objectName, request.filter, found);
-        if (status.ok()) results = heldResults(std::move(found));
-        return status;
-    }
-    InstanceOptions options = asked;
-    // A filter reads properties a property list may leave out.
-    if (filter) options.properties.reset();
-    std::vector<cimobj::InstancePtr> found;
-    Status status = associationInstances(objectManager, request, options, found);
-    if (!status.ok()) return status;
-    std::vector<cimobj::InstancePtr> kept;
-    std::vector<cimobj::PathPtr> keptPaths;
-    for (cimobj::InstancePtr &one : found) {
-        if (!one || (filter && !filter(*one))) continue;
-        if (paths) {
-            if (one->path) keptPaths.emplace_back(copyObjectPath(one->path));
-        } else {
-            kept.push_back(std::move(one));
-        }
-    }
-    if (paths) {
-        results = heldResults(std::move(keptPaths));
-    } else if (filter && asked.properties) {
-        // Read again as the client asked, now that the filter has chosen.
-        std::vector<cimobj::InstancePtr> shaped;
-        for (const cimobj::InstancePtr &one : kept) {
-            cimobj::InstancePtr again;
-            if (one->path && objectManager.getInstance(textOf(one->path->nameSpace).empty()
-                                                           ? request.nameSpace
-                                                           : std::wstring(textOf(one->path->nameSpace)),
-                                                       *one->path, asked, again)
-                                 .ok())
-                shaped.push_back(std::move(again));
-        }
-        results = heldResults(std::move(shaped));
-    } else {
-        results = heldResults(std::move(kept));
-    }
+    auto traversal = std::make_unique<AssociationTraversal>(objectManager, state, request.nameSpace, request.filter,
+                                                            request.source == PulledSource::Associators);
+    Status status = traversal->begin(*request.objectName);
+    if (status.ok())
+        results = std::make_unique<AssociationResults>(objectManager, request, asked, filter, std::move(traversal));
     return status;
 }
 
@@ -100,7 +134,8 @@ Status openResults(ObjectManager &objectManager, ObjectManager::State &state, co
     InstanceFilter filter;
     Status status = makeFilter(request.filterLanguage, request.filterQuery, filter);
     if (!status.ok()) return status;
-    if (request.source != PulledSource::Enumeration) return associationResults(objectManager, request, options, filter, results);
+    if (request.source != PulledSource::Enumeration)
+        return associationResults(objectManager, state, request, options, filter, results);
     if (request.kind == PulledKind::InstancePaths) {
         std::unique_ptr<PathCursor> cursor;
         status = pathCursor(objectManager, state, request.nameSpace, request.className, filter, cursor);

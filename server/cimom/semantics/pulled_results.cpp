@@ -34,26 +34,6 @@ private:
     bool filtered_;
 };
 
-template <class Ptr>
-class HeldResults final : public PulledResults {
-public:
-    explicit HeldResults(std::vector<Ptr> results) : results_(std::move(results)) {}
-
-    Status next(std::size_t max, PulledPiece &piece) override {
-        std::vector<Ptr> taken;
-        for (; next_ < results_.size() && taken.size() < max; ++next_) taken.push_back(std::move(results_[next_]));
-        moveInto(taken, piece);
-        if (ended()) results_.clear();
-        return Status::success();
-    }
-    bool ended() const override { return next_ >= results_.size(); }
-    std::optional<std::uint64_t> remaining() const override { return results_.size() - next_; }
-
-private:
-    std::vector<Ptr> results_;
-    std::size_t next_ = 0;
-};
-
 }  // namespace
 
 std::unique_ptr<PulledResults> cursorResults(ObjectManager::State &state, std::unique_ptr<InstanceCursor> cursor,
@@ -64,14 +44,6 @@ std::unique_ptr<PulledResults> cursorResults(ObjectManager::State &state, std::u
 std::unique_ptr<PulledResults> cursorResults(ObjectManager::State &state, std::unique_ptr<PathCursor> cursor,
                                              bool filtered) {
     return std::make_unique<CursorResults<cimobj::PathPtr>>(state, std::move(cursor), filtered);
-}
-
-std::unique_ptr<PulledResults> heldResults(std::vector<cimobj::InstancePtr> instances) {
-    return std::make_unique<HeldResults<cimobj::InstancePtr>>(std::move(instances));
-}
-
-std::unique_ptr<PulledResults> heldResults(std::vector<cimobj::PathPtr> paths) {
-    return std::make_unique<HeldResults<cimobj::PathPtr>>(std::move(paths));
 }
 
 }  // namespace cimom

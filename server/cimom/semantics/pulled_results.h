@@ -1,6 +1,6 @@
 // pulled_results.h - the kinds of result a pulled enumeration reads from:
-// a cursor over stored and provided instances or paths, results held
-// whole (associations), and a query run over a cursor.
+// a cursor over stored and provided instances or paths, and a query run
+// over a cursor (associations read from their traversal: pulled_enumerations.cpp).
 #pragma once
 
 #include <memory>
@@ -17,9 +17,6 @@ std::unique_ptr<PulledResults> cursorResults(ObjectManager::State &state, std::u
                                              bool filtered);
 std::unique_ptr<PulledResults> cursorResults(ObjectManager::State &state, std::unique_ptr<PathCursor> cursor,
                                              bool filtered);
-// Results made whole when the enumeration opened, handed out in order.
-std::unique_ptr<PulledResults> heldResults(std::vector<cimobj::InstancePtr> instances);
-std::unique_ptr<PulledResults> heldResults(std::vector<cimobj::PathPtr> paths);
 
 // A query in language (WQL) checked against nameSpace's classes, its
 // results read from a cursor over the FROM class a piece at a time; when
