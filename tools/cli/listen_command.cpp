@@ -29,6 +29,8 @@ namespace http = beast::http;
 using tcp = net::ip::tcp;
 
 constexpr std::size_t maxRequestBody = 64u << 20;
+// Senders served at once (a thread each); more are closed as they come.
+constexpr unsigned maxConnections = 64;
 
 // What every connection shares: the output, and the count of indications.
 struct Listener {
@@ -37,8 +39,9 @@ struct Listener {
     unsigned wanted;  // 0: no end
     std::mutex lock;
     std::atomic<unsigned> taken{0};
+    std::atomic<unsigned> connections{0};
     std::atomic<bool> done{false};
-    net::io_context *context = nullptr;
+    std::shared_ptr<net::io_context> context;
 
     static int take(void *self, const CIMInstance *indication) {
         auto *listener = static_cast<Listener *>(self);
@@ -134,20 +137,23 @@ void connection(tcp::socket socket, ssl::context *tls, Listener &listener) {
 void runListen(CommandContext &c) {
     const Invocation &in = c.invocation;
     const remote::WbemUrl &url = c.connection.url();
-    std::unique_ptr<ssl::context> tls;
+    // Shared with the connections' threads, which may outlive this call
+    // for the moment the program takes to end.
+    std::shared_ptr<ssl::context> tls;
     if (url.https || !in.tlsCert.empty()) {
         if (in.tlsCert.empty() || in.tlsKey.empty())
             throw remote::ClientError(remote::exitUsage, "listen: https needs --tls-cert and --tls-key");
-        tls = std::make_unique<ssl::context>(ssl::context::tls_server);
+        tls = std::make_shared<ssl::context>(ssl::context::tls_server);
         beast::error_code ec;
         tls->use_certificate_chain_file(in.tlsCert, ec);
         if (!ec) tls->use_private_key_file(in.tlsKey, ssl::context::pem, ec);
         if (ec) throw remote::ClientError(remote::exitNoInput, "listen: the certificate or key: " + ec.message());
     }
-    net::io_context context;
-    Listener listener(c.out, in.count);
-    listener.context = &context;
-    tcp::acceptor acceptor(context);
+    auto context = std::make_shared<net::io_context>();
+    auto shared = std::make_shared<Listener>(c.out, in.count);
+    Listener &listener = *shared;
+    listener.context = context;
+    tcp::acceptor acceptor(*context);
     beast::error_code ec;
     tcp::endpoint endpoint(net::ip::make_address(url.host, ec), static_cast<unsigned short>(in.port.value_or(url.port)));
     if (ec) throw remote::ClientError(remote::exitUsage, "listen: " + url.host + " is no address to listen on");
@@ -161,14 +167,20 @@ void runListen(CommandContext &c) {
     std::function<void()> accept = [&] {
         acceptor.async_accept([&](beast::error_code failed, tcp::socket socket) {
             if (failed || listener.done) return;
-            std::thread(connection, std::move(socket), tls.get(), std::ref(listener)).detach();
+            if (listener.connections < maxConnections) {
+                ++listener.connections;
+                std::thread([shared, tls, socket = std::move(socket)]() mutable {
+                    connection(std::move(socket), tls.get(), *shared);
+                    --shared->connections;
+                }).detach();
+            }
             accept();
         });
     };
     accept();
     std::cerr << "cimxml-cli: listening on " << (tls ? "https" : "http") << "://" << url.host << ":"
               << acceptor.local_endpoint().port() << "\n";
-    context.run();
+    context->run();
     std::lock_guard guard(listener.lock);  // the last indication is whole on the output
     std::cout.flush();
 }
