@@ -312,20 +312,20 @@ TEST(PullOperations, EachRefusalHasItsStatus) {
         CIMXMLPullOptions options;
         int status;
     } refusals[] = {
-        {"a timeout of 0 (never)", {nullptr, nullptr, 1, 0, 0, 1}, 22},
-        {"a timeout above the limit", {nullptr, nullptr, 1, 31, 0, 1}, 22},
-        {"ContinueOnError", {nullptr, nullptr, 0, 0, 1, 1}, 26},
-        {"a filter language other than FQL", {wql, query, 0, 0, 0, 1}, 14},
-        {"a filter without its language", {nullptr, query, 0, 0, 0, 1}, 4},
+        {"a timeout of 0 (never)", {nullptr, nullptr, 1, 0, 0, 1, 0}, 22},
+        {"a timeout above the limit", {nullptr, nullptr, 1, 31, 0, 1, 0}, 22},
+        {"ContinueOnError", {nullptr, nullptr, 0, 0, 1, 1, 0}, 26},
+        {"a filter language other than FQL", {wql, query, 0, 0, 0, 1, 0}, 14},
+        {"a filter without its language", {nullptr, query, 0, 0, 0, 1, 0}, 4},
     };
     for (const auto &refusal : refusals) EXPECT_EQ(withOptions(refusal.options), refusal.status) << refusal.what;
     EXPECT_EQ(client.open("Pull_Item", 101).status, 27) << "MaxObjectCount above the limit";
     EXPECT_EQ(client.open("No_Such_Class", 1).status, 5);
     CIMString *bad = newCIMString(L"Rank >");
-    EXPECT_EQ(withOptions({fql, bad, 0, 0, 0, 1}), 15) << "an FQL filter that does not parse";
+    EXPECT_EQ(withOptions({fql, bad, 0, 0, 0, 1, 0}), 15) << "an FQL filter that does not parse";
     freeCIMString(bad);
     // An FQL filter keeps what it is true for, in every piece.
-    CIMXMLPullOptions filtered{fql, query, 0, 0, 0, 5};
+    CIMXMLPullOptions filtered{fql, query, 0, 0, 0, 5, 0};
     std::vector<std::string> kept =
         client.all([&] { return client.open("Pull_Item", 5, false, &filtered); }, 5);
     EXPECT_EQ(kept.size(), static_cast<std::size_t>(items - 4)) << "Rank > 3";
