@@ -92,12 +92,18 @@ private:
     std::unique_ptr<LoopbackFrontEnd> frontEnd_;
 };
 
+remote::TransportOptions timeoutOf(int seconds) {
+    remote::TransportOptions options;
+    options.timeoutSeconds = seconds;
+    return options;
+}
+
 // The answer's body to a request body posted as the operation method; empty when the post failed.
 std::string answer(const char *method, const char *request) {
     struct Connection {
         Server server;
         remote::WbemUrl url = remote::parseWbemUrl("http://127.0.0.1:" + std::to_string(server.port()));
-        remote::HttpTransport transport{url, remote::TransportOptions{120}, std::cerr};
+        remote::HttpTransport transport{url, timeoutOf(120), std::cerr};
     };
     static Connection connection;
     std::string text = std::string("POST /cimom HTTP/1.1\r\nContent-Type: application/xml; charset=\"utf-8\"\r\n"
