@@ -1,5 +1,7 @@
 // instance_operations.cpp - getting, enumerating, creating, modifying and
 // deleting instances, from the repository or the class's provider.
+#include "indications/lifecycle_events.h"
+#include "indications/subscription_rules.h"
 #include "repository/instance_keys.h"
 #include "repository/value_conversion.h"
 #include "semantics/enumeration_cursors.h"
@@ -227,23 +229,39 @@ Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMIns
         newPath = pathForClient(*path, source.nameSpace, host);
         return status;
     }
-    return state_->repository.write(journaling, [&](ChangeSet &changes) {
+    cimobj::InstancePtr created;
+    std::wstring spaceName;
+    bool subscriptionsTouched = false;
+    Status written = state_->repository.write(journaling, [&](ChangeSet &changes) {
         Status status = findInstanceSource(*state_, nameSpace, className, source);
         if (!status.ok()) return status;
         const NamespaceData &space = *state_->repository.find(nameSpace);
         cimobj::InstancePtr stored;
         std::wstring key;
-        status = buildStoredInstance(space, *source.record, instance, stored, key);
+        cimobj::InstancePtr filled = withSubscriptionDefaults(*source.record, instance);
+        status = buildStoredInstance(space, *source.record, filled ? *filled : instance, stored, key);
         if (!status.ok()) return status;
         const InstanceTable *table = space.instancesOf(source.record->lineage.front());
         if (table && table->find(key))
             return Status::error(
                 11, "instance " + displayText(*stored->path) + " already exists in namespace " + toUtf8(space.name));
+        subscriptionsTouched = subscriptionRole(*source.record) != SubscriptionRole::None;
+        if (subscriptionsTouched) {
+            status = checkSubscriptionInstance(state_->repository, space, *source.record, *stored,
+                                               state_->destinationPolicy());
+            if (!status.ok()) return status;
+        }
         cimobj::PathPtr path = pathForClient(*stored->path, space.name, host);
+        if (watchesLifecycle(*state_, LifecycleKind::Creation)) created = copyInstance(stored.get());
+        spaceName = space.name;
         changes.putInstance(space.name, source.record->name, key, std::move(stored));
         newPath = std::move(path);
         return status;
     });
+    if (!written.ok()) return written;
+    if (subscriptionsTouched) subscriptionsChanged(*state_);
+    if (created) reportInstanceEvent(*state_, LifecycleKind::Creation, spaceName, *created, nullptr);
+    return written;
 }
 
 Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName,
@@ -257,7 +275,10 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
     if (source.provider)
         return source.provider->modifyInstance(providerContext(*this, source, state_->host(), properties), instanceName,
                                                modified, properties);
-    return state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
+    cimobj::InstancePtr previous, current;
+    std::wstring spaceName;
+    bool subscriptionsTouched = false;
+    Status written = state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
         Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
         if (!status.ok()) return status;
         const NamespaceData &space = *state_->repository.find(nameSpace);
@@ -297,11 +318,25 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
             }
             replaceValue(*changed, i, std::move(value));
         }
+        subscriptionsTouched = subscriptionRole(record) != SubscriptionRole::None;
+        if (subscriptionsTouched) {
+            status = checkSubscriptionInstance(state_->repository, space, record, *changed, state_->destinationPolicy());
+            if (!status.ok()) return status;
+        }
+        if (watchesLifecycle(*state_, LifecycleKind::Modification)) {
+            previous = found->instance(space.name);
+            current = copyInstance(changed.get());
+        }
+        spaceName = space.name;
         std::wstring key;
         instanceKeyText(space, record, *changed->path, key);
         changes.putInstance(space.name, record.name, key, std::move(changed));
         return status;
     });
+    if (!written.ok()) return written;
+    if (subscriptionsTouched) subscriptionsChanged(*state_);
+    if (current) reportInstanceEvent(*state_, LifecycleKind::Modification, spaceName, *current, previous.get());
+    return written;
 }
 
 Status ObjectManager::deleteInstance(const std::wstring &nameSpace, const CIMObjectPath &instanceName) {
@@ -317,17 +352,32 @@ Status ObjectManager::deleteInstance(const std::wstring &nameSpace, const CIMObj
         const PropertyNames all;
         return source.provider->deleteInstance(providerContext(*this, source, state_->host(), all), instanceName);
     }
-    return state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
+    cimobj::InstancePtr removed;
+    std::wstring spaceName;
+    bool subscriptionsTouched = false;
+    Status written = state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
         Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
         if (!status.ok()) return status;
         const NamespaceData &space = *state_->repository.find(nameSpace);
         const StoredInstance *stored = findStoredInstance(space, *source.record, instanceName, status);
         if (!stored) return status;
+        cimobj::PathPtr storedPath = stored->path(space.name);
+        subscriptionsTouched = subscriptionRole(*source.record) != SubscriptionRole::None;
+        if (subscriptionsTouched) {
+            status = checkSubscriptionRemoval(space, *source.record, *storedPath);
+            if (!status.ok()) return status;
+        }
+        if (watchesLifecycle(*state_, LifecycleKind::Deletion)) removed = stored->instance(space.name);
+        spaceName = space.name;
         std::wstring key;
-        instanceKeyText(space, *source.record, *stored->path(space.name), key);
+        instanceKeyText(space, *source.record, *storedPath, key);
         changes.removeInstance(space.name, source.record->name, key);
         return status;
     });
+    if (!written.ok()) return written;
+    if (subscriptionsTouched) subscriptionsChanged(*state_);
+    if (removed) reportInstanceEvent(*state_, LifecycleKind::Deletion, spaceName, *removed, nullptr);
+    return written;
 }
 
 }  // namespace cimom

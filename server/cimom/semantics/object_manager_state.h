@@ -2,12 +2,15 @@
 // and answers its operations share.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <shared_mutex>
 #include <string>
 
 #include "cimom/object_manager.h"
+#include "indications/destination_url.h"
+#include "indications/subscription_index.h"
 #include "providers/provider_registry.h"
 #include "repository/repository.h"
 #include "semantics/enumeration_contexts.h"
@@ -27,8 +30,27 @@ struct ObjectManager::State {
 
     EnumerationContexts pulls;
 
+    // The hosts listener destinations may name.
+    mutable std::shared_mutex policyMutex;
+    DestinationPolicy policy;
+    DestinationPolicy destinationPolicy() const {
+        std::shared_lock lock(policyMutex);
+        return policy;
+    }
+
     mutable std::mutex indicationMutex;
     std::deque<ReceivedIndication> indications;
+
+    // Indications sent: the subscriptions, the sink and the counts.
+    SubscriptionIndex subscriptions;
+    mutable std::shared_mutex sinkMutex;
+    IndicationSink sink;
+    IndicationSink indicationSink() const {
+        std::shared_lock lock(sinkMutex);
+        return sink;
+    }
+    std::atomic<std::uint64_t> indicationsGenerated{0};
+    std::atomic<std::uint64_t> indicationsMatched{0};
 };
 
 // Status 3: the namespace does not exist.

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "indications.h"
 #include "journal.h"
 #include "mof.h"
 #include "operation_options.h"
@@ -252,6 +253,25 @@ public:
     Status deliverIndication(const std::wstring &nameSpace, const CIMInstance &indication);
     // Copies of the kept indications, oldest first.
     std::vector<ReceivedIndication> receivedIndications() const;
+
+    // Every write of a stored instance (CreateInstance, ModifyInstance,
+    // SetProperty, DeleteInstance, MOF) makes a CIM_InstCreation,
+    // CIM_InstModification (with PreviousInstance) or CIM_InstDeletion for
+    // each enabled subscription whose filter selects it; sink receives them
+    // (nullptr: none are made).
+    void setIndicationSink(IndicationSink sink);
+    // The hosts listener destinations may name: empty, any but link-local
+    // and metadata addresses; else only these (names caseless). Checked
+    // when a destination is written.
+    void setDestinationHosts(std::vector<std::string> allowed);
+    DeliverySettings deliverySettings() const;
+    IndicationCounts indicationCounts() const;
+    // Delivery to destination (an OutgoingIndication's) failed for good:
+    // each subscription delivering there follows its OnFatalErrorPolicy
+    // (3 Disable: SubscriptionState becomes 4; 4 Remove: it is deleted;
+    // 2 Ignore: nothing), and one without a policy the service's
+    // SubscriptionRemovalAction. Returns how many subscriptions changed.
+    std::size_t destinationFailed(const std::wstring &destination);
 
     struct State;  // the implementation's
 

@@ -1,0 +1,45 @@
+// indications.h - the indications the object manager sends: each one a
+// subscription selected, handed to the host that delivers it, with the
+// delivery settings of the indication service and the counts behind them.
+#pragma once
+
+#include <cimobj/cimobj.hpp>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace cimom {
+
+// One indication for one listener destination.
+struct OutgoingIndication {
+    // The destination's instance path ("root/interop:Class.keys..."): one
+    // ordered queue per value.
+    std::wstring destination;
+    std::string url;                   // its Destination, an http or https URL already checked
+    std::wstring subscription;         // the subscription's instance path, same form
+    cimobj::InstancePtr indication;    // IndicationTime, SourceInstance ... set; SequenceContext
+                                       // and SequenceNumber are the deliverer's
+};
+
+// Takes each indication as it is made, on the thread of the write that
+// caused it, after the write and outside every lock of the object manager.
+// It must not wait for a listener.
+using IndicationSink = std::function<void(OutgoingIndication &&indication)>;
+
+// The settings of root/interop's CIM_IndicationService (these defaults
+// when it has none or leaves one NULL).
+struct DeliverySettings {
+    unsigned retryAttempts = 3;
+    unsigned retryIntervalSeconds = 20;
+    unsigned removalAction = 3;  // 2 Remove, 3 Disable, 4 Ignore
+    unsigned removalIntervalSeconds = 2592000;
+};
+
+struct IndicationCounts {
+    std::uint64_t generated = 0;  // events some active subscription watched the kind of
+    std::uint64_t matched = 0;    // indications handed to the sink, one per subscription
+    std::size_t activeSubscriptions = 0;
+};
+
+}  // namespace cimom

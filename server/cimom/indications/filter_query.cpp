@@ -1,0 +1,147 @@
+// filter_query.cpp - compiling and asking indication filter queries.
+#include "indications/filter_query.h"
+
+#include <cimobj/cimobj.hpp>
+
+#include <cwctype>
+
+#include "support/names.h"
+
+namespace cimom {
+
+namespace {
+
+using cimobj::toUtf8;
+
+// The classes a query names, as the WQL engine asks for them.
+class LookupSchema : public WqlSchema {
+public:
+    explicit LookupSchema(const IndicationClassLookup &lookup) : lookup_(lookup) {}
+    const CIMClass *findClass(std::wstring_view className) override {
+        lent_ = lookup_(className);
+        return lent_ ? lent_->resolved.get() : nullptr;
+    }
+    bool isSameOrSubclass(std::wstring_view className, std::wstring_view baseName) override {
+        ClassRecordPtr found = lookup_(className);
+        return found && found->isA(foldName(baseName));
+    }
+
+private:
+    const IndicationClassLookup &lookup_;
+    ClassRecordPtr lent_;
+};
+
+Status invalid(const std::string &why) { return Status::error(4, "Query: " + why); }
+
+bool isNameChar(wchar_t c) { return std::iswalnum(c) || c == L'_'; }
+
+// The position of keyword (upper case) at the top level of text from from
+// on, standing as a word outside quotes; npos when absent.
+std::size_t findKeyword(std::wstring_view text, std::wstring_view keyword, std::size_t from) {
+    wchar_t quote = 0;
+    for (std::size_t i = from; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (quote) {
+            if (c == L'\\') ++i;
+            else if (c == quote) quote = 0;
+            continue;
+        }
+        if (c == L'\'' || c == L'"') {
+            quote = c;
+            continue;
+        }
+        if (i + keyword.size() > text.size() || (i > 0 && isNameChar(text[i - 1]))) continue;
+        bool same = true;
+        for (std::size_t k = 0; k < keyword.size() && same; ++k) same = static_cast<wchar_t>(std::towupper(text[i + k])) == keyword[k];
+        if (same && (i + keyword.size() == text.size() || !isNameChar(text[i + keyword.size()]))) return i;
+    }
+    return std::wstring_view::npos;
+}
+
+std::wstring_view trimmed(std::wstring_view text) {
+    while (!text.empty() && std::iswspace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && std::iswspace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// "FQL column C: what" of a condition that starts at offset of the query,
+// as "CQL column C+offset: what".
+std::string shiftedColumn(const std::string &message, std::size_t offset) {
+    const std::string head = "FQL column ";
+    if (message.rfind(head, 0) != 0) return message;
+    std::size_t colon = message.find(':', head.size());
+    long column = std::strtol(message.c_str() + head.size(), nullptr, 10);
+    return "CQL column " + std::to_string(column + static_cast<long>(offset)) + message.substr(colon);
+}
+
+Status indicationClassOf(std::wstring_view name, const IndicationClassLookup &lookup, std::wstring &folded) {
+    ClassRecordPtr record = lookup(name);
+    if (!record) return invalid("class " + toUtf8(name) + " does not exist");
+    if (!record->indication) return invalid("class " + toUtf8(record->name) + " is not an indication class");
+    folded = foldName(record->name);
+    return Status::success();
+}
+
+Status compileCql(std::wstring_view text, const IndicationClassLookup &lookup, std::wstring &indicationClass,
+                  std::shared_ptr<FqlFilter> &condition) {
+    std::size_t select = findKeyword(text, L"SELECT", 0);
+    if (select == std::wstring_view::npos || !trimmed(text.substr(0, select)).empty())
+        return invalid("CQL column 1: expected SELECT");
+    std::size_t from = findKeyword(text, L"FROM", select + 6);
+    if (from == std::wstring_view::npos) return invalid("CQL: expected FROM after the select list");
+    std::wstring_view list = trimmed(text.substr(select + 6, from - select - 6));
+    if (list.empty()) return invalid("CQL column " + std::to_string(from + 1) + ": expected a select list before FROM");
+    std::size_t where = findKeyword(text, L"WHERE", from + 4);
+    std::wstring_view className = trimmed(text.substr(from + 4, where == std::wstring_view::npos ? text.npos : where - from - 4));
+    if (className.empty()) return invalid("CQL column " + std::to_string(from + 5) + ": expected a class after FROM");
+    for (wchar_t c : className)
+        if (!isNameChar(c))
+            return invalid("CQL: FROM names one indication class, not \"" + toUtf8(className) + "\"");
+    Status status = indicationClassOf(className, lookup, indicationClass);
+    if (!status.ok() || where == std::wstring_view::npos) return status;
+    std::size_t start = where + 5;
+    if (trimmed(text.substr(start)).empty())
+        return invalid("CQL column " + std::to_string(text.size() + 1) + ": expected a condition after WHERE");
+    condition = std::make_shared<FqlFilter>();
+    status = parseFqlFilter(text.substr(start), *condition);
+    if (!status.ok()) return invalid(shiftedColumn(status.message, start));
+    return status;
+}
+
+}  // namespace
+
+bool isFilterLanguage(std::wstring_view language) {
+    return isWqlLanguage(language) || sameName(language, L"DMTF:CQL");
+}
+
+Status compileFilterQuery(std::wstring_view query, std::wstring_view language, const IndicationClassLookup &lookup,
+                          FilterQuery &compiled) {
+    compiled = FilterQuery();
+    if (!isFilterLanguage(language))
+        return Status::error(7, "QueryLanguage \"" + toUtf8(language) + "\" is not supported (WQL and DMTF:CQL are)");
+    if (!isWqlLanguage(language)) return compileCql(query, lookup, compiled.indicationClass_, compiled.cql_);
+    auto wql = std::make_shared<WqlQuery>();
+    Status status = parseWqlQuery(query, *wql);
+    if (!status.ok()) return invalid(status.message);
+    status = indicationClassOf(wql->className(), lookup, compiled.indicationClass_);
+    if (!status.ok()) return status;
+    LookupSchema schema(lookup);
+    status = wql->validate(schema);
+    if (!status.ok()) return invalid(status.message);
+    compiled.wql_ = std::move(wql);
+    return status;
+}
+
+bool FilterQuery::matches(const CIMInstance &indication, const IndicationClassLookup &lookup) const {
+    if (wql_) {
+        LookupSchema schema(lookup);
+        return wql_->matches(&indication, schema);
+    }
+    if (!cql_) return true;
+    return cql_->matches(&indication, [&](std::wstring_view className, std::wstring_view baseName) {
+        ClassRecordPtr found = lookup(className);
+        return found && found->isA(foldName(baseName));
+    });
+}
+
+}  // namespace cimom

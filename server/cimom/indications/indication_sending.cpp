@@ -1,0 +1,99 @@
+// indication_sending.cpp - the object manager's side of sending
+// indications: the sink, the destination policy, the delivery settings of
+// the indication service and what happens to subscriptions whose listener
+// is gone.
+#include <algorithm>
+
+#include "cimom/object_path_text.h"
+#include "indications/lifecycle_events.h"
+#include "providers/live_values.h"
+#include "support/names.h"
+#include "support/objects.h"
+
+namespace cimom {
+
+namespace {
+
+const CIMValue *valueOf(const CIMInstance &instance, std::wstring_view name) {
+    for (CIMProperty *p : items<CIMProperty>(instance.properties))
+        if (sameName(textOf(p->name), name)) return p->value && !p->value->isNull ? p->value : nullptr;
+    return nullptr;
+}
+
+void readNumber(const CIMInstance &instance, std::wstring_view name, unsigned &out) {
+    const CIMValue *value = valueOf(instance, name);
+    if (value && value->type == CIM_UINT16) out = value->data.u16;
+    if (value && value->type == CIM_UINT32) out = value->data.u32;
+}
+
+}  // namespace
+
+void ObjectManager::setIndicationSink(IndicationSink sink) {
+    std::unique_lock lock(state_->sinkMutex);
+    state_->sink = std::move(sink);
+}
+
+void ObjectManager::setDestinationHosts(std::vector<std::string> allowed) {
+    std::unique_lock lock(state_->policyMutex);
+    state_->policy.allowed = std::move(allowed);
+}
+
+DeliverySettings ObjectManager::deliverySettings() const {
+    DeliverySettings settings;
+    std::vector<cimobj::InstancePtr> services;
+    if (!const_cast<ObjectManager *>(this)->enumerateInstances(L"root/interop", L"CIM_IndicationService", {}, services).ok() ||
+        services.empty())
+        return settings;
+    const CIMInstance &service = *services.front();
+    readNumber(service, L"DeliveryRetryAttempts", settings.retryAttempts);
+    readNumber(service, L"DeliveryRetryInterval", settings.retryIntervalSeconds);
+    readNumber(service, L"SubscriptionRemovalAction", settings.removalAction);
+    readNumber(service, L"SubscriptionRemovalTimeInterval", settings.removalIntervalSeconds);
+    return settings;
+}
+
+IndicationCounts ObjectManager::indicationCounts() const {
+    IndicationCounts counts;
+    counts.generated = state_->indicationsGenerated.load(std::memory_order_relaxed);
+    counts.matched = state_->indicationsMatched.load(std::memory_order_relaxed);
+    counts.activeSubscriptions = state_->subscriptions.snapshot()->active;
+    return counts;
+}
+
+std::size_t ObjectManager::destinationFailed(const std::wstring &destination) {
+    std::shared_ptr<const SubscriptionSnapshot> snapshot = state_->subscriptions.snapshot();
+    std::vector<std::wstring> affected;
+    for (const SubscriptionList &list : snapshot->byKind)
+        for (const std::shared_ptr<const ActiveSubscription> &one : list)
+            if (one->destination == destination &&
+                std::find(affected.begin(), affected.end(), one->subscription) == affected.end())
+                affected.push_back(one->subscription);
+    const unsigned removalAction = affected.empty() ? 4 : deliverySettings().removalAction;
+    std::size_t changed = 0;
+    for (const std::wstring &text : affected) {
+        cimobj::PathPtr path = parseObjectPathText(text);
+        if (!path) continue;
+        std::wstring nameSpace(textOf(path->nameSpace));
+        cimobj::InstancePtr subscription;
+        if (!getInstance(nameSpace, *path, {}, subscription).ok()) continue;
+        unsigned policy = 0;
+        readNumber(*subscription, L"OnFatalErrorPolicy", policy);
+        // Ignore (2), Disable (3), Remove (4); another or none: the service's action.
+        bool remove = policy == 4 || (policy != 2 && policy != 3 && removalAction == 2);
+        bool disable = policy == 3 || (policy != 2 && policy != 4 && removalAction == 3);
+        Status status;
+        if (remove) status = deleteInstance(nameSpace, *path);
+        else if (disable) {
+            cimobj::ValuePtr disabled = live::uint16Value(4);
+            status = setProperty(nameSpace, *path, L"SubscriptionState", disabled.get());
+        } else
+            continue;
+        if (status.ok()) ++changed;
+        cimPrintMessage(status.ok() ? CIM_LOG_INFO : CIM_LOG_WARNING, L"subscription %ls %ls after delivery failed%s",
+                        text.c_str(), remove ? L"removed" : L"disabled",
+                        status.ok() ? "" : (": " + status.message).c_str());
+    }
+    return changed;
+}
+
+}  // namespace cimom
