@@ -1,6 +1,8 @@
 // cimxml-cli listen: export requests are answered as DSP0200 gives them,
 // each indication is written as it comes, other requests are refused, and
-// the listener ends after --count indications.
+// the listener ends after --count indications. subscribe and unsubscribe
+// against the real cimxmld: the three instances made and removed, and a
+// refused destination leaves nothing behind.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -8,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "server_process.h"
@@ -93,6 +96,30 @@ TEST(Listen, AnswersExportsWritesEachIndicationAndEndsAfterItsCount) {
               "\"properties\":{\"Message\":{\"type\":\"string\",\"value\":\"disk <full>\"}}}\n"
               "{\"kind\":\"instance\",\"class\":\"CIM_AlertIndication\","
               "\"properties\":{\"Message\":{\"type\":\"string\",\"value\":\"second\"}}}\n");
+}
+
+TEST(SubscribeCommands, MakeAndRemoveASubscriptionInOneCommand) {
+    ServerProcess server;
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port());
+    auto cli = [](const std::vector<std::string> &args) { return runCommand(CIMXML_CLI_PATH, args); };
+    auto lines = [](const std::string &text) { return std::count(text.begin(), text.end(), '\n'); };
+    const std::string query = "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA CIM_ManagedElement";
+
+    CommandResult made = cli({"subscribe", url, query, "--name", "watch", "--destination", "http://127.0.0.1:5990/"});
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(lines(made.out), 3) << made.out;
+    EXPECT_NE(made.out.find("root/interop:CIM_IndicationSubscription.Filter="), std::string::npos) << made.out;
+    CommandResult removed = cli({"unsubscribe", url, "--name", "watch"});
+    EXPECT_EQ(removed.status, 0) << removed.err;
+    EXPECT_EQ(lines(removed.out), 3) << removed.out;
+    EXPECT_EQ(cli({"unsubscribe", url, "--name", "watch"}).status, 6);
+
+    CommandResult refused = cli({"subscribe", url, "SELECT * FROM CIM_InstCreation", "--name", "meta", "--destination",
+                                 "http://169.254.169.254/"});
+    EXPECT_EQ(refused.status, 2) << refused.err;
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(cli({"enumerate-instance-names", url + "/root/interop:CIM_IndicationFilter"}).out, "")
+        << "the filter made before the refusal is gone";
 }
 
 }  // namespace

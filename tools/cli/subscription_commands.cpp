@@ -2,7 +2,8 @@
 // filter, a listener destination and the subscription that joins them,
 // made or removed in one command in the interop namespace. subscribe sends
 // them as MOF, so that the subscription refers to the paths the server
-// gave the other two (it fills their system keys).
+// gave the other two (it fills their system keys), and removes what it made
+// when the server refuses one of them.
 #include <cimxml/cimxml_client.h>
 
 #include "command_support.h"
@@ -91,9 +92,25 @@ void runSubscribe(CommandContext &c) {
         "    Handler = $destination;\n"
         "};\n";
     remote::ServerMofSink sink(c.connection, sinkOptions(remote::ServerMofSink::instances, ""));
+    std::vector<cimobj::PathPtr> made;
     sink.onResponse = [&c](const std::string &body) { c.out.responseBody(body); };
-    sink.onCreated = [&c](const CIMObjectPath &path) { c.out.path(&path); };
-    remote::compileToServer(sink, mof, "subscribe", interopNamespace(c));
+    sink.onCreated = [&](const CIMObjectPath &path) { made.emplace_back(copyObjectPath(&path)); };
+    try {
+        remote::compileToServer(sink, mof, "subscribe", interopNamespace(c));
+    } catch (const remote::ClientError &) {
+        // What was made before the refusal goes again (as far as the server lets it).
+        for (auto at = made.rbegin(); at != made.rend(); ++at) {
+            if (!*at) continue;
+            char *request = CIMXMLencode_deleteInstance(at->get(), 0);
+            try {
+                std::string body = c.connection.exchange(request, "DeleteInstance");
+                cimobj::ReturnCodePtr ignored(CIMXMLdecode_deleteInstance(body.c_str()));
+            } catch (const remote::ClientError &) {
+            }
+        }
+        throw;
+    }
+    for (const cimobj::PathPtr &path : made) c.out.path(path.get());
 }
 
 void runUnsubscribe(CommandContext &c) {
