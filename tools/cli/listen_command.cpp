@@ -2,8 +2,6 @@
 // connection gets a thread of its own (a WBEM server keeps one open to its
 // listener); each request is answered as the client library answers an
 // export, and each indication is written, whole, as it comes.
-#include <sys/socket.h>
-
 #include <atomic>
 #include <iostream>
 #include <mutex>
@@ -45,8 +43,8 @@ struct Listener {
 
     static int take(void *self, const CIMInstance *indication) {
         auto *listener = static_cast<Listener *>(self);
-        if (listener->done) return 1;  // past the count (CIM_ERR_FAILED): the sender keeps it
         std::lock_guard guard(listener->lock);
+        if (listener->done) return 1;  // past the count (CIM_ERR_FAILED): the sender keeps it
         listener->out.instance(indication, nullptr);
         std::cout.flush();
         if (listener->wanted != 0 && ++listener->taken >= listener->wanted) listener->done = true;
@@ -113,13 +111,10 @@ void serve(Stream &stream, Listener &listener) {
     }
 }
 
-// A sender that goes quiet for this long in a request is dropped.
-constexpr int quietSeconds = 60;
-
+// Serves one sender until it closes (a quiet one holds its thread: the
+// listener serves a few servers, and maxConnections bounds them).
 void connection(tcp::socket socket, ssl::context *tls, Listener &listener) {
     beast::error_code ec;
-    timeval quiet{quietSeconds, 0};
-    ::setsockopt(socket.native_handle(), SOL_SOCKET, SO_RCVTIMEO, &quiet, sizeof quiet);
     if (!tls) {
         serve(socket, listener);
         socket.shutdown(tcp::socket::shutdown_both, ec);
