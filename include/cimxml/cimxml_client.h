@@ -330,23 +330,6 @@ CIMXML_EXPORT ReturnCode *CIMXMLdecode_setQualifier(const char *response);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_setProperty(const char *response);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_exportIndication(const char *response);
 
-/* ---- The indication listener's side ---- */
-
-/* Takes the indication an export request delivers (lent for the call).
- * Returns 0 when the listener keeps it, otherwise the CIM status of a
- * refusal (CIM_ERR_FAILED when its queue is full, for instance): the answer
- * then carries that ERROR, and the sender delivers the indication again. */
-typedef int (*CIMXMLIndicationHandler)(void *context, const CIMInstance *indication);
-
-/* Answers one export request as an indication listener: request is the
- * request's CIM-XML body; the indication of an ExportIndication goes to
- * handler (on the calling thread). Returns the answer as the module writes
- * a whole one: its HTTP header lines ("Name: value" and CRLF each), an
- * empty line and the CIM-XML document; any other request gets the error
- * answer the module gives it. A new text from the collected heap; NULL only
- * when memory runs out. */
-CIMXML_EXPORT char *CIMXMLdecode_exportRequest(const char *request, CIMXMLIndicationHandler handler, void *context);
-
 #ifdef __cplusplus
 }
 #endif

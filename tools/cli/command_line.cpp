@@ -121,9 +121,7 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
         sub->footer(std::string("URL: ") + command.object +
                     "\nThe program's options (-o, --timeout, --ca, --insecure, -v) may follow the command;"
                     "\ncimxml-cli --help lists them with the exit statuses.");
-        CLI::Option *url = sub->add_option("URL", in.url, command.object);
-        if (command.options & listenOption) in.url = "http://127.0.0.1:5990";
-        else url->required();
+        sub->add_option("URL", in.url, command.object)->required();
         if (command.argumentsName) {
             int most = command.maxArguments < 0 ? CLI::detail::expected_max_vector_size : command.maxArguments;
             CLI::Option *arguments =
@@ -163,28 +161,6 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
                    "--operation-timeout", [&in](unsigned value) { in.operationTimeout = value; },
                    "OperationTimeout: seconds the server keeps the enumeration between two pulls (its default)")
                 ->check(CLI::Range(1u, 4294967295u));
-        if (command.options & subscriptionOption) {
-            sub->add_option_function<std::string>(
-                "--name", [&in](const std::string &value) { in.subscriptionName = value; },
-                "the Name of the filter and of the listener destination");
-            if (command.minArguments > 0) {
-                sub->add_option_function<std::string>(
-                    "--destination", [&in](const std::string &value) { in.destination = value; },
-                    "the listener's URL (http[s]://host:port/path), where the indications go");
-                sub->add_option("--source-namespace", in.sourceNamespace,
-                                "the namespace whose events the filter watches (root/cimv2)");
-            }
-        }
-        if (command.options & listenOption) {
-            sub->add_option_function<int>(
-                   "--port", [&in](int value) { in.port = value; }, "the port to listen on (the URL's otherwise)")
-                ->check(CLI::Range(1, 65535));
-            sub->add_option("--tls-cert", in.tlsCert, "the certificate (PEM) to answer HTTPS with")
-                ->check(CLI::ExistingFile);
-            sub->add_option("--tls-key", in.tlsKey, "its private key (PEM)")->check(CLI::ExistingFile);
-            sub->add_option("--count", in.count, "end after this many indications (0: listen until stopped)");
-            sub->add_flag_callback("--json", [&output] { output = "json"; }, "each indication as a JSON line (-o json)");
-        }
         subcommands.push_back(sub);
     }
 

@@ -82,18 +82,6 @@ const std::vector<Command> &commandTable() {
          "the namespace: http://host/root/old", nullptr, 0, 0, 0, 0, runDeleteNamespace},
         {"enumerate-namespaces", "the namespaces (the CIM_Namespace instances; root/interop unless the URL names one)",
          "the server: http://host[/interop-namespace]", nullptr, 0, 0, 0, 0, runEnumerateNamespaces},
-        {"listen",
-         "an indication listener: answers ExportIndication and writes each indication as it comes (MOF, or "
-         "JSON lines); https with --tls-cert and --tls-key",
-         "where to listen: http[s]://address[:port] (http://127.0.0.1:5990 by default)", nullptr, 0, 0, listenOption,
-         0, runListen},
-        {"subscribe",
-         "an indication filter with QUERY, a listener destination and the subscription joining them (--name, "
-         "--destination)",
-         "the interop namespace: http://host[/root/interop]", "QUERY", 1, 1,
-         subscriptionOption | queryLanguageOption, 0, runSubscribe},
-        {"unsubscribe", "removes the subscriptions, listener destination and filter of --name",
-         "the interop namespace: http://host[/root/interop]", nullptr, 0, 0, subscriptionOption, 0, runUnsubscribe},
         {"server",
          "what a client learns from the interop namespace: product and version, namespaces, communication "
          "mechanisms, profiles",

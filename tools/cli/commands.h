@@ -30,8 +30,6 @@ enum OptionBit : unsigned {
     pullOption = 1u << 14,              // --max-object-count, --no-pull
     filterQueryOption = 1u << 15,       // --filter-query, --filter-query-language
     operationTimeoutOption = 1u << 16,  // --operation-timeout
-    listenOption = 1u << 17,            // --port, --tls-cert, --tls-key, --count, --json; the URL is optional
-    subscriptionOption = 1u << 18,      // --name, --destination, --source-namespace
 };
 
 // What the command line says to one command.
@@ -55,16 +53,6 @@ struct Invocation {
     std::optional<std::string> filterQuery;
     std::string filterQueryLanguage = "DMTF:FQL";
     std::optional<unsigned> operationTimeout;  // seconds; nullopt: the server's default
-    // The indication listener: the port (the URL's otherwise), its HTTPS
-    // certificate and key, and how many indications to take before it ends
-    // (0: no end).
-    std::optional<int> port;
-    std::string tlsCert, tlsKey;
-    unsigned count = 0;
-    // subscribe and unsubscribe: the name of the filter and destination,
-    // the listener's URL, and the namespace the filter watches.
-    std::optional<std::string> subscriptionName, destination;
-    std::string sourceNamespace = "root/cimv2";
 };
 
 // What a command works with while it runs.
@@ -125,8 +113,5 @@ void runDeleteNamespace(CommandContext &c);
 void runEnumerateNamespaces(CommandContext &c);
 void runConformance(CommandContext &c);
 void runServer(CommandContext &c);
-void runListen(CommandContext &c);
-void runSubscribe(CommandContext &c);
-void runUnsubscribe(CommandContext &c);
 
 }  // namespace cli
