@@ -167,6 +167,40 @@ TEST_F(Indications, AListenerDownForAWhileThenBackReceivesEverythingInOrder) {
               "/ CIM_InstDeletion #3 stopped was absent\n");
 }
 
+TEST_F(Indications, CimxmlCliListenWritesEachIndicationItReceives) {
+    retries(20, 1);
+    subscribe("demo", "SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA 'Demo_Service'", "WQL", "/");
+    listener.down();  // cimxml-cli takes its port
+    struct Form {
+        std::vector<std::string> options;
+        std::vector<std::pair<std::string, std::string>> writes;
+        std::vector<std::string> lines;  // in this order in the output
+    } forms[] = {
+        {{}, {{"create", "starting"}, {"set", "running"}},
+         {"instance of CIM_InstCreation\n{", "SequenceNumber = 0;", "instance of CIM_InstModification\n{",
+          "SequenceNumber = 1;"}},
+        {{"--json"}, {{"set", "stopped"}, {"delete", ""}},
+         {"{\"kind\":\"instance\",\"class\":\"CIM_InstModification\"",
+          "\"SequenceNumber\":{\"type\":\"sint64\",\"value\":2}", "\n{\"kind\":\"instance\",\"class\":\"CIM_InstDeletion\"",
+          "\"SequenceNumber\":{\"type\":\"sint64\",\"value\":3}"}},
+    };
+    for (const Form &form : forms) {
+        std::vector<std::string> args = {"listen", "--port", std::to_string(listener.port()), "--count", "2"};
+        args.insert(args.end(), form.options.begin(), form.options.end());
+        httptest::CommandResult result;
+        std::thread listening([&] { result = runTool(args); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (const auto &[what, state] : form.writes) write(what, state);
+        listening.join();
+        EXPECT_EQ(result.status, 0) << result.err;
+        std::size_t at = 0;
+        for (const std::string &line : form.lines) {
+            at = result.out.find(line, at);
+            EXPECT_NE(at, std::string::npos) << line << "\n" << result.out;
+        }
+    }
+}
+
 // A queue of two: while the listener is down the first indication waits
 // in its delivery, the queue keeps the newest two, the listener sees the gap.
 class ShortQueue : public Indications {
