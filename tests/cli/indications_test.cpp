@@ -5,6 +5,9 @@
 // until their subscription's error policy applies.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <regex>
 #include <thread>
 
@@ -199,6 +202,29 @@ TEST_F(Indications, CimxmlCliListenWritesEachIndicationItReceives) {
             EXPECT_NE(at, std::string::npos) << line << "\n" << result.out;
         }
     }
+}
+
+// Subscriptions live in the repository: after a restart delivery goes on,
+// in a new sequence context that starts again at 0.
+class DurableSubscriptions : public Indications {
+protected:
+    std::vector<std::string> serverArgs() const override { return {"--repository", repository}; }
+    void TearDown() override { std::filesystem::remove(repository); }
+    const std::string repository = ::testing::TempDir() + "indications-" + std::to_string(getpid()) + ".db";
+};
+
+TEST_F(DurableSubscriptions, SurviveARestartAndDeliveryResumes) {
+    subscribe("demo", "SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA 'Demo_Service'", "WQL", "/");
+    write("create", "starting");
+    ASSERT_EQ(listener.waitFor(1).size(), 1u);
+    EXPECT_EQ(server->stop(), 0);
+    server = std::make_unique<ServerProcess>(serverArgs());
+    url = "http://127.0.0.1:" + std::to_string(server->port());
+    write("set", "running");
+    std::vector<ReceivedExport> exports = listener.waitFor(2);
+    EXPECT_EQ(summary(exports), "/ CIM_InstCreation #0 starting was absent\n/ CIM_InstModification #0 running was starting\n");
+    ASSERT_EQ(exports.size(), 2u);
+    EXPECT_NE(property(exports[0].body, "SequenceContext"), property(exports[1].body, "SequenceContext"));
 }
 
 // A queue of two: while the listener is down the first indication waits
