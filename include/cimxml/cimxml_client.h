@@ -330,6 +330,17 @@ CIMXML_EXPORT ReturnCode *CIMXMLdecode_setQualifier(const char *response);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_setProperty(const char *response);
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_exportIndication(const char *response);
 
+/* ---- Listening ----
+ * Decodes an export request an indication listener received (the whole
+ * HTTP text, or the message alone): an EXPMETHODCALL "ExportIndication"
+ * whose parameter NewIndication holds an instance. Returns status 0 with
+ * *indication the caller's new instance and *messageId the request's
+ * MESSAGE ID (collected heap: GC_free or leave it); otherwise a status
+ * saying why (1 a text that is no well-formed CIM-XML export request, 7
+ * another export method, 4 no NewIndication instance), with both out
+ * arguments NULL. The caller frees the ReturnCode. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_exportRequest(const char *request, CIMInstance **indication, char **messageId);
+
 #ifdef __cplusplus
 }
 #endif

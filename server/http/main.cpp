@@ -18,6 +18,7 @@
 #include "add_user.h"
 #include "cimom_service.h"
 #include "front_end.h"
+#include "indication_delivery.h"
 #include "listen_sockets.h"
 #include "listener_setup.h"
 #include "memory_release.h"
@@ -99,8 +100,20 @@ int serve(const ServerOptions &options, const std::vector<std::string> &argument
     signal(SIGPIPE, SIG_IGN);
 
     long openFiles = raiseOpenFileLimit();
+    objectManager->objectManager().setDestinationHosts(options.indicationHosts);
+    DeliveryOptions deliveryOptions;
+    deliveryOptions.queueCapacity = static_cast<std::size_t>(options.indicationQueue);
+    deliveryOptions.timeoutSeconds = options.indicationTimeoutSeconds;
+    deliveryOptions.caFile = options.indicationCaFile;
+    IndicationDelivery delivery(objectManager->objectManager(), *module, deliveryOptions);
     Metrics metrics;
     metrics.setEnumerationFigures([&objectManager] { return objectManager->enumerationFigures(); });
+    metrics.setIndicationFigures([&objectManager, &delivery] {
+        cimom::IndicationCounts counts = objectManager->objectManager().indicationCounts();
+        DeliveryFigures sent = delivery.figures();
+        return IndicationFigures{counts.generated, counts.matched, sent.delivered, sent.retried,
+                                 sent.dropped,     sent.failed,    sent.queued,    counts.activeSubscriptions};
+    });
     CimomService service(*module, objectManager->handle(), passwords.get(), options.maxBody, metrics);
     FrontEnd frontEnd(service, metrics, frontEndSettings(options, openFiles));
     std::vector<ServedListener> listeners;

@@ -140,6 +140,7 @@ std::string Metrics::render() const {
         << inFlight_.load(std::memory_order_relaxed) << '\n';
     renderFrontEndFigures(out);
     renderEnumerationFigures(out);
+    renderIndicationFigures(out);
     renderModuleFigures(out);
     return out.str();
 }
@@ -161,6 +162,30 @@ void Metrics::renderEnumerationFigures(std::ostringstream &out) const {
         out << "# HELP cimxmld_enumeration_contexts_" << counter.name << "_total " << counter.help << "\n"
             << "# TYPE cimxmld_enumeration_contexts_" << counter.name << "_total counter\n"
             << "cimxmld_enumeration_contexts_" << counter.name << "_total " << counter.value << '\n';
+}
+
+void Metrics::renderIndicationFigures(std::ostringstream &out) const {
+    if (!indications_) return;
+    IndicationFigures figures = indications_();
+    const struct {
+        const char *name, *help;
+        std::uint64_t value;
+    } gauges[] = {{"subscriptions_active", "Enabled indication subscriptions.", figures.activeSubscriptions},
+                  {"indications_queued", "Indications waiting for their listeners.", figures.queued}},
+      counters[] = {
+          {"generated", "Lifecycle events that an enabled subscription watched the kind of.", figures.generated},
+          {"matched", "Indications a subscription's filter selected, one per subscription.", figures.matched},
+          {"delivered", "Indications their listener accepted.", figures.delivered},
+          {"retried", "Delivery attempts after a failed one.", figures.retried},
+          {"dropped", "Indications pushed out of a full destination queue.", figures.dropped},
+          {"failed", "Indications given up after their last retry.", figures.failed}};
+    for (const auto &gauge : gauges)
+        out << "# HELP cimxmld_" << gauge.name << " " << gauge.help << "\n# TYPE cimxmld_" << gauge.name
+            << " gauge\ncimxmld_" << gauge.name << " " << gauge.value << '\n';
+    for (const auto &counter : counters)
+        out << "# HELP cimxmld_indications_" << counter.name << "_total " << counter.help << "\n"
+            << "# TYPE cimxmld_indications_" << counter.name << "_total counter\n"
+            << "cimxmld_indications_" << counter.name << "_total " << counter.value << '\n';
 }
 
 }  // namespace cimxmld

@@ -20,6 +20,13 @@ struct EnumerationFigures {
     std::uint64_t opened = 0, closed = 0, expired = 0;
 };
 
+// The indications sent: as the object manager made them and as their
+// delivery went.
+struct IndicationFigures {
+    std::uint64_t generated = 0, matched = 0, delivered = 0, retried = 0, dropped = 0, failed = 0;
+    std::size_t queued = 0, activeSubscriptions = 0;
+};
+
 class Metrics {
 public:
     // Upper bounds (seconds) of the duration histogram's buckets; +Inf follows.
@@ -64,6 +71,8 @@ public:
     long answerMemory() const { return answerMemory_.load(std::memory_order_relaxed); }
     // Where the enumeration figures are read when rendered (none: not shown).
     void setEnumerationFigures(std::function<EnumerationFigures()> source) { enumerations_ = std::move(source); }
+    // Where the indication figures are read when rendered (none: not shown).
+    void setIndicationFigures(std::function<IndicationFigures()> source) { indications_ = std::move(source); }
     // Requests waiting for a worker (the queue gauge).
     void jobQueued() { queued_.fetch_add(1, std::memory_order_relaxed); }
     void jobTaken() { queued_.fetch_sub(1, std::memory_order_relaxed); }
@@ -75,6 +84,7 @@ public:
 private:
     void renderFrontEndFigures(std::ostringstream &out) const;
     void renderEnumerationFigures(std::ostringstream &out) const;
+    void renderIndicationFigures(std::ostringstream &out) const;
 
     struct Series {
         std::uint64_t count = 0;
@@ -94,6 +104,7 @@ private:
     std::atomic<long> answerMemory_{0};
     std::atomic<long> answerDisk_{0};
     std::function<EnumerationFigures()> enumerations_;  // set before serving
+    std::function<IndicationFigures()> indications_;    // set before serving
 };
 
 }  // namespace cimxmld

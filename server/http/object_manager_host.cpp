@@ -72,6 +72,8 @@ public:
 
     void stopping() override { objectManager_->refuseNewEnumerations(); }
 
+    cimom::ObjectManager &objectManager() override { return *objectManager_; }
+
     EnumerationFigures enumerationFigures() const override {
         cimom::PullStatistics figures = objectManager_->pullStatistics();
         return EnumerationFigures{figures.open, figures.opened, figures.closed, figures.expired};

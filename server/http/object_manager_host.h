@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include <cimom/object_manager.h>
 #include <cimxml/cimom_handle.h>
 #include <cimxml/cimxml_host.h>
 
@@ -35,6 +36,8 @@ public:
     virtual void listening(const std::string &scheme, int port) = 0;
     // The server is stopping: new pulled enumerations are refused.
     virtual void stopping() = 0;
+    // The object manager itself (indication delivery talks to it).
+    virtual cimom::ObjectManager &objectManager() = 0;
     // The pulled enumerations' figures now.
     virtual EnumerationFigures enumerationFigures() const = 0;
 };

@@ -127,6 +127,21 @@ const std::vector<Key> &keys() {
              else o.mofFiles.push_back(v);
              return !v.empty();
          }},
+        {"indication-hosts", true,
+         [](ServerOptions &o, const std::string &v, std::string &error) {
+             o.indicationHosts.clear();
+             for (std::size_t start = 0; start <= v.size();) {
+                 std::size_t comma = std::min(v.find(',', start), v.size());
+                 if (comma > start) o.indicationHosts.push_back(v.substr(start, comma - start));
+                 start = comma + 1;
+             }
+             if (o.indicationHosts.empty()) error = "needs a host, or hosts joined by commas";
+             return !o.indicationHosts.empty();
+         }},
+        {"indication-queue", true, number(&ServerOptions::indicationQueue, 1, 10000000, "a queue length (1-10000000)")},
+        {"indication-timeout", true,
+         number(&ServerOptions::indicationTimeoutSeconds, 1, 3600, "a number of seconds (1-3600)")},
+        {"indication-ca", true, text(&ServerOptions::indicationCaFile)},
         {"config", false, text(&ServerOptions::configFile)},
         {"add-user", false, text(&ServerOptions::addUser)},
         {"help", false, nullptr},
@@ -320,6 +335,14 @@ SQLite file with --repository.
                        3600); beyond, and 0 (never): CIM_ERR_INVALID_OPERATION_TIMEOUT
   --mof FILE           compile FILE into the repository at start (repeatable;
                        with --repository, only when FILE is made)
+  --indication-hosts H,H  the only hosts listener destinations may name
+                       (default: any but link-local and metadata addresses)
+  --indication-queue N indications waiting per listener (default 10000); a
+                       full queue drops its oldest
+  --indication-timeout S  connect, send and answer of one indication export
+                       (default 10)
+  --indication-ca FILE issuers of listeners' HTTPS certificates (default: the
+                       system's)
   --config FILE        read settings from FILE: one "key value" a line, keys
                        as the options above without "--"; the command line
                        wins

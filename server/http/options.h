@@ -41,6 +41,11 @@ struct ServerOptions {
     int defaultOperationTimeoutSeconds = 60;   // an unused enumeration context lives this long
     int maxOperationTimeoutSeconds = 3600;     // the longest OperationTimeout accepted
     std::vector<std::string> mofFiles;  // compiled into the repository at start, in order
+    std::vector<std::string> indicationHosts;  // hosts listener destinations may name; empty: any but
+                                               // link-local and metadata addresses
+    int indicationQueue = 10000;       // indications waiting per listener destination
+    int indicationTimeoutSeconds = 10; // connect, send and the answer of one export request
+    std::string indicationCaFile;      // issuers of listeners' certificates; empty: the system's
     std::string configFile;
     std::string addUser;         // --add-user NAME: store a password and exit
     bool help = false;

@@ -79,12 +79,22 @@ std::unique_ptr<ProtocolModule> ProtocolModule::load(const std::string &path, co
             reinterpret_cast<decltype(&CIMXML_answerInPieces)>(dlsym(library, "CIMXML_answerInPieces"));
         module->setHostExtensions_ =
             reinterpret_cast<decltype(&CIMXML_setHostExtensions)>(dlsym(library, "CIMXML_setHostExtensions"));
+        module->exportIndication_ = reinterpret_cast<decltype(&CIMXMLencode_exportIndication)>(
+            dlsym(library, "CIMXMLencode_exportIndication"));
         module->path_ = candidate;
         error.clear();
         return module;
     }
     error = "cannot load the protocol module:" + error;
     return nullptr;
+}
+
+std::string ProtocolModule::exportRequest(const CIMInstance &indication) const {
+    if (!exportIndication_) return {};
+    // The text lies in the module's collected heap: copied out at once and
+    // left to the collector.
+    const char *text = exportIndication_(&indication, 0);
+    return text ? std::string(text) : std::string();
 }
 
 ModuleAnswer ProtocolModule::handle(const std::string &body, CIMOMHandle *objectManager) const {

@@ -54,6 +54,10 @@ public:
         return setHostExtensions_ != nullptr && setHostExtensions_(&extensions) == 1;
     }
 
+    // The module's export request for indication (the whole HTTP text: CIM
+    // export header lines, an empty line, the message); empty when the
+    // module has no export encoder or it failed. Safe from any thread.
+    std::string exportRequest(const CIMInstance &indication) const;
     const std::string &path() const { return path_; }
 
     // The library stays loaded for the life of the process: threads the
@@ -75,6 +79,7 @@ private:
     AnswerParts answerParts_ = nullptr;  // optional: the strict profile's extensions
     decltype(&CIMXML_answerInPieces) answerInPieces_ = nullptr;
     decltype(&CIMXML_setHostExtensions) setHostExtensions_ = nullptr;
+    decltype(&CIMXMLencode_exportIndication) exportIndication_ = nullptr;
 };
 
 // Splits a module response text at its empty line into header lines and

@@ -121,7 +121,17 @@ std::optional<ParsedCommandLine> parseCommandLine(int argc, char **argv, std::os
         sub->footer(std::string("URL: ") + command.object +
                     "\nThe program's options (-o, --timeout, --ca, --insecure, -v) may follow the command;"
                     "\ncimxml-cli --help lists them with the exit statuses.");
-        sub->add_option("URL", in.url, command.object)->required();
+        if (command.listens) {
+            sub->add_option("--bind", in.bind, "the address to listen on (127.0.0.1)");
+            sub->add_option("--port", in.port, "the port to listen on (5990; 0: any free one, printed on stderr)")
+                ->check(CLI::Range(0, 65535));
+            sub->add_option("--count", in.count, "end after this many indications (0, the default: never)");
+            sub->add_option("--tls-cert", in.tlsCert, "serve HTTPS with this certificate (PEM)");
+            sub->add_option("--tls-key", in.tlsKey, "and this private key (PEM)");
+            sub->add_flag_callback("--json", [&output] { output = "json"; }, "JSON lines, as -o json");
+        } else {
+            sub->add_option("URL", in.url, command.object)->required();
+        }
         if (command.argumentsName) {
             int most = command.maxArguments < 0 ? CLI::detail::expected_max_vector_size : command.maxArguments;
             CLI::Option *arguments =

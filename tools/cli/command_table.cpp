@@ -90,6 +90,11 @@ const std::vector<Command> &commandTable() {
          "checks the server's answers to every operation against DSP0200 (and a DTD); exit 1 when one fails",
          "the server and the namespace to work in: http://host/namespace", nullptr, 0, 0,
          namespaceOption | dtdOption | classicOption, 0, runConformance},
+        {"listen",
+         "an indication listener: answers ExportIndication requests and writes each indication as it comes "
+         "(MOF, or JSON lines with --json)",
+         "none: --bind ADDR (127.0.0.1) and --port N (5990); https with --tls-cert and --tls-key", nullptr, 0, 0, 0,
+         0, nullptr, true},
     };
     return table;
 }

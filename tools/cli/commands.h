@@ -53,6 +53,11 @@ struct Invocation {
     std::optional<std::string> filterQuery;
     std::string filterQueryLanguage = "DMTF:FQL";
     std::optional<unsigned> operationTimeout;  // seconds; nullopt: the server's default
+    // listen: where, how many indications before ending (0: no end), TLS.
+    std::string bind = "127.0.0.1";
+    int port = 5990;
+    unsigned count = 0;
+    std::string tlsCert, tlsKey;
 };
 
 // What a command works with while it runs.
@@ -77,6 +82,7 @@ struct Command {
     unsigned options;                // OptionBit values
     unsigned trueByDefault;          // the flags among them that default to true
     void (*run)(CommandContext &context);
+    bool listens = false;  // takes no server URL: it is a server itself
 };
 
 // Every command, in the order the help lists them.
@@ -113,5 +119,9 @@ void runDeleteNamespace(CommandContext &c);
 void runEnumerateNamespaces(CommandContext &c);
 void runConformance(CommandContext &c);
 void runServer(CommandContext &c);
+// Listens for ExportIndication requests and writes each indication as it
+// comes; ends after --count of them (never without), or on a failure to
+// listen (exit 69).
+int runListen(const Invocation &invocation, OutputForm output);
 
 }  // namespace cli

@@ -15,6 +15,7 @@ int main(int argc, char **argv) {
         std::optional<cli::ParsedCommandLine> parsed = cli::parseCommandLine(argc, argv, std::cout);
         if (!parsed) return 0;
         parsed->transport.program = "cimxml-cli";
+        if (parsed->command->listens) return cli::runListen(parsed->invocation, parsed->output);
         remote::CimConnection connection(remote::parseWbemUrl(parsed->invocation.url), parsed->transport, std::cerr);
         std::unique_ptr<cli::ResultWriter> out = cli::makeResultWriter(parsed->output, std::cout);
         cli::CommandContext context{connection,     *out, parsed->invocation, parsed->command->name,

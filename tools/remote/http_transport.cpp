@@ -196,7 +196,7 @@ struct HttpTransport::Connection {
     }
 
     http::request<http::string_body> message(const EncodedRequest &request) {
-        http::request<http::string_body> out{http::verb::post, "/cimom", 11};
+        http::request<http::string_body> out{http::verb::post, options.target, 11};
         out.set(http::field::host, url.authority());
         out.set(http::field::user_agent, options.program);
         out.set(http::field::te, "trailers");
@@ -215,7 +215,7 @@ struct HttpTransport::Connection {
     void start(const EncodedRequest &request, http::response_parser<http::buffer_body> &parser) {
         http::request<http::string_body> out = message(request);
         if (options.verbose) {
-            diagnostics << "> POST /cimom HTTP/1.1\n";
+            diagnostics << "> POST " << options.target << " HTTP/1.1\n";
             writeFields(diagnostics, "> ", out.base());
         }
         bool reused = isOpen();

@@ -21,6 +21,7 @@ struct TransportOptions {
     bool insecure = false;               // do not check the server's certificate
     bool verbose = false;                // request and response headers to the diagnostics stream
     std::string program = "cimxml-cli";  // how warnings name their writer
+    std::string target = "/cimom";       // the request target every POST goes to
 };
 
 using HeaderFields = std::vector<std::pair<std::string, std::string>>;
@@ -58,7 +59,7 @@ public:
     HttpTransport(const HttpTransport &) = delete;
     HttpTransport &operator=(const HttpTransport &) = delete;
 
-    // POSTs request to /cimom and returns the answer with its whole body.
+    // POSTs request to the target (/cimom) and returns the answer with its whole body.
     // request is an encoder's whole text: its CIM header lines (and
     // Content-Type, Accept) and its message are sent; the request line,
     // Host, Content-Length, TE (trailers: large answers may come in chunks

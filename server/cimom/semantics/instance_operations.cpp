@@ -246,7 +246,9 @@ Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMIns
             return Status::error(
                 11, "instance " + displayText(*stored->path) + " already exists in namespace " + toUtf8(space.name));
         subscriptionsTouched = subscriptionRole(*source.record) != SubscriptionRole::None;
-        if (subscriptionsTouched) {
+        // What the store reads back (not journaled) was checked when it was
+        // written, under the host policy of that time.
+        if (subscriptionsTouched && journaling == Journaling::On) {
             status = checkSubscriptionInstance(state_->repository, space, *source.record, *stored,
                                                state_->destinationPolicy());
             if (!status.ok()) return status;

@@ -1,0 +1,214 @@
+// indication_delivery.cpp - the delivery threads and their exchanges with
+// listeners.
+#include "indication_delivery.h"
+
+#include <signal.h>
+
+#include <chrono>
+#include <random>
+#include <sstream>
+
+#include "http_transport.h"
+#include "wbem_url.h"
+
+namespace cimxmld {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string randomHex(int digits) {
+    std::random_device device;
+    std::string text;
+    while (static_cast<int>(text.size()) < digits) {
+        unsigned value = device();
+        for (int i = 0; i < 8 && static_cast<int>(text.size()) < digits; ++i, value >>= 4)
+            text += "0123456789abcdef"[value & 15];
+    }
+    return text;
+}
+
+// Sets (or adds) a property of the indication.
+void setProperty(CIMInstance &indication, const wchar_t *name, CIMValue *value, int type) {
+    for (CIMListNode *node = getFirstNode(indication.properties); node; node = getNextNode(node)) {
+        auto *p = static_cast<CIMProperty *>(getNodeItem(node));
+        if (cimobj::view(p->name) == name) {
+            freeReturnCode(propertyAddValue(p, value));
+            p->type = type;
+            return;
+        }
+    }
+    CIMProperty *p = newProperty(cimobj::makeString(name).release(), nullptr, value, type, nullptr, 0);
+    if (p) freeReturnCode(appendToList(indication.properties, p));
+}
+
+// The listener's address as the transport takes it.
+bool transportUrl(const std::string &text, remote::WbemUrl &url, std::string &target) {
+    std::size_t scheme = text.find("://");
+    if (scheme == std::string::npos) return false;
+    url.https = text.compare(0, scheme, "https") == 0 || text.compare(0, scheme, "HTTPS") == 0;
+    std::string rest = text.substr(scheme + 3);
+    std::size_t slash = rest.find('/');
+    target = slash == std::string::npos ? "/" : rest.substr(slash);
+    std::string authority = rest.substr(0, slash);
+    std::size_t colon = authority.rfind(':');
+    std::size_t bracket = authority.rfind(']');
+    url.port = url.https ? 5989 : 5988;
+    if (colon != std::string::npos && (bracket == std::string::npos || colon > bracket)) {
+        url.port = std::atoi(authority.c_str() + colon + 1);
+        authority.resize(colon);
+    }
+    if (!authority.empty() && authority.front() == '[') authority = authority.substr(1, authority.size() - 2);
+    url.host = authority;
+    return !url.host.empty() && url.port > 0;
+}
+
+}  // namespace
+
+struct IndicationDelivery::Destination {
+    std::wstring name;
+    std::string sequenceContext;
+    IndicationQueue queue;
+    std::condition_variable wake;
+    std::thread thread;
+    Destination(std::wstring n, std::string context, std::size_t capacity)
+        : name(std::move(n)), sequenceContext(std::move(context)), queue(capacity) {}
+};
+
+IndicationDelivery::IndicationDelivery(cimom::ObjectManager &objectManager, const ProtocolModule &module,
+                                       DeliveryOptions options)
+    : objectManager_(objectManager), module_(module), options_(std::move(options)), runId_(randomHex(16)) {
+    objectManager_.setIndicationSink([this](cimom::OutgoingIndication &&one) { enqueue(std::move(one)); });
+}
+
+IndicationDelivery::~IndicationDelivery() {
+    objectManager_.setIndicationSink(nullptr);
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    for (auto &[name, destination] : destinations_) destination->wake.notify_all();
+    for (auto &[name, destination] : destinations_)
+        if (destination->thread.joinable()) destination->thread.join();
+}
+
+void IndicationDelivery::enqueue(cimom::OutgoingIndication &&indication) {
+    std::lock_guard lock(mutex_);
+    if (stopping_) return;
+    std::unique_ptr<Destination> &destination = destinations_[indication.destination];
+    if (!destination) {
+        // Unique per run and destination: a listener that sees it change
+        // knows the numbers start again.
+        destination = std::make_unique<Destination>(indication.destination,
+                                                    "cimxmld:" + runId_ + ":" + std::to_string(destinations_.size()),
+                                                    options_.queueCapacity);
+        Destination *self = destination.get();
+        // The thread takes no signal: those are the signal thread's.
+        sigset_t all, previous;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &previous);
+        destination->thread = std::thread([this, self] { run(*self); });
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
+    if (destination->queue.push(std::move(indication.url), std::move(indication.indication)))
+        cimPrintMessage(CIM_LOG_WARNING, L"indication queue of %ls full: the oldest indication was dropped",
+                        destination->name.c_str());
+    destination->wake.notify_one();
+}
+
+DeliveryFigures IndicationDelivery::figures() const {
+    DeliveryFigures figures;
+    figures.delivered = delivered_.load();
+    figures.retried = retried_.load();
+    figures.failed = failed_.load();
+    std::lock_guard lock(mutex_);
+    for (const auto &[name, destination] : destinations_) {
+        figures.dropped += destination->queue.dropped();
+        figures.queued += destination->queue.size();
+    }
+    return figures;
+}
+
+std::string IndicationDelivery::answerProblem(int status, const std::string &body) {
+    if (status != 200) return "HTTP status " + std::to_string(status);
+    std::size_t response = body.find("<EXPMETHODRESPONSE");
+    if (response == std::string::npos) return "no EXPMETHODRESPONSE in the answer";
+    std::size_t error = body.find("<ERROR", response);
+    if (error == std::string::npos) return {};
+    std::size_t end = body.find('>', error);
+    return "the listener answered " + body.substr(error, end == std::string::npos ? 80 : end - error + 1);
+}
+
+void IndicationDelivery::run(Destination &destination) {
+    std::ostringstream ignored;
+    std::unique_ptr<remote::HttpTransport> transport;
+    remote::WbemUrl url;
+    std::string connectedTo;
+    for (;;) {
+        QueuedIndication current;
+        {
+            std::unique_lock lock(mutex_);
+            destination.wake.wait(lock, [&] { return stopping_ || !destination.queue.empty(); });
+            if (stopping_) return;
+            current = std::move(destination.queue.front());
+            destination.queue.pop();
+        }
+        cimobj::StringPtr context = cimobj::makeString(cimobj::fromUtf8(destination.sequenceContext));
+        setProperty(*current.indication, L"SequenceContext", newCIMValue(CIM_STRING, context.release()), CIM_STRING);
+        auto number = static_cast<std::int64_t>(current.sequenceNumber);
+        setProperty(*current.indication, L"SequenceNumber", newCIMValue(CIM_SINT64, &number), CIM_SINT64);
+        current.request = module_.exportRequest(*current.indication);
+        if (current.request.empty()) {
+            cimPrintMessage(CIM_LOG_ERROR, L"indication for %ls could not be encoded; dropped",
+                            destination.name.c_str());
+            failed_.fetch_add(1);
+            continue;
+        }
+        cimom::DeliverySettings settings = objectManager_.deliverySettings();
+        for (unsigned attempt = 0;; ++attempt) {
+            std::string problem;
+            try {
+                if (!transport || connectedTo != current.url) {
+                    std::string target;
+                    transport.reset();
+                    url = remote::WbemUrl();
+                    if (!transportUrl(current.url, url, target)) throw std::runtime_error("bad URL " + current.url);
+                    remote::TransportOptions transportOptions;
+                    transportOptions.timeoutSeconds = options_.timeoutSeconds;
+                    transportOptions.caFile = options_.caFile;
+                    transportOptions.program = "cimxmld";
+                    transportOptions.target = target;
+                    transport = std::make_unique<remote::HttpTransport>(url, transportOptions, ignored);
+                    connectedTo = current.url;
+                }
+                remote::HttpAnswer answer = transport->post(current.request);
+                problem = answerProblem(answer.status, answer.body);
+            } catch (const std::exception &e) {
+                problem = e.what();
+                transport.reset();
+            }
+            if (problem.empty()) {
+                delivered_.fetch_add(1);
+                break;
+            }
+            if (attempt >= settings.retryAttempts) {
+                failed_.fetch_add(1);
+                cimPrintMessage(CIM_LOG_WARNING, L"indication %llu to %ls given up after %u attempts: %s",
+                                static_cast<unsigned long long>(current.sequenceNumber), destination.name.c_str(),
+                                attempt + 1, problem.c_str());
+                objectManager_.destinationFailed(destination.name);
+                break;
+            }
+            retried_.fetch_add(1);
+            cimPrintMessage(CIM_LOG_TRACE, L"indication %llu to %ls failed (%s); retrying in %u s",
+                            static_cast<unsigned long long>(current.sequenceNumber), destination.name.c_str(),
+                            problem.c_str(), settings.retryIntervalSeconds);
+            std::unique_lock lock(mutex_);
+            if (destination.wake.wait_for(lock, std::chrono::seconds(settings.retryIntervalSeconds),
+                                          [&] { return stopping_; }))
+                return;
+        }
+    }
+}
+
+}  // namespace cimxmld

@@ -1,0 +1,76 @@
+// indication_delivery.h - sends the indications the object manager makes
+// to their listeners: one ordered, bounded queue and one thread per
+// listener destination, so that the write that caused an indication never
+// waits for a listener. Each indication goes as an ExportIndication request
+// written by the protocol module's export encoder over a kept HTTP(S)
+// connection, numbered within a sequence context unique to this server run
+// and destination; a failed delivery is tried again, DeliveryRetryAttempts
+// times DeliveryRetryInterval apart, with the same number, and then given
+// up, which the object manager answers with the subscriptions' error
+// policies.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <cimom/object_manager.h>
+
+#include "indication_queue.h"
+#include "protocol_module.h"
+
+namespace cimxmld {
+
+struct DeliveryFigures {
+    std::uint64_t delivered = 0;  // accepted by their listener
+    std::uint64_t retried = 0;    // attempts after a failed one
+    std::uint64_t dropped = 0;    // pushed out of a full queue
+    std::uint64_t failed = 0;     // given up after the last retry
+    std::size_t queued = 0;       // waiting now, all destinations
+};
+
+struct DeliveryOptions {
+    std::size_t queueCapacity = 10000;  // per destination
+    int timeoutSeconds = 10;            // connect, send, and the wait for the answer
+    std::string caFile;                 // listeners' certificate issuers; empty: the system's
+};
+
+class IndicationDelivery {
+public:
+    // Becomes the object manager's indication sink. Both must outlive it.
+    IndicationDelivery(cimom::ObjectManager &objectManager, const ProtocolModule &module, DeliveryOptions options);
+    // Removes the sink, stops every destination's thread (an attempt in
+    // flight ends by its timeout) and drops what is still queued.
+    ~IndicationDelivery();
+    IndicationDelivery(const IndicationDelivery &) = delete;
+    IndicationDelivery &operator=(const IndicationDelivery &) = delete;
+
+    // Queues one indication for its destination; never waits for a listener.
+    void enqueue(cimom::OutgoingIndication &&indication);
+    DeliveryFigures figures() const;
+
+    // How a listener's answer to an export request reads: success is 200
+    // with an EXPMETHODRESPONSE that holds no ERROR. Otherwise the reason.
+    static std::string answerProblem(int status, const std::string &body);
+
+private:
+    struct Destination;
+    void run(Destination &destination);
+
+    cimom::ObjectManager &objectManager_;
+    const ProtocolModule &module_;
+    DeliveryOptions options_;
+    std::string runId_;  // part of every sequence context
+    mutable std::mutex mutex_;
+    std::map<std::wstring, std::unique_ptr<Destination>> destinations_;
+    bool stopping_ = false;
+    std::atomic<std::uint64_t> delivered_{0}, retried_{0}, failed_{0};
+};
+
+}  // namespace cimxmld

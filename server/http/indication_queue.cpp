@@ -1,0 +1,16 @@
+// indication_queue.cpp - one destination's bounded queue of indications.
+#include "indication_queue.h"
+
+namespace cimxmld {
+
+bool IndicationQueue::push(std::string url, cimobj::InstancePtr indication) {
+    bool dropped = entries_.size() >= capacity_;
+    if (dropped) {
+        entries_.pop_front();
+        ++dropped_;
+    }
+    entries_.push_back(QueuedIndication{next_++, std::move(url), std::move(indication), {}});
+    return dropped;
+}
+
+}  // namespace cimxmld
