@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -164,7 +165,8 @@ void IndicationDelivery::run(Destination &destination) {
             failed_.fetch_add(1);
             continue;
         }
-        cimom::DeliverySettings settings = objectManager_.deliverySettings();
+        // Read at the first failure: a delivery that works costs no look-up.
+        std::optional<cimom::DeliverySettings> settings;
         for (unsigned attempt = 0;; ++attempt) {
             std::string problem;
             try {
@@ -191,7 +193,8 @@ void IndicationDelivery::run(Destination &destination) {
                 delivered_.fetch_add(1);
                 break;
             }
-            if (attempt >= settings.retryAttempts) {
+            if (!settings) settings = objectManager_.deliverySettings();
+            if (attempt >= settings->retryAttempts) {
                 failed_.fetch_add(1);
                 cimPrintMessage(CIM_LOG_WARNING, L"indication %llu to %ls given up after %u attempts: %s",
                                 static_cast<unsigned long long>(current.sequenceNumber), destination.name.c_str(),
@@ -202,9 +205,9 @@ void IndicationDelivery::run(Destination &destination) {
             retried_.fetch_add(1);
             cimPrintMessage(CIM_LOG_TRACE, L"indication %llu to %ls failed (%s); retrying in %u s",
                             static_cast<unsigned long long>(current.sequenceNumber), destination.name.c_str(),
-                            problem.c_str(), settings.retryIntervalSeconds);
+                            problem.c_str(), settings->retryIntervalSeconds);
             std::unique_lock lock(mutex_);
-            if (destination.wake.wait_for(lock, std::chrono::seconds(settings.retryIntervalSeconds),
+            if (destination.wake.wait_for(lock, std::chrono::seconds(settings->retryIntervalSeconds),
                                           [&] { return stopping_; }))
                 return;
         }

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <thread>
@@ -202,6 +203,37 @@ TEST_F(Indications, CimxmlCliListenWritesEachIndicationItReceives) {
             EXPECT_NE(at, std::string::npos) << line << "\n" << result.out;
         }
     }
+}
+
+TEST_F(Indications, SubscribeAndUnsubscribeMakeAndRemoveAllThreeOrNone) {
+    const std::string interop = url + "/root/interop", listenerUrl = "http://127.0.0.1:" + std::to_string(listener.port()) + "/s";
+    const std::string query = "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA 'Demo_Service'";
+    struct Step {
+        std::vector<std::string> args;
+        int status;
+        std::string outStart;  // of every line of the output
+        std::size_t lines;
+    } steps[] = {
+        {{"subscribe", interop, query, "--destination", "ftp://127.0.0.1/", "--name", "bad"}, 4, "", 0},
+        {{"unsubscribe", interop, "bad"}, 6, "", 0},  // the filter made first went again
+        {{"subscribe", interop, query, "--destination", listenerUrl, "--name", "mine"}, 0, "root/interop:CIM_", 3},
+    };
+    for (const Step &step : steps) {
+        httptest::CommandResult result = runTool(step.args);
+        EXPECT_EQ(result.status, step.status) << step.args.front() << ": " << result.err;
+        std::size_t lines = 0;
+        for (std::size_t at = 0; at < result.out.size(); at = result.out.find('\n', at) + 1, ++lines)
+            EXPECT_EQ(result.out.compare(at, step.outStart.size(), step.outStart), 0) << result.out;
+        EXPECT_EQ(lines, step.lines) << result.out;
+    }
+    write("create", "starting");
+    EXPECT_EQ(summary(listener.waitFor(1)), "/s CIM_InstCreation #0 starting was absent\n");
+    httptest::CommandResult removed = runTool({"unsubscribe", interop, "mine"});
+    EXPECT_EQ(removed.status, 0) << removed.err;
+    EXPECT_EQ(std::count(removed.out.begin(), removed.out.end(), '\n'), 3) << removed.out;
+    write("delete", "");
+    write("create", "again");
+    EXPECT_EQ(listener.waitFor(2, std::chrono::seconds(1)).size(), 1u);
 }
 
 // Subscriptions live in the repository: after a restart delivery goes on,

@@ -70,6 +70,9 @@ const TextSpec textSpecs[] = {
     {namespaceOption, "--namespace", &Invocation::nameSpace,
      "the namespace to create the scratch objects in (the URL's otherwise)"},
     {dtdOption, "--dtd", &Invocation::dtd, "validate every answer against this DTD file (the DMTF CIM-XML DTD)"},
+    {subscriptionOption, "--destination", &Invocation::destination, "the listener's URL: http[s]://host:port/path"},
+    {subscriptionOption, "--name", &Invocation::subscriptionName,
+     "the Name of the filter, destination and subscription (cimxml-cli:PID-TIME)"},
 };
 
 // The name of the positional arguments: the leading capitals of their description.

@@ -90,6 +90,13 @@ const std::vector<Command> &commandTable() {
          "checks the server's answers to every operation against DSP0200 (and a DTD); exit 1 when one fails",
          "the server and the namespace to work in: http://host/namespace", nullptr, 0, 0,
          namespaceOption | dtdOption | classicOption, 0, runConformance},
+        {"subscribe",
+         "a filter with QUERY (--query-language, WQL), a listener destination (--destination URL) and the "
+         "subscription joining them, all named --name; writes the three paths",
+         "the interop namespace: http://host/root/interop", "QUERY", 1, 1, queryLanguageOption | subscriptionOption, 0,
+         runSubscribe},
+        {"unsubscribe", "removes the subscriptions, filter and destination named NAME; writes their paths",
+         "the interop namespace: http://host/root/interop", "NAME", 1, 1, 0, 0, runUnsubscribe},
         {"listen",
          "an indication listener: answers ExportIndication requests and writes each indication as it comes "
          "(MOF, or JSON lines with --json)",

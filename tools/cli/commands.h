@@ -30,6 +30,7 @@ enum OptionBit : unsigned {
     pullOption = 1u << 14,              // --max-object-count, --no-pull
     filterQueryOption = 1u << 15,       // --filter-query, --filter-query-language
     operationTimeoutOption = 1u << 16,  // --operation-timeout
+    subscriptionOption = 1u << 17,      // --destination, --name
 };
 
 // What the command line says to one command.
@@ -58,6 +59,8 @@ struct Invocation {
     int port = 5990;
     unsigned count = 0;
     std::string tlsCert, tlsKey;
+    // subscribe: the listener's URL and the name of the three instances.
+    std::optional<std::string> destination, subscriptionName;
 };
 
 // What a command works with while it runs.
@@ -119,6 +122,10 @@ void runDeleteNamespace(CommandContext &c);
 void runEnumerateNamespaces(CommandContext &c);
 void runConformance(CommandContext &c);
 void runServer(CommandContext &c);
+// The filter, destination and subscription of one listener, made (the
+// three paths written) or removed by their name.
+void runSubscribe(CommandContext &c);
+void runUnsubscribe(CommandContext &c);
 // Listens for ExportIndication requests and writes each indication as it
 // comes; ends after --count of them (never without), or on a failure to
 // listen (exit 69).
