@@ -5,6 +5,7 @@
 
 #include <cwctype>
 
+#include "query/class_lookup_schema.h"
 #include "support/names.h"
 
 namespace cimom {
@@ -12,24 +13,6 @@ namespace cimom {
 namespace {
 
 using cimobj::toUtf8;
-
-// The classes a query names, as the WQL engine asks for them.
-class LookupSchema : public WqlSchema {
-public:
-    explicit LookupSchema(const IndicationClassLookup &lookup) : lookup_(lookup) {}
-    const CIMClass *findClass(std::wstring_view className) override {
-        lent_ = lookup_(className);
-        return lent_ ? lent_->resolved.get() : nullptr;
-    }
-    bool isSameOrSubclass(std::wstring_view className, std::wstring_view baseName) override {
-        ClassRecordPtr found = lookup_(className);
-        return found && found->isA(foldName(baseName));
-    }
-
-private:
-    const IndicationClassLookup &lookup_;
-    ClassRecordPtr lent_;
-};
 
 Status invalid(const std::string &why) { return Status::error(4, "Query: " + why); }
 

@@ -14,14 +14,14 @@
 #include <string_view>
 
 #include "cimom/wql.h"
+#include "query/class_lookup_schema.h"
 #include "query/fql_filter.h"
 #include "repository/class_record.h"
 
 namespace cimom {
 
-// Finds a class by name (caseless) where the filter may name it; nullptr
-// when there is none. The caller decides the namespaces and the locking.
-using IndicationClassLookup = std::function<ClassRecordPtr(std::wstring_view className)>;
+// Finds a class by name where the filter may name it (see SchemaClassLookup).
+using IndicationClassLookup = SchemaClassLookup;
 
 class FilterQuery {
 public:

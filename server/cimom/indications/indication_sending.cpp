@@ -29,13 +29,11 @@ void readNumber(const CIMInstance &instance, std::wstring_view name, unsigned &o
 }  // namespace
 
 void ObjectManager::setIndicationSink(IndicationSink sink) {
-    std::unique_lock lock(state_->sinkMutex);
-    state_->sink = std::move(sink);
+    state_->sink.change([&](IndicationSink &current) { current = std::move(sink); });
 }
 
 void ObjectManager::setDestinationHosts(std::vector<std::string> allowed) {
-    std::unique_lock lock(state_->policyMutex);
-    state_->policy.allowed = std::move(allowed);
+    state_->policy.change([&](DestinationPolicy &policy) { policy.allowed = std::move(allowed); });
 }
 
 DeliverySettings ObjectManager::deliverySettings() const {

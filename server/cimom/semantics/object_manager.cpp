@@ -15,7 +15,7 @@
 namespace cimom {
 
 ObjectManager::ObjectManager(std::wstring hostName) : state_(std::make_unique<State>()) {
-    state_->hostName = hostName.empty() ? machineHostName() : std::move(hostName);
+    state_->hostName.change([&](std::wstring &name) { name = hostName.empty() ? machineHostName() : std::move(hostName); });
     state_->providers.add(L"", namespaceClassName, std::shared_ptr<InstanceProvider>(makeNamespaceProvider(*this)));
 }
 
@@ -40,8 +40,7 @@ std::string ObjectManager::defaultSchemaDir() {
 void ObjectManager::setJournal(std::shared_ptr<Journal> journal) { state_->repository.setJournal(std::move(journal)); }
 
 void ObjectManager::setHostName(std::wstring hostName) {
-    std::unique_lock lock(state_->hostMutex);
-    state_->hostName = hostName.empty() ? machineHostName() : std::move(hostName);
+    state_->hostName.change([&](std::wstring &name) { name = hostName.empty() ? machineHostName() : std::move(hostName); });
 }
 
 std::wstring ObjectManager::hostName() const { return state_->host(); }

@@ -17,38 +17,46 @@
 
 namespace cimom {
 
+// A value many threads read and one now and then replaces.
+template <class T>
+class Guarded {
+public:
+    T get() const {
+        std::shared_lock lock(mutex_);
+        return value_;
+    }
+    // Calls change with the value, under the lock.
+    template <class Change>
+    void change(Change change) {
+        std::unique_lock lock(mutex_);
+        change(value_);
+    }
+
+private:
+    mutable std::shared_mutex mutex_;
+    T value_{};
+};
+
 struct ObjectManager::State {
     Repository repository;
     ProviderRegistry providers;
 
-    mutable std::shared_mutex hostMutex;
-    std::wstring hostName;
-    std::wstring host() const {
-        std::shared_lock lock(hostMutex);
-        return hostName;
-    }
+    Guarded<std::wstring> hostName;
+    std::wstring host() const { return hostName.get(); }
 
     EnumerationContexts pulls;
 
     // The hosts listener destinations may name.
-    mutable std::shared_mutex policyMutex;
-    DestinationPolicy policy;
-    DestinationPolicy destinationPolicy() const {
-        std::shared_lock lock(policyMutex);
-        return policy;
-    }
+    Guarded<DestinationPolicy> policy;
+    DestinationPolicy destinationPolicy() const { return policy.get(); }
 
     mutable std::mutex indicationMutex;
     std::deque<ReceivedIndication> indications;
 
     // Indications sent: the subscriptions, the sink and the counts.
     SubscriptionIndex subscriptions;
-    mutable std::shared_mutex sinkMutex;
-    IndicationSink sink;
-    IndicationSink indicationSink() const {
-        std::shared_lock lock(sinkMutex);
-        return sink;
-    }
+    Guarded<IndicationSink> sink;
+    IndicationSink indicationSink() const { return sink.get(); }
     std::atomic<std::uint64_t> indicationsGenerated{0};
     std::atomic<std::uint64_t> indicationsMatched{0};
 };

@@ -1,6 +1,7 @@
 // query_operation.cpp - ExecQuery: a WQL query checked against the
 // namespace's classes and run over the instances of its FROM class.
 #include "cimom/wql.h"
+#include "query/class_lookup_schema.h"
 #include "semantics/object_manager_state.h"
 #include "semantics/pulled_results.h"
 #include "semantics/result_batches.h"
@@ -10,33 +11,15 @@ namespace cimom {
 
 namespace {
 
-// The namespace's classes as the query engine reads them.
-class NamespaceSchema : public WqlSchema {
-public:
-    NamespaceSchema(const Repository &repository, std::wstring nameSpace)
-        : repository_(repository), nameSpace_(std::move(nameSpace)) {}
-
-    const CIMClass *findClass(std::wstring_view className) override {
-        lent_ = record(className);
-        return lent_ ? lent_->resolved.get() : nullptr;
-    }
-
-    bool isSameOrSubclass(std::wstring_view className, std::wstring_view baseName) override {
-        ClassRecordPtr found = record(className);
-        return found && found->isA(foldName(baseName));
-    }
-
-private:
-    ClassRecordPtr record(std::wstring_view className) const {
-        auto lock = repository_.readLock();
-        const NamespaceData *space = repository_.find(nameSpace_);
+// The namespace's classes as the query engine reads them, each looked up
+// under the repository's read lock.
+LookupSchema namespaceSchema(const Repository &repository, std::wstring nameSpace) {
+    return LookupSchema([&repository, nameSpace = std::move(nameSpace)](std::wstring_view className) {
+        auto lock = repository.readLock();
+        const NamespaceData *space = repository.find(nameSpace);
         return space ? space->classRecord(className) : nullptr;
-    }
-
-    const Repository &repository_;
-    std::wstring nameSpace_;
-    ClassRecordPtr lent_;
-};
+    });
+}
 
 // A validated query over a cursor of its FROM class's whole instances: each
 // piece reads on until it has as many results as asked or the class ends.
@@ -44,7 +27,7 @@ class QueryResults final : public PulledResults {
 public:
     QueryResults(ObjectManager::State &state, std::wstring nameSpace, WqlQuery query,
                  std::unique_ptr<InstanceCursor> cursor)
-        : state_(state), schema_(state.repository, std::move(nameSpace)), query_(std::move(query)),
+        : state_(state), schema_(namespaceSchema(state.repository, std::move(nameSpace))), query_(std::move(query)),
           cursor_(std::move(cursor)) {}
 
     Status next(std::size_t max, PulledPiece &piece) override {
@@ -66,7 +49,7 @@ public:
 
 private:
     ObjectManager::State &state_;
-    NamespaceSchema schema_;
+    LookupSchema schema_;
     WqlQuery query_;
     std::unique_ptr<InstanceCursor> cursor_;
 };
@@ -82,7 +65,7 @@ Status checkedQuery(ObjectManager::State &state, const std::wstring &nameSpace, 
         return Status::error(14, "query language " + cimobj::toUtf8(language) + " is not supported; use WQL");
     Status status = parseWqlQuery(query, parsed);
     if (!status.ok()) return status;
-    NamespaceSchema schema(state.repository, nameSpace);
+    LookupSchema schema = namespaceSchema(state.repository, nameSpace);
     return parsed.validate(schema);
 }
 
@@ -95,7 +78,7 @@ Status queryResults(ObjectManager &objectManager, ObjectManager::State &state, c
     Status status = checkedQuery(state, nameSpace, query, language, parsed);
     if (!status.ok()) return status;
     if (resultClass) {
-        NamespaceSchema schema(state.repository, nameSpace);
+        LookupSchema schema = namespaceSchema(state.repository, nameSpace);
         *resultClass = parsed.resultClass(schema.findClass(parsed.className()));
     }
     std::unique_ptr<InstanceCursor> cursor;
