@@ -91,17 +91,27 @@ IndicationDelivery::~IndicationDelivery() {
     for (auto &[name, destination] : destinations_) destination->wake.notify_all();
     for (auto &[name, destination] : destinations_)
         if (destination->thread.joinable()) destination->thread.join();
+    for (auto &destination : retired_)
+        if (destination->thread.joinable()) destination->thread.join();
+}
+
+void IndicationDelivery::joinRetired() {
+    for (auto &destination : retired_)
+        if (destination->thread.joinable()) destination->thread.join();
+    retired_.clear();
 }
 
 void IndicationDelivery::enqueue(cimom::OutgoingIndication &&indication) {
     std::lock_guard lock(mutex_);
     if (stopping_) return;
+    // A thread that ended idle has left run(): joining it does not wait.
+    joinRetired();
     std::unique_ptr<Destination> &destination = destinations_[indication.destination];
     if (!destination) {
         // Unique per run and destination: a listener that sees it change
         // knows the numbers start again.
         destination = std::make_unique<Destination>(indication.destination,
-                                                    "cimxmld:" + runId_ + ":" + std::to_string(destinations_.size()),
+                                                    "cimxmld:" + runId_ + ":" + std::to_string(started_++),
                                                     options_.queueCapacity);
         Destination *self = destination.get();
         // The thread takes no signal: those are the signal thread's.
@@ -111,21 +121,28 @@ void IndicationDelivery::enqueue(cimom::OutgoingIndication &&indication) {
         destination->thread = std::thread([this, self] { run(*self); });
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     }
-    if (destination->queue.push(std::move(indication.url), std::move(indication.indication)))
+    ListenerFigures &counts = counts_[indication.url];  // shown from the first indication on
+    if (destination->queue.push(std::move(indication.url), std::move(indication.indication))) {
+        ++counts.dropped;
         cimPrintMessage(CIM_LOG_WARNING, L"indication queue of %ls full: the oldest indication was dropped",
                         destination->name.c_str());
+    }
     destination->wake.notify_one();
 }
 
 DeliveryFigures IndicationDelivery::figures() const {
     DeliveryFigures figures;
-    figures.delivered = delivered_.load();
-    figures.retried = retried_.load();
-    figures.failed = failed_.load();
     std::lock_guard lock(mutex_);
-    for (const auto &[name, destination] : destinations_) {
-        figures.dropped += destination->queue.dropped();
-        figures.queued += destination->queue.size();
+    figures.byListener = counts_;
+    for (const auto &[name, destination] : destinations_)
+        if (!destination->queue.empty())
+            figures.byListener[destination->queue.front().url].queued += destination->queue.size();
+    for (const auto &[url, counts] : figures.byListener) {
+        figures.all.delivered += counts.delivered;
+        figures.all.retried += counts.retried;
+        figures.all.dropped += counts.dropped;
+        figures.all.failed += counts.failed;
+        figures.all.queued += counts.queued;
     }
     return figures;
 }
@@ -140,6 +157,11 @@ std::string IndicationDelivery::answerProblem(int status, const std::string &bod
     return "the listener answered " + body.substr(error, end == std::string::npos ? 80 : end - error + 1);
 }
 
+void IndicationDelivery::count(const std::string &url, std::uint64_t ListenerFigures::*which) {
+    std::lock_guard lock(mutex_);
+    ++(counts_[url].*which);
+}
+
 void IndicationDelivery::run(Destination &destination) {
     std::ostringstream ignored;
     std::unique_ptr<remote::HttpTransport> transport;
@@ -149,7 +171,15 @@ void IndicationDelivery::run(Destination &destination) {
         QueuedIndication current;
         {
             std::unique_lock lock(mutex_);
-            destination.wake.wait(lock, [&] { return stopping_ || !destination.queue.empty(); });
+            if (!destination.wake.wait_for(lock, options_.idleSeconds,
+                                           [&] { return stopping_ || !destination.queue.empty(); })) {
+                // Nothing to send for a while (the destination may be gone):
+                // the thread ends and the next indication starts another.
+                auto self = destinations_.find(destination.name);
+                retired_.push_back(std::move(self->second));
+                destinations_.erase(self);
+                return;
+            }
             if (stopping_) return;
             current = std::move(destination.queue.front());
             destination.queue.pop();
@@ -162,7 +192,7 @@ void IndicationDelivery::run(Destination &destination) {
         if (current.request.empty()) {
             cimPrintMessage(CIM_LOG_ERROR, L"indication for %ls could not be encoded; dropped",
                             destination.name.c_str());
-            failed_.fetch_add(1);
+            count(current.url, &ListenerFigures::failed);
             continue;
         }
         // Read at the first failure: a delivery that works costs no look-up.
@@ -190,19 +220,19 @@ void IndicationDelivery::run(Destination &destination) {
                 transport.reset();
             }
             if (problem.empty()) {
-                delivered_.fetch_add(1);
+                count(current.url, &ListenerFigures::delivered);
                 break;
             }
             if (!settings) settings = objectManager_.deliverySettings();
             if (attempt >= settings->retryAttempts) {
-                failed_.fetch_add(1);
+                count(current.url, &ListenerFigures::failed);
                 cimPrintMessage(CIM_LOG_WARNING, L"indication %llu to %ls given up after %u attempts: %s",
                                 static_cast<unsigned long long>(current.sequenceNumber), destination.name.c_str(),
                                 attempt + 1, problem.c_str());
                 objectManager_.destinationFailed(destination.name);
                 break;
             }
-            retried_.fetch_add(1);
+            count(current.url, &ListenerFigures::retried);
             cimPrintMessage(CIM_LOG_TRACE, L"indication %llu to %ls failed (%s); retrying in %u s",
                             static_cast<unsigned long long>(current.sequenceNumber), destination.name.c_str(),
                             problem.c_str(), settings->retryIntervalSeconds);

@@ -10,7 +10,7 @@
 // policies.
 #pragma once
 
-#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -23,22 +23,24 @@
 #include <cimom/object_manager.h>
 
 #include "indication_queue.h"
+#include "metrics.h"
 #include "protocol_module.h"
 
 namespace cimxmld {
 
 struct DeliveryFigures {
-    std::uint64_t delivered = 0;  // accepted by their listener
-    std::uint64_t retried = 0;    // attempts after a failed one
-    std::uint64_t dropped = 0;    // pushed out of a full queue
-    std::uint64_t failed = 0;     // given up after the last retry
-    std::size_t queued = 0;       // waiting now, all destinations
+    ListenerFigures all;
+    // Each destination's, by its listener URL, since it was first sent to.
+    std::map<std::string, ListenerFigures> byListener;
 };
 
 struct DeliveryOptions {
     std::size_t queueCapacity = 10000;  // per destination
     int timeoutSeconds = 10;            // connect, send, and the wait for the answer
     std::string caFile;                 // listeners' certificate issuers; empty: the system's
+    // A destination's thread (and kept connection) ends after this long
+    // with nothing to send; the next indication starts another.
+    std::chrono::seconds idleSeconds{300};
 };
 
 class IndicationDelivery {
@@ -62,6 +64,9 @@ public:
 private:
     struct Destination;
     void run(Destination &destination);
+    void count(const std::string &url, std::uint64_t ListenerFigures::*which);
+    // Joins the threads that ended idle; under mutex_.
+    void joinRetired();
 
     cimom::ObjectManager &objectManager_;
     const ProtocolModule &module_;
@@ -69,8 +74,10 @@ private:
     std::string runId_;  // part of every sequence context
     mutable std::mutex mutex_;
     std::map<std::wstring, std::unique_ptr<Destination>> destinations_;
+    std::vector<std::unique_ptr<Destination>> retired_;  // their threads ended or are ending
+    std::uint64_t started_ = 0;                          // destinations started this run
+    std::map<std::string, ListenerFigures> counts_;       // by listener URL; delivered ... failed
     bool stopping_ = false;
-    std::atomic<std::uint64_t> delivered_{0}, retried_{0}, failed_{0};
 };
 
 }  // namespace cimxmld

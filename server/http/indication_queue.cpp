@@ -5,10 +5,7 @@ namespace cimxmld {
 
 bool IndicationQueue::push(std::string url, cimobj::InstancePtr indication) {
     bool dropped = entries_.size() >= capacity_;
-    if (dropped) {
-        entries_.pop_front();
-        ++dropped_;
-    }
+    if (dropped) entries_.pop_front();
     entries_.push_back(QueuedIndication{next_++, std::move(url), std::move(indication), {}});
     return dropped;
 }

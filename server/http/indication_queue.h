@@ -31,13 +31,11 @@ public:
     // The oldest entry; only when not empty. It stays until popped.
     QueuedIndication &front() { return entries_.front(); }
     void pop() { entries_.pop_front(); }
-    std::uint64_t dropped() const { return dropped_; }
 
 private:
     std::size_t capacity_;
     std::deque<QueuedIndication> entries_;
     std::uint64_t next_ = 0;
-    std::uint64_t dropped_ = 0;
 };
 
 }  // namespace cimxmld

@@ -111,8 +111,8 @@ int serve(const ServerOptions &options, const std::vector<std::string> &argument
     metrics.setIndicationFigures([&objectManager, &delivery] {
         cimom::IndicationCounts counts = objectManager->objectManager().indicationCounts();
         DeliveryFigures sent = delivery.figures();
-        return IndicationFigures{counts.generated, counts.matched, sent.delivered, sent.retried,
-                                 sent.dropped,     sent.failed,    sent.queued,    counts.activeSubscriptions};
+        return IndicationFigures{counts.generated, counts.matched, counts.activeSubscriptions, sent.all,
+                                 std::move(sent.byListener)};
     });
     CimomService service(*module, objectManager->handle(), passwords.get(), options.maxBody, metrics);
     FrontEnd frontEnd(service, metrics, frontEndSettings(options, openFiles));

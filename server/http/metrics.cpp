@@ -170,15 +170,10 @@ void Metrics::renderIndicationFigures(std::ostringstream &out) const {
     const struct {
         const char *name, *help;
         std::uint64_t value;
-    } gauges[] = {{"subscriptions_active", "Enabled indication subscriptions.", figures.activeSubscriptions},
-                  {"indications_queued", "Indications waiting for their listeners.", figures.queued}},
+    } gauges[] = {{"subscriptions_active", "Enabled indication subscriptions.", figures.activeSubscriptions}},
       counters[] = {
-          {"generated", "Lifecycle events that an enabled subscription watched the kind of.", figures.generated},
-          {"matched", "Indications a subscription's filter selected, one per subscription.", figures.matched},
-          {"delivered", "Indications their listener accepted.", figures.delivered},
-          {"retried", "Delivery attempts after a failed one.", figures.retried},
-          {"dropped", "Indications pushed out of a full destination queue.", figures.dropped},
-          {"failed", "Indications given up after their last retry.", figures.failed}};
+          {"generated", "Events that an enabled subscription watched the kind of.", figures.generated},
+          {"matched", "Indications a subscription's filter selected, one per subscription.", figures.matched}};
     for (const auto &gauge : gauges)
         out << "# HELP cimxmld_" << gauge.name << " " << gauge.help << "\n# TYPE cimxmld_" << gauge.name
             << " gauge\ncimxmld_" << gauge.name << " " << gauge.value << '\n';
@@ -186,6 +181,30 @@ void Metrics::renderIndicationFigures(std::ostringstream &out) const {
         out << "# HELP cimxmld_indications_" << counter.name << "_total " << counter.help << "\n"
             << "# TYPE cimxmld_indications_" << counter.name << "_total counter\n"
             << "cimxmld_indications_" << counter.name << "_total " << counter.value << '\n';
+    // The delivery figures in all, then one series per listener.
+    const struct {
+        const char *name, *type, *help;
+        std::uint64_t ListenerFigures::*counter;
+        std::size_t ListenerFigures::*gauge;
+    } delivery[] = {
+        {"indications_queued", "gauge", "Indications waiting for their listeners.", nullptr, &ListenerFigures::queued},
+        {"indications_delivered_total", "counter", "Indications their listener accepted.", &ListenerFigures::delivered,
+         nullptr},
+        {"indications_retried_total", "counter", "Delivery attempts after a failed one.", &ListenerFigures::retried,
+         nullptr},
+        {"indications_dropped_total", "counter", "Indications pushed out of a full destination queue.",
+         &ListenerFigures::dropped, nullptr},
+        {"indications_failed_total", "counter", "Indications given up after their last retry.",
+         &ListenerFigures::failed, nullptr}};
+    for (const auto &series : delivery) {
+        auto value = [&](const ListenerFigures &f) -> std::uint64_t {
+            return series.counter ? f.*series.counter : f.*series.gauge;
+        };
+        out << "# HELP cimxmld_" << series.name << " " << series.help << "\n# TYPE cimxmld_" << series.name << " "
+            << series.type << "\ncimxmld_" << series.name << " " << value(figures.all) << '\n';
+        for (const auto &[url, one] : figures.byListener)
+            out << "cimxmld_" << series.name << "{listener=\"" << labelValue(url) << "\"} " << value(one) << '\n';
+    }
 }
 
 }  // namespace cimxmld

@@ -22,9 +22,15 @@ struct EnumerationFigures {
 
 // The indications sent: as the object manager made them and as their
 // delivery went.
+struct ListenerFigures {
+    std::uint64_t delivered = 0, retried = 0, dropped = 0, failed = 0;
+    std::size_t queued = 0;
+};
 struct IndicationFigures {
-    std::uint64_t generated = 0, matched = 0, delivered = 0, retried = 0, dropped = 0, failed = 0;
-    std::size_t queued = 0, activeSubscriptions = 0;
+    std::uint64_t generated = 0, matched = 0;
+    std::size_t activeSubscriptions = 0;
+    ListenerFigures all;
+    std::map<std::string, ListenerFigures> byListener;  // by listener URL
 };
 
 class Metrics {

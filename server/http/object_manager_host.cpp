@@ -44,12 +44,14 @@ public:
         limits.defaultTimeout = static_cast<std::uint32_t>(options.defaultOperationTimeoutSeconds);
         limits.maxTimeout = static_cast<std::uint32_t>(options.maxOperationTimeoutSeconds);
         objectManager_->setPullLimits(limits);
+        liveSettings_.fileSystemAlertPercent = static_cast<unsigned>(options.fileSystemAlertPercent);
+        pollSeconds_ = options.indicationPollSeconds;
         // The thread takes no signal: the server's stop signals are for its
         // signal thread alone.
         sigset_t all, previous;
         sigfillset(&all);
         pthread_sigmask(SIG_BLOCK, &all, &previous);
-        expirer_ = std::thread([this] { expireEnumerations(); });
+        expirer_ = std::thread([this] { maintain(); });
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     }
     ~InMemoryObjectManager() override {
@@ -80,12 +82,16 @@ public:
     }
 
 private:
-    // Frees the contexts left unused past their timeout, once a second,
-    // until the host ends.
-    void expireEnumerations() {
+    // Until the host ends: frees the contexts left unused past their
+    // timeout, once a second, and watches the machine for the indications
+    // subscribed to every pollSeconds_.
+    void maintain() {
         std::unique_lock lock(expiryMutex_);
-        while (!expiryWake_.wait_for(lock, std::chrono::seconds(1), [this] { return ending_; }))
+        for (int second = 1; !expiryWake_.wait_for(lock, std::chrono::seconds(1), [this] { return ending_; });
+             ++second) {
             objectManager_->expireEnumerations();
+            if (second % pollSeconds_ == 0) objectManager_->pollLiveIndications(liveSettings_);
+        }
     }
 
     std::shared_ptr<cimom::ObjectManager> objectManager_;
@@ -97,6 +103,8 @@ private:
     std::mutex expiryMutex_;
     std::condition_variable expiryWake_;
     bool ending_ = false;
+    cimom::LiveIndicationSettings liveSettings_;
+    int pollSeconds_ = 5;
     std::thread expirer_;
 };
 

@@ -142,6 +142,8 @@ const std::vector<Key> &keys() {
         {"indication-timeout", true,
          number(&ServerOptions::indicationTimeoutSeconds, 1, 3600, "a number of seconds (1-3600)")},
         {"indication-ca", true, text(&ServerOptions::indicationCaFile)},
+        {"indication-poll", true, number(&ServerOptions::indicationPollSeconds, 1, 3600, "a number of seconds (1-3600)")},
+        {"file-system-alert", true, number(&ServerOptions::fileSystemAlertPercent, 0, 100, "a percent (0-100)")},
         {"config", false, text(&ServerOptions::configFile)},
         {"add-user", false, text(&ServerOptions::addUser)},
         {"help", false, nullptr},
@@ -343,6 +345,11 @@ SQLite file with --repository.
                        (default 10)
   --indication-ca FILE issuers of listeners' HTTPS certificates (default: the
                        system's)
+  --indication-poll S  while a subscription wants process starts and ends or
+                       file system alerts, look every S seconds (default 5)
+  --file-system-alert P  a file system P percent full (or fuller) sends one
+                       CIM_AlertIndication until it drops below (default 90;
+                       0: never)
   --config FILE        read settings from FILE: one "key value" a line, keys
                        as the options above without "--"; the command line
                        wins

@@ -46,6 +46,8 @@ struct ServerOptions {
     int indicationQueue = 10000;       // indications waiting per listener destination
     int indicationTimeoutSeconds = 10; // connect, send and the answer of one export request
     std::string indicationCaFile;      // issuers of listeners' certificates; empty: the system's
+    int indicationPollSeconds = 5;     // processes and file systems are watched this often, when subscribed to
+    int fileSystemAlertPercent = 90;   // a file system this full alerts; 0: never
     std::string configFile;
     std::string addUser;         // --add-user NAME: store a password and exit
     bool help = false;

@@ -1,9 +1,14 @@
 // Filters, listener destinations and subscriptions in root/interop of the
 // default schema: the keys the server fills in, every refusal with its
 // status, and what a subscription in use protects.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <regex>
 
 #include "om_fixture.h"
+#include <cimom/live_providers.h>
 #include <cimom/object_path_text.h>
 
 #include "providers/live_names.h"
@@ -275,6 +280,59 @@ TEST_F(Subscriptions, AListenerGoneForGoodDisablesOrRemovesItsSubscriptionsByPol
         EXPECT_NE(text.find(c.after), std::string::npos) << c.name << "\n" << text;
     }
     EXPECT_EQ(om->indicationCounts().activeSubscriptions, 1u);  // the ignoring one
+}
+
+TEST_F(Subscriptions, TheMachineIsWatchedForProcessesAndFullFileSystemsWhileSubscribed) {
+    cimom::registerLiveProviders(*om);
+    std::vector<cimom::OutgoingIndication> sent;
+    om->setIndicationSink([&](cimom::OutgoingIndication &&one) { sent.push_back(std::move(one)); });
+    cimom::LiveIndicationSettings settings;
+    settings.fileSystemAlertPercent = 1;  // every file system in use
+    // What one round sent: the class, and the process's Handle or the alert's cause.
+    auto round = [&] {
+        sent.clear();
+        om->pollLiveIndications(settings);
+        std::multiset<std::string> seen;
+        for (const cimom::OutgoingIndication &one : sent) {
+            std::string kind = toUtf8(cimobj::view(one.indication->className));
+            std::string source;
+            for (CIMProperty *p : cimom::items<CIMProperty>(one.indication->properties))
+                if (cimobj::view(p->name) == L"SourceInstance" && p->value && !p->value->isNull)
+                    source = describe(p->value->data.instance);
+            std::size_t handle = source.find("Handle string = ");
+            seen.insert(kind + " " + (handle != std::string::npos ? source.substr(handle + 16, source.find('\n', handle) - handle - 16)
+                                                                   : shown(*one.indication, "ProbableCause")));
+        }
+        return seen;
+    };
+    EXPECT_TRUE(round().empty());  // nobody subscribed: nothing is read
+    const std::string d = keys("CIM_ListenerDestinationCIMXML", "d");
+    ASSERT_EQ(destination("d", "http://127.0.0.1:5990/").rfind("//", 0), 0u);
+    for (const char *query : {"SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA CIMXML_UnixProcess",
+                              "SELECT * FROM CIM_AlertIndication WHERE PerceivedSeverity >= 3"}) {
+        std::string name = std::to_string(sent.size()) + std::string(query).substr(14, 8);
+        ASSERT_EQ(filter(name, query).rfind("//", 0), 0u);
+        ASSERT_EQ(create("CIM_IndicationSubscription", {{"Filter", keys("CIM_IndicationFilter", name)}, {"Handler", d}})
+                      .rfind("//", 0), 0u);
+    }
+    std::multiset<std::string> first = round();  // processes: only looked at; file systems: each alerts once
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first.count("CIM_AlertIndication 50"), first.size());  // Storage Capacity Problem
+    pid_t child = fork();
+    if (child == 0) {
+        pause();
+        _exit(0);
+    }
+    ASSERT_GT(child, 0);
+    const std::string handle = "\"" + std::to_string(child) + "\"";
+    std::multiset<std::string> started = round();
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    std::multiset<std::string> ended = round();
+    EXPECT_EQ(started.count("CIM_InstCreation " + handle), 1u);
+    EXPECT_EQ(started.count("CIM_AlertIndication 50"), 0u);  // still full: not again
+    EXPECT_EQ(ended.count("CIM_InstDeletion " + handle), 1u);
+    EXPECT_EQ(ended.count("CIM_InstCreation " + handle), 0u);
 }
 
 }  // namespace

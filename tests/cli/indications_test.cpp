@@ -112,7 +112,7 @@ std::string summary(const std::vector<ReceivedExport> &exports) {
     return text;
 }
 
-TEST_F(Indications, EachLifecycleKindReachesItsListenerAsAValidExportIndication) {
+TEST_F(Indications, EachIndicationKindReachesItsListenerAsAValidExportIndication) {
     subscribe("demo", "SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA 'Demo_Service'", "WQL", "/listener");
     subscribe("never", "SELECT * FROM CIM_InstIndication WHERE SourceInstance.State = 'never'", "DMTF:CQL", "/never");
     // Refused with their statuses (cimxml-cli exits with them).

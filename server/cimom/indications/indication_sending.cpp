@@ -2,8 +2,6 @@
 // indications: the sink, the destination policy, the delivery settings of
 // the indication service and what happens to subscriptions whose listener
 // is gone.
-#include <algorithm>
-
 #include "cimom/object_path_text.h"
 #include "indications/lifecycle_events.h"
 #include "providers/live_values.h"
@@ -61,11 +59,8 @@ IndicationCounts ObjectManager::indicationCounts() const {
 std::size_t ObjectManager::destinationFailed(const std::wstring &destination) {
     std::shared_ptr<const SubscriptionSnapshot> snapshot = state_->subscriptions.snapshot();
     std::vector<std::wstring> affected;
-    for (const SubscriptionList &list : snapshot->byKind)
-        for (const std::shared_ptr<const ActiveSubscription> &one : list)
-            if (one->destination == destination &&
-                std::find(affected.begin(), affected.end(), one->subscription) == affected.end())
-                affected.push_back(one->subscription);
+    for (const std::shared_ptr<const ActiveSubscription> &one : snapshot->all)
+        if (one->destination == destination) affected.push_back(one->subscription);
     const unsigned removalAction = affected.empty() ? 4 : deliverySettings().removalAction;
     std::size_t changed = 0;
     for (const std::wstring &text : affected) {

@@ -30,25 +30,6 @@ cimobj::ValuePtr embedded(const CIMInstance &instance) {
     return value;
 }
 
-// The indication of kind's class, every property of the class present.
-cimobj::InstancePtr makeIndication(const ClassRecord &record, const std::wstring &host, const CIMInstance &source,
-                                   const CIMInstance *previous) {
-    cimobj::InstancePtr indication(orThrow(newInstance(newText(record.name), nullptr, nullptr)));
-    for (const CIMProperty *declared : record.properties) {
-        std::wstring_view name = textOf(declared->name);
-        cimobj::ValuePtr value;
-        if (sameName(name, L"IndicationTime")) value = live::dateTimeValue(now());
-        else if (sameName(name, L"SourceInstance")) value = embedded(source);
-        else if (sameName(name, L"PreviousInstance") && previous) value = embedded(*previous);
-        else if (sameName(name, L"SourceInstanceModelPath") && source.path)
-            value = live::textValue(writeObjectPathText(source.path));
-        else if (sameName(name, L"SourceInstanceHost")) value = live::textValue(host);
-        else value = defaultOf(*declared);
-        appendOwned(&indication->properties, CIMLIST_PROPERTY, makeValueProperty(*declared, std::move(value), false));
-    }
-    return indication;
-}
-
 void setFilterName(CIMInstance &indication, const std::wstring &filterName) {
     for (CIMProperty *p : items<CIMProperty>(indication.properties))
         if (sameName(textOf(p->name), L"IndicationFilterName")) {
@@ -60,16 +41,29 @@ void setFilterName(CIMInstance &indication, const std::wstring &filterName) {
 
 }  // namespace
 
-void reportInstanceEvent(ObjectManager::State &state, LifecycleKind kind, const std::wstring &nameSpace,
-                         const CIMInstance &source, const CIMInstance *previous) {
+ClassRecordPtr indicationClassFor(const ObjectManager::State &state, IndicationKind kind) {
+    return state.subscriptions.snapshot()->kindClasses[static_cast<std::size_t>(kind)];
+}
+
+cimobj::InstancePtr makeIndication(const ClassRecord &record,
+                                   const std::function<cimobj::ValuePtr(std::wstring_view name)> &valueOf) {
+    cimobj::InstancePtr indication(orThrow(newInstance(newText(record.name), nullptr, nullptr)));
+    for (const CIMProperty *declared : record.properties) {
+        std::wstring_view name = textOf(declared->name);
+        cimobj::ValuePtr value = sameName(name, L"IndicationTime") ? live::dateTimeValue(now()) : valueOf(name);
+        if (!value) value = defaultOf(*declared);
+        appendOwned(&indication->properties, CIMLIST_PROPERTY, makeValueProperty(*declared, std::move(value), false));
+    }
+    return indication;
+}
+
+void reportIndication(ObjectManager::State &state, IndicationKind kind, const std::wstring &nameSpace,
+                      const CIMInstance &indication) {
     std::shared_ptr<const SubscriptionSnapshot> snapshot = state.subscriptions.snapshot();
     const SubscriptionList &candidates = snapshot->byKind[static_cast<std::size_t>(kind)];
-    const ClassRecordPtr &kindClass = snapshot->kindClasses[static_cast<std::size_t>(kind)];
-    if (candidates.empty() || !kindClass) return;
     IndicationSink sink = state.indicationSink();
-    if (!sink) return;
+    if (candidates.empty() || !sink) return;
     state.indicationsGenerated.fetch_add(1, std::memory_order_relaxed);
-    cimobj::InstancePtr indication = makeIndication(*kindClass, state.host(), source, previous);
     // ISA looks classes up in the namespace of the event first.
     IndicationClassLookup lookup = [&](std::wstring_view className) -> ClassRecordPtr {
         auto lock = state.repository.readLock();
@@ -78,18 +72,40 @@ void reportInstanceEvent(ObjectManager::State &state, LifecycleKind kind, const 
         return findClassAnywhere(state.repository, *space, className);
     };
     for (const std::shared_ptr<const ActiveSubscription> &subscription : candidates) {
-        if (!subscription->watchesNamespace(nameSpace) || !subscription->query.matches(*indication, lookup)) continue;
+        if (!subscription->watchesNamespace(nameSpace) || !subscription->query.matches(indication, lookup)) continue;
         OutgoingIndication outgoing{subscription->destination, subscription->url, subscription->subscription,
-                                    copyInstance(indication.get())};
+                                    copyInstance(&indication)};
         setFilterName(*outgoing.indication, subscription->filterName);
         state.indicationsMatched.fetch_add(1, std::memory_order_relaxed);
         sink(std::move(outgoing));
     }
 }
 
-void subscriptionsChanged(ObjectManager::State &state) {
+void reportInstanceEvent(ObjectManager::State &state, IndicationKind kind, const std::wstring &nameSpace,
+                         const CIMInstance &source, const CIMInstance *previous) {
+    ClassRecordPtr kindClass = indicationClassFor(state, kind);
+    if (!kindClass || !state.indicationSink()) return;
+    const std::wstring host = state.host();
+    cimobj::InstancePtr indication = makeIndication(*kindClass, [&](std::wstring_view name) -> cimobj::ValuePtr {
+        if (sameName(name, L"SourceInstance")) return embedded(source);
+        if (sameName(name, L"PreviousInstance") && previous) return embedded(*previous);
+        if (sameName(name, L"SourceInstanceModelPath") && source.path)
+            return live::textValue(writeObjectPathText(source.path));
+        if (sameName(name, L"SourceInstanceHost")) return live::textValue(host);
+        return nullptr;
+    });
+    reportIndication(state, kind, nameSpace, *indication);
+}
+
+void subscriptionsChanged(ObjectManager::State &state, SubscriptionRole role, SubscriptionWrite write,
+                          const std::wstring &nameSpace, const CIMObjectPath &path) {
+    if (role == SubscriptionRole::None || role == SubscriptionRole::Service) return;
+    if (role != SubscriptionRole::Subscription &&
+        (write == SubscriptionWrite::Created || write == SubscriptionWrite::Deleted))
+        return;
     auto lock = state.repository.readLock();
-    state.subscriptions.rebuild(state.repository);
+    if (role == SubscriptionRole::Subscription) state.subscriptions.reread(state.repository, nameSpace, path);
+    else state.subscriptions.rebuild(state.repository);
 }
 
 }  // namespace cimom

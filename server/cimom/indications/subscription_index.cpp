@@ -3,6 +3,8 @@
 
 #include "cimom/object_path_text.h"
 #include "indications/subscription_rules.h"
+#include "repository/instance_keys.h"
+#include "semantics/instance_access.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -13,7 +15,7 @@ namespace {
 // A subscription that follows a filter and reaches a destination, or
 // nullptr when it is disabled or either end is missing or broken.
 std::shared_ptr<ActiveSubscription> readSubscription(const Repository &repository, const NamespaceData &space,
-                                                     const CIMInstance &subscription) {
+                                                     std::wstring storedAs, const CIMInstance &subscription) {
     for (CIMProperty *p : items<CIMProperty>(subscription.properties))
         if (sameName(textOf(p->name), L"SubscriptionState") && p->value && !p->value->isNull &&
             p->value->type == CIM_UINT16 && p->value->data.u16 != 2 && p->value->data.u16 != 3)
@@ -31,7 +33,17 @@ std::shared_ptr<ActiveSubscription> readSubscription(const Repository &repositor
     status = compileFilterQuery(
         textProperty(*filterInstance, L"Query"), textProperty(*filterInstance, L"QueryLanguage"),
         [&](std::wstring_view name) { return findClassAnywhere(repository, *filterSpace, name); }, active->query);
-    if (!status.ok()) return nullptr;
+    if (!status.ok()) {
+        cimPrintMessage(CIM_LOG_WARNING, L"subscription %ls left out: its filter %ls no longer compiles: %s",
+                        writeObjectPathText(subscription.path).c_str(),
+                        writeObjectPathText(filterInstance->path).c_str(), status.message.c_str());
+        return nullptr;
+    }
+    for (std::size_t kind = 0; kind < indicationKinds; ++kind) {
+        ClassRecordPtr kindClass = findClassAnywhere(repository, space, indicationKindClass(IndicationKind(kind)));
+        if (kindClass && kindClass->isA(active->query.indicationClass())) active->kindClasses[kind] = kindClass;
+    }
+    active->storedAs = std::move(storedAs);
     active->subscription = writeObjectPathText(subscription.path);
     active->destination = writeObjectPathText(destinationInstance->path);
     active->url = cimobj::toUtf8(textProperty(*destinationInstance, L"Destination"));
@@ -48,10 +60,18 @@ std::shared_ptr<ActiveSubscription> readSubscription(const Repository &repositor
     return active;
 }
 
+// What a subscription is filed as: its namespace, class and key text.
+std::wstring storedAs(const NamespaceData &space, std::wstring_view classKey, std::wstring_view key) {
+    std::wstring text = foldName(space.name);
+    text.append(L"\n").append(classKey).append(L"\n").append(key);
+    return text;
+}
+
 }  // namespace
 
-std::wstring_view lifecycleClass(LifecycleKind kind) {
-    static const std::wstring_view names[] = {L"CIM_InstCreation", L"CIM_InstModification", L"CIM_InstDeletion"};
+std::wstring_view indicationKindClass(IndicationKind kind) {
+    static const std::wstring_view names[] = {L"CIM_InstCreation", L"CIM_InstModification", L"CIM_InstDeletion",
+                                              L"CIM_AlertIndication"};
     return names[static_cast<int>(kind)];
 }
 
@@ -64,30 +84,53 @@ bool ActiveSubscription::watchesNamespace(std::wstring_view nameSpace) const {
 }
 
 void SubscriptionIndex::rebuild(const Repository &repository) {
-    auto snapshot = std::make_shared<SubscriptionSnapshot>();
+    std::lock_guard updating(updating_);
+    SubscriptionList all;
     for (const auto &spaceEntry : repository.namespaces()) {
         const NamespaceData &space = *spaceEntry.second;
         for (const auto &[classKey, table] : space.instances) {
             const ClassRecord *record = space.findClass(classKey);
             if (!record || subscriptionRole(*record) != SubscriptionRole::Subscription) continue;
-            for (const auto &entry : table) {
-                std::shared_ptr<ActiveSubscription> active =
-                    readSubscription(repository, space, *entry.second.instance(space.name));
-                if (!active) continue;
-                ++snapshot->active;
-                for (std::size_t kind = 0; kind < lifecycleKinds; ++kind) {
-                    ClassRecordPtr kindClass =
-                        findClassAnywhere(repository, space, lifecycleClass(static_cast<LifecycleKind>(kind)));
-                    if (!kindClass || !kindClass->isA(active->query.indicationClass())) continue;
-                    if (!snapshot->kindClasses[kind]) snapshot->kindClasses[kind] = kindClass;
-                    snapshot->byKind[kind].push_back(active);
-                }
-            }
+            for (const auto &[key, stored] : table)
+                if (auto active = readSubscription(repository, space, storedAs(space, classKey, key),
+                                                   *stored.instance(space.name)))
+                    all.push_back(std::move(active));
         }
     }
+    publish(std::move(all));
+}
+
+void SubscriptionIndex::reread(const Repository &repository, std::wstring_view nameSpace, const CIMObjectPath &path) {
+    std::lock_guard updating(updating_);
+    const NamespaceData *space = repository.find(nameSpace);
+    const ClassRecord *record = space ? space->findClass(textOf(path.className)) : nullptr;
+    std::wstring key;
+    if (!record || !instanceKeyText(*space, *record, path, key).ok()) return;
+    std::wstring filedAs = storedAs(*space, record->lineage.front(), key);
+    SubscriptionList all;
+    std::shared_ptr<const SubscriptionSnapshot> before = snapshot();
+    all.reserve(before->all.size() + 1);
+    for (const auto &one : before->all)
+        if (one->storedAs != filedAs) all.push_back(one);
+    Status status;
+    if (const StoredInstance *stored = findStoredInstance(*space, *record, path, status))
+        if (auto active = readSubscription(repository, *space, std::move(filedAs), *stored->instance(space->name)))
+            all.push_back(std::move(active));
+    publish(std::move(all));
+}
+
+void SubscriptionIndex::publish(SubscriptionList all) {
+    auto snapshot = std::make_shared<SubscriptionSnapshot>();
     unsigned watched = 0;
-    for (std::size_t kind = 0; kind < lifecycleKinds; ++kind)
-        if (!snapshot->byKind[kind].empty()) watched |= 1u << kind;
+    for (const auto &active : all)
+        for (std::size_t kind = 0; kind < indicationKinds; ++kind) {
+            if (!active->kindClasses[kind]) continue;
+            if (!snapshot->kindClasses[kind]) snapshot->kindClasses[kind] = active->kindClasses[kind];
+            snapshot->byKind[kind].push_back(active);
+            watched |= 1u << kind;
+        }
+    snapshot->active = all.size();
+    snapshot->all = std::move(all);
     std::lock_guard lock(mutex_);
     snapshot_ = std::move(snapshot);
     watched_.store(watched, std::memory_order_release);

@@ -1,6 +1,6 @@
 // subscription_index.h - the enabled subscriptions, compiled once and filed
-// by the lifecycle indications their filters can select, so that a write
-// no subscription watches costs one atomic read.
+// by the kinds of indication their filters can select, so that an event no
+// subscription watches costs one atomic read.
 #pragma once
 
 #include <array>
@@ -15,18 +15,24 @@
 
 namespace cimom {
 
-enum class LifecycleKind { Creation = 0, Modification = 1, Deletion = 2 };
-inline constexpr std::size_t lifecycleKinds = 3;
-// The class of a kind's indications (CIM_InstCreation ...).
-std::wstring_view lifecycleClass(LifecycleKind kind);
+// The indications the server makes: the lifecycle of instances (stored
+// ones, and processes) and alerts (a file system filling up).
+enum class IndicationKind { Creation = 0, Modification = 1, Deletion = 2, Alert = 3 };
+inline constexpr std::size_t indicationKinds = 4;
+// The class of a kind's indications (CIM_InstCreation ... CIM_AlertIndication).
+std::wstring_view indicationKindClass(IndicationKind kind);
 
 struct ActiveSubscription {
+    std::wstring storedAs;      // its folded namespace, class and key
     std::wstring subscription;  // instance paths with their namespace
     std::wstring destination;
     std::string url;
     std::wstring filterName;
     std::vector<std::wstring> sourceNamespaces;  // folded; empty: every namespace
     FilterQuery query;
+    // The kinds the filter's FROM class covers, with their classes as the
+    // subscription's namespace declares them (null: not covered).
+    std::array<ClassRecordPtr, indicationKinds> kindClasses;
     // True when events of nameSpace reach this subscription.
     bool watchesNamespace(std::wstring_view nameSpace) const;
 };
@@ -34,9 +40,10 @@ struct ActiveSubscription {
 using SubscriptionList = std::vector<std::shared_ptr<const ActiveSubscription>>;
 
 struct SubscriptionSnapshot {
-    std::array<SubscriptionList, lifecycleKinds> byKind;
-    std::array<ClassRecordPtr, lifecycleKinds> kindClasses;  // as the first namespace that has them declares them
-    std::size_t active = 0;                                  // enabled subscriptions, whatever they select
+    SubscriptionList all;  // every enabled subscription, whatever it selects
+    std::array<SubscriptionList, indicationKinds> byKind;
+    std::array<ClassRecordPtr, indicationKinds> kindClasses;  // as the first subscription's namespace declares them
+    std::size_t active = 0;                                  // all.size()
 };
 
 class SubscriptionIndex {
@@ -45,11 +52,20 @@ public:
     // whose filter and destination exist and compile; the others are left
     // out. Call under the repository's read lock.
     void rebuild(const Repository &repository);
+    // Files again the one subscription at path in nameSpace as it is
+    // stored now: enabled and whole, it replaces its earlier entry; else
+    // (deleted, disabled, an end missing) its entry goes. Linear in the
+    // number of subscriptions. Call under the repository's read lock.
+    void reread(const Repository &repository, std::wstring_view nameSpace, const CIMObjectPath &path);
     // True when some subscription may select indications of kind.
-    bool watches(LifecycleKind kind) const { return (watched_.load(std::memory_order_acquire) >> int(kind)) & 1; }
+    bool watches(IndicationKind kind) const { return (watched_.load(std::memory_order_acquire) >> int(kind)) & 1; }
     std::shared_ptr<const SubscriptionSnapshot> snapshot() const;
 
 private:
+    // Makes a snapshot of all and publishes it.
+    void publish(SubscriptionList all);
+
+    std::mutex updating_;  // one rebuild or reread at a time
     mutable std::mutex mutex_;
     std::shared_ptr<const SubscriptionSnapshot> snapshot_ = std::make_shared<SubscriptionSnapshot>();
     std::atomic<unsigned> watched_{0};

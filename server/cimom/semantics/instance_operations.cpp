@@ -231,7 +231,8 @@ Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMIns
     }
     cimobj::InstancePtr created;
     std::wstring spaceName;
-    bool subscriptionsTouched = false;
+    SubscriptionRole role = SubscriptionRole::None;
+    cimobj::PathPtr storedPath;
     Status written = state_->repository.write(journaling, [&](ChangeSet &changes) {
         Status status = findInstanceSource(*state_, nameSpace, className, source);
         if (!status.ok()) return status;
@@ -245,24 +246,28 @@ Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMIns
         if (table && table->find(key))
             return Status::error(
                 11, "instance " + displayText(*stored->path) + " already exists in namespace " + toUtf8(space.name));
-        subscriptionsTouched = subscriptionRole(*source.record) != SubscriptionRole::None;
+        role = subscriptionRole(*source.record);
+        if (role != SubscriptionRole::None) storedPath = copyPath(stored->path);
         // What the store reads back (not journaled) was checked when it was
         // written, under the host policy of that time.
-        if (subscriptionsTouched && journaling == Journaling::On) {
+        if (role != SubscriptionRole::None && journaling == Journaling::On) {
             status = checkSubscriptionInstance(state_->repository, space, *source.record, *stored,
                                                state_->destinationPolicy());
             if (!status.ok()) return status;
         }
         cimobj::PathPtr path = pathForClient(*stored->path, space.name, host);
-        if (watchesLifecycle(*state_, LifecycleKind::Creation)) created = copyInstance(stored.get());
+        if (watchesLifecycle(*state_, IndicationKind::Creation)) created = copyInstance(stored.get());
         spaceName = space.name;
         changes.putInstance(space.name, source.record->name, key, std::move(stored));
         newPath = std::move(path);
         return status;
     });
     if (!written.ok()) return written;
-    if (subscriptionsTouched) subscriptionsChanged(*state_);
-    if (created) reportInstanceEvent(*state_, LifecycleKind::Creation, spaceName, *created, nullptr);
+    if (storedPath)
+        subscriptionsChanged(*state_, role,
+                             journaling == Journaling::On ? SubscriptionWrite::Created : SubscriptionWrite::Loaded,
+                             spaceName, *storedPath);
+    if (created) reportInstanceEvent(*state_, IndicationKind::Creation, spaceName, *created, nullptr);
     return written;
 }
 
@@ -279,7 +284,7 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
                                                modified, properties);
     cimobj::InstancePtr previous, current;
     std::wstring spaceName;
-    bool subscriptionsTouched = false;
+    SubscriptionRole role = SubscriptionRole::None;
     Status written = state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
         Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
         if (!status.ok()) return status;
@@ -320,12 +325,12 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
             }
             replaceValue(*changed, i, std::move(value));
         }
-        subscriptionsTouched = subscriptionRole(record) != SubscriptionRole::None;
-        if (subscriptionsTouched) {
+        role = subscriptionRole(record);
+        if (role != SubscriptionRole::None) {
             status = checkSubscriptionInstance(state_->repository, space, record, *changed, state_->destinationPolicy());
             if (!status.ok()) return status;
         }
-        if (watchesLifecycle(*state_, LifecycleKind::Modification)) {
+        if (watchesLifecycle(*state_, IndicationKind::Modification)) {
             previous = found->instance(space.name);
             current = copyInstance(changed.get());
         }
@@ -336,8 +341,8 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
         return status;
     });
     if (!written.ok()) return written;
-    if (subscriptionsTouched) subscriptionsChanged(*state_);
-    if (current) reportInstanceEvent(*state_, LifecycleKind::Modification, spaceName, *current, previous.get());
+    subscriptionsChanged(*state_, role, SubscriptionWrite::Modified, spaceName, instanceName);
+    if (current) reportInstanceEvent(*state_, IndicationKind::Modification, spaceName, *current, previous.get());
     return written;
 }
 
@@ -356,7 +361,7 @@ Status ObjectManager::deleteInstance(const std::wstring &nameSpace, const CIMObj
     }
     cimobj::InstancePtr removed;
     std::wstring spaceName;
-    bool subscriptionsTouched = false;
+    SubscriptionRole role = SubscriptionRole::None;
     Status written = state_->repository.write(Journaling::On, [&](ChangeSet &changes) {
         Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
         if (!status.ok()) return status;
@@ -364,12 +369,12 @@ Status ObjectManager::deleteInstance(const std::wstring &nameSpace, const CIMObj
         const StoredInstance *stored = findStoredInstance(space, *source.record, instanceName, status);
         if (!stored) return status;
         cimobj::PathPtr storedPath = stored->path(space.name);
-        subscriptionsTouched = subscriptionRole(*source.record) != SubscriptionRole::None;
-        if (subscriptionsTouched) {
+        role = subscriptionRole(*source.record);
+        if (role != SubscriptionRole::None) {
             status = checkSubscriptionRemoval(space, *source.record, *storedPath);
             if (!status.ok()) return status;
         }
-        if (watchesLifecycle(*state_, LifecycleKind::Deletion)) removed = stored->instance(space.name);
+        if (watchesLifecycle(*state_, IndicationKind::Deletion)) removed = stored->instance(space.name);
         spaceName = space.name;
         std::wstring key;
         instanceKeyText(space, *source.record, *storedPath, key);
@@ -377,8 +382,8 @@ Status ObjectManager::deleteInstance(const std::wstring &nameSpace, const CIMObj
         return status;
     });
     if (!written.ok()) return written;
-    if (subscriptionsTouched) subscriptionsChanged(*state_);
-    if (removed) reportInstanceEvent(*state_, LifecycleKind::Deletion, spaceName, *removed, nullptr);
+    subscriptionsChanged(*state_, role, SubscriptionWrite::Deleted, spaceName, instanceName);
+    if (removed) reportInstanceEvent(*state_, IndicationKind::Deletion, spaceName, *removed, nullptr);
     return written;
 }
 

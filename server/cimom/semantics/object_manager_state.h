@@ -10,6 +10,7 @@
 
 #include "cimom/object_manager.h"
 #include "indications/destination_url.h"
+#include "indications/live_events.h"
 #include "indications/subscription_index.h"
 #include "providers/provider_registry.h"
 #include "repository/repository.h"
@@ -59,6 +60,7 @@ struct ObjectManager::State {
     IndicationSink indicationSink() const { return sink.get(); }
     std::atomic<std::uint64_t> indicationsGenerated{0};
     std::atomic<std::uint64_t> indicationsMatched{0};
+    LiveEventMemory liveEvents;
 };
 
 // Status 3: the namespace does not exist.

@@ -36,6 +36,14 @@ struct DeliverySettings {
     unsigned removalIntervalSeconds = 2592000;
 };
 
+// What the object manager watches the machine for (pollLiveIndications).
+struct LiveIndicationSettings {
+    std::wstring nameSpace = L"root/cimv2";  // where the live providers serve processes and file systems
+    // A file system this full (percent of its size in use) or fuller makes
+    // one CIM_AlertIndication, again only after it was below; 0: none.
+    unsigned fileSystemAlertPercent = 90;
+};
+
 struct IndicationCounts {
     std::uint64_t generated = 0;  // events some active subscription watched the kind of
     std::uint64_t matched = 0;    // indications handed to the sink, one per subscription

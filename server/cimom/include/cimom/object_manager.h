@@ -264,6 +264,14 @@ public:
     // and metadata addresses; else only these (names caseless). Checked
     // when a destination is written.
     void setDestinationHosts(std::vector<std::string> allowed);
+    // One round of watching the machine, for what subscriptions want: the
+    // processes that started or ended since the last round make a
+    // CIM_InstCreation or CIM_InstDeletion (SourceInstance the process as
+    // the live provider of settings.nameSpace serves it), a file system
+    // found at or past the usage threshold a CIM_AlertIndication. The first
+    // round after nobody watched only looks. Call from one thread at a
+    // steady interval; returns at once when no subscription wants these.
+    void pollLiveIndications(const LiveIndicationSettings &settings);
     DeliverySettings deliverySettings() const;
     IndicationCounts indicationCounts() const;
     // Delivery to destination (an OutgoingIndication's) failed for good:
