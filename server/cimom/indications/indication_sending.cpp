@@ -4,6 +4,7 @@
 // is gone.
 #include "cimom/object_path_text.h"
 #include "indications/lifecycle_events.h"
+#include "indications/subscription_rules.h"
 #include "providers/live_values.h"
 #include "support/names.h"
 #include "support/objects.h"
@@ -12,14 +13,8 @@ namespace cimom {
 
 namespace {
 
-const CIMValue *valueOf(const CIMInstance &instance, std::wstring_view name) {
-    for (CIMProperty *p : items<CIMProperty>(instance.properties))
-        if (sameName(textOf(p->name), name)) return p->value && !p->value->isNull ? p->value : nullptr;
-    return nullptr;
-}
-
 void readNumber(const CIMInstance &instance, std::wstring_view name, unsigned &out) {
-    const CIMValue *value = valueOf(instance, name);
+    const CIMValue *value = propertyValue(instance, name);
     if (value && value->type == CIM_UINT16) out = value->data.u16;
     if (value && value->type == CIM_UINT32) out = value->data.u32;
 }

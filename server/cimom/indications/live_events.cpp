@@ -4,6 +4,7 @@
 
 #include "cimom/object_path_text.h"
 #include "indications/lifecycle_events.h"
+#include "indications/subscription_rules.h"
 #include "providers/live_names.h"
 #include "providers/live_values.h"
 #include "support/names.h"
@@ -13,21 +14,15 @@ namespace cimom {
 
 namespace {
 
-const CIMValue *valueOf(const CIMInstance &instance, std::wstring_view name) {
-    for (CIMProperty *p : items<CIMProperty>(instance.properties))
-        if (sameName(textOf(p->name), name)) return p->value && !p->value->isNull ? p->value : nullptr;
-    return nullptr;
-}
-
 std::wstring textOfProperty(const CIMInstance &instance, std::wstring_view name) {
-    const CIMValue *value = valueOf(instance, name);
+    const CIMValue *value = propertyValue(instance, name);
     if (!value) return {};
     if (value->type == CIM_STRING || value->type == CIM_DATETIME) return std::wstring(textOf(value->data.string));
     return {};
 }
 
 std::uint64_t numberOf(const CIMInstance &instance, std::wstring_view name) {
-    const CIMValue *value = valueOf(instance, name);
+    const CIMValue *value = propertyValue(instance, name);
     return value && value->type == CIM_UINT64 ? value->data.u64 : 0;
 }
 

@@ -88,6 +88,11 @@ Status checkDestination(const CIMInstance &destination, const DestinationPolicy 
 
 }  // namespace
 
+const CIMValue *propertyValue(const CIMInstance &instance, std::wstring_view name) {
+    const CIMProperty *p = propertyOf(instance, name);
+    return p && p->value && !p->value->isNull ? p->value : nullptr;
+}
+
 std::wstring textProperty(const CIMInstance &instance, std::wstring_view name) {
     const CIMProperty *p = propertyOf(instance, name);
     if (!p || !p->value || p->value->isNull || p->value->type != CIM_STRING) return {};

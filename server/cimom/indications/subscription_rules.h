@@ -48,6 +48,10 @@ const StoredInstance *referencedInstance(const Repository &repository, const Nam
                                          std::wstring_view roleClass, Status &status,
                                          const NamespaceData **target = nullptr);
 
+// The value of instance's property name (any case); nullptr when absent or
+// NULL. Owned by the instance.
+const CIMValue *propertyValue(const CIMInstance &instance, std::wstring_view name);
+
 // The text of instance's string property name (any case); empty when
 // absent or NULL.
 std::wstring textProperty(const CIMInstance &instance, std::wstring_view name);
