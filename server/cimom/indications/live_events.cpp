@@ -14,13 +14,6 @@ namespace cimom {
 
 namespace {
 
-std::wstring textOfProperty(const CIMInstance &instance, std::wstring_view name) {
-    const CIMValue *value = propertyValue(instance, name);
-    if (!value) return {};
-    if (value->type == CIM_STRING || value->type == CIM_DATETIME) return std::wstring(textOf(value->data.string));
-    return {};
-}
-
 std::uint64_t numberOf(const CIMInstance &instance, std::wstring_view name) {
     const CIMValue *value = propertyValue(instance, name);
     return value && value->type == CIM_UINT64 ? value->data.u64 : 0;
@@ -53,7 +46,7 @@ void watchProcesses(ObjectManager &objectManager, ObjectManager::State &state, L
     }
     std::map<std::wstring, cimobj::InstancePtr> now;
     for (cimobj::InstancePtr &process : liveInstances(objectManager, settings.nameSpace, live::processClass)) {
-        std::wstring identity = textOfProperty(*process, L"Handle") + L"@" + textOfProperty(*process, L"CreationDate");
+        std::wstring identity = textProperty(*process, L"Handle") + L"@" + textProperty(*process, L"CreationDate");
         now.emplace(std::move(identity), std::move(process));
     }
     if (memory.watchingProcesses) {
@@ -85,8 +78,8 @@ void alertFull(ObjectManager::State &state, const LiveIndicationSettings &settin
                int percent) {
     ClassRecordPtr alertClass = indicationClassFor(state, IndicationKind::Alert);
     if (!alertClass) return;
-    const std::wstring root = textOfProperty(fileSystem, L"Root");
-    const std::wstring message = L"file system " + (root.empty() ? textOfProperty(fileSystem, L"Name") : root) +
+    const std::wstring root = textProperty(fileSystem, L"Root");
+    const std::wstring message = L"file system " + (root.empty() ? textProperty(fileSystem, L"Name") : root) +
                                  L" is " + std::to_wstring(percent) + L"% full (threshold " +
                                  std::to_wstring(settings.fileSystemAlertPercent) + L"%)";
     const std::wstring host = state.host();
@@ -121,7 +114,7 @@ void watchFileSystems(ObjectManager &objectManager, ObjectManager::State &state,
     for (const cimobj::InstancePtr &fileSystem : liveInstances(objectManager, settings.nameSpace, live::fileSystemClass)) {
         int percent = percentInUse(*fileSystem);
         if (percent < static_cast<int>(settings.fileSystemAlertPercent)) continue;
-        std::wstring name = textOfProperty(*fileSystem, L"Name");
+        std::wstring name = textProperty(*fileSystem, L"Name");
         if (!memory.fullFileSystems.count(name)) alertFull(state, settings, *fileSystem, percent);
         full.insert(std::move(name));
     }

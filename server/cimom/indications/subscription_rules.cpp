@@ -94,9 +94,9 @@ const CIMValue *propertyValue(const CIMInstance &instance, std::wstring_view nam
 }
 
 std::wstring textProperty(const CIMInstance &instance, std::wstring_view name) {
-    const CIMProperty *p = propertyOf(instance, name);
-    if (!p || !p->value || p->value->isNull || p->value->type != CIM_STRING) return {};
-    return std::wstring(textOf(p->value->data.string));
+    const CIMValue *value = propertyValue(instance, name);
+    if (!value || (value->type != CIM_STRING && value->type != CIM_DATETIME)) return {};
+    return std::wstring(textOf(value->data.string));
 }
 
 SubscriptionRole subscriptionRole(const ClassRecord &record) {

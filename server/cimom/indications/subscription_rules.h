@@ -52,8 +52,8 @@ const StoredInstance *referencedInstance(const Repository &repository, const Nam
 // NULL. Owned by the instance.
 const CIMValue *propertyValue(const CIMInstance &instance, std::wstring_view name);
 
-// The text of instance's string property name (any case); empty when
-// absent or NULL.
+// The text of instance's string or datetime property name (any case);
+// empty when absent or NULL.
 std::wstring textProperty(const CIMInstance &instance, std::wstring_view name);
 
 // Finds a class by name in space first, then in the other namespaces of
