@@ -132,6 +132,13 @@ CIMXML_EXPORT int CIMXML_getAnswerParts(MessageHandler *handler, CIMXMLAnswerPar
  * sending it is the host's business. */
 CIMXML_EXPORT char *CIMXMLencode_exportIndication(const CIMInstance *indication, int withoutHeader);
 
+/* How the listener answered such a request (the whole HTTP answer, or its
+ * message alone): a new ReturnCode the caller frees with freeReturnCode,
+ * never NULL. Status 0 for an EXPMETHODRESPONSE without ERROR; the ERROR's
+ * CODE and DESCRIPTION when it holds one; status 1, saying what was wrong,
+ * for an HTTP status other than 200 or a text that is no export response. */
+CIMXML_EXPORT ReturnCode *CIMXMLdecode_exportIndication(const char *response);
+
 #ifdef __cplusplus
 }
 #endif

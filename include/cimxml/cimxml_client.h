@@ -341,6 +341,15 @@ CIMXML_EXPORT ReturnCode *CIMXMLdecode_exportIndication(const char *response);
  * arguments NULL. The caller frees the ReturnCode. */
 CIMXML_EXPORT ReturnCode *CIMXMLdecode_exportRequest(const char *request, CIMInstance **indication, char **messageId);
 
+/* The CIM-XML message a listener answers an export request with, without
+ * the HTTP header (which carries "CIMExport: MethodResponse"): MESSAGE with
+ * the request's ID (a fresh one when messageId is NULL), SIMPLEEXPRSP and
+ * EXPMETHODRESPONSE "ExportIndication", holding the ERROR of status when its
+ * code is not 0. A text from the collected heap, as the encoders' are;
+ * NULL when memory is exhausted. The status is only read and may be NULL
+ * (success). */
+CIMXML_EXPORT char *CIMXMLencode_exportResponse(const char *messageId, const ReturnCode *status);
+
 #ifdef __cplusplus
 }
 #endif

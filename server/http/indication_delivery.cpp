@@ -2,14 +2,13 @@
 // listeners.
 #include "indication_delivery.h"
 
-#include <signal.h>
-
 #include <chrono>
 #include <optional>
 #include <random>
 #include <sstream>
 
 #include "http_transport.h"
+#include "stop_signals.h"
 #include "wbem_url.h"
 
 namespace cimxmld {
@@ -29,7 +28,7 @@ std::string randomHex(int digits) {
     return text;
 }
 
-// Sets (or adds) a property of the indication.
+// Sets a property of the indication (or adds it, when its class has none).
 void setProperty(CIMInstance &indication, const wchar_t *name, CIMValue *value, int type) {
     for (CIMListNode *node = getFirstNode(indication.properties); node; node = getNextNode(node)) {
         auto *p = static_cast<CIMProperty *>(getNodeItem(node));
@@ -72,6 +71,10 @@ struct IndicationDelivery::Destination {
     IndicationQueue queue;
     std::condition_variable wake;
     std::thread thread;
+    std::string url;                      // of the last indication queued
+    ListenerFigures *counts = nullptr;    // counts_[url]
+    std::uint64_t dropsUnlogged = 0;      // dropped since the last warning
+    std::chrono::steady_clock::time_point lastDropWarning;
     Destination(std::wstring n, std::string context, std::size_t capacity)
         : name(std::move(n)), sequenceContext(std::move(context)), queue(capacity) {}
 };
@@ -79,7 +82,8 @@ struct IndicationDelivery::Destination {
 IndicationDelivery::IndicationDelivery(cimom::ObjectManager &objectManager, const ProtocolModule &module,
                                        DeliveryOptions options)
     : objectManager_(objectManager), module_(module), options_(std::move(options)), runId_(randomHex(16)) {
-    objectManager_.setIndicationSink([this](cimom::OutgoingIndication &&one) { enqueue(std::move(one)); });
+    objectManager_.setIndicationSink(
+        [this](std::vector<cimom::OutgoingIndication> &&indications) { enqueue(std::move(indications)); });
 }
 
 IndicationDelivery::~IndicationDelivery() {
@@ -101,33 +105,44 @@ void IndicationDelivery::joinRetired() {
     retired_.clear();
 }
 
-void IndicationDelivery::enqueue(cimom::OutgoingIndication &&indication) {
+void IndicationDelivery::enqueue(std::vector<cimom::OutgoingIndication> &&indications) {
     std::lock_guard lock(mutex_);
     if (stopping_) return;
     // A thread that ended idle has left run(): joining it does not wait.
-    joinRetired();
-    std::unique_ptr<Destination> &destination = destinations_[indication.destination];
-    if (!destination) {
-        // Unique per run and destination: a listener that sees it change
-        // knows the numbers start again.
-        destination = std::make_unique<Destination>(indication.destination,
-                                                    "cimxmld:" + runId_ + ":" + std::to_string(started_++),
-                                                    options_.queueCapacity);
-        Destination *self = destination.get();
-        // The thread takes no signal: those are the signal thread's.
-        sigset_t all, previous;
-        sigfillset(&all);
-        pthread_sigmask(SIG_BLOCK, &all, &previous);
-        destination->thread = std::thread([this, self] { run(*self); });
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (!retired_.empty()) joinRetired();
+    for (cimom::OutgoingIndication &indication : indications) {
+        std::unique_ptr<Destination> &destination = destinations_[indication.destination];
+        if (!destination) {
+            // Unique per run and destination: a listener that sees it change
+            // knows the numbers start again.
+            destination = std::make_unique<Destination>(indication.destination,
+                                                        "cimxmld:" + runId_ + ":" + std::to_string(started_++),
+                                                        options_.queueCapacity);
+            Destination *self = destination.get();
+            destination->thread = threadWithoutStopSignals([this, self] { run(*self); });
+        }
+        if (!destination->counts || destination->url != indication.url) {
+            destination->url = indication.url;
+            destination->counts = &counts_[indication.url];  // shown from the first indication on
+        }
+        if (destination->queue.push(std::move(indication.url), std::move(indication.filterName),
+                                    std::move(indication.indication))) {
+            ++destination->counts->dropped;
+            warnOfDrops(*destination);
+        }
+        destination->wake.notify_one();
     }
-    ListenerFigures &counts = counts_[indication.url];  // shown from the first indication on
-    if (destination->queue.push(std::move(indication.url), std::move(indication.indication))) {
-        ++counts.dropped;
-        cimPrintMessage(CIM_LOG_WARNING, L"indication queue of %ls full: the oldest indication was dropped",
-                        destination->name.c_str());
-    }
-    destination->wake.notify_one();
+}
+
+void IndicationDelivery::warnOfDrops(Destination &destination) {
+    // One warning when a queue overflows, then one every ten seconds at most.
+    ++destination.dropsUnlogged;
+    Clock::time_point now = Clock::now();
+    if (destination.dropsUnlogged > 1 && now - destination.lastDropWarning < std::chrono::seconds(10)) return;
+    cimPrintMessage(CIM_LOG_WARNING, L"indication queue of %ls full: %llu of its oldest indications dropped",
+                    destination.name.c_str(), static_cast<unsigned long long>(destination.dropsUnlogged));
+    destination.dropsUnlogged = 0;
+    destination.lastDropWarning = now;
 }
 
 DeliveryFigures IndicationDelivery::figures() const {
@@ -147,14 +162,23 @@ DeliveryFigures IndicationDelivery::figures() const {
     return figures;
 }
 
-std::string IndicationDelivery::answerProblem(int status, const std::string &body) {
+std::string IndicationDelivery::answerProblem(int status, const std::string &body) const {
     if (status != 200) return "HTTP status " + std::to_string(status);
-    std::size_t response = body.find("<EXPMETHODRESPONSE");
-    if (response == std::string::npos) return "no EXPMETHODRESPONSE in the answer";
-    std::size_t error = body.find("<ERROR", response);
-    if (error == std::string::npos) return {};
-    std::size_t end = body.find('>', error);
-    return "the listener answered " + body.substr(error, end == std::string::npos ? 80 : end - error + 1);
+    std::string problem = module_.exportAnswerProblem(body);
+    return problem.empty() ? problem : "the listener answered " + problem;
+}
+
+std::string IndicationDelivery::exportRequest(const Destination &destination, const QueuedIndication &queued) const {
+    // The event's indication is shared: this destination's values go into a copy.
+    cimobj::InstancePtr indication(copyCIMInstance(queued.indication.get()));
+    if (!indication) return {};
+    setProperty(*indication, L"IndicationFilterName",
+                newCIMValue(CIM_STRING, cimobj::makeString(queued.filterName).release()), CIM_STRING);
+    cimobj::StringPtr context = cimobj::makeString(cimobj::fromUtf8(destination.sequenceContext));
+    setProperty(*indication, L"SequenceContext", newCIMValue(CIM_STRING, context.release()), CIM_STRING);
+    auto number = static_cast<std::int64_t>(queued.sequenceNumber);
+    setProperty(*indication, L"SequenceNumber", newCIMValue(CIM_SINT64, &number), CIM_SINT64);
+    return module_.exportRequest(*indication);
 }
 
 void IndicationDelivery::count(const std::string &url, std::uint64_t ListenerFigures::*which) {
@@ -184,11 +208,7 @@ void IndicationDelivery::run(Destination &destination) {
             current = std::move(destination.queue.front());
             destination.queue.pop();
         }
-        cimobj::StringPtr context = cimobj::makeString(cimobj::fromUtf8(destination.sequenceContext));
-        setProperty(*current.indication, L"SequenceContext", newCIMValue(CIM_STRING, context.release()), CIM_STRING);
-        auto number = static_cast<std::int64_t>(current.sequenceNumber);
-        setProperty(*current.indication, L"SequenceNumber", newCIMValue(CIM_SINT64, &number), CIM_SINT64);
-        current.request = module_.exportRequest(*current.indication);
+        current.request = exportRequest(destination, current);
         if (current.request.empty()) {
             cimPrintMessage(CIM_LOG_ERROR, L"indication for %ls could not be encoded; dropped",
                             destination.name.c_str());

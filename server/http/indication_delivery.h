@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -54,16 +55,21 @@ public:
     IndicationDelivery &operator=(const IndicationDelivery &) = delete;
 
     // Queues one indication for its destination; never waits for a listener.
-    void enqueue(cimom::OutgoingIndication &&indication);
+    void enqueue(std::vector<cimom::OutgoingIndication> &&indications);
     DeliveryFigures figures() const;
 
-    // How a listener's answer to an export request reads: success is 200
-    // with an EXPMETHODRESPONSE that holds no ERROR. Otherwise the reason.
-    static std::string answerProblem(int status, const std::string &body);
-
 private:
+    // How a listener's answer to an export request reads: empty for 200
+    // with an EXPMETHODRESPONSE that holds no ERROR, otherwise the reason.
+    std::string answerProblem(int status, const std::string &body) const;
+
     struct Destination;
     void run(Destination &destination);
+    // The export request of a queued indication, with the destination's
+    // sequence context and number; empty when it cannot be made.
+    std::string exportRequest(const Destination &destination, const QueuedIndication &queued) const;
+    // Counts a drop and warns of it, at most every ten seconds; under mutex_.
+    void warnOfDrops(Destination &destination);
     void count(const std::string &url, std::uint64_t ListenerFigures::*which);
     // Joins the threads that ended idle; under mutex_.
     void joinRetired();
@@ -73,7 +79,7 @@ private:
     DeliveryOptions options_;
     std::string runId_;  // part of every sequence context
     mutable std::mutex mutex_;
-    std::map<std::wstring, std::unique_ptr<Destination>> destinations_;
+    std::unordered_map<std::wstring, std::unique_ptr<Destination>> destinations_;
     std::vector<std::unique_ptr<Destination>> retired_;  // their threads ended or are ending
     std::uint64_t started_ = 0;                          // destinations started this run
     std::map<std::string, ListenerFigures> counts_;       // by listener URL; delivered ... failed

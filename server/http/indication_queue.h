@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 namespace cimxmld {
@@ -14,7 +15,8 @@ namespace cimxmld {
 struct QueuedIndication {
     std::uint64_t sequenceNumber = 0;  // kept when the indication is sent again
     std::string url;                   // the destination's URL when it was queued
-    cimobj::InstancePtr indication;
+    std::wstring filterName;           // the filter that selected it
+    std::shared_ptr<const CIMInstance> indication;  // shared with the event's other destinations
     std::string request;               // the export request, made at the first attempt
 };
 
@@ -25,7 +27,7 @@ public:
     // Appends the indication numbered with the next sequence number (0, 1,
     // 2 ... for the queue's life, also across drops); returns true when the
     // oldest entry had to go to make room.
-    bool push(std::string url, cimobj::InstancePtr indication);
+    bool push(std::string url, std::wstring filterName, std::shared_ptr<const CIMInstance> indication);
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
     // The oldest entry; only when not empty. It stays until popped.

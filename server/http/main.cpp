@@ -26,6 +26,7 @@
 #include "options.h"
 #include "server_reload.h"
 #include "service_manager.h"
+#include "stop_signals.h"
 #include "tls_context.h"
 #include "tls_reload.h"
 
@@ -91,12 +92,8 @@ int serve(const ServerOptions &options, const std::vector<std::string> &argument
 
     // Only the signal thread takes SIGINT, SIGTERM and SIGHUP; every thread
     // started from here on inherits the mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    sigset_t stopping = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
     long openFiles = raiseOpenFileLimit();
@@ -130,7 +127,7 @@ int serve(const ServerOptions &options, const std::vector<std::string> &argument
     ServerReload reload(arguments, options, passwords.get(), tlsReload.get());
     std::thread stopper([&] {
         int received = 0;
-        while (sigwait(&stopSignals, &received) == 0 && received == SIGHUP) {
+        while (sigwait(&stopping, &received) == 0 && received == SIGHUP) {
             notifyServiceManager("RELOADING=1\nMONOTONIC_USEC=" + monotonicMicroseconds());
             reload.run();
             notifyServiceManager("READY=1");

@@ -5,9 +5,6 @@
 
 #include <cimxml/cimxml.h>
 
-#include <pthread.h>
-#include <signal.h>
-
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -17,6 +14,8 @@
 #include <cimom/live_providers.h>
 #include <cimom/object_manager.h>
 #include <cimom/repository_store.h>
+
+#include "stop_signals.h"
 
 namespace cimxmld {
 
@@ -46,13 +45,7 @@ public:
         objectManager_->setPullLimits(limits);
         liveSettings_.fileSystemAlertPercent = static_cast<unsigned>(options.fileSystemAlertPercent);
         pollSeconds_ = options.indicationPollSeconds;
-        // The thread takes no signal: the server's stop signals are for its
-        // signal thread alone.
-        sigset_t all, previous;
-        sigfillset(&all);
-        pthread_sigmask(SIG_BLOCK, &all, &previous);
-        expirer_ = std::thread([this] { maintain(); });
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        expirer_ = threadWithoutStopSignals([this] { maintain(); });
     }
     ~InMemoryObjectManager() override {
         {

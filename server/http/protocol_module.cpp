@@ -4,6 +4,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cimobj/cimobj.hpp>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -81,6 +83,8 @@ std::unique_ptr<ProtocolModule> ProtocolModule::load(const std::string &path, co
             reinterpret_cast<decltype(&CIMXML_setHostExtensions)>(dlsym(library, "CIMXML_setHostExtensions"));
         module->exportIndication_ = reinterpret_cast<decltype(&CIMXMLencode_exportIndication)>(
             dlsym(library, "CIMXMLencode_exportIndication"));
+        module->exportAnswer_ = reinterpret_cast<decltype(&CIMXMLdecode_exportIndication)>(
+            dlsym(library, "CIMXMLdecode_exportIndication"));
         module->path_ = candidate;
         error.clear();
         return module;
@@ -95,6 +99,19 @@ std::string ProtocolModule::exportRequest(const CIMInstance &indication) const {
     // left to the collector.
     const char *text = exportIndication_(&indication, 0);
     return text ? std::string(text) : std::string();
+}
+
+std::string ProtocolModule::exportAnswerProblem(const std::string &answer) const {
+    if (!exportAnswer_) return {};
+    cimobj::ReturnCodePtr status(exportAnswer_(answer.c_str()));
+    if (!status || status->rc == 0) return {};
+    std::string problem = "status " + std::to_string(status->rc);
+    if (status->description && status->description->buffer) {
+        // Collected text, left to the collector.
+        const char *text = createCharFromWide(status->description->buffer);
+        if (text) problem += std::string(": ") + text;
+    }
+    return problem;
 }
 
 ModuleAnswer ProtocolModule::handle(const std::string &body, CIMOMHandle *objectManager) const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <cimxml/cimxml.h>
+#include <cimxml/cimxml_client.h>
 #include <cimxml/cimxml_host.h>
 
 namespace cimxmld {
@@ -58,6 +59,10 @@ public:
     // export header lines, an empty line, the message); empty when the
     // module has no export encoder or it failed. Safe from any thread.
     std::string exportRequest(const CIMInstance &indication) const;
+    // What is wrong with a listener's answer (the message) to an export
+    // request, read by the module's decoder: empty when it is a success,
+    // otherwise its status and description. Safe from any thread.
+    std::string exportAnswerProblem(const std::string &answer) const;
     const std::string &path() const { return path_; }
 
     // The library stays loaded for the life of the process: threads the
@@ -80,6 +85,7 @@ private:
     decltype(&CIMXML_answerInPieces) answerInPieces_ = nullptr;
     decltype(&CIMXML_setHostExtensions) setHostExtensions_ = nullptr;
     decltype(&CIMXMLencode_exportIndication) exportIndication_ = nullptr;
+    decltype(&CIMXMLdecode_exportIndication) exportAnswer_ = nullptr;
 };
 
 // Splits a module response text at its empty line into header lines and

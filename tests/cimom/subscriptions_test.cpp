@@ -194,7 +194,9 @@ std::string shown(const CIMInstance &indication, const char *name) {
 
 TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt) {
     std::vector<cimom::OutgoingIndication> sent;
-    om->setIndicationSink([&](cimom::OutgoingIndication &&one) { sent.push_back(std::move(one)); });
+    om->setIndicationSink([&](std::vector<cimom::OutgoingIndication> &&event) {
+        for (cimom::OutgoingIndication &one : event) sent.push_back(std::move(one));
+    });
     const std::string d = keys("CIM_ListenerDestinationCIMXML", "d");
     ASSERT_EQ(destination("d", "http://127.0.0.1:5990/listen").rfind("//", 0), 0u);
     struct Subscribed {
@@ -233,7 +235,7 @@ TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt)
 
     std::string seen;
     for (const cimom::OutgoingIndication &one : sent) {
-        seen += toUtf8(cimobj::view(one.indication->className)) + " " + shown(*one.indication, "IndicationFilterName") +
+        seen += toUtf8(cimobj::view(one.indication->className)) + " \"" + toUtf8(one.filterName) + "\"" +
                 ": " + shown(*one.indication, "SourceInstance") + " was " + shown(*one.indication, "PreviousInstance") +
                 " at " + (shown(*one.indication, "IndicationTime") == "NULL" ? "?" : "time") + " to " + one.url + "\n";
         EXPECT_EQ(toUtf8(one.destination), "root/interop:" + d);
@@ -253,7 +255,7 @@ TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt)
 }
 
 TEST_F(Subscriptions, AListenerGoneForGoodDisablesOrRemovesItsSubscriptionsByPolicy) {
-    om->setIndicationSink([](cimom::OutgoingIndication &&) {});
+    om->setIndicationSink([](std::vector<cimom::OutgoingIndication> &&) {});
     ASSERT_EQ(filter("f", "SELECT * FROM CIM_InstIndication").rfind("//", 0), 0u);
     const std::string f = keys("CIM_IndicationFilter", "f");
     struct Case {
@@ -285,7 +287,9 @@ TEST_F(Subscriptions, AListenerGoneForGoodDisablesOrRemovesItsSubscriptionsByPol
 TEST_F(Subscriptions, TheMachineIsWatchedForProcessesAndFullFileSystemsWhileSubscribed) {
     cimom::registerLiveProviders(*om);
     std::vector<cimom::OutgoingIndication> sent;
-    om->setIndicationSink([&](cimom::OutgoingIndication &&one) { sent.push_back(std::move(one)); });
+    om->setIndicationSink([&](std::vector<cimom::OutgoingIndication> &&event) {
+        for (cimom::OutgoingIndication &one : event) sent.push_back(std::move(one));
+    });
     cimom::LiveIndicationSettings settings;
     settings.fileSystemAlertPercent = 1;  // every file system in use
     // What one round sent: the class, and the process's Handle or the alert's cause.

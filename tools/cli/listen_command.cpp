@@ -15,6 +15,7 @@
 #include <thread>
 
 #include <cimxml/cimxml_client.h>
+#include <gc/gc.h>
 
 #include "client_error.h"
 #include "commands.h"
@@ -29,37 +30,14 @@ namespace net = boost::asio;
 namespace ssl = net::ssl;
 using tcp = net::ip::tcp;
 
-std::string escaped(const std::string &text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
-std::string narrow(const CIMString *text) {
-    std::string out;
-    if (!text || !text->buffer) return out;
-    char *utf8 = createCharFromWide(text->buffer);
-    if (utf8) out = utf8;
-    return out;
-}
-
-// The export response: success, or the ERROR the request earned.
-std::string exportResponse(const std::string &messageId, const ReturnCode *status) {
-    std::string body = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">"
-                       "<MESSAGE ID=\"" + escaped(messageId) + "\" PROTOCOLVERSION=\"1.0\"><SIMPLEEXPRSP>"
-                       "<EXPMETHODRESPONSE NAME=\"ExportIndication\">";
-    if (status && status->rc != 0)
-        body += "<ERROR CODE=\"" + std::to_string(status->rc) + "\" DESCRIPTION=\"" +
-                escaped(narrow(status->description)) + "\"/>";
-    return body + "</EXPMETHODRESPONSE></SIMPLEEXPRSP></MESSAGE></CIM>\n";
+// The export response: success, or the ERROR the request earned; empty
+// when it cannot be encoded (no memory).
+std::string exportResponse(const char *messageId, const ReturnCode *status) {
+    char *document = CIMXMLencode_exportResponse(messageId, status);
+    if (!document) return {};
+    std::string body = document;
+    GC_free(document);
+    return body;
 }
 
 struct Listener {
@@ -94,9 +72,15 @@ struct Listener {
             return refuse(http::status::bad_request, "request-not-valid");
         }
         response.set("CIMExport", "MethodResponse");
-        response.body() = exportResponse(messageId ? messageId : "0", status);
-        response.prepare_payload();
+        response.body() = exportResponse(messageId, status);
         freeReturnCode(status);
+        if (response.body().empty()) {
+            if (indication) freeCIMInstance(indication);
+            response.result(http::status::internal_server_error);
+            response.prepare_payload();
+            return response;
+        }
+        response.prepare_payload();
         if (indication) {
             std::lock_guard lock(writing);
             if (!done) {

@@ -30,15 +30,6 @@ cimobj::ValuePtr embedded(const CIMInstance &instance) {
     return value;
 }
 
-void setFilterName(CIMInstance &indication, const std::wstring &filterName) {
-    for (CIMProperty *p : items<CIMProperty>(indication.properties))
-        if (sameName(textOf(p->name), L"IndicationFilterName")) {
-            cimobj::ValuePtr value = live::textValue(filterName);
-            if (!isSuccessfulFree(propertyAddValue(p, value.release()))) throw std::bad_alloc();
-            p->type = CIM_STRING;
-        }
-}
-
 }  // namespace
 
 ClassRecordPtr indicationClassFor(const ObjectManager::State &state, IndicationKind kind) {
@@ -58,27 +49,35 @@ cimobj::InstancePtr makeIndication(const ClassRecord &record,
 }
 
 void reportIndication(ObjectManager::State &state, IndicationKind kind, const std::wstring &nameSpace,
-                      const CIMInstance &indication) {
+                      cimobj::InstancePtr indication) {
     std::shared_ptr<const SubscriptionSnapshot> snapshot = state.subscriptions.snapshot();
     const SubscriptionList &candidates = snapshot->byKind[static_cast<std::size_t>(kind)];
     IndicationSink sink = state.indicationSink();
     if (candidates.empty() || !sink) return;
     state.indicationsGenerated.fetch_add(1, std::memory_order_relaxed);
-    // ISA looks classes up in the namespace of the event first.
+    // ISA looks classes up in the namespace of the event first. Filters
+    // mostly ask for the same class: the last answer is kept.
+    std::wstring lastName;
+    ClassRecordPtr lastRecord;
     IndicationClassLookup lookup = [&](std::wstring_view className) -> ClassRecordPtr {
+        if (lastRecord && sameName(lastName, className)) return lastRecord;
         auto lock = state.repository.readLock();
         const NamespaceData *space = state.repository.find(nameSpace);
         if (!space) return nullptr;
-        return findClassAnywhere(state.repository, *space, className);
+        lastRecord = findClassAnywhere(state.repository, *space, className);
+        lastName = className;
+        return lastRecord;
     };
+    std::vector<OutgoingIndication> outgoing;
+    std::shared_ptr<const CIMInstance> shared(indication.release(), freeCIMInstance);
     for (const std::shared_ptr<const ActiveSubscription> &subscription : candidates) {
-        if (!subscription->watchesNamespace(nameSpace) || !subscription->query.matches(indication, lookup)) continue;
-        OutgoingIndication outgoing{subscription->destination, subscription->url, subscription->subscription,
-                                    copyInstance(&indication)};
-        setFilterName(*outgoing.indication, subscription->filterName);
-        state.indicationsMatched.fetch_add(1, std::memory_order_relaxed);
-        sink(std::move(outgoing));
+        if (!subscription->watchesNamespace(nameSpace) || !subscription->query.matches(*shared, lookup)) continue;
+        outgoing.push_back({subscription->destination, subscription->url, subscription->subscription,
+                            subscription->filterName, shared});
     }
+    if (outgoing.empty()) return;
+    state.indicationsMatched.fetch_add(outgoing.size(), std::memory_order_relaxed);
+    sink(std::move(outgoing));
 }
 
 void reportInstanceEvent(ObjectManager::State &state, IndicationKind kind, const std::wstring &nameSpace,
@@ -94,7 +93,7 @@ void reportInstanceEvent(ObjectManager::State &state, IndicationKind kind, const
         if (sameName(name, L"SourceInstanceHost")) return live::textValue(host);
         return nullptr;
     });
-    reportIndication(state, kind, nameSpace, *indication);
+    reportIndication(state, kind, nameSpace, std::move(indication));
 }
 
 void subscriptionsChanged(ObjectManager::State &state, SubscriptionRole role, SubscriptionWrite write,

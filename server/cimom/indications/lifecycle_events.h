@@ -31,12 +31,12 @@ ClassRecordPtr indicationClassFor(const ObjectManager::State &state, IndicationK
 cimobj::InstancePtr makeIndication(const ClassRecord &record,
                                    const std::function<cimobj::ValuePtr(std::wstring_view name)> &valueOf);
 
-// Hands a copy of indication (of kind, about nameSpace) to the sink for
-// every subscription whose filter selects it, with that filter's name in
-// IndicationFilterName. Call with no lock held. Never throws but
+// Hands indication (of kind, about nameSpace; taken) to the sink, shared,
+// for every subscription whose filter selects it, each with that filter's
+// name, in one call. Call with no lock held. Never throws but
 // std::bad_alloc.
 void reportIndication(ObjectManager::State &state, IndicationKind kind, const std::wstring &nameSpace,
-                      const CIMInstance &indication);
+                      cimobj::InstancePtr indication);
 
 // Makes the indication of a write in nameSpace (source: the instance as
 // written, or as it was for a deletion; previous: before a modification,

@@ -101,7 +101,7 @@ void alertFull(ObjectManager::State &state, const LiveIndicationSettings &settin
         if (sameName(name, L"ProviderName")) return live::textValue(live::fileSystemClass);
         return nullptr;
     });
-    reportIndication(state, IndicationKind::Alert, settings.nameSpace, *alert);
+    reportIndication(state, IndicationKind::Alert, settings.nameSpace, std::move(alert));
 }
 
 void watchFileSystems(ObjectManager &objectManager, ObjectManager::State &state, LiveEventMemory &memory,

@@ -6,6 +6,7 @@
 #include <cimobj/cimobj.hpp>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,16 +17,19 @@ struct OutgoingIndication {
     // The destination's instance path ("root/interop:Class.keys..."): one
     // ordered queue per value.
     std::wstring destination;
-    std::string url;                   // its Destination, an http or https URL already checked
-    std::wstring subscription;         // the subscription's instance path, same form
-    cimobj::InstancePtr indication;    // IndicationTime, SourceInstance ... set; SequenceContext
-                                       // and SequenceNumber are the deliverer's
+    std::string url;           // its Destination, an http or https URL already checked
+    std::wstring subscription; // the subscription's instance path, same form
+    std::wstring filterName;   // the Name of the filter that selected it
+    // IndicationTime, SourceInstance ... set. One instance shared by every
+    // destination of the event and never changed: the deliverer sets
+    // IndicationFilterName, SequenceContext and SequenceNumber in its copy.
+    std::shared_ptr<const CIMInstance> indication;
 };
 
-// Takes each indication as it is made, on the thread of the write that
-// caused it, after the write and outside every lock of the object manager.
-// It must not wait for a listener.
-using IndicationSink = std::function<void(OutgoingIndication &&indication)>;
+// Takes the indications of one event, all at once, on the thread of the
+// write that caused it, after the write and outside every lock of the
+// object manager. It must not wait for a listener.
+using IndicationSink = std::function<void(std::vector<OutgoingIndication> &&indications)>;
 
 // The settings of root/interop's CIM_IndicationService (these defaults
 // when it has none or leaves one NULL).

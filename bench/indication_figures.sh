@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The indication figures, measured against the real cimxmld with
+# bench/tools/indication_probe (creates and listens) and cimxml-cli
+# subscribe. Never part of the tests.
+#
+#   bench/indication_figures.sh            # builds build-rel when needed; about three minutes
+#   SECONDS_PER_RUN=20 BUILD_DIR=build bench/indication_figures.sh
+#
+# Prints one line per figure: the latency from CreateInstance to the
+# listener, the delivery rate to one listener, the CreateInstance rate with
+# 100 subscriptions whose listeners never answer, and the cost of 1,000
+# subscriptions whose filters do not match.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD_DIR=${BUILD_DIR:-build-rel}
+RUN=${SECONDS_PER_RUN:-10}
+PORT=${PORT:-15988}
+LISTEN=${LISTEN_PORT:-15990}
+HANGING_FROM=${HANGING_PORT:-16000}
+if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target cimxmld cimxml-cli indication_probe >/dev/null
+
+work=$(mktemp -d)
+server=""
+holder=""
+cleanup() {
+  [ -n "$holder" ] && kill "$holder" 2>/dev/null
+  [ -n "$server" ] && kill "$server" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+echo 'class Bench_Item { [Key] string Name; string State; };' >"$work/item.mof"
+probe=$BUILD_DIR/bench/indication_probe
+cli=$BUILD_DIR/tools/cli/cimxml-cli
+url=http://127.0.0.1:$PORT/root/cimv2
+interop=http://127.0.0.1:$PORT/root/interop
+matching="SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA 'Bench_Item'"
+
+start_server() {  # a fresh server each time: no subscriptions, no instances
+  "$BUILD_DIR/server/http/cimxmld" --bind 127.0.0.1 --port "$PORT" --mof "$work/item.mof" \
+    --max-connections 1000 >"$work/server.out" 2>&1 &
+  server=$!
+  for _ in $(seq 100); do grep -q listening "$work/server.out" && return; sleep 0.1; done
+  echo "cimxmld did not start:" >&2; cat "$work/server.out" >&2; exit 1
+}
+stop_server() { kill "$server"; wait "$server" || true; server=""; }
+subscribe() {  # NAME QUERY DESTINATION [LANGUAGE]
+  "$cli" subscribe "$interop" "$2" --destination "$3" --name "$1" --query-language "${4:-WQL}" >/dev/null
+}
+field() { awk -v name="$1" '{ for (i = 1; i < NF; i++) if ($i == name) print $(i + 1) }'; }
+
+# Without subscriptions: the CreateInstance rate on one and on two connections.
+start_server
+"$probe" creates "$url" 2 1 >/dev/null  # warm-up
+alone_one=$("$probe" creates "$url" "$RUN" 1)
+alone_two=$("$probe" creates "$url" "$RUN" 2)
+stop_server
+
+# One subscription, one listener: latency, then the rate it is delivered at.
+start_server
+subscribe one "$matching" "http://127.0.0.1:$LISTEN/"
+latency=$("$probe" latency "$url" "$LISTEN" 2000)
+stop_server
+start_server
+subscribe one "$matching" "http://127.0.0.1:$LISTEN/"
+rate=$("$probe" rate "$url" "$LISTEN" "$RUN" 2)
+stop_server
+echo "CreateInstance to the listener, one subscription: median $(echo "$latency" | field median) ms, p99 $(echo "$latency" | field p99) ms (max $(echo "$latency" | field max), lost $(echo "$latency" | field lost))"
+echo "delivery to one keep-alive listener:              $(echo "$rate" | field delivered_per_s) indications/s ($(echo "$rate" | field received) received, $(echo "$rate" | field creates_per_s) creates/s)"
+
+# 100 subscriptions whose listeners take the connection and never answer.
+start_server
+mkfifo "$work/hold"
+"$probe" hang "$HANGING_FROM" 100 <"$work/hold" >"$work/hang.out" &
+holder=$!
+exec 3>"$work/hold"
+for _ in $(seq 100); do grep -q hanging "$work/hang.out" && break; sleep 0.1; done
+for i in $(seq 0 99); do subscribe "hang$i" "$matching" "http://127.0.0.1:$((HANGING_FROM + i))/"; done
+hanging=$("$probe" creates "$url" "$RUN" 2)
+exec 3>&-
+wait "$holder" || true
+holder=""
+stop_server
+a=$(echo "$alone_two" | field creates_per_s)
+h=$(echo "$hanging" | field creates_per_s)
+echo "CreateInstance, 2 connections:                    $a/s without subscriptions, $h/s with 100 hanging listeners ($(awk -v a="$a" -v h="$h" 'BEGIN { printf "%+.1f%%", 100 * (h - a) / a }'))"
+
+# 1,000 subscriptions whose filters read every created instance and match none.
+start_server
+for i in $(seq 0 999); do
+  subscribe "miss$i" "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA Bench_Item AND SourceInstance.State = 'never-$i'" \
+    "http://127.0.0.1:9/" DMTF:CQL
+done
+"$probe" creates "$url" 2 1 >/dev/null  # warm-up
+missing=$("$probe" creates "$url" "$RUN" 1)
+stop_server
+a=$(echo "$alone_one" | field us_per_create)
+m=$(echo "$missing" | field us_per_create)
+echo "CreateInstance, 1 connection:                     $a us without subscriptions, $m us with 1,000 non-matching ($(awk -v a="$a" -v m="$m" 'BEGIN { printf "%+.1f us", m - a }'))"
