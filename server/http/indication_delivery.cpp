@@ -111,22 +111,22 @@ void IndicationDelivery::enqueue(std::vector<cimom::OutgoingIndication> &&indica
     // A thread that ended idle has left run(): joining it does not wait.
     if (!retired_.empty()) joinRetired();
     for (cimom::OutgoingIndication &indication : indications) {
-        std::unique_ptr<Destination> &destination = destinations_[indication.destination];
+        const cimom::IndicationTarget &target = *indication.target;
+        std::unique_ptr<Destination> &destination = destinations_[target.destination];
         if (!destination) {
             // Unique per run and destination: a listener that sees it change
             // knows the numbers start again.
-            destination = std::make_unique<Destination>(indication.destination,
+            destination = std::make_unique<Destination>(target.destination,
                                                         "cimxmld:" + runId_ + ":" + std::to_string(started_++),
                                                         options_.queueCapacity);
             Destination *self = destination.get();
             destination->thread = threadWithoutStopSignals([this, self] { run(*self); });
         }
-        if (!destination->counts || destination->url != indication.url) {
-            destination->url = indication.url;
-            destination->counts = &counts_[indication.url];  // shown from the first indication on
+        if (!destination->counts || destination->url != target.url) {
+            destination->url = target.url;
+            destination->counts = &counts_[target.url];  // shown from the first indication on
         }
-        if (destination->queue.push(std::move(indication.url), std::move(indication.filterName),
-                                    std::move(indication.indication))) {
+        if (destination->queue.push(std::move(indication))) {
             ++destination->counts->dropped;
             warnOfDrops(*destination);
         }
@@ -138,7 +138,8 @@ void IndicationDelivery::warnOfDrops(Destination &destination) {
     // One warning when a queue overflows, then one every ten seconds at most.
     ++destination.dropsUnlogged;
     Clock::time_point now = Clock::now();
-    if (destination.dropsUnlogged > 1 && now - destination.lastDropWarning < std::chrono::seconds(10)) return;
+    bool warnedBefore = destination.lastDropWarning != Clock::time_point();
+    if (warnedBefore && now - destination.lastDropWarning < std::chrono::seconds(10)) return;
     cimPrintMessage(CIM_LOG_WARNING, L"indication queue of %ls full: %llu of its oldest indications dropped",
                     destination.name.c_str(), static_cast<unsigned long long>(destination.dropsUnlogged));
     destination.dropsUnlogged = 0;
@@ -151,7 +152,7 @@ DeliveryFigures IndicationDelivery::figures() const {
     figures.byListener = counts_;
     for (const auto &[name, destination] : destinations_)
         if (!destination->queue.empty())
-            figures.byListener[destination->queue.front().url].queued += destination->queue.size();
+            figures.byListener[destination->queue.front().target->url].queued += destination->queue.size();
     for (const auto &[url, counts] : figures.byListener) {
         figures.all.delivered += counts.delivered;
         figures.all.retried += counts.retried;
@@ -173,7 +174,7 @@ std::string IndicationDelivery::exportRequest(const Destination &destination, co
     cimobj::InstancePtr indication(copyCIMInstance(queued.indication.get()));
     if (!indication) return {};
     setProperty(*indication, L"IndicationFilterName",
-                newCIMValue(CIM_STRING, cimobj::makeString(queued.filterName).release()), CIM_STRING);
+                newCIMValue(CIM_STRING, cimobj::makeString(queued.target->filterName).release()), CIM_STRING);
     cimobj::StringPtr context = cimobj::makeString(cimobj::fromUtf8(destination.sequenceContext));
     setProperty(*indication, L"SequenceContext", newCIMValue(CIM_STRING, context.release()), CIM_STRING);
     auto number = static_cast<std::int64_t>(queued.sequenceNumber);
@@ -212,7 +213,7 @@ void IndicationDelivery::run(Destination &destination) {
         if (current.request.empty()) {
             cimPrintMessage(CIM_LOG_ERROR, L"indication for %ls could not be encoded; dropped",
                             destination.name.c_str());
-            count(current.url, &ListenerFigures::failed);
+            count(current.target->url, &ListenerFigures::failed);
             continue;
         }
         // Read at the first failure: a delivery that works costs no look-up.
@@ -220,18 +221,18 @@ void IndicationDelivery::run(Destination &destination) {
         for (unsigned attempt = 0;; ++attempt) {
             std::string problem;
             try {
-                if (!transport || connectedTo != current.url) {
+                if (!transport || connectedTo != current.target->url) {
                     std::string target;
                     transport.reset();
                     url = remote::WbemUrl();
-                    if (!transportUrl(current.url, url, target)) throw std::runtime_error("bad URL " + current.url);
+                    if (!transportUrl(current.target->url, url, target)) throw std::runtime_error("bad URL " + current.target->url);
                     remote::TransportOptions transportOptions;
                     transportOptions.timeoutSeconds = options_.timeoutSeconds;
                     transportOptions.caFile = options_.caFile;
                     transportOptions.program = "cimxmld";
                     transportOptions.target = target;
                     transport = std::make_unique<remote::HttpTransport>(url, transportOptions, ignored);
-                    connectedTo = current.url;
+                    connectedTo = current.target->url;
                 }
                 remote::HttpAnswer answer = transport->post(current.request);
                 problem = answerProblem(answer.status, answer.body);
@@ -240,19 +241,19 @@ void IndicationDelivery::run(Destination &destination) {
                 transport.reset();
             }
             if (problem.empty()) {
-                count(current.url, &ListenerFigures::delivered);
+                count(current.target->url, &ListenerFigures::delivered);
                 break;
             }
             if (!settings) settings = objectManager_.deliverySettings();
             if (attempt >= settings->retryAttempts) {
-                count(current.url, &ListenerFigures::failed);
+                count(current.target->url, &ListenerFigures::failed);
                 cimPrintMessage(CIM_LOG_WARNING, L"indication %llu to %ls given up after %u attempts: %s",
                                 static_cast<unsigned long long>(current.sequenceNumber), destination.name.c_str(),
                                 attempt + 1, problem.c_str());
                 objectManager_.destinationFailed(destination.name);
                 break;
             }
-            count(current.url, &ListenerFigures::retried);
+            count(current.target->url, &ListenerFigures::retried);
             cimPrintMessage(CIM_LOG_TRACE, L"indication %llu to %ls failed (%s); retrying in %u s",
                             static_cast<unsigned long long>(current.sequenceNumber), destination.name.c_str(),
                             problem.c_str(), settings->retryIntervalSeconds);

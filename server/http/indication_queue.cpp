@@ -3,10 +3,10 @@
 
 namespace cimxmld {
 
-bool IndicationQueue::push(std::string url, std::wstring filterName, std::shared_ptr<const CIMInstance> indication) {
+bool IndicationQueue::push(cimom::OutgoingIndication &&indication) {
     bool dropped = entries_.size() >= capacity_;
     if (dropped) entries_.pop_front();
-    entries_.push_back(QueuedIndication{next_++, std::move(url), std::move(filterName), std::move(indication), {}});
+    entries_.push_back(QueuedIndication{next_++, std::move(indication.target), std::move(indication.indication), {}});
     return dropped;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cimobj/cimobj.hpp>
+#include <cimom/indications.h>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -14,8 +15,8 @@ namespace cimxmld {
 
 struct QueuedIndication {
     std::uint64_t sequenceNumber = 0;  // kept when the indication is sent again
-    std::string url;                   // the destination's URL when it was queued
-    std::wstring filterName;           // the filter that selected it
+    // The destination's URL and the filter's name when it was queued.
+    std::shared_ptr<const cimom::IndicationTarget> target;
     std::shared_ptr<const CIMInstance> indication;  // shared with the event's other destinations
     std::string request;               // the export request, made at the first attempt
 };
@@ -27,7 +28,7 @@ public:
     // Appends the indication numbered with the next sequence number (0, 1,
     // 2 ... for the queue's life, also across drops); returns true when the
     // oldest entry had to go to make room.
-    bool push(std::string url, std::wstring filterName, std::shared_ptr<const CIMInstance> indication);
+    bool push(cimom::OutgoingIndication &&indication);
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
     // The oldest entry; only when not empty. It stays until popped.

@@ -32,7 +32,7 @@ protected:
         std::string errors;
         for (const cimom::MofDiagnostic &d : om->loadDefaultSchema()) errors += d.text() + "\n";
         ASSERT_EQ(errors, "");
-        ASSERT_TRUE(om->compileMofText("class Demo_Service { [Key] string Name; string State; };", "demo.mof",
+        ASSERT_TRUE(om->compileMofText("class Demo_Base { [Key] string Name; string State; }; class Demo_Service : Demo_Base {};", "demo.mof",
                                        inNamespace(L"root/cimv2"))
                         .empty());
     }
@@ -206,6 +206,14 @@ TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt)
         {"running", "SELECT * FROM CIM_InstModification WHERE SourceInstance.State = 'running'", "DMTF:CQL"},
         {"others", "SELECT * FROM CIM_InstIndication WHERE SourceInstance ISA 'Demo_Service'", "WQL"},
         {"gone", "SELECT * FROM CIM_InstDeletion", "WQL"},
+        // Filed by the class SourceInstance must be: a superclass's filter is
+        // asked too; one with OR is asked whatever the class.
+        {"base", "SELECT * FROM CIM_InstDeletion WHERE (SourceInstance ISA Demo_Base) AND SourceInstance.State = 'stopped'",
+         "DMTF:CQL"},
+        {"either", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA CIM_Indication OR SourceInstance.State = 'starting'",
+         "DMTF:CQL"},
+        {"other", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA 'CIM_Indication'", "WQL"},
+        {"made too", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA 'Demo_Service'", "WQL"},  // asked once
     };
     for (const Subscribed &f : filters) {
         ASSERT_EQ(filter(f.name, f.query, f.language).rfind("//", 0), 0u) << f.name;
@@ -219,7 +227,7 @@ TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt)
     ASSERT_EQ(create("CIM_IndicationSubscription",
                      {{"Filter", keys("CIM_IndicationFilter", "elsewhere")},
                       {"Handler", d}}).rfind("//", 0), 0u);
-    EXPECT_EQ(om->indicationCounts().activeSubscriptions, 5u);
+    EXPECT_EQ(om->indicationCounts().activeSubscriptions, 9u);
     EXPECT_EQ(sent.size(), 0u);  // no filter selects the subscriptions' own creations
     const cimom::IndicationCounts before = om->indicationCounts();
 
@@ -235,23 +243,26 @@ TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt)
 
     std::string seen;
     for (const cimom::OutgoingIndication &one : sent) {
-        seen += toUtf8(cimobj::view(one.indication->className)) + " \"" + toUtf8(one.filterName) + "\"" +
+        seen += toUtf8(cimobj::view(one.indication->className)) + " \"" + toUtf8(one.target->filterName) + "\"" +
                 ": " + shown(*one.indication, "SourceInstance") + " was " + shown(*one.indication, "PreviousInstance") +
-                " at " + (shown(*one.indication, "IndicationTime") == "NULL" ? "?" : "time") + " to " + one.url + "\n";
-        EXPECT_EQ(toUtf8(one.destination), "root/interop:" + d);
+                " at " + (shown(*one.indication, "IndicationTime") == "NULL" ? "?" : "time") + " to " + one.target->url + "\n";
+        EXPECT_EQ(toUtf8(one.target->destination), "root/interop:" + d);
         EXPECT_EQ(shown(*one.indication, "SourceInstanceModelPath"), "\"root/cimv2:Demo_Service.Name=\"web\"\"");
     }
     EXPECT_EQ(seen,
               "CIM_InstCreation \"made\": \"starting\" was absent at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstCreation \"others\": \"starting\" was absent at time to http://127.0.0.1:5990/listen\n"
+              "CIM_InstCreation \"either\": \"starting\" was absent at time to http://127.0.0.1:5990/listen\n"
+              "CIM_InstCreation \"made too\": \"starting\" was absent at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstModification \"running\": \"running\" was \"starting\" at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstModification \"others\": \"running\" was \"starting\" at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstModification \"others\": \"stopped\" was \"running\" at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstDeletion \"others\": \"stopped\" was absent at time to http://127.0.0.1:5990/listen\n"
-              "CIM_InstDeletion \"gone\": \"stopped\" was absent at time to http://127.0.0.1:5990/listen\n");
+              "CIM_InstDeletion \"gone\": \"stopped\" was absent at time to http://127.0.0.1:5990/listen\n"
+              "CIM_InstDeletion \"base\": \"stopped\" was absent at time to http://127.0.0.1:5990/listen\n");
     cimom::IndicationCounts counts = om->indicationCounts();
     EXPECT_EQ(counts.generated - before.generated, 4u);
-    EXPECT_EQ(counts.matched - before.matched, 7u);
+    EXPECT_EQ(counts.matched - before.matched, 10u);
 }
 
 TEST_F(Subscriptions, AListenerGoneForGoodDisablesOrRemovesItsSubscriptionsByPolicy) {

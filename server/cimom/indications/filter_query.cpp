@@ -91,6 +91,41 @@ Status compileCql(std::wstring_view text, const IndicationClassLookup &lookup, s
     return status;
 }
 
+bool sameWords(std::wstring_view text, std::wstring_view upper) {
+    if (text.size() != upper.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (static_cast<wchar_t>(std::towupper(text[i])) != upper[i]) return false;
+    return true;
+}
+
+// The class "SourceInstance ISA Class" requires when it is one term of a
+// condition made of terms joined by AND alone (in WQL and in CQL alike);
+// empty otherwise. Parentheses do not matter in a conjunction.
+std::wstring requiredSourceClass(std::wstring_view query) {
+    std::size_t where = findKeyword(query, L"WHERE", 0);
+    if (where == std::wstring_view::npos) return {};
+    std::wstring_view condition = query.substr(where + 5);
+    if (findKeyword(condition, L"OR", 0) != std::wstring_view::npos ||
+        findKeyword(condition, L"NOT", 0) != std::wstring_view::npos)
+        return {};
+    for (std::size_t start = 0; start <= condition.size();) {
+        std::size_t and_ = findKeyword(condition, L"AND", start);
+        std::wstring_view term = condition.substr(start, and_ == std::wstring_view::npos ? condition.npos : and_ - start);
+        start = and_ == std::wstring_view::npos ? condition.size() + 1 : and_ + 3;
+        while (!term.empty() && (std::iswspace(term.front()) || term.front() == L'(')) term.remove_prefix(1);
+        while (!term.empty() && (std::iswspace(term.back()) || term.back() == L')')) term.remove_suffix(1);
+        std::size_t isa = findKeyword(term, L"ISA", 0);
+        if (isa == std::wstring_view::npos || !sameWords(trimmed(term.substr(0, isa)), L"SOURCEINSTANCE")) continue;
+        std::wstring_view name = trimmed(term.substr(isa + 3));
+        if (name.size() >= 2 && (name.front() == L'\'' || name.front() == L'"') && name.back() == name.front())
+            name = name.substr(1, name.size() - 2);
+        bool plain = !name.empty();
+        for (wchar_t c : name) plain = plain && isNameChar(c);
+        if (plain) return foldName(name);
+    }
+    return {};
+}
+
 }  // namespace
 
 bool isFilterLanguage(std::wstring_view language) {
@@ -102,7 +137,11 @@ Status compileFilterQuery(std::wstring_view query, std::wstring_view language, c
     compiled = FilterQuery();
     if (!isFilterLanguage(language))
         return Status::error(7, "QueryLanguage \"" + toUtf8(language) + "\" is not supported (WQL and DMTF:CQL are)");
-    if (!isWqlLanguage(language)) return compileCql(query, lookup, compiled.indicationClass_, compiled.cql_);
+    if (!isWqlLanguage(language)) {
+        Status status = compileCql(query, lookup, compiled.indicationClass_, compiled.cql_);
+        if (status.ok()) compiled.sourceClass_ = requiredSourceClass(query);
+        return status;
+    }
     auto wql = std::make_shared<WqlQuery>();
     Status status = parseWqlQuery(query, *wql);
     if (!status.ok()) return invalid(status.message);
@@ -112,6 +151,7 @@ Status compileFilterQuery(std::wstring_view query, std::wstring_view language, c
     status = wql->validate(schema);
     if (!status.ok()) return invalid(status.message);
     compiled.wql_ = std::move(wql);
+    compiled.sourceClass_ = requiredSourceClass(query);
     return status;
 }
 

@@ -28,6 +28,11 @@ public:
     // The indication class the FROM clause names, as the schema spells it,
     // folded.
     const std::wstring &indicationClass() const { return indicationClass_; }
+    // The class SourceInstance must be (or derive from) for the filter to
+    // select an indication, folded: the condition is a conjunction (no OR,
+    // no NOT) with "SourceInstance ISA Class" among its terms. Empty when
+    // the condition requires no such class.
+    const std::wstring &sourceClass() const { return sourceClass_; }
     // True when the indication (of the FROM class or a subclass) passes the
     // WHERE condition; classes are looked up through lookup for ISA.
     bool matches(const CIMInstance &indication, const IndicationClassLookup &lookup) const;
@@ -35,6 +40,7 @@ public:
 private:
     friend Status compileFilterQuery(std::wstring_view, std::wstring_view, const IndicationClassLookup &, FilterQuery &);
     std::wstring indicationClass_;
+    std::wstring sourceClass_;
     std::shared_ptr<WqlQuery> wql_;
     std::shared_ptr<FqlFilter> cql_;  // the condition; null for none
 };

@@ -55,7 +55,7 @@ std::size_t ObjectManager::destinationFailed(const std::wstring &destination) {
     std::shared_ptr<const SubscriptionSnapshot> snapshot = state_->subscriptions.snapshot();
     std::vector<std::wstring> affected;
     for (const std::shared_ptr<const ActiveSubscription> &one : snapshot->all)
-        if (one->destination == destination) affected.push_back(one->subscription);
+        if (one->target->destination == destination) affected.push_back(one->subscription);
     const unsigned removalAction = affected.empty() ? 4 : deliverySettings().removalAction;
     std::size_t changed = 0;
     for (const std::wstring &text : affected) {

@@ -2,11 +2,13 @@
 // the sink.
 #include "indications/lifecycle_events.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "cimom/object_path_text.h"
 #include "indications/subscription_rules.h"
 #include "providers/cim_datetime.h"
+#include "query/query_scalar.h"
 #include "providers/live_values.h"
 #include "repository/instance_keys.h"
 #include "support/names.h"
@@ -51,9 +53,9 @@ cimobj::InstancePtr makeIndication(const ClassRecord &record,
 void reportIndication(ObjectManager::State &state, IndicationKind kind, const std::wstring &nameSpace,
                       cimobj::InstancePtr indication) {
     std::shared_ptr<const SubscriptionSnapshot> snapshot = state.subscriptions.snapshot();
-    const SubscriptionList &candidates = snapshot->byKind[static_cast<std::size_t>(kind)];
+    const auto k = static_cast<std::size_t>(kind);
     IndicationSink sink = state.indicationSink();
-    if (candidates.empty() || !sink) return;
+    if (snapshot->byKind[k].empty() || !sink) return;
     state.indicationsGenerated.fetch_add(1, std::memory_order_relaxed);
     // ISA looks classes up in the namespace of the event first. Filters
     // mostly ask for the same class: the last answer is kept.
@@ -68,12 +70,40 @@ void reportIndication(ObjectManager::State &state, IndicationKind kind, const st
         lastName = className;
         return lastRecord;
     };
+    // Asked: the subscriptions that require no class of SourceInstance, and
+    // those whose class it is or derives from, in the order they are filed.
+    const FiledList *only = &snapshot->anySource[k];
+    FiledList merged;
+    if (!snapshot->bySourceClass[k].empty()) {
+        std::wstring_view sourceClass = query::classOfValue(propertyValue(*indication, L"SourceInstance"));
+        ClassRecordPtr record = sourceClass.empty() ? nullptr : lookup(sourceClass);
+        for (std::size_t i = 0; record && i < record->lineage.size(); ++i) {
+            auto filed = snapshot->bySourceClass[k].find(record->lineage[i]);
+            if (filed == snapshot->bySourceClass[k].end()) continue;
+            if (only->empty()) {
+                only = &filed->second;
+                continue;
+            }
+            if (merged.empty()) merged = *only;
+            merged.insert(merged.end(), filed->second.begin(), filed->second.end());
+        }
+        if (!merged.empty()) {
+            std::sort(merged.begin(), merged.end(),
+                      [](const FiledSubscription &a, const FiledSubscription &b) { return a.position < b.position; });
+            only = &merged;
+        }
+    }
     std::vector<OutgoingIndication> outgoing;
     std::shared_ptr<const CIMInstance> shared(indication.release(), freeCIMInstance);
-    for (const std::shared_ptr<const ActiveSubscription> &subscription : candidates) {
-        if (!subscription->watchesNamespace(nameSpace) || !subscription->query.matches(*shared, lookup)) continue;
-        outgoing.push_back({subscription->destination, subscription->url, subscription->subscription,
-                            subscription->filterName, shared});
+    // A query shared by several subscriptions is asked once.
+    std::vector<signed char> verdicts(snapshot->filters, -1);
+    for (const FiledSubscription &filed : *only) {
+        const ActiveSubscription *subscription = filed.subscription;
+        if (!subscription->watchesNamespace(nameSpace)) continue;
+        signed char &verdict = verdicts[filed.filterId];
+        if (verdict < 0) verdict = subscription->query.matches(*shared, lookup) ? 1 : 0;
+        if (verdict == 0) continue;
+        outgoing.push_back({subscription->target, shared});
     }
     if (outgoing.empty()) return;
     state.indicationsMatched.fetch_add(outgoing.size(), std::memory_order_relaxed);

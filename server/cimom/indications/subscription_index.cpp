@@ -30,8 +30,11 @@ std::shared_ptr<ActiveSubscription> readSubscription(const Repository &repositor
     cimobj::InstancePtr filterInstance = filter->instance(filterSpace->name);
     cimobj::InstancePtr destinationInstance = destination->instance(destinationSpace->name);
     auto active = std::make_shared<ActiveSubscription>();
+    const std::wstring query = textProperty(*filterInstance, L"Query");
+    const std::wstring language = textProperty(*filterInstance, L"QueryLanguage");
+    active->filterKey = foldName(filterSpace->name) + L"\n" + foldName(language) + L"\n" + query;
     status = compileFilterQuery(
-        textProperty(*filterInstance, L"Query"), textProperty(*filterInstance, L"QueryLanguage"),
+        query, language,
         [&](std::wstring_view name) { return findClassAnywhere(repository, *filterSpace, name); }, active->query);
     if (!status.ok()) {
         cimPrintMessage(CIM_LOG_WARNING, L"subscription %ls left out: its filter %ls no longer compiles: %s",
@@ -45,9 +48,10 @@ std::shared_ptr<ActiveSubscription> readSubscription(const Repository &repositor
     }
     active->storedAs = std::move(storedAs);
     active->subscription = writeObjectPathText(subscription.path);
-    active->destination = writeObjectPathText(destinationInstance->path);
-    active->url = cimobj::toUtf8(textProperty(*destinationInstance, L"Destination"));
-    active->filterName = textProperty(*filterInstance, L"Name");
+    active->target = std::make_shared<const IndicationTarget>(
+        IndicationTarget{writeObjectPathText(destinationInstance->path),
+                         cimobj::toUtf8(textProperty(*destinationInstance, L"Destination")),
+                         textProperty(*filterInstance, L"Name")});
     for (CIMProperty *p : items<CIMProperty>(filterInstance->properties)) {
         if (!p->value || p->value->isNull) continue;
         if (sameName(textOf(p->name), L"SourceNamespaces") && p->value->type == CIM_STRING + CIM_ARRAY)
@@ -122,13 +126,21 @@ void SubscriptionIndex::reread(const Repository &repository, std::wstring_view n
 void SubscriptionIndex::publish(SubscriptionList all) {
     auto snapshot = std::make_shared<SubscriptionSnapshot>();
     unsigned watched = 0;
-    for (const auto &active : all)
+    std::unordered_map<std::wstring, std::size_t> filterIds;
+    for (const auto &active : all) {
+        const std::size_t filterId = filterIds.try_emplace(active->filterKey, filterIds.size()).first->second;
         for (std::size_t kind = 0; kind < indicationKinds; ++kind) {
             if (!active->kindClasses[kind]) continue;
             if (!snapshot->kindClasses[kind]) snapshot->kindClasses[kind] = active->kindClasses[kind];
+            FiledSubscription filed{snapshot->byKind[kind].size(), filterId, active.get()};
+            const std::wstring &sourceClass = active->query.sourceClass();
+            if (sourceClass.empty()) snapshot->anySource[kind].push_back(filed);
+            else snapshot->bySourceClass[kind][sourceClass].push_back(filed);
             snapshot->byKind[kind].push_back(active);
             watched |= 1u << kind;
         }
+    }
+    snapshot->filters = filterIds.size();
     snapshot->active = all.size();
     snapshot->all = std::move(all);
     std::lock_guard lock(mutex_);

@@ -8,8 +8,10 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "cimom/indications.h"
 #include "indications/filter_query.h"
 #include "repository/repository.h"
 
@@ -25,9 +27,8 @@ std::wstring_view indicationKindClass(IndicationKind kind);
 struct ActiveSubscription {
     std::wstring storedAs;      // its folded namespace, class and key
     std::wstring subscription;  // instance paths with their namespace
-    std::wstring destination;
-    std::string url;
-    std::wstring filterName;
+    std::shared_ptr<const IndicationTarget> target;  // its destination, URL and filter name
+    std::wstring filterKey;  // the filter's namespace, language and query: equal keys select alike
     std::vector<std::wstring> sourceNamespaces;  // folded; empty: every namespace
     FilterQuery query;
     // The kinds the filter's FROM class covers, with their classes as the
@@ -39,11 +40,25 @@ struct ActiveSubscription {
 
 using SubscriptionList = std::vector<std::shared_ptr<const ActiveSubscription>>;
 
+// A subscription in one of the lists by source class, with its position
+// in byKind: candidates from several lists are asked in that order.
+struct FiledSubscription {
+    std::size_t position;
+    std::size_t filterId;  // the same for subscriptions whose filterKey is the same
+    const ActiveSubscription *subscription;  // held by the snapshot's byKind
+};
+using FiledList = std::vector<FiledSubscription>;
+
 struct SubscriptionSnapshot {
     SubscriptionList all;  // every enabled subscription, whatever it selects
     std::array<SubscriptionList, indicationKinds> byKind;
+    // byKind again: by the class their filter requires of SourceInstance
+    // (FilterQuery::sourceClass, folded), and those that require none.
+    std::array<std::unordered_map<std::wstring, FiledList>, indicationKinds> bySourceClass;
+    std::array<FiledList, indicationKinds> anySource;
     std::array<ClassRecordPtr, indicationKinds> kindClasses;  // as the first subscription's namespace declares them
     std::size_t active = 0;                                  // all.size()
+    std::size_t filters = 0;                                 // filter ids given
 };
 
 class SubscriptionIndex {

@@ -12,14 +12,18 @@
 
 namespace cimom {
 
-// One indication for one listener destination.
-struct OutgoingIndication {
+// Where a subscription's indications go; made once per subscription.
+struct IndicationTarget {
     // The destination's instance path ("root/interop:Class.keys..."): one
     // ordered queue per value.
     std::wstring destination;
-    std::string url;           // its Destination, an http or https URL already checked
-    std::wstring subscription; // the subscription's instance path, same form
-    std::wstring filterName;   // the Name of the filter that selected it
+    std::string url;          // its Destination, an http or https URL already checked
+    std::wstring filterName;  // the Name of the subscription's filter
+};
+
+// One indication for one listener destination.
+struct OutgoingIndication {
+    std::shared_ptr<const IndicationTarget> target;
     // IndicationTime, SourceInstance ... set. One instance shared by every
     // destination of the event and never changed: the deliverer sets
     // IndicationFilterName, SequenceContext and SequenceNumber in its copy.
