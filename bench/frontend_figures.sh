@@ -11,26 +11,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-BUILD_DIR=${BUILD_DIR:-build-rel}
 RUN=${SECONDS_PER_RUN:-10}
 PORT=${PORT:-15988}
 IDLE=${IDLE:-10000}
-if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target cimxmld hold_connections >/dev/null
+source bench/figures_setup.sh cimxmld hold_connections
 command -v wrk >/dev/null || { echo "wrk is not installed (apt-get install wrk)" >&2; exit 1; }
-
-work=$(mktemp -d)
-server=""
-holder=""
-cleanup() {
-  [ -n "$holder" ] && kill "$holder" 2>/dev/null
-  [ -n "$server" ] && kill "$server" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 # 1,000 instances of about 1 KB; GetInstance asks for Bench_Item.Name="item-1".
 awk 'BEGIN {

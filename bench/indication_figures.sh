@@ -13,26 +13,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-BUILD_DIR=${BUILD_DIR:-build-rel}
 RUN=${SECONDS_PER_RUN:-10}
 PORT=${PORT:-15988}
 LISTEN=${LISTEN_PORT:-15990}
 HANGING_FROM=${HANGING_PORT:-16000}
-if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target cimxmld cimxml-cli indication_probe >/dev/null
-
-work=$(mktemp -d)
-server=""
-holder=""
-cleanup() {
-  [ -n "$holder" ] && kill "$holder" 2>/dev/null
-  [ -n "$server" ] && kill "$server" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/figures_setup.sh cimxmld cimxml-cli indication_probe
 
 # Bench_Item, and the thousand classes the non-matching filters watch.
 {

@@ -20,22 +20,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-BUILD_DIR=${BUILD_DIR:-build-rel}
 COUNT=${COUNT:-100000}
 PORT=${PORT:-15989}
-if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target cimxmld cimxml cimxml-cli >/dev/null
-
-work=$(mktemp -d)
-server=""
-cleanup() {
-  [ -n "$server" ] && kill "$server" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source bench/figures_setup.sh cimxmld cimxml cimxml-cli
 
 # Each instance: a key and 15 strings of 64 characters, about 1 KB of MOF.
 awk -v count="$COUNT" 'BEGIN {

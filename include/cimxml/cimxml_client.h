@@ -280,7 +280,10 @@ typedef enum CIMXMLListOperation {
     CIMXML_LIST_ASSOCIATOR_NAMES,          /* paths */
     CIMXML_LIST_REFERENCES,                /* instances, or classes when the first result is a class */
     CIMXML_LIST_REFERENCE_NAMES,           /* paths */
-    CIMXML_LIST_EXEC_QUERY                 /* instances, or classes when the first result is a class */
+    CIMXML_LIST_EXEC_QUERY,                /* instances, or classes when the first result is a class */
+    /* No operation: makes every int a value of the type in C++ too, so that
+     * an unknown one is refused, never undefined. */
+    CIMXML_LIST_OPERATION_LIMIT = 0x7fffffff
 } CIMXMLListOperation;
 
 /* Receives one result. kind is CIMLIST_INSTANCE (object is a CIMInstance),

@@ -90,7 +90,10 @@ ReturnCode *slot_function(A... args) {
     }
     CIMPropertyList *outParameters = nullptr;
     if constexpr (N == slot_invokeMethod) outParameters = std::get<3>(std::tie(args...));
-    auto [status, result] = self->answer(N, std::move(line), outParameters);
+    // Named, not bound: a lambda may not capture a structured binding before C++20.
+    auto answer = self->answer(N, std::move(line), outParameters);
+    auto status = answer.first;
+    auto result = answer.second;
     auto hand_over = [&](auto arg) {
         if constexpr (is_result<decltype(arg)>) {
             if (arg != nullptr) *arg = static_cast<std::remove_pointer_t<decltype(arg)>>(result);
