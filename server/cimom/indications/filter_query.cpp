@@ -91,13 +91,6 @@ Status compileCql(std::wstring_view text, const IndicationClassLookup &lookup, s
     return status;
 }
 
-bool sameWords(std::wstring_view text, std::wstring_view upper) {
-    if (text.size() != upper.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (static_cast<wchar_t>(std::towupper(text[i])) != upper[i]) return false;
-    return true;
-}
-
 // The class "SourceInstance ISA Class" requires when it is one term of a
 // condition made of terms joined by AND alone (in WQL and in CQL alike);
 // empty otherwise. Parentheses do not matter in a conjunction.
@@ -115,7 +108,7 @@ std::wstring requiredSourceClass(std::wstring_view query) {
         while (!term.empty() && (std::iswspace(term.front()) || term.front() == L'(')) term.remove_prefix(1);
         while (!term.empty() && (std::iswspace(term.back()) || term.back() == L')')) term.remove_suffix(1);
         std::size_t isa = findKeyword(term, L"ISA", 0);
-        if (isa == std::wstring_view::npos || !sameWords(trimmed(term.substr(0, isa)), L"SOURCEINSTANCE")) continue;
+        if (isa == std::wstring_view::npos || !sameName(trimmed(term.substr(0, isa)), L"SourceInstance")) continue;
         std::wstring_view name = trimmed(term.substr(isa + 3));
         if (name.size() >= 2 && (name.front() == L'\'' || name.front() == L'"') && name.back() == name.front())
             name = name.substr(1, name.size() - 2);
@@ -124,6 +117,20 @@ std::wstring requiredSourceClass(std::wstring_view query) {
         if (plain) return foldName(name);
     }
     return {};
+}
+
+Status compileWql(std::wstring_view text, const IndicationClassLookup &lookup, std::wstring &indicationClass,
+                  std::shared_ptr<WqlQuery> &query) {
+    auto wql = std::make_shared<WqlQuery>();
+    Status status = parseWqlQuery(text, *wql);
+    if (!status.ok()) return invalid(status.message);
+    status = indicationClassOf(wql->className(), lookup, indicationClass);
+    if (!status.ok()) return status;
+    LookupSchema schema(lookup);
+    status = wql->validate(schema);
+    if (!status.ok()) return invalid(status.message);
+    query = std::move(wql);
+    return status;
 }
 
 }  // namespace
@@ -137,21 +144,9 @@ Status compileFilterQuery(std::wstring_view query, std::wstring_view language, c
     compiled = FilterQuery();
     if (!isFilterLanguage(language))
         return Status::error(7, "QueryLanguage \"" + toUtf8(language) + "\" is not supported (WQL and DMTF:CQL are)");
-    if (!isWqlLanguage(language)) {
-        Status status = compileCql(query, lookup, compiled.indicationClass_, compiled.cql_);
-        if (status.ok()) compiled.sourceClass_ = requiredSourceClass(query);
-        return status;
-    }
-    auto wql = std::make_shared<WqlQuery>();
-    Status status = parseWqlQuery(query, *wql);
-    if (!status.ok()) return invalid(status.message);
-    status = indicationClassOf(wql->className(), lookup, compiled.indicationClass_);
-    if (!status.ok()) return status;
-    LookupSchema schema(lookup);
-    status = wql->validate(schema);
-    if (!status.ok()) return invalid(status.message);
-    compiled.wql_ = std::move(wql);
-    compiled.sourceClass_ = requiredSourceClass(query);
+    Status status = isWqlLanguage(language) ? compileWql(query, lookup, compiled.indicationClass_, compiled.wql_)
+                                            : compileCql(query, lookup, compiled.indicationClass_, compiled.cql_);
+    if (status.ok()) compiled.sourceClass_ = requiredSourceClass(query);
     return status;
 }
 

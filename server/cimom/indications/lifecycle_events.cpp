@@ -2,7 +2,6 @@
 // the sink.
 #include "indications/lifecycle_events.h"
 
-#include <algorithm>
 #include <chrono>
 
 #include "cimom/object_path_text.h"
@@ -70,34 +69,18 @@ void reportIndication(ObjectManager::State &state, IndicationKind kind, const st
         lastName = className;
         return lastRecord;
     };
-    // Asked: the subscriptions that require no class of SourceInstance, and
-    // those whose class it is or derives from, in the order they are filed.
-    const FiledList *only = &snapshot->anySource[k];
-    FiledList merged;
+    ClassRecordPtr source;
     if (!snapshot->bySourceClass[k].empty()) {
         std::wstring_view sourceClass = query::classOfValue(propertyValue(*indication, L"SourceInstance"));
-        ClassRecordPtr record = sourceClass.empty() ? nullptr : lookup(sourceClass);
-        for (std::size_t i = 0; record && i < record->lineage.size(); ++i) {
-            auto filed = snapshot->bySourceClass[k].find(record->lineage[i]);
-            if (filed == snapshot->bySourceClass[k].end()) continue;
-            if (only->empty()) {
-                only = &filed->second;
-                continue;
-            }
-            if (merged.empty()) merged = *only;
-            merged.insert(merged.end(), filed->second.begin(), filed->second.end());
-        }
-        if (!merged.empty()) {
-            std::sort(merged.begin(), merged.end(),
-                      [](const FiledSubscription &a, const FiledSubscription &b) { return a.position < b.position; });
-            only = &merged;
-        }
+        if (!sourceClass.empty()) source = lookup(sourceClass);
     }
+    FiledList scratch;
+    const FiledList &candidates = snapshot->candidates(kind, source.get(), scratch);
     std::vector<OutgoingIndication> outgoing;
     std::shared_ptr<const CIMInstance> shared(indication.release(), freeCIMInstance);
     // A query shared by several subscriptions is asked once.
     std::vector<signed char> verdicts(snapshot->filters, -1);
-    for (const FiledSubscription &filed : *only) {
+    for (const FiledSubscription &filed : candidates) {
         const ActiveSubscription *subscription = filed.subscription;
         if (!subscription->watchesNamespace(nameSpace)) continue;
         signed char &verdict = verdicts[filed.filterId];

@@ -1,6 +1,8 @@
 // subscription_index.cpp - reading the subscriptions out of the repository.
 #include "indications/subscription_index.h"
 
+#include <algorithm>
+
 #include "cimom/object_path_text.h"
 #include "indications/subscription_rules.h"
 #include "repository/instance_keys.h"
@@ -146,6 +148,26 @@ void SubscriptionIndex::publish(SubscriptionList all) {
     std::lock_guard lock(mutex_);
     snapshot_ = std::move(snapshot);
     watched_.store(watched, std::memory_order_release);
+}
+
+const FiledList &SubscriptionSnapshot::candidates(IndicationKind kind, const ClassRecord *source,
+                                                  FiledList &scratch) const {
+    const auto k = static_cast<std::size_t>(kind);
+    const FiledList *only = &anySource[k];
+    for (std::size_t i = 0; source && i < source->lineage.size(); ++i) {
+        auto filed = bySourceClass[k].find(source->lineage[i]);
+        if (filed == bySourceClass[k].end()) continue;
+        if (only->empty()) {
+            only = &filed->second;
+            continue;
+        }
+        if (scratch.empty()) scratch = *only;
+        scratch.insert(scratch.end(), filed->second.begin(), filed->second.end());
+    }
+    if (scratch.empty()) return *only;
+    std::sort(scratch.begin(), scratch.end(),
+              [](const FiledSubscription &a, const FiledSubscription &b) { return a.position < b.position; });
+    return scratch;
 }
 
 std::shared_ptr<const SubscriptionSnapshot> SubscriptionIndex::snapshot() const {

@@ -59,6 +59,12 @@ struct SubscriptionSnapshot {
     std::array<ClassRecordPtr, indicationKinds> kindClasses;  // as the first subscription's namespace declares them
     std::size_t active = 0;                                  // all.size()
     std::size_t filters = 0;                                 // filter ids given
+
+    // The subscriptions of kind to ask about an indication whose
+    // SourceInstance is of class source (null: none, or unknown): those
+    // that require no class and those filed under source or a superclass,
+    // in byKind's order. One of the snapshot's lists, or scratch filled.
+    const FiledList &candidates(IndicationKind kind, const ClassRecord *source, FiledList &scratch) const;
 };
 
 class SubscriptionIndex {
