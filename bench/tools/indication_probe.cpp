@@ -15,9 +15,9 @@
 //       COUNT listeners on FIRST_PORT.. that accept and never answer, until
 //       standard input closes; prints "hanging COUNT" once they listen.
 //
-// URL names the namespace the class Bench_Item (key Name) is in. Each
-// instance's Name is "probe-" and ten digits, which the listener finds in
-// the indication.
+// URL names the namespace the class Bench_Item (key Name, and State) is in.
+// Each instance's Name is "probe-" and ten digits, which the listener finds
+// in the indication; its State is "new".
 #include <unistd.h>
 
 #include <boost/asio/ip/tcp.hpp>
@@ -63,6 +63,9 @@ std::string createTemplate(const remote::WbemUrl &url) {
     freeReturnCode(appendToCIMPropertyList(
         properties, newProperty(cimobj::makeString(L"Name").release(), nullptr,
                                 newCIMValue(CIM_STRING, cimobj::makeString(key).release()), CIM_STRING, nullptr, 0)));
+    freeReturnCode(appendToCIMPropertyList(
+        properties, newProperty(cimobj::makeString(L"State").release(), nullptr,
+                                newCIMValue(CIM_STRING, cimobj::makeString(L"new").release()), CIM_STRING, nullptr, 0)));
     cimobj::InstancePtr instance(newInstance(cimobj::makeString(L"Bench_Item").release(), nullptr, properties));
     char *text = CIMXMLencode_createInstance(url.path.get(), instance.get(), 0);
     if (!text) {

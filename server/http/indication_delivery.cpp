@@ -66,17 +66,19 @@ bool transportUrl(const std::string &text, remote::WbemUrl &url, std::string &ta
 }  // namespace
 
 struct IndicationDelivery::Destination {
+    std::uint64_t id;
     std::wstring name;
     std::string sequenceContext;
     IndicationQueue queue;
     std::condition_variable wake;
+    bool waiting = false;  // for the queue to fill: only then does a new entry wake the thread
     std::thread thread;
     std::string url;                      // of the last indication queued
     ListenerFigures *counts = nullptr;    // counts_[url]
     std::uint64_t dropsUnlogged = 0;      // dropped since the last warning
     std::chrono::steady_clock::time_point lastDropWarning;
-    Destination(std::wstring n, std::string context, std::size_t capacity)
-        : name(std::move(n)), sequenceContext(std::move(context)), queue(capacity) {}
+    Destination(std::uint64_t i, std::wstring n, std::string context, std::size_t capacity)
+        : id(i), name(std::move(n)), sequenceContext(std::move(context)), queue(capacity) {}
 };
 
 IndicationDelivery::IndicationDelivery(cimom::ObjectManager &objectManager, const ProtocolModule &module,
@@ -106,17 +108,19 @@ void IndicationDelivery::joinRetired() {
 }
 
 void IndicationDelivery::enqueue(std::vector<cimom::OutgoingIndication> &&indications) {
+    // Freed after the lock: the last reference to an indication frees it all.
+    std::vector<QueuedIndication> dropped;
     std::lock_guard lock(mutex_);
     if (stopping_) return;
     // A thread that ended idle has left run(): joining it does not wait.
     if (!retired_.empty()) joinRetired();
     for (cimom::OutgoingIndication &indication : indications) {
         const cimom::IndicationTarget &target = *indication.target;
-        std::unique_ptr<Destination> &destination = destinations_[target.destination];
+        std::unique_ptr<Destination> &destination = destinations_[target.destinationId];
         if (!destination) {
             // Unique per run and destination: a listener that sees it change
             // knows the numbers start again.
-            destination = std::make_unique<Destination>(target.destination,
+            destination = std::make_unique<Destination>(target.destinationId, target.destination,
                                                         "cimxmld:" + runId_ + ":" + std::to_string(started_++),
                                                         options_.queueCapacity);
             Destination *self = destination.get();
@@ -126,11 +130,11 @@ void IndicationDelivery::enqueue(std::vector<cimom::OutgoingIndication> &&indica
             destination->url = target.url;
             destination->counts = &counts_[target.url];  // shown from the first indication on
         }
-        if (destination->queue.push(std::move(indication))) {
+        if (destination->queue.push(std::move(indication), dropped)) {
             ++destination->counts->dropped;
             warnOfDrops(*destination);
         }
-        destination->wake.notify_one();
+        if (destination->waiting) destination->wake.notify_one();
     }
 }
 
@@ -196,11 +200,14 @@ void IndicationDelivery::run(Destination &destination) {
         QueuedIndication current;
         {
             std::unique_lock lock(mutex_);
-            if (!destination.wake.wait_for(lock, options_.idleSeconds,
-                                           [&] { return stopping_ || !destination.queue.empty(); })) {
+            destination.waiting = true;
+            bool woken = destination.wake.wait_for(lock, options_.idleSeconds,
+                                                   [&] { return stopping_ || !destination.queue.empty(); });
+            destination.waiting = false;
+            if (!woken) {
                 // Nothing to send for a while (the destination may be gone):
                 // the thread ends and the next indication starts another.
-                auto self = destinations_.find(destination.name);
+                auto self = destinations_.find(destination.id);
                 retired_.push_back(std::move(self->second));
                 destinations_.erase(self);
                 return;
@@ -209,8 +216,9 @@ void IndicationDelivery::run(Destination &destination) {
             current = std::move(destination.queue.front());
             destination.queue.pop();
         }
-        current.request = exportRequest(destination, current);
-        if (current.request.empty()) {
+        // Made once: a retry sends the same request.
+        const std::string request = exportRequest(destination, current);
+        if (request.empty()) {
             cimPrintMessage(CIM_LOG_ERROR, L"indication for %ls could not be encoded; dropped",
                             destination.name.c_str());
             count(current.target->url, &ListenerFigures::failed);
@@ -234,7 +242,7 @@ void IndicationDelivery::run(Destination &destination) {
                     transport = std::make_unique<remote::HttpTransport>(url, transportOptions, ignored);
                     connectedTo = current.target->url;
                 }
-                remote::HttpAnswer answer = transport->post(current.request);
+                remote::HttpAnswer answer = transport->post(request);
                 problem = answerProblem(answer.status, answer.body);
             } catch (const std::exception &e) {
                 problem = e.what();

@@ -79,7 +79,7 @@ private:
     DeliveryOptions options_;
     std::string runId_;  // part of every sequence context
     mutable std::mutex mutex_;
-    std::unordered_map<std::wstring, std::unique_ptr<Destination>> destinations_;
+    std::unordered_map<std::uint64_t, std::unique_ptr<Destination>> destinations_;  // by destinationId
     std::vector<std::unique_ptr<Destination>> retired_;  // their threads ended or are ending
     std::uint64_t started_ = 0;                          // destinations started this run
     std::map<std::string, ListenerFigures> counts_;       // by listener URL; delivered ... failed

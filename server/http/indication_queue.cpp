@@ -3,11 +3,14 @@
 
 namespace cimxmld {
 
-bool IndicationQueue::push(cimom::OutgoingIndication &&indication) {
-    bool dropped = entries_.size() >= capacity_;
-    if (dropped) entries_.pop_front();
-    entries_.push_back(QueuedIndication{next_++, std::move(indication.target), std::move(indication.indication), {}});
-    return dropped;
+bool IndicationQueue::push(cimom::OutgoingIndication &&indication, std::vector<QueuedIndication> &dropped) {
+    bool full = entries_.size() >= capacity_;
+    if (full) {
+        dropped.push_back(std::move(entries_.front()));
+        entries_.pop_front();
+    }
+    entries_.push_back(QueuedIndication{next_++, std::move(indication.target), std::move(indication.indication)});
+    return full;
 }
 
 }  // namespace cimxmld

@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace cimxmld {
 
@@ -18,7 +19,6 @@ struct QueuedIndication {
     // The destination's URL and the filter's name when it was queued.
     std::shared_ptr<const cimom::IndicationTarget> target;
     std::shared_ptr<const CIMInstance> indication;  // shared with the event's other destinations
-    std::string request;               // the export request, made at the first attempt
 };
 
 // Not thread-safe: the delivery of the destination guards it.
@@ -27,8 +27,9 @@ public:
     explicit IndicationQueue(std::size_t capacity) : capacity_(capacity ? capacity : 1) {}
     // Appends the indication numbered with the next sequence number (0, 1,
     // 2 ... for the queue's life, also across drops); returns true when the
-    // oldest entry had to go to make room.
-    bool push(cimom::OutgoingIndication &&indication);
+    // oldest entry had to go to make room, moved to the end of dropped (for
+    // the caller to free outside its lock).
+    bool push(cimom::OutgoingIndication &&indication, std::vector<QueuedIndication> &dropped);
     bool empty() const { return entries_.empty(); }
     std::size_t size() const { return entries_.size(); }
     // The oldest entry; only when not empty. It stays until popped.

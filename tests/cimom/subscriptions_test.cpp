@@ -214,6 +214,9 @@ TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt)
          "DMTF:CQL"},
         {"other", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA 'CIM_Indication'", "WQL"},
         {"made too", "SELECT * FROM CIM_InstCreation WHERE SourceInstance ISA 'Demo_Service'", "WQL"},  // asked once
+        // Filed by the class and the text of State too.
+        {"base running", "SELECT * FROM CIM_InstModification WHERE SourceInstance ISA Demo_Base AND SourceInstance.State = 'running'",
+         "DMTF:CQL"},
     };
     for (const Subscribed &f : filters) {
         ASSERT_EQ(filter(f.name, f.query, f.language).rfind("//", 0), 0u) << f.name;
@@ -227,7 +230,7 @@ TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt)
     ASSERT_EQ(create("CIM_IndicationSubscription",
                      {{"Filter", keys("CIM_IndicationFilter", "elsewhere")},
                       {"Handler", d}}).rfind("//", 0), 0u);
-    EXPECT_EQ(om->indicationCounts().activeSubscriptions, 9u);
+    EXPECT_EQ(om->indicationCounts().activeSubscriptions, 10u);
     EXPECT_EQ(sent.size(), 0u);  // no filter selects the subscriptions' own creations
     const cimom::IndicationCounts before = om->indicationCounts();
 
@@ -256,13 +259,14 @@ TEST_F(Subscriptions, EachWriteMakesTheLifecycleIndicationsWhoseFiltersSelectIt)
               "CIM_InstCreation \"made too\": \"starting\" was absent at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstModification \"running\": \"running\" was \"starting\" at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstModification \"others\": \"running\" was \"starting\" at time to http://127.0.0.1:5990/listen\n"
+              "CIM_InstModification \"base running\": \"running\" was \"starting\" at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstModification \"others\": \"stopped\" was \"running\" at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstDeletion \"others\": \"stopped\" was absent at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstDeletion \"gone\": \"stopped\" was absent at time to http://127.0.0.1:5990/listen\n"
               "CIM_InstDeletion \"base\": \"stopped\" was absent at time to http://127.0.0.1:5990/listen\n");
     cimom::IndicationCounts counts = om->indicationCounts();
     EXPECT_EQ(counts.generated - before.generated, 4u);
-    EXPECT_EQ(counts.matched - before.matched, 10u);
+    EXPECT_EQ(counts.matched - before.matched, 11u);
 }
 
 TEST_F(Subscriptions, AListenerGoneForGoodDisablesOrRemovesItsSubscriptionsByPolicy) {

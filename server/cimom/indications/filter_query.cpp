@@ -91,22 +91,48 @@ Status compileCql(std::wstring_view text, const IndicationClassLookup &lookup, s
     return status;
 }
 
-// The class "SourceInstance ISA Class" requires when it is one term of a
-// condition made of terms joined by AND alone (in WQL and in CQL alike);
-// empty otherwise. Parentheses do not matter in a conjunction.
-std::wstring requiredSourceClass(std::wstring_view query) {
+// True when term is a literal in single quotes with neither quote nor
+// backslash inside; text is then what it stands for.
+bool plainLiteral(std::wstring_view term, std::wstring_view &text) {
+    if (term.size() < 2 || term.front() != L'\'' || term.back() != L'\'') return false;
+    text = term.substr(1, term.size() - 2);
+    for (wchar_t c : text)
+        if (c == L'\'' || c == L'"' || c == L'\\') return false;
+    return true;
+}
+
+// What a condition made of terms joined by AND alone requires of
+// SourceInstance (in WQL and in CQL alike): the class of a term
+// "SourceInstance ISA Class" and the text of a term
+// "SourceInstance.Property = 'literal'". Parentheses do not matter in a
+// conjunction.
+void requireOfSource(std::wstring_view query, FilterQuery::SourceRequirement &required) {
     std::size_t where = findKeyword(query, L"WHERE", 0);
-    if (where == std::wstring_view::npos) return {};
+    if (where == std::wstring_view::npos) return;
     std::wstring_view condition = query.substr(where + 5);
     if (findKeyword(condition, L"OR", 0) != std::wstring_view::npos ||
         findKeyword(condition, L"NOT", 0) != std::wstring_view::npos)
-        return {};
+        return;
+    const std::wstring_view prefix = L"SourceInstance.";
     for (std::size_t start = 0; start <= condition.size();) {
         std::size_t and_ = findKeyword(condition, L"AND", start);
         std::wstring_view term = condition.substr(start, and_ == std::wstring_view::npos ? condition.npos : and_ - start);
         start = and_ == std::wstring_view::npos ? condition.size() + 1 : and_ + 3;
         while (!term.empty() && (std::iswspace(term.front()) || term.front() == L'(')) term.remove_prefix(1);
         while (!term.empty() && (std::iswspace(term.back()) || term.back() == L')')) term.remove_suffix(1);
+        std::size_t equals = term.find(L'=');
+        if (equals != std::wstring_view::npos && equals > prefix.size() && required.property.empty() &&
+            sameName(term.substr(0, prefix.size()), prefix)) {
+            std::wstring_view name = trimmed(term.substr(prefix.size(), equals - prefix.size()));
+            std::wstring_view value;
+            bool plain = !name.empty() && plainLiteral(trimmed(term.substr(equals + 1)), value);
+            for (wchar_t c : name) plain = plain && isNameChar(c);
+            if (plain) {
+                required.property = foldName(name);
+                required.value = value;
+            }
+            continue;
+        }
         std::size_t isa = findKeyword(term, L"ISA", 0);
         if (isa == std::wstring_view::npos || !sameName(trimmed(term.substr(0, isa)), L"SourceInstance")) continue;
         std::wstring_view name = trimmed(term.substr(isa + 3));
@@ -114,9 +140,8 @@ std::wstring requiredSourceClass(std::wstring_view query) {
             name = name.substr(1, name.size() - 2);
         bool plain = !name.empty();
         for (wchar_t c : name) plain = plain && isNameChar(c);
-        if (plain) return foldName(name);
+        if (plain && required.sourceClass.empty()) required.sourceClass = foldName(name);
     }
-    return {};
 }
 
 Status compileWql(std::wstring_view text, const IndicationClassLookup &lookup, std::wstring &indicationClass,
@@ -146,7 +171,7 @@ Status compileFilterQuery(std::wstring_view query, std::wstring_view language, c
         return Status::error(7, "QueryLanguage \"" + toUtf8(language) + "\" is not supported (WQL and DMTF:CQL are)");
     Status status = isWqlLanguage(language) ? compileWql(query, lookup, compiled.indicationClass_, compiled.wql_)
                                             : compileCql(query, lookup, compiled.indicationClass_, compiled.cql_);
-    if (status.ok()) compiled.sourceClass_ = requiredSourceClass(query);
+    if (status.ok()) requireOfSource(query, compiled.required_);
     return status;
 }
 

@@ -25,14 +25,24 @@ using IndicationClassLookup = SchemaClassLookup;
 
 class FilterQuery {
 public:
+    // What the condition requires of SourceInstance when it is a
+    // conjunction (no OR, no NOT): the class of a term "SourceInstance ISA
+    // Class" (folded) and, of a term "SourceInstance.Property = 'text'", the
+    // property (folded) and the text. Empty where the condition requires
+    // no such thing.
+    struct SourceRequirement {
+        std::wstring sourceClass;
+        std::wstring property;
+        std::wstring value;
+    };
+
     // The indication class the FROM clause names, as the schema spells it,
     // folded.
     const std::wstring &indicationClass() const { return indicationClass_; }
     // The class SourceInstance must be (or derive from) for the filter to
-    // select an indication, folded: the condition is a conjunction (no OR,
-    // no NOT) with "SourceInstance ISA Class" among its terms. Empty when
-    // the condition requires no such class.
-    const std::wstring &sourceClass() const { return sourceClass_; }
+    // select an indication, and the text one of its string properties must
+    // have; see SourceRequirement.
+    const SourceRequirement &required() const { return required_; }
     // True when the indication (of the FROM class or a subclass) passes the
     // WHERE condition; classes are looked up through lookup for ISA.
     bool matches(const CIMInstance &indication, const IndicationClassLookup &lookup) const;
@@ -40,7 +50,7 @@ public:
 private:
     friend Status compileFilterQuery(std::wstring_view, std::wstring_view, const IndicationClassLookup &, FilterQuery &);
     std::wstring indicationClass_;
-    std::wstring sourceClass_;
+    SourceRequirement required_;
     std::shared_ptr<WqlQuery> wql_;
     std::shared_ptr<FqlFilter> cql_;  // the condition; null for none
 };

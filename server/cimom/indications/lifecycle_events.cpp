@@ -70,12 +70,15 @@ void reportIndication(ObjectManager::State &state, IndicationKind kind, const st
         return lastRecord;
     };
     ClassRecordPtr source;
+    const CIMInstance *sourceInstance = nullptr;
     if (!snapshot->bySourceClass[k].empty()) {
-        std::wstring_view sourceClass = query::classOfValue(propertyValue(*indication, L"SourceInstance"));
+        const CIMValue *value = propertyValue(*indication, L"SourceInstance");
+        std::wstring_view sourceClass = query::classOfValue(value);
         if (!sourceClass.empty()) source = lookup(sourceClass);
+        if (!isCIMValueNull(value) && value->type == CIM_OBJECT) sourceInstance = value->data.instance;
     }
     FiledList scratch;
-    const FiledList &candidates = snapshot->candidates(kind, source.get(), scratch);
+    const FiledList &candidates = snapshot->candidates(kind, source.get(), sourceInstance, scratch);
     std::vector<OutgoingIndication> outgoing;
     std::shared_ptr<const CIMInstance> shared(indication.release(), freeCIMInstance);
     // A query shared by several subscriptions is asked once.

@@ -17,7 +17,8 @@ namespace {
 // A subscription that follows a filter and reaches a destination, or
 // nullptr when it is disabled or either end is missing or broken.
 std::shared_ptr<ActiveSubscription> readSubscription(const Repository &repository, const NamespaceData &space,
-                                                     std::wstring storedAs, const CIMInstance &subscription) {
+                                                     std::wstring storedAs, const CIMInstance &subscription,
+                                                     std::unordered_map<std::wstring, std::uint64_t> &destinationIds) {
     for (CIMProperty *p : items<CIMProperty>(subscription.properties))
         if (sameName(textOf(p->name), L"SubscriptionState") && p->value && !p->value->isNull &&
             p->value->type == CIM_UINT16 && p->value->data.u16 != 2 && p->value->data.u16 != 3)
@@ -50,8 +51,10 @@ std::shared_ptr<ActiveSubscription> readSubscription(const Repository &repositor
     }
     active->storedAs = std::move(storedAs);
     active->subscription = writeObjectPathText(subscription.path);
+    std::wstring destinationPath = writeObjectPathText(destinationInstance->path);
+    const std::uint64_t destinationId = destinationIds.try_emplace(destinationPath, destinationIds.size()).first->second;
     active->target = std::make_shared<const IndicationTarget>(
-        IndicationTarget{writeObjectPathText(destinationInstance->path),
+        IndicationTarget{std::move(destinationPath), destinationId,
                          cimobj::toUtf8(textProperty(*destinationInstance, L"Destination")),
                          textProperty(*filterInstance, L"Name")});
     for (CIMProperty *p : items<CIMProperty>(filterInstance->properties)) {
@@ -99,7 +102,7 @@ void SubscriptionIndex::rebuild(const Repository &repository) {
             if (!record || subscriptionRole(*record) != SubscriptionRole::Subscription) continue;
             for (const auto &[key, stored] : table)
                 if (auto active = readSubscription(repository, space, storedAs(space, classKey, key),
-                                                   *stored.instance(space.name)))
+                                                   *stored.instance(space.name), destinationIds_))
                     all.push_back(std::move(active));
         }
     }
@@ -120,7 +123,8 @@ void SubscriptionIndex::reread(const Repository &repository, std::wstring_view n
         if (one->storedAs != filedAs) all.push_back(one);
     Status status;
     if (const StoredInstance *stored = findStoredInstance(*space, *record, path, status))
-        if (auto active = readSubscription(repository, *space, std::move(filedAs), *stored->instance(space->name)))
+        if (auto active = readSubscription(repository, *space, std::move(filedAs), *stored->instance(space->name),
+                                           destinationIds_))
             all.push_back(std::move(active));
     publish(std::move(all));
 }
@@ -135,9 +139,19 @@ void SubscriptionIndex::publish(SubscriptionList all) {
             if (!active->kindClasses[kind]) continue;
             if (!snapshot->kindClasses[kind]) snapshot->kindClasses[kind] = active->kindClasses[kind];
             FiledSubscription filed{snapshot->byKind[kind].size(), filterId, active.get()};
-            const std::wstring &sourceClass = active->query.sourceClass();
-            if (sourceClass.empty()) snapshot->anySource[kind].push_back(filed);
-            else snapshot->bySourceClass[kind][sourceClass].push_back(filed);
+            const FilterQuery::SourceRequirement &required = active->query.required();
+            if (required.sourceClass.empty()) {
+                snapshot->anySource[kind].push_back(filed);
+            } else {
+                SourceClassFiling &filing = snapshot->bySourceClass[kind][required.sourceClass];
+                if (required.property.empty()) {
+                    filing.any.push_back(filed);
+                } else {
+                    SourceClassFiling::ByText &byText = filing.byProperty[required.property];
+                    byText.byText[required.value].push_back(filed);
+                    byText.all.push_back(filed);
+                }
+            }
             snapshot->byKind[kind].push_back(active);
             watched |= 1u << kind;
         }
@@ -151,20 +165,35 @@ void SubscriptionIndex::publish(SubscriptionList all) {
 }
 
 const FiledList &SubscriptionSnapshot::candidates(IndicationKind kind, const ClassRecord *source,
-                                                  FiledList &scratch) const {
+                                                  const CIMInstance *sourceInstance, FiledList &scratch) const {
     const auto k = static_cast<std::size_t>(kind);
-    const FiledList *only = &anySource[k];
+    std::vector<const FiledList *> parts;
+    auto take = [&](const FiledList &list) {
+        if (!list.empty()) parts.push_back(&list);
+    };
+    take(anySource[k]);
     for (std::size_t i = 0; source && i < source->lineage.size(); ++i) {
         auto filed = bySourceClass[k].find(source->lineage[i]);
         if (filed == bySourceClass[k].end()) continue;
-        if (only->empty()) {
-            only = &filed->second;
-            continue;
+        take(filed->second.any);
+        for (const auto &[property, byText] : filed->second.byProperty) {
+            if (!sourceInstance) {
+                take(byText.all);  // asked one by one, as the query compares
+                continue;
+            }
+            const CIMValue *value = propertyValue(*sourceInstance, property);
+            if (isCIMValueNull(value)) continue;  // NULL (or none) equals nothing
+            if (value->type != CIM_STRING) {
+                take(byText.all);
+                continue;
+            }
+            auto same = byText.byText.find(std::wstring(textOf(value->data.string)));
+            if (same != byText.byText.end()) take(same->second);
         }
-        if (scratch.empty()) scratch = *only;
-        scratch.insert(scratch.end(), filed->second.begin(), filed->second.end());
     }
-    if (scratch.empty()) return *only;
+    if (parts.empty()) return anySource[k];
+    if (parts.size() == 1) return *parts.front();
+    for (const FiledList *part : parts) scratch.insert(scratch.end(), part->begin(), part->end());
     std::sort(scratch.begin(), scratch.end(),
               [](const FiledSubscription &a, const FiledSubscription &b) { return a.position < b.position; });
     return scratch;

@@ -49,22 +49,39 @@ struct FiledSubscription {
 };
 using FiledList = std::vector<FiledSubscription>;
 
+// The subscriptions filed under one class their filter requires of
+// SourceInstance (FilterQuery::SourceRequirement).
+struct SourceClassFiling {
+    FiledList any;  // they require nothing of the instance's values
+    // They require a text of one string property: by the text, and all of
+    // them for an instance whose property is no string.
+    struct ByText {
+        std::unordered_map<std::wstring, FiledList> byText;
+        FiledList all;
+    };
+    std::unordered_map<std::wstring, ByText> byProperty;  // by the property, folded
+};
+
 struct SubscriptionSnapshot {
     SubscriptionList all;  // every enabled subscription, whatever it selects
     std::array<SubscriptionList, indicationKinds> byKind;
     // byKind again: by the class their filter requires of SourceInstance
-    // (FilterQuery::sourceClass, folded), and those that require none.
-    std::array<std::unordered_map<std::wstring, FiledList>, indicationKinds> bySourceClass;
+    // (folded), and those that require none.
+    std::array<std::unordered_map<std::wstring, SourceClassFiling>, indicationKinds> bySourceClass;
     std::array<FiledList, indicationKinds> anySource;
     std::array<ClassRecordPtr, indicationKinds> kindClasses;  // as the first subscription's namespace declares them
     std::size_t active = 0;                                  // all.size()
     std::size_t filters = 0;                                 // filter ids given
 
     // The subscriptions of kind to ask about an indication whose
-    // SourceInstance is of class source (null: none, or unknown): those
-    // that require no class and those filed under source or a superclass,
-    // in byKind's order. One of the snapshot's lists, or scratch filled.
-    const FiledList &candidates(IndicationKind kind, const ClassRecord *source, FiledList &scratch) const;
+    // SourceInstance is sourceInstance, of class source (either null: none,
+    // or unknown): those that require no class, and those filed under
+    // source or a superclass whose required text, if any, is the
+    // instance's (none when the instance's value is NULL, all when it is
+    // no string), in byKind's order. One of the snapshot's lists, or
+    // scratch filled.
+    const FiledList &candidates(IndicationKind kind, const ClassRecord *source, const CIMInstance *sourceInstance,
+                                FiledList &scratch) const;
 };
 
 class SubscriptionIndex {
@@ -87,6 +104,9 @@ private:
     void publish(SubscriptionList all);
 
     std::mutex updating_;  // one rebuild or reread at a time
+    // Each destination's IndicationTarget::destinationId, by its path;
+    // under updating_.
+    std::unordered_map<std::wstring, std::uint64_t> destinationIds_;
     mutable std::mutex mutex_;
     std::shared_ptr<const SubscriptionSnapshot> snapshot_ = std::make_shared<SubscriptionSnapshot>();
     std::atomic<unsigned> watched_{0};

@@ -17,6 +17,9 @@ struct IndicationTarget {
     // The destination's instance path ("root/interop:Class.keys..."): one
     // ordered queue per value.
     std::wstring destination;
+    // The same number for the same destination for the server's life, and
+    // another for every other one: where its queue is found.
+    std::uint64_t destinationId = 0;
     std::string url;          // its Destination, an http or https URL already checked
     std::wstring filterName;  // the Name of the subscription's filter
 };
