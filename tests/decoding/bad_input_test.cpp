@@ -9,6 +9,7 @@
 #include "decoding/decoded.h"
 #include "support/log_capture.h"
 #include "support/conformance_requests.h"
+#include "support/decoded_results.h"
 #include "support/profiles.h"
 
 namespace {
@@ -43,6 +44,12 @@ const std::string rich = intrinsic(
         iparam("InstanceName", instanceName("T", "1")) +
         iparam("QualifierDeclaration", "<QUALIFIER.DECLARATION NAME=\"D\" TYPE=\"string\"><SCOPE CLASS=\"true\"/>"
                                        "<VALUE>v</VALUE></QUALIFIER.DECLARATION>"));
+
+std::string repeated(const std::string &piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+}
 
 // Every prefix of document (sampled past the first 400 bytes) is refused.
 void expect_prefixes_refused(const std::string &document) {
@@ -128,10 +135,7 @@ TEST_F(BadInput, TenThousandNestedLevelsOfEveryElement) {
                                 "PARAMVALUE", "VALUE.NAMEDINSTANCE", "QUALIFIER", "PROPERTY", "UNKNOWN", "VALUE",
                                 "CLASS", "INSTANCE", "METHOD", "PARAMETER.REFARRAY", "QUALIFIER.DECLARATION"}) {
         std::string open = std::string("<") + element + " NAME=\"n\" TYPE=\"string\" CLASSNAME=\"c\">";
-        std::string close = std::string("</") + element + ">", body;
-        for (int i = 0; i < 10000; ++i) body += open;
-        body += "x";
-        for (int i = 0; i < 10000; ++i) body += close;
+        std::string body = repeated(open, 10000) + "x" + repeated(std::string("</") + element + ">", 10000);
         Message md = parse(intrinsic("X", "root", iparam("P", body)));
         ASSERT_TRUE(md) << element;
         EXPECT_EQ(element_stack_depth(&md->elementStack), 0u) << element;
@@ -141,19 +145,11 @@ TEST_F(BadInput, TenThousandNestedLevelsOfEveryElement) {
 // Huge texts decode in full and in linear time: an attribute value with
 // 200,000 escaped references and a value of 100,000 pieces.
 TEST_F(BadInput, HugeAttributeAndTextDecodeInFull) {
-    std::string name, value, expectedName, expectedValue;
-    for (int i = 0; i < 200000; ++i) {
-        name += "a&amp;lt;";
-        expectedName += "a<";
-    }
-    for (int i = 0; i < 100000; ++i) {
-        value += "x&lt;";
-        expectedValue += "x<";
-    }
-    Message md = parse(intrinsic(name, "root", valueParam("Query", value)));
+    Message md =
+        parse(intrinsic(repeated("a&amp;lt;", 200000), "root", valueParam("Query", repeated("x&lt;", 100000))));
     ASSERT_TRUE(md);
-    EXPECT_EQ(narrowText(getMethodName(md->method)), expectedName);
-    EXPECT_EQ(narrowText(static_cast<CIMString *>(content(md.get(), "Query"))), expectedValue);
+    EXPECT_EQ(narrowText(getMethodName(md->method)), repeated("a<", 200000));
+    EXPECT_EQ(narrowText(static_cast<CIMString *>(content(md.get(), "Query"))), repeated("x<", 100000));
 }
 
 TEST_F(BadInput, InvalidUtf8IsRefusedByTheParser) {
@@ -171,30 +167,24 @@ protected:
     void TearDown() override { EXPECT_EQ(embeddedObjectDepth(), 0); }
 };
 
-// The text is wrapped into a request of its own, answered as parameter
-// NewInstance of a call "Null" on namespace "Null" with a fresh message id.
-TEST_F(EmbeddedObjects, ParseTheirOwnKindWithPlainOrEscapedQuotes) {
+// The object parsers read their own kind, with plain or escaped quotes, and
+// refuse other texts in their own words. The text is wrapped into a request
+// of its own, answered as parameter NewInstance of a call "Null" on
+// namespace "Null" with a fresh message id.
+TEST_F(EmbeddedObjects, ParseTheirOwnKindOnly) {
     for (const char *text :
          {"<INSTANCE CLASSNAME=\"A\"><PROPERTY NAME=\"P\" TYPE=\"uint8\"><VALUE>5</VALUE></PROPERTY>"
           "</INSTANCE>",
           "<INSTANCE CLASSNAME=\\\"A\\\"><PROPERTY NAME=\\\"P\\\" TYPE=\\\"uint8\\\"><VALUE>5</VALUE>"
-          "</PROPERTY></INSTANCE>"}) {
-        CIMInstance *instance = cimxmlParseInstance(text);
-        EXPECT_EQ(instanceText(instance), "(null):A{P:uint8=5}");
-        freeCIMInstance(instance);
-    }
-    CIMClass *cls = cimxmlParseClass("<CLASS NAME=\"B\" SUPERCLASS=\"A\"/>");
-    EXPECT_EQ(classText(cls), "(null):B:A{}");
-    freeCIMClass(cls);
-    CIMObjectPath *path = cimxmlParseObjectPath(
-        "<INSTANCENAME CLASSNAME=\"K\"><KEYBINDING NAME=\"Id\"><KEYVALUE "
-        "VALUETYPE=\"numeric\" TYPE=\"uint32\">4</KEYVALUE></KEYBINDING></INSTANCENAME>");
-    EXPECT_EQ(pathText(path), "(null):K.Id=4");
-    freeCIMObjectPath(path);
+          "</PROPERTY></INSTANCE>"})
+        EXPECT_EQ(taken(cimxmlParseInstance(text), instanceText), "(null):A{P:uint8=5}");
+    EXPECT_EQ(taken(cimxmlParseClass("<CLASS NAME=\"B\" SUPERCLASS=\"A\"/>"), classText), "(null):B:A{}");
+    EXPECT_EQ(taken(cimxmlParseObjectPath("<INSTANCENAME CLASSNAME=\"K\"><KEYBINDING NAME=\"Id\"><KEYVALUE "
+                                          "VALUETYPE=\"numeric\" TYPE=\"uint32\">4</KEYVALUE></KEYBINDING>"
+                                          "</INSTANCENAME>"),
+                    pathText),
+              "(null):K.Id=4");
     EXPECT_EQ(lastError(), unchanged);
-}
-
-TEST_F(EmbeddedObjects, RefuseOtherTextsInTheirOwnWords) {
     LogCapture log;
     EXPECT_EQ(getEmbeddedObjectValue(nullptr, CIM_STRING, "<INSTANCE CLASSNAME=\"A\"/>"), nullptr);
     EXPECT_EQ(getEmbeddedObjectValue(nullptr, CIM_OBJECT + CIM_ARRAY, "<INSTANCE CLASSNAME=\"A\"/>"), nullptr);
@@ -258,8 +248,9 @@ std::string nested(int level, int innermost) {
 }
 
 // Levels below the first take the namespace of the synthetic request,
-// "Null"; in the strict profile they take the request's.
-TEST_F(EmbeddedObjects, NestInstancesRecursively) {
+// "Null"; in the strict profile they take the request's. Nesting is
+// bounded; the rest of the document still decodes.
+TEST_F(EmbeddedObjects, NestInstancesRecursivelyDownTo32LevelsOnly) {
     const std::string classic =
         "(null):L0{Inner:object={root/cimv2:L1{Inner:object={Null:L2{Inner:object={Null:L3{}}}}}}}";
     for (bool strict : {false, true}) {
@@ -269,10 +260,6 @@ TEST_F(EmbeddedObjects, NestInstancesRecursively) {
                   strict ? strictForm(classic, {{"Null:L2", "root/cimv2:L2"}, {"Null:L3", "root/cimv2:L3"}}) : classic);
     }
     EXPECT_EQ(lastError(), unchanged);
-}
-
-// Nesting is bounded; the rest of the document still decodes.
-TEST_F(EmbeddedObjects, NestDownTo32LevelsOnly) {
     for (int innermost : {kMaxEmbeddedObjectDepth, kMaxEmbeddedObjectDepth + 1}) {
         markLastError();
         Message md = parse(intrinsic("CreateInstance", "root", iparam("NewInstance", nested(0, innermost)) +
