@@ -5,7 +5,7 @@ CIMXML_PACKAGES=(
   libexpat1-dev libgc-dev googletest libgtest-dev libbenchmark-dev
   libboost-dev libssl-dev libcrypt-dev libsqlite3-dev sqlite3 libgoogle-perftools-dev
   libxml2-dev libxml2-utils sblim-wbemcli openssl groff-base
-  nlohmann-json3-dev libcli11-dev
+  nlohmann-json3-dev libcli11-dev python3
 )
 # What the front end's benchmark (bench/frontend_figures.sh) needs on top:
 # wrk, the independent load generator. Not needed by the tests.

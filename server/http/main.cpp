@@ -105,6 +105,7 @@ int serve(const ServerOptions &options, const std::vector<std::string> &argument
     IndicationDelivery delivery(objectManager->objectManager(), *module, deliveryOptions);
     Metrics metrics;
     metrics.setEnumerationFigures([&objectManager] { return objectManager->enumerationFigures(); });
+    metrics.setProviderFigures([&objectManager] { return objectManager->providerFigures(); });
     metrics.setIndicationFigures([&objectManager, &delivery] {
         cimom::IndicationCounts counts = objectManager->objectManager().indicationCounts();
         DeliveryFigures sent = delivery.figures();

@@ -141,6 +141,7 @@ std::string Metrics::render() const {
     renderFrontEndFigures(out);
     renderEnumerationFigures(out);
     renderIndicationFigures(out);
+    renderProviderFigures(out);
     renderModuleFigures(out);
     return out.str();
 }
@@ -162,6 +163,31 @@ void Metrics::renderEnumerationFigures(std::ostringstream &out) const {
         out << "# HELP cimxmld_enumeration_contexts_" << counter.name << "_total " << counter.help << "\n"
             << "# TYPE cimxmld_enumeration_contexts_" << counter.name << "_total counter\n"
             << "cimxmld_enumeration_contexts_" << counter.name << "_total " << counter.value << '\n';
+}
+
+void Metrics::renderProviderFigures(std::ostringstream &out) const {
+    if (!providers_) return;
+    const std::vector<cimom::CommandProviderFigures> figures = providers_();
+    if (figures.empty()) return;
+    const struct {
+        const char *name, *help;
+        std::uint64_t cimom::CommandProviderFigures::*value;
+    } counters[] = {{"calls", "Calls to the command provider.", &cimom::CommandProviderFigures::calls},
+                    {"failures", "Calls that failed because the provider ended, hung or answered wrongly.",
+                     &cimom::CommandProviderFigures::failures},
+                    {"restarts", "Starts of the provider's program after its first.", &cimom::CommandProviderFigures::restarts}};
+    for (const auto &counter : counters) {
+        out << "# HELP cimxmld_provider_" << counter.name << "_total " << counter.help << "\n"
+            << "# TYPE cimxmld_provider_" << counter.name << "_total counter\n";
+        for (const auto &provider : figures)
+            out << "cimxmld_provider_" << counter.name << "_total{provider=\"" << provider.name << "\"} "
+                << provider.*counter.value << '\n';
+    }
+    out << "# HELP cimxmld_provider_seconds_total Time spent in calls to the command provider.\n"
+           "# TYPE cimxmld_provider_seconds_total counter\n";
+    for (const auto &provider : figures)
+        out << "cimxmld_provider_seconds_total{provider=\"" << provider.name << "\"} "
+            << number(static_cast<double>(provider.microseconds) / 1e6) << '\n';
 }
 
 void Metrics::renderIndicationFigures(std::ostringstream &out) const {

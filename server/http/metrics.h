@@ -11,6 +11,9 @@
 #include <iosfwd>
 #include <string>
 #include <tuple>
+#include <vector>
+
+#include <cimom/command_providers.h>
 
 namespace cimxmld {
 
@@ -79,6 +82,10 @@ public:
     void setEnumerationFigures(std::function<EnumerationFigures()> source) { enumerations_ = std::move(source); }
     // Where the indication figures are read when rendered (none: not shown).
     void setIndicationFigures(std::function<IndicationFigures()> source) { indications_ = std::move(source); }
+    // Where the command providers' figures are read when rendered (none: not shown).
+    void setProviderFigures(std::function<std::vector<cimom::CommandProviderFigures>()> source) {
+        providers_ = std::move(source);
+    }
     // Requests waiting for a worker (the queue gauge).
     void jobQueued() { queued_.fetch_add(1, std::memory_order_relaxed); }
     void jobTaken() { queued_.fetch_sub(1, std::memory_order_relaxed); }
@@ -91,6 +98,7 @@ private:
     void renderFrontEndFigures(std::ostringstream &out) const;
     void renderEnumerationFigures(std::ostringstream &out) const;
     void renderIndicationFigures(std::ostringstream &out) const;
+    void renderProviderFigures(std::ostringstream &out) const;
 
     struct Series {
         std::uint64_t count = 0;
@@ -111,6 +119,7 @@ private:
     std::atomic<long> answerDisk_{0};
     std::function<EnumerationFigures()> enumerations_;  // set before serving
     std::function<IndicationFigures()> indications_;    // set before serving
+    std::function<std::vector<cimom::CommandProviderFigures>()> providers_;  // set before serving
 };
 
 }  // namespace cimxmld

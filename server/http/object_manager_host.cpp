@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include <cimom/command_providers.h>
 #include <cimom/handle.h>
 #include <cimom/interop_providers.h>
 #include <cimom/live_providers.h>
@@ -25,8 +26,10 @@ namespace {
 // store as its journal), describing the server in root/interop.
 class InMemoryObjectManager : public ObjectManagerHost {
 public:
-    InMemoryObjectManager(std::shared_ptr<cimom::ObjectManager> objectManager, const ServerOptions &options)
-        : objectManager_(std::move(objectManager)), listeners_(std::make_shared<cimom::ListenerTable>()) {
+    InMemoryObjectManager(std::shared_ptr<cimom::ObjectManager> objectManager, const ServerOptions &options,
+                          cimom::RegisteredCommandProviders providers)
+        : objectManager_(std::move(objectManager)), providers_(std::move(providers)),
+          listeners_(std::make_shared<cimom::ListenerTable>()) {
         cimom::installObjectManager(objectManager_);
         cimom::fillCimomHandle(handle_);
         cimom::fillHostExtensions(extensions_);
@@ -87,7 +90,10 @@ private:
         }
     }
 
+    std::vector<cimom::CommandProviderFigures> providerFigures() const override { return providers_.figures(); }
+
     std::shared_ptr<cimom::ObjectManager> objectManager_;
+    cimom::RegisteredCommandProviders providers_;
     CIMOMHandle handle_{};
     CIMXMLHostExtensions extensions_{};
     std::shared_ptr<cimom::ListenerTable> listeners_;
@@ -100,6 +106,19 @@ private:
     int pollSeconds_ = 5;
     std::thread expirer_;
 };
+
+// The command providers of --providers, registered; the problems of their
+// registrations go to the log.
+cimom::RegisteredCommandProviders commandProviders(cimom::ObjectManager &objectManager, const ServerOptions &options) {
+    if (options.providersDir.empty()) return {};
+    std::vector<std::string> problems;
+    auto providers = cimom::registerCommandProviders(objectManager, options.providersDir, options.providerUser, problems);
+    for (const std::string &problem : problems)
+        cimPrintMessage(CIM_LOG_ERROR, L"provider registration left out: %s", problem.c_str());
+    cimPrintMessage(CIM_LOG_INFO, L"%zu command providers registered from %s", providers.size(),
+                    options.providersDir.c_str());
+    return providers;
+}
 
 // The diagnostics one to a line; empty when there are none.
 std::string joined(const std::vector<cimom::MofDiagnostic> &diagnostics) {
@@ -126,7 +145,8 @@ std::unique_ptr<ObjectManagerHost> startOnRepository(const ServerOptions &option
     // After loading: what the file holds loads into the repository, never
     // into a provider.
     cimom::registerLiveProviders(*objectManager);
-    return std::make_unique<InMemoryObjectManager>(std::move(objectManager), options);
+    auto providers = commandProviders(*objectManager, options);
+    return std::make_unique<InMemoryObjectManager>(std::move(objectManager), options, std::move(providers));
 }
 
 }  // namespace
@@ -144,7 +164,8 @@ std::unique_ptr<ObjectManagerHost> ObjectManagerHost::start(const ServerOptions 
         error = joined(objectManager->compileMofFile(file, {}, cimom::Journaling::Off));
         if (!error.empty()) return nullptr;
     }
-    return std::make_unique<InMemoryObjectManager>(std::move(objectManager), options);
+    auto providers = commandProviders(*objectManager, options);
+    return std::make_unique<InMemoryObjectManager>(std::move(objectManager), options, std::move(providers));
 }
 
 }  // namespace cimxmld

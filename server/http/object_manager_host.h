@@ -40,6 +40,8 @@ public:
     virtual cimom::ObjectManager &objectManager() = 0;
     // The pulled enumerations' figures now.
     virtual EnumerationFigures enumerationFigures() const = 0;
+    // The command providers' figures now, one entry per provider.
+    virtual std::vector<cimom::CommandProviderFigures> providerFigures() const = 0;
 };
 
 }  // namespace cimxmld

@@ -144,6 +144,8 @@ const std::vector<Key> &keys() {
         {"indication-ca", true, text(&ServerOptions::indicationCaFile)},
         {"indication-poll", true, number(&ServerOptions::indicationPollSeconds, 1, 3600, "a number of seconds (1-3600)")},
         {"file-system-alert", true, number(&ServerOptions::fileSystemAlertPercent, 0, 100, "a percent (0-100)")},
+        {"providers", true, text(&ServerOptions::providersDir)},
+        {"provider-user", true, text(&ServerOptions::providerUser)},
         {"config", false, text(&ServerOptions::configFile)},
         {"add-user", false, text(&ServerOptions::addUser)},
         {"help", false, nullptr},
@@ -350,6 +352,11 @@ SQLite file with --repository.
   --file-system-alert P  a file system P percent full (or fuller) sends one
                        CIM_AlertIndication until it drops below (default 90;
                        0: never)
+  --providers DIR      serve the classes the NAME.json registrations in DIR
+                       name through their command providers
+  --provider-user NAME the account command providers run as when cimxmld
+                       runs as root and their registration names none
+                       (default nobody)
   --config FILE        read settings from FILE: one "key value" a line, keys
                        as the options above without "--"; the command line
                        wins

@@ -48,6 +48,8 @@ struct ServerOptions {
     std::string indicationCaFile;      // issuers of listeners' certificates; empty: the system's
     int indicationPollSeconds = 5;     // processes and file systems are watched this often, when subscribed to
     int fileSystemAlertPercent = 90;   // a file system this full alerts; 0: never
+    std::string providersDir;          // empty: no command providers
+    std::string providerUser = "nobody";
     std::string configFile;
     std::string addUser;         // --add-user NAME: store a password and exit
     bool help = false;

@@ -1,0 +1,302 @@
+// command_provider.cpp - the calls of a command provider and its
+// supervision.
+#include "external/command_provider.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "cimom/object_manager.h"
+#include "repository/instance_keys.h"
+#include "support/names.h"
+#include "support/objects.h"
+
+namespace cimom::external {
+
+namespace {
+
+// The start of a line for a message.
+std::string excerpt(const std::string &line) { return line.size() <= 80 ? line : line.substr(0, 80) + "..."; }
+
+std::string className(const ProviderContext &context) { return cimobj::toUtf8(getClassName(context.cimClass)); }
+
+// The instance of a result line, of the call's class.
+std::string instanceOf(const ProviderContext &context, const Json &result, cimobj::InstancePtr &instance) {
+    if (!result.contains("instance")) return "answered " + excerpt(result.dump()) + " where an instance was due";
+    if (result.contains("class") &&
+        (!result["class"].is_string() ||
+         !sameName(cimobj::fromUtf8(result["class"].get<std::string>()), textOf(getClassName(context.cimClass)))))
+        return "answered an instance of " + excerpt(result["class"].dump()) + " for " + className(context);
+    std::string problem;
+    instance = jsonInstance(*context.cimClass, result["instance"], problem);
+    return instance ? "" : "answered an instance that does not fit " + className(context) + ": " + problem;
+}
+
+// The path of an instance of cimClass: its class and key values.
+cimobj::PathPtr keysPath(const CIMClass &cimClass, const CIMInstance &instance) {
+    cimobj::PathPtr path = makeClassPath(textOf(getClassName(&cimClass)), {}, {});
+    for (const CIMProperty *declared : items<CIMProperty>(cimClass.properties)) {
+        if (!declared->isKey) continue;
+        for (const CIMProperty *p : items<CIMProperty>(instance.properties)) {
+            if (!sameName(textOf(p->name), textOf(declared->name))) continue;
+            cimobj::StringPtr name = ownedText(textOf(declared->name));
+            cimobj::ValuePtr value = copyValue(p->value);
+            cimobj::PropertyPtr key(orThrow(newPropertyKey(name.get(), nullptr, value.get())));
+            name.release();
+            value.release();
+            appendOwned(&path->mkeys, CIMLIST_PROPERTY, std::move(key));
+        }
+    }
+    return path;
+}
+
+Json propertyList(const PropertyNames &names) {
+    if (!names) return nullptr;
+    Json list = Json::array();
+    for (const std::wstring &name : *names) list.push_back(cimobj::toUtf8(name));
+    return list;
+}
+
+}  // namespace
+
+CommandProvider::CommandProvider(std::string name, ProviderCommand command, int timeoutSeconds)
+    : name_(std::move(name)), command_(std::move(command)), timeout_(timeoutSeconds) {}
+
+CommandProvider::~CommandProvider() = default;
+
+CommandProviderFigures CommandProvider::figures() const {
+    return {name_, calls_.load(), failures_.load(), restarts_.load(), microseconds_.load()};
+}
+
+void CommandProvider::failed() {
+    process_.reset();
+    ++failuresInARow_;
+    auto wait = std::chrono::milliseconds(500) * (1u << std::min(failuresInARow_ - 1, 7u));
+    notBefore_ = ProviderClock::now() + std::min<ProviderClock::duration>(wait, std::chrono::seconds(60));
+    failures_.fetch_add(1, std::memory_order_relaxed);
+}
+
+Status CommandProvider::call(const ProviderContext &context, Json request,
+                             const std::function<std::string(const Json &result)> &onResult) {
+    const ProviderClock::time_point began = ProviderClock::now();
+    calls_.fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard lock(mutex_);
+    struct Timing {
+        std::atomic<std::uint64_t> &total;
+        ProviderClock::time_point began;
+        ~Timing() {
+            auto spent = std::chrono::duration_cast<std::chrono::microseconds>(ProviderClock::now() - began);
+            total.fetch_add(static_cast<std::uint64_t>(spent.count()), std::memory_order_relaxed);
+        }
+    } timing{microseconds_, began};
+    auto broken = [&](const std::string &problem) {
+        lastProblem_ = problem;
+        cimPrintMessage(CIM_LOG_WARNING, L"provider %s %s; it is stopped and started again later", name_.c_str(),
+                        problem.c_str());
+        failed();
+        return Status::error(1, "provider " + name_ + " " + problem);
+    };
+    if (!process_) {
+        ProviderClock::time_point now = ProviderClock::now();
+        if (now < notBefore_) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(notBefore_ - now).count();
+            return Status::error(1, "provider " + name_ + " " + lastProblem_ + "; it starts again in " +
+                                        std::to_string(left) + " ms");
+        }
+        try {
+            process_ = std::make_unique<ProviderProcess>(command_);
+        } catch (const std::exception &e) {
+            return broken(std::string("could not be started: ") + e.what());
+        }
+        if (started_) restarts_.fetch_add(1, std::memory_order_relaxed);
+        started_ = true;
+    }
+    const std::uint64_t id = nextId_++;
+    request["id"] = id;
+    request["namespace"] = cimobj::toUtf8(context.nameSpace);
+    request["class"] = className(context);
+    const ProviderClock::time_point deadline = ProviderClock::now() + timeout_;
+    std::string problem;
+    if (!process_->send(request.dump(), deadline, problem)) return broken(problem);
+    std::size_t bytes = 0;
+    for (;;) {
+        std::string line;
+        if (!process_->receive(line, deadline, maxLineBytes, problem)) {
+            if (problem.find("in time") != std::string::npos)
+                problem += " (" + std::to_string(timeout_.count()) + " s)";
+            return broken(problem);
+        }
+        bytes += line.size() + 1;
+        if (bytes > maxAnswerBytes) return broken("answered more than " + std::to_string(maxAnswerBytes) + " bytes");
+        Json result = Json::parse(line, nullptr, false);
+        if (result.is_discarded() || !result.is_object())
+            return broken("wrote a line that is no JSON object: " + excerpt(line));
+        if (!result.contains("status")) {
+            std::string taken = onResult(result);
+            if (!taken.empty()) return broken(taken);
+            continue;
+        }
+        if (!result.contains("id") || result["id"] != id)
+            return broken("ended request " + std::to_string(id) + " with the status of another: " + excerpt(line));
+        const Json &code = result["status"];
+        if (!code.is_number_integer() || code.get<long long>() < 0 || code.get<long long>() > 29)
+            return broken("answered status " + excerpt(code.dump()) + ", which is no CIM status");
+        failuresInARow_ = 0;
+        if (code.get<int>() == 0) return Status::success();
+        std::string message = result.contains("message") && result["message"].is_string()
+                                  ? result["message"].get<std::string>()
+                                  : "";
+        return Status::error(code.get<int>(), message);
+    }
+}
+
+Status CommandProvider::enumerateInstances(const ProviderContext &context,
+                                           std::vector<cimobj::InstancePtr> &instances) {
+    return call(context, {{"op", "EnumerateInstances"}, {"properties", propertyList(context.properties)}},
+                [&](const Json &result) {
+                    cimobj::InstancePtr instance;
+                    std::string problem = instanceOf(context, result, instance);
+                    if (instance) instances.push_back(std::move(instance));
+                    return problem;
+                });
+}
+
+Status CommandProvider::getInstance(const ProviderContext &context, const CIMObjectPath &path,
+                                    cimobj::InstancePtr &instance) {
+    Status status = call(context,
+                         {{"op", "GetInstance"}, {"keys", propertiesJson(path.mkeys)},
+                          {"properties", propertyList(context.properties)}},
+                         [&](const Json &result) {
+                             if (instance) return std::string("answered GetInstance with more than one instance");
+                             return instanceOf(context, result, instance);
+                         });
+    if (status.ok() && !instance) {
+        failuresInARow_ = 0;
+        return Status::error(1, "provider " + name_ + " answered GetInstance without an instance");
+    }
+    return status;
+}
+
+Status CommandProvider::createInstance(const ProviderContext &context, const CIMInstance &instance,
+                                       cimobj::PathPtr &newPath) {
+    cimobj::InstancePtr created;
+    Status status = call(context, {{"op", "CreateInstance"}, {"instance", propertiesJson(instance.properties)}},
+                         [&](const Json &result) { return instanceOf(context, result, created); });
+    if (status.ok()) newPath = keysPath(*context.cimClass, created ? *created : instance);
+    return status;
+}
+
+Status CommandProvider::modifyInstance(const ProviderContext &context, const CIMObjectPath &path,
+                                       const CIMInstance &instance, const PropertyNames &properties) {
+    return call(context,
+                {{"op", "ModifyInstance"}, {"keys", propertiesJson(path.mkeys)},
+                 {"instance", propertiesJson(instance.properties)}, {"properties", propertyList(properties)}},
+                [](const Json &result) { return "answered " + excerpt(result.dump()) + " to ModifyInstance"; });
+}
+
+Status CommandProvider::deleteInstance(const ProviderContext &context, const CIMObjectPath &path) {
+    return call(context, {{"op", "DeleteInstance"}, {"keys", propertiesJson(path.mkeys)}},
+                [](const Json &result) { return "answered " + excerpt(result.dump()) + " to DeleteInstance"; });
+}
+
+Status CommandProvider::invokeMethod(const ProviderContext &context, const CIMObjectPath &target,
+                                     const CIMMethod &method, const std::vector<cimobj::PropertyPtr> &in,
+                                     std::vector<cimobj::PropertyPtr> &out, cimobj::ValuePtr &returnValue) {
+    Json parameters = Json::object();
+    for (const cimobj::PropertyPtr &p : in) parameters[cimobj::toUtf8(p->name)] = valueJson(p->value);
+    Json keys = getLength(target.mkeys) == 0 ? Json(nullptr) : propertiesJson(target.mkeys);
+    bool answered = false;
+    return call(context,
+                {{"op", "InvokeMethod"}, {"method", cimobj::toUtf8(method.name)}, {"keys", keys},
+                 {"parameters", parameters}},
+                [&](const Json &result) -> std::string {
+                    if (answered || !result.contains("return"))
+                        return "answered " + excerpt(result.dump()) + " where the method's result was due";
+                    answered = true;
+                    std::string problem;
+                    returnValue = jsonValue(result["return"], method.returnType, problem);
+                    if (!returnValue) return "answered a return value that is no " + problem.substr(problem.find(' ') + 1);
+                    if (!result.contains("out")) return "";
+                    if (!result["out"].is_object()) return "answered \"out\" that is no object";
+                    for (const auto &[name, value] : result["out"].items()) {
+                        const CIMProperty *declared = nullptr;
+                        for (const CIMProperty *p : items<CIMProperty>(method.parameters))
+                            if (sameName(textOf(p->name), cimobj::fromUtf8(name))) declared = p;
+                        if (!declared) return "answered parameter " + name + ", which " + cimobj::toUtf8(method.name) + " does not have";
+                        cimobj::ValuePtr converted = jsonValue(value, declared->type, problem);
+                        if (!converted) return "answered parameter " + name + " that does not fit: " + problem;
+                        out.push_back(makeValueProperty(*declared, std::move(converted), false));
+                    }
+                    return "";
+                });
+}
+
+}  // namespace cimom::external
+
+namespace cimom {
+
+using external::CommandProvider;
+using external::ProviderCommand;
+using external::ProviderRegistration;
+
+std::vector<CommandProviderFigures> RegisteredCommandProviders::figures() const {
+    std::vector<CommandProviderFigures> all;
+    for (const auto &provider : providers_) all.push_back(provider->figures());
+    return all;
+}
+
+RegisteredCommandProviders registerCommandProviders(ObjectManager &objectManager, const std::string &folder,
+                                                    const std::string &defaultUser,
+                                                    std::vector<std::string> &problems) {
+    RegisteredCommandProviders registered;
+    std::vector<std::shared_ptr<CommandProvider>> &providers = registered.providers_;
+    const bool root = geteuid() == 0;
+    for (ProviderRegistration &registration : external::readProviderRegistrations(folder, problems)) {
+        ProviderCommand command{registration.command, registration.directory};
+        const std::string user = registration.user.empty() ? defaultUser : registration.user;
+        if (root) {
+            const passwd *account = getpwnam(user.c_str());
+            if (!account) {
+                problems.push_back(registration.file + ": user " + user + " does not exist");
+                continue;
+            }
+            if (account->pw_uid == 0) {
+                problems.push_back(registration.file + ": providers do not run as root (user " + user + ")");
+                continue;
+            }
+            command.changeUser = true;
+            command.uid = account->pw_uid;
+            command.gid = account->pw_gid;
+        } else if (!registration.user.empty()) {
+            const passwd *self = getpwuid(geteuid());
+            if (!self || registration.user != self->pw_name) {
+                problems.push_back(registration.file + ": cannot run as user " + registration.user +
+                                   ": cimxmld does not run as root");
+                continue;
+            }
+        }
+        auto provider = std::make_shared<CommandProvider>(registration.name, std::move(command),
+                                                          registration.timeoutSeconds);
+        bool used = false;
+        for (const ProviderRegistration::Served &served : registration.classes) {
+            for (const std::wstring &nameSpace : served.namespaces) {
+                cimobj::ClassPtr cimClass;
+                ClassOptions options;
+                if (!objectManager.getClass(nameSpace, served.className, options, cimClass).ok()) {
+                    problems.push_back(registration.file + ": class " + cimobj::toUtf8(served.className) +
+                                       ": no such class in " + cimobj::toUtf8(nameSpace));
+                    continue;
+                }
+                if (served.instances) objectManager.registerInstanceProvider(nameSpace, served.className, provider);
+                if (served.methods) objectManager.registerMethodProvider(nameSpace, served.className, provider);
+                used = true;
+            }
+        }
+        if (used) providers.push_back(std::move(provider));
+    }
+    return registered;
+}
+
+}  // namespace cimom
