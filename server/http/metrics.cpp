@@ -167,15 +167,15 @@ void Metrics::renderEnumerationFigures(std::ostringstream &out) const {
 
 void Metrics::renderProviderFigures(std::ostringstream &out) const {
     if (!providers_) return;
-    const std::vector<cimom::CommandProviderFigures> figures = providers_();
+    const std::vector<cimom::ProviderFigures> figures = providers_();
     if (figures.empty()) return;
     const struct {
         const char *name, *help;
-        std::uint64_t cimom::CommandProviderFigures::*value;
-    } counters[] = {{"calls", "Calls to the command provider.", &cimom::CommandProviderFigures::calls},
+        std::uint64_t cimom::ProviderFigures::*value;
+    } counters[] = {{"calls", "Calls to the command provider.", &cimom::ProviderFigures::calls},
                     {"failures", "Calls that failed because the provider ended, hung or answered wrongly.",
-                     &cimom::CommandProviderFigures::failures},
-                    {"restarts", "Starts of the provider's program after its first.", &cimom::CommandProviderFigures::restarts}};
+                     &cimom::ProviderFigures::failures},
+                    {"restarts", "Starts of the provider's program after its first.", &cimom::ProviderFigures::restarts}};
     for (const auto &counter : counters) {
         out << "# HELP cimxmld_provider_" << counter.name << "_total " << counter.help << "\n"
             << "# TYPE cimxmld_provider_" << counter.name << "_total counter\n";

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include <cimom/command_providers.h>
+#include <cimom/external_providers.h>
 
 namespace cimxmld {
 
@@ -83,7 +83,7 @@ public:
     // Where the indication figures are read when rendered (none: not shown).
     void setIndicationFigures(std::function<IndicationFigures()> source) { indications_ = std::move(source); }
     // Where the command providers' figures are read when rendered (none: not shown).
-    void setProviderFigures(std::function<std::vector<cimom::CommandProviderFigures>()> source) {
+    void setProviderFigures(std::function<std::vector<cimom::ProviderFigures>()> source) {
         providers_ = std::move(source);
     }
     // Requests waiting for a worker (the queue gauge).
@@ -119,7 +119,7 @@ private:
     std::atomic<long> answerDisk_{0};
     std::function<EnumerationFigures()> enumerations_;  // set before serving
     std::function<IndicationFigures()> indications_;    // set before serving
-    std::function<std::vector<cimom::CommandProviderFigures>()> providers_;  // set before serving
+    std::function<std::vector<cimom::ProviderFigures>()> providers_;  // set before serving
 };
 
 }  // namespace cimxmld

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include <cimom/command_providers.h>
+#include <cimom/external_providers.h>
 #include <cimom/handle.h>
 #include <cimom/interop_providers.h>
 #include <cimom/live_providers.h>
@@ -27,7 +27,7 @@ namespace {
 class InMemoryObjectManager : public ObjectManagerHost {
 public:
     InMemoryObjectManager(std::shared_ptr<cimom::ObjectManager> objectManager, const ServerOptions &options,
-                          cimom::RegisteredCommandProviders providers)
+                          cimom::RegisteredProviders providers)
         : objectManager_(std::move(objectManager)), providers_(std::move(providers)),
           listeners_(std::make_shared<cimom::ListenerTable>()) {
         cimom::installObjectManager(objectManager_);
@@ -90,10 +90,10 @@ private:
         }
     }
 
-    std::vector<cimom::CommandProviderFigures> providerFigures() const override { return providers_.figures(); }
+    std::vector<cimom::ProviderFigures> providerFigures() const override { return providers_.figures(); }
 
     std::shared_ptr<cimom::ObjectManager> objectManager_;
-    cimom::RegisteredCommandProviders providers_;
+    cimom::RegisteredProviders providers_;
     CIMOMHandle handle_{};
     CIMXMLHostExtensions extensions_{};
     std::shared_ptr<cimom::ListenerTable> listeners_;
@@ -109,10 +109,10 @@ private:
 
 // The command providers of --providers, registered; the problems of their
 // registrations go to the log.
-cimom::RegisteredCommandProviders commandProviders(cimom::ObjectManager &objectManager, const ServerOptions &options) {
+cimom::RegisteredProviders commandProviders(cimom::ObjectManager &objectManager, const ServerOptions &options) {
     if (options.providersDir.empty()) return {};
     std::vector<std::string> problems;
-    auto providers = cimom::registerCommandProviders(objectManager, options.providersDir, options.providerUser, problems);
+    auto providers = cimom::registerExternalProviders(objectManager, options.providersDir, options.providerUser, problems);
     for (const std::string &problem : problems)
         cimPrintMessage(CIM_LOG_ERROR, L"provider registration left out: %s", problem.c_str());
     cimPrintMessage(CIM_LOG_INFO, L"%zu command providers registered from %s", providers.size(),

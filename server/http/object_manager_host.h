@@ -41,7 +41,7 @@ public:
     // The pulled enumerations' figures now.
     virtual EnumerationFigures enumerationFigures() const = 0;
     // The command providers' figures now, one entry per provider.
-    virtual std::vector<cimom::CommandProviderFigures> providerFigures() const = 0;
+    virtual std::vector<cimom::ProviderFigures> providerFigures() const = 0;
 };
 
 }  // namespace cimxmld

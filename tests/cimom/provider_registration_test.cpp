@@ -39,8 +39,9 @@ TEST(ProviderRegistration, ReadsAGoodFileAndNamesWhatIsWrongInABadOne) {
               "while parsing object key - unexpected end of input; expected string literal"},
         {"[]", "f.json: expected a JSON object"},
         {R"({"command": ["/bin/sh"], "program": "x", )" + classes + "}",
-         "f.json: unknown field \"program\" (command, user, timeout and classes are known)"},
-        {"{" + classes + "}", "f.json: \"command\" must be an array of strings: the program and its arguments"},
+         "f.json: unknown field \"program\" (command, library, user, timeout and classes are known)"},
+        {R"({"command": "/bin/sh", )" + classes + "}",
+         "f.json: \"command\" must be an array of strings: the program and its arguments"},
         {R"({"command": ["/nowhere/x"], )" + classes + "}", "f.json: program /nowhere/x is not there or cannot be run"},
         {R"({"command": ["/bin/sh"], "timeout": 0, )" + classes + "}",
          "f.json: \"timeout\" must be a number of seconds (1-3600)"},
@@ -50,6 +51,12 @@ TEST(ProviderRegistration, ReadsAGoodFileAndNamesWhatIsWrongInABadOne) {
          "f.json: class A: \"namespaces\" must list the namespaces it is served in"},
         {R"({"command": ["/bin/sh"], "classes": [{"class": "A", "namespaces": ["n"], "kinds": ["indication"]}]})",
          "f.json: class A: kind \"indication\" is not one a command provider serves (instance, method)"},
+        {R"({"library": "/bin/sh", "classes": [{"class": "A", "namespaces": ["n"], "kinds": ["indication"]}]})",
+         "f.json: class A: kind \"indication\" is not one a library provider serves (instance, association, method)"},
+        {R"({"library": "/bin/sh", "command": ["/bin/sh"], )" + classes + "}",
+         "f.json: needs either \"command\" (a program) or \"library\" (a shared library)"},
+        {R"({"library": "/bin/sh", "timeout": 3, )" + classes + "}",
+         "f.json: a library runs in the server: \"user\" and \"timeout\" are for commands"},
     };
     for (const auto &one : wrong) {
         EXPECT_FALSE(parseProviderRegistration("f.json", one.text, read, problem)) << one.text;

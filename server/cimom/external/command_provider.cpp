@@ -2,9 +2,6 @@
 // supervision.
 #include "external/command_provider.h"
 
-#include <grp.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -66,7 +63,7 @@ CommandProvider::CommandProvider(std::string name, ProviderCommand command, int 
 
 CommandProvider::~CommandProvider() = default;
 
-CommandProviderFigures CommandProvider::figures() const {
+ProviderFigures CommandProvider::figures() const {
     return {name_, calls_.load(), failures_.load(), restarts_.load(), microseconds_.load()};
 }
 
@@ -234,69 +231,3 @@ Status CommandProvider::invokeMethod(const ProviderContext &context, const CIMOb
 }
 
 }  // namespace cimom::external
-
-namespace cimom {
-
-using external::CommandProvider;
-using external::ProviderCommand;
-using external::ProviderRegistration;
-
-std::vector<CommandProviderFigures> RegisteredCommandProviders::figures() const {
-    std::vector<CommandProviderFigures> all;
-    for (const auto &provider : providers_) all.push_back(provider->figures());
-    return all;
-}
-
-RegisteredCommandProviders registerCommandProviders(ObjectManager &objectManager, const std::string &folder,
-                                                    const std::string &defaultUser,
-                                                    std::vector<std::string> &problems) {
-    RegisteredCommandProviders registered;
-    std::vector<std::shared_ptr<CommandProvider>> &providers = registered.providers_;
-    const bool root = geteuid() == 0;
-    for (ProviderRegistration &registration : external::readProviderRegistrations(folder, problems)) {
-        ProviderCommand command{registration.command, registration.directory};
-        const std::string user = registration.user.empty() ? defaultUser : registration.user;
-        if (root) {
-            const passwd *account = getpwnam(user.c_str());
-            if (!account) {
-                problems.push_back(registration.file + ": user " + user + " does not exist");
-                continue;
-            }
-            if (account->pw_uid == 0) {
-                problems.push_back(registration.file + ": providers do not run as root (user " + user + ")");
-                continue;
-            }
-            command.changeUser = true;
-            command.uid = account->pw_uid;
-            command.gid = account->pw_gid;
-        } else if (!registration.user.empty()) {
-            const passwd *self = getpwuid(geteuid());
-            if (!self || registration.user != self->pw_name) {
-                problems.push_back(registration.file + ": cannot run as user " + registration.user +
-                                   ": cimxmld does not run as root");
-                continue;
-            }
-        }
-        auto provider = std::make_shared<CommandProvider>(registration.name, std::move(command),
-                                                          registration.timeoutSeconds);
-        bool used = false;
-        for (const ProviderRegistration::Served &served : registration.classes) {
-            for (const std::wstring &nameSpace : served.namespaces) {
-                cimobj::ClassPtr cimClass;
-                ClassOptions options;
-                if (!objectManager.getClass(nameSpace, served.className, options, cimClass).ok()) {
-                    problems.push_back(registration.file + ": class " + cimobj::toUtf8(served.className) +
-                                       ": no such class in " + cimobj::toUtf8(nameSpace));
-                    continue;
-                }
-                if (served.instances) objectManager.registerInstanceProvider(nameSpace, served.className, provider);
-                if (served.methods) objectManager.registerMethodProvider(nameSpace, served.className, provider);
-                used = true;
-            }
-        }
-        if (used) providers.push_back(std::move(provider));
-    }
-    return registered;
-}
-
-}  // namespace cimom

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "cimom/command_providers.h"
+#include "cimom/external_providers.h"
 #include "cimom/provider.h"
 #include "external/json_values.h"
 #include "external/provider_process.h"
@@ -35,7 +35,7 @@ public:
     ~CommandProvider() override;
 
     const std::string &name() const { return name_; }
-    CommandProviderFigures figures() const;
+    ProviderFigures figures() const;
 
     Status getInstance(const ProviderContext &context, const CIMObjectPath &path,
                        cimobj::InstancePtr &instance) override;

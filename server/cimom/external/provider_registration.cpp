@@ -35,27 +35,39 @@ bool parseProviderRegistration(const std::string &path, const std::string &text,
         problem = path + ": " + what;
         return false;
     };
-    Json json = Json::parse(text, nullptr, false);
-    if (json.is_discarded()) {
-        try {
-            (void)Json::parse(text);
-        } catch (const Json::parse_error &e) {
-            return fail(std::string("not JSON: ") + e.what());
-        }
-        return fail("not JSON");
+    Json json;
+    try {
+        json = Json::parse(text);
+    } catch (const Json::parse_error &e) {
+        return fail(std::string("not JSON: ") + e.what());
     }
     if (!json.is_object()) return fail("expected a JSON object");
     for (const auto &[key, value] : json.items())
-        if (key != "command" && key != "user" && key != "timeout" && key != "classes")
-            return fail("unknown field \"" + key + "\" (command, user, timeout and classes are known)");
-    if (!json.contains("command") || !isStringArray(json["command"]) || json["command"].empty())
-        return fail("\"command\" must be an array of strings: the program and its arguments");
-    registration.command = json["command"].get<std::vector<std::string>>();
-    fs::path program(registration.command.front());
-    if (program.is_relative()) program = fs::path(registration.directory) / program;
-    registration.command.front() = program.lexically_normal().string();
-    if (access(registration.command.front().c_str(), X_OK) != 0)
-        return fail("program " + registration.command.front() + " is not there or cannot be run");
+        if (key != "command" && key != "library" && key != "user" && key != "timeout" && key != "classes")
+            return fail("unknown field \"" + key + "\" (command, library, user, timeout and classes are known)");
+    auto inFolder = [&](const std::string &name) {
+        fs::path path(name);
+        if (path.is_relative()) path = fs::path(registration.directory) / path;
+        return path.lexically_normal().string();
+    };
+    if (json.contains("command") == json.contains("library"))
+        return fail("needs either \"command\" (a program) or \"library\" (a shared library)");
+    if (json.contains("library")) {
+        if (!json["library"].is_string() || json["library"].get<std::string>().empty())
+            return fail("\"library\" must be the path of a shared library");
+        registration.library = inFolder(json["library"].get<std::string>());
+        if (access(registration.library.c_str(), R_OK) != 0)
+            return fail("library " + registration.library + " is not there or cannot be read");
+        if (json.contains("user") || json.contains("timeout"))
+            return fail("a library runs in the server: \"user\" and \"timeout\" are for commands");
+    } else {
+        if (!isStringArray(json["command"]) || json["command"].empty())
+            return fail("\"command\" must be an array of strings: the program and its arguments");
+        registration.command = json["command"].get<std::vector<std::string>>();
+        registration.command.front() = inFolder(registration.command.front());
+        if (access(registration.command.front().c_str(), X_OK) != 0)
+            return fail("program " + registration.command.front() + " is not there or cannot be run");
+    }
     if (json.contains("user")) {
         if (!json["user"].is_string() || json["user"].get<std::string>().empty())
             return fail("\"user\" must be the name of an account");
@@ -79,13 +91,17 @@ bool parseProviderRegistration(const std::string &path, const std::string &text,
         if (!entry.contains("namespaces") || !isStringArray(entry["namespaces"]) || entry["namespaces"].empty())
             return failClass("\"namespaces\" must list the namespaces it is served in");
         for (const Json &nameSpace : entry["namespaces"]) served.namespaces.push_back(cimobj::fromUtf8(nameSpace.get<std::string>()));
+        const bool library = !registration.library.empty();
+        const std::string kinds = library ? "instance, association, method" : "instance, method";
         if (!entry.contains("kinds") || !isStringArray(entry["kinds"]) || entry["kinds"].empty())
-            return failClass("\"kinds\" must list what the provider serves: \"instance\", \"method\"");
+            return failClass("\"kinds\" must list what the provider serves (" + kinds + ")");
         for (const Json &kind : entry["kinds"]) {
             const std::string k = kind.get<std::string>();
             if (k == "instance") served.instances = true;
             else if (k == "method") served.methods = true;
-            else return failClass("kind \"" + k + "\" is not one a command provider serves (instance, method)");
+            else if (k == "association" && library) served.associations = true;
+            else return failClass("kind \"" + k + "\" is not one " + (library ? "a library" : "a command") +
+                                  " provider serves (" + kinds + ")");
         }
         registration.classes.push_back(std::move(served));
     }

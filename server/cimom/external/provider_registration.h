@@ -1,14 +1,18 @@
-// provider_registration.h - the command providers an administrator
-// installs: one JSON file per provider in the providers folder, named
-// NAME.json, for example
+// provider_registration.h - the providers an administrator installs: one
+// JSON file per provider in the providers folder, named NAME.json, for
+// example
 //
 //   {"command": ["/usr/bin/python3", "units.py"], "user": "nobody", "timeout": 10,
 //    "classes": [{"class": "Demo_Unit", "namespaces": ["root/cimv2"], "kinds": ["instance", "method"]}]}
+//   {"library": "libcounter_provider.so",
+//    "classes": [{"class": "Example_Counter", "namespaces": ["root/cimv2"], "kinds": ["instance", "method"]}]}
 //
 // command is the program and its arguments, run without a shell in the
 // file's folder (a relative program is found there); user the account it
 // runs as when cimxmld runs as root (the --provider-user default else);
-// timeout the seconds one call may take (10 when absent).
+// timeout the seconds one call may take (10 when absent). library is a
+// shared library with the table of cimxml/provider.h (a relative path is
+// found in the file's folder); it runs in the server, as the server.
 #pragma once
 
 #include <string>
@@ -22,11 +26,13 @@ struct ProviderRegistration {
     struct Served {
         std::wstring className;
         std::vector<std::wstring> namespaces;
-        bool instances = false;  // kind "instance"
-        bool methods = false;    // kind "method"
+        bool instances = false;     // kind "instance"
+        bool methods = false;       // kind "method"
+        bool associations = false;  // kind "association" (libraries only)
     };
     std::vector<Served> classes;
-    std::vector<std::string> command;  // command[0] an absolute path
+    std::vector<std::string> command;  // command[0] an absolute path; empty for a library
+    std::string library;               // an absolute path; empty for a command
     std::string directory;             // the file's folder, where it runs
     std::string user;                  // empty: the default
     int timeoutSeconds = 10;

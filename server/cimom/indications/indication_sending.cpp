@@ -43,6 +43,37 @@ DeliverySettings ObjectManager::deliverySettings() const {
     return settings;
 }
 
+Status ObjectManager::reportProviderIndication(const std::wstring &nameSpace, cimobj::InstancePtr indication) {
+    if (!indication) return Status::error(4, "no indication");
+    const std::wstring className(textOf(getInstanceName(indication.get())));
+    ClassRecordPtr record;
+    {
+        auto lock = state_->repository.readLock();
+        const NamespaceData *space = state_->repository.find(nameSpace);
+        if (!space) return Status::error(3, "namespace " + cimobj::toUtf8(nameSpace) + " does not exist");
+        record = findClassAnywhere(state_->repository, *space, className);
+    }
+    if (!record) return Status::error(4, "class " + cimobj::toUtf8(className) + " does not exist");
+    for (std::size_t kind = 0; kind < indicationKinds; ++kind) {
+        if (!record->isA(foldName(indicationKindClass(IndicationKind(kind))))) continue;
+        CIMProperty *time = nullptr;
+        for (CIMProperty *p : items<CIMProperty>(indication->properties))
+            if (sameName(textOf(p->name), L"IndicationTime")) time = p;
+        if (!time || !time->value || time->value->isNull) {
+            cimobj::ValuePtr now = live::dateTimeValue(currentDateTime());
+            if (time) freeReturnCode(propertyAddValue(time, now.release()));
+            else appendOwned(&indication->properties, CIMLIST_PROPERTY,
+                             cimobj::PropertyPtr(orThrow(newProperty(newText(L"IndicationTime"), nullptr,
+                                                                     now.release(), CIM_DATETIME, nullptr, 0))));
+        }
+        reportIndication(*state_, IndicationKind(kind), nameSpace, std::move(indication));
+        return Status::success();
+    }
+    return Status::error(4, "class " + cimobj::toUtf8(className) +
+                                " derives from none of CIM_InstCreation, CIM_InstModification, CIM_InstDeletion and "
+                                "CIM_AlertIndication");
+}
+
 IndicationCounts ObjectManager::indicationCounts() const {
     IndicationCounts counts;
     counts.generated = state_->indicationsGenerated.load(std::memory_order_relaxed);

@@ -15,14 +15,14 @@
 
 namespace cimom {
 
-namespace {
-
-std::wstring now() {
+std::wstring currentDateTime() {
     auto micros = std::chrono::duration_cast<std::chrono::microseconds>(
                       std::chrono::system_clock::now().time_since_epoch())
                       .count();
     return live::cimDateTime(micros / 1000000, static_cast<std::uint32_t>(micros % 1000000));
 }
+
+namespace {
 
 cimobj::ValuePtr embedded(const CIMInstance &instance) {
     cimobj::InstancePtr copy = copyInstance(&instance);
@@ -42,7 +42,7 @@ cimobj::InstancePtr makeIndication(const ClassRecord &record,
     cimobj::InstancePtr indication(orThrow(newInstance(newText(record.name), nullptr, nullptr)));
     for (const CIMProperty *declared : record.properties) {
         std::wstring_view name = textOf(declared->name);
-        cimobj::ValuePtr value = sameName(name, L"IndicationTime") ? live::dateTimeValue(now()) : valueOf(name);
+        cimobj::ValuePtr value = sameName(name, L"IndicationTime") ? live::dateTimeValue(currentDateTime()) : valueOf(name);
         if (!value) value = defaultOf(*declared);
         appendOwned(&indication->properties, CIMLIST_PROPERTY, makeValueProperty(*declared, std::move(value), false));
     }

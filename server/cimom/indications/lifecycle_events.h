@@ -25,6 +25,9 @@ inline bool watchesLifecycle(const ObjectManager::State &state, IndicationKind k
 // subscription watches kind.
 ClassRecordPtr indicationClassFor(const ObjectManager::State &state, IndicationKind kind);
 
+// Now as CIM datetime text, to the microsecond: an IndicationTime.
+std::wstring currentDateTime();
+
 // A new indication of record's class with every declared property:
 // IndicationTime now, the others as valueOf gives them (null: the class's
 // default). Throws std::bad_alloc.

@@ -7,6 +7,7 @@
 #include "semantics/enumeration_cursors.h"
 #include "semantics/instance_access.h"
 #include "semantics/result_batches.h"
+#include "support/embedded_types.h"
 #include "support/names.h"
 #include "support/objects.h"
 
@@ -78,6 +79,29 @@ Status ObjectManager::getInstance(const std::wstring &nameSpace, const CIMObject
                                   const InstanceOptions &options, cimobj::InstancePtr &instance) {
     return readInstance(*this, *state_, nameSpace, instanceName, options, instance);
 }
+
+namespace {
+
+// The instance a provider receives: the client's values in the types the
+// class declares; 12 for a property the class lacks, 13 or 4 naming the
+// property whose value does not convert.
+Status typedForProvider(const ClassRecord &record, const CIMInstance &given, cimobj::InstancePtr &typed) {
+    typed = copyInstance(&given);
+    for (CIMProperty *p : items<CIMProperty>(typed->properties)) {
+        const CIMProperty *declared = record.property(textOf(p->name));
+        if (!declared)
+            return Status::error(12, "class " + cimobj::toUtf8(record.name) + " has no property " + cimobj::toUtf8(p->name));
+        Conversion conversion = convertValue(p->value, heldType(*declared));
+        if (!conversion.ok())
+            return Status::error(conversion.typeMismatch ? 13 : 4,
+                                 "property " + cimobj::toUtf8(textOf(declared->name)) + ": " + conversion.problem);
+        freeReturnCode(propertyAddValue(p, conversion.value.release()));
+        p->type = heldType(*declared);
+    }
+    return Status::success();
+}
+
+}  // namespace
 
 namespace {
 
@@ -223,9 +247,12 @@ Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMIns
         source.nameSpace = nameSpace;
         const PropertyNames all;
         cimobj::PathPtr path;
-        Status status = source.provider->createInstance(providerContext(*this, source, host, all), instance, path);
+        cimobj::InstancePtr typed;
+        Status status = typedForProvider(*source.record, instance, typed);
         if (!status.ok()) return status;
-        if (!path) path = pathFromKeyProperties(*source.record, instance, nameSpace);
+        status = source.provider->createInstance(providerContext(*this, source, host, all), *typed, path);
+        if (!status.ok()) return status;
+        if (!path) path = pathFromKeyProperties(*source.record, *typed, nameSpace);
         newPath = pathForClient(*path, source.nameSpace, host);
         return status;
     }
@@ -279,9 +306,13 @@ Status ObjectManager::modifyInstance(const std::wstring &nameSpace, const CIMObj
         Status status = findInstanceSource(*state_, nameSpace, textOf(instanceName.className), source);
         if (!status.ok()) return status;
     }
-    if (source.provider)
+    if (source.provider) {
+        cimobj::InstancePtr typed;
+        Status status = typedForProvider(*source.record, modified, typed);
+        if (!status.ok()) return status;
         return source.provider->modifyInstance(providerContext(*this, source, state_->host(), properties), instanceName,
-                                               modified, properties);
+                                               *typed, properties);
+    }
     cimobj::InstancePtr previous, current;
     std::wstring spaceName;
     SubscriptionRole role = SubscriptionRole::None;

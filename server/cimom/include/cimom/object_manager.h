@@ -272,6 +272,12 @@ public:
     // round after nobody watched only looks. Call from one thread at a
     // steady interval; returns at once when no subscription wants these.
     void pollLiveIndications(const LiveIndicationSettings &settings);
+    // A provider's indication (taken), made in nameSpace, for the
+    // subscriptions whose filters select it: its class must derive from
+    // CIM_InstCreation, CIM_InstModification, CIM_InstDeletion or
+    // CIM_AlertIndication there (else status 4); IndicationTime is set when
+    // NULL. Never waits for a listener.
+    Status reportProviderIndication(const std::wstring &nameSpace, cimobj::InstancePtr indication);
     DeliverySettings deliverySettings() const;
     IndicationCounts indicationCounts() const;
     // Delivery to destination (an OutgoingIndication's) failed for good:

@@ -1,9 +1,11 @@
-// Command providers in the real cimxmld, called through cimxml-cli: the
-// example provider's live instances, and a provider that fails in every
-// way a program can (exits, hangs, writes what is no answer, answers the
-// wrong class or value), each failing that one call with status 1 and a
-// message that says what happened, while the server and other providers
-// go on; the program is started again after a wait, and /metrics counts it.
+// Providers from outside the server in the real cimxmld, called through
+// cimxml-cli. Command providers: the example's live instances, and a
+// provider that fails in every way a program can (exits, hangs, writes
+// what is no answer, answers the wrong class or value), each failing that
+// one call with status 1 and a message that says what happened, while the
+// server and other providers go on; the program is started again after a
+// wait, and /metrics counts it. The example library provider: every
+// operation it serves, and its indication reaching a subscription.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -14,6 +16,7 @@
 #include <thread>
 
 #include "replay_server.h"
+#include "test_listener.h"
 
 namespace clitest {
 namespace {
@@ -138,6 +141,53 @@ TEST(CommandProviders, ServeLiveInstancesAndFailOneCallAtATimeWhenTheProgramDoes
 
     EXPECT_EQ(metric(server.port(), "cimxmld_provider_failures_total"), 6);  // hang and the five
     EXPECT_EQ(metric(server.port(), "cimxmld_provider_restarts_total"), 6);
+    EXPECT_EQ(server.stop(), 0);
+    fs::remove_all(folder);
+}
+
+TEST(LibraryProviders, ServeEveryOperationAndSendTheirIndications) {
+    const std::string folder = (fs::temp_directory_path() / ("cimxml-library-" + std::to_string(getpid()))).string();
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path example = fs::path(CIMXML_SOURCE_DIR) / "examples/providers/c";
+    std::ifstream registration(example / "counter_provider.json");
+    std::ofstream(fs::path(folder) / "counters.json")
+        << std::regex_replace(std::string(std::istreambuf_iterator<char>(registration), {}),
+                              std::regex("libcounter_provider.so"), COUNTER_PROVIDER_PATH);
+    ServerProcess server({"--providers", folder, "--mof", (example / "counter_provider.mof").string(), "--log-level", "info"});
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port());
+    const std::string ns = url + "/root/cimv2", hits = ns + ":Example_Counter.Name=\"hits\"";
+    TestListener listener;
+    const std::string subscribed = "root/interop:CIM_IndicationSubscription";
+    EXPECT_NE(runTool({"subscribe", url + "/root/interop", "SELECT * FROM CIM_AlertIndication", "--destination",
+                       "http://127.0.0.1:" + std::to_string(listener.port()) + "/", "--name", "counters"})
+                  .out.find(subscribed),
+              std::string::npos);
+
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+        int status;
+    } steps[] = {
+        {{"create-instance", ns, "--mof", "instance of Example_Counter { Name = \"hits\"; Value = 98; };"},
+         "root/cimv2:Example_Counter.Name=\"hits\"\n", 0},
+        {{"create-instance", ns, "--mof", "instance of Example_Counter { Name = \"hits\"; };"}, "", 11},
+        {{"get-property", hits, "Value"}, "Value = 98;\n", 0},
+        {{"set-property", hits, "Value=99"}, "", 0},
+        {{"invoke-method", hits, "Increment", "By=2"}, "ReturnValue = 101;\n", 0},
+        {{"enumerate-instance-names", ns + ":Example_Counter"}, "root/cimv2:Example_Counter.Name=\"hits\"\n", 0},
+        {{"delete-instance", hits}, "", 0},
+        {{"get-instance", hits}, "", 6},
+    };
+    for (const auto &step : steps) {
+        httptest::CommandResult result = runTool(step.args);
+        EXPECT_EQ(result.out, step.out) << step.args.front() << ": " << result.err;
+        EXPECT_EQ(result.status, step.status) << step.args.front() << ": " << result.err;
+    }
+    std::vector<ReceivedExport> sent = listener.waitFor(1);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_NE(sent.front().body.find("counter hits reached 101"), std::string::npos) << sent.front().body;
+    EXPECT_NE(server.log().find("provider counters: counters ready"), std::string::npos) << server.log();
     EXPECT_EQ(server.stop(), 0);
     fs::remove_all(folder);
 }
