@@ -47,6 +47,14 @@ cimobj::InstancePtr shapeProvidedInstance(const CIMInstance &instance, const Cla
     return shapeInstance(instance, record, *path, shape);
 }
 
+cimobj::InstancePtr shapeProvidedInstance(cimobj::InstancePtr instance, const ClassRecord &record,
+                                          const InstanceShape &shape) {
+    const CIMObjectPath *own = getInstancePath(instance.get());
+    if (!own || getLength(own->mkeys) == 0)
+        setInstancePath(instance.get(), pathFromKeyProperties(record, *instance, shape.nameSpace).release());
+    return shapeInstance(std::move(instance), record, shape);
+}
+
 Status readInstance(ObjectManager &objectManager, ObjectManager::State &state, const std::wstring &nameSpace,
                     const CIMObjectPath &name, const InstanceOptions &options, cimobj::InstancePtr &instance) {
     InstanceSource source;
@@ -70,7 +78,7 @@ Status readInstance(ObjectManager &objectManager, ObjectManager::State &state, c
     if (!status.ok()) return status;
     if (!provided) return Status::error(6, "the provider found no such instance");
     InstanceShape shape = makeInstanceShape(source.record.get(), options, source.nameSpace, host);
-    instance = shapeProvidedInstance(*provided, *source.record, shape);
+    instance = shapeProvidedInstance(std::move(provided), *source.record, shape);
     return status;
 }
 

@@ -38,6 +38,10 @@ ProviderContext providerContext(ObjectManager &objectManager, const InstanceSour
 // the provider gave when that has keys, else made from its key properties.
 cimobj::InstancePtr shapeProvidedInstance(const CIMInstance &instance, const ClassRecord &record,
                                           const InstanceShape &shape);
+// The same for an instance the caller gives up: its properties move into
+// the result instead of being copied.
+cimobj::InstancePtr shapeProvidedInstance(cimobj::InstancePtr instance, const ClassRecord &record,
+                                          const InstanceShape &shape);
 
 // Reads one instance from its source (takes the read lock itself when the
 // repository serves it). Status 6 when there is none.

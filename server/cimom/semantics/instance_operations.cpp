@@ -145,7 +145,7 @@ Status instanceCursor(ObjectManager &objectManager, ObjectManager::State &state,
         Status status = source.provider->enumerateInstances(
             providerContext(objectManager, source, host, filter ? PropertyNames() : properties), provided);
         for (cimobj::InstancePtr &one : provided)
-            if (one) one = filter && !filter(*one) ? nullptr : shapeProvidedInstance(*one, *source.record, *shape);
+            if (one) one = filter && !filter(*one) ? nullptr : shapeProvidedInstance(std::move(one), *source.record, *shape);
         return status;
     };
     cursor = std::make_unique<InstanceCursor>(nameSpace, std::move(plan.sources), fromStored, provide);
@@ -183,7 +183,8 @@ Status pathCursor(ObjectManager &objectManager, ObjectManager::State &state, con
         InstanceShape shape = makeInstanceShape(nullptr, InstanceOptions{}, spaceName, host);
         for (cimobj::InstancePtr &one : instances)
             if (one && filter(*one))
-                if (cimobj::InstancePtr shaped = shapeProvidedInstance(*one, *source.record, shape); shaped && shaped->path)
+                if (cimobj::InstancePtr shaped = shapeProvidedInstance(std::move(one), *source.record, shape);
+                    shaped && shaped->path)
                     provided.push_back(pathForClient(*shaped->path, spaceName, host));
         return status;
     };
