@@ -169,10 +169,7 @@ Status CommandProvider::getInstance(const ProviderContext &context, const CIMObj
                              if (instance) return std::string("answered GetInstance with more than one instance");
                              return instanceOf(context, result, instance);
                          });
-    if (status.ok() && !instance) {
-        failuresInARow_ = 0;
-        return Status::error(1, "provider " + name_ + " answered GetInstance without an instance");
-    }
+    if (status.ok() && !instance) return Status::error(1, "provider " + name_ + " answered GetInstance without an instance");
     return status;
 }
 
