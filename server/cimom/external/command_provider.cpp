@@ -121,8 +121,7 @@ Status CommandProvider::call(const ProviderContext &context, Json request,
     for (;;) {
         std::string line;
         if (!process_->receive(line, deadline, maxLineBytes, problem)) {
-            if (problem.find("in time") != std::string::npos)
-                problem += " (" + std::to_string(timeout_.count()) + " s)";
+            if (ProviderClock::now() >= deadline) problem += " (" + std::to_string(timeout_.count()) + " s)";
             return broken(problem);
         }
         bytes += line.size() + 1;

@@ -9,29 +9,22 @@
 #include "support/names.h"
 #include "support/number_text.h"
 #include "support/objects.h"
+#include "support/type_names.h"
 
 namespace cimom::external {
 
 namespace {
 
-const char *typeName(int type) {
-    static const char *const names[] = {"uint8",  "sint8",   "uint16",   "sint16", "uint32",    "sint32",
-                                        "uint64", "sint64",  "string",   "boolean", "real32",   "real64",
-                                        "datetime", "char16", "reference", "instance"};
-    return type >= 0 && type <= CIM_OBJECT ? names[type] : "value";
-}
-
 template <class Integer>
 cimobj::ValuePtr integerValue(const Json &json, int type, std::string &problem) {
-    const std::string range = std::to_string(std::numeric_limits<Integer>::min()) + ".." +
-                              std::to_string(std::numeric_limits<Integer>::max());
-    bool fits = false;
-    if (json.is_number_unsigned()) fits = json.get<std::uint64_t>() <= std::uint64_t(std::numeric_limits<Integer>::max());
-    else if (json.is_number_integer())
-        fits = json.get<std::int64_t>() >= std::int64_t(std::numeric_limits<Integer>::min()) &&
-               (json.get<std::int64_t>() < 0 || std::uint64_t(json.get<std::int64_t>()) <= std::uint64_t(std::numeric_limits<Integer>::max()));
+    using Limits = std::numeric_limits<Integer>;
+    const std::string range = std::to_string(Limits::min()) + ".." + std::to_string(Limits::max());
+    // Non-negative numbers read as unsigned, negative ones as signed.
+    const bool fits = json.is_number_unsigned()
+                          ? json.get<std::uint64_t>() <= std::uint64_t(Limits::max())
+                          : json.is_number_integer() && json.get<std::int64_t>() >= std::int64_t(Limits::min());
     if (!fits) {
-        problem = std::string("expected a ") + typeName(type) + " (" + range + "), not " + json.dump();
+        problem = "expected a " + mof::describeType(type) + " (" + range + "), not " + json.dump();
         return nullptr;
     }
     Integer native = json.is_number_unsigned() ? static_cast<Integer>(json.get<std::uint64_t>())
@@ -86,7 +79,7 @@ cimobj::ValuePtr scalarJsonValue(const Json &json, int type, std::string &proble
             path.release();
             return value;
         }
-        default: problem = std::string("values of type ") + typeName(type) + " are not supported"; return nullptr;
+        default: problem = "values of type " + mof::describeType(type) + " are not supported"; return nullptr;
     }
 }
 
@@ -129,7 +122,7 @@ Json propertiesJson(const CIMPropertyList *properties) {
 cimobj::ValuePtr jsonValue(const Json &json, int type, std::string &problem) {
     if (type < CIM_ARRAY || json.is_null()) return scalarJsonValue(json, type, problem);
     if (!json.is_array()) {
-        problem = std::string("expected an array of ") + typeName(type - CIM_ARRAY) + ", not " + json.dump();
+        problem = "expected an array of " + mof::describeType(type - CIM_ARRAY) + ", not " + json.dump();
         return nullptr;
     }
     cimobj::ListPtr list = makeList(CIMLIST_VALUE);
