@@ -93,8 +93,9 @@ typedef struct CIMXMLProvider {
     int (*createInstance)(void *self, const CIMXMLProviderCall *call, const CIMInstance *instance,
                           CIMXMLProviderResults *results);
     int (*modifyInstance)(void *self, const CIMXMLProviderCall *call, const CIMObjectPath *path,
-                          const CIMInstance *instance);
-    int (*deleteInstance)(void *self, const CIMXMLProviderCall *call, const CIMObjectPath *path);
+                          const CIMInstance *instance, CIMXMLProviderResults *results);
+    int (*deleteInstance)(void *self, const CIMXMLProviderCall *call, const CIMObjectPath *path,
+                          CIMXMLProviderResults *results);
     /* An association provider: the instances of the association class
      * call->cimClass that refer to object (through the reference property
      * role, when not NULL); the server follows their other references. */

@@ -131,7 +131,7 @@ static int createInstance(void *self, const CIMXMLProviderCall *call, const CIMI
 }
 
 static int modifyInstance(void *self, const CIMXMLProviderCall *call, const CIMObjectPath *path,
-                          const CIMInstance *instance) {
+                          const CIMInstance *instance, CIMXMLProviderResults *results) {
     Counters *counters = self;
     int wanted = call->properties == NULL;
     for (const char *const *name = call->properties; name && *name; ++name)
@@ -143,10 +143,12 @@ static int modifyInstance(void *self, const CIMXMLProviderCall *call, const CIMO
     if (counter && wanted)
         counter->value = value && !isCIMValueNull(value) && getCIMValueType(value) == CIM_UINT64 ? value->data.u64 : 0;
     pthread_mutex_unlock(&counters->lock);
+    if (!counter) results->message(results, "no such counter");
     return counter ? 0 : 6;
 }
 
-static int deleteInstance(void *self, const CIMXMLProviderCall *call, const CIMObjectPath *path) {
+static int deleteInstance(void *self, const CIMXMLProviderCall *call, const CIMObjectPath *path,
+                          CIMXMLProviderResults *results) {
     (void)call;
     Counters *counters = self;
     pthread_mutex_lock(&counters->lock);
@@ -156,6 +158,7 @@ static int deleteInstance(void *self, const CIMXMLProviderCall *call, const CIMO
         *counter = counters->items[--counters->count];
     }
     pthread_mutex_unlock(&counters->lock);
+    if (!counter) results->message(results, "no such counter");
     return counter ? 0 : 6;
 }
 

@@ -91,12 +91,7 @@ LibraryProvider::LibraryProvider(std::string name, const std::string &library) :
         problem = "is of provider version " + std::to_string(table_->version) + "; this server takes 1 to " +
                   std::to_string(CIMXML_PROVIDER_VERSION);
     if (problem.empty()) {
-        fillCimomHandle(cimom_);
-        broker_.version = CIMXML_PROVIDER_VERSION;
-        broker_.cimom = &cimom_;
-        broker_.log = logLine;
-        broker_.deliverIndication = deliver;
-        broker_.server = &name_;
+        fillBroker();
         int status = table_->start ? table_->start(&broker_, &self_) : 0;
         if (status != 0) problem = "did not start (status " + std::to_string(status) + ")";
     }
@@ -106,9 +101,23 @@ LibraryProvider::LibraryProvider(std::string name, const std::string &library) :
     }
 }
 
+LibraryProvider::LibraryProvider(std::string name, const CIMXMLProvider *table, void *self)
+    : name_(std::move(name)), table_(table), self_(self) {
+    fillBroker();
+}
+
+void LibraryProvider::fillBroker() {
+    fillCimomHandle(cimom_);
+    broker_.version = CIMXML_PROVIDER_VERSION;
+    broker_.cimom = &cimom_;
+    broker_.log = logLine;
+    broker_.deliverIndication = deliver;
+    broker_.server = &name_;
+}
+
 LibraryProvider::~LibraryProvider() {
     if (table_->stop) table_->stop(self_);
-    dlclose(library_);
+    if (library_) dlclose(library_);
 }
 
 ProviderFigures LibraryProvider::figures() const {
@@ -185,13 +194,13 @@ Status LibraryProvider::modifyInstance(const ProviderContext &context, const CIM
     CallFrame frame(context, properties);
     Results results;
     return run(table_->modifyInstance, results,
-               [&] { return table_->modifyInstance(self_, &frame.call, &path, &instance); });
+               [&] { return table_->modifyInstance(self_, &frame.call, &path, &instance, &results); });
 }
 
 Status LibraryProvider::deleteInstance(const ProviderContext &context, const CIMObjectPath &path) {
     CallFrame frame(context, context.properties);
     Results results;
-    return run(table_->deleteInstance, results, [&] { return table_->deleteInstance(self_, &frame.call, &path); });
+    return run(table_->deleteInstance, results, [&] { return table_->deleteInstance(self_, &frame.call, &path, &results); });
 }
 
 Status LibraryProvider::references(const ProviderContext &context, const CIMObjectPath &object,

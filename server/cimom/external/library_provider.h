@@ -21,7 +21,10 @@ public:
     // std::runtime_error saying why it could not (the library does not
     // load, lacks the table, is of a newer version, its start failed).
     LibraryProvider(std::string name, const std::string &library);
-    // Stops the provider and unloads the library.
+    // A table linked into the server, already started with self, which
+    // the table's stop frees.
+    LibraryProvider(std::string name, const CIMXMLProvider *table, void *self);
+    // Stops the provider and unloads its library.
     ~LibraryProvider() override;
     LibraryProvider(const LibraryProvider &) = delete;
     LibraryProvider &operator=(const LibraryProvider &) = delete;
@@ -46,6 +49,7 @@ public:
 
 private:
     struct Results;
+    void fillBroker();
     // Runs one entry point (null: status 7) and counts it.
     template <class Call>
     Status run(bool present, Results &results, Call call);

@@ -2,6 +2,7 @@
 // server describes itself in its interop namespace.
 #include "cimom/interop_providers.h"
 
+#include "external/builtin_table.h"
 #include "providers/communication_mechanism_provider.h"
 #include "providers/computer_system_provider.h"
 #include "providers/live_association.h"
@@ -23,7 +24,7 @@ void registerInteropProviders(ObjectManager &objectManager, ServerDescription de
         {profiles, registeredProfileClass},
     };
     for (const auto &[provider, className] : elements)
-        objectManager.registerInstanceProvider(interopNamespace, std::wstring(className), provider);
+        external::registerBuiltin(objectManager, interopNamespace, className, {provider, nullptr, nullptr});
 
     std::shared_ptr<LiveElements> computer = elementsIn(makeComputerSystemProvider(), systemNamespace);
     const std::pair<const wchar_t *, std::shared_ptr<LiveAssociation>> associations[] = {
@@ -43,10 +44,8 @@ void registerInteropProviders(ObjectManager &objectManager, ServerDescription de
              AssociationEnd{L"Antecedent", makeRegisteredProfileProvider(profileRegistrationProfile)},
              AssociationEnd{L"Dependent", makeRegisteredProfileProvider(wbemServerProfile)})},
     };
-    for (const auto &[className, provider] : associations) {
-        objectManager.registerInstanceProvider(interopNamespace, className, provider);
-        objectManager.registerAssociationProvider(interopNamespace, className, provider);
-    }
+    for (const auto &[className, provider] : associations)
+        external::registerBuiltin(objectManager, interopNamespace, className, {provider, provider, nullptr});
 }
 
 }  // namespace cimom

@@ -1,6 +1,7 @@
 // live_providers.cpp - registering the live providers for their classes.
 #include "cimom/live_providers.h"
 
+#include "external/builtin_table.h"
 #include "providers/computer_system_provider.h"
 #include "providers/file_system_provider.h"
 #include "providers/live_association.h"
@@ -23,8 +24,8 @@ void registerLiveProviders(ObjectManager &objectManager, const std::wstring &nam
         {fileSystems, fileSystemClass},
     };
     for (const auto &[provider, className] : elements)
-        objectManager.registerInstanceProvider(nameSpace, std::wstring(className), provider);
-    objectManager.registerMethodProvider(nameSpace, std::wstring(operatingSystemClass), makeLoadAverageMethod());
+        external::registerBuiltin(objectManager, nameSpace, className,
+                                  {provider, nullptr, provider == system ? makeLoadAverageMethod() : nullptr});
 
     const std::pair<const wchar_t *, std::shared_ptr<LiveAssociation>> associations[] = {
         {L"CIMXML_RunningOS",
@@ -36,10 +37,8 @@ void registerLiveProviders(ObjectManager &objectManager, const std::wstring &nam
         {L"CIMXML_HostedFileSystem", std::make_shared<LiveAssociation>(AssociationEnd{L"GroupComponent", computer},
                                                                        AssociationEnd{L"PartComponent", fileSystems})},
     };
-    for (const auto &[className, provider] : associations) {
-        objectManager.registerInstanceProvider(nameSpace, className, provider);
-        objectManager.registerAssociationProvider(nameSpace, className, provider);
-    }
+    for (const auto &[className, provider] : associations)
+        external::registerBuiltin(objectManager, nameSpace, className, {provider, provider, nullptr});
 }
 
 }  // namespace cimom
