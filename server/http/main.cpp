@@ -125,7 +125,8 @@ int serve(const ServerOptions &options, const std::vector<std::string> &argument
     // Ports bound and repository open: what a Type=notify unit waits for.
     notifyServiceManager("READY=1\nSTATUS=serving " + listenerUrl(listeners.front()));
 
-    ServerReload reload(arguments, options, passwords.get(), tlsReload.get());
+    ServerReload reload(arguments, options, passwords.get(), tlsReload.get(),
+                        [&objectManager](const ServerOptions &next) { objectManager->reloadProviders(next); });
     std::thread stopper([&] {
         int received = 0;
         while (sigwait(&stopping, &received) == 0 && received == SIGHUP) {

@@ -22,6 +22,19 @@ namespace cimxmld {
 
 namespace {
 
+// The providers of --providers, registered; the problems of their
+// registrations go to the log.
+cimom::RegisteredProviders registeredProviders(cimom::ObjectManager &objectManager, const ServerOptions &options) {
+    if (options.providersDir.empty()) return {};
+    std::vector<std::string> problems;
+    auto providers = cimom::registerExternalProviders(objectManager, options.providersDir, options.providerUser, problems);
+    for (const std::string &problem : problems)
+        cimPrintMessage(CIM_LOG_ERROR, L"provider registration left out: %s", problem.c_str());
+    cimPrintMessage(CIM_LOG_INFO, L"%zu providers registered from %s", providers.size(),
+                    options.providersDir.c_str());
+    return providers;
+}
+
 // The object manager installed for the handle (a durable one holds its
 // store as its journal), describing the server in root/interop.
 class InMemoryObjectManager : public ObjectManagerHost {
@@ -90,9 +103,20 @@ private:
         }
     }
 
-    std::vector<cimom::ProviderFigures> providerFigures() const override { return providers_.figures(); }
+    std::vector<cimom::ProviderFigures> providerFigures() const override {
+        std::lock_guard lock(providersMutex_);
+        return providers_.figures();
+    }
+
+    void reloadProviders(const ServerOptions &options) override {
+        cimom::RegisteredProviders next = registeredProviders(*objectManager_, options);
+        std::lock_guard lock(providersMutex_);
+        providers_.withdraw(*objectManager_, next);
+        std::swap(providers_, next);
+    }
 
     std::shared_ptr<cimom::ObjectManager> objectManager_;
+    mutable std::mutex providersMutex_;
     cimom::RegisteredProviders providers_;
     CIMOMHandle handle_{};
     CIMXMLHostExtensions extensions_{};
@@ -106,19 +130,6 @@ private:
     int pollSeconds_ = 5;
     std::thread expirer_;
 };
-
-// The command providers of --providers, registered; the problems of their
-// registrations go to the log.
-cimom::RegisteredProviders commandProviders(cimom::ObjectManager &objectManager, const ServerOptions &options) {
-    if (options.providersDir.empty()) return {};
-    std::vector<std::string> problems;
-    auto providers = cimom::registerExternalProviders(objectManager, options.providersDir, options.providerUser, problems);
-    for (const std::string &problem : problems)
-        cimPrintMessage(CIM_LOG_ERROR, L"provider registration left out: %s", problem.c_str());
-    cimPrintMessage(CIM_LOG_INFO, L"%zu command providers registered from %s", providers.size(),
-                    options.providersDir.c_str());
-    return providers;
-}
 
 // The diagnostics one to a line; empty when there are none.
 std::string joined(const std::vector<cimom::MofDiagnostic> &diagnostics) {
@@ -145,7 +156,7 @@ std::unique_ptr<ObjectManagerHost> startOnRepository(const ServerOptions &option
     // After loading: what the file holds loads into the repository, never
     // into a provider.
     cimom::registerLiveProviders(*objectManager);
-    auto providers = commandProviders(*objectManager, options);
+    auto providers = registeredProviders(*objectManager, options);
     return std::make_unique<InMemoryObjectManager>(std::move(objectManager), options, std::move(providers));
 }
 
@@ -164,7 +175,7 @@ std::unique_ptr<ObjectManagerHost> ObjectManagerHost::start(const ServerOptions 
         error = joined(objectManager->compileMofFile(file, {}, cimom::Journaling::Off));
         if (!error.empty()) return nullptr;
     }
-    auto providers = commandProviders(*objectManager, options);
+    auto providers = registeredProviders(*objectManager, options);
     return std::make_unique<InMemoryObjectManager>(std::move(objectManager), options, std::move(providers));
 }
 

@@ -40,8 +40,12 @@ public:
     virtual cimom::ObjectManager &objectManager() = 0;
     // The pulled enumerations' figures now.
     virtual EnumerationFigures enumerationFigures() const = 0;
-    // The command providers' figures now, one entry per provider.
+    // The registered providers' figures now, one entry per provider.
     virtual std::vector<cimom::ProviderFigures> providerFigures() const = 0;
+    // Reads the registrations of options.providersDir again: their classes
+    // are served by newly started providers, the classes no registration
+    // names any more by the repository again; the problems are logged.
+    virtual void reloadProviders(const ServerOptions &options) = 0;
 };
 
 }  // namespace cimxmld

@@ -367,8 +367,9 @@ SQLite file with --repository.
 
 GET /metrics answers request counts and durations in the Prometheus text
 format. SIGTERM or SIGINT stops the server after the requests in flight.
-SIGHUP reads the command line's --config file, the password file and the
-TLS certificate and key again and reopens the --access-log file; a broken
+SIGHUP reads the command line's --config file, the password file, the
+TLS certificate and key and the provider registrations again and reopens
+the --access-log file; a broken
 configuration keeps the old one. Started by systemd, the server tells it
 when it is ready and takes the listening sockets it is given.
 )";

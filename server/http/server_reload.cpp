@@ -52,9 +52,9 @@ std::vector<std::string> settingsNeedingRestart(const ServerOptions &a, const Se
 }
 
 ServerReload::ServerReload(std::vector<std::string> arguments, ServerOptions started, PasswordFile *passwords,
-                           TlsReload *tls)
+                           TlsReload *tls, std::function<void(const ServerOptions &)> providers)
     : arguments_(std::move(arguments)), started_(std::move(started)), accessLog_(started_.accessLogFile),
-      passwords_(passwords), tls_(tls) {}
+      passwords_(passwords), tls_(tls), providers_(std::move(providers)) {}
 
 bool ServerReload::run() {
     std::vector<const char *> argv{"cimxmld"};
@@ -83,6 +83,7 @@ bool ServerReload::run() {
         accessLog_ = next->accessLogFile;
     if (checked && !passwords_->reload(next->passwordFile, error)) logError(error);
     cimSetLogLevel(next->logLevel);
+    if (providers_) providers_(*next);
 
     std::vector<std::string> later = settingsNeedingRestart(started_, *next);
     std::string names;

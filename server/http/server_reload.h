@@ -1,9 +1,11 @@
 // server_reload.h - what SIGHUP does: reads the command line and its
 // --config file again and applies what a running server can take (the log
 // level, the password file's users, the TLS certificate and key, the access
-// log file, reopened), leaving connections and requests in flight alone.
+// log file, reopened, the provider registrations), leaving connections and
+// requests in flight alone.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,8 +21,10 @@ public:
     // arguments: the command line (argv[1] onwards) to read again; started:
     // the settings the server runs with. passwords and tls are lent (null
     // when the server runs without authentication or HTTPS) and must
-    // outlive this object.
-    ServerReload(std::vector<std::string> arguments, ServerOptions started, PasswordFile *passwords, TlsReload *tls);
+    // outlive this object. providers, when set, is given the new settings
+    // to read the provider registrations again.
+    ServerReload(std::vector<std::string> arguments, ServerOptions started, PasswordFile *passwords, TlsReload *tls,
+                 std::function<void(const ServerOptions &)> providers = {});
 
     // Reloads. A configuration that does not read, or a password file or
     // certificate that does not load, changes nothing and is logged with its
@@ -35,6 +39,7 @@ private:
     std::string accessLog_;  // the access log file in use
     PasswordFile *passwords_;
     TlsReload *tls_;
+    std::function<void(const ServerOptions &)> providers_;
 };
 
 // The names of the settings that differ between a and b and that only a

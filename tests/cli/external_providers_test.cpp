@@ -4,7 +4,8 @@
 // what is no answer, answers the wrong class or value), each failing that
 // one call with status 1 and a message that says what happened, while the
 // server and other providers go on; the program is started again after a
-// wait, and /metrics counts it. The example library provider: every
+// wait, and /metrics counts it; a reload takes registrations in and out.
+// The example library provider: every
 // operation it serves, and its indication reaching a subscription.
 #include <gtest/gtest.h>
 
@@ -82,7 +83,7 @@ long metric(int port, const std::string &name) {
 
 TEST(CommandProviders, ServeLiveInstancesAndFailOneCallAtATimeWhenTheProgramDoes) {
     const std::string folder = providersFolder();
-    ServerProcess server({"--providers", folder, "--mof", mofOf(folder)});
+    ServerProcess server({"--providers", folder, "--mof", mofOf(folder), "--log-level", "info"});
     const std::string ns = "http://127.0.0.1:" + std::to_string(server.port()) + "/root/cimv2";
     EXPECT_NE(server.log().find(folder + "/missing.json: class Test_Nowhere: no such class in root/cimv2"),
               std::string::npos)
@@ -141,6 +142,20 @@ TEST(CommandProviders, ServeLiveInstancesAndFailOneCallAtATimeWhenTheProgramDoes
 
     EXPECT_EQ(metric(server.port(), "cimxmld_provider_failures_total"), 6);  // hang and the five
     EXPECT_EQ(metric(server.port(), "cimxmld_provider_restarts_total"), 6);
+
+    // A reload without the registration gives the class back to the
+    // repository; with it again, a new program serves it.
+    const fs::path registration = fs::path(folder) / "faults.json", aside = fs::path(folder) / "faults.off";
+    fs::rename(registration, aside);
+    ASSERT_TRUE(server.reload());
+    httptest::CommandResult stored = runTool({"get-instance", ns + ":Test_Fault.Name=\"ok\""});
+    EXPECT_NE(stored.err.find("CIM_ERR_NOT_FOUND"), std::string::npos) << stored.err;
+    EXPECT_EQ(stored.err.find("provider"), std::string::npos) << stored.err;
+    EXPECT_EQ(runTool({"get-instance", ns + ":Example_NetworkInterface.Name=\"lo\""}).status, 0);
+    fs::rename(aside, registration);
+    ASSERT_TRUE(server.reload());
+    EXPECT_EQ(runTool({"get-instance", ns + ":Test_Fault.Name=\"ok\""}).status, 0);
+    EXPECT_EQ(metric(server.port(), "cimxmld_provider_calls_total"), 1);
     EXPECT_EQ(server.stop(), 0);
     fs::remove_all(folder);
 }

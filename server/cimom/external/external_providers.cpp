@@ -9,6 +9,7 @@
 #include "external/command_provider.h"
 #include "external/library_provider.h"
 #include "external/provider_registration.h"
+#include "support/names.h"
 
 namespace cimom {
 
@@ -48,6 +49,16 @@ std::vector<ProviderFigures> RegisteredProviders::figures() const {
     for (const auto &provider : commands_) all.push_back(provider->figures());
     for (const auto &provider : libraries_) all.push_back(provider->figures());
     return all;
+}
+
+void RegisteredProviders::withdraw(ObjectManager &objectManager, const RegisteredProviders &kept) const {
+    for (const auto &[key, served] : served_) {
+        auto replaced = kept.served_.find(key);
+        const unsigned gone = served.kinds & ~(replaced == kept.served_.end() ? 0u : replaced->second.kinds);
+        if (gone & 1) objectManager.registerInstanceProvider(served.nameSpace, served.className, nullptr);
+        if (gone & 2) objectManager.registerMethodProvider(served.nameSpace, served.className, nullptr);
+        if (gone & 4) objectManager.registerAssociationProvider(served.nameSpace, served.className, nullptr);
+    }
 }
 
 RegisteredProviders registerExternalProviders(ObjectManager &objectManager, const std::string &folder,
@@ -93,6 +104,12 @@ RegisteredProviders registerExternalProviders(ObjectManager &objectManager, cons
                 if (served.methods) objectManager.registerMethodProvider(nameSpace, served.className, methods);
                 if (served.associations)
                     objectManager.registerAssociationProvider(nameSpace, served.className, associations);
+                RegisteredProviders::Served &entry =
+                    registered.served_[{foldName(nameSpace), foldName(served.className)}];
+                entry.nameSpace = nameSpace;
+                entry.className = served.className;
+                entry.kinds |= (served.instances ? 1u : 0u) | (served.methods ? 2u : 0u) |
+                               (served.associations ? 4u : 0u);
                 used = true;
             }
         }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,10 +34,21 @@ class RegisteredProviders {
 public:
     std::size_t size() const { return commands_.size() + libraries_.size(); }
     std::vector<ProviderFigures> figures() const;
+    // Takes out of objectManager the providers of this set that kept does
+    // not replace (per namespace, class and kind), so that those classes
+    // are the repository's again. Calls in flight finish on them.
+    void withdraw(ObjectManager &objectManager, const RegisteredProviders &kept) const;
 
 private:
     friend RegisteredProviders registerExternalProviders(ObjectManager &, const std::string &, const std::string &,
                                                          std::vector<std::string> &);
+    // The kinds (bits: 1 instance, 2 method, 4 association) registered per
+    // (namespace, class) as given, by their folded names.
+    struct Served {
+        std::wstring nameSpace, className;
+        unsigned kinds = 0;
+    };
+    std::map<std::pair<std::wstring, std::wstring>, Served> served_;
     std::vector<std::shared_ptr<external::CommandProvider>> commands_;
     std::vector<std::shared_ptr<external::LibraryProvider>> libraries_;
 };
@@ -47,7 +59,9 @@ private:
 // cimxmld's own user; a library is loaded and started at once. Problems (a
 // wrong file, a class that does not exist, an unknown user, a library that
 // does not load or start) are appended, one line each naming the file, and
-// that registration or class is left out.
+// that registration or class is left out. Called again (a reload), it
+// replaces the providers of the classes it registers; withdraw takes out
+// those the earlier set served alone.
 RegisteredProviders registerExternalProviders(ObjectManager &objectManager, const std::string &folder,
                                               const std::string &defaultUser, std::vector<std::string> &problems);
 
