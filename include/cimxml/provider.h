@@ -22,9 +22,11 @@
  * object library (cimobj/cimobj.h, libcimobj.so) makes and reads them.
  *
  * Results: an entry point returns 0 for success or a CIM status code
- * (CIM_ERR_NOT_FOUND 6, ...), after results->message for its text. A
- * results function that returns nonzero wants no more (a second instance
- * for GetInstance): the provider should then return. */
+ * (CIM_ERR_NOT_FOUND 6, ...), after results->message for its text. The
+ * instances of an enumeration go on to the client in batches while the
+ * provider makes them, so a provider need not hold them all. A results
+ * function that returns nonzero wants no more (a second instance for
+ * GetInstance, a client that went away): the provider should then return. */
 #ifndef CIMXML_PROVIDER_H
 #define CIMXML_PROVIDER_H
 

@@ -21,6 +21,30 @@ public:
     }
 };
 
+// Makes instances one at a time until the sink wants no more, noting how
+// many batches had been delivered when it made each.
+class Streaming : public cimom::InstanceProvider {
+public:
+    explicit Streaming(const std::vector<std::size_t> &delivered) : delivered_(delivered) {}
+    cimom::Status getInstance(const cimom::ProviderContext &, const CIMObjectPath &, cimobj::InstancePtr &) override {
+        return cimom::Status::error(6, "none here");
+    }
+    cimom::Status enumerateInstances(const cimom::ProviderContext &, std::vector<cimobj::InstancePtr> &) override {
+        return cimom::Status::error(1, "asked for a whole list");
+    }
+    cimom::Status streamInstances(const cimom::ProviderContext &, const InstanceSink &sink) override {
+        for (int id = 1; id <= 100; ++id) {
+            batchesSeen.push_back(delivered_.size());
+            if (!sink(instanceOf("T_Flaky", {{"Id", std::to_string(id)}}))) break;
+        }
+        return cimom::Status::success();
+    }
+    std::vector<std::size_t> batchesSeen;
+
+private:
+    const std::vector<std::size_t> &delivered_;
+};
+
 class BatchedEnumeration : public ObjectManagerTest {
 protected:
     std::string extraMof() const override {
@@ -195,10 +219,21 @@ TEST_F(BatchedEnumeration, AFailureAfterTheFirstBatchesComesAfterThem) {
     cimom::Status status = run("T_Other", 8, sizes, ids);
     EXPECT_EQ(status.code, 1);
     EXPECT_EQ(status.message, "the source went away half way");
-    EXPECT_EQ(sizes, (std::vector<std::size_t>{8, 8})) << "the stored ones come first, in full batches";
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{8, 8, 6})) << "what came before the failure comes before it";
     // The whole-list form fails the same way.
     std::vector<cimobj::InstancePtr> instances;
     EXPECT_EQ(om->enumerateInstances(L"test", L"T_Other", {}, instances).code, 1);
+}
+
+TEST_F(BatchedEnumeration, AProvidersInstancesGoOutWhileItMakesThemAndStopItWhenNoMoreAreWanted) {
+    std::vector<std::size_t> sizes;
+    auto provider = std::make_shared<Streaming>(sizes);
+    om->registerInstanceProvider(L"test", L"T_Flaky", provider);
+    std::string ids;
+    EXPECT_TRUE(run("T_Flaky", 8, sizes, ids, [](std::size_t batch) { return batch < 2; }).ok());
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{8, 8}));
+    ASSERT_EQ(provider->batchesSeen.size(), 16u) << "it stops when the second batch is refused";
+    EXPECT_EQ(provider->batchesSeen[8], 1u) << "the first batch went out before the ninth instance was made";
 }
 
 }  // namespace

@@ -150,11 +150,20 @@ Status CommandProvider::call(const ProviderContext &context, Json request,
 
 Status CommandProvider::enumerateInstances(const ProviderContext &context,
                                            std::vector<cimobj::InstancePtr> &instances) {
+    return streamInstances(context, [&instances](cimobj::InstancePtr one) {
+        instances.push_back(std::move(one));
+        return true;
+    });
+}
+
+Status CommandProvider::streamInstances(const ProviderContext &context, const InstanceSink &sink) {
+    bool wanted = true;  // after the sink's no, lines are read to the status and dropped
     return call(context, {{"op", "EnumerateInstances"}, {"properties", propertyList(context.properties)}},
                 [&](const Json &result) {
+                    if (!wanted) return std::string();
                     cimobj::InstancePtr instance;
                     std::string problem = instanceOf(context, result, instance);
-                    if (instance) instances.push_back(std::move(instance));
+                    if (instance) wanted = sink(std::move(instance));
                     return problem;
                 });
 }

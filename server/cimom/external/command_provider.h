@@ -40,6 +40,7 @@ public:
     Status getInstance(const ProviderContext &context, const CIMObjectPath &path,
                        cimobj::InstancePtr &instance) override;
     Status enumerateInstances(const ProviderContext &context, std::vector<cimobj::InstancePtr> &instances) override;
+    Status streamInstances(const ProviderContext &context, const InstanceSink &sink) override;
     Status createInstance(const ProviderContext &context, const CIMInstance &instance,
                           cimobj::PathPtr &newPath) override;
     Status modifyInstance(const ProviderContext &context, const CIMObjectPath &path, const CIMInstance &instance,

@@ -57,11 +57,18 @@ struct LibraryProvider::Results : CIMXMLProviderResults {
     std::vector<std::pair<std::string, cimobj::ValuePtr>> values;
     std::string text;  // of a failure
     std::size_t limit = static_cast<std::size_t>(-1);  // instances wanted
+    const InstanceSink *sink = nullptr;                 // takes the instances instead, when set
+    bool ended = false;                                 // the sink wants no more
 
     Results() {
         instance = [](CIMXMLProviderResults *self, CIMInstance *taken) {
             auto *results = static_cast<Results *>(self);
-            if (taken) results->instances.emplace_back(taken);
+            cimobj::InstancePtr one(taken);
+            if (results->sink) {
+                if (one && !results->ended) results->ended = !(*results->sink)(std::move(one));
+                return results->ended ? 1 : 0;
+            }
+            if (one) results->instances.push_back(std::move(one));
             return results->instances.size() >= results->limit ? 1 : 0;
         };
         path = [](CIMXMLProviderResults *self, CIMObjectPath *taken) {
@@ -147,12 +154,18 @@ Status LibraryProvider::run(bool present, Results &results, Call call) {
 
 Status LibraryProvider::enumerateInstances(const ProviderContext &context,
                                            std::vector<cimobj::InstancePtr> &instances) {
+    return streamInstances(context, [&instances](cimobj::InstancePtr one) {
+        instances.push_back(std::move(one));
+        return true;
+    });
+}
+
+Status LibraryProvider::streamInstances(const ProviderContext &context, const InstanceSink &sink) {
     CallFrame frame(context, context.properties);
     Results results;
-    Status status = run(table_->enumerateInstances, results,
-                        [&] { return table_->enumerateInstances(self_, &frame.call, &results); });
-    for (cimobj::InstancePtr &one : results.instances) instances.push_back(std::move(one));
-    return status;
+    results.sink = &sink;
+    return run(table_->enumerateInstances, results,
+               [&] { return table_->enumerateInstances(self_, &frame.call, &results); });
 }
 
 Status LibraryProvider::enumerateInstanceNames(const ProviderContext &context, std::vector<cimobj::PathPtr> &paths) {

@@ -5,6 +5,14 @@
 
 namespace cimom {
 
+Status InstanceProvider::streamInstances(const ProviderContext &context, const InstanceSink &sink) {
+    std::vector<cimobj::InstancePtr> instances;
+    Status status = enumerateInstances(context, instances);
+    for (cimobj::InstancePtr &one : instances)
+        if (!sink(std::move(one))) break;
+    return status;
+}
+
 Status InstanceProvider::enumerateInstanceNames(const ProviderContext &context, std::vector<cimobj::PathPtr> &paths) {
     std::vector<cimobj::InstancePtr> instances;
     Status status = enumerateInstances(context, instances);

@@ -103,24 +103,6 @@ Status typedForProvider(const ClassRecord &record, const CIMInstance &given, cim
 
 }  // namespace
 
-namespace {
-
-// Hands the cursor's results to deliver in batches of batchSize (0: one
-// batch of everything) until it ends or deliver asks to stop.
-template <class Ptr>
-Status deliverInBatches(ObjectManager::State &state, ResultCursor<Ptr> &cursor, std::size_t batchSize,
-                        const std::function<bool(std::vector<Ptr> &)> &deliver) {
-    while (!cursor.ended()) {
-        std::vector<Ptr> batch;
-        Status status = cursor.next(state, batchSize, batch);
-        if (!status.ok()) return status;
-        if (!batch.empty() && !deliver(batch)) break;
-    }
-    return Status::success();
-}
-
-}  // namespace
-
 Status instanceCursor(ObjectManager &objectManager, ObjectManager::State &state, const std::wstring &nameSpace,
                       const std::wstring &className, const InstanceOptions &options, InstanceFilter filter,
                       std::unique_ptr<InstanceCursor> &cursor) {
@@ -140,13 +122,14 @@ Status instanceCursor(ObjectManager &objectManager, ObjectManager::State &state,
         return shapeInstance(std::move(whole), record, *shape);
     };
     auto provide = [&objectManager, shape, filter, host, properties = options.properties](
-                       const InstanceSource &source, std::vector<cimobj::InstancePtr> &provided) {
+                       const InstanceSource &source, const InstanceCursor::Sink &sink) {
         // A filter reads properties a property list may leave out.
-        Status status = source.provider->enumerateInstances(
-            providerContext(objectManager, source, host, filter ? PropertyNames() : properties), provided);
-        for (cimobj::InstancePtr &one : provided)
-            if (one) one = filter && !filter(*one) ? nullptr : shapeProvidedInstance(std::move(one), *source.record, *shape);
-        return status;
+        return source.provider->streamInstances(
+            providerContext(objectManager, source, host, filter ? PropertyNames() : properties),
+            [&](cimobj::InstancePtr one) {
+                if (!one || (filter && !filter(*one))) return true;
+                return sink(shapeProvidedInstance(std::move(one), *source.record, *shape));
+            });
     };
     cursor = std::make_unique<InstanceCursor>(nameSpace, std::move(plan.sources), fromStored, provide);
     return Status::success();
@@ -169,24 +152,22 @@ Status pathCursor(ObjectManager &objectManager, ObjectManager::State &state, con
         return pathForClient(*stored.path(space.name), space.name, host);
     };
     auto provide = [&objectManager, host, spaceName, filter](const InstanceSource &source,
-                                                             std::vector<cimobj::PathPtr> &provided) {
+                                                             const PathCursor::Sink &sink) {
         const PropertyNames all;
         ProviderContext context = providerContext(objectManager, source, host, all);
         if (!filter) {
+            std::vector<cimobj::PathPtr> provided;
             Status status = source.provider->enumerateInstanceNames(context, provided);
             for (cimobj::PathPtr &path : provided)
-                if (path) path = pathForClient(*path, spaceName, host);
+                if (path && !sink(pathForClient(*path, spaceName, host))) break;
             return status;
         }
-        std::vector<cimobj::InstancePtr> instances;
-        Status status = source.provider->enumerateInstances(context, instances);
         InstanceShape shape = makeInstanceShape(nullptr, InstanceOptions{}, spaceName, host);
-        for (cimobj::InstancePtr &one : instances)
-            if (one && filter(*one))
-                if (cimobj::InstancePtr shaped = shapeProvidedInstance(std::move(one), *source.record, shape);
-                    shaped && shaped->path)
-                    provided.push_back(pathForClient(*shaped->path, spaceName, host));
-        return status;
+        return source.provider->streamInstances(context, [&](cimobj::InstancePtr one) {
+            if (!one || !filter(*one)) return true;
+            cimobj::InstancePtr shaped = shapeProvidedInstance(std::move(one), *source.record, shape);
+            return !shaped || !shaped->path || sink(pathForClient(*shaped->path, spaceName, host));
+        });
     };
     cursor = std::make_unique<PathCursor>(nameSpace, std::move(plan.sources), fromStored, provide);
     return Status::success();
@@ -205,7 +186,7 @@ Status ObjectManager::enumerateInstances(const std::wstring &nameSpace, const st
     std::unique_ptr<InstanceCursor> cursor;
     Status status = instanceCursor(*this, *state_, nameSpace, className, options, nullptr, cursor);
     if (!status.ok()) return status;
-    return deliverInBatches(*state_, *cursor, batchSize, deliver);
+    return cursor->drain(*state_, batchSize, deliver);
 }
 
 Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, const std::wstring &className,
@@ -220,7 +201,7 @@ Status ObjectManager::enumerateInstanceNames(const std::wstring &nameSpace, cons
     std::unique_ptr<PathCursor> cursor;
     Status status = pathCursor(*this, *state_, nameSpace, className, nullptr, cursor);
     if (!status.ok()) return status;
-    return deliverInBatches(*state_, *cursor, batchSize, deliver);
+    return cursor->drain(*state_, batchSize, deliver);
 }
 
 Status ObjectManager::createInstance(const std::wstring &nameSpace, const CIMInstance &instance,

@@ -22,8 +22,11 @@ public:
     // A result made of a stored instance, under the read lock with its
     // namespace and class record; a null result is left out (a filter).
     using FromStored = std::function<Ptr(const StoredInstance &, const NamespaceData &, const ClassRecord &)>;
-    // The results of a provider's source, asked once, when the cursor gets there.
-    using Provide = std::function<Status(const InstanceSource &, std::vector<Ptr> &)>;
+    // Takes one result of a provider (null: left out); false when no more are wanted.
+    using Sink = std::function<bool(Ptr)>;
+    // Hands the results of a provider's source to a sink; asked once, when
+    // the cursor gets there.
+    using Provide = std::function<Status(const InstanceSource &, const Sink &)>;
 
     ResultCursor(std::wstring nameSpace, std::vector<InstanceSource> sources, FromStored fromStored, Provide provide)
         : nameSpace_(std::move(nameSpace)), sources_(std::move(sources)), fromStored_(std::move(fromStored)),
@@ -39,44 +42,63 @@ public:
         std::size_t given = 0;
         while (given < wanted && source_ < sources_.size()) {
             const InstanceSource &source = sources_[source_];
-            if (source.provider) {
-                if (!provided_) {
-                    std::vector<Ptr> results;
-                    Status status = provide_(source, results);
-                    if (!status.ok()) {
-                        source_ = sources_.size();
-                        return status;
-                    }
-                    provided_.emplace(std::make_move_iterator(results.begin()), std::make_move_iterator(results.end()));
-                }
-                for (; given < wanted && !provided_->empty(); provided_->pop_front())
-                    if (provided_->front()) {
-                        out.push_back(std::move(provided_->front()));
-                        ++given;
-                    }
-                if (provided_->empty()) advance();
+            if (!source.provider) {
+                given += readStretch(state, wanted - given, out);
                 continue;
             }
-            auto lock = state.repository.readLock();
-            const NamespaceData *space = state.repository.find(nameSpace_);
-            const InstanceTable *table = space ? space->instancesOf(source.record->lineage.front()) : nullptr;
-            if (!table) {
-                advance();
-                continue;
-            }
-            auto at = table->after(position_);
-            // A stretch reads at most this many entries, so that a filter
-            // that keeps few does not hold writers up for a whole table.
-            for (std::size_t looked = 0; at != table->end() && given < wanted && looked < stretch; ++at, ++looked) {
-                position_ = at.position();
-                if (Ptr one = fromStored_(at->second, *space, *source.record)) {
-                    out.push_back(std::move(one));
-                    ++given;
+            if (!provided_) {
+                std::deque<Ptr> results;
+                Status status = provide_(source, [&results](Ptr one) {
+                    if (one) results.push_back(std::move(one));
+                    return true;
+                });
+                if (!status.ok()) {
+                    source_ = sources_.size();
+                    return status;
                 }
+                provided_.emplace(std::move(results));
             }
-            if (at == table->end()) advance();
+            for (; given < wanted && !provided_->empty(); provided_->pop_front(), ++given)
+                out.push_back(std::move(provided_->front()));
+            if (provided_->empty()) advance();
         }
         skipFinishedTables(state);
+        return Status::success();
+    }
+
+    // Reads every result left and hands them to deliver at most batchSize
+    // at a time (0: all at once), until deliver returns false. A provider's
+    // results reach deliver while the provider makes them, so they are never
+    // all held; a provider's failure is returned after the results before it.
+    Status drain(ObjectManager::State &state, std::size_t batchSize, const std::function<bool(std::vector<Ptr> &)> &deliver) {
+        std::vector<Ptr> batch;
+        bool wanted = true;
+        auto flush = [&] {
+            if (!batch.empty()) wanted = deliver(batch);
+            batch.clear();
+            return wanted;
+        };
+        const std::size_t full = batchSize == 0 ? SIZE_MAX : batchSize;
+        while (wanted && source_ < sources_.size()) {
+            const InstanceSource &source = sources_[source_];
+            if (!source.provider) {
+                readStretch(state, full - batch.size(), batch);
+                if (batch.size() >= full) flush();
+                continue;
+            }
+            Status status = provide_(source, [&](Ptr one) {
+                if (!wanted) return false;
+                if (one) batch.push_back(std::move(one));
+                return batch.size() < full || flush();
+            });
+            advance();
+            if (!status.ok()) {
+                source_ = sources_.size();
+                if (wanted) flush();
+                return status;
+            }
+        }
+        if (wanted) flush();
         return Status::success();
     }
 
@@ -106,6 +128,33 @@ public:
 
 private:
     static constexpr std::size_t stretch = 4096;
+
+    // Appends up to wanted results of the stored table at the place, reading
+    // at most one stretch of it under the read lock; steps to the next
+    // source at the table's end. Returns how many it appended.
+    std::size_t readStretch(ObjectManager::State &state, std::size_t wanted, std::vector<Ptr> &out) {
+        const InstanceSource &source = sources_[source_];
+        auto lock = state.repository.readLock();
+        const NamespaceData *space = state.repository.find(nameSpace_);
+        const InstanceTable *table = space ? space->instancesOf(source.record->lineage.front()) : nullptr;
+        if (!table) {
+            advance();
+            return 0;
+        }
+        std::size_t given = 0;
+        auto at = table->after(position_);
+        // A stretch reads at most this many entries, so that a filter that
+        // keeps few does not hold writers up for a whole table.
+        for (std::size_t looked = 0; at != table->end() && given < wanted && looked < stretch; ++at, ++looked) {
+            position_ = at.position();
+            if (Ptr one = fromStored_(at->second, *space, *source.record)) {
+                out.push_back(std::move(one));
+                ++given;
+            }
+        }
+        if (at == table->end()) advance();
+        return given;
+    }
 
     // Steps over stored tables with nothing left after the place, so that
     // the piece that takes the last result already tells the end.

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cimobj/cimobj.hpp>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,13 @@ public:
                                cimobj::InstancePtr &instance) = 0;
     // Appends every instance of context.cimClass (not of its subclasses).
     virtual Status enumerateInstances(const ProviderContext &context, std::vector<cimobj::InstancePtr> &instances) = 0;
+    // Takes one instance; false when no more are wanted.
+    using InstanceSink = std::function<bool(cimobj::InstancePtr)>;
+    // The same instances handed to sink as the provider has them, so that an
+    // answer need not hold them all at once; after sink says false the
+    // provider stops (or its results are dropped). By default those of
+    // enumerateInstances, in order.
+    virtual Status streamInstances(const ProviderContext &context, const InstanceSink &sink);
     // Appends their paths; by default the paths of enumerateInstances.
     virtual Status enumerateInstanceNames(const ProviderContext &context, std::vector<cimobj::PathPtr> &paths);
     // The writes default to status 7 (not supported).
