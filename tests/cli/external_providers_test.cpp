@@ -43,8 +43,19 @@ for line in sys.stdin:
     sys.stdout.flush()
 )";
 
+// Sends an alert when it starts, and one amid each answer.
+const char *const alertsScript = R"(import json, sys
+say = lambda obj: print(json.dumps(obj), flush=True)
+say({"indication": {"Message": "alerts started", "AlertType": 2}})
+say({"indication": {"Message": "no such class"}, "class": "CIM_Nope"})
+for line in sys.stdin:
+    request = json.loads(line)
+    say({"indication": {"Message": "asked for " + request["op"]}, "namespace": "root/cimv2"})
+    say({"id": request["id"], "status": 6, "message": "none"})
+)";
+
 // A folder every user may read, with the example provider, a provider of
-// faults, and a registration of a class that does not exist.
+// faults, one of alerts, and a registration of a class that does not exist.
 std::string providersFolder() {
     std::string folder = (fs::temp_directory_path() / ("cimxml-providers-" + std::to_string(getpid()))).string();
     fs::remove_all(folder);
@@ -57,6 +68,11 @@ std::string providersFolder() {
     std::ofstream(fs::path(folder) / "faults.json")
         << R"({"command": ["/usr/bin/python3", "faults.py"], "timeout": 1,
                "classes": [{"class": "Test_Fault", "namespaces": ["root/cimv2"], "kinds": ["instance", "method"]}]})";
+    std::ofstream(fs::path(folder) / "alerts.py") << alertsScript;
+    std::ofstream(fs::path(folder) / "alerts.json")
+        << R"({"command": ["/usr/bin/python3", "alerts.py"],
+               "classes": [{"class": "CIM_AlertIndication", "namespaces": ["root/cimv2"], "kinds": ["indication"]},
+                           {"class": "Test_Alerted", "namespaces": ["root/cimv2"], "kinds": ["instance"]}]})";
     std::ofstream(fs::path(folder) / "missing.json")
         << R"({"command": ["/usr/bin/python3", "faults.py"],
                "classes": [{"class": "Test_Nowhere", "namespaces": ["root/cimv2"], "kinds": ["instance"]}]})";
@@ -68,7 +84,8 @@ std::string mofOf(const std::string &folder) {
     std::string path = folder + "/test.mof";
     std::ifstream example(std::string(CIMXML_SOURCE_DIR) + "/examples/providers/python/net_interfaces.mof");
     std::ofstream(path) << example.rdbuf() << "\nclass Test_Fault { [Key] string Name; uint32 Count; "
-                                                                   "uint32 Twice([In] uint32 N, [Out] uint32 Result); };\n";
+                                                                   "uint32 Twice([In] uint32 N, [Out] uint32 Result); };\n"
+                                                                   "class Test_Alerted { [Key] string Name; };\n";
     return path;
 }
 
@@ -156,6 +173,28 @@ TEST(CommandProviders, ServeLiveInstancesAndFailOneCallAtATimeWhenTheProgramDoes
     ASSERT_TRUE(server.reload());
     EXPECT_EQ(runTool({"get-instance", ns + ":Test_Fault.Name=\"ok\""}).status, 0);
     EXPECT_EQ(metric(server.port(), "cimxmld_provider_calls_total"), 1);
+    EXPECT_EQ(server.stop(), 0);
+    fs::remove_all(folder);
+}
+
+TEST(CommandProviders, SendIndicationsBetweenCallsAndAmidThem) {
+    const std::string folder = providersFolder();
+    TestListener listener;
+    ServerProcess server({"--providers", folder, "--mof", mofOf(folder), "--log-level", "info"});
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port());
+    runTool({"subscribe", url + "/root/interop", "SELECT * FROM CIM_AlertIndication", "--destination",
+             "http://127.0.0.1:" + std::to_string(listener.port()) + "/", "--name", "alerts"});
+    // Restarting the program sends its first alert again, now subscribed.
+    fs::remove(fs::path(folder) / "faults.json");
+    ASSERT_TRUE(server.reload());
+    EXPECT_EQ(runTool({"get-instance", url + "/root/cimv2:Test_Alerted.Name=\"x\""}).status, 6);
+    std::vector<ReceivedExport> sent = listener.waitFor(2);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_NE(sent[0].body.find("alerts started"), std::string::npos) << sent[0].body;
+    EXPECT_NE(sent[1].body.find("asked for GetInstance"), std::string::npos) << sent[1].body;
+    EXPECT_NE(server.log().find("provider alerts: indication left out: class \"CIM_Nope\" is not registered for it"),
+              std::string::npos)
+        << server.log();
     EXPECT_EQ(server.stop(), 0);
     fs::remove_all(folder);
 }

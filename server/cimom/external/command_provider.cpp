@@ -3,6 +3,8 @@
 #include "external/command_provider.h"
 
 
+#include <signal.h>
+
 #include <algorithm>
 
 #include "cimom/object_manager.h"
@@ -61,7 +63,85 @@ Json propertyList(const PropertyNames &names) {
 CommandProvider::CommandProvider(std::string name, ProviderCommand command, int timeoutSeconds)
     : name_(std::move(name)), command_(std::move(command)), timeout_(timeoutSeconds) {}
 
-CommandProvider::~CommandProvider() = default;
+CommandProvider::~CommandProvider() {
+    {
+        std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    wake_.notify_all();
+    if (watcher_.joinable()) watcher_.join();
+}
+
+void CommandProvider::sendIndicationsTo(ObjectManager &objectManager, std::vector<IndicationClass> classes) {
+    {
+        std::lock_guard lock(mutex_);
+        objectManager_ = &objectManager;
+        indicationClasses_ = std::move(classes);
+    }
+    // The watcher takes no signals: the server's own threads wait for them.
+    sigset_t all, before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &before);
+    watcher_ = std::thread([this] { watch(); });
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+}
+
+void CommandProvider::watch() {
+    std::unique_lock lock(mutex_);
+    while (!ending_) {
+        Status refusal;
+        if (!running(refusal)) {
+            wake_.wait_until(lock, notBefore_, [this] { return ending_; });
+            continue;
+        }
+        std::shared_ptr<ProviderProcess> process = process_;
+        while (process_ == process && process->readable()) {
+            std::string line, problem;
+            if (!process->receive(line, ProviderClock::now() + timeout_, maxLineBytes, problem)) {
+                broken(problem + " between calls");
+                break;
+            }
+            Json result = Json::parse(line, nullptr, false);
+            if (result.is_object() && result.contains("indication")) indicationOf(result);
+            else broken("wrote a line between calls that is no indication: " + excerpt(line));
+        }
+        lock.unlock();
+        process->waitForOutput(250);
+        lock.lock();
+    }
+}
+
+void CommandProvider::indicationOf(const Json &line) {
+    auto refuse = [&](const std::string &why) {
+        cimPrintMessage(CIM_LOG_WARNING, L"provider %s: indication left out: %s", name_.c_str(), why.c_str());
+    };
+    if (!objectManager_) return refuse("the registration names no indication class");
+    const IndicationClass *named = &indicationClasses_.front();
+    if (line.contains("class")) {
+        named = nullptr;
+        if (line["class"].is_string())
+            for (const IndicationClass &one : indicationClasses_)
+                if (sameName(one.className, cimobj::fromUtf8(line["class"].get<std::string>()))) named = &one;
+        if (!named) return refuse("class " + excerpt(line["class"].dump()) + " is not registered for it");
+    }
+    std::wstring nameSpace = named->namespaces.front();
+    if (line.contains("namespace")) {
+        bool known = false;
+        if (line["namespace"].is_string())
+            for (const std::wstring &one : named->namespaces)
+                if (sameName(one, cimobj::fromUtf8(line["namespace"].get<std::string>()))) known = true, nameSpace = one;
+        if (!known) return refuse("namespace " + excerpt(line["namespace"].dump()) + " is not registered for it");
+    }
+    ClassOptions whole;
+    whole.localOnly = false;
+    cimobj::ClassPtr cimClass;
+    Status status = objectManager_->getClass(nameSpace, named->className, whole, cimClass);
+    std::string problem;
+    cimobj::InstancePtr indication = status.ok() ? jsonInstance(*cimClass, line["indication"], problem) : nullptr;
+    if (!indication) return refuse(status.ok() ? problem : status.message);
+    status = objectManager_->reportProviderIndication(nameSpace, std::move(indication));
+    if (!status.ok()) refuse(status.message);
+}
 
 ProviderFigures CommandProvider::figures() const {
     return {name_, calls_.load(), failures_.load(), restarts_.load(), microseconds_.load()};
@@ -73,6 +153,34 @@ void CommandProvider::failed() {
     auto wait = std::chrono::milliseconds(500) * (1u << std::min(failuresInARow_ - 1, 7u));
     notBefore_ = ProviderClock::now() + std::min<ProviderClock::duration>(wait, std::chrono::seconds(60));
     failures_.fetch_add(1, std::memory_order_relaxed);
+}
+
+Status CommandProvider::broken(const std::string &problem) {
+    lastProblem_ = problem;
+    cimPrintMessage(CIM_LOG_WARNING, L"provider %s %s; it is stopped and started again later", name_.c_str(),
+                    problem.c_str());
+    failed();
+    return Status::error(1, "provider " + name_ + " " + problem);
+}
+
+bool CommandProvider::running(Status &refusal) {
+    if (process_) return true;
+    ProviderClock::time_point now = ProviderClock::now();
+    if (now < notBefore_) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(notBefore_ - now).count();
+        refusal = Status::error(1, "provider " + name_ + " " + lastProblem_ + "; it starts again in " +
+                                       std::to_string(left) + " ms");
+        return false;
+    }
+    try {
+        process_ = std::make_shared<ProviderProcess>(command_);
+    } catch (const std::exception &e) {
+        refusal = broken(std::string("could not be started: ") + e.what());
+        return false;
+    }
+    if (started_) restarts_.fetch_add(1, std::memory_order_relaxed);
+    started_ = true;
+    return true;
 }
 
 Status CommandProvider::call(const ProviderContext &context, Json request,
@@ -88,28 +196,8 @@ Status CommandProvider::call(const ProviderContext &context, Json request,
             total.fetch_add(static_cast<std::uint64_t>(spent.count()), std::memory_order_relaxed);
         }
     } timing{microseconds_, began};
-    auto broken = [&](const std::string &problem) {
-        lastProblem_ = problem;
-        cimPrintMessage(CIM_LOG_WARNING, L"provider %s %s; it is stopped and started again later", name_.c_str(),
-                        problem.c_str());
-        failed();
-        return Status::error(1, "provider " + name_ + " " + problem);
-    };
-    if (!process_) {
-        ProviderClock::time_point now = ProviderClock::now();
-        if (now < notBefore_) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(notBefore_ - now).count();
-            return Status::error(1, "provider " + name_ + " " + lastProblem_ + "; it starts again in " +
-                                        std::to_string(left) + " ms");
-        }
-        try {
-            process_ = std::make_unique<ProviderProcess>(command_);
-        } catch (const std::exception &e) {
-            return broken(std::string("could not be started: ") + e.what());
-        }
-        if (started_) restarts_.fetch_add(1, std::memory_order_relaxed);
-        started_ = true;
-    }
+    Status refusal;
+    if (!running(refusal)) return refusal;
     const std::uint64_t id = nextId_++;
     request["id"] = id;
     request["namespace"] = cimobj::toUtf8(context.nameSpace);
@@ -129,6 +217,10 @@ Status CommandProvider::call(const ProviderContext &context, Json request,
         Json result = Json::parse(line, nullptr, false);
         if (result.is_discarded() || !result.is_object())
             return broken("wrote a line that is no JSON object: " + excerpt(line));
+        if (result.contains("indication")) {
+            indicationOf(result);
+            continue;
+        }
         if (!result.contains("status")) {
             std::string taken = onResult(result);
             if (!taken.empty()) return broken(taken);

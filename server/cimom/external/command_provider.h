@@ -9,15 +9,21 @@
 // fails that call with status 1 and a message that says so, is killed and
 // started again on a later call, after a wait that doubles with each
 // failure in a row (0.5 s up to 60 s; calls in that wait fail at once).
+// A provider of indications is started at once and kept running (started
+// again after the same wait); its lines {"indication": {...}, "class":
+// ..., "namespace": ...} go to the subscriptions, between calls or amid
+// a call's results.
 #pragma once
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cimom/external_providers.h"
@@ -36,6 +42,17 @@ public:
 
     const std::string &name() const { return name_; }
     ProviderFigures figures() const;
+
+    // The indication classes the program sends, and the namespaces of each
+    // (the first when a line names none).
+    struct IndicationClass {
+        std::wstring className;
+        std::vector<std::wstring> namespaces;
+    };
+    // Starts the program now and keeps it running, reading its
+    // indications between calls and handing them to objectManager, which
+    // must outlive this provider. Once, before the first call.
+    void sendIndicationsTo(ObjectManager &objectManager, std::vector<IndicationClass> classes);
 
     Status getInstance(const ProviderContext &context, const CIMObjectPath &path,
                        cimobj::InstancePtr &instance) override;
@@ -63,17 +80,32 @@ private:
                 const std::function<std::string(const Json &result)> &onResult);
     // Ends the program after a failure and sets when it may start again.
     void failed();
+    // Starts the program when none runs. False, with the status a call
+    // gets, while it waits to start again or cannot be started.
+    bool running(Status &refusal);
+    // Logs a problem of the program, ends it (failed) and returns the
+    // status of a call it breaks.
+    Status broken(const std::string &problem);
+    // Hands the indication of line to the subscriptions; a problem is logged.
+    void indicationOf(const Json &line);
+    // Reads the program's lines between calls until the provider ends.
+    void watch();
 
     const std::string name_;
     const ProviderCommand command_;
     const std::chrono::seconds timeout_;
     std::mutex mutex_;  // one call at a time; guards what follows
-    std::unique_ptr<ProviderProcess> process_;
+    std::shared_ptr<ProviderProcess> process_;
     std::uint64_t nextId_ = 1;
     unsigned failuresInARow_ = 0;
     ProviderClock::time_point notBefore_{};
     std::string lastProblem_;
     bool started_ = false;
+    ObjectManager *objectManager_ = nullptr;  // set for a provider of indications
+    std::vector<IndicationClass> indicationClasses_;
+    bool ending_ = false;
+    std::condition_variable wake_;  // the watcher, when the provider ends
+    std::thread watcher_;
     std::atomic<std::uint64_t> calls_{0}, failures_{0}, restarts_{0}, microseconds_{0};
 };
 

@@ -92,7 +92,9 @@ RegisteredProviders registerExternalProviders(ObjectManager &objectManager, cons
             associations = library;
         }
         bool used = false;
+        std::vector<CommandProvider::IndicationClass> indicationClasses;
         for (const ProviderRegistration::Served &served : registration.classes) {
+            if (served.indications) indicationClasses.push_back({served.className, {}});
             for (const std::wstring &nameSpace : served.namespaces) {
                 cimobj::ClassPtr cimClass;
                 if (!objectManager.getClass(nameSpace, served.className, ClassOptions(), cimClass).ok()) {
@@ -104,6 +106,7 @@ RegisteredProviders registerExternalProviders(ObjectManager &objectManager, cons
                 if (served.methods) objectManager.registerMethodProvider(nameSpace, served.className, methods);
                 if (served.associations)
                     objectManager.registerAssociationProvider(nameSpace, served.className, associations);
+                if (served.indications) indicationClasses.back().namespaces.push_back(nameSpace);
                 RegisteredProviders::Served &entry =
                     registered.served_[{foldName(nameSpace), foldName(served.className)}];
                 entry.nameSpace = nameSpace;
@@ -114,6 +117,9 @@ RegisteredProviders registerExternalProviders(ObjectManager &objectManager, cons
             }
         }
         if (!used) continue;
+        std::erase_if(indicationClasses, [](const auto &one) { return one.namespaces.empty(); });
+        if (command && !indicationClasses.empty())
+            command->sendIndicationsTo(objectManager, std::move(indicationClasses));
         if (command) registered.commands_.push_back(std::move(command));
         if (library) registered.libraries_.push_back(std::move(library));
     }

@@ -135,6 +135,17 @@ bool ProviderProcess::send(const std::string &line, ProviderClock::time_point de
     return true;
 }
 
+bool ProviderProcess::readable() const {
+    if (buffer_.find('\n', scanned_) != std::string::npos) return true;
+    pollfd fd{output_, POLLIN, 0};
+    return poll(&fd, 1, 0) > 0;
+}
+
+void ProviderProcess::waitForOutput(int milliseconds) const {
+    pollfd fd{output_, POLLIN, 0};
+    poll(&fd, 1, milliseconds);
+}
+
 bool ProviderProcess::receive(std::string &line, ProviderClock::time_point deadline, std::size_t maxLine,
                               std::string &problem) {
     for (;;) {

@@ -39,6 +39,12 @@ public:
     // most maxLine bytes. False with problem set when it ends, writes a
     // longer line or none in time.
     bool receive(std::string &line, ProviderClock::time_point deadline, std::size_t maxLine, std::string &problem);
+    // True when receive would not wait: a line is buffered, or output (or
+    // its end) is there to read.
+    bool readable() const;
+    // Waits up to milliseconds for output (or its end). Touches no buffer,
+    // so it may run beside a call of another thread.
+    void waitForOutput(int milliseconds) const;
 
 private:
     // How it ended ("exited with status 3", "was killed by signal 11"),

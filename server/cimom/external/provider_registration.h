@@ -12,7 +12,9 @@
 // runs as when cimxmld runs as root (the --provider-user default else);
 // timeout the seconds one call may take (10 when absent). library is a
 // shared library with the table of cimxml/provider.h (a relative path is
-// found in the file's folder); it runs in the server, as the server.
+// found in the file's folder); it runs in the server, as the server. A
+// command registered with kind "indication" for an indication class is
+// started at once and may send indications of it at any time.
 #pragma once
 
 #include <string>
@@ -29,6 +31,7 @@ struct ProviderRegistration {
         bool instances = false;     // kind "instance"
         bool methods = false;       // kind "method"
         bool associations = false;  // kind "association" (libraries only)
+        bool indications = false;   // kind "indication" (commands only): the class of indications it sends
     };
     std::vector<Served> classes;
     std::vector<std::string> command;  // command[0] an absolute path; empty for a library
