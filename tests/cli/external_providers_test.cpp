@@ -39,6 +39,9 @@ for line in sys.stdin:
     if name == "badvalue": out({"instance": {"Name": name, "Count": "many"}})
     if name == "flood": sys.stdout.write("x" * (17 << 20))
     if name == "ok" and request["op"] == "GetInstance": out({"instance": {"Name": name, "Count": 7}})
+    if request["op"] == "References":
+        out({"instance": {"Left": request["object"], "Right": 'root/cimv2:Test_Fault.Name="ok"'}})
+        name = "ok"
     out({"id": request["id"], "status": 0 if name == "ok" else 6, "message": "no " + name})
     sys.stdout.flush()
 )";
@@ -67,7 +70,8 @@ std::string providersFolder() {
     std::ofstream(fs::path(folder) / "faults.py") << faultsScript;
     std::ofstream(fs::path(folder) / "faults.json")
         << R"({"command": ["/usr/bin/python3", "faults.py"], "timeout": 1,
-               "classes": [{"class": "Test_Fault", "namespaces": ["root/cimv2"], "kinds": ["instance", "method"]}]})";
+               "classes": [{"class": "Test_Fault", "namespaces": ["root/cimv2"], "kinds": ["instance", "method"]},
+                           {"class": "Test_Link", "namespaces": ["root/cimv2"], "kinds": ["association"]}]})";
     std::ofstream(fs::path(folder) / "alerts.py") << alertsScript;
     std::ofstream(fs::path(folder) / "alerts.json")
         << R"({"command": ["/usr/bin/python3", "alerts.py"],
@@ -85,7 +89,9 @@ std::string mofOf(const std::string &folder) {
     std::ifstream example(std::string(CIMXML_SOURCE_DIR) + "/examples/providers/python/net_interfaces.mof");
     std::ofstream(path) << example.rdbuf() << "\nclass Test_Fault { [Key] string Name; uint32 Count; "
                                                                    "uint32 Twice([In] uint32 N, [Out] uint32 Result); };\n"
-                                                                   "class Test_Alerted { [Key] string Name; };\n";
+                                                                   "class Test_Alerted { [Key] string Name; };\n"
+                                                                   "[Association] class Test_Link { [Key] Test_Fault REF Left; "
+                                                                   "[Key] Test_Fault REF Right; };\n";
     return path;
 }
 
@@ -114,6 +120,11 @@ TEST(CommandProviders, ServeLiveInstancesAndFailOneCallAtATimeWhenTheProgramDoes
     EXPECT_NE(lo.out.find(R"("MTU":{"type":"uint32","value":)"), std::string::npos) << lo.out << lo.err;
     httptest::CommandResult none = runTool({"get-instance", ns + ":Example_NetworkInterface.Name=\"nope\""});
     EXPECT_NE(none.err.find("no network interface nope"), std::string::npos) << none.err;
+
+    // An association: the program's instances that refer to the object,
+    // whose other end the server follows.
+    httptest::CommandResult linked = runTool({"associator-names", ns + ":Test_Fault.Name=\"a\"", "--role", "Left"});
+    EXPECT_TRUE(linked.out.ends_with("/root/cimv2:Test_Fault.Name=\"ok\"\n")) << linked.out << linked.err;
 
     // While one call hangs, the other provider answers.
     std::thread hanging([&] {

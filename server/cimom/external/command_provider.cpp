@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "cimom/object_manager.h"
+#include "cimom/object_path_text.h"
 #include "repository/instance_keys.h"
 #include "support/names.h"
 #include "support/objects.h"
@@ -258,6 +259,20 @@ Status CommandProvider::streamInstances(const ProviderContext &context, const In
                     if (instance) wanted = sink(std::move(instance));
                     return problem;
                 });
+}
+
+Status CommandProvider::references(const ProviderContext &context, const CIMObjectPath &object,
+                                   const std::wstring &role, std::vector<cimobj::InstancePtr> &associations) {
+    Json request = {{"op", "References"},
+                    {"object", cimobj::toUtf8(writeObjectPathText(&object))},
+                    {"role", role.empty() ? Json(nullptr) : Json(cimobj::toUtf8(role))},
+                    {"properties", propertyList(context.properties)}};
+    return call(context, std::move(request), [&](const Json &result) {
+        cimobj::InstancePtr association;
+        std::string problem = instanceOf(context, result, association);
+        if (association) associations.push_back(std::move(association));
+        return problem;
+    });
 }
 
 Status CommandProvider::getInstance(const ProviderContext &context, const CIMObjectPath &path,

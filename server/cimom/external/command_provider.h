@@ -34,7 +34,7 @@
 
 namespace cimom::external {
 
-class CommandProvider : public InstanceProvider, public MethodProvider {
+class CommandProvider : public InstanceProvider, public AssociationProvider, public MethodProvider {
 public:
     // command as the registration and the chosen account make it.
     CommandProvider(std::string name, ProviderCommand command, int timeoutSeconds);
@@ -63,6 +63,8 @@ public:
     Status modifyInstance(const ProviderContext &context, const CIMObjectPath &path, const CIMInstance &instance,
                           const PropertyNames &properties) override;
     Status deleteInstance(const ProviderContext &context, const CIMObjectPath &path) override;
+    Status references(const ProviderContext &context, const CIMObjectPath &object, const std::wstring &role,
+                      std::vector<cimobj::InstancePtr> &associations) override;
     Status invokeMethod(const ProviderContext &context, const CIMObjectPath &target, const CIMMethod &method,
                         const std::vector<cimobj::PropertyPtr> &in, std::vector<cimobj::PropertyPtr> &out,
                         cimobj::ValuePtr &returnValue) override;

@@ -80,6 +80,7 @@ RegisteredProviders registerExternalProviders(ObjectManager &objectManager, cons
             command = std::make_shared<CommandProvider>(registration.name, std::move(how), registration.timeoutSeconds);
             instances = command;
             methods = command;
+            associations = command;
         } else {
             try {
                 library = std::make_shared<LibraryProvider>(registration.name, registration.library);

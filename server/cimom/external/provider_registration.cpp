@@ -92,14 +92,14 @@ bool parseProviderRegistration(const std::string &path, const std::string &text,
             return failClass("\"namespaces\" must list the namespaces it is served in");
         for (const Json &nameSpace : entry["namespaces"]) served.namespaces.push_back(cimobj::fromUtf8(nameSpace.get<std::string>()));
         const bool library = !registration.library.empty();
-        const std::string kinds = library ? "instance, association, method" : "instance, method, indication";
+        const std::string kinds = library ? "instance, association, method" : "instance, association, method, indication";
         if (!entry.contains("kinds") || !isStringArray(entry["kinds"]) || entry["kinds"].empty())
             return failClass("\"kinds\" must list what the provider serves (" + kinds + ")");
         for (const Json &kind : entry["kinds"]) {
             const std::string k = kind.get<std::string>();
             if (k == "instance") served.instances = true;
             else if (k == "method") served.methods = true;
-            else if (k == "association" && library) served.associations = true;
+            else if (k == "association") served.associations = true;
             else if (k == "indication" && !library) served.indications = true;
             else return failClass("kind \"" + k + "\" is not one " + (library ? "a library" : "a command") +
                                   " provider serves (" + kinds + ")");

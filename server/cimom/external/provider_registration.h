@@ -30,7 +30,7 @@ struct ProviderRegistration {
         std::vector<std::wstring> namespaces;
         bool instances = false;     // kind "instance"
         bool methods = false;       // kind "method"
-        bool associations = false;  // kind "association" (libraries only)
+        bool associations = false;  // kind "association"
         bool indications = false;   // kind "indication" (commands only): the class of indications it sends
     };
     std::vector<Served> classes;
