@@ -9,8 +9,8 @@
 # EnumerateInstances of 100,000 small instances over the same enumeration
 # from the repository; the instances per second a command provider (a
 # Python program) streams into an EnumerateInstances answer; the GetInstance
-# rate of the repository with and without a command provider that exits on
-# every call being called meanwhile.
+# rate of the repository while a client calls a command provider that exits
+# on every call, against the same calls to a stored class.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -79,19 +79,25 @@ streamed=$(best Bench_Streamed)
 echo "EnumerateInstances of $COUNT: repository ${stored} s, library provider ${generated} s: $(awk -v a="$stored" -v b="$generated" -v n="$COUNT" 'BEGIN { printf "%+.2f us", (b - a) * 1e6 / n }') per instance"
 echo "command provider streaming:   ${streamed} s: $(awk -v t="$streamed" -v n="$COUNT" 'BEGIN { printf "%.0f", n / t }') instances/s"
 
-# The repository's GetInstance rate, alone and while a client calls the
-# crashing provider ten times a second; two runs of each, in turn.
-crash_loop() {
-  while :; do enumerate Bench_Crashing >/dev/null; sleep 0.1; done
+# The repository's GetInstance rate while a client calls, ten times a
+# second, a stored class (the control: the client's own cost) or the
+# crashing provider; three runs of each, in turn, and their medians.
+call_loop() {  # CLASS
+  while :; do enumerate "$1" >/dev/null; sleep 0.1; done
 }
-alone=() beside=()
-wrk -t1 -c4 -d2s -s bench/wrk/get_instance.lua "$url" >/dev/null  # warm-up
-for _ in 1 2; do
-  alone+=("$(wrk -t1 -c4 -d"${RUN}s" -s bench/wrk/get_instance.lua "$url" | awk '/^Requests\/sec/ { print $2 }')")
-  crash_loop &
+rate_beside() {  # CLASS
+  call_loop "$1" &
   others=$!
-  beside+=("$(wrk -t1 -c4 -d"${RUN}s" -s bench/wrk/get_instance.lua "$url" | awk '/^Requests\/sec/ { print $2 }')")
+  wrk -t1 -c4 -d"${RUN}s" -s bench/wrk/get_instance.lua "$url" | awk '/^Requests\/sec/ { print $2 }'
   kill "$others"; wait "$others" 2>/dev/null || true; others=""
+}
+median() { printf '%s\n' "$@" | sort -n | sed -n 2p; }
+control=() beside=()
+wrk -t1 -c4 -d2s -s bench/wrk/get_instance.lua "$url" >/dev/null  # warm-up
+for _ in 1 2 3; do
+  control+=("$(rate_beside Bench_Item)")
+  beside+=("$(rate_beside Bench_Crashing)")
 done
-calls=$(curl -s "http://127.0.0.1:$PORT/metrics" | awk '/^cimxmld_provider_calls_total\{provider="crashing"\}/ { print $2 }')
-echo "GetInstance (wrk -t1 -c4):    ${alone[*]} req/s alone, ${beside[*]} req/s beside a provider that exits on every call ($calls calls to it, $(curl -s "http://127.0.0.1:$PORT/metrics" | awk '/^cimxmld_provider_restarts_total\{provider="crashing"\}/ { print $2 }') restarts)"
+metric() { curl -s "http://127.0.0.1:$PORT/metrics" | awk -v m="$1{provider=\"crashing\"}" '$1 == m { print $2 }'; }
+echo "GetInstance (wrk -t1 -c4):    ${control[*]} req/s beside calls to a stored class, ${beside[*]} req/s beside calls to a provider that exits on every call ($(metric cimxmld_provider_calls_total) calls to it, $(metric cimxmld_provider_restarts_total) restarts)"
+echo "medians: $(median "${control[@]}") and $(median "${beside[@]}") req/s: $(awk -v a="$(median "${control[@]}")" -v b="$(median "${beside[@]}")" 'BEGIN { printf "%+.1f%%", (b - a) * 100 / a }')"
