@@ -1,6 +1,7 @@
 // cimom_service.cpp - one request from admission to the access log.
 //
-// Order of judgement: credentials (401), route (404, 405), the M-POST
+// Order of judgement: credentials (401), route (404, 405), a browser page of
+// another origin (403), the M-POST
 // extension (510), framing and body length (400, 501, 411, 413), the CIM
 // headers, all before the body is read; then the body (413 when a chunked
 // one grows too large, judged by the front end) and its agreement with the
@@ -18,6 +19,7 @@
 
 #include "access_log.h"
 #include "answer_stream.h"
+#include "console_assets.h"
 #include "request_scan.h"
 
 namespace cimxmld {
@@ -64,6 +66,14 @@ const char *const metricsContentType = "text/plain; version=0.0.4; charset=utf-8
 bool isCimHeader(const std::string &name) { return name.compare(0, 3, "CIM") == 0; }
 
 Rejection rejection(int status, std::string reason) { return Rejection{status, "", std::move(reason)}; }
+
+// True when origin is this server's as the request reaches it: the scheme
+// and the Host the browser sent. A page of another site (or "null", a
+// sandboxed one) is not, so that it cannot act with a browser's login.
+bool sameOrigin(const std::string &origin, const HeaderFields &fields) {
+    const std::string *host = findField(fields, "Host");
+    return host != nullptr && !host->empty() && (origin == "http://" + *host || origin == "https://" + *host);
+}
 
 }  // namespace
 
@@ -145,7 +155,16 @@ std::optional<Response> CimomService::admit(const RequestHead &head, RequestStat
         response.headers.emplace("Allow", "GET");
         return response;
     }
+    if (ConsoleAssets::covers(head.target) && console_ != nullptr) {
+        state.metricsOperation = "console";
+        if (method == "GET") return std::nullopt;
+        Response response = refuse(rejection(405, "method " + method), state, closes);
+        response.headers.emplace("Allow", "GET");
+        return response;
+    }
     if (head.target != "/cimom") return refuse(rejection(404, "path " + head.target), state, closes);
+    if (const std::string *origin = findField(head.fields, "Origin"); origin && !sameOrigin(*origin, head.fields))
+        return refuse(rejection(403, "a request from the page of another origin, " + *origin), state, closes);
     if (method != "POST") {
         Response response = refuse(rejection(405, "method " + method), state, closes);
         response.headers.emplace("Allow", "POST, M-POST");
@@ -191,6 +210,7 @@ std::optional<Response> CimomService::checkBeforeModule(const RequestHead &head,
         response.setBody(metrics_.render(), metricsContentType);
         return response;
     }
+    if (ConsoleAssets::covers(head.target)) return console_->answer(head.target);
     RequestSummary summary = scanRequest(body);
     state.operation = summary.methodName;
     state.className = summary.className;

@@ -1,5 +1,6 @@
 // cimom_service.h - what the server answers: CIM-XML requests at /cimom
-// (POST and M-POST), and GET /metrics; authentication, the CIM header rules,
+// (POST and M-POST), GET /metrics and the web console's files at /console;
+// authentication, the CIM header rules,
 // the access log and the figures around them. No sockets: the front end
 // calls it in steps, and respond() runs all of them for one request.
 #pragma once
@@ -21,6 +22,7 @@
 namespace cimxmld {
 
 class AnswerStream;
+class ConsoleAssets;
 
 // What one request's steps learn and leave for the log.
 struct RequestState {
@@ -48,6 +50,8 @@ public:
         : module_(module), objectManager_(objectManager), passwords_(passwords), maxBody_(maxBody), metrics_(metrics) {}
 
     std::size_t maxBody() const { return maxBody_; }
+    // Serves console (lent; null: /console is not served) at /console.
+    void setConsole(const ConsoleAssets *console) { console_ = console; }
 
     // The login step without hashing: no password file, no or malformed
     // credentials, remembered credentials, or an address in back-off decide
@@ -103,6 +107,7 @@ private:
     std::size_t maxBody_;
     Metrics &metrics_;
     LoginThrottle throttle_;
+    const ConsoleAssets *console_ = nullptr;
 };
 
 // The status of the first ERROR in a CIM-XML response message (the element

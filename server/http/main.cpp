@@ -22,6 +22,7 @@
 #include "listen_sockets.h"
 #include "listener_setup.h"
 #include "memory_release.h"
+#include "console_assets.h"
 #include "object_manager_host.h"
 #include "options.h"
 #include "server_reload.h"
@@ -113,6 +114,12 @@ int serve(const ServerOptions &options, const std::vector<std::string> &argument
                                  std::move(sent.byListener)};
     });
     CimomService service(*module, objectManager->handle(), passwords.get(), options.maxBody, metrics);
+    std::unique_ptr<ConsoleAssets> console;
+    if (options.consoleEnabled()) {
+        const std::string folder = options.consoleDir.empty() ? ConsoleAssets::defaultFolder() : options.consoleDir;
+        if (!(console = ConsoleAssets::load(folder, error))) return fail(error);
+        service.setConsole(console.get());
+    }
     FrontEnd frontEnd(service, metrics, frontEndSettings(options, openFiles));
     std::vector<ServedListener> listeners;
     if (!setUpListeners(options, tls, passwords != nullptr, frontEnd, listeners, error)) return fail(error);

@@ -60,6 +60,15 @@ bool setProfile(ServerOptions &o, const std::string &v, std::string &error) {
     return true;
 }
 
+bool setConsole(ServerOptions &o, const std::string &v, std::string &error) {
+    if (v != "on" && v != "off" && v != "loopback") {
+        error = "'" + v + "' is not on, off or loopback";
+        return false;
+    }
+    o.console = v;
+    return true;
+}
+
 bool setLogLevel(ServerOptions &o, const std::string &v, std::string &error) {
     static const std::string_view names[] = {"error", "warn", "info", "debug"};
     for (int level = 0; level < 4; ++level) {
@@ -146,6 +155,8 @@ const std::vector<Key> &keys() {
         {"file-system-alert", true, number(&ServerOptions::fileSystemAlertPercent, 0, 100, "a percent (0-100)")},
         {"providers", true, text(&ServerOptions::providersDir)},
         {"provider-user", true, text(&ServerOptions::providerUser)},
+        {"console", true, setConsole},
+        {"console-dir", true, text(&ServerOptions::consoleDir)},
         {"config", false, text(&ServerOptions::configFile)},
         {"add-user", false, text(&ServerOptions::addUser)},
         {"help", false, nullptr},
@@ -237,6 +248,11 @@ bool nextArgument(int argc, const char *const *argv, int &i, Argument &arg, std:
 }
 
 }  // namespace
+
+bool ServerOptions::consoleEnabled() const {
+    if (console != "loopback") return console == "on";
+    return bind.rfind("127.", 0) == 0 || bind == "::1" || bind == "localhost";
+}
 
 int ServerOptions::workerThreads() const {
     return threads > 0 ? threads : 2 * static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -357,6 +373,10 @@ SQLite file with --repository.
   --provider-user NAME the account command providers run as when cimxmld
                        runs as root and their registration names none
                        (default nobody)
+  --console WHEN       serve the web console at /console: on, off, or
+                       loopback (default: when --bind is a loopback address)
+  --console-dir DIR    the console's files (default: those installed with
+                       cimxmld)
   --config FILE        read settings from FILE: one "key value" a line, keys
                        as the options above without "--"; the command line
                        wins

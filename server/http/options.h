@@ -50,11 +50,15 @@ struct ServerOptions {
     int fileSystemAlertPercent = 90;   // a file system this full alerts; 0: never
     std::string providersDir;          // empty: no command providers
     std::string providerUser = "nobody";
+    std::string console = "loopback";  // the web console at /console: "on", "off", or on when bound to loopback
+    std::string consoleDir;            // empty: the installed console, else the source tree's
     std::string configFile;
     std::string addUser;         // --add-user NAME: store a password and exit
     bool help = false;
 
     bool httpsEnabled() const { return !certFile.empty() && !keyFile.empty(); }
+    // Whether /console is served: on, or loopback and bound to a loopback address.
+    bool consoleEnabled() const;
     // threads and ioThreads with 0 resolved for this machine.
     int workerThreads() const;
     int socketThreads() const;

@@ -48,6 +48,7 @@ std::vector<std::string> settingsNeedingRestart(const ServerOptions &a, const Se
     differs("default-operation-timeout", a.defaultOperationTimeoutSeconds != b.defaultOperationTimeoutSeconds);
     differs("max-operation-timeout", a.maxOperationTimeoutSeconds != b.maxOperationTimeoutSeconds);
     differs("mof", a.mofFiles != b.mofFiles);
+    differs("console", a.consoleEnabled() != b.consoleEnabled() || a.consoleDir != b.consoleDir);
     return names;
 }
 

@@ -1,5 +1,6 @@
-// Who may talk to the server: users in a password file (HTTP Basic); HTTPS
-// is served in the client tool's suite.
+// Who may talk to the server: users in a password file (HTTP Basic), and
+// browsers: the console's pages under a strict policy, and no page of
+// another origin calling /cimom. HTTPS is served in the client tool's suite.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -42,6 +43,46 @@ TEST(Passwords, AddUserStoresHashesThatTheServerChecks) {
     EXPECT_EQ(metrics.receive().head, "HTTP/1.1 401 Unauthorized\r\nContent-Length: 0\r\n"
                                       "Keep-Alive: timeout=30\r\nWWW-Authenticate: Basic realm=\"cimxmld\"\r\n");
     std::remove(file.c_str());
+}
+
+TEST(BrowserPages, TheConsoleIsServedStrictlyAndPagesOfOtherOriginsCannotCallCimom) {
+    ServerProcess server;
+    const struct {
+        const char *request;
+        const char *status;  // the start of the head
+        const char *also;    // in the head or body; empty: nothing more
+    } pages[] = {
+        {"GET /console HTTP/1.1", "HTTP/1.1 200 OK", "<script src=\"/console/console.js\" defer></script>"},
+        {"GET /console/ HTTP/1.1", "HTTP/1.1 200 OK", "frame-ancestors 'none'"},
+        {"GET /console/console.js HTTP/1.1", "HTTP/1.1 200 OK", "Content-Type: text/javascript"},
+        {"GET /console/../main.cpp HTTP/1.1", "HTTP/1.1 404 Not Found", "X-Content-Type-Options: nosniff"},
+        {"POST /console HTTP/1.1", "HTTP/1.1 405 Method Not Allowed", "Allow: GET"},
+    };
+    for (const auto &page : pages) {
+        RawConnection connection(server.port());
+        connection.send(std::string(page.request) + "\r\nHost: 127.0.0.1\r\n\r\n");
+        RawResponse response = connection.receive();
+        EXPECT_EQ(response.head.rfind(page.status, 0), 0u) << page.request << "\n" << response.head;
+        EXPECT_NE((response.head + response.body).find(page.also), std::string::npos) << page.request << "\n"
+                                                                                     << response.head;
+        if (response.head.rfind("HTTP/1.1 200", 0) == 0)
+            EXPECT_NE(response.head.find("Content-Security-Policy: default-src 'none'; script-src 'self'"),
+                      std::string::npos);
+    }
+    // The request's Host is 127.0.0.1: only a page of that origin may call.
+    for (const auto &[origin, admitted] : std::vector<std::pair<const char *, bool>>{
+             {nullptr, true}, {"http://127.0.0.1", true}, {"https://127.0.0.1", true},
+             {"http://attacker.example", false}, {"http://127.0.0.1:1", false}, {"null", false}}) {
+        RawConnection connection(server.port());
+        connection.send(editHeader(getClassRequest(), "Origin", origin));
+        RawResponse response = connection.receive();
+        EXPECT_EQ(response.head.rfind(admitted ? "HTTP/1.1 200 OK" : "HTTP/1.1 403 Forbidden", 0), 0u)
+            << (origin ? origin : "none") << "\n" << response.head;
+    }
+    ServerProcess without({"--console", "off"});
+    RawConnection connection(without.port());
+    connection.send("GET /console HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(connection.receive().head.rfind("HTTP/1.1 404 Not Found", 0), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,113 @@
+// cim_xml.js - CIM-XML requests from the browser to this server's /cimom,
+// and the answers read into plain objects. Values stay text; nothing read
+// here is ever handed to the page as markup.
+"use strict";
+
+const cimXml = (() => {
+  const escape = (text) => String(text).replace(/[&<>"']/g, (c) => `&#${c.charCodeAt(0)};`);
+
+  const namespacePath = (ns) =>
+    `<LOCALNAMESPACEPATH>${ns.split("/").map((part) => `<NAMESPACE NAME="${escape(part)}"/>`).join("")}</LOCALNAMESPACEPATH>`;
+
+  // One IPARAMVALUE: a class name, a boolean, or XML already made.
+  const param = {
+    className: (name, value) => `<IPARAMVALUE NAME="${name}"><CLASSNAME NAME="${escape(value)}"/></IPARAMVALUE>`,
+    flag: (name, value) => `<IPARAMVALUE NAME="${name}"><VALUE>${value ? "TRUE" : "FALSE"}</VALUE></IPARAMVALUE>`,
+    xml: (name, xml) => `<IPARAMVALUE NAME="${name}">${xml}</IPARAMVALUE>`,
+  };
+
+  class CimError extends Error {
+    constructor(code, description) {
+      super(`CIM status ${code}${description ? ": " + description : ""}`);
+      this.code = code;
+      this.description = description;
+    }
+  }
+
+  // Calls intrinsic method name in namespace ns with the IPARAMVALUEs
+  // params; resolves to the IRETURNVALUE element (or null), rejects with a
+  // CimError as the server gave it, or an Error for a transport failure.
+  async function call(ns, name, params = []) {
+    const body = `<?xml version="1.0" encoding="utf-8" ?><CIM CIMVERSION="2.0" DTDVERSION="2.0">` +
+      `<MESSAGE ID="1" PROTOCOLVERSION="1.0"><SIMPLEREQ><IMETHODCALL NAME="${name}">${namespacePath(ns)}` +
+      `${params.join("")}</IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>`;
+    const response = await fetch("/cimom", {
+      method: "POST",
+      credentials: "same-origin",
+      headers: {
+        "Content-Type": 'application/xml; charset="utf-8"',
+        "CIMProtocolVersion": "1.0",
+        "CIMOperation": "MethodCall",
+        "CIMMethod": name,
+        "CIMObject": encodeURIComponent(ns),
+      },
+      body,
+    });
+    const text = await response.text();
+    const error = response.headers.get("CIMError");
+    if (!response.ok) throw new Error(`HTTP ${response.status}${error ? " (" + error + ")" : ""}`);
+    const doc = new DOMParser().parseFromString(text, "application/xml");
+    const failed = doc.querySelector("ERROR");
+    if (failed) throw new CimError(Number(failed.getAttribute("CODE")), failed.getAttribute("DESCRIPTION") || "");
+    return doc.querySelector("IRETURNVALUE");
+  }
+
+  // The text of a VALUE, VALUE.ARRAY or VALUE.REFERENCE element (null: NULL).
+  function valueText(element) {
+    if (!element) return null;
+    if (element.tagName === "VALUE") return element.textContent;
+    if (element.tagName === "VALUE.ARRAY")
+      return [...element.children].map((v) => (v.tagName === "VALUE.NULL" ? "NULL" : v.textContent)).join(", ");
+    if (element.tagName === "VALUE.REFERENCE") return pathText(element.firstElementChild);
+    return null;
+  }
+
+  // An instance path as text: Class.Key="value",...
+  function pathText(element) {
+    const name = element && (element.tagName === "INSTANCENAME" ? element : element.querySelector("INSTANCENAME"));
+    if (!name) return element ? element.textContent : "";
+    const keys = [...name.querySelectorAll(":scope > KEYBINDING")].map((k) => {
+      const value = k.firstElementChild;
+      const text = value.tagName === "KEYVALUE" ? value.textContent : pathText(value);
+      return `${k.getAttribute("NAME")}="${text}"`;
+    });
+    return `${name.getAttribute("CLASSNAME")}.${keys.join(",")}`;
+  }
+
+  // {name, type, value, origin, propagated, qualifiers} of each property of
+  // a CLASS or INSTANCE element.
+  function properties(element) {
+    return [...element.children]
+      .filter((p) => p.tagName.startsWith("PROPERTY"))
+      .map((p) => ({
+        name: p.getAttribute("NAME"),
+        type: p.tagName === "PROPERTY.REFERENCE" ? `${p.getAttribute("REFERENCECLASS") || "object"} REF`
+          : p.getAttribute("TYPE") + (p.tagName === "PROPERTY.ARRAY" ? "[]" : ""),
+        value: valueText([...p.children].find((c) => c.tagName.startsWith("VALUE"))),
+        origin: p.getAttribute("CLASSORIGIN") || "",
+        qualifiers: [...p.querySelectorAll(":scope > QUALIFIER")].map((q) => {
+          const v = valueText([...q.children].find((c) => c.tagName.startsWith("VALUE")));
+          return v === null || v === "TRUE" ? q.getAttribute("NAME") : `${q.getAttribute("NAME")}(${v})`;
+        }),
+      }));
+  }
+
+  // The KEYBINDINGs of an INSTANCENAME as [name, valuetype, text], null
+  // when a key is a reference (such paths are not carried in links).
+  function keysOf(instanceName) {
+    const keys = [];
+    for (const k of instanceName.querySelectorAll(":scope > KEYBINDING")) {
+      const value = k.firstElementChild;
+      if (value.tagName !== "KEYVALUE") return null;
+      keys.push([k.getAttribute("NAME"), value.getAttribute("VALUETYPE") || "string", value.textContent]);
+    }
+    return keys;
+  }
+
+  const instanceName = (className, keys) =>
+    `<INSTANCENAME CLASSNAME="${escape(className)}">${keys
+      .map(([name, type, text]) => `<KEYBINDING NAME="${escape(name)}"><KEYVALUE VALUETYPE="${escape(type)}">${escape(text)}</KEYVALUE></KEYBINDING>`)
+      .join("")}</INSTANCENAME>`;
+
+  return { call, param, properties, keysOf, instanceName, pathText, CimError };
+})();
