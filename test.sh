@@ -12,6 +12,11 @@ cd "$(dirname "$0")"
 source scripts/ensure_packages.sh
 source scripts/packages.sh
 ensure_packages "${CIMXML_PACKAGES[@]}"
+ensure_packages "${CIMXML_BROWSER_PACKAGES[@]}"
+command -v npm >/dev/null || ensure_packages "${CIMXML_NODE_PACKAGES[@]}"
+# The browser test's driver, at the version the lock file holds.
+[ -d tests/browser/node_modules/playwright-core ] ||
+  (cd tests/browser && npm ci --no-audit --no-fund --loglevel=error)
 
 if [ "${1:-}" = --fuzz ]; then
   shift

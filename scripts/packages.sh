@@ -7,6 +7,11 @@ CIMXML_PACKAGES=(
   libxml2-dev libxml2-utils sblim-wbemcli openssl groff-base
   nlohmann-json3-dev libcli11-dev python3
 )
+# What the web console's browser test needs: Debian's Chromium (driven by
+# playwright-core from npm, tests/browser), and Node.js with npm when the
+# machine has no npm of its own.
+CIMXML_BROWSER_PACKAGES=(chromium)
+CIMXML_NODE_PACKAGES=(nodejs npm)
 # What the front end's benchmark (bench/frontend_figures.sh) needs on top:
 # wrk, the independent load generator. Not needed by the tests.
 CIMXML_BENCH_PACKAGES=(wrk)

@@ -1,0 +1,120 @@
+// The web console in a real browser: Debian's chromium, headless, driven by
+// playwright-core, against the real cimxmld with a password file and a MOF
+// file of its own. Walks namespace -> class -> instances -> an instance,
+// checks that a value holding markup is shown as text with no script run,
+// and that a page of another origin cannot act at /cimom with the login.
+//   node console.test.mjs CIMXMLD [SCREENSHOT_DIR]
+import assert from "node:assert/strict";
+import { spawn, spawnSync } from "node:child_process";
+import { mkdtempSync, writeFileSync, rmSync } from "node:fs";
+import http from "node:http";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { chromium } from "playwright-core";
+
+const [cimxmld, screenshots] = process.argv.slice(2);
+const work = mkdtempSync(join(tmpdir(), "cimxml-console-"));
+const hostile = "<img src=x onerror=alert(1)>";
+
+function startServer() {
+  const passwd = join(work, "passwd");
+  const added = spawnSync(cimxmld, ["--add-user", "admin", "--passwd", passwd], { input: "s3cret\n" });
+  assert.equal(added.status, 0, String(added.stderr));
+  const mof = join(work, "test.mof");
+  writeFileSync(mof, `class Test_Item { [Key] string Name; string Label; uint32 Size; };
+instance of Test_Item { Name = "plain"; Label = "a plain item"; Size = 7; };
+instance of Test_Item { Name = "hostile"; Label = "${hostile}"; Size = 12; };
+`);
+  const server = spawn(cimxmld, ["--bind", "127.0.0.1", "--port", "0", "--https-port", "0", "--passwd", passwd,
+    "--mof", mof, "--log-level", "info"], { stdio: ["ignore", "pipe", "pipe"] });
+  let log = "";
+  server.stderr.on("data", (chunk) => { log += chunk; });
+  const port = new Promise((resolve, reject) => {
+    let out = "";
+    server.stdout.on("data", (chunk) => {
+      out += chunk;
+      const found = /listening on http:\/\/127\.0\.0\.1:(\d+)/.exec(out);
+      if (found) resolve(Number(found[1]));
+    });
+    server.on("exit", (code) => reject(new Error(`cimxmld ended (${code}): ${log}`)));
+    setTimeout(() => reject(new Error(`cimxmld did not start: ${log}`)), 20000);
+  });
+  return { server, port, log: () => log };
+}
+
+// A page of another origin that posts to /cimom as a plain form would:
+// no preflight, so the request reaches the server with its Origin.
+function startOtherSite(port) {
+  const page = `<!DOCTYPE html><p id="out">waiting</p><script>
+fetch("http://127.0.0.1:${port}/cimom", { method: "POST", mode: "no-cors", credentials: "include",
+  headers: { "Content-Type": "text/plain" }, body: "<CIM/>" })
+  .then(() => { document.getElementById("out").textContent = "sent"; },
+        () => { document.getElementById("out").textContent = "refused"; });
+</script>`;
+  const site = http.createServer((_, response) => response.end(page));
+  return new Promise((resolve) => site.listen(0, "127.0.0.1", () => resolve(site)));
+}
+
+const { server, port: serverPort, log } = startServer();
+let browser;
+let site;
+try {
+  const port = await serverPort;
+  browser = await chromium.launch({
+    executablePath: "/usr/bin/chromium",
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+      "--disable-component-update", "--disable-sync"],
+  });
+  const context = await browser.newContext({ httpCredentials: { username: "admin", password: "s3cret" },
+    viewport: { width: 1200, height: 760 } });
+  const page = await context.newPage();
+  const dialogs = [];
+  page.on("dialog", (dialog) => { dialogs.push(dialog.message()); dialog.dismiss(); });
+  const errors = [];
+  page.on("pageerror", (error) => errors.push(String(error)));
+  const shot = async (name) => screenshots && page.screenshot({ path: join(screenshots, `console-${name}.png`) });
+
+  await page.goto(`http://127.0.0.1:${port}/console/`);
+  await page.getByRole("link", { name: "root/cimv2" }).click();
+  await page.getByPlaceholder("search classes by name").fill("test_it");
+  await page.getByRole("link", { name: "Test_Item" }).click();
+  await page.getByRole("cell", { name: "Label", exact: true }).waitFor();
+  await shot("class");
+  await page.getByRole("link", { name: "instances" }).click();
+  const hostileCell = page.getByRole("cell", { name: hostile, exact: true });
+  await hostileCell.waitFor();
+  assert.equal(await page.locator("main img").count(), 0, "a value became markup");
+  // Sorting by Size puts 7 before 12 (as numbers), and a second click turns it.
+  await page.getByRole("columnheader", { name: "Size" }).click();
+  assert.deepEqual(await page.locator("tbody tr td:nth-child(3)").allTextContents(), ["7", "12"]);
+  await page.getByRole("columnheader", { name: "Size" }).click();
+  assert.deepEqual(await page.locator("tbody tr td:nth-child(3)").allTextContents(), ["12", "7"]);
+  await page.getByPlaceholder("filter rows").fill("plain");
+  assert.equal(await page.locator("tbody tr").count(), 1);
+  await page.getByPlaceholder("filter rows").fill("");
+  await shot("instances");
+  await hostileCell.click();
+  await page.getByRole("heading", { name: 'Test_Item.Name="hostile"' }).waitFor();
+  assert.equal(await page.getByRole("cell", { name: hostile, exact: true }).count(), 1);
+  // A refusal shows the server's status.
+  await page.goto(`http://127.0.0.1:${port}/console/#/class/root%2Fcimv2/Test_Nothing`);
+  await page.getByText("The server refused: CIM status 6").waitFor();
+  assert.deepEqual(dialogs, [], "a script from a value ran");
+  assert.deepEqual(errors, []);
+
+  // Another site's page, in the same logged-in browser.
+  site = await startOtherSite(port);
+  const other = await context.newPage();
+  await other.goto(`http://127.0.0.1:${site.address().port}/`);
+  await other.locator("#out").filter({ hasNotText: "waiting" }).waitFor();
+  // It carried the browser's login, and was refused all the same.
+  const refused = /user=admin POST \/cimom op=- class=- status=403/;
+  for (let i = 0; i < 50 && !refused.test(log()); i++) await new Promise((r) => setTimeout(r, 100));
+  assert.match(log(), refused);
+  console.log("console in chromium: all steps passed");
+} finally {
+  await browser?.close();
+  site?.close();
+  server.kill("SIGTERM");
+  rmSync(work, { recursive: true, force: true });
+}
