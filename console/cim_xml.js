@@ -24,13 +24,12 @@ const cimXml = (() => {
     }
   }
 
-  // Calls intrinsic method name in namespace ns with the IPARAMVALUEs
-  // params; resolves to the IRETURNVALUE element (or null), rejects with a
-  // CimError as the server gave it, or an Error for a transport failure.
-  async function call(ns, name, params = []) {
+  // Posts one request of method name about object (the CIMObject header's
+  // text); resolves to the answer's document, rejects with a CimError as
+  // the server gave it, or an Error for a transport failure.
+  async function post(name, object, request) {
     const body = `<?xml version="1.0" encoding="utf-8" ?><CIM CIMVERSION="2.0" DTDVERSION="2.0">` +
-      `<MESSAGE ID="1" PROTOCOLVERSION="1.0"><SIMPLEREQ><IMETHODCALL NAME="${name}">${namespacePath(ns)}` +
-      `${params.join("")}</IMETHODCALL></SIMPLEREQ></MESSAGE></CIM>`;
+      `<MESSAGE ID="1" PROTOCOLVERSION="1.0"><SIMPLEREQ>${request}</SIMPLEREQ></MESSAGE></CIM>`;
     const response = await fetch("/cimom", {
       method: "POST",
       credentials: "same-origin",
@@ -39,7 +38,7 @@ const cimXml = (() => {
         "CIMProtocolVersion": "1.0",
         "CIMOperation": "MethodCall",
         "CIMMethod": name,
-        "CIMObject": encodeURIComponent(ns),
+        "CIMObject": encodeURIComponent(object),
       },
       body,
     });
@@ -49,8 +48,40 @@ const cimXml = (() => {
     const doc = new DOMParser().parseFromString(text, "application/xml");
     const failed = doc.querySelector("ERROR");
     if (failed) throw new CimError(Number(failed.getAttribute("CODE")), failed.getAttribute("DESCRIPTION") || "");
+    return doc;
+  }
+
+  // Intrinsic method name in namespace ns with the IPARAMVALUEs params;
+  // resolves to the IRETURNVALUE element (or null).
+  async function call(ns, name, params = []) {
+    const doc = await post(name, ns, `<IMETHODCALL NAME="${escape(name)}">${namespacePath(ns)}${params.join("")}</IMETHODCALL>`);
     return doc.querySelector("IRETURNVALUE");
   }
+
+  // Method name of the instance className with keys ([name, valuetype,
+  // text]) in ns, with the input parameters [name, type, text] (text null:
+  // NULL); resolves to {returnValue, out: [[name, text]]}.
+  async function invoke(ns, className, keys, name, parameters) {
+    const path = `${className}.${keys.map(([k, , v]) => `${k}="${v.replace(/["\\]/g, "\\$&")}"`).join(",")}`;
+    const values = parameters.map(([p, type, text]) => `<PARAMVALUE NAME="${escape(p)}" PARAMTYPE="${escape(type)}">` +
+      (text === null ? "" : `<VALUE>${escape(text)}</VALUE>`) + "</PARAMVALUE>").join("");
+    const doc = await post(name, `${ns}:${path}`, `<METHODCALL NAME="${escape(name)}"><LOCALINSTANCEPATH>` +
+      `${namespacePath(ns)}${instanceName(className, keys)}</LOCALINSTANCEPATH>${values}</METHODCALL>`);
+    const response = doc.querySelector("METHODRESPONSE");
+    const returned = response.querySelector(":scope > RETURNVALUE");
+    return {
+      returnValue: returned ? valueText(returned.firstElementChild) : null,
+      out: [...response.querySelectorAll(":scope > PARAMVALUE")].map((p) =>
+        [p.getAttribute("NAME"), valueText(p.firstElementChild)]),
+    };
+  }
+
+  // A VALUE.NAMEDINSTANCE of className with keys and the scalar values
+  // [name, type, text] (text null: NULL), for ModifyInstance.
+  const namedInstance = (className, keys, values) =>
+    `<VALUE.NAMEDINSTANCE>${instanceName(className, keys)}<INSTANCE CLASSNAME="${escape(className)}">${values
+      .map(([name, type, text]) => `<PROPERTY NAME="${escape(name)}" TYPE="${escape(type)}">` +
+        (text === null ? "" : `<VALUE>${escape(text)}</VALUE>`) + "</PROPERTY>").join("")}</INSTANCE></VALUE.NAMEDINSTANCE>`;
 
   // The text of a VALUE, VALUE.ARRAY or VALUE.REFERENCE element (null: NULL).
   function valueText(element) {
@@ -104,10 +135,20 @@ const cimXml = (() => {
     return keys;
   }
 
-  const instanceName = (className, keys) =>
-    `<INSTANCENAME CLASSNAME="${escape(className)}">${keys
+  // An INSTANCENAME of className with keys [name, valuetype, text].
+  function instanceName(className, keys) {
+    return `<INSTANCENAME CLASSNAME="${escape(className)}">${keys
       .map(([name, type, text]) => `<KEYBINDING NAME="${escape(name)}"><KEYVALUE VALUETYPE="${escape(type)}">${escape(text)}</KEYVALUE></KEYBINDING>`)
       .join("")}</INSTANCENAME>`;
+  }
 
-  return { call, param, properties, keysOf, instanceName, pathText, CimError };
+  // The qualifier name's value on element (null when it has none);
+  // booleans as "TRUE" or "FALSE".
+  const qualifier = (element, name) => {
+    const q = [...element.children].find((c) => c.tagName === "QUALIFIER" && c.getAttribute("NAME").toLowerCase() === name.toLowerCase());
+    const text = q ? valueText([...q.children].find((c) => c.tagName.startsWith("VALUE"))) : null;
+    return q && q.getAttribute("TYPE") === "boolean" && text !== null ? text.toUpperCase() : text;
+  };
+
+  return { call, invoke, param, properties, keysOf, instanceName, namedInstance, qualifier, pathText, CimError };
 })();

@@ -135,15 +135,93 @@ const routes = {
 
   async instance(ns, className, keysJson) {
     const keys = JSON.parse(keysJson);
-    const answer = await call(ns, "GetInstance", [param.xml("InstanceName", cimXml.instanceName(className, keys)),
-      param.flag("LocalOnly", false)]);
-    const rows = cimXml.properties(answer.querySelector("INSTANCE")).map((p) =>
-      el("tr", {}, el("td", {}, p.name), el("td", {}, p.type), el("td", { class: "mono" }, p.value ?? "NULL")));
+    const [answer, classAnswer] = await Promise.all([
+      call(ns, "GetInstance", [param.xml("InstanceName", cimXml.instanceName(className, keys)), param.flag("LocalOnly", false)]),
+      call(ns, "GetClass", [param.className("ClassName", className), param.flag("LocalOnly", false),
+        param.flag("IncludeQualifiers", true)]),
+    ]);
+    const cls = classAnswer.querySelector("CLASS");
+    const declared = new Map([...cls.children].filter((c) => c.tagName.startsWith("PROPERTY"))
+      .map((c) => [c.getAttribute("NAME"), c]));
+    const rows = cimXml.properties(answer.querySelector("INSTANCE")).map((p) => {
+      const declaration = declared.get(p.name);
+      const writable = declaration && declaration.tagName === "PROPERTY" && cimXml.qualifier(declaration, "Write") === "TRUE" &&
+        cimXml.qualifier(declaration, "Key") !== "TRUE";
+      return el("tr", {}, el("td", {}, p.name), el("td", {}, p.type),
+        el("td", { class: "mono" }, writable ? editor(ns, className, keys, p) : p.value ?? "NULL"));
+    });
     show(`${ns} / ${className}`, el("h2", {}, `${className}.${keys.map(([k, , v]) => `${k}="${v}"`).join(",")}`),
-      el("p", {}, link(`all ${className}`, "instances", ns, className)),
-      el("table", {}, el("tr", {}, ...["property", "type", "value"].map((h) => el("th", {}, h))), ...rows));
+      el("p", {}, link(`all ${className}`, "instances", ns, className), " ", deleter(ns, className, keys)),
+      el("table", {}, el("tr", {}, ...["property", "type", "value"].map((h) => el("th", {}, h))), ...rows),
+      el("h3", {}, "Methods"), ...methodForms(ns, className, keys, cls));
   },
 };
+
+// An input for a writable property with a button that saves it alone
+// (ModifyInstance with that property in the property list).
+function editor(ns, className, keys, property) {
+  const input = el("input", { value: property.value ?? "", "aria-label": property.name });
+  const said = el("span");
+  const save = el("button", { onclick: async () => {
+    said.replaceChildren("saving...");
+    try {
+      const text = input.value === "" ? null : input.value;
+      await call(ns, "ModifyInstance", [
+        param.xml("ModifiedInstance", cimXml.namedInstance(className, keys, [[property.name, property.type, text]])),
+        param.xml("PropertyList", `<VALUE.ARRAY><VALUE>${property.name}</VALUE></VALUE.ARRAY>`)]);
+      said.replaceChildren("saved");
+    } catch (error) {
+      said.replaceChildren(failure(error));
+    }
+  } }, "Save");
+  return el("span", {}, input, " ", save, " ", said);
+}
+
+// A button that asks once more, then deletes the instance.
+function deleter(ns, className, keys) {
+  const said = el("span");
+  const button = el("button", { onclick: async () => {
+    if (button.textContent === "Delete") {
+      button.textContent = "Really delete this instance?";
+      return;
+    }
+    try {
+      await call(ns, "DeleteInstance", [param.xml("InstanceName", cimXml.instanceName(className, keys))]);
+      location.hash = "#/" + ["instances", ns, className].map(encodeURIComponent).join("/");
+    } catch (error) {
+      button.textContent = "Delete";
+      said.replaceChildren(failure(error));
+    }
+  } }, "Delete");
+  return el("span", {}, button, " ", said);
+}
+
+// A form for each method of the class, built from its input parameters,
+// that shows the return value and the output parameters.
+function methodForms(ns, className, keys, cls) {
+  const methods = [...cls.querySelectorAll(":scope > METHOD")];
+  if (!methods.length) return [el("p", {}, "none")];
+  return methods.map((method) => {
+    const name = method.getAttribute("NAME");
+    const inputs = [...method.children]
+      .filter((p) => p.tagName === "PARAMETER" && cimXml.qualifier(p, "In") !== "FALSE")
+      .map((p) => [p.getAttribute("NAME"), p.getAttribute("TYPE"), el("input", { "aria-label": `${name} ${p.getAttribute("NAME")}` })]);
+    const said = el("div", { class: "mono" });
+    const run = el("button", { onclick: async () => {
+      said.replaceChildren("calling...");
+      try {
+        const result = await cimXml.invoke(ns, className, keys, name,
+          inputs.map(([p, type, input]) => [p, type, input.value === "" ? null : input.value]));
+        said.replaceChildren(...[`ReturnValue = ${result.returnValue ?? "NULL"}`,
+          ...result.out.map(([p, v]) => `${p} = ${v ?? "NULL"}`)].map((line) => el("div", {}, line)));
+      } catch (error) {
+        said.replaceChildren(failure(error));
+      }
+    } }, `Invoke ${name}`);
+    return el("div", { class: "method" }, el("code", {}, `${method.getAttribute("TYPE") || "void"} ${name}`), " ",
+      ...inputs.flatMap(([p, type, input]) => [el("label", {}, `${p} (${type}) `, input), " "]), run, said);
+  });
+}
 
 async function route() {
   const [name = "", ...args] = location.hash.replace(/^#\/?/, "").split("/").map(decodeURIComponent);
