@@ -135,10 +135,11 @@ const routes = {
 
   async instance(ns, className, keysJson) {
     const keys = JSON.parse(keysJson);
-    const [answer, classAnswer] = await Promise.all([
+    const [answer, classAnswer, references] = await Promise.all([
       call(ns, "GetInstance", [param.xml("InstanceName", cimXml.instanceName(className, keys)), param.flag("LocalOnly", false)]),
       call(ns, "GetClass", [param.className("ClassName", className), param.flag("LocalOnly", false),
         param.flag("IncludeQualifiers", true)]),
+      call(ns, "References", [param.xml("ObjectName", cimXml.instanceName(className, keys))]).catch((error) => error),
     ]);
     const cls = classAnswer.querySelector("CLASS");
     const declared = new Map([...cls.children].filter((c) => c.tagName.startsWith("PROPERTY"))
@@ -152,10 +153,65 @@ const routes = {
     });
     show(`${ns} / ${className}`, el("h2", {}, `${className}.${keys.map(([k, , v]) => `${k}="${v}"`).join(",")}`),
       el("p", {}, link(`all ${className}`, "instances", ns, className), " ", deleter(ns, className, keys)),
-      el("table", {}, el("tr", {}, ...["property", "type", "value"].map((h) => el("th", {}, h))), ...rows),
-      el("h3", {}, "Methods"), ...methodForms(ns, className, keys, cls));
+      el("h3", {}, "Associations"),
+      references instanceof Error ? failure(references) : associationGraph(ns, className, keys, references),
+      el("h3", {}, "Methods"), ...methodForms(ns, className, keys, cls),
+      el("h3", {}, "Values"),
+      el("table", {}, el("tr", {}, ...["property", "type", "value"].map((h) => el("th", {}, h))), ...rows));
   },
 };
+
+// The instances associated with this one, drawn around it: one node each,
+// the association class on its line, each node opening that instance.
+function associationGraph(ns, className, keys, references) {
+  const self = cimXml.pathText(new DOMParser().parseFromString(cimXml.instanceName(className, keys), "application/xml").documentElement);
+  const ends = [];
+  for (const association of references ? references.querySelectorAll("VALUE\\.OBJECTWITHPATH > INSTANCE") : []) {
+    for (const reference of association.querySelectorAll(":scope > PROPERTY\\.REFERENCE > VALUE\\.REFERENCE")) {
+      const name = reference.querySelector("INSTANCENAME");
+      if (!name || cimXml.pathText(name) === self) continue;
+      const space = [...reference.querySelectorAll("NAMESPACE")].map((n) => n.getAttribute("NAME")).join("/") || ns;
+      ends.push({ association: association.getAttribute("CLASSNAME"), space, className: name.getAttribute("CLASSNAME"),
+        keys: cimXml.keysOf(name), text: cimXml.pathText(name) });
+    }
+  }
+  if (!ends.length) return el("p", {}, "none");
+  const svgNs = "http://www.w3.org/2000/svg";
+  const svg = (tag, attributes = {}, ...children) => {
+    const node = document.createElementNS(svgNs, tag);
+    for (const [name, value] of Object.entries(attributes)) node.setAttribute(name, value);
+    node.append(...children);
+    return node;
+  };
+  // At most six ends of each association class; the rest are counted.
+  const groups = new Map();
+  for (const end of ends) groups.set(end.association, [...(groups.get(end.association) || []), end]);
+  const shown = [...groups.values()].flatMap((group) => group.slice(0, 6));
+  const more = [...groups].filter(([, group]) => group.length > 6)
+    .map(([association, group]) => `${group.length - 6} more through ${association}`);
+  // The instance in the middle, its ends in a column on each side.
+  const rows = Math.ceil(shown.length / 2), step = 40;
+  const width = 960, height = Math.max(80, rows * step + 20), cx = width / 2, cy = height / 2;
+  const drawing = svg("svg", { width, height, viewBox: `0 0 ${width} ${height}`, class: "graph", role: "img",
+    "aria-label": `${ends.length} associated instances` });
+  const node = (x, y, label, title) => svg("g", {}, svg("title", {}, title),
+    svg("rect", { x: x - 110, y: y - 13, width: 220, height: 26, rx: 6 }),
+    svg("text", { x, y: y + 5, "text-anchor": "middle" }, label.length > 30 ? label.slice(0, 29) + "..." : label));
+  shown.forEach((end, i) => {
+    const left = i % 2 === 0, row = Math.floor(i / 2);
+    const x = left ? 120 : width - 120, y = 30 + row * step;
+    drawing.append(svg("line", { x1: cx, y1: cy, x2: left ? x + 110 : x - 110, y2: y }),
+      svg("text", { x: left ? x + 120 : x - 120, y: y - 4, "text-anchor": left ? "start" : "end", class: "edge" }, end.association));
+    const named = end.keys && (end.keys.find(([k]) => /^(Name|Handle|InstanceID)$/i.test(k)) || end.keys.at(-1));
+    const box = node(x, y, `${end.className} ${named ? named[2] : ""}`, end.text);
+    drawing.append(end.keys
+      ? svg("a", { href: "#/" + ["instance", end.space, end.className, JSON.stringify(end.keys)].map(encodeURIComponent).join("/"),
+        "aria-label": end.text }, box)
+      : box);
+  });
+  drawing.append(svg("g", { class: "self" }, node(cx, cy, className, self)));
+  return el("div", {}, drawing, ...more.map((text) => el("p", {}, `and ${text}`)));
+}
 
 // An input for a writable property with a button that saves it alone
 // (ModifyInstance with that property in the property list).
@@ -204,7 +260,8 @@ function methodForms(ns, className, keys, cls) {
   return methods.map((method) => {
     const name = method.getAttribute("NAME");
     const inputs = [...method.children]
-      .filter((p) => p.tagName === "PARAMETER" && cimXml.qualifier(p, "In") !== "FALSE")
+      // Input: In, or no In and no Out (In is true unless said otherwise).
+      .filter((p) => p.tagName === "PARAMETER" && (cimXml.qualifier(p, "In") ?? (cimXml.qualifier(p, "Out") === "TRUE" ? "FALSE" : "TRUE")) === "TRUE")
       .map((p) => [p.getAttribute("NAME"), p.getAttribute("TYPE"), el("input", { "aria-label": `${name} ${p.getAttribute("NAME")}` })]);
     const said = el("div", { class: "mono" });
     const run = el("button", { onclick: async () => {

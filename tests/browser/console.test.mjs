@@ -3,7 +3,7 @@
 // file of its own. Walks namespace -> class -> instances -> an instance,
 // checks that a value holding markup is shown as text with no script run,
 // edits a property (seen with the CLI), sees a refusal's status, invokes a
-// method, deletes an instance, and sees that a page of another origin
+// method, follows an association, deletes an instance, and sees that a page of another origin
 // cannot act at /cimom with the login.
 //   node console.test.mjs CIMXMLD CIMXML_CLI [SCREENSHOT_DIR]
 import assert from "node:assert/strict";
@@ -123,6 +123,10 @@ try {
   await page.getByRole("button", { name: "Delete" }).click();
   await page.getByRole("button", { name: "Really delete this instance?" }).click();
   await page.getByText("The server refused: CIM status 7").waitFor();
+  // Its associations: the computer system it runs on, one click away.
+  await shot("associations");
+  await page.getByRole("link", { name: /^CIMXML_ComputerSystem\./ }).first().click();
+  await page.getByRole("heading", { name: /^CIMXML_ComputerSystem\./ }).waitFor();
 
   // A refusal shows the server's status.
   await page.goto(`http://127.0.0.1:${port}/console/#/class/root%2Fcimv2/Test_Nothing`);
