@@ -61,6 +61,12 @@ function sortableTable(columns, rows, open) {
 }
 
 const routes = {
+  async server() {
+    const figures = el("div", {}, "Reading /metrics...");
+    show("server", el("h2", {}, "The server now"), figures);
+    serverFigures.watch(figures, () => location.hash === "#/server" && figures.isConnected, el);
+  },
+
   "": async () => {
     const names = await call("root/interop", "EnumerateInstances", [param.className("ClassName", "CIM_Namespace")]);
     const spaces = [...names.querySelectorAll("INSTANCE")]
