@@ -13,6 +13,7 @@ const cimXml = (() => {
   const param = {
     className: (name, value) => `<IPARAMVALUE NAME="${name}"><CLASSNAME NAME="${escape(value)}"/></IPARAMVALUE>`,
     flag: (name, value) => `<IPARAMVALUE NAME="${name}"><VALUE>${value ? "TRUE" : "FALSE"}</VALUE></IPARAMVALUE>`,
+    text: (name, value) => `<IPARAMVALUE NAME="${name}"><VALUE>${escape(value)}</VALUE></IPARAMVALUE>`,
     xml: (name, xml) => `<IPARAMVALUE NAME="${name}">${xml}</IPARAMVALUE>`,
   };
 
@@ -52,11 +53,20 @@ const cimXml = (() => {
   }
 
   // Intrinsic method name in namespace ns with the IPARAMVALUEs params;
-  // resolves to the IRETURNVALUE element (or null).
-  async function call(ns, name, params = []) {
+  // resolves to the IMETHODRESPONSE element.
+  async function callResponse(ns, name, params = []) {
     const doc = await post(name, ns, `<IMETHODCALL NAME="${escape(name)}">${namespacePath(ns)}${params.join("")}</IMETHODCALL>`);
-    return doc.querySelector("IRETURNVALUE");
+    return doc.querySelector("IMETHODRESPONSE");
   }
+
+  // The same, resolving to the IRETURNVALUE element (or null).
+  async function call(ns, name, params = []) {
+    return (await callResponse(ns, name, params)).querySelector("IRETURNVALUE");
+  }
+
+  // The text of output parameter name of a pull operation's response.
+  const outParameter = (response, name) =>
+    valueText([...response.children].find((p) => p.tagName === "PARAMVALUE" && p.getAttribute("NAME") === name)?.firstElementChild);
 
   // Method name of the instance className with keys ([name, valuetype,
   // text]) in ns, with the input parameters [name, type, text] (text null:
@@ -150,5 +160,5 @@ const cimXml = (() => {
     return q && q.getAttribute("TYPE") === "boolean" && text !== null ? text.toUpperCase() : text;
   };
 
-  return { call, invoke, param, properties, keysOf, instanceName, namedInstance, qualifier, pathText, CimError };
+  return { call, callResponse, outParameter, invoke, param, properties, keysOf, instanceName, namedInstance, qualifier, pathText, CimError };
 })();

@@ -56,8 +56,15 @@ function sortableTable(columns, rows, open) {
     onclick: () => { order = { column: i, up: order.column === i ? !order.up : true }; draw(); },
   }, name)));
   filter.oninput = draw;
+  const count = el("span", {}, `${rows.length} rows`);
   draw();
-  return el("div", {}, filter, el("table", {}, el("thead", {}, head), body), el("p", {}, `${rows.length} rows`));
+  // Takes more rows, drawn in the order and filter chosen.
+  const add = (more) => {
+    rows.push(...more);
+    count.textContent = `${rows.length} rows`;
+    draw();
+  };
+  return { node: el("div", {}, filter, el("table", {}, el("thead", {}, head), body), el("p", {}, count)), add };
 }
 
 const routes = {
@@ -123,20 +130,39 @@ const routes = {
       el("h3", {}, "Methods"), methods.length ? el("ul", {}, ...methods) : el("p", {}, "none"));
   },
 
+  // A page of instances at a time, read with a pulled enumeration.
   async instances(ns, name) {
-    const answer = await call(ns, "EnumerateInstances", [param.className("ClassName", name), param.flag("LocalOnly", false)]);
-    const named = [...answer.querySelectorAll("VALUE\\.NAMEDINSTANCE")];
-    const columns = named.length ? cimXml.properties(named[0].querySelector("INSTANCE")).map((p) => p.name) : [];
-    const rows = named.map((n) => {
+    const pageSize = 100;
+    const [classAnswer, first] = await Promise.all([
+      call(ns, "GetClass", [param.className("ClassName", name), param.flag("LocalOnly", false), param.flag("IncludeQualifiers", false)]),
+      cimXml.callResponse(ns, "OpenEnumerateInstances", [param.className("ClassName", name), param.text("MaxObjectCount", pageSize)]),
+    ]);
+    const columns = cimXml.properties(classAnswer.querySelector("CLASS")).map((p) => p.name);
+    const rowsOf = (response) => [...response.querySelectorAll("IRETURNVALUE > VALUE\\.INSTANCEWITHPATH")].map((n) => {
       const values = new Map(cimXml.properties(n.querySelector("INSTANCE")).map((p) => [p.name, p.value]));
-      const keys = cimXml.keysOf(n.querySelector("INSTANCENAME"));
-      const className = n.querySelector("INSTANCENAME").getAttribute("CLASSNAME");
-      return { cells: columns.map((c) => values.get(c)), open: keys && { className, keys } };
+      const instanceName = n.querySelector("INSTANCEPATH > INSTANCENAME");
+      const keys = cimXml.keysOf(instanceName);
+      return { cells: columns.map((c) => values.get(c)), open: keys && { className: instanceName.getAttribute("CLASSNAME"), keys } };
     });
-    show(`${ns} / ${name} / instances`, el("h2", {}, `Instances of ${name}`),
-      sortableTable(columns, rows, (row) => {
-        location.hash = "#/" + ["instance", ns, row.open.className, JSON.stringify(row.open.keys)].map(encodeURIComponent).join("/");
-      }));
+    const table = sortableTable(columns, rowsOf(first), (row) => {
+      location.hash = "#/" + ["instance", ns, row.open.className, JSON.stringify(row.open.keys)].map(encodeURIComponent).join("/");
+    });
+    const said = el("span");
+    let context = cimXml.outParameter(first, "EnumerationContext");
+    const more = el("button", { onclick: async () => {
+      try {
+        const next = await cimXml.callResponse(ns, "PullInstancesWithPath",
+          [param.text("EnumerationContext", context), param.text("MaxObjectCount", pageSize)]);
+        table.add(rowsOf(next));
+        context = cimXml.outParameter(next, "EnumerationContext");
+        more.hidden = cimXml.outParameter(next, "EndOfSequence")?.toUpperCase() === "TRUE";
+      } catch (error) {
+        more.hidden = true;
+        said.replaceChildren(failure(error));
+      }
+    } }, `Load the next ${pageSize}`);
+    more.hidden = cimXml.outParameter(first, "EndOfSequence")?.toUpperCase() === "TRUE";
+    show(`${ns} / ${name} / instances`, el("h2", {}, `Instances of ${name}`), table.node, more, said);
   },
 
   async instance(ns, className, keysJson) {

@@ -27,6 +27,8 @@ function startServer() {
   writeFileSync(mof, `class Test_Item { [Key] string Name; string Label; [Write] uint32 Size; };
 instance of Test_Item { Name = "plain"; Label = "a plain item"; Size = 7; };
 instance of Test_Item { Name = "hostile"; Label = "${hostile}"; Size = 12; };
+class Test_Many { [Key] uint32 Id; };
+${Array.from({ length: 130 }, (_, i) => `instance of Test_Many { Id = ${i}; };`).join("\n")}
 `);
   const server = spawn(cimxmld, ["--bind", "127.0.0.1", "--port", "0", "--https-port", "0", "--passwd", passwd,
     "--mof", mof, "--log-level", "info"], { stdio: ["ignore", "pipe", "pipe"] });
@@ -128,6 +130,13 @@ try {
   await shot("associations");
   await page.getByRole("link", { name: /^CIMXML_ComputerSystem\./ }).first().click();
   await page.getByRole("heading", { name: /^CIMXML_ComputerSystem\./ }).waitFor();
+
+  // Instances come a page at a time, from a pulled enumeration.
+  await page.goto(`http://127.0.0.1:${port}/console/#/instances/root%2Fcimv2/Test_Many`);
+  await page.getByText("100 rows").waitFor();
+  await page.getByRole("button", { name: "Load the next 100" }).click();
+  await page.getByText("130 rows").waitFor();
+  assert.equal(await page.getByRole("button", { name: "Load the next 100" }).isVisible(), false);
 
   // A refusal shows the server's status.
   await page.goto(`http://127.0.0.1:${port}/console/#/class/root%2Fcimv2/Test_Nothing`);
