@@ -110,8 +110,11 @@ const routes = {
   },
 
   async class(ns, name) {
-    const answer = await call(ns, "GetClass", [param.className("ClassName", name), param.flag("LocalOnly", false),
-      param.flag("IncludeQualifiers", true), param.flag("IncludeClassOrigin", true)]);
+    const [answer, local] = await Promise.all([
+      call(ns, "GetClass", [param.className("ClassName", name), param.flag("LocalOnly", false),
+        param.flag("IncludeQualifiers", true), param.flag("IncludeClassOrigin", true)]),
+      call(ns, "GetClass", [param.className("ClassName", name), param.flag("LocalOnly", true), param.flag("IncludeQualifiers", true)]),
+    ]);
     const cls = answer.querySelector("CLASS");
     const rows = cimXml.properties(cls).map((p) => el("tr", { class: p.origin && p.origin !== name ? "inherited" : "" },
       el("td", {}, p.name), el("td", {}, p.type), el("td", {}, p.origin && p.origin !== name ? `from ${p.origin}` : ""),
@@ -127,7 +130,8 @@ const routes = {
         " - ", link("instances", "instances", ns, name)),
       el("h3", {}, "Properties"),
       el("table", {}, el("tr", {}, ...["name", "type", "origin", "default", "qualifiers"].map((h) => el("th", {}, h))), ...rows),
-      el("h3", {}, "Methods"), methods.length ? el("ul", {}, ...methods) : el("p", {}, "none"));
+      el("h3", {}, "Methods"), methods.length ? el("ul", {}, ...methods) : el("p", {}, "none"),
+      el("h3", {}, "MOF"), mofView(name, mofText(local.querySelector("CLASS"))));
   },
 
   // A page of instances at a time, read with a pulled enumeration.
@@ -192,6 +196,21 @@ const routes = {
       el("table", {}, el("tr", {}, ...["property", "type", "value"].map((h) => el("th", {}, h))), ...rows));
   },
 };
+
+// The class's MOF, with a button that copies it and a link that saves it.
+function mofView(name, text) {
+  const said = el("span");
+  const copy = el("button", { onclick: async () => {
+    try {
+      await navigator.clipboard.writeText(text);
+      said.textContent = "copied";
+    } catch (error) {
+      said.textContent = `not copied: ${error.message}`;
+    }
+  } }, "Copy");
+  const save = el("a", { href: URL.createObjectURL(new Blob([text], { type: "text/plain" })), download: `${name}.mof` }, "Download");
+  return el("div", {}, el("p", {}, copy, " ", save, " ", said), el("pre", { class: "mof" }, text));
+}
 
 // The instances associated with this one, drawn around it: one node each,
 // the association class on its line, each node opening that instance.

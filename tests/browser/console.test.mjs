@@ -84,6 +84,11 @@ try {
   await page.getByPlaceholder("search classes by name").fill("test_it");
   await page.getByRole("link", { name: "Test_Item" }).click();
   await page.getByRole("cell", { name: "Label", exact: true }).waitFor();
+  // Its MOF, as the class declares itself, to read and to save.
+  assert.equal(await page.locator("pre.mof").textContent(),
+    "class Test_Item\n{\n    [Key]\n    string Name;\n\n    string Label;\n\n    [Write]\n    uint32 Size;\n};\n");
+  const [saved] = await Promise.all([page.waitForEvent("download"), page.getByRole("link", { name: "Download" }).click()]);
+  assert.equal(saved.suggestedFilename(), "Test_Item.mof");
   await shot("class");
   await page.getByRole("link", { name: "instances" }).click();
   const hostileCell = page.getByRole("cell", { name: hostile, exact: true });
