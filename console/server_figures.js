@@ -105,6 +105,9 @@ const serverFigures = (() => {
       cimxmld_subscriptions_active: "indication subscriptions",
       cimxmld_indications_queued: "indications waiting for listeners",
       cimxmld_answer_memory_bytes: "answer bytes in memory",
+      cimxmld_repository_namespaces: "namespaces",
+      cimxmld_repository_classes: "classes",
+      cimxmld_repository_instances: "stored instances",
     };
     const read = async () => {
       if (!stillShown()) return;

@@ -107,6 +107,10 @@ int serve(const ServerOptions &options, const std::vector<std::string> &argument
     Metrics metrics;
     metrics.setEnumerationFigures([&objectManager] { return objectManager->enumerationFigures(); });
     metrics.setProviderFigures([&objectManager] { return objectManager->providerFigures(); });
+    metrics.setRepositoryFigures([&objectManager] {
+        cimom::ObjectManager::RepositorySize size = objectManager->objectManager().repositorySize();
+        return RepositoryFigures{size.namespaces, size.classes, size.instances};
+    });
     metrics.setIndicationFigures([&objectManager, &delivery] {
         cimom::IndicationCounts counts = objectManager->objectManager().indicationCounts();
         DeliveryFigures sent = delivery.figures();

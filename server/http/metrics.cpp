@@ -140,10 +140,25 @@ std::string Metrics::render() const {
         << inFlight_.load(std::memory_order_relaxed) << '\n';
     renderFrontEndFigures(out);
     renderEnumerationFigures(out);
+    renderRepositoryFigures(out);
     renderIndicationFigures(out);
     renderProviderFigures(out);
     renderModuleFigures(out);
     return out.str();
+}
+
+void Metrics::renderRepositoryFigures(std::ostringstream &out) const {
+    if (!repository_) return;
+    RepositoryFigures figures = repository_();
+    const struct {
+        const char *name, *help;
+        std::size_t value;
+    } gauges[] = {{"namespaces", "Namespaces in the repository.", figures.namespaces},
+                  {"classes", "Classes in the repository, in all namespaces.", figures.classes},
+                  {"instances", "Instances stored in the repository (not those of providers).", figures.instances}};
+    for (const auto &gauge : gauges)
+        out << "# HELP cimxmld_repository_" << gauge.name << ' ' << gauge.help << "\n# TYPE cimxmld_repository_"
+            << gauge.name << " gauge\ncimxmld_repository_" << gauge.name << ' ' << gauge.value << '\n';
 }
 
 void Metrics::renderEnumerationFigures(std::ostringstream &out) const {

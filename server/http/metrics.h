@@ -23,6 +23,11 @@ struct EnumerationFigures {
     std::uint64_t opened = 0, closed = 0, expired = 0;
 };
 
+// What the repository holds now.
+struct RepositoryFigures {
+    std::size_t namespaces = 0, classes = 0, instances = 0;
+};
+
 // The indications sent: as the object manager made them and as their
 // delivery went.
 struct ListenerFigures {
@@ -80,6 +85,7 @@ public:
     long answerMemory() const { return answerMemory_.load(std::memory_order_relaxed); }
     // Where the enumeration figures are read when rendered (none: not shown).
     void setEnumerationFigures(std::function<EnumerationFigures()> source) { enumerations_ = std::move(source); }
+    void setRepositoryFigures(std::function<RepositoryFigures()> source) { repository_ = std::move(source); }
     // Where the indication figures are read when rendered (none: not shown).
     void setIndicationFigures(std::function<IndicationFigures()> source) { indications_ = std::move(source); }
     // Where the command providers' figures are read when rendered (none: not shown).
@@ -97,6 +103,7 @@ public:
 private:
     void renderFrontEndFigures(std::ostringstream &out) const;
     void renderEnumerationFigures(std::ostringstream &out) const;
+    void renderRepositoryFigures(std::ostringstream &out) const;
     void renderIndicationFigures(std::ostringstream &out) const;
     void renderProviderFigures(std::ostringstream &out) const;
 
@@ -118,6 +125,7 @@ private:
     std::atomic<long> answerMemory_{0};
     std::atomic<long> answerDisk_{0};
     std::function<EnumerationFigures()> enumerations_;  // set before serving
+    std::function<RepositoryFigures()> repository_;     // set before serving
     std::function<IndicationFigures()> indications_;    // set before serving
     std::function<std::vector<cimom::ProviderFigures>()> providers_;  // set before serving
 };

@@ -155,6 +155,7 @@ try {
   }
   await page.getByRole("img", { name: "requests per second" }).getByText("EnumerateClassNames").waitFor();
   assert.equal(await page.locator("svg.chart").count(), 3);
+  await page.getByRole("row", { name: /^stored instances \d+$/ }).waitFor();
   await shot("server");
   assert.deepEqual(dialogs, [], "a script from a value ran");
   assert.deepEqual(errors, []);

@@ -50,6 +50,17 @@ std::vector<std::wstring> ObjectManager::namespaces() const {
     return names;
 }
 
+ObjectManager::RepositorySize ObjectManager::repositorySize() const {
+    RepositorySize size;
+    auto lock = state_->repository.readLock();
+    for (const auto &[key, space] : state_->repository.namespaces()) {
+        ++size.namespaces;
+        size.classes += space->classes.size();
+        for (const auto &[className, table] : space->instances) size.instances += table.size();
+    }
+    return size;
+}
+
 bool ObjectManager::hasNamespace(const std::wstring &nameSpace) const {
     auto lock = state_->repository.readLock();
     return state_->repository.find(nameSpace) != nullptr;

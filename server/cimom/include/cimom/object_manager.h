@@ -100,6 +100,13 @@ public:
     Status deleteNamespace(const std::wstring &nameSpace);
     // Names as created, in creation order.
     std::vector<std::wstring> namespaces() const;
+    // How much the repository holds now: namespaces, classes and stored
+    // instances (a provider's are not counted). Costs a look at each
+    // namespace and class, none at an instance.
+    struct RepositorySize {
+        std::size_t namespaces = 0, classes = 0, instances = 0;
+    };
+    RepositorySize repositorySize() const;
     bool hasNamespace(const std::wstring &nameSpace) const;
     // The name nameSpace was created with (names compare without regard to
     // case); nullopt when there is no such namespace.
