@@ -1,11 +1,11 @@
 // console_assets.cpp - the console's files and their headers.
 #include "console_assets.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "program_folder.h"
 
 namespace cimxmld {
 
@@ -59,14 +59,11 @@ std::unique_ptr<ConsoleAssets> ConsoleAssets::load(const std::string &folder, st
 }
 
 std::string ConsoleAssets::defaultFolder() {
-    Dl_info self{};
-    if (dladdr(reinterpret_cast<void *>(&ConsoleAssets::defaultFolder), &self) != 0 && self.dli_fname != nullptr) {
-        std::error_code ec;
-        std::filesystem::path program = std::filesystem::canonical(self.dli_fname, ec);
-        std::filesystem::path installed = program.parent_path() / CIMXMLD_CONSOLE_FROM_PROGRAM;
-        if (!ec && std::filesystem::is_regular_file(installed / "index.html", ec))
-            return installed.lexically_normal().string();
-    }
+    const std::string folder = programFolder();
+    std::filesystem::path installed = std::filesystem::path(folder) / CIMXMLD_CONSOLE_FROM_PROGRAM;
+    std::error_code ec;
+    if (!folder.empty() && std::filesystem::is_regular_file(installed / "index.html", ec))
+        return installed.lexically_normal().string();
     return CIMXMLD_SOURCE_CONSOLE_DIR;
 }
 

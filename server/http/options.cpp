@@ -9,6 +9,8 @@
 #include <string_view>
 #include <thread>
 
+#include "listener_setup.h"
+
 namespace cimxmld {
 
 namespace {
@@ -249,10 +251,7 @@ bool nextArgument(int argc, const char *const *argv, int &i, Argument &arg, std:
 
 }  // namespace
 
-bool ServerOptions::consoleEnabled() const {
-    if (console != "loopback") return console == "on";
-    return bind.rfind("127.", 0) == 0 || bind == "::1" || bind == "localhost";
-}
+bool ServerOptions::consoleEnabled() const { return console == "loopback" ? isLoopbackAddress(bind) : console == "on"; }
 
 int ServerOptions::workerThreads() const {
     return threads > 0 ? threads : 2 * static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

@@ -11,17 +11,13 @@
 #include <filesystem>
 #include <new>
 
+#include "program_folder.h"
+
 namespace cimxmld {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string programFolder() {
-    std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : self.parent_path().string();
-}
 
 template <class Function>
 bool resolve(void *library, const char *name, Function &out, std::string &error) {

@@ -243,10 +243,7 @@ Status CommandProvider::call(const ProviderContext &context, Json request,
 
 Status CommandProvider::enumerateInstances(const ProviderContext &context,
                                            std::vector<cimobj::InstancePtr> &instances) {
-    return streamInstances(context, [&instances](cimobj::InstancePtr one) {
-        instances.push_back(std::move(one));
-        return true;
-    });
+    return collectStreamed(context, instances);
 }
 
 Status CommandProvider::streamInstances(const ProviderContext &context, const InstanceSink &sink) {

@@ -154,10 +154,7 @@ Status LibraryProvider::run(bool present, Results &results, Call call) {
 
 Status LibraryProvider::enumerateInstances(const ProviderContext &context,
                                            std::vector<cimobj::InstancePtr> &instances) {
-    return streamInstances(context, [&instances](cimobj::InstancePtr one) {
-        instances.push_back(std::move(one));
-        return true;
-    });
+    return collectStreamed(context, instances);
 }
 
 Status LibraryProvider::streamInstances(const ProviderContext &context, const InstanceSink &sink) {

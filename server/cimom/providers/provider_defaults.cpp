@@ -5,6 +5,13 @@
 
 namespace cimom {
 
+Status InstanceProvider::collectStreamed(const ProviderContext &context, std::vector<cimobj::InstancePtr> &instances) {
+    return streamInstances(context, [&instances](cimobj::InstancePtr one) {
+        instances.push_back(std::move(one));
+        return true;
+    });
+}
+
 Status InstanceProvider::streamInstances(const ProviderContext &context, const InstanceSink &sink) {
     std::vector<cimobj::InstancePtr> instances;
     Status status = enumerateInstances(context, instances);

@@ -49,6 +49,13 @@ public:
     // provider stops (or its results are dropped). By default those of
     // enumerateInstances, in order.
     virtual Status streamInstances(const ProviderContext &context, const InstanceSink &sink);
+
+protected:
+    // The instances of streamInstances, appended: the enumerateInstances of
+    // a provider that streams.
+    Status collectStreamed(const ProviderContext &context, std::vector<cimobj::InstancePtr> &instances);
+
+public:
     // Appends their paths; by default the paths of enumerateInstances.
     virtual Status enumerateInstanceNames(const ProviderContext &context, std::vector<cimobj::PathPtr> &paths);
     // The writes default to status 7 (not supported).
